@@ -1,0 +1,20 @@
+# kromel_library(<folder> SOURCES ... DEPENDS ...)
+# One static library per source folder; headers sit beside the sources and
+# are included as "<folder>/<header>.h".
+function(kromel_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(kromel_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(kromel_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(kromel_${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# kromel_test(<name> SOURCES ... DEPENDS ...)
+# One test executable per folder, discovered by CTest.
+function(kromel_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(test_${name} ${ARG_SOURCES})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,26 @@
+// The main thread and the queue of calls that other threads run on it.
+#pragma once
+#include <functional>
+#include <thread>
+
+namespace kromel {
+
+// The thread that ran static initialisation (the process's main thread).
+std::thread::id MainThreadId();
+bool IsMainThread();
+
+// Runs Fn on the main thread and returns when it has finished. On the main
+// thread Fn runs at once; elsewhere it waits in the queue until the main
+// thread calls DrainMainThreadCalls (the Qt layer does so from its event loop,
+// headless code and tests call it themselves). An exception thrown by Fn is
+// rethrown in the calling thread.
+void RunOnMainThreadBlocking(const std::function<void()>& Fn);
+
+// Runs every queued call; main thread only. Returns the number run.
+int DrainMainThreadCalls();
+
+// Called (from any thread) whenever a call is queued, so an event loop can
+// wake up and drain. Empty by default.
+void SetMainThreadWakeup(std::function<void()> Wakeup);
+
+}  // namespace kromel

@@ -1,0 +1,47 @@
+#include "platform/message_sink.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace kromel {
+
+void THeadlessMessageSink::ShowMessage(const std::string& Text) {
+  {
+    std::lock_guard<std::mutex> Guard(FLock);
+    FMessages.push_back(Text);
+  }
+  if (EchoToStderr) {
+    std::fprintf(stderr, "[message] %s\n", Text.c_str());
+    std::fflush(stderr);
+  }
+}
+
+std::vector<std::string> THeadlessMessageSink::Messages() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return FMessages;
+}
+
+void THeadlessMessageSink::Clear() {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FMessages.clear();
+}
+
+namespace {
+std::atomic<TMessageSink*> GSink{nullptr};
+}
+
+THeadlessMessageSink& DefaultHeadlessSink() {
+  static THeadlessMessageSink Sink;
+  return Sink;
+}
+
+TMessageSink& MessageSink() {
+  TMessageSink* Sink = GSink.load();
+  return Sink ? *Sink : DefaultHeadlessSink();
+}
+
+void SetMessageSink(TMessageSink* Sink) { GSink.store(Sink); }
+
+void PlatformShowMessage(const std::string& Text) { MessageSink().ShowMessage(Text); }
+
+}  // namespace kromel

@@ -1,0 +1,38 @@
+// Where user-facing message boxes go. The headless sink records each text
+// and prints it to stderr; the Qt layer installs a modal-box sink.
+#pragma once
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace kromel {
+
+class TMessageSink {
+public:
+  virtual ~TMessageSink() = default;
+  // Shows Text modally and returns when the user has closed it.
+  virtual void ShowMessage(const std::string& Text) = 0;
+};
+
+class THeadlessMessageSink : public TMessageSink {
+public:
+  void ShowMessage(const std::string& Text) override;
+  std::vector<std::string> Messages() const;
+  void Clear();
+  bool EchoToStderr = true;
+
+private:
+  mutable std::mutex FLock;
+  std::vector<std::string> FMessages;
+};
+
+// The sink in use; never null (a process-wide headless sink by default).
+TMessageSink& MessageSink();
+// Installs Sink (not owned); nullptr restores the default headless sink.
+void SetMessageSink(TMessageSink* Sink);
+THeadlessMessageSink& DefaultHeadlessSink();
+
+// Shows Text through the current sink.
+void PlatformShowMessage(const std::string& Text);
+
+}  // namespace kromel

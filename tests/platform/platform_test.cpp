@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/command_line.h"
+#include "platform/folders.h"
+#include "platform/kromel_thread.h"
+#include "platform/main_thread.h"
+#include "platform/message_sink.h"
+
+using namespace kromel;
+
+TEST(MainThread, CallsRunOnMainThreadWhenDrained) {
+  EXPECT_TRUE(IsMainThread());
+  std::atomic<bool> RanOnMain{false};
+  std::atomic<bool> Done{false};
+  std::thread Worker([&] {
+    EXPECT_FALSE(IsMainThread());
+    RunOnMainThreadBlocking([&] { RanOnMain = IsMainThread(); });
+    Done = true;
+  });
+  while (!Done) {
+    DrainMainThreadCalls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  Worker.join();
+  EXPECT_TRUE(RanOnMain);
+  // On the main thread the call runs at once.
+  int X = 0;
+  RunOnMainThreadBlocking([&] { X = 5; });
+  EXPECT_EQ(X, 5);
+}
+
+TEST(MainThread, ExceptionReachesTheCaller) {
+  std::atomic<bool> Caught{false};
+  std::atomic<bool> Done{false};
+  std::thread Worker([&] {
+    try {
+      RunOnMainThreadBlocking([] { throw std::runtime_error("boom"); });
+    } catch (const std::runtime_error&) {
+      Caught = true;
+    }
+    Done = true;
+  });
+  while (!Done) DrainMainThreadCalls();
+  Worker.join();
+  EXPECT_TRUE(Caught);
+}
+
+namespace {
+class TCountingThread : public TKromelThread {
+public:
+  ~TCountingThread() override { TerminateAndWait(); }
+  std::atomic<int> Rounds{0};
+  std::size_t StackSeen = 0;
+
+protected:
+  void Execute() override {
+    pthread_attr_t Attr;
+    pthread_getattr_np(pthread_self(), &Attr);
+    pthread_attr_getstacksize(&Attr, &StackSeen);
+    pthread_attr_destroy(&Attr);
+    while (!Terminated()) {
+      ++Rounds;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+};
+}  // namespace
+
+TEST(KromelThread, SuspendedUntilResumedThenTerminates) {
+  TCountingThread T;
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(T.Rounds.load(), 0);
+  EXPECT_FALSE(T.Started());
+  ASSERT_TRUE(T.Resume());
+  while (T.Rounds.load() == 0) std::this_thread::yield();
+  T.Terminate();
+  T.WaitFor();
+  EXPECT_TRUE(T.Finished());
+  EXPECT_GE(T.StackSeen, TKromelThread::DefaultStackSize);
+}
+
+TEST(Folders, TempFolderFollowsTmpdir) {
+  std::string Old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  setenv("TMPDIR", "/var/tmp/", 1);
+  EXPECT_EQ(TempFolder(), "/var/tmp");
+  unsetenv("TMPDIR");
+  EXPECT_EQ(TempFolder(), "/tmp");
+  setenv("XDG_CONFIG_HOME", "/x/cfg", 1);
+  EXPECT_EQ(ConfigFolder(), "/x/cfg/kromel");
+  if (!Old.empty()) setenv("TMPDIR", Old.c_str(), 1);
+  EXPECT_TRUE(DirectoryExists("/tmp"));
+  EXPECT_FALSE(FileExists("/tmp"));
+}
+
+TEST(CommandLine, ParamStrAndCount) {
+  const char* Argv[] = {"/usr/bin/kromel", "a.jpg", "DEBUG"};
+  SetCommandLine(3, Argv);
+  EXPECT_EQ(ParamCount(), 2);
+  EXPECT_EQ(ParamStr(2), "DEBUG");
+  EXPECT_EQ(ParamStr(3), "");
+  EXPECT_EQ(ParamStr(-1), "");
+}
+
+TEST(MessageSink, HeadlessSinkRecords) {
+  THeadlessMessageSink Sink;
+  Sink.EchoToStderr = false;
+  SetMessageSink(&Sink);
+  PlatformShowMessage("hello");
+  SetMessageSink(nullptr);
+  ASSERT_EQ(Sink.Messages().size(), 1u);
+  EXPECT_EQ(Sink.Messages()[0], "hello");
+}
