@@ -1,0 +1,78 @@
+// TImage32: the 8-bit image buffer, pixels in memory order blue, green, red,
+// alpha. A plain value type: Init before the first Alloc, Dispose when done;
+// the image that allocated the pixels owns them, views never dispose.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "images/image_header.h"
+#include "platform/raw_bitmap.h"
+
+namespace kromel {
+
+class TCanvas;
+
+struct TImage32 : TImageHeader<TVPixel32> {
+  // Forgets the pixels without releasing them; margins untouched.
+  void Init();
+  // Takes Width x Height pixels (contents not set); True when pixels exist.
+  // A side of 0 or below gives no pixels and False without a report.
+  bool Alloc(int32_t NewWidth, int32_t NewHeight);
+  void SetSize(int32_t NewWidth, int32_t NewHeight);
+  void Dispose();
+  void Clear();
+  void Fill(TColor Color);
+  void Copy(const TImage32& Source);
+  // BGRA value at (X, Y), both clamped into the image; 0 when empty.
+  uint32_t GetPixel(int32_t X, int32_t Y) const;
+  void AssignRowBand(const TImage32& Source, int32_t FirstRow, int32_t Count);
+
+  bool WriteToFile(std::FILE* F);
+  bool ReadFromFile(std::FILE* F);
+  bool SaveToBMPFile(const std::string& FileName) const;
+  void CopyTo(TRawBitmap& Bitmap) const;
+  void CopyFrom(TRawBitmap& Bitmap);
+  void Show(TCanvas* Canvas);
+
+  // Geometry and resampling.
+  void ResampleNearestFrom(const TImage32& Source);
+  void ShowResized(TCanvas* Canvas, int32_t W, int32_t H) const;
+  void CopyToResized(TRawBitmap& Bitmap, int32_t W, int32_t H) const;
+  void ResizeFrom(const TImage32& Source, int32_t NewWidth, int32_t NewHeight);
+  void Resize(int32_t NewWidth, int32_t NewHeight);
+  void ScaleProportionalHeight(int32_t NewHeight);
+  void ScaleProportionalWidth(int32_t NewWidth);
+  void RotateRight();
+  void RotateLeft();
+  void FlipVertical();
+  void FlipHorizontal();
+  void DownSample2x();
+  void UpSample2x();
+  void StretchDraw(const TRect& Rect, const TImage32& Source);
+  void StretchDrawRounded(const TImage32& Source, int32_t Left, int32_t Top, int32_t Right,
+                          int32_t Bottom);
+  void CopyRect(const TImage32& Source, TPoint TopLeft, TPoint BottomRight);
+  void Crop(TPoint TopLeft, TPoint BottomRight);
+  void AutoCropByAlpha(int32_t Threshold);
+  void GetOpaqueColumns(int32_t& First, int32_t& Last) const;
+  bool ResizeCanvas(int32_t NewWidth, int32_t NewHeight, int32_t PosX, int32_t PosY);
+  void DrawImage(const TImage32& Source, int32_t X, int32_t Y);
+  bool MakeHaldIdentity(int32_t Level);
+
+  TVPixel32* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
+};
+
+// TColor (red lowest) and BGRA value (blue lowest) of one colour: the lowest
+// three bytes reversed, top byte 0.
+uint32_t BGRAToColor(uint32_t P);
+uint32_t ColorToBGRA(TColor C);
+// Lowest and third bytes exchanged, alpha kept.
+uint32_t RGBAToBGRA32(uint32_t V);
+uint32_t BGRAToRGBA32(uint32_t V);
+
+// Not available on this platform: reports so and leaves the bitmap alone.
+void RotateBitmap(TRawBitmap& Bitmap, float Angle, bool Flag, int32_t Value);
+TPoint RotatePoint(TPoint P, float Angle);
+
+}  // namespace kromel

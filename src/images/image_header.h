@@ -1,0 +1,120 @@
+// The header every image type shares, the pixel records, points and
+// rectangles, and the row bands of the renderer's workers.
+#pragma once
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+namespace kromel {
+
+struct TPoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+};
+
+// Left and Top inclusive, Right and Bottom exclusive.
+struct TRect {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+};
+
+// Width, Height, Size (pixels), the margins of fitted content and the pixel
+// pointer. Copying the header copies only the pointer: that is how views
+// share pixels. Emptiness is judged by the pointer (or Size).
+template <class TPixelT>
+struct TImageHeader {
+  using TPixel = TPixelT;
+  int32_t Width = 0;
+  int32_t Height = 0;
+  int32_t Size = 0;
+  int32_t MarginLeft = 0;
+  int32_t MarginRight = 0;
+  int32_t MarginTop = 0;
+  int32_t MarginBottom = 0;
+  TPixelT* Pixels = nullptr;
+
+  bool HoldsPixels() const { return Pixels != nullptr; }
+  void CopyMarginsFrom(int32_t Left, int32_t Right, int32_t Top, int32_t Bottom) {
+    MarginLeft = Left;
+    MarginRight = Right;
+    MarginTop = Top;
+    MarginBottom = Bottom;
+  }
+  template <class TOther>
+  void CopyMarginsFrom(const TImageHeader<TOther>& Other) {
+    CopyMarginsFrom(Other.MarginLeft, Other.MarginRight, Other.MarginTop, Other.MarginBottom);
+  }
+};
+
+// Makes View a view of Count rows of Source from FirstRow, sharing Source's
+// pixels. Rows outside Source are cut off; an empty Source gives a view
+// without pixels (Size 0, Width and Height untouched). Margins are not set.
+template <class TPixelT>
+void AssignRowBandOf(TImageHeader<TPixelT>& View, const TImageHeader<TPixelT>& Source,
+                     int32_t FirstRow, int32_t Count) {
+  if (Source.Pixels == nullptr || Source.Width <= 0 || Source.Height <= 0) {
+    View.Pixels = nullptr;
+    View.Size = 0;
+    return;
+  }
+  const int32_t First = std::clamp(FirstRow, 0, Source.Height);
+  const int32_t Rows = std::clamp(Count, 0, Source.Height - First);
+  View.Pixels = Source.Pixels + static_cast<int64_t>(First) * Source.Width;
+  View.Width = Source.Width;
+  View.Height = Rows;
+  View.Size = Source.Width * Rows;
+}
+
+// The renderer's eight bands: band k covers rows Height*k div 8 up to
+// Height*(k+1) div 8 - 1, so the bands cover every row once.
+constexpr int32_t RowBandCount = 8;
+constexpr int32_t RowBandStart(int32_t Height, int32_t Band) {
+  return static_cast<int32_t>(static_cast<int64_t>(Height) * Band / RowBandCount);
+}
+constexpr int32_t RowBandRows(int32_t Height, int32_t Band) {
+  return RowBandStart(Height, Band + 1) - RowBandStart(Height, Band);
+}
+
+// The pixel of a TImage32: bytes blue, green, red, alpha in memory.
+struct TBGRAPixel32 {
+  uint8_t B, G, R, A;
+};
+// The same four bytes in the other order.
+struct TRGBAPixel32 {
+  uint8_t R, G, B, A;
+};
+// One pixel seen as the BGRA value (blue lowest), a signed integer, or its
+// bytes in either order.
+union TVPixel32 {
+  uint32_t Value;
+  int32_t I;
+  TBGRAPixel32 BGRA;
+  TRGBAPixel32 RGBA;
+};
+static_assert(sizeof(TVPixel32) == 4);
+
+// The pixel of a TImage64: unsigned 16-bit red, green, blue, alpha.
+struct TPixel64 {
+  uint16_t R, G, B, A;
+  void Init(uint16_t Red, uint16_t Green, uint16_t Blue, uint16_t Alpha) {
+    R = Red;
+    G = Green;
+    B = Blue;
+    A = Alpha;
+  }
+};
+static_assert(sizeof(TPixel64) == 8);
+
+// The header over plain bytes; it has no operations.
+struct TImage24 : TImageHeader<uint8_t> {};
+
+enum TVerticalAlignment : int32_t { tvaTopJustify = 0, tvaBottomJustify = 1, tvaCenter = 2 };
+
+// The colour readout formats, in the order the lists show them.
+inline constexpr std::array<const char*, 15> ColorReadoutNames = {
+    "RGB 0..255", "RGB 0..100", "RGB Linear", "HSV", "HSL", "HSP",  "LAB",  "Lch",
+    "MAB",        "MXYe",       "SXYe",       "XYZ", "xyY", "YUV", "CMYK"};
+
+}  // namespace kromel

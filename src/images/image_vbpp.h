@@ -1,0 +1,50 @@
+// TImageVBPP: the source image held at 8 or 16 bits. Every operation works
+// on the 16-bit image when that holds pixels, else on the 8-bit one. A view
+// (AssignRowBand) shares another object's pixels and never releases them.
+#pragma once
+#include <cstdint>
+
+#include "images/image32.h"
+#include "images/image64.h"
+#include "platform/raw_bitmap.h"
+
+namespace kromel {
+
+class TImageVBPP {
+public:
+  TImageVBPP();
+  ~TImageVBPP();
+  TImageVBPP(const TImageVBPP&) = delete;
+  TImageVBPP& operator=(const TImageVBPP&) = delete;
+
+  int32_t GetWidth() const;
+  int32_t GetHeight() const;
+  int32_t GetSize() const;
+  bool IsEmpty() const;
+
+  void CopyTo(TRawBitmap& Bitmap) const;
+  void CopyToImage32(TImage32& Target) const;
+  void CopyFromImage64(const TImage64& Source);
+
+  // Releases both images (only forgets them when this is a view).
+  void Dispose();
+  // Dispose through a possibly null pointer.
+  static void Dispose(TImageVBPP* Image);
+  void Realloc(int32_t Width, int32_t Height, bool Use16Bit);
+  // Widens the 8-bit picture into the 16-bit image (x257) and releases the
+  // 8-bit one; nothing when there is no 8-bit picture.
+  void ConvertTo64();
+  // Makes this object a view of Count rows of Source from FirstRow.
+  void AssignRowBand(const TImageVBPP& Source, int32_t FirstRow, int32_t Count);
+  bool IsView() const { return FIsView; }
+
+  TImage32 Image32;
+  TImage64 Image64;
+
+private:
+  // Forgets shared pixels before this object owns any again.
+  void DetachView();
+  bool FIsView = false;
+};
+
+}  // namespace kromel
