@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "platform/trash.h"
+
+using namespace kromel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& P) {
+  std::ifstream In(P, std::ios::binary);
+  std::stringstream S;
+  S << In.rdbuf();
+  return S.str();
+}
+
+void WriteFile(const fs::path& P, const std::string& Text) {
+  std::ofstream Out(P, std::ios::binary);
+  Out << Text;
+}
+
+// A temporary tree with its own XDG data folder, so the trash is ours.
+class TrashTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Dir = fs::temp_directory_path() / ("kromel_trash_" + std::to_string(getpid()));
+    fs::remove_all(Dir);
+    fs::create_directories(Dir / "work");
+    const char* Old = std::getenv("XDG_DATA_HOME");
+    HadOld = Old != nullptr;
+    if (Old) OldData = Old;
+    setenv("XDG_DATA_HOME", (Dir / "data").c_str(), 1);
+  }
+  void TearDown() override {
+    if (HadOld) setenv("XDG_DATA_HOME", OldData.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    fs::remove_all(Dir);
+  }
+  fs::path Dir;
+  bool HadOld = false;
+  std::string OldData;
+};
+
+}  // namespace
+
+TEST_F(TrashTest, HomeTrashFollowsXdgDataHome) {
+  EXPECT_EQ(HomeTrashFolder(), (Dir / "data" / "Trash").string());
+  setenv("XDG_DATA_HOME", "relative/data", 1);  // not absolute: ignored
+  const char* Home = std::getenv("HOME");
+  std::string H = Home ? Home : "";
+  setenv("HOME", (Dir / "home").c_str(), 1);
+  EXPECT_EQ(HomeTrashFolder(), (Dir / "home" / ".local/share/Trash").string());
+  setenv("XDG_DATA_HOME", "", 1);
+  EXPECT_EQ(HomeTrashFolder(), (Dir / "home" / ".local/share/Trash").string());
+  if (Home) setenv("HOME", H.c_str(), 1); else unsetenv("HOME");
+}
+
+TEST_F(TrashTest, TrashFolderIsMadeOnTheSameFileSystem) {
+  fs::path File = Dir / "work" / "a.cube";
+  WriteFile(File, "x");
+  std::string Trash = TrashFolderFor(File.string());
+  EXPECT_EQ(Trash, (Dir / "data" / "Trash").string());
+  EXPECT_TRUE(fs::is_directory(Dir / "data" / "Trash" / "files"));
+  EXPECT_TRUE(fs::is_directory(Dir / "data" / "Trash" / "info"));
+  EXPECT_EQ(TrashFolderFor((Dir / "work" / "missing.cube").string()), "");
+  EXPECT_EQ(TrashFolderFor((Dir / "nofolder" / "a.cube").string()), "");
+}
+
+TEST_F(TrashTest, MoveRecordsTheOriginalPath) {
+  fs::path File = Dir / "work" / "my grade%.cube";
+  WriteFile(File, "LUT");
+  std::string Trash = TrashFolderFor(File.string());
+  ASSERT_FALSE(Trash.empty());
+  ASSERT_EQ(MoveIntoTrash(File.string(), Trash, "my grade%.cube"), TTrashMove::Moved);
+  EXPECT_FALSE(fs::exists(File));
+  EXPECT_EQ(ReadFile(fs::path(Trash) / "files" / "my grade%.cube"), "LUT");
+  std::string Info = ReadFile(fs::path(Trash) / "info" / "my grade%.cube.trashinfo");
+  std::string Escaped = (Dir / "work").string() + "/my%20grade%25.cube";
+  EXPECT_EQ(Info.rfind("[Trash Info]\nPath=" + Escaped + "\nDeletionDate=", 0), 0u) << Info;
+}
+
+TEST_F(TrashTest, NeverReplacesAnEntry) {
+  fs::path File = Dir / "work" / "grade.cube";
+  WriteFile(File, "new");
+  std::string Trash = TrashFolderFor(File.string());
+  ASSERT_FALSE(Trash.empty());
+  fs::path Files = fs::path(Trash) / "files";
+  fs::path Info = fs::path(Trash) / "info";
+
+  // A file that appeared in files/ without its info file.
+  WriteFile(Files / "grade.cube", "old");
+  EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "grade.cube"), TTrashMove::NameTaken);
+  EXPECT_EQ(ReadFile(Files / "grade.cube"), "old");
+  EXPECT_EQ(ReadFile(File), "new");
+  EXPECT_FALSE(fs::exists(Info / "grade.cube.trashinfo"));
+
+  // A name whose info file is taken.
+  WriteFile(Info / "other.cube.trashinfo", "[Trash Info]\n");
+  EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "other.cube"), TTrashMove::NameTaken);
+  EXPECT_FALSE(fs::exists(Files / "other.cube"));
+  EXPECT_EQ(ReadFile(Info / "other.cube.trashinfo"), "[Trash Info]\n");
+
+  EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "grade 1.cube"), TTrashMove::Moved);
+  EXPECT_EQ(ReadFile(Files / "grade 1.cube"), "new");
+  EXPECT_EQ(MoveIntoTrash((Dir / "work" / "gone").string(), Trash, "gone"), TTrashMove::Failed);
+  EXPECT_FALSE(fs::exists(Info / "gone.trashinfo"));
+  EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "a/b"), TTrashMove::Failed);
+}
+
+TEST_F(TrashTest, AbsoluteFileName) {
+  fs::path Cwd = fs::current_path();
+  fs::current_path(Dir);
+  EXPECT_EQ(AbsoluteFileName("work/x.cube"), (fs::canonical(Dir) / "work" / "x.cube").string());
+  EXPECT_EQ(AbsoluteFileName("work/../work/x"), (fs::canonical(Dir) / "work" / "x").string());
+  EXPECT_EQ(AbsoluteFileName("work/"), "");
+  EXPECT_EQ(AbsoluteFileName("nofolder/x"), "");
+  EXPECT_EQ(AbsoluteFileName(""), "");
+  fs::current_path(Cwd);
+}
+
+TEST_F(TrashTest, RevealPassesTheFolderAsOneArgument) {
+  // A stand-in file manager on a private PATH: mkdir makes the folder it is
+  // given, so a folder name split at its blank would make two others.
+  fs::create_directories(Dir / "bin");
+  fs::copy_file("/usr/bin/mkdir", Dir / "bin" / "xdg-open");
+  const char* OldPath = std::getenv("PATH");
+  std::string Saved = OldPath ? OldPath : "";
+  setenv("PATH", (Dir / "bin").c_str(), 1);
+  fs::path Cwd = fs::current_path();
+  fs::current_path(Dir / "work");
+  const bool Started = RevealInFileManager((Dir / "new folder; x" / "a.cube").string());
+  fs::current_path(Cwd);
+  setenv("PATH", Saved.c_str(), 1);
+  ASSERT_TRUE(Started);
+  // The stand-in runs on its own; wait for its result without a timer.
+  for (int I = 0; I < 5000 && !fs::exists(Dir / "new folder; x"); ++I) usleep(1000);
+  EXPECT_TRUE(fs::is_directory(Dir / "new folder; x"));
+  EXPECT_FALSE(fs::exists(Dir / "new"));
+  EXPECT_FALSE(fs::exists(Dir / "work" / "folder;"));
+  EXPECT_FALSE(fs::exists(Dir / "work" / "x"));
+}
