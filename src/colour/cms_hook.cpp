@@ -1,0 +1,7 @@
+#include "colour/cms_hook.h"
+
+namespace kromel {
+
+TCMSDoTransformProc CMSDoTransformProc = nullptr;
+
+}  // namespace kromel

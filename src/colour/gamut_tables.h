@@ -1,0 +1,37 @@
+// The eight gamut boundary tables the working models read, and their
+// switches. The tables are constant data embedded in the library from
+// data/<name>.bin (see gamut.h for the form); a table whose data file is
+// not there yet reads as absent (nullptr), and the conversions then apply
+// no limit.
+#pragma once
+#include "colour/gamut.h"
+
+namespace kromel {
+
+enum class TGamutTable { LAB, LXY, MXY, MXYe, MABe, HSP, HSP3, HSPItten };
+constexpr int GamutTableCount = 8;
+
+// Every switch starts true; a table builder turns its model's switch off
+// while it runs.
+extern bool UseLABGamut;
+extern bool UseLXYGamut;
+extern bool UseMXYGamut;
+extern bool UseMXYeGamut;
+extern bool UseMABeGamut;
+extern bool UseHSPGamut;
+extern bool UseHSP3Gamut;
+extern bool UseHSPIttenGamut;
+
+// "LABGamut", "LXYGamut", ...: the table's name and the stem of its file.
+const char* GamutTableName(TGamutTable Table);
+
+// The table in use: an installed one, else the embedded data, else nullptr.
+const TColorSpaceGamut* GamutTable(TGamutTable Table);
+// True when the library carries data for the table.
+bool GamutTableEmbedded(TGamutTable Table);
+// Puts a table held elsewhere (not owned; it must outlive its use) in place
+// of the embedded one; nullptr goes back to the embedded one. For tools and
+// tests: do not call while conversions run.
+void SetGamutTable(TGamutTable Table, const TColorSpaceGamut* Gamut);
+
+}  // namespace kromel
