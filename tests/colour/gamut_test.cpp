@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "support/temp_dir.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -302,17 +306,17 @@ void Record(const std::string& Text) { Reported.push_back(Text); }
 class GamutFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    Dir = std::filesystem::path(::testing::TempDir()) / "kromel_gamut_test";
-    std::filesystem::remove_all(Dir);
-    std::filesystem::create_directories(Dir);
+    Temp = std::make_unique<kromel::testing::TTestTempDir>("kromel_gamut_test");
+    Dir = Temp->Path;
     Saved = ErrorMessageProc;
     ErrorMessageProc = Record;
     Reported.clear();
   }
   void TearDown() override {
     ErrorMessageProc = Saved;
-    std::filesystem::remove_all(Dir);
+    Temp.reset();
   }
+  std::unique_ptr<kromel::testing::TTestTempDir> Temp;
   std::filesystem::path Dir;
   TErrorMessageCallback Saved = nullptr;
 };

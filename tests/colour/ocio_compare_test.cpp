@@ -3,6 +3,10 @@
 // not installed.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "support/temp_dir.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -44,12 +48,11 @@ constexpr int CubeSize = 51;  // inputs i/50: 0.18 is node 9
 class OCIOCompare : public ::testing::Test {
  protected:
   void SetUp() override {
-    Dir = std::filesystem::path(::testing::TempDir()) / "kromel_ocio_compare";
-    std::filesystem::remove_all(Dir);
-    std::filesystem::create_directories(Dir);
+    Temp = std::make_unique<kromel::testing::TTestTempDir>("kromel_ocio_compare");
+    Dir = Temp->Path;
     std::ofstream(Dir / "config.ocio") << Config;
   }
-  void TearDown() override { std::filesystem::remove_all(Dir); }
+  void TearDown() override { Temp.reset(); }
 
   // The red output of the nodes (i, 0, 0) of the baked cube, red fastest.
   std::vector<double> BakeRedAxis(const std::string& From, const std::string& To) {
@@ -71,6 +74,7 @@ class OCIOCompare : public ::testing::Test {
     return Red;
   }
 
+  std::unique_ptr<kromel::testing::TTestTempDir> Temp;
   std::filesystem::path Dir;
 };
 
