@@ -9,9 +9,12 @@
 
 #include "images/image32.h"
 #include "images/image_header.h"
+#include "images/sample.h"
 #include "platform/raw_bitmap.h"
 
 namespace kromel {
+
+class TCanvas;
 
 struct TImage64 : TImageHeader<TPixel64> {
   void Init();
@@ -37,10 +40,99 @@ struct TImage64 : TImageHeader<TPixel64> {
   void CopyFrom(TRawBitmap& Bitmap);
   void CopyTo(TRawBitmap& Bitmap) const;
 
+  // Display fitting, smoothing and blur (image64_fit.cpp). The fits size
+  // Target to W x H, centre the picture on the background keeping its
+  // aspect ratio and set Target's margins; a source or target side below 2
+  // clears Target instead. The unnamed integer is not used.
+  void DrawFittedToImage64(TImage64& Target, int32_t W, int32_t H, int32_t, uint8_t Grey) const;
+  void DrawFittedToImage32(TImage32& Target, int32_t W, int32_t H, int32_t,
+                           TColor Background) const;
+  // Each target pixel the 8-bit average of a block of source pixels.
+  void DrawFittedToImage32Averaged(TImage32& Target, int32_t W, int32_t H, int32_t,
+                                   TColor Background) const;
+  void DrawFittedToBitmap(TRawBitmap& Bitmap, int32_t W, int32_t H, int32_t, uint8_t Grey) const;
+  void ShowResized(TCanvas* Canvas, int32_t W, int32_t H) const;
+  // One-pole smoothing forwards and backwards along rows, then columns.
+  void SmoothRecursive(float Factor);
+  void GaussianBlur(float Radius);
+  // Convolve columns / rows with an odd, symmetric kernel summing to 1;
+  // edge pixels repeat, results saturate at 0 and 65535.
+  void ConvoluteVerticalNormalized(const TSample32& Kernel);
+  void ConvoluteHorizontalNormalized(const TSample32& Kernel);
+  void DoNothing() {}
+
+  // Geometry (image64_geometry.cpp). A failed allocation keeps the image.
+  void RotateRight();
+  void RotateLeft();
+  void FlipVertical();
+  void FlipHorizontal();
+  // The right half becomes the mirror image of the left half.
+  void MirrorLeftToRight();
+  // BottomRight exclusive; corners clamped into the image. Dst may be this
+  // image; its margins become 0.
+  void CropTo(TImage64& Dst, TPoint TopLeft, TPoint BottomRight) const;
+  void CropToImage32(TImage32& Dst, TPoint TopLeft, TPoint BottomRight) const;
+  // Bounding box of the pixels with alpha, Right and Bottom inclusive;
+  // all -1 when there is none.
+  TRect GetContentRect() const;
+  // Box-averages Src into the rectangle TopLeft..BottomRight (exclusive),
+  // fills the rest with Background and records the margins.
+  void StretchDrawAveraged(TPoint TopLeft, TPoint BottomRight, const TImage64& Src,
+                           const TPixel64& Background);
+  // The same with R, G, B averaged and alpha 65535.
+  void StretchDrawAveragedOpaque(TPoint TopLeft, TPoint BottomRight, const TImage64& Src,
+                                 const TPixel64& Background);
+  // Level^3 x Level^3 identity colour table (blue outermost, red fastest);
+  // Level 2..35, else reported and False.
+  bool MakeHaldIdentity(int32_t Level);
+  bool IsEmpty() const { return Pixels == nullptr || Size <= 0; }
+  void Show(TCanvas* Canvas) const;
+
+  // Raw import of Width x Height interleaved pixels: R, G, B then, with
+  // HasAlpha (or Extra 1), one element that is skipped. Alpha becomes
+  // 65535. Floats saturate to 0..1 and the input is never written.
+  bool CopyFromRawBytes(const uint8_t* Data, int32_t NewWidth, int32_t NewHeight, bool HasAlpha);
+  bool CopyFromRawWords(const uint16_t* Data, int32_t NewWidth, int32_t NewHeight, bool HasAlpha);
+  bool CopyFromRawFloat(const float* Data, int32_t NewWidth, int32_t NewHeight, uint8_t Extra);
+
+  void SwapRedBlue();
+
+  // Analysis (image64_geometry.cpp).
+  // Average of the window with alpha > 16384 (else of every pixel) and the
+  // spread of the opaque pixels in thousandths (-1 when not measured).
+  void GetAverageColor(int32_t X, int32_t Y, int32_t Radius, TPixel64& Avg,
+                       int32_t& Spread) const;
+  // R, G, B of Avg := average of the Count darkest (brightest) pixels with
+  // alpha >= 32768 by R + G + B; 0 when none. Avg.A is not written.
+  void GetDarkestAverage(TPixel64& Avg, int32_t Count) const;
+  void GetBrightestAverage(TPixel64& Avg, int32_t Count) const;
+  int32_t CountDistinctLevels() const;
+  std::string GetCentralPixelText() const;
+
   TPixel64* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
 // "R: 65535; G: 0; B: 0; A: 65535"
 std::string Pixel64ToText(const TPixel64& P);
+
+// In-place expanders of a decoder's buffer into Count TPixel64 (alpha
+// 65535); Buffer must have room for Count x 8 bytes.
+void ExpandGray16ToPixel64(void* Buffer, int64_t Count);
+void ExpandRGB48ToPixel64(void* Buffer, int64_t Count);
+void ExpandLow5BitsToPixel64(void* Buffer, int64_t Count);
+
+// Single pixels. A TColor holds red lowest; a BGRA value blue lowest.
+void ColorToPixel64(TPixel64& P, uint32_t Color);
+TColor Pixel64ToColor(const TPixel64& P);
+uint32_t Pixel64ToPixel32(const TPixel64& P);
+void SwapPixels64(TPixel64& P1, TPixel64& P2);
+int32_t Pixel64LumaLevel(const TPixel64& P);
+// "R:65535 G:0 B:0"
+std::string Pixel64ToRGBText(const TPixel64& P);
+// All on the 0..65535 scale; hue 65535 is a full turn.
+void RGBtoHSV64(uint16_t R, uint16_t G, uint16_t B, uint16_t& H, uint16_t& S, uint16_t& V);
+void HSVtoRGB64(uint16_t H, uint16_t S, uint16_t V, uint16_t& R, uint16_t& G, uint16_t& B);
+void Pixel64Gamma(TPixel64& Dst, const TPixel64& Src, float Gamma);
+void Pixel64OffsetGamma(TPixel64& Dst, const TPixel64& Src, int32_t Offset, float Gamma);
 
 }  // namespace kromel

@@ -1,8 +1,36 @@
 #include "images/image_vbpp.h"
 
+#include <algorithm>
+
 #include "platform/message_sink.h"
 
 namespace kromel {
+
+namespace {
+
+// The mean of the pixels with alpha above 128 in the square around (X, Y)
+// as a BGRA value; 0 when there is none.
+uint32_t AverageColor32(const TImage32& Image, int32_t X, int32_t Y, int32_t Radius) {
+  if (Image.Pixels == nullptr || Image.Width <= 0 || Image.Height <= 0) return 0;
+  const int64_t R = std::max(Radius, 0);
+  const int64_t X0 = std::max<int64_t>(X - R, 0), X1 = std::min<int64_t>(X + R, Image.Width - 1);
+  const int64_t Y0 = std::max<int64_t>(Y - R, 0), Y1 = std::min<int64_t>(Y + R, Image.Height - 1);
+  int64_t B = 0, G = 0, Rd = 0, A = 0, N = 0;
+  for (int64_t J = Y0; J <= Y1; ++J)
+    for (int64_t I = X0; I <= X1; ++I) {
+      const TBGRAPixel32 P = Image.Row(int32_t(J))[I].BGRA;
+      if (P.A <= 128) continue;
+      B += P.B;
+      G += P.G;
+      Rd += P.R;
+      A += P.A;
+      ++N;
+    }
+  if (N == 0) return 0;
+  return uint32_t(B / N) | uint32_t(G / N) << 8 | uint32_t(Rd / N) << 16 | uint32_t(A / N) << 24;
+}
+
+}  // namespace
 
 TImageVBPP::TImageVBPP() {
   Image32.Init();
@@ -97,6 +125,68 @@ void TImageVBPP::ConvertTo64() {
     Image64.Dispose();
   }
   Image64 = Wide;
+}
+
+void TImageVBPP::RotateLeft() {
+  if (FIsView) return;
+  if (Image64.Pixels != nullptr)
+    Image64.RotateLeft();
+  else
+    Image32.RotateLeft();
+}
+
+void TImageVBPP::RotateRight() {
+  if (FIsView) return;
+  if (Image64.Pixels != nullptr)
+    Image64.RotateRight();
+  else
+    Image32.RotateRight();
+}
+
+void TImageVBPP::FlipVertical() {
+  if (Image64.Pixels != nullptr)
+    Image64.FlipVertical();
+  else
+    Image32.FlipVertical();
+}
+
+void TImageVBPP::FlipHorizontal() {
+  if (Image64.Pixels != nullptr)
+    Image64.FlipHorizontal();
+  else
+    Image32.FlipHorizontal();
+}
+
+void TImageVBPP::GetDarkestAverage(TPixel64& P, int32_t Count) const {
+  P = {0, 0, 0, 0};
+  if (Image64.Pixels != nullptr) Image64.GetDarkestAverage(P, Count);
+}
+
+void TImageVBPP::GetAverageColor64(TPixel64& P, int32_t X, int32_t Y, int32_t Radius) const {
+  if (Image64.Pixels != nullptr) {
+    int32_t Spread = 0;
+    Image64.GetAverageColor(X, Y, Radius, P, Spread);
+    return;
+  }
+  TVPixel32 V;
+  V.Value = AverageColor32(Image32, X, Y, Radius);
+  P = {uint16_t(V.BGRA.R * 257), uint16_t(V.BGRA.G * 257), uint16_t(V.BGRA.B * 257),
+       uint16_t(V.BGRA.A * 257)};
+}
+
+uint32_t TImageVBPP::GetAverageColor32(int32_t X, int32_t Y, int32_t Radius) const {
+  if (Image64.Pixels == nullptr) return AverageColor32(Image32, X, Y, Radius);
+  TPixel64 P;
+  int32_t Spread = 0;
+  Image64.GetAverageColor(X, Y, Radius, P, Spread);
+  return Pixel64ToPixel32(P);
+}
+
+void TImageVBPP::GetCentralPixelText(std::string& S) const {
+  if (Image64.Pixels != nullptr)
+    S = Image64.GetCentralPixelText();
+  else
+    S = "GetCentralPixel Img32bit";
 }
 
 void TImageVBPP::AssignRowBand(const TImageVBPP& Source, int32_t FirstRow, int32_t Count) {

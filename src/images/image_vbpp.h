@@ -3,6 +3,7 @@
 // (AssignRowBand) shares another object's pixels and never releases them.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "images/image32.h"
 #include "images/image64.h"
@@ -34,6 +35,23 @@ public:
   // Widens the 8-bit picture into the 16-bit image (x257) and releases the
   // 8-bit one; nothing when there is no 8-bit picture.
   void ConvertTo64();
+  // Geometry on the image that holds pixels. A view is not turned (its
+  // pixels belong to another object); flips work in place on views too.
+  void RotateLeft();
+  void RotateRight();
+  void FlipVertical();
+  void FlipHorizontal();
+
+  // P := 0, then the 16-bit image's darkest average (8 bits: stays 0).
+  void GetDarkestAverage(TPixel64& P, int32_t Count) const;
+  // Average colour around (X, Y): the 16-bit average, or the 8-bit one
+  // (pixels with alpha above 128) widened x257.
+  void GetAverageColor64(TPixel64& P, int32_t X, int32_t Y, int32_t Radius) const;
+  // The same as a BGRA value: high bytes of the 16-bit average, or the
+  // 8-bit average unchanged.
+  uint32_t GetAverageColor32(int32_t X, int32_t Y, int32_t Radius) const;
+  void GetCentralPixelText(std::string& S) const;
+
   // Makes this object a view of Count rows of Source from FirstRow.
   void AssignRowBand(const TImageVBPP& Source, int32_t FirstRow, int32_t Count);
   bool IsView() const { return FIsView; }
