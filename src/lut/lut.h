@@ -1,0 +1,204 @@
+// LUT objects: TLut, the base with a name and four Single planes, and
+// T3DLut, the three-dimensional LUT every colour transform is held in.
+//
+// Node (r, g, b) lies at plane index r + NLRH * (g + NLGS * b): red (or hue)
+// fastest, blue (or lightness) slowest. The four planes are all present or
+// all absent. A cubic LUT has Size = NLRH = NLGS = NLBL and Count = Size^3;
+// a non-cubic one has Size 0, NonCubic set and Count = NLRH * NLGS * NLBL.
+// Every axis of a LUT with planes holds MinLutLevels..MaxLutLevels levels.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "colour/colour_types.h"
+#include "colour/lut_color_space.h"
+#include "foundation/byte_stream.h"
+
+namespace kromel {
+
+struct TImage64;
+
+constexpr int32_t MinLutLevels = 2;
+constexpr int32_t MaxLutLevels = 256;
+
+// True for a level count a LUT axis may have.
+constexpr bool ValidLutLevels(int64_t N) { return N >= MinLutLevels && N <= MaxLutLevels; }
+
+class TLut {
+ public:
+  TLut() = default;
+  virtual ~TLut();
+  TLut(const TLut&) = delete;
+  TLut& operator=(const TLut&) = delete;
+
+  std::string Name;  // UTF-8
+  int32_t Size = 0;
+  int32_t Count = 0;
+  // Owned planes of Count Singles each, or null.
+  float* R = nullptr;
+  float* G = nullptr;
+  float* B = nullptr;
+  float* A = nullptr;
+  float MaxR = 0;
+  float MaxG = 0;
+  float MaxB = 0;
+  bool Valid = false;
+  std::function<void(TLut* Sender)> OnChange;
+
+  // Releases the planes; Size and Count become 0.
+  void FreeData();
+  // Forgets the planes without releasing them (for planes owned elsewhere).
+  void SetNil();
+  // As SetNil, reporting "TLUT.SetNil Error! T3DLut not created!" for null.
+  static void SetNil(TLut* Lut);
+  // R, G and B to 0 (A kept), then OnChange; nothing without planes.
+  void ZeroData();
+
+ protected:
+  // Count Singles for each plane, all zero; false (and no planes) when the
+  // memory can't be had.
+  bool AllocPlanes(int64_t NewCount);
+};
+
+class T3DLut : public TLut {
+ public:
+  T3DLut();
+  ~T3DLut() override;
+
+  std::string ImageProfile;  // "#IMAGEPROFILE" header value
+  std::string InputGamma;    // "#INPUTGAMMA" header value
+  int32_t NLRH = 0;
+  int32_t NLGS = 0;
+  int32_t NLBL = 0;
+  bool NonCubic = false;
+  std::unique_ptr<TMemoryStream> Preset;  // the embedded preset stream
+  TLUTColorSpace ColorSpace = lcsProfileRGB;
+  TColorModelPreferences ColorModelPreferences;
+  bool DisplayReferred = false;
+
+  // --- Life cycle and copies (lut.cpp) ---
+
+  // A cubic LUT of N levels, zero-filled, Valid cleared. N outside
+  // MinLutLevels..MaxLutLevels is reported; on any failure the LUT is left
+  // empty (no planes, Size, Count and level counts 0) and the result is false.
+  bool SetSize(int32_t N);
+  // A non-cubic LUT of the given level counts, zero-filled; each count must
+  // be a valid level count. Failure leaves the LUT empty and returns false.
+  bool SetLevels(int32_t NR, int32_t NG, int32_t NB);
+  // Nothing when N is the current size and planes exist; otherwise Valid
+  // cleared, planes freed and SetSize(N).
+  bool EnsureSize(int32_t N);
+  // The identity over the level counts. A LUT with valid level counts but
+  // no planes gets its planes first; a zero level count is reported and
+  // nothing is filled.
+  void SetDefault();
+  // This LUT becomes a copy of Source (planes by level counts, maxima,
+  // DisplayReferred, colour space and preferences, A when both have one,
+  // an independent copy of Preset). An empty Source empties this LUT.
+  // Name, header texts and OnChange are kept. False when memory fails.
+  bool CopyFrom(const T3DLut& Source);
+  // R, G and B of a LUT of the same shape; otherwise reports
+  // "Error in T3DLut.CopyRGBFrom - Sizes mismatch".
+  void CopyRGBFrom(const T3DLut& Source);
+  // X := (1 - A) * Source.X + X * A with this LUT's A.
+  void CopyMaskedFrom(const T3DLut& Source);
+  // False exactly when (Size > 1 or NLRH > 1) and R, G, B are present.
+  bool IsEmpty() const;
+  static bool IsEmpty(const T3DLut* Lut);
+  bool HasPlanes() const { return R != nullptr && G != nullptr && B != nullptr && A != nullptr; }
+
+  // Cubic node helpers (indices outside the grid are ignored).
+  void SetNodeCapped(int32_t b, int32_t g, int32_t r, float Red, float Green, float Blue);
+  // (v, v, v, 0) with v = R[Index]; zeros for an index outside the planes.
+  void GetGreyPixel(uint32_t Index, TRGBAPixel128& Pixel) const;
+  // Every second (third) node of a cubic LUT, in place; nothing when the
+  // result would have fewer than MinLutLevels levels.
+  void DownsampleHalf();
+  void DownsampleThird();
+
+  // --- Lookup and interpolation (lut_lookup.cpp) ---
+
+  // The LUT's output for a colour (tetrahedral, by level counts). Inputs are
+  // clamped to 0..1 in place first; a NaN component is reported and read
+  // as 0. No planes: the colour stays as it is.
+  void ProcessColorTetrahedralSingle(float& R, float& G, float& B) const;
+  // One plane at (x blue, y green, z red) in level units of a cubic LUT,
+  // clamped to 0..1; 0 for a null plane, a LUT without levels or NaN.
+  float TetrahedralInterpolation(const float* Plane, float x, float y, float z) const;
+  float GetValueTrilinear(const float* Plane, float x, float y, float z) const;
+  // GetValueTrilinear of A at a colour 0..1.
+  float GetAlphaTrilinear(float R, float G, float B) const;
+  // Tricubic (Catmull-Rom) lookup of a cubic LUT, inputs clamped in place.
+  void ProcessColorCubicSingle(float& R, float& G, float& B) const;
+  // Node with each index clamped into the cubic grid.
+  float GetValueClamped(const float* Plane, int32_t b, int32_t g, int32_t r) const;
+  // Node read with hue wrap (non-cubic) and one-step linear extrapolation.
+  float GetValExtrapolated(const float* Plane, int32_t XB, int32_t YG, int32_t ZR) const;
+  // Stores Value at a node of a cubic LUT; indices outside are ignored.
+  void SetPlaneValue(float* Plane, int32_t b, int32_t g, int32_t r, float Value);
+
+  // --- Editing (lut_edit.cpp) ---
+
+  // R, G, B limited to 0..1 over all nodes (NaN stays).
+  void Clamp();
+  void SaturationToAlpha();
+  void MultiplyByAlpha();
+  void ClearAlpha();
+  // A divided by its largest value when that exceeds 1e-10.
+  void NormalizeAlpha();
+  // A := density of the image's colours over the grid, 1 at the fullest.
+  void AccumulateColorsToAlpha(const TImage64& Image);
+  // A 3x3 matrix (row-major, row = output channel) that approximates the
+  // LUT in linear light. False, with the message "Matrix optimization
+  // error: not enough colors found" and Matrix unchanged, when too few
+  // colour triples are usable.
+  bool FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile, float Gamma) const;
+  // A (2N - 1)-level mask from an N-level Source: rounded, then smoothed.
+  bool UpsampleMaskFrom(const T3DLut& Source);
+  float GetValueTricubicClamped(const float* Plane, float pb, float pg, float pr) const;
+  // "hi, lo, " decimal byte pairs of every value * 65535, blue fastest.
+  void SaveToByteList(std::string& Text) const;
+
+  // --- Binary forms (lut_chunks.cpp) ---
+
+  // The "3DLB" chunk (version 3) with the "LPRS" part; false on a write error.
+  bool SaveToStream(TByteStream& Stream, bool IncludePreset) const;
+  // Reads a "3DLB" chunk of any version. Another tag: "Error loading T3DLUT
+  // from stream!", stream back where it was, no planes, false. A damaged or
+  // short chunk: reported, stream back where it was, LUT unchanged, false.
+  // Changed tells whether the planes differ afterwards (OnChange fires then).
+  bool LoadFromStream(TByteStream& Stream, bool& Changed);
+  // The "3DLA" chunk (version 4) with the R plane only.
+  bool SaveToStreamSingleChannel(TByteStream& Stream) const;
+  // Reads a "3DLA" chunk; on any failure the LUT and the stream position
+  // are unchanged and the result is false.
+  bool LoadFromStreamSingleChannel(TByteStream& Stream, bool& Changed);
+  // A "KRBl" stream file of 8- or 16-bit nodes (values clamped to 0..1 in
+  // the file only); the name is cut to 63 bytes.
+  bool SaveToKrs(const std::string& FileName, const std::string& LutName, bool EightBit) const;
+  bool LoadFromKrs(const std::string& FileName);
+  // A "KRBl" stream at its position. False, LUT and position unchanged, on
+  // any failure; a newer version is reported.
+  bool LoadFromKrsStream(TByteStream& Stream);
+
+ private:
+  // Planes of the given shape (cubic when all three counts are equal and
+  // Cubic is set); the LUT must hold no planes.
+  bool AllocShape(int32_t NR, int32_t NG, int32_t NB, bool Cubic);
+  void MakeEmpty();
+  // Takes Other's planes and shape; Other is left empty.
+  void AdoptShape(T3DLut& Other);
+  // The chunk and stream-file readers inside their exception guards.
+  bool ReadChunk3D(TByteStream& Stream, bool& Changed);
+  bool ReadChunkSingleChannel(TByteStream& Stream, bool& Changed);
+  bool ReadKrs(TByteStream& Stream);
+  // Size^3 for a cubic LUT with planes, else 0.
+  int64_t CubicNodeCount() const;
+};
+
+// The folder a diagnostic file of the DCP export goes to: home + "/DropBox/".
+std::string LutDiagnosticFolder();
+
+}  // namespace kromel
