@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "colour/colour_models.h"
+#include "colour/log_gamma.h"
 #include "foundation/debug_log.h"
 #include "platform/command_line.h"
 
@@ -14,6 +16,10 @@ void RunStartupSteps(int Argc, const char* const* Argv) {
     SetProgramName("Kromel");
     DebugLogAdd("*** Started", 0);
   }
+  // Colour maths: the transfer-function tables, then the working model
+  // (cmHSPe) with its round-trip self-test.
+  InitGammaTables();
+  InitColorModels();
 }
 
 void RunShutdownSteps() {
