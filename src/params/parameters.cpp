@@ -1,0 +1,199 @@
+#include "params/parameters.h"
+
+#include <algorithm>
+
+#include "foundation/debug_log.h"
+#include "foundation/number_format.h"
+#include "foundation/text_scan.h"
+
+namespace kromel {
+
+namespace {
+
+// Restores the depth counter even when a handler throws.
+struct TDepthGuard {
+  int32_t& Depth;
+  explicit TDepthGuard(int32_t& D) : Depth(D) { ++Depth; }
+  ~TDepthGuard() { --Depth; }
+};
+
+// The value text of a scalar element: after the first ">" up to the first
+// double quote, line feed, "&", apostrophe or "<".
+std::string ScalarValueText(const std::string& Text) { return GetQuotedValueAfter(Text, ">"); }
+
+}  // namespace
+
+std::string ParameterSingleToText(float X) {
+  // Formatted from a 64-bit scaled integer: the same text as a 32-bit one
+  // within +-2147.483647, and the true value (or the general form for
+  // NaN and infinities) outside it.
+  return FloatToStrD6(static_cast<double>(X));
+}
+
+// ---------------------------------------------------------------------------
+// TParameterList
+
+TParameterList::~TParameterList() {
+  for (TControlledParameter* P : FItems)
+    if (P != nullptr && P->Owner == this) P->Owner = nullptr;
+}
+
+void TParameterList::RegisterParameter(TControlledParameter* P) { FItems.push_back(P); }
+
+void TParameterList::UnregisterParameter(TControlledParameter* P) {
+  const auto It = std::find(FItems.begin(), FItems.end(), P);
+  if (It == FItems.end()) {
+    ErrorMessageProc("TParameterList.UnregisterParameter failed to find " +
+                     (P != nullptr ? P->Name : std::string()));
+    return;
+  }
+  FItems.erase(It);
+}
+
+TControlledParameter* TParameterList::Get(int32_t Index) const {
+  if (Index < 0 || Index >= Count()) return nullptr;
+  return FItems[static_cast<size_t>(Index)];
+}
+
+bool TParameterList::Contains(const TControlledParameter* P) const {
+  return std::find(FItems.begin(), FItems.end(), P) != FItems.end();
+}
+
+// ---------------------------------------------------------------------------
+// TControlledParameter
+
+TControlledParameter::TControlledParameter(TParameterList* List, const std::string& Name)
+    : Name(Name) {
+  ChangeDepth = 0;
+  if (List != nullptr) {
+    List->RegisterParameter(this);
+    Owner = List;
+  }
+  TControlledParameter::SetIsolate(false);
+}
+
+TControlledParameter::~TControlledParameter() {
+  if (Owner != nullptr) Owner->UnregisterParameter(this);
+}
+
+void TControlledParameter::SetIsolate(bool Value) { Isolate = Value; }
+
+std::string TControlledParameter::GetXMLTag() const { return Name; }
+
+void TControlledParameter::NotifyChanged() {
+  if (ChangeDepth != 0) return;
+  TDepthGuard Guard(ChangeDepth);
+  if (OnChange) OnChange(this);
+}
+
+void TControlledParameter::NotifyLoaded() {
+  if (OnChange) OnChange(this);
+}
+
+// ---------------------------------------------------------------------------
+// Scalars
+
+TControlledParameterSingle::TControlledParameterSingle(TParameterList* List,
+                                                       const std::string& Name, float Default)
+    : TControlledParameter(List, Name) {
+  DefaultValue = Default;
+  SetValue(Default);
+}
+
+void TControlledParameterSingle::SetValue(float X) {
+  if (X == Value) return;  // a NaN on either side never compares equal
+  Value = X;
+  NotifyChanged();
+}
+
+void TControlledParameterSingle::SetValueSilent(float X) {
+  if (X != Value) Value = X;
+}
+
+void TControlledParameterSingle::SaveToXML(std::string& Text) {
+  Text = "<" + Name + ">" + ParameterSingleToText(Value) + "</" + Name + ">\n";
+}
+
+bool TControlledParameterSingle::LoadFromXML(const std::string& Text) {
+  SetValue(StrToFloatLeading(ScalarValueText(Text)));
+  NotifyLoaded();
+  return true;
+}
+
+TControlledParameterInteger::TControlledParameterInteger(TParameterList* List,
+                                                         const std::string& Name, int32_t V)
+    : TControlledParameter(List, Name) {
+  SetValue(V);
+}
+
+void TControlledParameterInteger::SetValue(int32_t X) {
+  if (X == Value) return;
+  Value = X;
+  NotifyChanged();
+}
+
+void TControlledParameterInteger::SaveToXML(std::string& Text) {
+  Text = "<" + Name + ">" + std::to_string(Value) + "</" + Name + ">\n";
+}
+
+bool TControlledParameterInteger::LoadFromXML(const std::string& Text) {
+  SetValue(StrToIntLeading(ScalarValueText(Text)));
+  NotifyLoaded();
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// TSectionPreset
+
+TSectionPreset::TSectionPreset(TParameterList* List, const std::string& SectionName)
+    : TControlledParameter(List, SectionName), SectionName(SectionName) {}
+
+TSectionPreset::~TSectionPreset() {
+  // Last first; each child is taken out of the list (every occurrence of it)
+  // before it is destroyed, so it is destroyed once and reports nothing.
+  while (!Children.FItems.empty()) {
+    TControlledParameter* Child = Children.FItems.back();
+    Children.FItems.erase(std::remove(Children.FItems.begin(), Children.FItems.end(), Child),
+                          Children.FItems.end());
+    if (Child == nullptr) continue;
+    if (Child->Owner == &Children) Child->Owner = nullptr;
+    delete Child;
+  }
+}
+
+std::string TSectionPreset::GetXMLTag() const { return "tab section=\"" + SectionName + "\""; }
+
+void TSectionPreset::SaveToXML(std::string& Text) {
+  Text = "<" + GetXMLTag() + ">\n";
+  for (int32_t I = 0; I < Children.Count(); ++I) {
+    TControlledParameter* Child = Children.Get(I);
+    if (Child == nullptr) continue;
+    std::string ChildText;
+    Child->SaveToXML(ChildText);
+    Text += ChildText;
+  }
+  Text += "</tab>\n";
+}
+
+void TSectionPreset::SaveChildToXML(std::string& Text, TControlledParameter* Child) {
+  Text = "<" + GetXMLTag() + ">\n";
+  if (Child != nullptr) {
+    std::string ChildText;
+    Child->SaveToXML(ChildText);
+    Text += ChildText;
+  }
+  Text += "</tab>\n";
+}
+
+bool TSectionPreset::LoadFromXML(const std::string& Text) {
+  bool Result = true;
+  if (Text.empty()) return Result;
+  for (int32_t I = 0; I < Children.Count() && Result; ++I) {
+    TControlledParameter* Child = Children.Get(I);
+    if (Child == nullptr) continue;
+    Result = Child->LoadFromXML(XMLGetElement(Text, Child->GetXMLTag()));
+  }
+  return Result;
+}
+
+}  // namespace kromel

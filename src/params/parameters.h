@@ -1,0 +1,120 @@
+// Named preset parameters, the list they register in, and sections: a
+// section is a parameter that owns child parameters and writes them between
+// "<tab section=...>" and "</tab>".
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "params/notify_event.h"
+
+namespace kromel {
+
+class TControlledParameter;
+
+// Registration order list of parameters; it owns none of them. Parameters
+// still registered when the list goes away are told to forget it.
+class TParameterList {
+public:
+  TParameterList() = default;
+  ~TParameterList();
+  TParameterList(const TParameterList&) = delete;
+  TParameterList& operator=(const TParameterList&) = delete;
+
+  // Appends P (duplicates are not checked).
+  void RegisterParameter(TControlledParameter* P);
+  // Removes the first occurrence of P; reports when P is not in the list.
+  void UnregisterParameter(TControlledParameter* P);
+  int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+  // The parameter at Index (0-based), nullptr outside the list.
+  TControlledParameter* Get(int32_t Index) const;
+  bool Contains(const TControlledParameter* P) const;
+
+private:
+  friend class TSectionPreset;
+  std::vector<TControlledParameter*> FItems;
+};
+
+class TControlledParameter {
+public:
+  // Registers in List when one is given.
+  TControlledParameter(TParameterList* List, const std::string& Name);
+  virtual ~TControlledParameter();
+  TControlledParameter(const TControlledParameter&) = delete;
+  TControlledParameter& operator=(const TControlledParameter&) = delete;
+
+  const std::string Name;
+  TParameterList* Owner = nullptr;
+  bool Isolate = false;
+  int32_t ChangeDepth = 0;
+  TNotifyEvent OnChange;
+
+  virtual void SetIsolate(bool Value);
+  // The element's start tag without the angle brackets.
+  virtual std::string GetXMLTag() const;
+  // Text := the whole element, ending with a line feed.
+  virtual void SaveToXML(std::string& Text) = 0;
+  // Reads the parameter from its element's text; True on success.
+  virtual bool LoadFromXML(const std::string& Text) = 0;
+
+protected:
+  // Steps 3 and 4 of the change rule, after a new value was stored.
+  void NotifyChanged();
+  // The unguarded notification of a load.
+  void NotifyLoaded();
+};
+
+class TControlledParameterSingle : public TControlledParameter {
+public:
+  TControlledParameterSingle(TParameterList* List, const std::string& Name, float Default);
+
+  float Value = 0;
+  float DefaultValue = 0;
+
+  // Stores X and notifies when X differs from Value (a NaN always differs).
+  void SetValue(float X);
+  // Stores X when it differs; never notifies.
+  void SetValueSilent(float X);
+  void SaveToXML(std::string& Text) override;
+  bool LoadFromXML(const std::string& Text) override;
+};
+
+class TControlledParameterInteger : public TControlledParameter {
+public:
+  TControlledParameterInteger(TParameterList* List, const std::string& Name, int32_t Value);
+
+  int32_t Value = 0;
+
+  void SetValue(int32_t X);
+  bool GetAsBoolean() const { return Value > 0; }
+  void SetAsBoolean(bool B) { SetValue(B ? 1 : 0); }
+  void SaveToXML(std::string& Text) override;
+  bool LoadFromXML(const std::string& Text) override;
+};
+
+// A section owns every parameter registered in its Children (created with
+// new) and destroys them, last first, when it is destroyed; a child deleted
+// earlier has already left the list.
+class TSectionPreset : public TControlledParameter {
+public:
+  TSectionPreset(TParameterList* List, const std::string& SectionName);
+  ~TSectionPreset() override;
+
+  const std::string SectionName;
+  TParameterList Children;
+
+  int32_t GetCount() const { return Children.Count(); }
+  TControlledParameter* GetChild(int32_t Index) const { return Children.Get(Index); }
+
+  std::string GetXMLTag() const override;
+  void SaveToXML(std::string& Text) override;
+  // The section's element with only Child inside.
+  void SaveChildToXML(std::string& Text, TControlledParameter* Child);
+  bool LoadFromXML(const std::string& Text) override;
+};
+
+// The six-decimal text of a Single as the text form writes it ("0.500000",
+// "-0.250000"), "." whatever the locale.
+std::string ParameterSingleToText(float X);
+
+}  // namespace kromel
