@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "images/pixel128.h"
+
 namespace kromel {
 
 // Inputs first, outputs last (by reference).
@@ -26,10 +28,6 @@ struct TXYZAPixel32 {
 // Packed Lab bytes: L, a, b, a fourth byte that carries nothing.
 struct TLABAPixel32 {
   uint8_t L, A, B, Fourth;
-};
-
-struct TRGBAPixel128 {
-  float R, G, B, A;
 };
 
 struct TXYZAPixel128 {

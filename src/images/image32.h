@@ -60,6 +60,29 @@ struct TImage32 : TImageHeader<TVPixel32> {
   void DrawImage(const TImage32& Source, int32_t X, int32_t Y);
   bool MakeHaldIdentity(int32_t Level);
 
+  // Filters, blends and alpha operations (image32_filters.cpp). Operations
+  // on two images work over their common area. ConeBlurTo's Dest must be at
+  // least as large as the image, the other blurs' exactly its size (else
+  // reported and skipped); Dest may be the image itself.
+  void AddNoise(int32_t Amount);
+  void AdjustContrast(int32_t Factor, int32_t Pivot);
+  void MaxFilter4();
+  void FilterMin();
+  void ConeBlurTo(TImage32& Dest, int32_t Radius) const;
+  void RecursiveBlurTo(TImage32& Dest, float Decay) const;
+  void HighPassTo(TImage32& Dest, float Decay) const;
+  void MapGrayToColors(uint32_t ColorA, uint32_t ColorB);
+  void ColorizeDualCounts(uint32_t ColorA, uint32_t ColorB);
+  void BlendWith(const TImage32& Other, int32_t WSelf, int32_t WOther);
+  void AlphaBlend(const TImage32& Other);
+  void SubtractImage(const TImage32& Other, int32_t Offset);
+  void AddImage(const TImage32& Other, int32_t Offset);
+  void ClearEdges(int32_t Threshold);
+  void SetAlpha(uint8_t Value);
+  void FillAlphaRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, uint8_t Value);
+  void AlphaToGray();
+  void ScaleAlpha(int32_t Factor);
+
   TVPixel32* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
