@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "colour/colour_models.h"
+#include "colour/icc_profiles.h"
 #include "colour/log_gamma.h"
 #include "foundation/debug_log.h"
 #include "platform/command_line.h"
@@ -20,6 +21,7 @@ void RunStartupSteps(int Argc, const char* const* Argv) {
   // (cmHSPe) with its round-trip self-test.
   InitGammaTables();
   InitColorModels();
+  InstallCMSTransformProc();
 }
 
 void RunShutdownSteps() {

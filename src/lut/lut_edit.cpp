@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/channel_mixer.h"
 #include "colour/log_gamma.h"
 #include "foundation/debug_log.h"
 #include "images/image64.h"
@@ -12,70 +13,6 @@
 #include "lut/lut_lookup.h"
 
 namespace kromel {
-
-namespace {
-
-// One pass of the 3x3x3 smoothing kernel over a plane: face neighbours
-// weigh 1, edge neighbours 2, corners 0, the centre (1 - Amount) * 10
-// (at least -10); neighbours outside the grid are extrapolated.
-void SmoothPlane(const T3DLut& Lut, float* Plane, float Amount) {
-  const int64_t Nodes = int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL;
-  if (Plane == nullptr || Nodes <= 0) return;
-  const std::vector<float> Copy(Plane, Plane + Nodes);
-  float Centre = (1 - Amount) * 10;
-  if (Centre < -10) Centre = -10;
-  const float Divisor = 30 + Centre;
-  int64_t I = 0;
-  for (int32_t b = 0; b < Lut.NLBL; ++b)
-    for (int32_t g = 0; g < Lut.NLGS; ++g)
-      for (int32_t r = 0; r < Lut.NLRH; ++r, ++I) {
-        float S = 0;
-        for (int db = -1; db <= 1; ++db)
-          for (int dg = -1; dg <= 1; ++dg)
-            for (int dr = -1; dr <= 1; ++dr) {
-              const int Offsets = (db != 0) + (dg != 0) + (dr != 0);
-              if (Offsets == 0 || Offsets == 3) continue;
-              const float W = Offsets == 1 ? 1.0f : 2.0f;
-              S += W * Lut.GetValExtrapolated(Copy.data(), b + db, g + dg, r + dr);
-            }
-        Plane[I] = (Centre * Lut.GetValExtrapolated(Copy.data(), b, g, r) + S) / Divisor;
-      }
-}
-
-// Largest value of the first Count values (from 0); when above 1e-10 the
-// values are multiplied by its reciprocal.
-void NormalizeValues(float* Plane, int64_t Count) {
-  if (Plane == nullptr) return;
-  float M = 0;
-  for (int64_t i = 0; i < Count; ++i)
-    if (Plane[i] > M) M = Plane[i];
-  if (!(M > 1e-10f)) return;
-  const float K = 1.0f / M;
-  for (int64_t i = 0; i < Count; ++i) Plane[i] *= K;
-}
-
-// The matrix M with M * Sk = Tk for three colour pairs (Cramer's rule in
-// single precision); |det S| + 0.1, or 0 when |det S| <= Threshold.
-double SolveThreeColorPairs(const float S[3][3], const float T[3][3], float Threshold,
-                            double M[9]) {
-  auto Det = [](const float a[3], const float b[3], const float c[3]) {
-    return a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) +
-           a[2] * (b[0] * c[1] - b[1] * c[0]);
-  };
-  const float D = Det(S[0], S[1], S[2]);
-  if (!(std::fabs(D) > Threshold)) return 0;
-  for (int Row = 0; Row < 3; ++Row) {
-    for (int Col = 0; Col < 3; ++Col) {
-      float Rows[3][3];
-      for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) Rows[k][j] = j == Col ? T[k][Row] : S[k][j];
-      M[3 * Row + Col] = double(Det(Rows[0], Rows[1], Rows[2])) / double(D);
-    }
-  }
-  return double(std::fabs(D)) + 0.1;
-}
-
-}  // namespace
 
 void T3DLut::Clamp() {
   if (!HasPlanes()) return;
@@ -110,7 +47,7 @@ void T3DLut::ClearAlpha() {
   if (N > 0) std::fill_n(A, N, 0.0f);
 }
 
-void T3DLut::NormalizeAlpha() { NormalizeValues(A, CubicNodeCount()); }
+void T3DLut::NormalizeAlpha() { NormalizePlane(A); }
 
 void T3DLut::AccumulateColorsToAlpha(const TImage64& Image) {
   if (CubicNodeCount() == 0) return;
@@ -178,16 +115,17 @@ bool T3DLut::FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile,
       for (std::size_t i3 = 0; i3 < Grid.size(); ++i3) {
         const TSample& P3 = Grid[i3];
         if (i3 == i2 || i3 == i1 || !P3.Inside || !AtLeast(P3, P2)) continue;
-        const float S[3][3] = {{P1.P[0], P1.P[1], P1.P[2]},
-                               {P2.P[0], P2.P[1], P2.P[2]},
-                               {P3.P[0], P3.P[1], P3.P[2]}};
-        const float T[3][3] = {{P1.O[0], P1.O[1], P1.O[2]},
-                               {P2.O[0], P2.O[1], P2.O[2]},
-                               {P3.O[0], P3.O[1], P3.O[2]}};
-        double M[9];
-        const double W = SolveThreeColorPairs(S, T, Eps, M);
+        TBGRAPixel128 S[3], T[3];
+        S[0].Init(P1.P[0], P1.P[1], P1.P[2], 0);
+        S[1].Init(P2.P[0], P2.P[1], P2.P[2], 0);
+        S[2].Init(P3.P[0], P3.P[1], P3.P[2], 0);
+        T[0].Init(P1.O[0], P1.O[1], P1.O[2], 0);
+        T[1].Init(P2.O[0], P2.O[1], P2.O[2], 0);
+        T[2].Init(P3.O[0], P3.O[1], P3.O[2], 0);
+        TChannelMixerParams M;
+        const double W = ChannelMixerFromThreeColorPairs(M, S[0], S[1], S[2], T[0], T[1], T[2], Eps);
         if (W > 0) {
-          for (int j = 0; j < 9; ++j) Acc[j] += M[j] * W;
+          for (int j = 0; j < 9; ++j) Acc[j] += M.Matrix[j] * W;
           Sum += W;
           ++K;
         }
@@ -225,11 +163,7 @@ bool T3DLut::UpsampleMaskFrom(const T3DLut& Source) {
         G[I] = std::nearbyint(Source.TetrahedralInterpolation(Source.G, x, y, z));
         B[I] = std::nearbyint(Source.TetrahedralInterpolation(Source.B, x, y, z));
       }
-  for (int Pass = 0; Pass < 3; ++Pass) {
-    SmoothPlane(*this, R, 0);
-    SmoothPlane(*this, G, 0);
-    SmoothPlane(*this, B, 0);
-  }
+  for (int Pass = 0; Pass < 3; ++Pass) Smooth(0);
   return true;
 }
 
