@@ -1,0 +1,194 @@
+#include "fileio/image_file_checks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kromel {
+
+namespace {
+
+uint16_t BE16(const uint8_t* P) { return uint16_t(P[0] << 8 | P[1]); }
+uint32_t BE32(const uint8_t* P) {
+  return uint32_t(P[0]) << 24 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 8 | P[3];
+}
+uint64_t BE64(const uint8_t* P) { return uint64_t(BE32(P)) << 32 | BE32(P + 4); }
+uint32_t LE32(const uint8_t* P) {
+  return uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 | uint32_t(P[3]) << 24;
+}
+uint64_t LE64(const uint8_t* P) { return uint64_t(LE32(P)) | uint64_t(LE32(P + 4)) << 32; }
+
+// True when Row's PackBits packets unpack to exactly RowBytes bytes and use
+// every byte of Row.
+bool PackBitsRowExact(const std::vector<uint8_t>& Row, int64_t RowBytes) {
+  const int64_t N = int64_t(Row.size());
+  int64_t In = 0, Out = 0;
+  while (In < N) {
+    const int32_t Header = int8_t(Row[size_t(In++)]);
+    if (Header >= 0) {
+      const int64_t Count = Header + 1;
+      if (In + Count > N) return false;
+      In += Count;
+      Out += Count;
+    } else if (Header != -128) {
+      if (In >= N) return false;
+      ++In;
+      Out += 1 - Header;
+    }
+    if (Out > RowBytes) return false;
+  }
+  return Out == RowBytes;
+}
+
+// A zero-terminated text of at most 255 characters at Pos; Pos moves past it.
+bool ReadZeroText(const TReadAt& Read, int64_t& Pos, std::string& Text) {
+  Text.clear();
+  for (int I = 0; I < 256; ++I) {
+    uint8_t C;
+    if (!Read(Pos++, &C, 1)) return false;
+    if (C == 0) return true;
+    Text += char(C);
+  }
+  return false;
+}
+
+// Scan lines per chunk of each OpenEXR compression; 0 for unknown ones.
+int64_t ExrLinesPerChunk(uint8_t Compression) {
+  static const int64_t Lines[] = {1, 1, 1, 16, 32, 16, 32, 32, 32, 256};
+  return Compression < std::size(Lines) ? Lines[Compression] : 0;
+}
+
+int64_t CeilDiv(int64_t A, int64_t B) { return (A + B - 1) / B; }
+
+}  // namespace
+
+bool PsdDataComplete(const TReadAt& Read, int64_t Size) {
+  uint8_t H[26];
+  if (Size < 26 || !Read(0, H, 26) || std::memcmp(H, "8BPS", 4) != 0) return false;
+  const uint16_t Version = BE16(H + 4);
+  const int64_t Channels = BE16(H + 12), Height = BE32(H + 14), Width = BE32(H + 18);
+  const int64_t Depth = BE16(H + 22);
+  if ((Version != 1 && Version != 2) || Channels < 1 || Channels > 56 || Height < 1 ||
+      Width < 1 || (Depth != 1 && Depth != 8 && Depth != 16 && Depth != 32))
+    return false;
+  int64_t Pos = 26;
+  // Colour mode data and image resources (32-bit lengths), then layers and
+  // masks (64-bit in PSB files).
+  for (int Section = 0; Section < 3; ++Section) {
+    const int LengthBytes = Section == 2 && Version == 2 ? 8 : 4;
+    uint8_t L[8];
+    if (!Read(Pos, L, LengthBytes)) return false;
+    const uint64_t Length = LengthBytes == 8 ? BE64(L) : BE32(L);
+    Pos += LengthBytes;
+    if (Length > uint64_t(Size - Pos)) return false;
+    Pos += int64_t(Length);
+  }
+  uint8_t C[2];
+  if (!Read(Pos, C, 2)) return false;
+  Pos += 2;
+  const uint16_t Compression = BE16(C);
+  const int64_t RowBytes = (Width * Depth + 7) / 8;
+  const int64_t Rows = Channels * Height;
+  if (Compression == 0) return Rows <= (Size - Pos) / RowBytes;
+  if (Compression != 1) return true;  // ZIP: not read by the decoder
+  const int64_t CountBytes = Version == 2 ? 4 : 2;
+  if (Rows > (Size - Pos) / CountBytes) return false;
+  std::vector<uint8_t> Counts(size_t(Rows * CountBytes));
+  if (!Read(Pos, Counts.data(), Rows * CountBytes)) return false;
+  Pos += Rows * CountBytes;
+  std::vector<uint8_t> Row;
+  for (int64_t R = 0; R < Rows; ++R) {
+    const uint8_t* P = Counts.data() + R * CountBytes;
+    const int64_t Count = CountBytes == 4 ? int64_t(BE32(P)) : int64_t(BE16(P));
+    if (Count > Size - Pos) return false;
+    Row.resize(size_t(Count));
+    if (Count > 0 && !Read(Pos, Row.data(), Count)) return false;
+    if (!PackBitsRowExact(Row, RowBytes)) return false;
+    Pos += Count;
+  }
+  return true;
+}
+
+bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
+  uint8_t Head[8];
+  if (Size < 8 || !Read(0, Head, 8) || LE32(Head) != 20000630u) return false;
+  const uint32_t Flags = LE32(Head + 4) & ~0xFFu;
+  if (Flags & (0x800u | 0x1000u)) return true;  // deep or multi-part
+  const bool Tiled = (Flags & 0x200u) != 0;
+
+  int64_t Pos = 8;
+  int32_t Window[4] = {0, 0, -1, -1};
+  bool HaveWindow = false, HaveCompression = false, HaveTiles = false;
+  uint8_t Compression = 0, TileMode = 0;
+  uint32_t TileX = 0, TileY = 0;
+  std::string Name, Type;
+  for (;;) {
+    if (!ReadZeroText(Read, Pos, Name)) return false;
+    if (Name.empty()) break;
+    uint8_t L[4];
+    if (!ReadZeroText(Read, Pos, Type) || !Read(Pos, L, 4)) return false;
+    Pos += 4;
+    const int64_t Length = int32_t(LE32(L));
+    if (Length < 0 || Length > Size - Pos) return false;
+    uint8_t V[16];
+    if (Name == "dataWindow" && Type == "box2i" && Length == 16) {
+      if (!Read(Pos, V, 16)) return false;
+      for (int I = 0; I < 4; ++I) Window[I] = int32_t(LE32(V + 4 * I));
+      HaveWindow = true;
+    } else if (Name == "compression" && Length == 1) {
+      if (!Read(Pos, &Compression, 1)) return false;
+      HaveCompression = true;
+    } else if (Name == "tiles" && Type == "tiledesc" && Length == 9) {
+      if (!Read(Pos, V, 9)) return false;
+      TileX = LE32(V);
+      TileY = LE32(V + 4);
+      TileMode = V[8];
+      HaveTiles = true;
+    }
+    Pos += Length;
+  }
+  if (!HaveWindow || !HaveCompression) return false;
+  const int64_t W = int64_t(Window[2]) - Window[0] + 1, H = int64_t(Window[3]) - Window[1] + 1;
+  if (W < 1 || H < 1) return false;
+
+  const int64_t TableStart = Pos;
+  const int64_t ChunkHeader = Tiled ? 20 : 8;
+  int64_t Chunks = 0;
+  if (!Tiled) {
+    const int64_t Lines = ExrLinesPerChunk(Compression);
+    if (Lines == 0) return true;
+    Chunks = CeilDiv(H, Lines);
+  } else {
+    if (!HaveTiles || TileX == 0 || TileY == 0) return false;
+    if ((TileMode & 0x0F) == 0) {
+      Chunks = CeilDiv(W, TileX) * CeilDiv(H, TileY);
+    } else {
+      // Level tables: the offsets run up to the first chunk.
+      int64_t FirstChunk = Size;
+      for (Pos = TableStart; Pos + 8 <= FirstChunk; Pos += 8, ++Chunks) {
+        uint8_t O[8];
+        if (!Read(Pos, O, 8)) return false;
+        const uint64_t Offset = LE64(O);
+        if (Offset < uint64_t(Pos + 8) || Offset > uint64_t(Size)) return false;
+        FirstChunk = std::min<int64_t>(FirstChunk, int64_t(Offset));
+      }
+    }
+  }
+  if (Chunks < 1 || Chunks > (Size - TableStart) / 8) return false;
+  const int64_t TableEnd = TableStart + Chunks * 8;
+  std::vector<uint8_t> Table(size_t(Chunks * 8));
+  if (!Read(TableStart, Table.data(), Chunks * 8)) return false;
+  for (int64_t I = 0; I < Chunks; ++I) {
+    const uint64_t Offset = LE64(Table.data() + I * 8);
+    if (Offset < uint64_t(TableEnd) || Offset > uint64_t(Size - ChunkHeader)) return false;
+    uint8_t Chunk[20];
+    if (!Read(int64_t(Offset), Chunk, ChunkHeader)) return false;
+    const int64_t DataSize = int32_t(LE32(Chunk + ChunkHeader - 4));
+    if (DataSize < 0 || DataSize > Size - int64_t(Offset) - ChunkHeader) return false;
+  }
+  return true;
+}
+
+}  // namespace kromel

@@ -1,0 +1,23 @@
+// An image a loader fills on its own and hands to the caller only when it is
+// complete, so a failed load leaves the caller's image as it was.
+#pragma once
+
+namespace kromel {
+
+template <class TImage>
+class TOwnedImage {
+public:
+  TOwnedImage() { Image.Init(); }
+  ~TOwnedImage() { Image.Dispose(); }
+  TOwnedImage(const TOwnedImage&) = delete;
+  TOwnedImage& operator=(const TOwnedImage&) = delete;
+  // Target releases what it held and takes the pixels (margins 0).
+  void MoveTo(TImage& Target) {
+    Target.Dispose();
+    Target = Image;
+    Image.Init();
+  }
+  TImage Image;
+};
+
+}  // namespace kromel
