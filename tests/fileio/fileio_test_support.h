@@ -25,88 +25,32 @@
 #include "images/image64.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 extern char** environ;
 
 namespace kromel::fileio_test {
 
-inline std::vector<std::string>& CapturedErrors() {
-  static std::vector<std::string> Errors;
-  return Errors;
-}
-inline void CaptureError(const std::string& Text) { CapturedErrors().push_back(Text); }
-
-// Records error reports and message boxes instead of showing them.
-class FileIOTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    Sink.EchoToStderr = false;
-    SetMessageSink(&Sink);
-    ResetMessageState();
-    OldProc = ErrorMessageProc;
-    ErrorMessageProc = &CaptureError;
-    CapturedErrors().clear();
-  }
-  void TearDown() override {
-    ErrorMessageProc = OldProc;
-    SetMessageSink(nullptr);
-    ResetMessageState();
-  }
-  const std::vector<std::string>& Errors() const { return CapturedErrors(); }
-  void ClearErrors() { CapturedErrors().clear(); }
-  std::string File(const std::string& Name) const { return Dir.File(Name); }
-
-  THeadlessMessageSink Sink;
-  TErrorMessageCallback OldProc = nullptr;
-  kromel::testing::TTestTempDir Dir{"kromel_fileio"};
-};
-
-inline std::vector<uint8_t> ReadBytes(const std::string& FileName) {
-  std::error_code Ignored;
-  if (!std::filesystem::is_regular_file(FileName, Ignored)) return {};
-  std::ifstream In(FileName, std::ios::binary);
-  return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
-  std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
-  Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
-}
+using kromel::testing::CapturedErrors;
+using kromel::testing::CaptureError;
+using kromel::testing::ProgramAvailable;
+using kromel::testing::ReadBytes;
+using kromel::testing::WriteBytes;
 
 inline bool FileThere(const std::string& FileName) { return ::access(FileName.c_str(), F_OK) == 0; }
 
-// Runs Args[0] from PATH with stdout to OutFile and stderr discarded; the
-// exit code, or -1 when it could not run.
+// Runs Args[0] from PATH with stdout to OutFile and stderr discarded.
 inline int RunProgram(const std::vector<std::string>& Args, const std::string& OutFile) {
-  posix_spawn_file_actions_t Actions;
-  posix_spawn_file_actions_init(&Actions);
-  posix_spawn_file_actions_addopen(&Actions, 1, OutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_addopen(&Actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> Argv;
-  for (const auto& A : Args) Argv.push_back(const_cast<char*>(A.c_str()));
-  Argv.push_back(nullptr);
-  pid_t Pid = 0;
-  const int Err = posix_spawnp(&Pid, Argv[0], &Actions, nullptr, Argv.data(), environ);
-  posix_spawn_file_actions_destroy(&Actions);
-  if (Err != 0) return -1;
-  int Status = 0;
-  if (waitpid(Pid, &Status, 0) < 0) return -1;
-  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  return kromel::testing::RunProgram(Args, OutFile, false);
 }
 
-inline bool ProgramAvailable(const std::string& Name) {
-  const char* Path = std::getenv("PATH");
-  if (Path == nullptr) return false;
-  const std::string Dirs = Path;
-  size_t Start = 0;
-  while (Start <= Dirs.size()) {
-    const size_t End = std::min(Dirs.find(':', Start), Dirs.size());
-    if (::access((Dirs.substr(Start, End - Start) + "/" + Name).c_str(), X_OK) == 0) return true;
-    Start = End + 1;
-  }
-  return false;
-}
+// Records error reports and message boxes instead of showing them.
+class FileIOTest : public kromel::testing::TCaptureTest {
+protected:
+  std::string File(const std::string& Name) const { return Dir.File(Name); }
+
+  kromel::testing::TTestTempDir Dir{"kromel_fileio"};
+};
 
 // ImageMagick fixtures made by one convert call: each Add reads or makes
 // one picture, applies its options and writes it to Output.
