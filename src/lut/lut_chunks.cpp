@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "foundation/byte_codecs.h"
@@ -386,6 +387,12 @@ bool T3DLut::SaveToKrs(const std::string& FileName, const std::string& LutName,
 bool T3DLut::LoadFromKrs(const std::string& FileName) {
   std::FILE* F = std::fopen(FileName.c_str(), "rb");
   if (F == nullptr) return false;
+  // A folder opens too, and seeking to its end gives no file length.
+  struct stat Info;
+  if (fstat(fileno(F), &Info) != 0 || !S_ISREG(Info.st_mode)) {
+    std::fclose(F);
+    return false;
+  }
   std::string Bytes;
   bool Ok = fseeko(F, 0, SEEK_END) == 0;
   const off_t Length = Ok ? ftello(F) : -1;

@@ -1,0 +1,145 @@
+// Shared by the LUT fuzz targets: everything a reader may change in a LUT
+// as comparable bytes, shape checks and a private scratch folder.
+#pragma once
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+
+#include "foundation/byte_codecs.h"
+#include "fuzz_support.h"
+#include "lut/lut.h"
+#include "lut/lut1d.h"
+
+namespace kromel::fuzz {
+
+// Error reports counted, not shown: a refused read must report, an
+// accepted one must not.
+inline int& Reports() {
+  static int Count = 0;
+  return Count;
+}
+inline void CountReport(const std::string& /*Text*/) { ++Reports(); }
+inline void CountReports() {
+  ErrorMessageProc = &CountReport;
+  Reports() = 0;
+}
+
+inline void AppendInt(std::string& S, int64_t V) { S += std::to_string(V) + "|"; }
+
+// A plane's bytes, or for a large plane its CRC-64 (copies of planes of up
+// to 256^3 nodes would slow every run).
+inline void AppendPlane(std::string& S, const float* P, int32_t Count) {
+  if (P == nullptr) {
+    S += "-|";
+    return;
+  }
+  const std::size_t Bytes = sizeof(float) * static_cast<std::size_t>(Count);
+  if (Bytes <= 65536)
+    S.append(reinterpret_cast<const char*>(P), Bytes);
+  else
+    S += "crc" + std::to_string(CRC64OfBuffer(P, Bytes));
+  S += "|";
+}
+
+// The node planes of a 3D LUT (R, G, B; A too when WithA).
+inline std::string Planes(const T3DLut& L, bool WithA) {
+  std::string S;
+  AppendPlane(S, L.R, L.Count);
+  AppendPlane(S, L.G, L.Count);
+  AppendPlane(S, L.B, L.Count);
+  if (WithA) AppendPlane(S, L.A, L.Count);
+  return S;
+}
+
+// A 3D LUT's name, shape and embedded preset.
+inline std::string Header(const T3DLut& L) {
+  std::string S = L.Name + "|";
+  for (int64_t V : {int64_t(L.Size), int64_t(L.Count), int64_t(L.NLRH), int64_t(L.NLGS),
+                    int64_t(L.NLBL), int64_t(L.NonCubic), int64_t(L.Valid)})
+    AppendInt(S, V);
+  S += L.Preset ? "P" + L.Preset->Bytes() + "|" : "-|";
+  return S;
+}
+
+// Everything a failed 3D read must leave as it was.
+inline std::string Snapshot(const T3DLut& L) { return Header(L) + Planes(L, true); }
+
+inline std::string Snapshot(const T1DLut& L) {
+  std::string S = L.Name + "|";
+  AppendInt(S, L.Size);
+  AppendInt(S, L.Count);
+  AppendInt(S, L.Valid);
+  AppendPlane(S, L.R, L.Count);
+  AppendPlane(S, L.G, L.Count);
+  AppendPlane(S, L.B, L.Count);
+  AppendPlane(S, L.A, L.Count);
+  return S;
+}
+
+// A 3D LUT as a successful read must leave it: all planes or none, level
+// counts valid, Count their product, Size the level count of a cubic LUT.
+inline void CheckShape(const T3DLut& L) {
+  if (L.R == nullptr) {
+    FUZZ_CHECK(L.G == nullptr && L.B == nullptr && L.A == nullptr);
+    FUZZ_CHECK(L.Size == 0 && L.Count == 0 && L.NLRH == 0 && L.NLGS == 0 && L.NLBL == 0);
+    return;
+  }
+  FUZZ_CHECK(L.HasPlanes());
+  FUZZ_CHECK(ValidLutLevels(L.NLRH) && ValidLutLevels(L.NLGS) && ValidLutLevels(L.NLBL));
+  FUZZ_CHECK(int64_t(L.Count) == int64_t(L.NLRH) * L.NLGS * L.NLBL);
+  const bool Cubic = L.NLRH == L.NLGS && L.NLRH == L.NLBL;
+  FUZZ_CHECK(L.NonCubic == !Cubic);
+  FUZZ_CHECK(L.Size == (Cubic ? L.NLRH : 0));
+}
+
+inline void CheckShape(const T1DLut& L) {
+  if (L.R == nullptr) {
+    FUZZ_CHECK(L.G == nullptr && L.B == nullptr && L.A == nullptr);
+    FUZZ_CHECK(L.Size == 0 && L.Count == 0);
+    return;
+  }
+  FUZZ_CHECK(L.G != nullptr && L.B != nullptr && L.A != nullptr);
+  FUZZ_CHECK(L.Size >= Min1DLutEntries && L.Size <= Max1DLutEntries && L.Count == L.Size);
+}
+
+// A folder of this process's own for files the readers must open; removed
+// at exit. tmpfs when there is one: some writers sync each file.
+inline const std::string& ScratchFolder() {
+  static const std::string Folder = [] {
+    namespace fs = std::filesystem;
+    std::error_code Ec;
+    fs::path Base = fs::is_directory("/dev/shm", Ec) && access("/dev/shm", W_OK) == 0
+                        ? fs::path("/dev/shm")
+                        : fs::temp_directory_path(Ec);
+    std::string Pattern = (Base / "kromel-lut-fuzz.XXXXXX").string();
+    FUZZ_CHECK(mkdtemp(Pattern.data()) != nullptr);
+    static std::string Made = Pattern;
+    std::atexit([] {
+      std::error_code Ignored;
+      std::filesystem::remove_all(Made, Ignored);
+    });
+    return Pattern + "/";
+  }();
+  return Folder;
+}
+
+inline void PutFile(const std::string& Name, const uint8_t* Data, std::size_t Size) {
+  std::ofstream Out(Name, std::ios::binary | std::ios::trunc);
+  Out.write(reinterpret_cast<const char*>(Data), static_cast<std::streamsize>(Size));
+  FUZZ_CHECK(Out.good());
+}
+
+inline std::string GetFile(const std::string& Name) {
+  std::ifstream In(Name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+}  // namespace kromel::fuzz
