@@ -1,0 +1,572 @@
+// Applying a LUT to colours, images and LUTs.
+#include "lut/lut_apply.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "colour/colour_model_prefs.h"
+#include "colour/hsv_hsl.h"
+#include "colour/lut_color_space.h"
+#include "foundation/debug_log.h"
+#include "platform/main_thread.h"
+#include "platform/prompt.h"
+
+namespace kromel {
+
+namespace {
+
+// Uniform in [0, 1) for dithering, one generator per thread.
+float UniformRandom() {
+  thread_local std::mt19937 Engine{std::random_device{}()};
+  return std::uniform_real_distribution<float>(0.0f, 1.0f)(Engine);
+}
+
+// rnd(V) limited to 0..Max; NaN gives 0. Adding and taking away 1.5 * 2^23
+// rounds a float below 2^22 to a whole number, halves to even, under the
+// default rounding mode: the value std::nearbyint gives, without a call.
+inline uint32_t RoundClamp(float V, float Max) {
+  if (!(V > 0)) return 0;
+  if (V >= Max) return static_cast<uint32_t>(Max);
+  volatile float Magic = 12582912.0f;  // kept from being folded away
+  const float M = Magic;
+  return static_cast<uint32_t>((V + M) - M);
+}
+
+// word / 65535 (and byte / 255) in double precision, stored as Singles.
+const float* WordUnits() {
+  static const std::vector<float> Table = [] {
+    std::vector<float> T(65536);
+    for (uint32_t W = 0; W < 65536; ++W) T[W] = static_cast<float>(W / 65535.0);
+    return T;
+  }();
+  return Table.data();
+}
+const float* ByteUnits() {
+  static const std::vector<float> Table = [] {
+    std::vector<float> T(256);
+    for (uint32_t B = 0; B < 256; ++B) T[B] = static_cast<float>(B / 255.0);
+    return T;
+  }();
+  return Table.data();
+}
+
+inline float ByteUnit(uint32_t B) { return ByteUnits()[B & 255]; }
+
+// The tetrahedral lookup of T3DLut::ProcessColorTetrahedralSingle for a
+// cubic LUT, inlined into the image loops: the same operations in the same
+// order (so the same results), with the nodes read either from the planes
+// or from a per-thread interleaved copy (R, G, B, pad per node), which
+// keeps the four corners of a lookup in four cache lines. Inputs must not
+// be NaN.
+class TCubeLookup {
+ public:
+  // False for a LUT that is not a cube with planes.
+  bool Init(const T3DLut& Lut, int64_t Pixels) {
+    const int32_t N = Lut.Size;
+    if (Lut.R == nullptr || Lut.G == nullptr || Lut.B == nullptr || N < MinLutLevels ||
+        Lut.NLRH != N || Lut.NLGS != N || Lut.NLBL != N)
+      return false;
+    FN = N;
+    FSG = N;
+    FSB = int64_t(N) * N;
+    FLast = N - 2;
+    FScale = static_cast<float>(N - 1);
+    const int64_t Count = FSB * N;
+    FNodes = nullptr;
+    FR = Lut.R;
+    FG = Lut.G;
+    FB = Lut.B;
+    if (Pixels >= 4 * Count) {
+      thread_local std::vector<float> Interleaved;
+      if (Interleaved.size() < static_cast<std::size_t>(4 * Count))
+        Interleaved.resize(static_cast<std::size_t>(4 * Count));
+      float* D = Interleaved.data();
+      for (int64_t k = 0; k < Count; ++k) {
+        D[4 * k] = Lut.R[k];
+        D[4 * k + 1] = Lut.G[k];
+        D[4 * k + 2] = Lut.B[k];
+        D[4 * k + 3] = 0;
+      }
+      FNodes = D;
+    }
+    return true;
+  }
+
+  inline void Lookup(float& Red, float& Green, float& Blue) const {
+    Clamp(Red);
+    Clamp(Green);
+    Clamp(Blue);
+    int32_t ib, ig, ir;
+    float fb, fg, fr;
+    Cell(Blue, ib, fb);
+    Cell(Green, ig, fg);
+    Cell(Red, ir, fr);
+    const int64_t B0 = ib * FSB, B1 = B0 + FSB, G0 = ig * FSG, G1 = G0 + FSG, R0 = ir, R1 = ir + 1;
+    int64_t K1, K2;
+    float W0, W1, W2, W3;
+    if (fb > fg) {
+      if (fg > fr) {
+        K1 = B1 + G0 + R0; K2 = B1 + G1 + R0;
+        W0 = 1 - fb; W1 = fb - fg; W2 = fg - fr; W3 = fr;
+      } else if (fb > fr) {
+        K1 = B1 + G0 + R0; K2 = B1 + G0 + R1;
+        W0 = 1 - fb; W1 = fb - fr; W2 = fr - fg; W3 = fg;
+      } else {
+        K1 = B0 + G0 + R1; K2 = B1 + G0 + R1;
+        W0 = 1 - fr; W1 = fr - fb; W2 = fb - fg; W3 = fg;
+      }
+    } else if (fr > fg) {
+      K1 = B0 + G0 + R1; K2 = B0 + G1 + R1;
+      W0 = 1 - fr; W1 = fr - fg; W2 = fg - fb; W3 = fb;
+    } else if (fr > fb) {
+      K1 = B0 + G1 + R0; K2 = B0 + G1 + R1;
+      W0 = 1 - fg; W1 = fg - fr; W2 = fr - fb; W3 = fb;
+    } else {
+      K1 = B0 + G1 + R0; K2 = B1 + G1 + R0;
+      W0 = 1 - fg; W1 = fg - fb; W2 = fb - fr; W3 = fr;
+    }
+    const int64_t K0 = B0 + G0 + R0, K3 = B1 + G1 + R1;
+    if (FNodes != nullptr) {
+      const float* P0 = FNodes + 4 * K0;
+      const float* P1 = FNodes + 4 * K1;
+      const float* P2 = FNodes + 4 * K2;
+      const float* P3 = FNodes + 4 * K3;
+      Red = ((W0 * P0[0] + W1 * P1[0]) + W2 * P2[0]) + W3 * P3[0];
+      Green = ((W0 * P0[1] + W1 * P1[1]) + W2 * P2[1]) + W3 * P3[1];
+      Blue = ((W0 * P0[2] + W1 * P1[2]) + W2 * P2[2]) + W3 * P3[2];
+    } else {
+      Red = ((W0 * FR[K0] + W1 * FR[K1]) + W2 * FR[K2]) + W3 * FR[K3];
+      Green = ((W0 * FG[K0] + W1 * FG[K1]) + W2 * FG[K2]) + W3 * FG[K3];
+      Blue = ((W0 * FB[K0] + W1 * FB[K1]) + W2 * FB[K2]) + W3 * FB[K3];
+    }
+  }
+
+ private:
+  static inline void Clamp(float& V) {
+    if (V < 0) V = 0;
+    if (V > 1) V = 1;
+  }
+  inline void Cell(float V, int32_t& I, float& F) const {
+    const float P = FScale * V;
+    I = static_cast<int32_t>(P);
+    if (I > FLast) I = FLast;
+    F = P - static_cast<float>(I);
+  }
+  int32_t FN = 0, FLast = 0;
+  int64_t FSG = 0, FSB = 0;
+  float FScale = 0;
+  const float* FNodes = nullptr;
+  const float *FR = nullptr, *FG = nullptr, *FB = nullptr;
+};
+
+// The fast lookup when the LUT is a cube, else the LUT's own.
+struct TLookup {
+  TLookup(const T3DLut& Lut, int64_t Pixels) : FLut(Lut), FFast(Cube.Init(Lut, Pixels)) {}
+  inline void operator()(float& R, float& G, float& B) const {
+    if (FFast)
+      Cube.Lookup(R, G, B);
+    else
+      FLut.ProcessColorTetrahedralSingle(R, G, B);
+  }
+  TCubeLookup Cube;
+  const T3DLut& FLut;
+  bool FFast;
+};
+inline float WordUnit(uint32_t W) { return WordUnits()[W & 65535]; }
+
+// Algorithm of the byte colour forms: channels through TetrahedralInterpolation.
+void ProcessBytes(const T3DLut& Lut, uint32_t& Red, uint32_t& Green, uint32_t& Blue) {
+  const int32_t N = Lut.Size;
+  auto Pos = [N](uint32_t C) {
+    return static_cast<float>(static_cast<double>(int64_t(N - 1) * C) / 255.0);
+  };
+  const float PR = Pos(Red), PG = Pos(Green), PB = Pos(Blue);
+  Red = RoundClamp(Lut.TetrahedralInterpolation(Lut.R, PB, PG, PR) * 255.0f, 255.0f);
+  Green = RoundClamp(Lut.TetrahedralInterpolation(Lut.G, PB, PG, PR) * 255.0f, 255.0f);
+  Blue = RoundClamp(Lut.TetrahedralInterpolation(Lut.B, PB, PG, PR) * 255.0f, 255.0f);
+}
+
+// One BGRA pixel as ProcessImage treats it.
+inline void ProcessPixel32(const TLookup& Look, const TVPixel32& S, TVPixel32& D, bool Dither) {
+  const TBGRAPixel32 P = S.BGRA;
+  if (P.A == 0) {
+    D = S;
+    return;
+  }
+  float V[3] = {ByteUnit(P.R), ByteUnit(P.G), ByteUnit(P.B)};
+  if (Dither) {
+    const uint8_t Bytes[3] = {P.R, P.G, P.B};
+    for (int c = 0; c < 3; ++c)
+      if (Bytes[c] != 255) V[c] += UniformRandom() / 255.0f;
+  }
+  float L[3] = {V[0], V[1], V[2]};
+  Look(L[0], L[1], L[2]);
+  const float A = P.A, InvA = static_cast<float>(255 - P.A);
+  uint8_t O[3];
+  for (int c = 0; c < 3; ++c) O[c] = static_cast<uint8_t>(RoundClamp(InvA * V[c] + A * L[c], 255.0f));
+  D.BGRA = {O[2], O[1], O[0], P.A};
+}
+
+inline void ProcessPixel24(const TLookup& Look, const uint8_t* S, uint8_t* D, bool Dither) {
+  float V[3] = {ByteUnit(S[2]), ByteUnit(S[1]), ByteUnit(S[0])};
+  if (Dither)
+    for (int c = 0; c < 3; ++c)
+      if (S[2 - c] != 255) V[c] += UniformRandom() / 255.0f;
+  Look(V[0], V[1], V[2]);
+  D[2] = static_cast<uint8_t>(RoundClamp(V[0] * 255.0f, 255.0f));
+  D[1] = static_cast<uint8_t>(RoundClamp(V[1] * 255.0f, 255.0f));
+  D[0] = static_cast<uint8_t>(RoundClamp(V[2] * 255.0f, 255.0f));
+}
+
+inline void ProcessPixel64(const TLookup& Look, const TPixel64& S, TPixel64& D, bool UseAlpha) {
+  float R = WordUnit(S.R), G = WordUnit(S.G), B = WordUnit(S.B);
+  Look(R, G, B);
+  const uint32_t O[3] = {RoundClamp(R * 65535.0f, 65535.0f), RoundClamp(G * 65535.0f, 65535.0f),
+                         RoundClamp(B * 65535.0f, 65535.0f)};
+  if (UseAlpha) {
+    const uint64_t A = S.A;
+    const uint16_t In[3] = {S.R, S.G, S.B};
+    uint16_t Out[3];
+    for (int c = 0; c < 3; ++c) Out[c] = static_cast<uint16_t>((In[c] * (65535 - A) + A * O[c]) / 65535);
+    D.R = Out[0];
+    D.G = Out[1];
+    D.B = Out[2];
+  } else {
+    D.R = static_cast<uint16_t>(O[0]);
+    D.G = static_cast<uint16_t>(O[1]);
+    D.B = static_cast<uint16_t>(O[2]);
+  }
+}
+
+bool Checks64(const T3DLut& Lut, int64_t SrcSize, int64_t DstSize) {
+  if (SrcSize != DstSize) {
+    ErrorMessageProc("Error T3DLut.ProcessImage64 - different image sizes!");
+    return false;
+  }
+  if (Lut.Size <= 0 || Lut.R == nullptr || Lut.G == nullptr || Lut.B == nullptr) {
+    ErrorMessageProc("T3DLUT.ProcessImage64: LUT not initialized! Processing canceled!");
+    return false;
+  }
+  return true;
+}
+
+// Pixels an image header really spans: Width * Height, at most Size.
+template <class TImage>
+int64_t Spanned(const TImage& I) {
+  if (I.Width <= 0 || I.Height <= 0) return 0;
+  return std::min<int64_t>(int64_t(I.Width) * I.Height, I.Size);
+}
+
+std::string ColorSpaceText(const T3DLut& Lut) { return LUTColorSpaceName(Lut.ColorSpace); }
+
+bool LutHasCube(const T3DLut& Lut) {
+  return Lut.R != nullptr && Lut.G != nullptr && Lut.B != nullptr && Lut.Size >= MinLutLevels &&
+         int64_t(Lut.Count) >= int64_t(Lut.Size) * Lut.Size * Lut.Size;
+}
+
+template <class TLookup>
+void LutByLut(const T3DLut& Source, T3DLut& Dest, float Amount, TLookup Lookup) {
+  if (!LutHasCube(Source) || !LutHasCube(Dest)) return;
+  const int64_t Count = int64_t(Source.Size) * Source.Size * Source.Size;
+  const float Keep = 1 - Amount;
+  for (int64_t k = 0; k < Count; ++k) {  // index order: r fastest, then g, then b
+    float R = Source.R[k], G = Source.G[k], B = Source.B[k];
+    const float SR = R, SG = G, SB = B;
+    Lookup(R, G, B);
+    Dest.R[k] = Keep * SR + R * Amount;
+    Dest.G[k] = Keep * SG + G * Amount;
+    Dest.B[k] = Keep * SB + B * Amount;
+  }
+}
+
+std::atomic<bool> CautionTicked{false};
+
+bool PromptCautionDialog(const std::string& Caption, const std::string& Text,
+                         const TCautionDialogLayout& /*Layout*/) {
+  return PlatformAskOkCancel(Caption, Text + "\n\n" + CautionCheckBoxCaption);
+}
+
+std::atomic<TCautionDialogProc> CautionDialog{&PromptCautionDialog};
+
+}  // namespace
+
+// --- Colours ---
+
+uint32_t ProcessColor(const T3DLut& Lut, uint32_t Color) {
+  if (Lut.Size < 1) {
+    ErrorMessageProc("T3DLUT.ProcessColor: LUT not initialized! Processing canceled!");
+    return 0;
+  }
+  uint32_t R = Color & 0xFF, G = (Color >> 8) & 0xFF, B = (Color >> 16) & 0xFF;
+  ProcessBytes(Lut, R, G, B);
+  return R + 256 * G + 65536 * B;
+}
+
+uint32_t ProcessColorBGRA32(const T3DLut& Lut, uint32_t BGRA) {
+  if (Lut.ColorSpace != lcsProfileRGB)
+    ShowCautionOnce("Error", "T3DLut.ProcessColorBGRA32 caution: LUT Colorspace = " +
+                                 ColorSpaceText(Lut) + " LUT Name: " + Lut.Name);
+  return ProcessColorBGRA32Direct(Lut, BGRA);
+}
+
+uint32_t ProcessColorBGRA32Direct(const T3DLut& Lut, uint32_t BGRA) {
+  if (Lut.Size < 1) {
+    ErrorMessageProc("T3DLUT.ProcessColorBGRA32: LUT not initialized! Processing canceled!");
+    return BGRA;
+  }
+  uint32_t B = BGRA & 0xFF, G = (BGRA >> 8) & 0xFF, R = (BGRA >> 16) & 0xFF;
+  ProcessBytes(Lut, R, G, B);
+  return B | (G << 8) | (R << 16) | (BGRA & 0xFF000000u);
+}
+
+void ProcessColorBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, const TBGRAPixel128& In) {
+  Out = In;
+  Lut.ProcessColorTetrahedralSingle(Out.R, Out.G, Out.B);
+}
+
+void ProcessRGBToBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, float R, float G, float B) {
+  Out.B = B;
+  Out.G = G;
+  Out.R = R;
+  Out.A = 0;
+  Lut.ProcessColorTetrahedralSingle(Out.R, Out.G, Out.B);
+}
+
+uint32_t ProcessColorBGRA32InGammaProfile(const T3DLut& Lut, uint32_t BGRA) {
+  try {
+    TBGRAPixel128 P;
+    P.R = ByteUnit((BGRA >> 16) & 0xFF);
+    P.G = ByteUnit((BGRA >> 8) & 0xFF);
+    P.B = ByteUnit(BGRA & 0xFF);
+    P.A = 0;
+    Lut.ProcessColorTetrahedralSingle(P.R, P.G, P.B);
+    TBGRAPixel128 D;
+    ConvertColorspaceToGamma(Lut.ColorModelPreferences, D, P, Lut.ColorSpace);
+    auto Byte = [](float V) {
+      V = std::clamp(V, 0.0f, 1.0f);  // NaN stays and gives 0 below
+      return RoundClamp(V * 255.0f, 255.0f);
+    };
+    return Byte(D.B) | (Byte(D.G) << 8) | (Byte(D.R) << 16);
+  } catch (...) {
+    DebugShowMessage("Exception in T3DLut.ProcessColorBGRA32InGammaProfile");
+    return 0;
+  }
+}
+
+void ProcessColorBGRA128InGammaProfile(const T3DLut& Lut, TBGRAPixel128& Out,
+                                       const TBGRAPixel128& In) {
+  try {
+    TBGRAPixel128 P = In;
+    Lut.ProcessColorTetrahedralSingle(P.R, P.G, P.B);
+    ConvertColorspaceToGamma(Lut.ColorModelPreferences, Out, P, Lut.ColorSpace);
+    Out.R = std::min(Out.R, 1.0f);
+    Out.G = std::min(Out.G, 1.0f);
+    Out.B = std::min(Out.B, 1.0f);
+  } catch (...) {
+    DebugShowMessage("Exception in T3DLut.ProcessColorBGRA128InGammaProfile");
+  }
+}
+
+// --- Images ---
+
+void ProcessImage(const T3DLut& Lut, const TImage32& Src, TImage32& Dst, bool Dither) {
+  if ((Lut.Size < 1 && Lut.NLRH < 1) || Dst.Pixels == nullptr) return;
+  const int64_t Count = Spanned(Dst);
+  if (Src.Pixels == nullptr || Spanned(Src) < Count) {
+    ErrorMessageProc("Error in T3DLut.ProcessImage - source smaller than destination");
+    return;
+  }
+  const TLookup Look(Lut, Count);
+  for (int64_t i = 0; i < Count; ++i) ProcessPixel32(Look, Src.Pixels[i], Dst.Pixels[i], Dither);
+  Dst.CopyMarginsFrom(Src);
+}
+
+void ProcessImage24(const T3DLut& Lut, const TImage24& Src, TImage24& Dst, bool Dither) {
+  if (Lut.Size <= 0 || Dst.Pixels == nullptr) return;
+  const int64_t Count = Spanned(Dst);
+  if (Src.Pixels == nullptr || Spanned(Src) < Count) {
+    ErrorMessageProc("Error in T3DLut.ProcessImage24 - source smaller than destination");
+    return;
+  }
+  const TLookup Look(Lut, Count);
+  for (int64_t i = 0; i < Count; ++i)
+    ProcessPixel24(Look, Src.Pixels + 3 * i, Dst.Pixels + 3 * i, Dither);
+  Dst.CopyMarginsFrom(Src);
+}
+
+void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool UseAlpha) {
+  if (!Checks64(Lut, Src.Size, Dst.Size)) return;
+  if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
+  const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
+  const TLookup Look(Lut, Count);
+  for (int64_t i = 0; i < Count; ++i) ProcessPixel64(Look, Src.Pixels[i], Dst.Pixels[i], UseAlpha);
+}
+
+void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha) {
+  if (!Checks64(Lut, Src.Size, Dst.Size)) return;
+  if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
+  const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
+  const TLookup Look(Lut, Count);
+  for (int64_t i = 0; i < Count; ++i) {
+    const TPixel64 S = Src.Pixels[i];
+    float V[3] = {WordUnit(S.R), WordUnit(S.G), WordUnit(S.B)};
+    Look(V[0], V[1], V[2]);
+    const uint64_t In[3] = {S.R, S.G, S.B};
+    const uint64_t A = S.A;
+    uint8_t O[3];
+    for (int c = 0; c < 3; ++c) {
+      const uint64_t L = RoundClamp(V[c] * 255.0f, 255.0f);
+      O[c] = static_cast<uint8_t>(UseAlpha ? (In[c] * (255 - (A >> 8)) + A * L) / 65535 : L);
+    }
+    Dst.Pixels[i].BGRA = {O[2], O[1], O[0], static_cast<uint8_t>(A >> 8)};
+  }
+}
+
+void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+                      bool UseAlpha) {
+  try {
+    if (Src.Image32.Pixels != nullptr)
+      ProcessImage(Lut, Src.Image32, Dst, Dither);
+    else
+      ProcessImage64To32(Lut, Src.Image64, Dst, UseAlpha);
+  } catch (...) {
+  }
+}
+
+void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount) {
+  if (Lut.ColorSpace != lcsProfileRGB)
+    ShowCautionOnce("Error", "T3DLut.ProcessImage128 caution: LUT Colorspace = " +
+                                 ColorSpaceText(Lut) + " Name: " + Lut.Name +
+                                 " SrcWidth=" + std::to_string(Src.Width) +
+                                 " SrcHeight=" + std::to_string(Src.Height));
+  if (!Checks64(Lut, Src.Size, Dst.Size)) return;
+  if (Src.Data == nullptr || Dst.Data == nullptr) return;
+  const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
+  const float Keep = 1 - Amount;
+  for (int64_t i = 0; i < Count; ++i) {
+    const TBGRAPixel128 S = Src.Data[i];
+    float R = S.R, G = S.G, B = S.B;
+    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    TBGRAPixel128& D = Dst.Data[i];
+    D.B = S.B * Keep + B * Amount;
+    D.G = S.G * Keep + G * Amount;
+    D.R = S.R * Keep + R * Amount;
+    D.A = S.A;
+  }
+}
+
+void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Format) {
+  if (Row == nullptr || Width <= 0) return;
+  switch (Format) {
+    case TLutRowFormat::BGR24: {
+      TImage24 Line;
+      Line.Width = Width;
+      Line.Height = 1;
+      Line.Size = Width;
+      Line.Pixels = static_cast<uint8_t*>(Row);
+      ProcessImage24(Lut, Line, Line, false);
+      break;
+    }
+    case TLutRowFormat::BGRA32: {
+      TImage32 Line;
+      Line.Width = Width;
+      Line.Height = 1;
+      Line.Size = Width;
+      Line.Pixels = static_cast<TVPixel32*>(Row);
+      ProcessImage(Lut, Line, Line, false);
+      break;
+    }
+    case TLutRowFormat::RGBA64: {
+      TImage64 Line;
+      Line.Width = Width;
+      Line.Height = 1;
+      Line.Size = Width;
+      Line.Pixels = static_cast<TPixel64*>(Row);
+      ProcessImage64(Lut, Line, Line, false);
+      break;
+    }
+  }
+}
+
+// --- LUT by LUT ---
+
+void ProcessLutByLut(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor, float Amount) {
+  if (Source.Size != Dest.Size) {
+    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
+    return;
+  }
+  if (Processor.R == nullptr || Processor.NLRH == 0) {
+    if (&Dest != &Source) Dest.CopyFrom(Source);
+    return;
+  }
+  LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
+    Processor.ProcessColorTetrahedralSingle(R, G, B);
+  });
+}
+
+void ProcessLutByLutCubic(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor,
+                          float Amount) {
+  if (Source.Size != Dest.Size) {
+    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
+    return;
+  }
+  if (Processor.Size == 0) {
+    if (&Dest != &Source) Dest.CopyFrom(Source);
+    return;
+  }
+  if (Processor.ColorSpace != lcsProfileRGB)
+    ErrorMessageProc("Error in ProcessLutByLutCubic: Processor colorspace is not ProfileRGB");
+  LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
+    Processor.ProcessColorCubicSingle(R, G, B);
+  });
+}
+
+void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask) {
+  if (Source.Size != Dest.Size) {
+    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
+    return;
+  }
+  if (Mask.R == nullptr || Mask.NLRH == 0) {
+    if (&Dest != &Source) Dest.CopyFrom(Source);
+    return;
+  }
+  if (!LutHasCube(Source) || !LutHasCube(Dest)) return;
+  const int64_t Count = int64_t(Source.Size) * Source.Size * Source.Size;
+  for (int64_t k = 0; k < Count; ++k) {
+    float H, S, L;
+    RGBtoHSL(H, S, L, Source.R[k], Source.G[k], Source.B[k]);
+    Mask.ProcessColorTetrahedralSingle(H, S, L);
+    Dest.R[k] = H;
+    Dest.G[k] = H;
+    Dest.B[k] = H;
+  }
+}
+
+// --- The caution message ---
+
+TCautionDialogLayout CautionDialogLayout(const std::string& Text) {
+  const int32_t n = static_cast<int32_t>(std::count(Text.begin(), Text.end(), '\n'));
+  return {12 * n + 145, 8, 12 * n + 119, 200};
+}
+
+void SetCautionDialogProc(TCautionDialogProc Proc) {
+  CautionDialog.store(Proc != nullptr ? Proc : &PromptCautionDialog);
+}
+
+void ShowCautionOnce(const std::string& Caption, const std::string& Text) {
+  if (CautionTicked.load()) return;
+  if (!IsMainThread()) {
+    DebugShowMessage(Text);
+    return;
+  }
+  const bool Ticked = CautionDialog.load()(Caption, Text, CautionDialogLayout(Text));
+  CautionTicked.store(Ticked);
+}
+
+bool CautionSuppressed() { return CautionTicked.load(); }
+void ResetCautionFlag() { CautionTicked.store(false); }
+
+}  // namespace kromel
