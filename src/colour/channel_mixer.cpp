@@ -61,7 +61,6 @@ void MultiplyMatrices(const double (&A)[9], const double (&B)[9], double (&C)[9]
 }
 
 // A uniform number in [0, 1) from the process-wide generator.
-float RandomUnit() { return static_cast<float>(RandomInteger(1 << 24) / 16777216.0); }
 
 // The translation lookup of user-typed labels (English until catalogues exist).
 std::string TranslateLabel(const char* Text) { return Text; }
@@ -245,7 +244,7 @@ void ChannelMixerRandomizeAtColor(TChannelMixerParams& P, float R, float G, floa
   for (int r = 0; r < 3; ++r) {
     const float S = RowSum(P, r);
     const float O = static_cast<float>(At(P, r, 0) * R + At(P, r, 1) * G + At(P, r, 2) * B);
-    At(P, r, 1) = RandomUnit() * 3.0 - 1;
+    At(P, r, 1) = RandomFloat01() * 3.0 - 1;
     if (std::fabs(R - B) > 0.0001f)
       At(P, r, 0) = (B * At(P, r, 1) + O - G * At(P, r, 1) - S * B) / (R - B);
     At(P, r, 2) = S - At(P, r, 0) - At(P, r, 1);

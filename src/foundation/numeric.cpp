@@ -161,6 +161,11 @@ int32_t RandomInteger(int32_t N) {
   return Dist(Engine);
 }
 
+float RandomFloat01() {
+  thread_local std::mt19937 Engine{std::random_device{}()};
+  return std::uniform_real_distribution<float>(0.0f, 1.0f)(Engine);
+}
+
 uint32_t RotateRight32(uint32_t V, unsigned Count) { return std::rotr(V, static_cast<int>(Count % 32)); }
 uint32_t RotateLeft32(uint32_t V, unsigned Count) { return std::rotl(V, static_cast<int>(Count % 32)); }
 uint64_t RotateLeft64(uint64_t V, unsigned Count) { return std::rotl(V, static_cast<int>(Count % 64)); }

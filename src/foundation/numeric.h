@@ -69,6 +69,8 @@ float AngleDifference(float A, float B);
 bool AngleInRange(float X, float Lo, float Hi);
 // Uniform over 0..N-1; 0 when N < 1.
 int32_t RandomInteger(int32_t N);
+// Uniform in [0, 1); one generator per thread, so workers can dither freely.
+float RandomFloat01();
 uint32_t RotateRight32(uint32_t V, unsigned Count);
 uint32_t RotateLeft32(uint32_t V, unsigned Count);
 uint64_t RotateLeft64(uint64_t V, unsigned Count);

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "foundation/numeric.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
@@ -18,12 +19,6 @@
 namespace kromel {
 
 namespace {
-
-// Uniform in [0, 1) for dithering, one generator per thread.
-float UniformRandom() {
-  thread_local std::mt19937 Engine{std::random_device{}()};
-  return std::uniform_real_distribution<float>(0.0f, 1.0f)(Engine);
-}
 
 bool ValidEntryCount(int64_t N) { return N >= Min1DLutEntries && N <= Max1DLutEntries; }
 
@@ -143,7 +138,7 @@ void T1DLut::ProcessImage(const TImage32& Src, TImage32& Dst, bool Dither) const
     if (Dither) {
       const uint8_t Bytes[3] = {S.R, S.G, S.B};
       for (int c = 0; c < 3; ++c)
-        if (Bytes[c] != 255) In[c] += UniformRandom() / 255.0f;
+        if (Bytes[c] != 255) In[c] += RandomFloat01() / 255.0f;
     }
     float Out[3] = {In[0], In[1], In[2]};
     ProcessColor1DSingle(Out[0], Out[1], Out[2]);

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "foundation/numeric.h"
 #include "colour/colour_model_prefs.h"
 #include "colour/hsv_hsl.h"
 #include "colour/lut_color_space.h"
@@ -17,12 +18,6 @@
 namespace kromel {
 
 namespace {
-
-// Uniform in [0, 1) for dithering, one generator per thread.
-float UniformRandom() {
-  thread_local std::mt19937 Engine{std::random_device{}()};
-  return std::uniform_real_distribution<float>(0.0f, 1.0f)(Engine);
-}
 
 // rnd(V) limited to 0..Max; NaN gives 0. Adding and taking away 1.5 * 2^23
 // rounds a float below 2^22 to a whole number, halves to even, under the
@@ -200,7 +195,7 @@ inline void ProcessPixel32(const TLookup& Look, const TVPixel32& S, TVPixel32& D
   if (Dither) {
     const uint8_t Bytes[3] = {P.R, P.G, P.B};
     for (int c = 0; c < 3; ++c)
-      if (Bytes[c] != 255) V[c] += UniformRandom() / 255.0f;
+      if (Bytes[c] != 255) V[c] += RandomFloat01() / 255.0f;
   }
   float L[3] = {V[0], V[1], V[2]};
   Look(L[0], L[1], L[2]);
@@ -214,7 +209,7 @@ inline void ProcessPixel24(const TLookup& Look, const uint8_t* S, uint8_t* D, bo
   float V[3] = {ByteUnit(S[2]), ByteUnit(S[1]), ByteUnit(S[0])};
   if (Dither)
     for (int c = 0; c < 3; ++c)
-      if (S[2 - c] != 255) V[c] += UniformRandom() / 255.0f;
+      if (S[2 - c] != 255) V[c] += RandomFloat01() / 255.0f;
   Look(V[0], V[1], V[2]);
   D[2] = static_cast<uint8_t>(RoundClamp(V[0] * 255.0f, 255.0f));
   D[1] = static_cast<uint8_t>(RoundClamp(V[1] * 255.0f, 255.0f));

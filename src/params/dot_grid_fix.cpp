@@ -18,12 +18,6 @@ constexpr float PiF = std::numbers::pi_v<float>;
 // Radius scale of the push/pull brush: weight exp(-d^2 / 30000).
 constexpr double BrushSpread = 30000.0;
 
-// Uniform in [0, 1).
-float RandomUnit() {
-  constexpr int32_t Steps = 1 << 24;
-  return float(RandomInteger(Steps)) / float(Steps);
-}
-
 // Random(2A) - A: uniform in -A..A-1.
 int32_t RandomOffset(int32_t Amount) {
   return SatInt32(int64_t(RandomInteger(SatInt32(2 * int64_t(Amount)))) - Amount);
@@ -428,11 +422,11 @@ void T2DEnvelopeDots::RandomizeEdges(int32_t Amount, bool KeepLast) {
   };
   const int32_t Corners = KeepLast ? 2 : 3;
   for (int32_t K = 0; K < Corners; ++K) {
-    if (RandomUnit() > 0.5f) {
+    if (RandomFloat01() > 0.5f) {
       SlideCorner(K, RandomOffset(Amount));
       continue;
     }
-    const bool First = RandomUnit() <= 0.5f;
+    const bool First = RandomFloat01() <= 0.5f;
     switch (K) {
       case 0:
         Place(At(0, M - 1), MinX, MaxY, false);
@@ -478,13 +472,13 @@ void T2DEnvelopeDots::RandomizeCurveCorners() {
   const int64_t StepY = MaxY / (N - 1);
   At(0, 0).X = 0;
   At(0, 0).Y = 0;
-  if (RandomUnit() <= 0.5f)
+  if (RandomFloat01() <= 0.5f)
     Place(At(0, 1), 0, RandomBelow(StepY));
   else
     Place(At(1, 0), RandomBelow(StepX), 0);
   At(N - 1, M - 1).X = MaxX;
   At(N - 1, M - 1).Y = MaxY;
-  if (RandomUnit() <= 0.5f)
+  if (RandomFloat01() <= 0.5f)
     Place(At(N - 2, M - 1), MaxX - int64_t(RandomBelow(StepX)), MaxY);
   else
     Place(At(N - 1, M - 2), MaxX, MaxY - int64_t(RandomBelow(StepY)));
@@ -521,7 +515,7 @@ void T2DEnvelopeDots::RandomizeRimAngles() {
     const int32_t K = RandomInteger(3) + 2;
     std::vector<float> Directions(size_t(K), 0.0f);
     for (int32_t I = 0; I < K; ++I)
-      Directions[size_t(I)] = RandomUnit() * (2 * PiF / float(K)) * 1.5f + 2 * PiF * float(I) / float(K);
+      Directions[size_t(I)] = RandomFloat01() * (2 * PiF / float(K)) * 1.5f + 2 * PiF * float(I) / float(K);
     for (int32_t C = 0; C < N; ++C) {
       TDotPoint& D = Dots[size_t(C)][size_t(M - 1)];
       const float Own = D.GetAngle();

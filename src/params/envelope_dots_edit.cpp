@@ -28,7 +28,6 @@ int32_t MulDiv(int64_t A, int64_t B, int64_t C) {
 int32_t Mid(int32_t A, int32_t B) { return static_cast<int32_t>((int64_t(A) + B) / 2); }
 
 // Uniform in [0, 1).
-double Random01() { return RandomInteger(1 << 24) / double(1 << 24); }
 
 // A copy that evaluates like Source (the settings CopyFrom keeps are taken too).
 std::unique_ptr<TEnvelopeDots> EvaluatingCopy(const TEnvelopeDots& Source) {
@@ -275,13 +274,13 @@ void TEnvelopeDots::Randomize(int32_t Count) {
   Dots.fill(TCurveDotPoint{});
   const int32_t Last = Count - 1;
   Dot(Last) = {EnvelopeMaxX, EnvelopeMaxY, 0};
-  if (Random01() > 0.5) Dot(0).X = RoundToInt32(Random01() * 16384 * 0.1);
-  else Dot(0).Y = RoundToInt32(Random01() * 32767 * 0.1);
-  if (Random01() > 0.5) Dot(Last).X = RoundToInt32((1 - Random01() * 0.1) * 16384);
-  else Dot(Last).Y = RoundToInt32((1 - Random01() * 0.1) * 32767);
+  if (RandomFloat01() > 0.5) Dot(0).X = RoundToInt32(RandomFloat01() * 16384 * 0.1);
+  else Dot(0).Y = RoundToInt32(RandomFloat01() * 32767 * 0.1);
+  if (RandomFloat01() > 0.5) Dot(Last).X = RoundToInt32((1 - RandomFloat01() * 0.1) * 16384);
+  else Dot(Last).Y = RoundToInt32((1 - RandomFloat01() * 0.1) * 32767);
   if (Count == 3) {
-    Dot(1).X = RoundToInt32(((Random01() - 0.5) * 0.6 + 0.5) * 16384);
-    Dot(1).Y = RoundToInt32(((Random01() - 0.5) * 0.1 + Dot(1).X / 16384.0) * 32767);
+    Dot(1).X = RoundToInt32(((RandomFloat01() - 0.5) * 0.6 + 0.5) * 16384);
+    Dot(1).Y = RoundToInt32(((RandomFloat01() - 0.5) * 0.1 + Dot(1).X / 16384.0) * 32767);
   }
   CalcSpline();
   Repaint();
