@@ -15,18 +15,6 @@ namespace {
 
 class Image64FitTest : public MessageCapture {};
 
-bool Same(const TPixel64& A, const TPixel64& B) {
-  return A.R == B.R && A.G == B.G && A.B == B.B && A.A == B.A;
-}
-
-TImage64 Make64(int32_t W, int32_t H, TPixel64 P) {
-  TImage64 I;
-  I.Init();
-  I.Alloc(W, H);
-  I.Fill(P);
-  return I;
-}
-
 // Pixel K holds (K, 2K, 3K, 65535) (words wrap).
 TImage64 Numbered64(int32_t W, int32_t H) {
   TImage64 I;

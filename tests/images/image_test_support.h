@@ -58,4 +58,17 @@ inline uint32_t Bgra(uint8_t B, uint8_t G, uint8_t R, uint8_t A) {
   return uint32_t(B) | uint32_t(G) << 8 | uint32_t(R) << 16 | uint32_t(A) << 24;
 }
 
+inline bool Same(const TPixel64& A, const TPixel64& B) {
+  return A.R == B.R && A.G == B.G && A.B == B.B && A.A == B.A;
+}
+
+// A W x H image filled with P.
+inline TImage64 Make64(int32_t W, int32_t H, TPixel64 P) {
+  TImage64 I;
+  I.Init();
+  I.Alloc(W, H);
+  I.Fill(P);
+  return I;
+}
+
 }  // namespace kromel::test

@@ -13,24 +13,8 @@ namespace {
 using test::LutTest;
 using test::MakeIdentity;
 
-float IdentityError(const T3DLut& Lut) {
-  float Worst = 0;
-  int64_t I = 0;
-  for (int32_t b = 0; b < Lut.NLBL; ++b)
-    for (int32_t g = 0; g < Lut.NLGS; ++g)
-      for (int32_t r = 0; r < Lut.NLRH; ++r, ++I) {
-        Worst = std::max(Worst, std::fabs(Lut.R[I] - float(r) / (Lut.NLRH - 1)));
-        Worst = std::max(Worst, std::fabs(Lut.G[I] - float(g) / (Lut.NLGS - 1)));
-        Worst = std::max(Worst, std::fabs(Lut.B[I] - float(b) / (Lut.NLBL - 1)));
-      }
-  return Worst;
-}
-
-std::vector<float> Planes(const T3DLut& Lut) {
-  std::vector<float> V;
-  for (const float* P : {Lut.R, Lut.G, Lut.B, Lut.A}) V.insert(V.end(), P, P + Lut.Count);
-  return V;
-}
+using test::IdentityError;
+using test::Planes;
 
 class LutColorSpaceConvert : public LutTest {};
 

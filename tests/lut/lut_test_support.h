@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,27 @@ inline float Hash01(uint32_t X) {
   X *= 0x846ca68bU;
   X ^= X >> 16;
   return static_cast<float>(X & 0xFFFFFF) / 16777215.0f;
+}
+
+// Largest distance of any node from the identity of the LUT's levels.
+inline float IdentityError(const T3DLut& Lut) {
+  float Worst = 0;
+  int64_t I = 0;
+  for (int32_t b = 0; b < Lut.NLBL; ++b)
+    for (int32_t g = 0; g < Lut.NLGS; ++g)
+      for (int32_t r = 0; r < Lut.NLRH; ++r, ++I) {
+        Worst = std::max(Worst, std::fabs(Lut.R[I] - float(r) / (Lut.NLRH - 1)));
+        Worst = std::max(Worst, std::fabs(Lut.G[I] - float(g) / (Lut.NLGS - 1)));
+        Worst = std::max(Worst, std::fabs(Lut.B[I] - float(b) / (Lut.NLBL - 1)));
+      }
+  return Worst;
+}
+
+// All four planes, one after the other.
+inline std::vector<float> Planes(const T3DLut& Lut) {
+  std::vector<float> V;
+  for (const float* P : {Lut.R, Lut.G, Lut.B, Lut.A}) V.insert(V.end(), P, P + Lut.Count);
+  return V;
 }
 
 }  // namespace kromel::test
