@@ -186,6 +186,15 @@ bool ReadWholeStream(TByteStream& Stream, std::vector<uint8_t>& Bytes) {
   return Done > 0;
 }
 
+// Decodes the stream's whole content; null when it is empty or not a picture.
+TFreeBitmapPtr LoadBitmapFromStream(TByteStream& Stream) {
+  std::vector<uint8_t> Bytes;
+  if (!ReadWholeStream(Stream, Bytes)) return nullptr;
+  TFreeImageSource Source;
+  Source.OpenMemory(Bytes.data(), int64_t(Bytes.size()));
+  return Source.Load("");
+}
+
 bool SameProfileBytes(const FIICCPROFILE& A, const FIICCPROFILE& B) {
   return A.data != nullptr && B.data != nullptr && A.size == B.size &&
          std::memcmp(A.data, B.data, A.size) == 0;
@@ -301,13 +310,7 @@ bool LoadImage32FromFile(TImage32& Image, const std::string& FileName) {
 bool LoadImage32FromStream(TImage32& Image, TByteStream& Stream, bool ShowErrors) {
   try {
     if (Stream.Size() < 200) return false;
-    std::vector<uint8_t> Bytes;
-    TFreeBitmapPtr Bitmap;
-    if (ReadWholeStream(Stream, Bytes)) {
-      TFreeImageSource Source;
-      Source.OpenMemory(Bytes.data(), int64_t(Bytes.size()));
-      Bitmap = Source.Load("");
-    }
+    TFreeBitmapPtr Bitmap = LoadBitmapFromStream(Stream);
     if (!Bitmap) {
       if (ShowErrors) ErrorMessageProc("Failed to load image from stream");
       return false;
@@ -379,13 +382,7 @@ bool LoadImage64FromFile(TImage64& Image, const std::string& FileName, bool Dith
 bool LoadImage64FromStream(TByteStream& Stream, TImage64& Image, const std::string& FileName,
                            bool Dither, float FloatScale) {
   try {
-    std::vector<uint8_t> Bytes;
-    TFreeBitmapPtr Bitmap;
-    if (ReadWholeStream(Stream, Bytes)) {
-      TFreeImageSource Source;
-      Source.OpenMemory(Bytes.data(), int64_t(Bytes.size()));
-      Bitmap = Source.Load("");
-    }
+    TFreeBitmapPtr Bitmap = LoadBitmapFromStream(Stream);
     if (!Bitmap) {
       ErrorMessageProc("Failed to load image: " + FileName);
       return false;
