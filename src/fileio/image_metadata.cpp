@@ -60,10 +60,13 @@ std::optional<double> TagNumber(FITAG* Tag) {
   }
 }
 
-// Calls Visit for every tag of the model.
+// Calls Visit for every tag of the model. A model whose tags were all
+// dropped (a decoder that met only unknown tags, or a deleted tag) is
+// still listed, and FreeImage's search hands out a stale tag for it: only
+// models holding tags are searched.
 template <class TVisit>
 void ForEachTag(FIBITMAP* Bitmap, FREE_IMAGE_MDMODEL Model, TVisit Visit) {
-  if (Bitmap == nullptr) return;
+  if (Bitmap == nullptr || FreeImage_GetMetadataCount(Model, Bitmap) == 0) return;
   FITAG* Tag = nullptr;
   FIMETADATA* Search = FreeImage_FindFirstMetadata(Model, Bitmap, &Tag);
   if (Search == nullptr) return;

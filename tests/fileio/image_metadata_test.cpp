@@ -153,5 +153,19 @@ TEST_F(MetadataTest, MetadataTextListsEveryTag) {
   EXPECT_EQ(Text, "");
 }
 
+// A model whose last tag was removed is still listed by FreeImage, and its
+// search then hands out a stale tag (a 16-bit TIFF with a profile decodes
+// that way here: every EXIF tag of its main directory is dropped).
+TEST_F(MetadataTest, EmptiedModelListsNothing) {
+  FreeImage_AddStringTag(FIMD_EXIF_MAIN, Holder, "Make", "Kromel");
+  FreeImage_AddShortTag(Holder, FIMD_EXIF_EXIF, "ISOSpeedRatings", 200);
+  FreeImage_SetMetadata(FIMD_EXIF_MAIN, Holder, "Make", nullptr);
+  FreeImage_SetMetadata(FIMD_EXIF_EXIF, Holder, "ISOSpeedRatings", nullptr);
+  std::string Text = "old";
+  GetImageMetadataText(Text, Holder, FIMD_EXIF_MAIN);
+  EXPECT_EQ(Text, "");
+  EXPECT_FLOAT_EQ(GetExifExposureInfo(Holder, FIMD_EXIF_EXIF), 1.0f);
+}
+
 }  // namespace
 }  // namespace kromel
