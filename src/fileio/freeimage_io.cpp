@@ -150,6 +150,18 @@ TFreeBitmapPtr TFreeImageSource::Load(const std::string& NameForFormat) {
     if (DebugLogEnabled()) DebugLogAdd("Image data incomplete", 0);
     return {};
   }
+  // Decoders allocate the whole picture before they read its data: a small
+  // file claiming a huge picture is refused on its header.
+  if (FreeImage_FIFSupportsNoPixels(Fif)) {
+    Rewind();
+    TFreeBitmapPtr Header(FreeImage_LoadFromHandle(Fif, &IO, this, FIF_LOAD_NOPIXELS));
+    if (!Header || !PlausiblePictureSize(FreeImage_GetWidth(Header.get()),
+                                         FreeImage_GetHeight(Header.get()),
+                                         FreeImage_GetBPP(Header.get()), FSize)) {
+      if (DebugLogEnabled()) DebugLogAdd("Image size does not fit the file", 0);
+      return {};
+    }
+  }
   Rewind();
   TFreeBitmapPtr Bitmap(FreeImage_LoadFromHandle(Fif, &IO, this, 0));
   if (!Bitmap || FRanOut || !FreeImage_HasPixels(Bitmap.get()) ||

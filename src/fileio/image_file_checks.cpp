@@ -111,44 +111,72 @@ bool PsdDataComplete(const TReadAt& Read, int64_t Size) {
   return true;
 }
 
-bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
-  uint8_t Head[8];
-  if (Size < 8 || !Read(0, Head, 8) || LE32(Head) != 20000630u) return false;
-  const uint32_t Flags = LE32(Head + 4) & ~0xFFu;
-  if (Flags & (0x800u | 0x1000u)) return true;  // deep or multi-part
-  const bool Tiled = (Flags & 0x200u) != 0;
-
-  int64_t Pos = 8;
-  int32_t Window[4] = {0, 0, -1, -1};
-  bool HaveWindow = false, HaveCompression = false, HaveTiles = false;
-  uint8_t Compression = 0, TileMode = 0;
-  uint32_t TileX = 0, TileY = 0;
+// Walks one OpenEXR header from Pos: attributes (name, type, length, value)
+// up to the empty name, each lying within the data. Visit sees each
+// attribute's name, type, value position and length. Pos ends past the
+// header; an empty header (a lone zero byte) sets Empty.
+template <class TVisit>
+bool WalkExrHeader(const TReadAt& Read, int64_t Size, int64_t& Pos, bool& Empty, TVisit Visit) {
   std::string Name, Type;
+  Empty = true;
   for (;;) {
     if (!ReadZeroText(Read, Pos, Name)) return false;
-    if (Name.empty()) break;
+    if (Name.empty()) return true;
+    Empty = false;
     uint8_t L[4];
     if (!ReadZeroText(Read, Pos, Type) || !Read(Pos, L, 4)) return false;
     Pos += 4;
     const int64_t Length = int32_t(LE32(L));
     if (Length < 0 || Length > Size - Pos) return false;
-    uint8_t V[16];
-    if (Name == "dataWindow" && Type == "box2i" && Length == 16) {
-      if (!Read(Pos, V, 16)) return false;
-      for (int I = 0; I < 4; ++I) Window[I] = int32_t(LE32(V + 4 * I));
-      HaveWindow = true;
-    } else if (Name == "compression" && Length == 1) {
-      if (!Read(Pos, &Compression, 1)) return false;
-      HaveCompression = true;
-    } else if (Name == "tiles" && Type == "tiledesc" && Length == 9) {
-      if (!Read(Pos, V, 9)) return false;
-      TileX = LE32(V);
-      TileY = LE32(V + 4);
-      TileMode = V[8];
-      HaveTiles = true;
-    }
+    if (!Visit(Name, Type, Pos, Length)) return false;
     Pos += Length;
   }
+}
+
+bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
+  uint8_t Head[8];
+  if (Size < 8 || !Read(0, Head, 8) || LE32(Head) != 20000630u) return false;
+  const uint32_t Flags = LE32(Head + 4) & ~0xFFu;
+  const auto AnyAttribute = [](const std::string&, const std::string&, int64_t, int64_t) {
+    return true;
+  };
+  int64_t Pos = 8;
+  bool Empty = false;
+  if (Flags & 0x1000u) {
+    // Multi-part: headers up to an empty one; the parts are not looked into.
+    for (int Part = 0;; ++Part) {
+      if (!WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute)) return false;
+      if (Empty) return Part > 0;
+    }
+  }
+  if (Flags & 0x800u) return WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute) && !Empty;
+  const bool Tiled = (Flags & 0x200u) != 0;
+
+  int32_t Window[4] = {0, 0, -1, -1};
+  bool HaveWindow = false, HaveCompression = false, HaveTiles = false;
+  uint8_t Compression = 0, TileMode = 0;
+  uint32_t TileX = 0, TileY = 0;
+  const bool HeaderFits = WalkExrHeader(
+      Read, Size, Pos, Empty,
+      [&](const std::string& Name, const std::string& Type, int64_t At, int64_t Length) {
+        uint8_t V[16];
+        if (Name == "dataWindow" && Type == "box2i" && Length == 16) {
+          if (!Read(At, V, 16)) return false;
+          for (int I = 0; I < 4; ++I) Window[I] = int32_t(LE32(V + 4 * I));
+          HaveWindow = true;
+        } else if (Name == "compression" && Length == 1) {
+          if (!Read(At, &Compression, 1)) return false;
+          HaveCompression = true;
+        } else if (Name == "tiles" && Type == "tiledesc" && Length == 9) {
+          if (!Read(At, V, 9)) return false;
+          TileX = LE32(V);
+          TileY = LE32(V + 4);
+          TileMode = V[8];
+          HaveTiles = true;
+        }
+        return true;
+      });
+  if (!HeaderFits) return false;
   if (!HaveWindow || !HaveCompression) return false;
   const int64_t W = int64_t(Window[2]) - Window[0] + 1, H = int64_t(Window[3]) - Window[1] + 1;
   if (W < 1 || H < 1) return false;
@@ -189,6 +217,13 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
     if (DataSize < 0 || DataSize > Size - int64_t(Offset) - ChunkHeader) return false;
   }
   return true;
+}
+
+bool PlausiblePictureSize(int64_t Width, int64_t Height, int64_t Bpp, int64_t FileSize) {
+  if (Width < 1 || Height < 1 || Bpp < 1 || Bpp > 128 || FileSize < 1) return false;
+  if (Width > INT32_MAX || Height > INT32_MAX || Width * Height > INT32_MAX) return false;
+  const int64_t PictureBytes = CeilDiv(Width * Bpp, 8) * Height;
+  return FileSize >= CeilDiv(PictureBytes, MaxPictureBytesPerFileByte);
 }
 
 }  // namespace kromel

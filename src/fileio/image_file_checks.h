@@ -2,7 +2,9 @@
 // missing data by themselves: Photoshop files (whose RLE reader runs past its
 // rows on short data) and OpenEXR files (whose reader fills missing chunks
 // with nothing and reports success). Each walks the file's structure and
-// says whether every part it names lies within the data.
+// says whether every part it names lies within the data. And a bound on the
+// picture a file of a given size may describe, checked on the header before
+// any decoder allocates the picture.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,15 @@ using TReadAt = std::function<bool(int64_t Pos, void* Buffer, int64_t Count)>;
 bool PsdDataComplete(const TReadAt& Read, int64_t Size);
 
 // Single-part scan-line and tiled OpenEXR: the header and every chunk of the
-// offset table. Multi-part and deep files are not looked into (True).
+// offset table. Multi-part and deep files: their headers only.
 bool ExrDataComplete(const TReadAt& Read, int64_t Size);
+
+// Most picture bytes (before compression) one byte of a file may describe:
+// well above what deflate, LZW, JPEG, RLE or PIZ reach on flat pictures.
+inline constexpr int64_t MaxPictureBytesPerFileByte = 4096;
+
+// True when a W x H picture of Bpp bits a pixel fits the image types (at
+// most 2^31 - 1 pixels) and a file of FileSize bytes can describe it.
+bool PlausiblePictureSize(int64_t Width, int64_t Height, int64_t Bpp, int64_t FileSize);
 
 }  // namespace kromel

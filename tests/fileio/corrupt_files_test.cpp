@@ -1,7 +1,9 @@
 // Truncated and garbage files of every format: each loader refuses them with
 // its message and leaves the caller's image and profile as they were.
+#include <cstring>
 #include <random>
 
+#include "fileio/image_file_checks.h"
 #include "fileio/image_files.h"
 #include "fileio_test_support.h"
 #include "foundation/byte_stream.h"
@@ -169,6 +171,154 @@ TEST_F(CorruptFilesTest, EmptyAndMissingFilesAreRefused) {
   ExpectRefused(Empty);
   ExpectRefused(File("missing.png"));
   ExpectRefused(Dir.Path.string());
+}
+
+// A BMP header claiming Width x Height at 24 bits, followed by Extra bytes.
+std::vector<uint8_t> BmpHeader(uint32_t Width, uint32_t Height, size_t Extra) {
+  std::vector<uint8_t> B(54 + Extra, 0x40);
+  auto Put32 = [&](size_t At, uint32_t V) {
+    for (int K = 0; K < 4; ++K) B[At + K] = uint8_t(V >> (8 * K));
+  };
+  B[0] = 'B';
+  B[1] = 'M';
+  Put32(2, uint32_t(B.size()));
+  Put32(6, 0);
+  Put32(10, 54);
+  Put32(14, 40);
+  Put32(18, Width);
+  Put32(22, Height);
+  Put32(26, 1 | 24 << 16);
+  for (size_t At = 30; At < 54; At += 4) Put32(At, 0);
+  return B;
+}
+
+TEST(PictureSizeBound, PictureMustFitTheTypesAndTheFile) {
+  struct TCase {
+    int64_t Width, Height, Bpp, FileSize;
+    bool Plausible;
+  };
+  const int64_t Max = MaxPictureBytesPerFileByte;
+  const TCase Cases[] = {
+      {4096, 1, 8, 1, true},             // exactly the bound
+      {4097, 1, 8, 1, false},            // one byte over it
+      {64, 64, 24, 3 * 64 * 64 / Max, true},
+      {64, 64, 24, 3 * 64 * 64 / Max - 1, false},
+      {8 * 4096, 1, 1, 1, true},         // 1-bit rows are counted in bytes
+      {65536, 32768, 8, int64_t(1) << 40, false},  // 2^31 pixels do not fit
+      {65535, 32768, 8, int64_t(1) << 40, true},
+      {0, 10, 24, 1000, false},
+      {10, -1, 24, 1000, false},
+      {10, 10, 0, 1000, false},
+      {10, 10, 24, 0, false},
+      {int64_t(1) << 40, int64_t(1) << 40, 128, int64_t(1) << 60, false},
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(PlausiblePictureSize(C.Width, C.Height, C.Bpp, C.FileSize), C.Plausible)
+        << C.Width << "x" << C.Height << "x" << C.Bpp << " in " << C.FileSize;
+}
+
+// Decoders allocate the picture a header names before reading its data: a
+// 219-byte BMP naming 707,723,272 x 6 pixels took 12.7 GB, and one naming
+// 20000 x 20000 took 1.2 GB and read zeros into all of it.
+TEST_F(CorruptFilesTest, SmallFilesNamingHugePicturesAreRefused) {
+  for (const auto& [W, H] : {std::pair<uint32_t, uint32_t>{707723272, 6}, {20000, 20000}}) {
+    const std::vector<uint8_t> Bytes = BmpHeader(W, H, 165);
+    TMemoryStream Stream(std::string(Bytes.begin(), Bytes.end()));
+    TImage64 Image;
+    Image.Init();
+    EXPECT_FALSE(LoadImage64FromStream(Stream, Image, "huge.bmp", false, 1.0f)) << W;
+    EXPECT_EQ(Image.Pixels, nullptr);
+  }
+  // A whole small BMP still loads.
+  std::vector<uint8_t> Small = BmpHeader(4, 2, 24);
+  TMemoryStream Stream(std::string(Small.begin(), Small.end()));
+  TImage64 Image;
+  Image.Init();
+  ASSERT_TRUE(LoadImage64FromStream(Stream, Image, "small.bmp", false, 1.0f));
+  EXPECT_EQ(Image.Width, 4);
+  Image.Dispose();
+}
+
+// Flat pictures compress far, but not beyond the bound.
+TEST_F(CorruptFilesTest, LargeFlatPicturesStillLoad) {
+  for (FREE_IMAGE_FORMAT Fif : {FIF_PNG, FIF_JPEG, FIF_TIFF}) {
+    FIBITMAP* Flat = FreeImage_Allocate(3000, 2000, 24);
+    ASSERT_NE(Flat, nullptr);
+    const std::string Path = File("flat_" + std::to_string(int(Fif)));
+    FIMEMORY* Memory = FreeImage_OpenMemory(nullptr, 0);
+    ASSERT_TRUE(FreeImage_SaveToMemory(Fif, Flat, Memory, Fif == FIF_TIFF ? TIFF_LZW : 0));
+    BYTE* Data = nullptr;
+    DWORD Size = 0;
+    ASSERT_TRUE(FreeImage_AcquireMemory(Memory, &Data, &Size));
+    TMemoryStream Stream(std::string(reinterpret_cast<const char*>(Data), Size));
+    FreeImage_CloseMemory(Memory);
+    FreeImage_Unload(Flat);
+    TImage64 Image;
+    Image.Init();
+    EXPECT_TRUE(LoadImage64FromStream(Stream, Image, Path, false, 1.0f)) << Path << " " << Size;
+    EXPECT_EQ(Image.Width, 3000);
+    Image.Dispose();
+  }
+}
+
+// An OpenEXR file: magic, version 2 with Flags, then Headers, each a list
+// of (name, type, value) attributes closed by a zero byte.
+struct TExrAttribute {
+  std::string Name, Type;
+  uint32_t Length;  // as written; the value bytes are min(Length, 8) zeros
+};
+std::vector<uint8_t> ExrFile(uint32_t Flags, const std::vector<std::vector<TExrAttribute>>& Headers,
+                             bool CloseList) {
+  std::vector<uint8_t> B = {0x76, 0x2f, 0x31, 0x01};
+  const uint32_t Version = 2 | Flags;
+  for (int K = 0; K < 4; ++K) B.push_back(uint8_t(Version >> (8 * K)));
+  for (const auto& Header : Headers) {
+    for (const TExrAttribute& A : Header) {
+      B.insert(B.end(), A.Name.begin(), A.Name.end());
+      B.push_back(0);
+      B.insert(B.end(), A.Type.begin(), A.Type.end());
+      B.push_back(0);
+      for (int K = 0; K < 4; ++K) B.push_back(uint8_t(A.Length >> (8 * K)));
+      B.insert(B.end(), std::min<uint32_t>(A.Length, 8), 0);
+    }
+    B.push_back(0);
+  }
+  if (CloseList) B.push_back(0);
+  return B;
+}
+
+// Multi-part and deep files are not decoded chunk by chunk here, but their
+// headers are walked: an attribute naming 4 GB in a 155-byte file made the
+// decoder allocate and clear 4 GB before failing.
+TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
+  const uint32_t MultiPart = 0x1000, Deep = 0x800;
+  const std::vector<TExrAttribute> Fine = {{"channels", "chlist", 8}, {"name", "string", 2}};
+  std::vector<TExrAttribute> Huge = Fine;
+  Huge.push_back({"compression", "compression", 0xfffeffffu});
+  struct TCase {
+    uint32_t Flags;
+    std::vector<std::vector<TExrAttribute>> Headers;
+    bool CloseList;
+    bool Complete;
+  };
+  const TCase Cases[] = {
+      {MultiPart, {Fine, Fine}, true, true},
+      {MultiPart, {Fine, Huge}, true, false},
+      {MultiPart, {Fine}, false, false},  // the list of headers never ends
+      {MultiPart, {}, true, false},       // no part at all
+      {Deep, {Fine}, false, true},
+      {Deep, {Huge}, false, false},
+  };
+  for (const TCase& C : Cases) {
+    const std::vector<uint8_t> B = ExrFile(C.Flags, C.Headers, C.CloseList);
+    const TReadAt Read = [&](int64_t Pos, void* Buffer, int64_t Count) {
+      if (Pos < 0 || Count < 0 || Pos + Count > int64_t(B.size())) return false;
+      std::memcpy(Buffer, B.data() + Pos, size_t(Count));
+      return true;
+    };
+    EXPECT_EQ(ExrDataComplete(Read, int64_t(B.size())), C.Complete)
+        << C.Flags << " " << C.Headers.size();
+  }
 }
 
 }  // namespace
