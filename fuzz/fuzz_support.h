@@ -1,14 +1,26 @@
 // Shared by the fuzz targets: quiet error reports, input splitting and a
-// check that stops the run when a reader breaks one of its promises.
+// check that stops the run when a reader breaks one of its promises, and a
+// private scratch folder for readers that open files.
 #pragma once
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "foundation/debug_log.h"
 #include "foundation/utf16.h"
+
+// Stops the run when a reader breaks a promise (CheckFailed, below).
+#define FUZZ_CHECK(Cond) \
+  ((Cond) ? static_cast<void>(0) : ::kromel::fuzz::CheckFailed(#Cond, __FILE__, __LINE__))
 
 namespace kromel::fuzz {
 
@@ -38,7 +50,36 @@ inline bool IsValidUtf8(const std::string& S) { return Utf16ToUtf8(Utf8ToUtf16(S
   std::abort();
 }
 
-}  // namespace kromel::fuzz
+// A folder of this process's own for files the readers must open; removed
+// at exit. tmpfs when there is one: some writers sync each file.
+inline const std::string& ScratchFolder() {
+  static const std::string Folder = [] {
+    namespace fs = std::filesystem;
+    std::error_code Ec;
+    fs::path Base = fs::is_directory("/dev/shm", Ec) && access("/dev/shm", W_OK) == 0
+                        ? fs::path("/dev/shm")
+                        : fs::temp_directory_path(Ec);
+    std::string Pattern = (Base / "kromel-fuzz.XXXXXX").string();
+    FUZZ_CHECK(mkdtemp(Pattern.data()) != nullptr);
+    static std::string Made = Pattern;
+    std::atexit([] {
+      std::error_code Ignored;
+      std::filesystem::remove_all(Made, Ignored);
+    });
+    return Pattern + "/";
+  }();
+  return Folder;
+}
 
-#define FUZZ_CHECK(Cond) \
-  ((Cond) ? static_cast<void>(0) : ::kromel::fuzz::CheckFailed(#Cond, __FILE__, __LINE__))
+inline void PutFile(const std::string& Name, const uint8_t* Data, std::size_t Size) {
+  std::ofstream Out(Name, std::ios::binary | std::ios::trunc);
+  Out.write(reinterpret_cast<const char*>(Data), static_cast<std::streamsize>(Size));
+  FUZZ_CHECK(Out.good());
+}
+
+inline std::string GetFile(const std::string& Name) {
+  std::ifstream In(Name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+}  // namespace kromel::fuzz

@@ -1,17 +1,10 @@
 // Shared by the LUT fuzz targets: everything a reader may change in a LUT
-// as comparable bytes, shape checks and a private scratch folder.
+// as comparable bytes and shape checks.
 #pragma once
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <system_error>
 
 #include "foundation/byte_codecs.h"
 #include "fuzz_support.h"
@@ -108,38 +101,6 @@ inline void CheckShape(const T1DLut& L) {
   }
   FUZZ_CHECK(L.G != nullptr && L.B != nullptr && L.A != nullptr);
   FUZZ_CHECK(L.Size >= Min1DLutEntries && L.Size <= Max1DLutEntries && L.Count == L.Size);
-}
-
-// A folder of this process's own for files the readers must open; removed
-// at exit. tmpfs when there is one: some writers sync each file.
-inline const std::string& ScratchFolder() {
-  static const std::string Folder = [] {
-    namespace fs = std::filesystem;
-    std::error_code Ec;
-    fs::path Base = fs::is_directory("/dev/shm", Ec) && access("/dev/shm", W_OK) == 0
-                        ? fs::path("/dev/shm")
-                        : fs::temp_directory_path(Ec);
-    std::string Pattern = (Base / "kromel-lut-fuzz.XXXXXX").string();
-    FUZZ_CHECK(mkdtemp(Pattern.data()) != nullptr);
-    static std::string Made = Pattern;
-    std::atexit([] {
-      std::error_code Ignored;
-      std::filesystem::remove_all(Made, Ignored);
-    });
-    return Pattern + "/";
-  }();
-  return Folder;
-}
-
-inline void PutFile(const std::string& Name, const uint8_t* Data, std::size_t Size) {
-  std::ofstream Out(Name, std::ios::binary | std::ios::trunc);
-  Out.write(reinterpret_cast<const char*>(Data), static_cast<std::streamsize>(Size));
-  FUZZ_CHECK(Out.good());
-}
-
-inline std::string GetFile(const std::string& Name) {
-  std::ifstream In(Name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), {});
 }
 
 }  // namespace kromel::fuzz
