@@ -42,18 +42,6 @@ bool PackBitsRowExact(const std::vector<uint8_t>& Row, int64_t RowBytes) {
   return Out == RowBytes;
 }
 
-// A zero-terminated text of at most 255 characters at Pos; Pos moves past it.
-bool ReadZeroText(const TReadAt& Read, int64_t& Pos, std::string& Text) {
-  Text.clear();
-  for (int I = 0; I < 256; ++I) {
-    uint8_t C;
-    if (!Read(Pos++, &C, 1)) return false;
-    if (C == 0) return true;
-    Text += char(C);
-  }
-  return false;
-}
-
 // Scan lines per chunk of each OpenEXR compression; 0 for unknown ones.
 int64_t ExrLinesPerChunk(uint8_t Compression) {
   static const int64_t Lines[] = {1, 1, 1, 16, 32, 16, 32, 32, 32, 256};
@@ -111,25 +99,87 @@ bool PsdDataComplete(const TReadAt& Read, int64_t Size) {
   return true;
 }
 
-// Walks one OpenEXR header from Pos: attributes (name, type, length, value)
-// up to the empty name, each lying within the data. Visit sees each
-// attribute's name, type, value position and length. Pos ends past the
-// header; an empty header (a lone zero byte) sets Empty.
+// A name as OpenEXR reads it: characters up to a zero byte, but never more
+// than MaxLength + 1 bytes (a longer name ends without its zero).
+bool ReadExrName(const TReadAt& Read, int64_t& Pos, int32_t MaxLength, std::string& Name) {
+  Name.clear();
+  for (int32_t I = 0; I <= MaxLength; ++I) {
+    uint8_t C;
+    if (!Read(Pos++, &C, 1)) return false;
+    if (C == 0) return true;
+    Name += char(C);
+  }
+  return true;
+}
+
+// Bytes of the fixed-layout attribute types, which OpenEXR reads by their
+// layout whatever length the file declares.
+int64_t ExrFixedValueBytes(const std::string& Type) {
+  static const std::pair<const char*, int64_t> Sizes[] = {
+      {"box2i", 16},  {"box2f", 16},      {"chromaticities", 32}, {"compression", 1},
+      {"double", 8},  {"envmap", 1},      {"float", 4},           {"int", 4},
+      {"keycode", 28}, {"lineOrder", 1},  {"m33f", 36},           {"m33d", 72},
+      {"m44f", 64},   {"m44d", 128},      {"rational", 8},        {"tiledesc", 9},
+      {"timecode", 8}, {"v2i", 8},        {"v2f", 8},             {"v2d", 16},
+      {"v3i", 12},    {"v3f", 12},        {"v3d", 24},            {"deepImageState", 1}};
+  for (const auto& [Name, Bytes] : Sizes)
+    if (Type == Name) return Bytes;
+  return -1;
+}
+
+// Bytes OpenEXR takes for the value at Pos of an attribute of the type:
+// channel lists run to their empty name, previews hold their pixels, other
+// known types have fixed layouts, and the rest take the declared length.
+// -1 when the value runs past the data.
+int64_t ExrValueBytes(const TReadAt& Read, int64_t Size, int64_t Pos, const std::string& Type,
+                      int64_t Declared) {
+  const int64_t Fixed = ExrFixedValueBytes(Type);
+  int64_t Bytes = Declared;
+  if (Fixed >= 0) {
+    Bytes = Fixed;
+  } else if (Type == "chlist") {
+    int64_t At = Pos;
+    std::string Channel;
+    for (;;) {
+      if (!ReadExrName(Read, At, 255, Channel)) return -1;
+      if (Channel.empty()) break;
+      At += 16;
+      if (At > Size) return -1;
+    }
+    Bytes = At - Pos;
+  } else if (Type == "preview") {
+    uint8_t D[8];
+    if (!Read(Pos, D, 8)) return -1;
+    const int64_t W = LE32(D), H = LE32(D + 4);
+    if (W != 0 && H > Size / 4 / W) return -1;
+    Bytes = 8 + W * H * 4;
+  }
+  if (Bytes < 0 || Bytes > Size - Pos) return -1;
+  return Bytes;
+}
+
+// Walks one OpenEXR header from Pos as OpenEXR reads it: attributes (name,
+// type, length, value) up to the empty name, each value within the data.
+// Visit sees each attribute's name, type, value position and the bytes
+// read of it. Pos ends past the header; an empty header sets Empty.
 template <class TVisit>
-bool WalkExrHeader(const TReadAt& Read, int64_t Size, int64_t& Pos, bool& Empty, TVisit Visit) {
+bool WalkExrHeader(const TReadAt& Read, int64_t Size, bool LongNames, int64_t& Pos, bool& Empty,
+                   TVisit Visit) {
+  const int32_t MaxName = LongNames ? 255 : 31;
   std::string Name, Type;
   Empty = true;
   for (;;) {
-    if (!ReadZeroText(Read, Pos, Name)) return false;
+    if (!ReadExrName(Read, Pos, MaxName, Name)) return false;
     if (Name.empty()) return true;
     Empty = false;
     uint8_t L[4];
-    if (!ReadZeroText(Read, Pos, Type) || !Read(Pos, L, 4)) return false;
+    if (!ReadExrName(Read, Pos, MaxName, Type) || !Read(Pos, L, 4)) return false;
     Pos += 4;
-    const int64_t Length = int32_t(LE32(L));
-    if (Length < 0 || Length > Size - Pos) return false;
-    if (!Visit(Name, Type, Pos, Length)) return false;
-    Pos += Length;
+    const int64_t Declared = int32_t(LE32(L));
+    if (Declared < 0) return false;
+    const int64_t Bytes = ExrValueBytes(Read, Size, Pos, Type, Declared);
+    if (Bytes < 0 || !Visit(Name, Type, Pos, Bytes)) return false;
+    Pos += Bytes;
   }
 }
 
@@ -137,6 +187,7 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   uint8_t Head[8];
   if (Size < 8 || !Read(0, Head, 8) || LE32(Head) != 20000630u) return false;
   const uint32_t Flags = LE32(Head + 4) & ~0xFFu;
+  const bool LongNames = (Flags & 0x400u) != 0;
   const auto AnyAttribute = [](const std::string&, const std::string&, int64_t, int64_t) {
     return true;
   };
@@ -145,11 +196,11 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   if (Flags & 0x1000u) {
     // Multi-part: headers up to an empty one; the parts are not looked into.
     for (int Part = 0;; ++Part) {
-      if (!WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute)) return false;
+      if (!WalkExrHeader(Read, Size, LongNames, Pos, Empty, AnyAttribute)) return false;
       if (Empty) return Part > 0;
     }
   }
-  if (Flags & 0x800u) return WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute) && !Empty;
+  if (Flags & 0x800u) return WalkExrHeader(Read, Size, LongNames, Pos, Empty, AnyAttribute) && !Empty;
   const bool Tiled = (Flags & 0x200u) != 0;
 
   int32_t Window[4] = {0, 0, -1, -1};
@@ -157,7 +208,7 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   uint8_t Compression = 0, TileMode = 0;
   uint32_t TileX = 0, TileY = 0;
   const bool HeaderFits = WalkExrHeader(
-      Read, Size, Pos, Empty,
+      Read, Size, LongNames, Pos, Empty,
       [&](const std::string& Name, const std::string& Type, int64_t At, int64_t Length) {
         uint8_t V[16];
         if (Name == "dataWindow" && Type == "box2i" && Length == 16) {

@@ -262,10 +262,11 @@ TEST_F(CorruptFilesTest, LargeFlatPicturesStillLoad) {
 }
 
 // An OpenEXR file: magic, version 2 with Flags, then Headers, each a list
-// of (name, type, value) attributes closed by a zero byte.
+// of (name, type, declared length, value) attributes closed by a zero byte.
 struct TExrAttribute {
   std::string Name, Type;
-  uint32_t Length;  // as written; the value bytes are min(Length, 8) zeros
+  uint32_t Length;
+  std::string Value;
 };
 std::vector<uint8_t> ExrFile(uint32_t Flags, const std::vector<std::vector<TExrAttribute>>& Headers,
                              bool CloseList) {
@@ -279,7 +280,7 @@ std::vector<uint8_t> ExrFile(uint32_t Flags, const std::vector<std::vector<TExrA
       B.insert(B.end(), A.Type.begin(), A.Type.end());
       B.push_back(0);
       for (int K = 0; K < 4; ++K) B.push_back(uint8_t(A.Length >> (8 * K)));
-      B.insert(B.end(), std::min<uint32_t>(A.Length, 8), 0);
+      B.insert(B.end(), A.Value.begin(), A.Value.end());
     }
     B.push_back(0);
   }
@@ -288,13 +289,25 @@ std::vector<uint8_t> ExrFile(uint32_t Flags, const std::vector<std::vector<TExrA
 }
 
 // Multi-part and deep files are not decoded chunk by chunk here, but their
-// headers are walked: an attribute naming 4 GB in a 155-byte file made the
-// decoder allocate and clear 4 GB before failing.
+// headers are walked as the decoder reads them: an attribute naming 4 GB in
+// a 155-byte file made it allocate and clear 4 GB before failing, and so
+// did one hidden behind a channel list longer than its declared length (the
+// decoder reads channel lists to their end, whatever the length says).
 TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
   const uint32_t MultiPart = 0x1000, Deep = 0x800;
-  const std::vector<TExrAttribute> Fine = {{"channels", "chlist", 8}, {"name", "string", 2}};
+  const std::string Channel = std::string("R\0", 2) + std::string(16, '\0');
+  const std::vector<TExrAttribute> Fine = {{"comment", "string", 3, "abc"},
+                                           {"channels", "chlist", 19, Channel + '\0'},
+                                           {"pixelAspectRatio", "float", 4, "1234"}};
   std::vector<TExrAttribute> Huge = Fine;
-  Huge.push_back({"compression", "compression", 0xfffeffffu});
+  Huge.push_back({"compression", "opaque", 0x7ffeffffu, "x"});
+  // A channel list declared 1 byte long, then an attribute naming 1.4 GB.
+  const std::string Hidden = "I" + std::string(18, '\0') + "x" +
+                             std::string(1, '\0') + "opaque" + std::string(1, '\0') +
+                             "\xff\xff\xff\x50" + std::string(1, '\0');
+  const std::vector<TExrAttribute> Misleading = {{"channels", "chlist", 1, Hidden}};
+  // A float declared 100 bytes long is read as 4 bytes.
+  const std::vector<TExrAttribute> ShortFloat = {{"gain", "float", 100, "1234"}};
   struct TCase {
     uint32_t Flags;
     std::vector<std::vector<TExrAttribute>> Headers;
@@ -306,6 +319,8 @@ TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
       {MultiPart, {Fine, Huge}, true, false},
       {MultiPart, {Fine}, false, false},  // the list of headers never ends
       {MultiPart, {}, true, false},       // no part at all
+      {MultiPart, {Misleading}, true, false},
+      {MultiPart, {ShortFloat}, true, true},
       {Deep, {Fine}, false, true},
       {Deep, {Huge}, false, false},
   };
@@ -317,7 +332,7 @@ TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
       return true;
     };
     EXPECT_EQ(ExrDataComplete(Read, int64_t(B.size())), C.Complete)
-        << C.Flags << " " << C.Headers.size();
+        << C.Flags << " " << C.Headers.size() << " " << C.Complete;
   }
 }
 
