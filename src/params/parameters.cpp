@@ -1,6 +1,8 @@
 #include "params/parameters.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
@@ -115,7 +117,11 @@ void TControlledParameterSingle::SaveToXML(std::string& Text) {
 }
 
 bool TControlledParameterSingle::LoadFromXML(const std::string& Text) {
-  SetValue(StrToFloatLeading(ScalarValueText(Text)));
+  // A number beyond the Single range saturates: an infinity would spread
+  // through the adjustments and reads back as 0 once written.
+  float V = StrToFloatLeading(ScalarValueText(Text));
+  if (std::isinf(V)) V = std::copysign(std::numeric_limits<float>::max(), V);
+  SetValue(V);
   NotifyLoaded();
   return true;
 }

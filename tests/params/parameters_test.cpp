@@ -92,6 +92,18 @@ TEST(ParameterText, ScalarElementsRoundTrip) {
   Copy.SetValue(2);
   EXPECT_TRUE(Copy.LoadFromXML("<Exposure>abc</Exposure>"));
   EXPECT_EQ(Copy.Value, 0.0f);
+  // Numbers beyond the Single range saturate, and what is written of them
+  // reads back the same.
+  for (const auto& [In, Out] : {std::pair<const char*, float>{"<Exposure>2e39</Exposure>", 3.4028235e38f},
+                                {"<Exposure>-2.e200000</Exposure>", -3.4028235e38f},
+                                {"<Exposure>1e-60</Exposure>", 0.0f}}) {
+    EXPECT_TRUE(Copy.LoadFromXML(In));
+    EXPECT_EQ(Copy.Value, Out) << In;
+    Copy.SaveToXML(Text);
+    TControlledParameterSingle Back(nullptr, "Exposure", 1);
+    EXPECT_TRUE(Back.LoadFromXML(Text));
+    EXPECT_EQ(Back.Value, Out) << Text;
+  }
   // A backslash makes the next character ordinary and is dropped.
   TControlledParameterInteger Int(nullptr, "N", 0);
   EXPECT_TRUE(Int.LoadFromXML("<N>1\\23</N>"));
