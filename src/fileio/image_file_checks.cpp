@@ -163,9 +163,10 @@ int64_t ExrValueBytes(const TReadAt& Read, int64_t Size, int64_t Pos, const std:
 // Visit sees each attribute's name, type, value position and the bytes
 // read of it. Pos ends past the header; an empty header sets Empty.
 template <class TVisit>
-bool WalkExrHeader(const TReadAt& Read, int64_t Size, bool LongNames, int64_t& Pos, bool& Empty,
-                   TVisit Visit) {
-  const int32_t MaxName = LongNames ? 255 : 31;
+bool WalkExrHeader(const TReadAt& Read, int64_t Size, int64_t& Pos, bool& Empty, TVisit Visit) {
+  // Names of up to 255 characters are read whether or not the file's flags
+  // allow long names.
+  const int32_t MaxName = 255;
   std::string Name, Type;
   Empty = true;
   for (;;) {
@@ -187,7 +188,6 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   uint8_t Head[8];
   if (Size < 8 || !Read(0, Head, 8) || LE32(Head) != 20000630u) return false;
   const uint32_t Flags = LE32(Head + 4) & ~0xFFu;
-  const bool LongNames = (Flags & 0x400u) != 0;
   const auto AnyAttribute = [](const std::string&, const std::string&, int64_t, int64_t) {
     return true;
   };
@@ -196,11 +196,11 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   if (Flags & 0x1000u) {
     // Multi-part: headers up to an empty one; the parts are not looked into.
     for (int Part = 0;; ++Part) {
-      if (!WalkExrHeader(Read, Size, LongNames, Pos, Empty, AnyAttribute)) return false;
+      if (!WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute)) return false;
       if (Empty) return Part > 0;
     }
   }
-  if (Flags & 0x800u) return WalkExrHeader(Read, Size, LongNames, Pos, Empty, AnyAttribute) && !Empty;
+  if (Flags & 0x800u) return WalkExrHeader(Read, Size, Pos, Empty, AnyAttribute) && !Empty;
   const bool Tiled = (Flags & 0x200u) != 0;
 
   int32_t Window[4] = {0, 0, -1, -1};
@@ -208,7 +208,7 @@ bool ExrDataComplete(const TReadAt& Read, int64_t Size) {
   uint8_t Compression = 0, TileMode = 0;
   uint32_t TileX = 0, TileY = 0;
   const bool HeaderFits = WalkExrHeader(
-      Read, Size, LongNames, Pos, Empty,
+      Read, Size, Pos, Empty,
       [&](const std::string& Name, const std::string& Type, int64_t At, int64_t Length) {
         uint8_t V[16];
         if (Name == "dataWindow" && Type == "box2i" && Length == 16) {

@@ -334,6 +334,18 @@ TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
     EXPECT_EQ(ExrDataComplete(Read, int64_t(B.size())), C.Complete)
         << C.Flags << " " << C.Headers.size() << " " << C.Complete;
   }
+  // Names are read up to 255 characters whatever the flags say: a 33-letter
+  // name hid a length of 2 GB from a walk that cut names at 32.
+  std::vector<uint8_t> B = ExrFile(MultiPart, {}, false);
+  B.insert(B.end(), 33, 'N');
+  for (uint8_t Byte : {0, 0, 0, 0, 0, 0x7f}) B.push_back(Byte);
+  B.insert(B.end(), 8, 0);
+  const TReadAt Read = [&](int64_t Pos, void* Buffer, int64_t Count) {
+    if (Pos < 0 || Count < 0 || Pos + Count > int64_t(B.size())) return false;
+    std::memcpy(Buffer, B.data() + Pos, size_t(Count));
+    return true;
+  };
+  EXPECT_FALSE(ExrDataComplete(Read, int64_t(B.size())));
 }
 
 }  // namespace
