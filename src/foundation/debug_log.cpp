@@ -160,7 +160,9 @@ void DebugLogAdd(const std::string& Text, int LevelChange) {
     return;
   }
   std::unique_lock<std::timed_mutex> Guard(GLogLock, std::defer_lock);
-  if (!Guard.try_lock_for(std::chrono::seconds(1))) {
+  // A system-clock deadline waits in pthread_mutex_timedlock, which thread
+  // checkers follow (unlike the steady-clock pthread_mutex_clocklock).
+  if (!Guard.try_lock_until(std::chrono::system_clock::now() + std::chrono::seconds(1))) {
     CallMessageHook("DebugLogAdd - block timeout");
     Guard.lock();
   }

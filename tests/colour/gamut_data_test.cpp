@@ -43,7 +43,7 @@ TEST(GamutData, EveryTableIsEmbeddedAndWellFormed) {
 
 // A few rows rebuilt by the recipe each table was made with equal the
 // embedded data (stored to hundredths).
-TEST(GamutData, RegeneratedRowsEqualTheData) {
+TEST(GamutData, RowsRegeneratedOnWorkerThreadsEqualTheData) {
   struct TJob {
     TGamutTable Id;
     int Row;
