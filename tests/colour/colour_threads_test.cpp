@@ -1,13 +1,12 @@
 // The working colour models converting on several threads at once.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "colour/colour_models.h"
 #include "colour/gamut_tables.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
@@ -47,15 +46,7 @@ TEST(ColourModelThreads, ConcurrentConversionsMatchOneThread) {
   SetColorModel(cmHSPe);
   constexpr int Workers = 8;
   std::vector<std::vector<float>> Results(Workers);
-  std::atomic<int> Ready{0};
-  std::vector<std::thread> Threads;
-  for (int W = 0; W < Workers; ++W)
-    Threads.emplace_back([&, W] {
-      ++Ready;
-      while (Ready.load() < Workers) std::this_thread::yield();
-      Results[W] = Convert(Pairs, 2 * W);
-    });
-  for (auto& T : Threads) T.join();
+  testing::RunOnThreadsTogether(Workers, [&](int W) { Results[W] = Convert(Pairs, 2 * W); });
   for (int W = 0; W < Workers; ++W) {
     const std::vector<float> Expected = Convert(Pairs, 2 * W);
     ASSERT_EQ(Results[W].size(), Expected.size());

@@ -16,6 +16,7 @@
 #include "lut_test_support.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
@@ -27,15 +28,7 @@ using test::MakeIdentity;
 // Runs Work(Band) for the eight row bands, each on its own thread, all
 // released at once.
 void OnBandThreads(const std::function<void(int32_t Band)>& Work) {
-  std::atomic<int> Ready{0};
-  std::vector<std::thread> Threads;
-  for (int32_t Band = 0; Band < RowBandCount; ++Band)
-    Threads.emplace_back([&, Band] {
-      ++Ready;
-      while (Ready.load() < RowBandCount) std::this_thread::yield();
-      Work(Band);
-    });
-  for (auto& T : Threads) T.join();
+  testing::RunOnThreadsTogether(RowBandCount, Work);
 }
 
 uint16_t Word(uint32_t Seed) { return static_cast<uint16_t>(Hash01(Seed) * 65535.0f); }

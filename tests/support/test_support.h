@@ -8,12 +8,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/debug_log.h"
@@ -106,6 +109,20 @@ inline bool ProgramAvailable(const std::string& Name) {
     Start = End + 1;
   }
   return false;
+}
+
+// Runs Work(0) .. Work(Count - 1), each on a thread of its own, all
+// released at once so that they overlap; returns when all have finished.
+inline void RunOnThreadsTogether(int Count, const std::function<void(int)>& Work) {
+  std::atomic<int> Ready{0};
+  std::vector<std::thread> Threads;
+  for (int I = 0; I < Count; ++I)
+    Threads.emplace_back([&, I] {
+      ++Ready;
+      while (Ready.load() < Count) std::this_thread::yield();
+      Work(I);
+    });
+  for (std::thread& T : Threads) T.join();
 }
 
 }  // namespace kromel::testing
