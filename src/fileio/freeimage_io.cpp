@@ -146,7 +146,8 @@ TFreeBitmapPtr TFreeImageSource::Load(const std::string& NameForFormat) {
     return ReadAt(Pos, Buffer, Count);
   };
   if ((Fif == FIF_PSD && !PsdDataComplete(Read, FSize)) ||
-      (Fif == FIF_EXR && !ExrDataComplete(Read, FSize))) {
+      (Fif == FIF_EXR && !ExrDataComplete(Read, FSize)) ||
+      (Fif == FIF_GIF && !GifFrameSizePlausible(Read, FSize))) {
     if (DebugLogEnabled()) DebugLogAdd("Image data incomplete", 0);
     return {};
   }
@@ -164,8 +165,12 @@ TFreeBitmapPtr TFreeImageSource::Load(const std::string& NameForFormat) {
   }
   Rewind();
   TFreeBitmapPtr Bitmap(FreeImage_LoadFromHandle(Fif, &IO, this, 0));
+  // Formats without a header-only read are held to the same bound once
+  // decoded, before the picture is widened.
   if (!Bitmap || FRanOut || !FreeImage_HasPixels(Bitmap.get()) ||
-      FreeImage_GetWidth(Bitmap.get()) <= 1 || FreeImage_GetHeight(Bitmap.get()) <= 1) {
+      FreeImage_GetWidth(Bitmap.get()) <= 1 || FreeImage_GetHeight(Bitmap.get()) <= 1 ||
+      !PlausiblePictureSize(FreeImage_GetWidth(Bitmap.get()), FreeImage_GetHeight(Bitmap.get()),
+                            FreeImage_GetBPP(Bitmap.get()), FSize)) {
     if (Bitmap && FRanOut && DebugLogEnabled()) DebugLogAdd("Image data ends early", 0);
     return {};
   }

@@ -277,4 +277,29 @@ bool PlausiblePictureSize(int64_t Width, int64_t Height, int64_t Bpp, int64_t Fi
   return FileSize >= CeilDiv(PictureBytes, MaxPictureBytesPerFileByte);
 }
 
+bool GifFrameSizePlausible(const TReadAt& Read, int64_t Size) {
+  uint8_t H[13];
+  if (!Read(0, H, 13) || std::memcmp(H, "GIF", 3) != 0) return false;
+  int64_t Pos = 13;
+  if (H[10] & 0x80) Pos += 3 * (int64_t(2) << (H[10] & 7));  // global colour table
+  for (;;) {
+    uint8_t Introducer;
+    if (!Read(Pos++, &Introducer, 1)) return false;
+    if (Introducer == 0x2C) {
+      uint8_t D[8];
+      if (!Read(Pos, D, 8)) return false;
+      const int64_t Width = D[4] | D[5] << 8, Height = D[6] | D[7] << 8;
+      return PlausiblePictureSize(Width, Height, 8, Size);
+    }
+    if (Introducer != 0x21) return false;  // trailer or garbage before any frame
+    ++Pos;                                 // extension label
+    for (;;) {                             // data sub-blocks up to an empty one
+      uint8_t Length;
+      if (!Read(Pos++, &Length, 1)) return false;
+      if (Length == 0) break;
+      Pos += Length;
+    }
+  }
+}
+
 }  // namespace kromel

@@ -30,4 +30,9 @@ inline constexpr int64_t MaxPictureBytesPerFileByte = 4096;
 // most 2^31 - 1 pixels) and a file of FileSize bytes can describe it.
 bool PlausiblePictureSize(int64_t Width, int64_t Height, int64_t Bpp, int64_t FileSize);
 
+// GIF, whose decoder cannot read a header alone: the first frame's size
+// from its image descriptor, checked with PlausiblePictureSize at 8 bits.
+// False when no image descriptor lies within the data.
+bool GifFrameSizePlausible(const TReadAt& Read, int64_t Size);
+
 }  // namespace kromel

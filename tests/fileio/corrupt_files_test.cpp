@@ -348,5 +348,54 @@ TEST(ExrChecks, HeadersOfMultiPartAndDeepFilesMustFitTheData) {
   EXPECT_FALSE(ExrDataComplete(Read, int64_t(B.size())));
 }
 
+// A GIF with a global colour table, a looping extension and one frame
+// descriptor of Width x Height (no pixel data follows).
+std::vector<uint8_t> GifHeader(uint16_t Width, uint16_t Height) {
+  std::vector<uint8_t> B = {'G', 'I', 'F', '8', '9', 'a', 8, 0, 6, 0, 0x81, 0, 0};
+  B.insert(B.end(), 12, 0x20);  // four colours
+  const uint8_t Loop[] = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.',
+                          '0',  3,    1,  0,   0,   0};
+  B.insert(B.end(), std::begin(Loop), std::end(Loop));
+  const uint8_t Frame[] = {0x2C, 0, 0, 0, 0, uint8_t(Width), uint8_t(Width >> 8),
+                           uint8_t(Height), uint8_t(Height >> 8), 0};
+  B.insert(B.end(), std::begin(Frame), std::end(Frame));
+  return B;
+}
+
+// GIF frames are decoded without a header-only read: a 547-byte GIF naming
+// a 9,435 x 55,826 frame took 4.6 GB and half a minute before it was
+// refused.
+TEST(GifChecks, FrameMustFitTheFile) {
+  struct TCase {
+    std::vector<uint8_t> Bytes;
+    bool Plausible;
+  };
+  std::vector<uint8_t> Trailer = GifHeader(8, 6);
+  Trailer.resize(Trailer.size() - 10);
+  Trailer.push_back(0x3B);
+  std::vector<uint8_t> Cut = GifHeader(8, 6);
+  Cut.resize(Cut.size() - 3);
+  const TCase Cases[] = {
+      {GifHeader(8, 6), true},
+      {GifHeader(9435, 55826), false},
+      {Trailer, false},  // no frame at all
+      {Cut, false},      // the descriptor is cut short
+  };
+  for (const TCase& C : Cases) {
+    const TReadAt Read = [&](int64_t Pos, void* Buffer, int64_t Count) {
+      if (Pos < 0 || Count < 0 || Pos + Count > int64_t(C.Bytes.size())) return false;
+      std::memcpy(Buffer, C.Bytes.data() + Pos, size_t(Count));
+      return true;
+    };
+    EXPECT_EQ(GifFrameSizePlausible(Read, int64_t(C.Bytes.size())), C.Plausible)
+        << C.Bytes.size();
+  }
+  const std::vector<uint8_t> Huge = GifHeader(9435, 55826);
+  TMemoryStream Stream(std::string(Huge.begin(), Huge.end()));
+  TImage64 Image;
+  Image.Init();
+  EXPECT_FALSE(LoadImage64FromStream(Stream, Image, "huge.gif", false, 1.0f));
+}
+
 }  // namespace
 }  // namespace kromel
