@@ -1,16 +1,12 @@
 #include "images/image32.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "foundation/files.h"
 #include "foundation/numeric.h"
 #include "images/image_chunk.h"
 #include "platform/message_sink.h"
@@ -29,33 +25,6 @@ void StoreLE32(uint8_t* B, uint32_t V) {
   B[1] = uint8_t(V >> 8);
   B[2] = uint8_t(V >> 16);
   B[3] = uint8_t(V >> 24);
-}
-
-// Opens a new file beside Target for writing; "" when none could be made.
-std::string CreateTempBeside(const std::string& Target, int& Fd) {
-  static std::atomic<unsigned> Counter{0};
-  for (int Attempt = 0; Attempt < 100; ++Attempt) {
-    const std::string Name = Target + ".tmp" + std::to_string(::getpid()) + "_" +
-                             std::to_string(Counter.fetch_add(1));
-    Fd = ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (Fd >= 0) return Name;
-    if (errno != EEXIST) break;
-  }
-  Fd = -1;
-  return "";
-}
-
-bool WriteAll(int Fd, const uint8_t* Data, size_t Count) {
-  while (Count > 0) {
-    const ssize_t Done = ::write(Fd, Data, Count);
-    if (Done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    Data += Done;
-    Count -= size_t(Done);
-  }
-  return true;
 }
 
 }  // namespace
@@ -106,10 +75,7 @@ void TImage32::SetSize(int32_t NewWidth, int32_t NewHeight) {
 void TImage32::Dispose() {
   if (Pixels == nullptr) return;
   std::free(Pixels);
-  Pixels = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
+  Init();
 }
 
 void TImage32::Clear() {
@@ -173,21 +139,15 @@ bool TImage32::SaveToBMPFile(const std::string& FileName) const {
   StoreLE32(Header + 38, 2835);  // 72 dpi
   StoreLE32(Header + 42, 2835);
 
-  int Fd = -1;
-  const std::string TempName = CreateTempBeside(FileName, Fd);
-  if (TempName.empty()) {
+  TSafeFileWriter Writer(FileName);
+  if (!Writer.Opened()) {
     ErrorMessageProc(Where + " (cannot create the file)");
     return false;
   }
-  bool Ok = WriteAll(Fd, Header, sizeof(Header));
-  for (int32_t Y = Height - 1; Ok && Y >= 0; --Y)
-    Ok = WriteAll(Fd, reinterpret_cast<const uint8_t*>(Row(Y)), size_t(Width) * 4);
-  if (::close(Fd) != 0) Ok = false;
-  if (Ok) Ok = std::rename(TempName.c_str(), FileName.c_str()) == 0;
-  if (!Ok) {
-    ::unlink(TempName.c_str());
-    ErrorMessageProc(Where + " (write failed)");
-  }
+  bool Ok = Writer.Write(Header, sizeof(Header));
+  for (int32_t Y = Height - 1; Ok && Y >= 0; --Y) Ok = Writer.Write(Row(Y), size_t(Width) * 4);
+  if (Ok) Ok = Writer.Commit();
+  if (!Ok) ErrorMessageProc(Where + " (write failed)");
   return Ok;
 }
 
