@@ -1,5 +1,6 @@
 #include "colour/colour_managed.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -31,6 +32,39 @@ void ReportUnfitTransform(const char* Routine) {
 
 void SetAlphaBytes(uint8_t* Row, int32_t Width) {
   for (int32_t x = 0; x < Width; ++x) Row[4 * int64_t(x)] = 255;
+}
+
+// Writes the rows of Image into Bitmap (Bits 24 or 32): through Transform
+// when given, else as B, G, R or 255, R, G, B; Rgb gives a pixel's 8-bit
+// red, green and blue.
+template <class TImage, class TRgb>
+void WriteRowsToBitmap(const TImage& Image, TRawBitmap& Bitmap, int32_t Bits,
+                       cmsHTRANSFORM Transform, TRgb Rgb) {
+  const int32_t Width = Image.Width;
+  for (int32_t y = 0; y < Image.Height; ++y) {
+    const auto* S = Image.Row(y);
+    uint8_t* D = Bitmap.ScanLine(y);
+    if (D == nullptr) continue;
+    if (Transform != nullptr) {
+      cmsDoTransform(Transform, S, D, static_cast<cmsUInt32Number>(Width));
+      if (Bits == 32) SetAlphaBytes(D, Width);
+    } else if (Bits == 24) {
+      for (int32_t x = 0; x < Width; ++x, D += 3) {
+        const std::array<uint8_t, 3> C = Rgb(S[x]);
+        D[0] = C[2];
+        D[1] = C[1];
+        D[2] = C[0];
+      }
+    } else {
+      for (int32_t x = 0; x < Width; ++x, D += 4) {
+        const std::array<uint8_t, 3> C = Rgb(S[x]);
+        D[0] = 255;
+        D[1] = C[0];
+        D[2] = C[1];
+        D[3] = C[2];
+      }
+    }
+  }
 }
 
 bool HasPixels(const TImage32& Image) {
@@ -110,31 +144,12 @@ void ImageCMSCopyToBitmap(const TImage32& Image, TRawBitmap& Bitmap, cmsHTRANSFO
     Bitmap.BeginUpdate();
     if (Bitmap.BitsPerPixel() == 32) Bitmap.SetPixelFormat(pf32bit);
     const int32_t Bits = Bitmap.BitsPerPixel();
-    const int32_t Width = Image.Width;
     const bool Usable = Pixels && (Bits == 24 || Bits == 32) &&
                         (Transform == nullptr || TransformFits(Transform, 4, Bits / 8));
-    for (int32_t y = 0; Usable && y < Image.Height; ++y) {
-      const TVPixel32* S = Image.Row(y);
-      uint8_t* D = Bitmap.ScanLine(y);
-      if (D == nullptr) continue;
-      if (Transform != nullptr) {
-        cmsDoTransform(Transform, S, D, static_cast<cmsUInt32Number>(Width));
-        if (Bits == 32) SetAlphaBytes(D, Width);
-      } else if (Bits == 24) {
-        for (int32_t x = 0; x < Width; ++x, D += 3) {
-          D[0] = S[x].BGRA.B;
-          D[1] = S[x].BGRA.G;
-          D[2] = S[x].BGRA.R;
-        }
-      } else {
-        for (int32_t x = 0; x < Width; ++x, D += 4) {
-          D[0] = 255;
-          D[1] = S[x].BGRA.R;
-          D[2] = S[x].BGRA.G;
-          D[3] = S[x].BGRA.B;
-        }
-      }
-    }
+    if (Usable)
+      WriteRowsToBitmap(Image, Bitmap, Bits, Transform, [](const TVPixel32& P) {
+        return std::array<uint8_t, 3>{P.BGRA.R, P.BGRA.G, P.BGRA.B};
+      });
     Bitmap.EndUpdate();
   } catch (...) {
     // The copy ends silently.
@@ -190,34 +205,17 @@ void Image64CMSCopyTo(const TImage64& Image, TRawBitmap& Bitmap, cmsHTRANSFORM T
     Bitmap.SetSize(Pixels ? Image.Width : 0, Pixels ? Image.Height : 0);
     Bitmap.BeginUpdate();
     const int32_t Bits = Bitmap.BitsPerPixel();
-    const int32_t Width = Image.Width;
     bool Usable = Pixels && (Bits == 24 || Bits == 32);
     if (Usable && Transform != nullptr && !TransformFits(Transform, 8, Bits / 8)) {
       ReportUnfitTransform("Image64CMSCopyTo");
       Usable = false;
     }
-    for (int32_t y = 0; Usable && y < Image.Height; ++y) {
-      const TPixel64* S = Image.Row(y);
-      uint8_t* D = Bitmap.ScanLine(y);
-      if (D == nullptr) continue;
-      if (Transform != nullptr) {
-        cmsDoTransform(Transform, S, D, static_cast<cmsUInt32Number>(Width));
-        if (Bits == 32) SetAlphaBytes(D, Width);
-      } else if (Bits == 24) {
-        for (int32_t x = 0; x < Width; ++x, D += 3) {
-          D[0] = static_cast<uint8_t>(S[x].B >> 8);
-          D[1] = static_cast<uint8_t>(S[x].G >> 8);
-          D[2] = static_cast<uint8_t>(S[x].R >> 8);
-        }
-      } else {
-        for (int32_t x = 0; x < Width; ++x, D += 4) {
-          D[0] = 255;
-          D[1] = static_cast<uint8_t>(S[x].R >> 8);
-          D[2] = static_cast<uint8_t>(S[x].G >> 8);
-          D[3] = static_cast<uint8_t>(S[x].B >> 8);
-        }
-      }
-    }
+    if (Usable)
+      WriteRowsToBitmap(Image, Bitmap, Bits, Transform, [](const TPixel64& P) {
+        return std::array<uint8_t, 3>{static_cast<uint8_t>(P.R >> 8),
+                                      static_cast<uint8_t>(P.G >> 8),
+                                      static_cast<uint8_t>(P.B >> 8)};
+      });
     Bitmap.EndUpdate();
   } catch (...) {
     ErrorMessageProc("Exception in Image64CMSCopyTo");

@@ -269,6 +269,15 @@ const TColorSpaceGamut* LimitTable(bool Switch, TGamutTable Table) {
   return Switch ? GamutTable(Table) : nullptr;
 }
 
+// The Cartesian inverse of HSP3 / HSP Itten, limited by Table when given.
+void HSP3XYInverseLimited(float P, float X, float Y, const TColorSpaceGamut* Table, bool Itten,
+                          float& R, float& G, float& B) {
+  float Bc = CompassTurn(X, Y);
+  float C = std::sqrt(X * X + Y * Y);
+  if (Table != nullptr) ClampChromaToGamut(Bc, C, P, *Table);
+  HSP3Inverse<TSingleMaths>(P, Bc, C, Itten, R, G, B);
+}
+
 }  // namespace
 
 void RGBtoHSPnSingle(float R, float G, float B, float& H, float& S, float& P) {
@@ -363,11 +372,7 @@ void RGBtoHSP3ModelSingle(float R, float G, float B, float& P, float& X, float& 
 }
 
 void HSP3ModeltoRGBSingle(float P, float X, float Y, float& R, float& G, float& B) {
-  float Bc = CompassTurn(X, Y);
-  float C = std::sqrt(X * X + Y * Y);
-  if (const TColorSpaceGamut* T = LimitTable(UseHSP3Gamut, TGamutTable::HSP3))
-    ClampChromaToGamut(Bc, C, P, *T);
-  HSP3Inverse<TSingleMaths>(P, Bc, C, false, R, G, B);
+  HSP3XYInverseLimited(P, X, Y, LimitTable(UseHSP3Gamut, TGamutTable::HSP3), false, R, G, B);
 }
 
 void RGBtoHSPIttenSingle(float R, float G, float B, float& P, float& X, float& Y) {
@@ -375,11 +380,8 @@ void RGBtoHSPIttenSingle(float R, float G, float B, float& P, float& X, float& Y
 }
 
 void HSPIttentoRGBSingle(float P, float X, float Y, float& R, float& G, float& B) {
-  float Bc = CompassTurn(X, Y);
-  float C = std::sqrt(X * X + Y * Y);
-  if (const TColorSpaceGamut* T = LimitTable(UseHSPIttenGamut, TGamutTable::HSPItten))
-    ClampChromaToGamut(Bc, C, P, *T);
-  HSP3Inverse<TSingleMaths>(P, Bc, C, true, R, G, B);
+  HSP3XYInverseLimited(P, X, Y, LimitTable(UseHSPIttenGamut, TGamutTable::HSPItten), true, R,
+                       G, B);
 }
 
 void RGBtoHSPnXYDouble(double R, double G, double B, double& P, double& X, double& Y) {

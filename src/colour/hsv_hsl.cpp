@@ -65,6 +65,34 @@ void HSLOf(float& H, float& S, float& L, float R, float G, float B, bool Raise) 
   H = H / 6;
 }
 
+// The channels of hue sextant 0..5 from the top and bottom values and the
+// rising and falling ones; nothing is set for another sextant.
+template <class T>
+void SextantChannels(int64_t Sextant, T Top, T Bottom, T Rising, T Falling, T& R, T& G, T& B) {
+  switch (Sextant) {
+    case 0:
+      R = Top, G = Rising, B = Bottom;
+      break;
+    case 1:
+      R = Falling, G = Top, B = Bottom;
+      break;
+    case 2:
+      R = Bottom, G = Top, B = Rising;
+      break;
+    case 3:
+      R = Bottom, G = Falling, B = Top;
+      break;
+    case 4:
+      R = Rising, G = Bottom, B = Top;
+      break;
+    case 5:
+      R = Top, G = Bottom, B = Falling;
+      break;
+    default:
+      break;
+  }
+}
+
 // Integer HSL to (R, G, B); all 0 for black or a sextant outside 0..5.
 // (In 64 bits, so that no input overflows.)
 void IntegerHSL(int64_t H, int64_t S, int64_t L, int64_t& R, int64_t& G, int64_t& B) {
@@ -75,29 +103,7 @@ void IntegerHSL(int64_t H, int64_t S, int64_t L, int64_t& R, int64_t& G, int64_t
   const int64_t Sextant = (6 * H) >> 8;
   const int64_t Fraction = 6 * H - 256 * Sextant;
   const int64_t K = ((V - M) * Fraction) >> 8;
-  const int64_t Mid1 = M + K, Mid2 = V - K;
-  switch (Sextant) {
-    case 0:
-      R = V, G = Mid1, B = M;
-      break;
-    case 1:
-      R = Mid2, G = V, B = M;
-      break;
-    case 2:
-      R = M, G = V, B = Mid1;
-      break;
-    case 3:
-      R = M, G = Mid2, B = V;
-      break;
-    case 4:
-      R = Mid1, G = M, B = V;
-      break;
-    case 5:
-      R = V, G = M, B = Mid2;
-      break;
-    default:
-      break;
-  }
+  SextantChannels(Sextant, V, M, M + K, V - K, R, G, B);
 }
 
 inline uint32_t LowByte(int64_t V) { return static_cast<uint32_t>(V & 0xFF); }
@@ -175,26 +181,7 @@ void HSVtoRGBSectors(float& R, float& G, float& B, float H, float S, float V) {
   const float F = Hs - static_cast<float>(I);
   const float P = V * (1 - S), Q = V * (1 - S * F), T = V * (1 - S * (1 - F));
   if (I == 6) I = 0;
-  switch (I) {
-    case 0:
-      R = V, G = T, B = P;
-      break;
-    case 1:
-      R = Q, G = V, B = P;
-      break;
-    case 2:
-      R = P, G = V, B = T;
-      break;
-    case 3:
-      R = P, G = Q, B = V;
-      break;
-    case 4:
-      R = T, G = P, B = V;
-      break;
-    default:
-      R = V, G = P, B = Q;
-      break;
-  }
+  SextantChannels<float>(I, V, P, T, Q, R, G, B);
 }
 
 void HSVtoRGBBytes(uint8_t& R, uint8_t& G, uint8_t& B, float H, float S, float V) {

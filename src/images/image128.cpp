@@ -122,6 +122,30 @@ void ConvolveLine(const TBGRAPixel128* In, int64_t InStride, int32_t N, TBGRAPix
   }
 }
 
+// Writes every pixel of Image into Dst through Store(Dst pixel, pixel); a
+// Dst without pixels or with fewer is reported for Method and left alone.
+template <class TDst, class TStore>
+void CopyPixelsTo(const TImage128& Image, TDst& Dst, const char* Method, TStore Store) {
+  if (Image.Data == nullptr || Image.Size <= 0) return;
+  if (Dst.Pixels == nullptr || Dst.Size < Image.Size) {
+    ErrorMessageProc(std::string("Exception in TImage128.") + Method +
+                     ", Size=" + std::to_string(Image.Size) +
+                     " Dst.Size=" + std::to_string(Dst.Pixels == nullptr ? 0 : Dst.Size));
+    return;
+  }
+  for (int32_t I = 0; I < Image.Size; ++I) Store(Dst.Pixels[I], Image.Data[I]);
+}
+
+// The number of pixels for which Test holds; 0 without data.
+template <class TTest>
+int32_t CountPixelsWhere(const TImage128& Image, TTest Test) {
+  if (Image.Data == nullptr) return 0;
+  int32_t N = 0;
+  for (int32_t I = 0; I < Image.Size; ++I)
+    if (Test(Image.Data[I])) ++N;
+  return N;
+}
+
 }  // namespace
 
 void TImage128::Init() {
@@ -285,16 +309,9 @@ void TImage128::CopyFromImage32(const TImage32& Src) {
 }
 
 void TImage128::CopyToImage32(TImage32& Dst) const {
-  if (Data == nullptr || Size <= 0) return;
-  if (Dst.Pixels == nullptr || Dst.Size < Size) {
-    ErrorMessageProc("Exception in TImage128.CopyToImage32, Size=" + std::to_string(Size) +
-                     " Dst.Size=" + std::to_string(Dst.Pixels == nullptr ? 0 : Dst.Size));
-    return;
-  }
-  for (int32_t I = 0; I < Size; ++I) {
-    const TBGRAPixel128& P = Data[I];
-    Dst.Pixels[I].BGRA = {FloatToByte(P.B), FloatToByte(P.G), FloatToByte(P.R), FloatToByte(P.A)};
-  }
+  CopyPixelsTo(*this, Dst, "CopyToImage32", [](TVPixel32& D, const TBGRAPixel128& P) {
+    D.BGRA = {FloatToByte(P.B), FloatToByte(P.G), FloatToByte(P.R), FloatToByte(P.A)};
+  });
 }
 
 void TImage128::CopyFromImage64(const TImage64& Src) {
@@ -317,16 +334,9 @@ void TImage128::CopyFromImage64(const TImage64& Src) {
 }
 
 void TImage128::CopyToImage64(TImage64& Dst) const {
-  if (Data == nullptr || Size <= 0) return;
-  if (Dst.Pixels == nullptr || Dst.Size < Size) {
-    ErrorMessageProc("Exception in TImage128.CopyToImage64, Size=" + std::to_string(Size) +
-                     " Dst.Size=" + std::to_string(Dst.Pixels == nullptr ? 0 : Dst.Size));
-    return;
-  }
-  for (int32_t I = 0; I < Size; ++I) {
-    const TBGRAPixel128& P = Data[I];
-    Dst.Pixels[I] = {FloatToWord(P.R), FloatToWord(P.G), FloatToWord(P.B), FloatToWord(P.A)};
-  }
+  CopyPixelsTo(*this, Dst, "CopyToImage64", [](TPixel64& D, const TBGRAPixel128& P) {
+    D = {FloatToWord(P.R), FloatToWord(P.G), FloatToWord(P.B), FloatToWord(P.A)};
+  });
 }
 
 void ExpandRGBFloatToPixel128(void* Buf, int64_t Count) {
@@ -463,31 +473,19 @@ bool TImage128::IsAllBlack() const {
 }
 
 int32_t TImage128::CountClippedPixels() const {
-  if (Data == nullptr) return 0;
-  int32_t N = 0;
-  for (int32_t I = 0; I < Size; ++I) {
-    const TBGRAPixel128& P = Data[I];
-    if (P.R > 0.999999L || P.G > 0.999999L || P.B > 0.999999L) ++N;
-  }
-  return N;
+  return CountPixelsWhere(*this, [](const TBGRAPixel128& P) {
+    return P.R > 0.999999L || P.G > 0.999999L || P.B > 0.999999L;
+  });
 }
 
 int32_t TImage128::CountClipped2() const {
-  if (Data == nullptr) return 0;
-  int32_t N = 0;
-  for (int32_t I = 0; I < Size; ++I) {
-    const TBGRAPixel128& P = Data[I];
-    if (int(P.R > 0.999999L) + int(P.G > 0.999999L) + int(P.B > 0.999999L) >= 2) ++N;
-  }
-  return N;
+  return CountPixelsWhere(*this, [](const TBGRAPixel128& P) {
+    return int(P.R > 0.999999L) + int(P.G > 0.999999L) + int(P.B > 0.999999L) >= 2;
+  });
 }
 
 int32_t TImage128::CountVisiblePixels() const {
-  if (Data == nullptr) return 0;
-  int32_t N = 0;
-  for (int32_t I = 0; I < Size; ++I)
-    if (Data[I].A > 1.0e-5L) ++N;
-  return N;
+  return CountPixelsWhere(*this, [](const TBGRAPixel128& P) { return P.A > 1.0e-5L; });
 }
 
 int32_t AverageNeutralSaturation(const TImage128& Image, float& Avg, float Threshold) {

@@ -41,6 +41,24 @@ int32_t ToInt32(int64_t V) {
   return static_cast<int32_t>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX));
 }
 
+// Turns Image a quarter: the source pixel (X, Y) goes to Target(X, Y) of the
+// re-allocated image. A failed allocation keeps the image.
+template <class TTarget>
+void TurnQuarter(TImage32& Image, TTarget Target) {
+  if (!HasArea(Image)) return;
+  const TImage32 Old = Image;
+  Image.Pixels = nullptr;
+  if (!Image.Alloc(Old.Height, Old.Width)) {
+    Restore(Image, Old);
+    return;
+  }
+  for (int32_t Y = 0; Y < Old.Height; ++Y) {
+    const TVPixel32* Src = Old.Row(Y);
+    for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
+  }
+  std::free(Old.Pixels);
+}
+
 // Per byte: the rounded-up half of A plus the rounded-down half of B.
 uint32_t MeanPixel(uint32_t A, uint32_t B) {
   return ((A >> 1) & 0x7F7F7F7Fu) + (A & 0x01010101u) + ((B >> 1) & 0x7F7F7F7Fu);
@@ -131,33 +149,11 @@ void TImage32::ScaleProportionalWidth(int32_t NewWidth) {
 }
 
 void TImage32::RotateRight() {
-  if (!HasArea(*this)) return;
-  const TImage32 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Height, Old.Width)) {
-    Restore(*this, Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TVPixel32* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Row(X)[Width - 1 - Y] = Src[X];
-  }
-  std::free(Old.Pixels);
+  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TVPixel32& { return Row(X)[Width - 1 - Y]; });
 }
 
 void TImage32::RotateLeft() {
-  if (!HasArea(*this)) return;
-  const TImage32 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Height, Old.Width)) {
-    Restore(*this, Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TVPixel32* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Row(Height - 1 - X)[Y] = Src[X];
-  }
-  std::free(Old.Pixels);
+  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TVPixel32& { return Row(Height - 1 - X)[Y]; });
 }
 
 void RotateBitmap(TRawBitmap& Bitmap, float Angle, bool Flag, int32_t Value) {

@@ -63,10 +63,7 @@ void TImage64::SetSize(int32_t NewWidth, int32_t NewHeight) {
 void TImage64::Dispose() {
   if (Pixels == nullptr) return;
   std::free(Pixels);
-  Pixels = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
+  Init();
 }
 
 void TImage64::Clear() {

@@ -60,6 +60,33 @@ TFit ComputeFit(const TImage64& Image, int32_t W, int32_t H) {
 int32_t SourceRow(const TFit& F, int32_t Y) { return int32_t(int64_t(Y) * F.SrcH / F.FitH); }
 int32_t SourceColumn(const TFit& F, int32_t X) { return int32_t(int64_t(F.SrcW) * X / F.FitW); }
 
+// The start of every fit: False when there is nothing to draw; else Target
+// is W x H and filled with Background, and F places the picture.
+template <class TTarget, class TBackground>
+bool StartFit(const TImage64& Image, TTarget& Target, int32_t W, int32_t H,
+              const TBackground& Background, TFit& F) {
+  if (!CanFit(Image, Target, W, H)) return false;
+  Target.SetSize(W, H);
+  if (Target.Pixels == nullptr) return false;
+  Target.Fill(Background);
+  F = ComputeFit(Image, W, H);
+  return true;
+}
+
+// The nearest-sample fit; Store(target pixel, source pixel) converts.
+template <class TTarget, class TBackground, class TStore>
+void DrawNearestFit(const TImage64& Image, TTarget& Target, int32_t W, int32_t H,
+                    const TBackground& Background, TStore Store) {
+  TFit F;
+  if (!StartFit(Image, Target, W, H, Background, F)) return;
+  for (int32_t Y = 0; Y < F.FitH; ++Y) {
+    const TPixel64* Src = Image.Row(SourceRow(F, Y));
+    auto* Dst = Target.Row(F.Top + Y) + F.Left;
+    for (int32_t X = 0; X < F.FitW; ++X) Store(Dst[X], Src[SourceColumn(F, X)]);
+  }
+  Target.CopyMarginsFrom(F.Left, F.Left, F.Top, F.Top);
+}
+
 // Black over (0, 0)-(W, H) of the bitmap, as a canvas fill would paint it.
 void FillBitmapBlack(TRawBitmap& Bitmap, int32_t W, int32_t H) {
   const int32_t Bits = Bitmap.BitsPerPixel();
@@ -135,45 +162,22 @@ bool HasArea(const TImage64& I) {
 
 void TImage64::DrawFittedToImage64(TImage64& Target, int32_t W, int32_t H, int32_t,
                                    uint8_t Grey) const {
-  if (!CanFit(*this, Target, W, H)) return;
-  Target.SetSize(W, H);
-  if (Target.Pixels == nullptr) return;
   const uint16_t G = uint16_t(Grey * 257);
-  Target.Fill({G, G, G, 0});
-  const TFit F = ComputeFit(*this, W, H);
-  for (int32_t Y = 0; Y < F.FitH; ++Y) {
-    const TPixel64* Src = Row(SourceRow(F, Y));
-    TPixel64* Dst = Target.Row(F.Top + Y) + F.Left;
-    for (int32_t X = 0; X < F.FitW; ++X) Dst[X] = Src[SourceColumn(F, X)];
-  }
-  Target.CopyMarginsFrom(F.Left, F.Left, F.Top, F.Top);
+  DrawNearestFit(*this, Target, W, H, TPixel64{G, G, G, 0},
+                 [](TPixel64& D, const TPixel64& P) { D = P; });
 }
 
 void TImage64::DrawFittedToImage32(TImage32& Target, int32_t W, int32_t H, int32_t,
                                    TColor Background) const {
-  if (!CanFit(*this, Target, W, H)) return;
-  Target.SetSize(W, H);
-  if (Target.Pixels == nullptr) return;
-  Target.Fill(Background);
-  const TFit F = ComputeFit(*this, W, H);
-  for (int32_t Y = 0; Y < F.FitH; ++Y) {
-    const TPixel64* Src = Row(SourceRow(F, Y));
-    TVPixel32* Dst = Target.Row(F.Top + Y) + F.Left;
-    for (int32_t X = 0; X < F.FitW; ++X) {
-      const TPixel64 P = Src[SourceColumn(F, X)];
-      Dst[X].BGRA = {uint8_t(P.B >> 8), uint8_t(P.G >> 8), uint8_t(P.R >> 8), uint8_t(P.A >> 8)};
-    }
-  }
-  Target.CopyMarginsFrom(F.Left, F.Left, F.Top, F.Top);
+  DrawNearestFit(*this, Target, W, H, Background, [](TVPixel32& D, const TPixel64& P) {
+    D.BGRA = {uint8_t(P.B >> 8), uint8_t(P.G >> 8), uint8_t(P.R >> 8), uint8_t(P.A >> 8)};
+  });
 }
 
 void TImage64::DrawFittedToImage32Averaged(TImage32& Target, int32_t W, int32_t H, int32_t,
                                            TColor Background) const {
-  if (!CanFit(*this, Target, W, H)) return;
-  Target.SetSize(W, H);
-  if (Target.Pixels == nullptr) return;
-  Target.Fill(Background);
-  const TFit F = ComputeFit(*this, W, H);
+  TFit F;
+  if (!StartFit(*this, Target, W, H, Background, F)) return;
   const int64_t BlockW = std::max(F.SrcW / F.FitW, 1);
   const int64_t BlockH = std::max(F.SrcH / F.FitH, 1);
   const int64_t Divisor = BlockW * BlockH * 256;

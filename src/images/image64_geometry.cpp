@@ -38,6 +38,37 @@ void FreePixels(TPixel64* P) {
   Old.Dispose();
 }
 
+// Turns Image a quarter: the source pixel (X, Y) goes to Target(X, Y) of the
+// re-allocated image. A failed allocation keeps the image.
+template <class TTarget>
+void TurnQuarter(TImage64& Image, TTarget Target) {
+  if (!HasArea(Image)) return;
+  const TImage64 Old = Image;
+  Image.Pixels = nullptr;
+  if (!Image.Alloc(Old.Height, Old.Width)) {
+    Restore(Image, Old);
+    return;
+  }
+  for (int32_t Y = 0; Y < Old.Height; ++Y) {
+    const TPixel64* Src = Old.Row(Y);
+    for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
+  }
+  FreePixels(Old.Pixels);
+}
+
+// Fills Image (allocated W x H) from interleaved channels Stride values
+// apart; Word gives a channel's 16-bit value. Alpha is opaque.
+template <class TValue, class TWord>
+bool FillFromInterleaved(TImage64& Image, const TValue* Data, int32_t W, int32_t H,
+                         int64_t Stride, TWord Word) {
+  if (!Image.Alloc(W, H)) return false;
+  for (int64_t I = 0; I < Image.Size; ++I) {
+    const TValue* S = Data + I * Stride;
+    Image.Pixels[I] = {Word(S[0]), Word(S[1]), Word(S[2]), 65535};
+  }
+  return true;
+}
+
 // The corners of a crop clamped into a W x H image; Right, Bottom exclusive.
 TRect ClampCrop(TPoint TopLeft, TPoint BottomRight, int32_t W, int32_t H) {
   return {std::max(TopLeft.X, 0), std::max(TopLeft.Y, 0), std::min(BottomRight.X, W),
@@ -126,33 +157,11 @@ void ExtremeAverage(const TImage64& Image, TPixel64& Avg, int32_t Count) {
 // ---- geometry ---------------------------------------------------------------
 
 void TImage64::RotateRight() {
-  if (!HasArea(*this)) return;
-  const TImage64 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Height, Old.Width)) {
-    Restore(*this, Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TPixel64* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Row(X)[Old.Height - 1 - Y] = Src[X];
-  }
-  FreePixels(Old.Pixels);
+  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TPixel64& { return Row(X)[Width - 1 - Y]; });
 }
 
 void TImage64::RotateLeft() {
-  if (!HasArea(*this)) return;
-  const TImage64 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Height, Old.Width)) {
-    Restore(*this, Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TPixel64* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Row(Old.Width - 1 - X)[Y] = Src[X];
-  }
-  FreePixels(Old.Pixels);
+  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TPixel64& { return Row(Height - 1 - X)[Y]; });
 }
 
 void TImage64::FlipVertical() {
@@ -264,13 +273,8 @@ bool TImage64::CopyFromRawBytes(const uint8_t* Data, int32_t NewWidth, int32_t N
                      " Height=" + Num(NewHeight) + " I=0");
     return false;
   }
-  if (!Alloc(NewWidth, NewHeight)) return false;
-  const int64_t Stride = HasAlpha ? 4 : 3;
-  for (int64_t I = 0; I < Size; ++I) {
-    const uint8_t* S = Data + I * Stride;
-    Pixels[I] = {uint16_t(S[0] * 257), uint16_t(S[1] * 257), uint16_t(S[2] * 257), 65535};
-  }
-  return true;
+  return FillFromInterleaved(*this, Data, NewWidth, NewHeight, HasAlpha ? 4 : 3,
+                             [](uint8_t V) { return uint16_t(V * 257); });
 }
 
 bool TImage64::CopyFromRawWords(const uint16_t* Data, int32_t NewWidth, int32_t NewHeight,
@@ -280,13 +284,8 @@ bool TImage64::CopyFromRawWords(const uint16_t* Data, int32_t NewWidth, int32_t 
                      " Height=" + Num(NewHeight) + " I=0");
     return false;
   }
-  if (!Alloc(NewWidth, NewHeight)) return false;
-  const int64_t Stride = HasAlpha ? 4 : 3;
-  for (int64_t I = 0; I < Size; ++I) {
-    const uint16_t* S = Data + I * Stride;
-    Pixels[I] = {S[0], S[1], S[2], 65535};
-  }
-  return true;
+  return FillFromInterleaved(*this, Data, NewWidth, NewHeight, HasAlpha ? 4 : 3,
+                             [](uint16_t V) { return V; });
 }
 
 // Values saturate to 0..1 (NaN gives 0); the caller's buffer is only read.
@@ -298,17 +297,11 @@ bool TImage64::CopyFromRawFloat(const float* Data, int32_t NewWidth, int32_t New
                      " Height=" + Num(NewHeight) + " x=0 y=0 K=" + Num(Stride));
     return false;
   }
-  if (!Alloc(NewWidth, NewHeight)) return false;
-  auto Word = [](float V) -> uint16_t {
+  return FillFromInterleaved(*this, Data, NewWidth, NewHeight, Stride, [](float V) -> uint16_t {
     if (!(V > 0)) return 0;
     if (V >= 1.0f) return 65535;
     return uint16_t(std::nearbyint(V * 65535.0f));
-  };
-  for (int64_t I = 0; I < Size; ++I) {
-    const float* S = Data + I * Stride;
-    Pixels[I] = {Word(S[0]), Word(S[1]), Word(S[2]), 65535};
-  }
-  return true;
+  });
 }
 
 void ExpandGray16ToPixel64(void* Buffer, int64_t Count) {

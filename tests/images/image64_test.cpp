@@ -12,20 +12,12 @@ namespace {
 
 class Image64Test : public MessageCapture {};
 
-TImage64 Filled64(int32_t W, int32_t H, TPixel64 P) {
-  TImage64 I;
-  I.Init();
-  I.Alloc(W, H);
-  I.Fill(P);
-  return I;
-}
-
 bool operator==(const TPixel64& A, const TPixel64& B) {
   return A.R == B.R && A.G == B.G && A.B == B.B && A.A == B.A;
 }
 
 TEST_F(Image64Test, AllocReleasesHeldPixelsAndRefusesEmptyOrHugeSizes) {
-  TImage64 I = Filled64(2, 2, {1, 2, 3, 4});
+  TImage64 I = Make64(2, 2, {1, 2, 3, 4});
   EXPECT_TRUE(I.Alloc(3, 1));  // the 2x2 block is released (leak checker)
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "TImage64.Alloc on not nil object, w=3 h=1");
@@ -51,7 +43,7 @@ TEST_F(Image64Test, AllocReleasesHeldPixelsAndRefusesEmptyOrHugeSizes) {
 }
 
 TEST_F(Image64Test, SetSizeKeepsMemoryOfTheSameSize) {
-  TImage64 I = Filled64(2, 3, {9, 9, 9, 9});
+  TImage64 I = Make64(2, 3, {9, 9, 9, 9});
   TPixel64* Held = I.Pixels;
   I.SetSize(2, 3);
   EXPECT_EQ(I.Pixels, Held);
@@ -63,7 +55,7 @@ TEST_F(Image64Test, SetSizeKeepsMemoryOfTheSameSize) {
 }
 
 TEST_F(Image64Test, CopyCases) {
-  TImage64 Src = Filled64(4, 6, {1, 2, 3, 4});
+  TImage64 Src = Make64(4, 6, {1, 2, 3, 4});
   Src.CopyMarginsFrom(1, 2, 3, 4);
 
   TImage64 Self = Src;
@@ -71,7 +63,7 @@ TEST_F(Image64Test, CopyCases) {
   Self.Copy(Src);  // shared pixels: nothing at all, margins included
   EXPECT_EQ(Self.MarginLeft, 99);
 
-  TImage64 Other = Filled64(6, 4, {0, 0, 0, 0});  // same count, other shape
+  TImage64 Other = Make64(6, 4, {0, 0, 0, 0});  // same count, other shape
   TPixel64* Held = Other.Pixels;
   Other.Copy(Src);
   EXPECT_EQ(Other.Pixels, Held);
@@ -79,7 +71,7 @@ TEST_F(Image64Test, CopyCases) {
   EXPECT_TRUE(Other.Pixels[23] == (TPixel64{1, 2, 3, 4}));
   EXPECT_EQ(Other.MarginBottom, 4);
 
-  TImage64 Small = Filled64(1, 1, {0, 0, 0, 0});
+  TImage64 Small = Make64(1, 1, {0, 0, 0, 0});
   Small.Copy(Src);
   EXPECT_EQ(Small.Width, 4);
   EXPECT_EQ(Small.Height, 6);
@@ -180,7 +172,7 @@ TEST_F(Image64Test, NormalizeStretchesTheUsedRange) {
     I.Dispose();
     T.Dispose();
   }
-  TImage64 I = Filled64(2, 2, {1, 1, 1, 1});
+  TImage64 I = Make64(2, 2, {1, 1, 1, 1});
   TImage32 T = Numbered32(3, 1);
   I.NormalizeTo32(T);
   EXPECT_EQ(Values(T), (std::vector<uint32_t>{1, 2, 3}));

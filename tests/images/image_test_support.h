@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +18,7 @@
 #include "foundation/debug_log.h"
 #include "images/image32.h"
 #include "images/image64.h"
+#include "images/sample.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
@@ -69,6 +71,23 @@ inline TImage64 Make64(int32_t W, int32_t H, TPixel64 P) {
   I.Alloc(W, H);
   I.Fill(P);
   return I;
+}
+
+// A sample buffer holding V (none when V is empty) at the given rate.
+inline TSample32 MakeSample32(std::vector<float> V, int32_t Rate = 0) {
+  TSample32 S;
+  S.Init();
+  if (!V.empty()) {
+    S.Alloc(int64_t(V.size()));
+    std::memcpy(S.Data, V.data(), V.size() * 4);
+  }
+  S.SampleRate = Rate;
+  return S;
+}
+
+inline std::vector<float> SampleValues(const TSample32& S) {
+  if (S.Data == nullptr) return {};
+  return std::vector<float>(S.Data, S.Data + S.Count);
 }
 
 }  // namespace kromel::test

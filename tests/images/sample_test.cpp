@@ -18,22 +18,6 @@ namespace {
 
 class SampleTest : public MessageCapture {};
 
-TSample32 Make(std::vector<float> V, int32_t Rate = 0) {
-  TSample32 S;
-  S.Init();
-  if (!V.empty()) {
-    S.Alloc(int64_t(V.size()));
-    std::memcpy(S.Data, V.data(), V.size() * 4);
-  }
-  S.SampleRate = Rate;
-  return S;
-}
-
-std::vector<float> Of(const TSample32& S) {
-  if (S.Data == nullptr) return {};
-  return std::vector<float>(S.Data, S.Data + S.Count);
-}
-
 std::vector<uint8_t> LE32(int32_t V) {
   std::vector<uint8_t> B;
   for (int I = 0; I < 4; ++I) B.push_back(uint8_t(uint32_t(V) >> (8 * I)));
@@ -94,7 +78,7 @@ TEST_F(SampleTest, AllocAndDispose) {
   EXPECT_EQ(S.Count, 3);
   EXPECT_EQ(S.SizeInBytes(), 12);
   S.Fill(2.5f);
-  EXPECT_EQ(Of(S), (std::vector<float>{2.5f, 2.5f, 2.5f}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{2.5f, 2.5f, 2.5f}));
   S.Dispose();
   EXPECT_EQ(S.Data, nullptr);
   EXPECT_EQ(S.Count, 0);
@@ -111,23 +95,23 @@ TEST_F(SampleTest, AllocAndDispose) {
 }
 
 TEST_F(SampleTest, SetLength) {
-  TSample32 S = Make({1, 2, 3}, 44100);
+  TSample32 S = MakeSample32({1, 2, 3}, 44100);
   ASSERT_TRUE(S.SetLength(5));
-  EXPECT_EQ(Of(S), (std::vector<float>{1, 2, 3, 0, 0}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{1, 2, 3, 0, 0}));
   EXPECT_EQ(S.SampleRate, 44100);
   ASSERT_TRUE(S.SetLength(2));
-  EXPECT_EQ(Of(S), (std::vector<float>{1, 2}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{1, 2}));
   float* Held = S.Data;
   ASSERT_TRUE(S.SetLength(2));
   EXPECT_EQ(S.Data, Held);
   EXPECT_TRUE(S.SetLength(0));
   EXPECT_EQ(S.Data, nullptr);
-  S = Make({4});
+  S = MakeSample32({4});
   EXPECT_TRUE(S.SetLength(-3));
   EXPECT_EQ(S.Data, nullptr);
   EXPECT_EQ(S.Count, 0);
   ASSERT_TRUE(S.SetLength(2));  // from nothing: zeros
-  EXPECT_EQ(Of(S), (std::vector<float>{0, 0}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{0, 0}));
   S.Dispose();
 
   TSample16 W;
@@ -152,15 +136,15 @@ TEST_F(SampleTest, SetLength) {
 }
 
 TEST_F(SampleTest, CopiesCheckTheDestinationSize) {
-  TSample32 Src = Make({1, 2, 3}, 8000);
-  TSample32 Small = Make({9, 9});
+  TSample32 Src = MakeSample32({1, 2, 3}, 8000);
+  TSample32 Small = MakeSample32({9, 9});
   Src.CopyTo(Small);
-  EXPECT_EQ(Of(Small), (std::vector<float>{9, 9}));
+  EXPECT_EQ(SampleValues(Small), (std::vector<float>{9, 9}));
   ASSERT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Errors()[0].rfind("TSample32.CopyTo - Size mismatch", 0), 0u);
-  TSample32 Room = Make({0, 0, 0});
+  TSample32 Room = MakeSample32({0, 0, 0});
   Room.Copy(Src);
-  EXPECT_EQ(Of(Room), (std::vector<float>{1, 2, 3}));
+  EXPECT_EQ(SampleValues(Room), (std::vector<float>{1, 2, 3}));
   EXPECT_EQ(Room.SampleRate, 8000);
 
   TSample16 W16;
@@ -176,7 +160,7 @@ TEST_F(SampleTest, CopiesCheckTheDestinationSize) {
   EXPECT_EQ(Errors().size(), 3u);
   ConvertSample16To32(W16, Small);
   EXPECT_EQ(Errors().size(), 4u);
-  EXPECT_EQ(Of(Small), (std::vector<float>{9, 9}));
+  EXPECT_EQ(SampleValues(Small), (std::vector<float>{9, 9}));
   Short.Dispose();
   W16.Dispose();
   Src.Dispose();
@@ -185,7 +169,7 @@ TEST_F(SampleTest, CopiesCheckTheDestinationSize) {
 }
 
 TEST_F(SampleTest, RangesViewsAndDeletion) {
-  TSample32 S = Make({0, 1, 2, 3, 4}, 100);
+  TSample32 S = MakeSample32({0, 1, 2, 3, 4}, 100);
   struct Case {
     int64_t From, To, Count, First;
   } Cases[] = {{1, 3, 2, 1}, {2, 99, 3, 2}, {3, 1, 0, -1}, {-2, 2, 2, 0}, {9, 12, 0, -1}};
@@ -201,30 +185,30 @@ TEST_F(SampleTest, RangesViewsAndDeletion) {
   TSample32 Part;
   Part.Init();
   Part.CopyRangeFrom(S, 1, 4);
-  EXPECT_EQ(Of(Part), (std::vector<float>{1, 2, 3}));
+  EXPECT_EQ(SampleValues(Part), (std::vector<float>{1, 2, 3}));
   EXPECT_EQ(Part.SampleRate, 100);
   Part.CopyRangeFrom(Part, 1, 3);  // from itself
-  EXPECT_EQ(Of(Part), (std::vector<float>{2, 3}));
+  EXPECT_EQ(SampleValues(Part), (std::vector<float>{2, 3}));
 
-  TSample32 Patch = Make({7, 8});
+  TSample32 Patch = MakeSample32({7, 8});
   S.OverwriteAt(Patch, 3);
-  EXPECT_EQ(Of(S), (std::vector<float>{0, 1, 2, 7, 8}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{0, 1, 2, 7, 8}));
   S.OverwriteAt(Patch, 4);  // would run past the end
   S.OverwriteAt(Patch, -1);
-  EXPECT_EQ(Of(S), (std::vector<float>{0, 1, 2, 7, 8}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{0, 1, 2, 7, 8}));
   EXPECT_EQ(Errors().size(), 2u);
 
   S.DeleteRange(3, 1);  // To < From: nothing
   EXPECT_EQ(S.Count, 5);
   S.DeleteRange(-5, 1);
-  EXPECT_EQ(Of(S), (std::vector<float>{1, 2, 7, 8}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{1, 2, 7, 8}));
   S.DeleteRange(2, 100);
-  EXPECT_EQ(Of(S), (std::vector<float>{1, 2}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{1, 2}));
   S.Dispose();
 
-  S = Make({1, 2, 3});
+  S = MakeSample32({1, 2, 3});
   S.Reverse();
-  EXPECT_EQ(Of(S), (std::vector<float>{3, 2, 1}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{3, 2, 1}));
   S.Dispose();
   Part.Dispose();
   Patch.Dispose();
@@ -242,7 +226,7 @@ TEST_F(SampleTest, WidthConversions) {
   EXPECT_EQ(std::vector<int>(B.Data, B.Data + 5), (std::vector<int>{128, 128, 255, 0, 127}));
   SampleFreeMem(B.Data);
 
-  TSample32 F = Make({1.0f, -1.0f, 0.5f, 1.5f, -1.5f});
+  TSample32 F = MakeSample32({1.0f, -1.0f, 0.5f, 1.5f, -1.5f});
   ConvertSample32To16(F, W);
   EXPECT_EQ(std::vector<int>(W.Data, W.Data + 5),
             (std::vector<int>{32767, -32767, 16383, 32767, -32767}));
@@ -267,7 +251,7 @@ TEST_F(SampleTest, WidthConversions) {
 }
 
 TEST_F(SampleTest, ChunkRoundTrips) {
-  TSample32 S = Make({1.0f, -1.0f, 0.5f, 1.5f, -0.25f}, 48000);
+  TSample32 S = MakeSample32({1.0f, -1.0f, 0.5f, 1.5f, -0.25f}, 48000);
   std::FILE* F = std::tmpfile();
   ASSERT_NE(F, nullptr);
   ASSERT_TRUE(S.WriteToFile(F));
@@ -292,7 +276,7 @@ TEST_F(SampleTest, ChunkRoundTrips) {
   TSample32 R;
   R.Init();
   ASSERT_TRUE(R.ReadFromFile(F));
-  EXPECT_EQ(Of(R), Of(S));
+  EXPECT_EQ(SampleValues(R), SampleValues(S));
   EXPECT_EQ(R.SampleRate, 48000);
   ASSERT_TRUE(R.ReadFromFile(F));
   ASSERT_EQ(R.Count, 5);
@@ -308,7 +292,7 @@ TEST_F(SampleTest, ChunkRoundTrips) {
   TSample32 Q;
   Q.Init();
   ASSERT_TRUE(Q.LoadFromStream(M));
-  EXPECT_EQ(Of(Q), Of(S));
+  EXPECT_EQ(SampleValues(Q), SampleValues(S));
   ASSERT_TRUE(Q.LoadFromStream(M));
   EXPECT_FLOAT_EQ(Q.Data[2], float(16383.0 / 32767.0));
   EXPECT_EQ(M.Position(), M.Size());
@@ -359,7 +343,7 @@ TEST_F(SampleTest, HostileChunksFailCleanly) {
     std::copy(C.Data.begin(), C.Data.end(), Bytes.begin() + 3);
     for (bool UseStream : {false, true}) {
       CapturedErrors().clear();
-      TSample32 S = Make({4, 5}, 99);
+      TSample32 S = MakeSample32({4, 5}, 99);
       float* Held = S.Data;
       bool Ok;
       int64_t Position;
@@ -378,7 +362,7 @@ TEST_F(SampleTest, HostileChunksFailCleanly) {
       EXPECT_FALSE(Ok);
       EXPECT_EQ(Position, 3);
       EXPECT_EQ(S.Data, Held);
-      EXPECT_EQ(Of(S), (std::vector<float>{4, 5}));
+      EXPECT_EQ(SampleValues(S), (std::vector<float>{4, 5}));
       EXPECT_EQ(S.SampleRate, 99);
       ASSERT_EQ(Errors().size(), C.Reported ? 1u : 0u);
       if (C.Reported) {
@@ -403,7 +387,7 @@ TEST_F(SampleTest, ChannelTriplesAndStubs) {
   EXPECT_EQ(P[1].R.Data, nullptr);
   EXPECT_TRUE(Silent());
 
-  TSample32 S = Make({1});
+  TSample32 S = MakeSample32({1});
   FillSingle(nullptr);
   MixSamples(S, S, S);
   SampleAddConstant(S, 2);
@@ -413,7 +397,7 @@ TEST_F(SampleTest, ChannelTriplesAndStubs) {
   MixInPitch32(S, S, 2.0f, 3.0f);
   MixInPitch32(nullptr);
   PrevFPUDen_Buffer();
-  EXPECT_EQ(Of(S), (std::vector<float>{1}));
+  EXPECT_EQ(SampleValues(S), (std::vector<float>{1}));
   EXPECT_EQ(Errors(), (std::vector<std::string>{
                           "FillSingle not implemented", "MixSamples not implemented",
                           "SampleAddConstant not implemented", "MixInPitch32 not implemented",
