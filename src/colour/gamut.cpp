@@ -1,11 +1,6 @@
 #include "colour/gamut.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +8,7 @@
 #include <numbers>
 
 #include "foundation/debug_log.h"
+#include "foundation/files.h"
 #include "foundation/number_format.h"
 
 namespace kromel {
@@ -42,33 +38,12 @@ float NeighbourhoodLimit(float L, float Hue, const TColorSpaceGamut& Gamut) {
   return M;
 }
 
-// Writes Data to a temporary file beside FileName and renames it over
-// FileName. errno is left describing a failure.
-bool WriteFileReplacing(const std::string& FileName, const std::string& Data) {
-  std::string Temp = FileName + ".XXXXXX";
-  const int Fd = mkstemp(Temp.data());
-  if (Fd < 0) return false;
-  fchmod(Fd, 0644);
-  const char* P = Data.data();
-  std::size_t Left = Data.size();
-  bool Ok = true;
-  while (Left > 0) {
-    const ssize_t N = write(Fd, P, Left);
-    if (N < 0) {
-      if (errno == EINTR) continue;
-      Ok = false;
-      break;
-    }
-    P += N;
-    Left -= static_cast<std::size_t>(N);
-  }
-  if (close(Fd) != 0) Ok = false;
-  if (Ok && std::rename(Temp.c_str(), FileName.c_str()) != 0) Ok = false;
-  if (!Ok) {
-    const int Saved = errno;
-    std::remove(Temp.c_str());
-    errno = Saved;
-  }
+// Writes Data through a temporary file beside FileName; Error is the
+// failure's error number.
+bool WriteFileReplacing(const std::string& FileName, const std::string& Data, int& Error) {
+  TSafeFileWriter Writer(FileName);
+  const bool Ok = Writer.Opened() && Writer.Write(Data.data(), Data.size()) && Writer.Commit();
+  Error = Writer.ErrorCode();
   return Ok;
 }
 
@@ -258,9 +233,10 @@ bool SaveColorSpaceGamut(const TColorSpaceGamut& Gamut, const std::string& FileN
     }
     Text += I < GamutRows - 1 ? "),\n" : "));\n";
   }
-  if (WriteFileReplacing(FileName, Text)) return true;
+  int Error = 0;
+  if (WriteFileReplacing(FileName, Text, Error)) return true;
   ErrorMessageProc("Exception in SaveColorSpaceGamut: cannot write " + FileName + " (" +
-                   std::strerror(errno) + ")");
+                   std::strerror(Error) + ")");
   return false;
 }
 
@@ -310,9 +286,10 @@ bool SaveGamutData(const TColorSpaceGamut& Gamut, const std::string& FileName) {
     ErrorMessageProc("Exception in SaveGamutData: a cell is outside 0..655.35 " + FileName);
     return false;
   }
-  if (WriteFileReplacing(FileName, Data)) return true;
+  int Error = 0;
+  if (WriteFileReplacing(FileName, Data, Error)) return true;
   ErrorMessageProc("Exception in SaveGamutData: cannot write " + FileName + " (" +
-                   std::strerror(errno) + ")");
+                   std::strerror(Error) + ")");
   return false;
 }
 
