@@ -65,55 +65,56 @@ void InBands(TFn Fn) {
   for (auto& W : Workers) W.join();
 }
 
-void BM_ApplyLut33_8bit(benchmark::State& State) {
-  kromel::TImage32 Src, Dst;
+// Src filled from the raw file named by RawVariable, else by Fill(Pixel, i)
+// per pixel; each iteration runs Process(S, D) on every band of Src and Dst.
+template <class TImage, class TFill, class TProcess>
+void ApplyInBands(benchmark::State& State, const char* RawVariable, TFill Fill,
+                  TProcess Process) {
+  TImage Src, Dst;
   Src.Init();
   Dst.Init();
   Src.Alloc(Width, Height);
   Dst.Alloc(Width, Height);
-  if (!ReadRaw("KROMEL_BENCH_RAW8", Src.Pixels, std::size_t(4) * Src.Size))
-    for (int64_t i = 0; i < Src.Size; ++i)
-      Src.Pixels[i].Value = static_cast<uint32_t>(i * 2654435761u) | 0xFF000000u;
-  const kromel::T3DLut& Lut = Look();
+  if (!ReadRaw(RawVariable, Src.Pixels, sizeof(*Src.Pixels) * std::size_t(Src.Size)))
+    for (int64_t i = 0; i < Src.Size; ++i) Fill(Src.Pixels[i], i);
   for (auto _ : State)
     InBands([&](int32_t First, int32_t Rows) {
-      kromel::TImage32 S, D;
+      TImage S, D;
       kromel::AssignRowBandOf(S, Src, First, Rows);
       kromel::AssignRowBandOf(D, Dst, First, Rows);
-      kromel::ProcessImage(Lut, S, D, false);
+      Process(S, D);
     });
   State.SetItemsProcessed(State.iterations() * int64_t(Width) * Height);
   State.counters["threads"] = Threads();
   Src.Dispose();
   Dst.Dispose();
 }
+
+void BM_ApplyLut33_8bit(benchmark::State& State) {
+  const kromel::T3DLut& Lut = Look();
+  ApplyInBands<kromel::TImage32>(
+      State, "KROMEL_BENCH_RAW8",
+      [](kromel::TVPixel32& P, int64_t i) {
+        P.Value = static_cast<uint32_t>(i * 2654435761u) | 0xFF000000u;
+      },
+      [&Lut](const kromel::TImage32& S, kromel::TImage32& D) {
+        kromel::ProcessImage(Lut, S, D, false);
+      });
+}
 BENCHMARK(BM_ApplyLut33_8bit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ApplyLut33_16bit(benchmark::State& State) {
-  kromel::TImage64 Src, Dst;
-  Src.Init();
-  Dst.Init();
-  Src.Alloc(Width, Height);
-  Dst.Alloc(Width, Height);
-  for (int64_t i = 0; !ReadRaw("KROMEL_BENCH_RAW16", Src.Pixels, std::size_t(8) * Src.Size) &&
-                     i < Src.Size;
-       ++i) {
-    const uint64_t H = static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull;
-    Src.Pixels[i].Init(static_cast<uint16_t>(H), static_cast<uint16_t>(H >> 16),
-                       static_cast<uint16_t>(H >> 32), 65535);
-  }
   const kromel::T3DLut& Lut = Look();
-  for (auto _ : State)
-    InBands([&](int32_t First, int32_t Rows) {
-      kromel::TImage64 S, D;
-      kromel::AssignRowBandOf(S, Src, First, Rows);
-      kromel::AssignRowBandOf(D, Dst, First, Rows);
-      kromel::ProcessImage64(Lut, S, D, false);
-    });
-  State.SetItemsProcessed(State.iterations() * int64_t(Width) * Height);
-  State.counters["threads"] = Threads();
-  Src.Dispose();
-  Dst.Dispose();
+  ApplyInBands<kromel::TImage64>(
+      State, "KROMEL_BENCH_RAW16",
+      [](kromel::TPixel64& P, int64_t i) {
+        const uint64_t H = static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull;
+        P.Init(static_cast<uint16_t>(H), static_cast<uint16_t>(H >> 16),
+               static_cast<uint16_t>(H >> 32), 65535);
+      },
+      [&Lut](const kromel::TImage64& S, kromel::TImage64& D) {
+        kromel::ProcessImage64(Lut, S, D, false);
+      });
 }
 BENCHMARK(BM_ApplyLut33_16bit)->Unit(benchmark::kMillisecond)->UseRealTime();
 

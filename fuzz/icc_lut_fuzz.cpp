@@ -25,12 +25,6 @@ cmsHPROFILE WorkingProfile() {
   return P;
 }
 
-void PrepareLut(T3DLut& Lut) {
-  FUZZ_CHECK(Lut.SetSize(3));
-  Lut.SetDefault();
-  Lut.Name = "before";
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
@@ -39,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const bool CaptureOne = ((H >> 8) & 1) != 0;
 
   T3DLut Lut;
-  PrepareLut(Lut);
+  PrepareCube(Lut);
   const std::string Before = Snapshot(Lut);
   TMemoryStream Stream(AsText(Data, Size));
   CountReports();
@@ -53,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const std::string File = ScratchFolder() + "in.icc";
     PutFile(File, Data, Size);
     T3DLut Quiet;
-    PrepareLut(Quiet);
+    PrepareCube(Quiet);
     CountReports();
     FUZZ_CHECK(!ICCTo3DLUT(File, Quiet, WorkingProfile(), false, ImageProfile, CaptureOne));
     FUZZ_CHECK(Reports() == 0 && Snapshot(Quiet) == Before);

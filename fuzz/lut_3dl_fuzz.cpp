@@ -22,13 +22,10 @@ void CheckRoundTrip(const T3DLut& Lut, const TPresetLines& Preset) {
   T3DLut Back;
   TPresetLines BackPreset;
   FUZZ_CHECK(LoadFrom3DL(&Back, File, true, &BackPreset));
-  FUZZ_CHECK(Back.Size == Lut.Size && Back.Name == File);
+  CheckReadBack(Lut, Back, File, [](float In, float Out) {
+    return std::fabs(Out - std::clamp(In, 0.0f, 1.0f)) <= 1.0f / 8190 + 1e-6f;
+  });
   FUZZ_CHECK(static_cast<bool>(BackPreset) == static_cast<bool>(Preset));
-  const float* In[3] = {Lut.R, Lut.G, Lut.B};
-  const float* Out[3] = {Back.R, Back.G, Back.B};
-  for (int c = 0; c < 3; ++c)
-    for (int32_t k = 0; k < Lut.Count; ++k)
-      FUZZ_CHECK(std::fabs(Out[c][k] - std::clamp(In[c][k], 0.0f, 1.0f)) <= 1.0f / 8190 + 1e-6f);
 }
 
 }  // namespace
@@ -38,9 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string File = ScratchFolder() + "in.3dl";
   PutFile(File, Data, Size);
   T3DLut Lut;
-  FUZZ_CHECK(Lut.SetSize(3));
-  Lut.SetDefault();
-  Lut.Name = "before";
+  PrepareCube(Lut);
   Lut.InputGamma = "gamma";
   const std::string Before = Snapshot(Lut);
   TPresetLines Preset, Alone;
@@ -49,12 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(Snapshot(Lut) == Before && Lut.InputGamma == "gamma");
     return 0;
   }
-  CheckShape(Lut);
-  FUZZ_CHECK(!Lut.NonCubic && Lut.Name == File);
+  CheckFileCube(Lut, File);
   // Without a LUT the block is searched from the shaper line on.
   FUZZ_CHECK(!Preset || Alone);
-  for (const float* P : {Lut.R, Lut.G, Lut.B})
-    for (int32_t k = 0; k < Lut.Count; ++k) FUZZ_CHECK(std::isfinite(P[k]));
   CheckRoundTrip(Lut, Preset);
   return 0;
 }

@@ -21,13 +21,10 @@ void CheckRoundTrip(const T3DLut& Lut, const TPresetLines& Preset) {
   T3DLut Back;
   TPresetLines BackPreset;
   FUZZ_CHECK(LoadFromCube(&Back, File, true, &BackPreset));
-  FUZZ_CHECK(Back.Size == Lut.Size && Back.Name == File);
+  CheckReadBack(Lut, Back, File, [](float In, float Out) {
+    return std::fabs(Out - In) <= 5.1e-7f + 1e-6f * std::fabs(In);
+  });
   FUZZ_CHECK(static_cast<bool>(BackPreset) == static_cast<bool>(Preset));
-  const float* In[3] = {Lut.R, Lut.G, Lut.B};
-  const float* Out[3] = {Back.R, Back.G, Back.B};
-  for (int c = 0; c < 3; ++c)
-    for (int32_t k = 0; k < Lut.Count; ++k)
-      FUZZ_CHECK(std::fabs(Out[c][k] - In[c][k]) <= 5.1e-7f + 1e-6f * std::fabs(In[c][k]));
 }
 
 }  // namespace
@@ -37,9 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string File = ScratchFolder() + "in.cube";
   PutFile(File, Data, Size);
   T3DLut Lut;
-  FUZZ_CHECK(Lut.SetSize(3));
-  Lut.SetDefault();
-  Lut.Name = "before";
+  PrepareCube(Lut);
   Lut.ImageProfile = "profile";
   const std::string Before = Snapshot(Lut);
   TPresetLines Preset, Alone;
@@ -49,10 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     return 0;
   }
   FUZZ_CHECK(Header);
-  CheckShape(Lut);
-  FUZZ_CHECK(!Lut.NonCubic && Lut.Name == File);
-  for (const float* P : {Lut.R, Lut.G, Lut.B})
-    for (int32_t k = 0; k < Lut.Count; ++k) FUZZ_CHECK(std::isfinite(P[k]));
+  CheckFileCube(Lut, File);
   CheckRoundTrip(Lut, Preset);
   return 0;
 }

@@ -93,6 +93,33 @@ inline void CheckShape(const T3DLut& L) {
   FUZZ_CHECK(L.Size == (Cubic ? L.NLRH : 0));
 }
 
+// The LUT a read starts from: a 3-level identity cube named "before".
+inline void PrepareCube(T3DLut& Lut) {
+  FUZZ_CHECK(Lut.SetSize(3));
+  Lut.SetDefault();
+  Lut.Name = "before";
+}
+
+// A cube as an accepted file read must leave it: sound shape, named after
+// the file, every value finite.
+inline void CheckFileCube(const T3DLut& Lut, const std::string& File) {
+  CheckShape(Lut);
+  FUZZ_CHECK(!Lut.NonCubic && Lut.Name == File);
+  for (const float* P : {Lut.R, Lut.G, Lut.B})
+    for (int32_t k = 0; k < Lut.Count; ++k) FUZZ_CHECK(std::isfinite(P[k]));
+}
+
+// Lut written to File and read back as Back: the same size, named after the
+// file, and Near(value written, value read) for every value.
+template <class TNear>
+void CheckReadBack(const T3DLut& Lut, const T3DLut& Back, const std::string& File, TNear Near) {
+  FUZZ_CHECK(Back.Size == Lut.Size && Back.Name == File);
+  const float* In[3] = {Lut.R, Lut.G, Lut.B};
+  const float* Out[3] = {Back.R, Back.G, Back.B};
+  for (int c = 0; c < 3; ++c)
+    for (int32_t k = 0; k < Lut.Count; ++k) FUZZ_CHECK(Near(In[c][k], Out[c][k]));
+}
+
 inline void CheckShape(const T1DLut& L) {
   if (L.R == nullptr) {
     FUZZ_CHECK(L.G == nullptr && L.B == nullptr && L.A == nullptr);

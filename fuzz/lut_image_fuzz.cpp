@@ -32,9 +32,7 @@ int64_t PixelOf(bool Gpu, int32_t Width, int32_t N, int32_t b, int32_t g, int32_
 void CheckRead(bool Gpu, const TImage64& Image, bool Short) {
   for (bool ShowErrors : {true, false}) {
     T3DLut Lut;
-    FUZZ_CHECK(Lut.SetSize(3));
-    Lut.SetDefault();
-    Lut.Name = "before";
+    PrepareCube(Lut);
     const std::string Before = Snapshot(Lut);
     CountReports();
     const bool Ok = Gpu ? LoadFromGPUImage(Lut, Image, ShowErrors)

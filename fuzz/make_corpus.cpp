@@ -1,8 +1,6 @@
 // Writes the seed corpora of the fuzz targets with the program's own
 // writers: fuzz_make_corpus <repo>/fuzz/corpus. Files are overwritten.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,19 +14,12 @@
 #include "images/image32.h"
 #include "images/image64.h"
 #include "images/sample.h"
+#include "seed_writer.h"
 
 using namespace kromel;
-namespace fs = std::filesystem;
+using kromel::fuzz::Put;
 
 namespace {
-
-fs::path Root;
-
-void Put(const std::string& Target, const std::string& Name, const std::string& Bytes) {
-  const fs::path Dir = Root / Target;
-  fs::create_directories(Dir);
-  std::ofstream(Dir / Name, std::ios::binary) << Bytes;
-}
 
 std::string ReadAll(std::FILE* F) {
   std::string S;
@@ -160,18 +151,7 @@ void XmlScan() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
-    return 2;
-  }
-  Root = argv[1];
-  ImageChunks();
-  SampleChunks();
-  WideStreams();
-  Utf7();
-  WideStringLists();
-  Base64Lines();
-  JsonScan();
-  XmlScan();
-  return 0;
+  return kromel::fuzz::WriteSeeds(argc, argv,
+                                  {ImageChunks, SampleChunks, WideStreams, Utf7, WideStringLists,
+                                   Base64Lines, JsonScan, XmlScan});
 }

@@ -6,31 +6,17 @@
 #include <lcms2.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "colour/icc_profiles.h"
+#include "seed_writer.h"
 #include "tiff_fixtures.h"
 
 using namespace kromel;
-namespace fs = std::filesystem;
+using kromel::fuzz::Put;
 
 namespace {
-
-fs::path Root;
-
-void Put(const std::string& Target, const std::string& Name, const void* Data, size_t Size) {
-  const fs::path Dir = Root / Target;
-  fs::create_directories(Dir);
-  std::ofstream(Dir / Name, std::ios::binary)
-      .write(static_cast<const char*>(Data), std::streamsize(Size));
-}
-
-void Put(const std::string& Target, const std::string& Name, const std::vector<uint8_t>& B) {
-  Put(Target, Name, B.data(), B.size());
-}
 
 std::vector<uint8_t> ProfileBytes(cmsHPROFILE P) {
   cmsUInt32Number N = 0;
@@ -147,7 +133,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: fuzz_make_file_corpus <corpus folder>\n");
     return 2;
   }
-  Root = argv[1];
+  kromel::fuzz::SeedRoot() = argv[1];
   ImageFiles();
   RawFiles();
   Profiles();

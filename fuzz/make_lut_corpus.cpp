@@ -12,19 +12,13 @@
 #include "foundation/byte_stream.h"
 #include "lut/lut.h"
 #include "lut/lut1d.h"
+#include "seed_writer.h"
 
 using namespace kromel;
+using kromel::fuzz::Put;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path Root;
-
-void Put(const std::string& Target, const std::string& Name, const std::string& Bytes) {
-  const fs::path Dir = Root / Target;
-  fs::create_directories(Dir);
-  std::ofstream(Dir / Name, std::ios::binary) << Bytes;
-}
 
 // Identity with a little twist, so that the values are not all simple.
 void Fill(T3DLut& Lut, int32_t NR, int32_t NG, int32_t NB) {
@@ -76,7 +70,7 @@ void LutChunks() {
 }
 
 std::string Krs(const T3DLut& Lut, const std::string& Name, bool EightBit) {
-  const fs::path File = Root / "krs.tmp";
+  const fs::path File = kromel::fuzz::SeedRoot() / "krs.tmp";
   Lut.SaveToKrs(File.string(), Name, EightBit);
   std::ifstream In(File, std::ios::binary);
   std::string Bytes{std::istreambuf_iterator<char>(In), {}};
@@ -129,14 +123,5 @@ void Cube1D() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
-    return 2;
-  }
-  Root = argv[1];
-  LutChunks();
-  KrsStreams();
-  Lut1DChunks();
-  Cube1D();
-  return 0;
+  return kromel::fuzz::WriteSeeds(argc, argv, {LutChunks, KrsStreams, Lut1DChunks, Cube1D});
 }

@@ -306,28 +306,27 @@ void DownsamplePlane(float* P, int32_t Old, int32_t M, int32_t Step) {
       }
 }
 
+// A cube of Size levels down to M levels, every Step-th node kept; a
+// result of fewer than MinLutLevels levels leaves the LUT as it is.
+void DownsampleCube(T3DLut& Lut, int32_t M, int32_t Step) {
+  if (M < MinLutLevels) return;
+  DownsamplePlane(Lut.R, Lut.Size, M, Step);
+  DownsamplePlane(Lut.G, Lut.Size, M, Step);
+  DownsamplePlane(Lut.B, Lut.Size, M, Step);
+  Lut.Size = Lut.NLRH = Lut.NLGS = Lut.NLBL = M;
+  Lut.Count = M * M * M;
+}
+
 }  // namespace
 
 void T3DLut::DownsampleHalf() {
   if (CubicNodeCount() == 0) return;
-  const int32_t M = Size / 2;
-  if (M < MinLutLevels) return;
-  DownsamplePlane(R, Size, M, 2);
-  DownsamplePlane(G, Size, M, 2);
-  DownsamplePlane(B, Size, M, 2);
-  Size = NLRH = NLGS = NLBL = M;
-  Count = M * M * M;
+  DownsampleCube(*this, Size / 2, 2);
 }
 
 void T3DLut::DownsampleThird() {
   if (CubicNodeCount() == 0) return;
-  const int32_t M = (Size + 2) / 3;
-  if (M < MinLutLevels) return;
-  DownsamplePlane(R, Size, M, 3);
-  DownsamplePlane(G, Size, M, 3);
-  DownsamplePlane(B, Size, M, 3);
-  Size = NLRH = NLGS = NLBL = M;
-  Count = M * M * M;
+  DownsampleCube(*this, (Size + 2) / 3, 3);
 }
 
 std::string LutDiagnosticFolder() {

@@ -262,6 +262,31 @@ bool LutHasCube(const T3DLut& Lut) {
          int64_t(Lut.Count) >= int64_t(Lut.Size) * Lut.Size * Lut.Size;
 }
 
+// A one-row image header over Width pixels at Row.
+template <class TImage>
+TImage RowImage(void* Row, int32_t Width) {
+  TImage Line;
+  Line.Width = Width;
+  Line.Height = 1;
+  Line.Size = Width;
+  Line.Pixels = static_cast<decltype(Line.Pixels)>(Row);
+  return Line;
+}
+
+// Reports different sizes; with no processor Dest becomes a copy of
+// Source. True when there is work left to do.
+bool LutByLutStart(const T3DLut& Source, T3DLut& Dest, bool HasProcessor) {
+  if (Source.Size != Dest.Size) {
+    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
+    return false;
+  }
+  if (!HasProcessor) {
+    if (&Dest != &Source) Dest.CopyFrom(Source);
+    return false;
+  }
+  return true;
+}
+
 template <class TLookup>
 void LutByLut(const T3DLut& Source, T3DLut& Dest, float Amount, TLookup Lookup) {
   if (!LutHasCube(Source) || !LutHasCube(Dest)) return;
@@ -457,29 +482,17 @@ void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Fo
   if (Row == nullptr || Width <= 0) return;
   switch (Format) {
     case TLutRowFormat::BGR24: {
-      TImage24 Line;
-      Line.Width = Width;
-      Line.Height = 1;
-      Line.Size = Width;
-      Line.Pixels = static_cast<uint8_t*>(Row);
+      TImage24 Line = RowImage<TImage24>(Row, Width);
       ProcessImage24(Lut, Line, Line, false);
       break;
     }
     case TLutRowFormat::BGRA32: {
-      TImage32 Line;
-      Line.Width = Width;
-      Line.Height = 1;
-      Line.Size = Width;
-      Line.Pixels = static_cast<TVPixel32*>(Row);
+      TImage32 Line = RowImage<TImage32>(Row, Width);
       ProcessImage(Lut, Line, Line, false);
       break;
     }
     case TLutRowFormat::RGBA64: {
-      TImage64 Line;
-      Line.Width = Width;
-      Line.Height = 1;
-      Line.Size = Width;
-      Line.Pixels = static_cast<TPixel64*>(Row);
+      TImage64 Line = RowImage<TImage64>(Row, Width);
       ProcessImage64(Lut, Line, Line, false);
       break;
     }
@@ -489,14 +502,7 @@ void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Fo
 // --- LUT by LUT ---
 
 void ProcessLutByLut(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor, float Amount) {
-  if (Source.Size != Dest.Size) {
-    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
-    return;
-  }
-  if (Processor.R == nullptr || Processor.NLRH == 0) {
-    if (&Dest != &Source) Dest.CopyFrom(Source);
-    return;
-  }
+  if (!LutByLutStart(Source, Dest, Processor.R != nullptr && Processor.NLRH != 0)) return;
   LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
     Processor.ProcessColorTetrahedralSingle(R, G, B);
   });
@@ -504,14 +510,7 @@ void ProcessLutByLut(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor
 
 void ProcessLutByLutCubic(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor,
                           float Amount) {
-  if (Source.Size != Dest.Size) {
-    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
-    return;
-  }
-  if (Processor.Size == 0) {
-    if (&Dest != &Source) Dest.CopyFrom(Source);
-    return;
-  }
+  if (!LutByLutStart(Source, Dest, Processor.Size != 0)) return;
   if (Processor.ColorSpace != lcsProfileRGB)
     ErrorMessageProc("Error in ProcessLutByLutCubic: Processor colorspace is not ProfileRGB");
   LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
@@ -520,14 +519,7 @@ void ProcessLutByLutCubic(const T3DLut& Source, T3DLut& Dest, const T3DLut& Proc
 }
 
 void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask) {
-  if (Source.Size != Dest.Size) {
-    ErrorMessageProc("ProcessLutByLut Error: LUT Sizes are different!");
-    return;
-  }
-  if (Mask.R == nullptr || Mask.NLRH == 0) {
-    if (&Dest != &Source) Dest.CopyFrom(Source);
-    return;
-  }
+  if (!LutByLutStart(Source, Dest, Mask.R != nullptr && Mask.NLRH != 0)) return;
   if (!LutHasCube(Source) || !LutHasCube(Dest)) return;
   const int64_t Count = int64_t(Source.Size) * Source.Size * Source.Size;
   for (int64_t k = 0; k < Count; ++k) {

@@ -138,22 +138,60 @@ uint64_t PlaneCRC(const float* Plane, int32_t Count) {
   return CRC64OfBuffer(Plane, static_cast<std::size_t>(std::max(Count, 0)) * sizeof(float));
 }
 
+// True when the planes hold every node of the levels (else the chunk is
+// written empty).
+bool ChunkHasNodes(const T3DLut& Lut) {
+  return Lut.HasPlanes() && Lut.Count == int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL;
+}
+
+// The fields from the tag through the name.
+void WriteLutChunkHeader(TByteStream& Stream, const T3DLut& Lut, const char Tag[4],
+                         int32_t Version, bool Has) {
+  const int32_t Nodes = Has ? Lut.Count : 0;
+  WriteChunkTag(Stream, Tag);
+  WriteChunkInt32(Stream, Nodes * 4 + 20);
+  WriteChunkInt32(Stream, Has ? Lut.Size : 0);
+  WriteChunkInt32(Stream, Version);
+  WriteChunkInt32(Stream, Has ? Lut.NLRH : 0);
+  WriteChunkInt32(Stream, Has ? Lut.NLGS : 0);
+  WriteChunkInt32(Stream, Has ? Lut.NLBL : 0);
+  WriteWideStringToStream(Lut.Name, Stream);
+}
+
+// Read() inside an exception guard: an exception puts the stream back
+// where it was, reports Message (when there is one) and gives false.
+template <class TRead>
+bool GuardedRead(TByteStream& Stream, const char* Message, TRead Read) {
+  const int64_t Origin = Stream.Position();
+  try {
+    return Read();
+  } catch (...) {
+    Stream.SetPosition(Origin);
+    if (Message != nullptr) ErrorMessageProc(Message);
+    return false;
+  }
+}
+
+// The chunk's tag; any other (or none) is reported and the stream put
+// back where it was.
+bool ReadExpectedTag(TByteStream& Stream, const char Expected[4]) {
+  const int64_t Start = Stream.Position();
+  char Tag[4];
+  if (ReadChunkTag(Stream, Tag) && std::memcmp(Tag, Expected, 4) == 0) return true;
+  ErrorMessageProc("Error loading T3DLUT from stream!");
+  Stream.SetPosition(Start);
+  return false;
+}
+
 }  // namespace
 
 // --- "3DLB" ---
 
 bool T3DLut::SaveToStream(TByteStream& Stream, bool IncludePreset) const {
-  const bool Has = HasPlanes() && Count == int64_t(NLRH) * NLGS * NLBL;
+  const bool Has = ChunkHasNodes(*this);
   const int32_t Nodes = Has ? Count : 0;
   try {
-    WriteChunkTag(Stream, Lut3DChunkTag);
-    WriteChunkInt32(Stream, Nodes * 4 + 20);
-    WriteChunkInt32(Stream, Has ? Size : 0);
-    WriteChunkInt32(Stream, Lut3DChunkVersion);
-    WriteChunkInt32(Stream, Has ? NLRH : 0);
-    WriteChunkInt32(Stream, Has ? NLGS : 0);
-    WriteChunkInt32(Stream, Has ? NLBL : 0);
-    WriteWideStringToStream(Name, Stream);
+    WriteLutChunkHeader(Stream, *this, Lut3DChunkTag, Lut3DChunkVersion, Has);
   } catch (...) {
     ErrorMessageProc("Exception in SaveToStream 0, NumLevelsGS=" + std::to_string(NLGS) +
                      " NumLevels=" + std::to_string(Size));
@@ -189,22 +227,13 @@ bool T3DLut::SaveToStream(TByteStream& Stream, bool IncludePreset) const {
 
 bool T3DLut::LoadFromStream(TByteStream& Stream, bool& Changed) {
   Changed = false;
-  const int64_t Origin = Stream.Position();
-  try {
-    return ReadChunk3D(Stream, Changed);
-  } catch (...) {
-    Stream.SetPosition(Origin);
-    ErrorMessageProc("Exception in T3DLut.LoadFromStream 2");
-    return false;
-  }
+  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStream 2",
+                     [&] { return ReadChunk3D(Stream, Changed); });
 }
 
 bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
   const int64_t Start = Stream.Position();
-  char Tag[4];
-  if (!ReadChunkTag(Stream, Tag) || std::memcmp(Tag, Lut3DChunkTag, 4) != 0) {
-    ErrorMessageProc("Error loading T3DLUT from stream!");
-    Stream.SetPosition(Start);
+  if (!ReadExpectedTag(Stream, Lut3DChunkTag)) {
     Preset.reset();
     FreeData();
     return false;
@@ -268,17 +297,10 @@ bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
 // --- "3DLA" ---
 
 bool T3DLut::SaveToStreamSingleChannel(TByteStream& Stream) const {
-  const bool Has = HasPlanes() && Count == int64_t(NLRH) * NLGS * NLBL;
+  const bool Has = ChunkHasNodes(*this);
   const int32_t Nodes = Has ? Count : 0;
   try {
-    WriteChunkTag(Stream, Lut3DSingleChannelTag);
-    WriteChunkInt32(Stream, Nodes * 4 + 20);
-    WriteChunkInt32(Stream, Has ? Size : 0);
-    WriteChunkInt32(Stream, Lut3DSingleChannelVersion);
-    WriteChunkInt32(Stream, Has ? NLRH : 0);
-    WriteChunkInt32(Stream, Has ? NLGS : 0);
-    WriteChunkInt32(Stream, Has ? NLBL : 0);
-    WriteWideStringToStream(Name, Stream);
+    WriteLutChunkHeader(Stream, *this, Lut3DSingleChannelTag, Lut3DSingleChannelVersion, Has);
     // -0.0 == 0 holds and NaN == 0 does not, as the kind wants.
     const bool AllZero = std::all_of(R, R + Nodes, [](float V) { return V == 0.0f; });
     WriteChunkInt32(Stream, AllZero ? 1 : 0);
@@ -292,24 +314,13 @@ bool T3DLut::SaveToStreamSingleChannel(TByteStream& Stream) const {
 
 bool T3DLut::LoadFromStreamSingleChannel(TByteStream& Stream, bool& Changed) {
   Changed = false;
-  const int64_t Origin = Stream.Position();
-  try {
-    return ReadChunkSingleChannel(Stream, Changed);
-  } catch (...) {
-    Stream.SetPosition(Origin);
-    ErrorMessageProc("Exception in T3DLut.LoadFromStreamSingleChannel 2");
-    return false;
-  }
+  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStreamSingleChannel 2",
+                     [&] { return ReadChunkSingleChannel(Stream, Changed); });
 }
 
 bool T3DLut::ReadChunkSingleChannel(TByteStream& Stream, bool& Changed) {
   const int64_t Start = Stream.Position();
-  char Tag[4];
-  if (!ReadChunkTag(Stream, Tag) || std::memcmp(Tag, Lut3DSingleChannelTag, 4) != 0) {
-    ErrorMessageProc("Error loading T3DLUT from stream!");
-    Stream.SetPosition(Start);
-    return false;
-  }
+  if (!ReadExpectedTag(Stream, Lut3DSingleChannelTag)) return false;
   auto Fail = [&](const char* Text) {
     ErrorMessageProc(Text);
     Stream.SetPosition(Start);
@@ -409,13 +420,7 @@ bool T3DLut::LoadFromKrs(const std::string& FileName) {
 }
 
 bool T3DLut::LoadFromKrsStream(TByteStream& Stream) {
-  const int64_t Origin = Stream.Position();
-  try {
-    return ReadKrs(Stream);
-  } catch (...) {
-    Stream.SetPosition(Origin);
-    return false;
-  }
+  return GuardedRead(Stream, nullptr, [&] { return ReadKrs(Stream); });
 }
 
 bool T3DLut::ReadKrs(TByteStream& Stream) {

@@ -14,28 +14,16 @@
 #include "images/image32.h"
 #include "images/image64.h"
 #include "lut/lut.h"
+#include "lut/lut_levels.h"
 
 namespace kromel {
 
 namespace {
 
-// NLRH * NLGS * NLBL when the LUT has planes of that many nodes, else 0.
-int64_t LevelNodes(const T3DLut& Lut) {
-  if (!Lut.HasPlanes() || !ValidLutLevels(Lut.NLRH) || !ValidLutLevels(Lut.NLGS) ||
-      !ValidLutLevels(Lut.NLBL))
-    return 0;
-  const int64_t N = int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL;
-  return N == Lut.Count ? N : 0;
-}
-
 inline float Clamp01(float V) {
   if (V < 0) V = 0;
   if (V > 1) V = 1;
   return V;
-}
-
-inline float LevelValue(int32_t i, int32_t N) {
-  return static_cast<float>(double(i) / double(N - 1));
 }
 
 // Writes Measure(R, G, B) of each of the first N nodes to R, G and B.

@@ -10,19 +10,11 @@
 #include "colour/rgb_lab_xyz.h"
 #include "foundation/debug_log.h"
 #include "lut/lut.h"
+#include "lut/lut_levels.h"
 
 namespace kromel {
 
 namespace {
-
-// NLRH * NLGS * NLBL when the LUT has planes of that many nodes, else 0.
-int64_t LevelNodes(const T3DLut& Lut) {
-  if (!Lut.HasPlanes() || !ValidLutLevels(Lut.NLRH) || !ValidLutLevels(Lut.NLGS) ||
-      !ValidLutLevels(Lut.NLBL))
-    return 0;
-  const int64_t N = int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL;
-  return N == Lut.Count ? N : 0;
-}
 
 inline bool IsNaN(float V) { return V != V; }
 
@@ -50,9 +42,7 @@ float T3DLut::AverageDeltaE94(const T3DLut& Other) const {
   for (int32_t b = 0; b < N; ++b)
     for (int32_t g = 0; g < N; ++g)
       for (int32_t r = 0; r < N; ++r) {
-        const float C[3] = {static_cast<float>(double(r) / double(N - 1)),
-                            static_cast<float>(double(g) / double(N - 1)),
-                            static_cast<float>(double(b) / double(N - 1))};
+        const float C[3] = {LevelValue(r, N), LevelValue(g, N), LevelValue(b, N)};
         const float W = Other.GetAlphaTrilinear(C[0], C[1], C[2]);
         float O[3] = {C[0], C[1], C[2]};
         float S[3] = {C[0], C[1], C[2]};
@@ -77,9 +67,7 @@ float T3DLut::AverageRGBDifference(const T3DLut& Other) const {
   for (int32_t b = 0; b < N; ++b)
     for (int32_t g = 0; g < N; ++g)
       for (int32_t r = 0; r < N; ++r, ++K) {
-        float L[3] = {static_cast<float>(double(r) / double(N - 1)),
-                      static_cast<float>(double(g) / double(N - 1)),
-                      static_cast<float>(double(b) / double(N - 1))};
+        float L[3] = {LevelValue(r, N), LevelValue(g, N), LevelValue(b, N)};
         Other.ProcessColorTetrahedralSingle(L[0], L[1], L[2]);
         Sum += std::fabs(R[K] - L[0]);
         Sum += std::fabs(G[K] - L[1]);

@@ -13,19 +13,11 @@
 #include "foundation/debug_log.h"
 #include "lut/lut.h"
 #include "lut/lut_color_space_convert.h"
+#include "lut/lut_levels.h"
 
 namespace kromel {
 
 namespace {
-
-// NLRH * NLGS * NLBL when the LUT has planes of that many nodes, else 0.
-int64_t LevelNodes(const T3DLut& Lut) {
-  if (!Lut.HasPlanes() || !ValidLutLevels(Lut.NLRH) || !ValidLutLevels(Lut.NLGS) ||
-      !ValidLutLevels(Lut.NLBL))
-    return 0;
-  const int64_t N = int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL;
-  return N == Lut.Count ? N : 0;
-}
 
 bool IsPlaneOf(const T3DLut& Lut, const float* Plane) {
   return Plane != nullptr && (Plane == Lut.R || Plane == Lut.G || Plane == Lut.B || Plane == Lut.A);
@@ -35,11 +27,6 @@ inline float Clamp01(float V) {
   if (V < 0) V = 0;
   if (V > 1) V = 1;
   return V;
-}
-
-// Identity colour component of level i on an axis of N levels.
-inline float LevelValue(int32_t i, int32_t N) {
-  return static_cast<float>(double(i) / double(N - 1));
 }
 
 using TLutConversion = void (*)(const T3DLut& Source, T3DLut& Destination);

@@ -1,6 +1,4 @@
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "lut_bytes.h"
 #include "lut_test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
@@ -19,6 +18,7 @@ using test::LutMessages;
 using test::LutTest;
 using test::MakeIdentity;
 using test::TBytes;
+using testing::ReadText;
 
 class LutChunkTest : public LutTest {};
 
@@ -42,11 +42,6 @@ std::string SaveSingleChannel(const T3DLut& Lut) {
   TMemoryStream S;
   EXPECT_TRUE(Lut.SaveToStreamSingleChannel(S));
   return S.Bytes();
-}
-
-std::string ReadFile(const std::string& Name) {
-  std::ifstream F(Name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(F), {});
 }
 
 // --- "3DLB" ---
@@ -381,7 +376,7 @@ TEST_F(KrsTest, FileSizesAndBytes) {
   ASSERT_TRUE(Lut.SaveToKrs(F8, "Teal", true));
   ASSERT_TRUE(Lut.SaveToKrs(F16, "Teal", false));
   EXPECT_EQ(Lut.R[1], 1.25f);
-  const std::string S8 = ReadFile(F8), S16 = ReadFile(F16);
+  const std::string S8 = ReadText(F8), S16 = ReadText(F16);
   ASSERT_EQ(S8.size(), 112u);
   ASSERT_EQ(S16.size(), 136u);
   EXPECT_EQ(S8.substr(0, 4), "KRBl");
@@ -417,13 +412,13 @@ TEST_F(KrsTest, LongNamesAreCut) {
   MakeIdentity(Lut, 2);
   const std::string Long(80, 'n');
   ASSERT_TRUE(Lut.SaveToKrs(Dir.File("a.krs"), Long, true));
-  std::string S = ReadFile(Dir.File("a.krs"));
+  std::string S = ReadText(Dir.File("a.krs"));
   EXPECT_EQ(S[24], 63);
   EXPECT_EQ(S.substr(25, 63), Long.substr(0, 63));
   // A cut never splits a UTF-8 sequence.
   const std::string Accents = std::string(62, 'x') + "\xC3\xA9\xC3\xA9";
   ASSERT_TRUE(Lut.SaveToKrs(Dir.File("b.krs"), Accents, true));
-  S = ReadFile(Dir.File("b.krs"));
+  S = ReadText(Dir.File("b.krs"));
   EXPECT_EQ(S[24], 62);
   T3DLut Back;
   ASSERT_TRUE(Back.LoadFromKrs(Dir.File("b.krs")));
@@ -465,7 +460,7 @@ TEST_F(KrsTest, NonCubicStreamFile) {
   ASSERT_TRUE(Lut.SetLevels(33, 17, 9));
   Lut.SetDefault();
   ASSERT_TRUE(Lut.SaveToKrs(Dir.File("nc.krs"), "nc", true));
-  EXPECT_EQ(ReadFile(Dir.File("nc.krs")).size(), 88u + 3 * 33 * 17 * 9);
+  EXPECT_EQ(ReadText(Dir.File("nc.krs")).size(), 88u + 3 * 33 * 17 * 9);
   T3DLut Back;
   MakeIdentity(Back, 5);
   ASSERT_TRUE(Back.LoadFromKrs(Dir.File("nc.krs")));

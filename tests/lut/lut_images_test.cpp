@@ -12,21 +12,13 @@ namespace {
 
 using test::LutTest;
 using test::MakeIdentity;
+using test::MakeRamp;
 
 struct TOwned64 {
   TOwned64() { Image.Init(); }
   ~TOwned64() { Image.Dispose(); }
   TImage64 Image;
 };
-
-void MakeRamp(T3DLut& Lut, int32_t N) {
-  MakeIdentity(Lut, N);
-  for (int32_t k = 0; k < Lut.Count; ++k) {
-    Lut.R[k] = test::Hash01(3 * k);
-    Lut.G[k] = test::Hash01(3 * k + 1);
-    Lut.B[k] = test::Hash01(3 * k + 2);
-  }
-}
 
 uint16_t Word(float V) { return static_cast<uint16_t>(std::nearbyint(V * 65535.0f)); }
 

@@ -15,12 +15,9 @@ namespace {
 using test::Hash01;
 using test::LutTest;
 using test::MakeIdentity;
+using test::Node;
 
 class LutMaskTest : public LutTest {};
-
-int64_t Node(const T3DLut& Lut, int32_t b, int32_t g, int32_t r) {
-  return r + int64_t(Lut.NLRH) * (g + int64_t(Lut.NLGS) * b);
-}
 
 void FillColour(T3DLut& Lut, float R, float G, float B) {
   for (int32_t i = 0; i < Lut.Count; ++i) {

@@ -11,12 +11,9 @@ namespace {
 
 using test::LutTest;
 using test::MakeIdentity;
+using test::Node;
 
 class LutMeasureTest : public LutTest {};
-
-int64_t Node(const T3DLut& Lut, int32_t b, int32_t g, int32_t r) {
-  return r + int64_t(Lut.NLRH) * (g + int64_t(Lut.NLGS) * b);
-}
 
 void SetAlpha(T3DLut& Lut, float V) {
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.A[i] = V;

@@ -14,12 +14,9 @@ namespace {
 using test::Hash01;
 using test::LutTest;
 using test::MakeIdentity;
+using test::Node;
 
 class LutSmoothTest : public LutTest {};
-
-int64_t Node(const T3DLut& Lut, int32_t b, int32_t g, int32_t r) {
-  return r + int64_t(Lut.NLRH) * (g + int64_t(Lut.NLGS) * b);
-}
 
 void ExpectIdentity(const T3DLut& Lut, float Tolerance, const std::string& What) {
   T3DLut Id;

@@ -53,6 +53,21 @@ inline float Hash01(uint32_t X) {
   return static_cast<float>(X & 0xFFFFFF) / 16777215.0f;
 }
 
+// A LUT whose every node differs: red, green and blue from the index.
+inline void MakeRamp(T3DLut& Lut, int32_t N) {
+  MakeIdentity(Lut, N);
+  for (int32_t k = 0; k < Lut.Count; ++k) {
+    Lut.R[k] = Hash01(3 * k);
+    Lut.G[k] = Hash01(3 * k + 1);
+    Lut.B[k] = Hash01(3 * k + 2);
+  }
+}
+
+// Index of node (b, g, r) in the planes.
+inline int64_t Node(const T3DLut& Lut, int32_t b, int32_t g, int32_t r) {
+  return r + int64_t(Lut.NLRH) * (g + int64_t(Lut.NLGS) * b);
+}
+
 // Largest distance of any node from the identity of the LUT's levels.
 inline float IdentityError(const T3DLut& Lut) {
   float Worst = 0;
