@@ -195,6 +195,15 @@ TFreeBitmapPtr LoadBitmapFromStream(TByteStream& Stream) {
   return Source.Load("");
 }
 
+// Decodes FileName; null, reported, when it cannot be opened or decoded.
+TFreeBitmapPtr LoadBitmapFromFile(const std::string& FileName) {
+  TFreeImageSource Source;
+  TFreeBitmapPtr Bitmap;
+  if (Source.OpenFile(FileName)) Bitmap = Source.Load(FileName);
+  if (!Bitmap) ErrorMessageProc("Failed to load image: " + FileName);
+  return Bitmap;
+}
+
 bool SameProfileBytes(const FIICCPROFILE& A, const FIICCPROFILE& B) {
   return A.data != nullptr && B.data != nullptr && A.size == B.size &&
          std::memcmp(A.data, B.data, A.size) == 0;
@@ -292,13 +301,8 @@ bool IsFreeImageFileExtension(const std::string& FileName) {
 
 bool LoadImage32FromFile(TImage32& Image, const std::string& FileName) {
   try {
-    TFreeImageSource Source;
-    TFreeBitmapPtr Bitmap;
-    if (Source.OpenFile(FileName)) Bitmap = Source.Load(FileName);
-    if (!Bitmap) {
-      ErrorMessageProc("Failed to load image: " + FileName);
-      return false;
-    }
+    TFreeBitmapPtr Bitmap = LoadBitmapFromFile(FileName);
+    if (!Bitmap) return false;
     return FreeBitmapToImage32(Bitmap.get(), Image, true,
                                "Exception in Images_FreeImage.LoadImage32FromFile");
   } catch (...) {
@@ -365,13 +369,8 @@ void ScaleFloatFreeBitmap(FIBITMAP* Bitmap, float Factor) {
 bool LoadImage64FromFile(TImage64& Image, const std::string& FileName, bool Dither,
                          float FloatScale) {
   try {
-    TFreeImageSource Source;
-    TFreeBitmapPtr Bitmap;
-    if (Source.OpenFile(FileName)) Bitmap = Source.Load(FileName);
-    if (!Bitmap) {
-      ErrorMessageProc("Failed to load image: " + FileName);
-      return false;
-    }
+    TFreeBitmapPtr Bitmap = LoadBitmapFromFile(FileName);
+    if (!Bitmap) return false;
     return ConvertFreeBitmapToImage64(Bitmap.get(), Image, Dither, FloatScale);
   } catch (...) {
     ErrorMessageProc("Exception in Images_FreeImage.LoadImage64FromFile");
@@ -397,13 +396,8 @@ bool LoadImage64FromStream(TByteStream& Stream, TImage64& Image, const std::stri
 bool LoadImage64FromFileConvertToProfile(TImage64& Image, const std::string& FileName,
                                          FIICCPROFILE& Target, float FloatScale) {
   try {
-    TFreeImageSource Source;
-    TFreeBitmapPtr Bitmap;
-    if (Source.OpenFile(FileName)) Bitmap = Source.Load(FileName);
-    if (!Bitmap) {
-      ErrorMessageProc("Failed to load image: " + FileName);
-      return false;
-    }
+    TFreeBitmapPtr Bitmap = LoadBitmapFromFile(FileName);
+    if (!Bitmap) return false;
     TOwnedImage<TImage64> Loaded;
     if (!ConvertFreeBitmapToImage64(Bitmap.get(), Loaded.Image, true, FloatScale)) return false;
     const FIICCPROFILE* Embedded = FreeImage_GetICCProfile(Bitmap.get());

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "foundation/ascii_case.h"
 #include "foundation/number_format.h"
 #include "foundation/text_tokens.h"
 #include "foundation/utf16.h"
@@ -14,14 +15,6 @@
 namespace kromel {
 
 namespace {
-
-char UpperAscii(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C; }
-
-std::string UpperAscii(const std::string& S) {
-  std::string R = S;
-  for (char& C : R) C = UpperAscii(C);
-  return R;
-}
 
 bool EndsWithCI(const std::string& S, const char* Suffix) {
   const std::size_t N = std::strlen(Suffix);

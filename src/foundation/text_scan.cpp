@@ -3,6 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
 #include "foundation/message_hook.h"
 #include "foundation/number_format.h"
@@ -12,14 +13,6 @@
 namespace kromel {
 
 namespace {
-
-char UpperAscii(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C; }
-
-std::string UpperAscii(const std::string& S) {
-  std::string R = S;
-  for (char& C : R) C = UpperAscii(C);
-  return R;
-}
 
 bool Contains(const std::string& Text, const std::string& Key) {
   return !Key.empty() && Text.find(Key) != std::string::npos;

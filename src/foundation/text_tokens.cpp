@@ -3,14 +3,13 @@
 #include <cstring>
 #include <limits>
 
+#include "foundation/ascii_case.h"
 #include "foundation/utf16.h"
 #include "foundation/wide_string_list.h"
 
 namespace kromel {
 
 namespace {
-
-char UpperAscii(char C) { return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 32) : C; }
 
 bool EqualAsciiCI(const char* A, const char* B, std::size_t N) {
   for (std::size_t I = 0; I < N; ++I)

@@ -133,6 +133,16 @@ int32_t IndexOf(double V) {
   return static_cast<int32_t>(std::clamp(V, -1.0e9, 1.0e9));
 }
 
+// Pins the four corner dots of an N x M grid (none when it is empty).
+void PinCorners(TDotColumns& Dots, int32_t N, int32_t M) {
+  if (N > 0 && M > 0) {
+    Dots[0][0].Pinned = true;
+    Dots[size_t(N - 1)][0].Pinned = true;
+    Dots[0][size_t(M - 1)].Pinned = true;
+    Dots[size_t(N - 1)][size_t(M - 1)].Pinned = true;
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -345,12 +355,7 @@ void T2DEnvelopeDots::InitializeRectangular(bool ActivateAll) {
       D.Selected = false;
       if (ActivateAll) D.Active = true;
     }
-  if (N > 0 && M > 0) {
-    Dots[0][0].Pinned = true;
-    Dots[size_t(N - 1)][0].Pinned = true;
-    Dots[0][size_t(M - 1)].Pinned = true;
-    Dots[size_t(N - 1)][size_t(M - 1)].Pinned = true;
-  }
+  PinCorners(Dots, N, M);
   StoreAsDefault();
 }
 
@@ -379,12 +384,7 @@ void T2DEnvelopeDots::InitializeCircular(bool ActivateAll) {
       if (ActivateAll) D.Active = true;
     }
   }
-  if (N > 0 && M > 0) {
-    Dots[0][0].Pinned = true;
-    Dots[size_t(N - 1)][0].Pinned = true;
-    Dots[0][size_t(M - 1)].Pinned = true;
-    Dots[size_t(N - 1)][size_t(M - 1)].Pinned = true;
-  }
+  PinCorners(Dots, N, M);
 }
 
 void T2DEnvelopeDots::StoreAsDefault() {
@@ -425,19 +425,32 @@ bool T2DEnvelopeDots::IsDefault() const {
 // ---------------------------------------------------------------------------
 // Lookup
 
-void T2DEnvelopeDots::GetDotAt(int32_t X, int32_t Y, int32_t& Col, int32_t& Row) const {
-  const int32_t N = Cols();
-  const int32_t M = Rows();
-  if (Circular) {
-    const double R = (double(MaxX) - MinX) * 0.5;
-    Row = IndexOf(std::nearbyint((M - 1) * std::sqrt(double(X) * X + double(Y) * Y) / R));
-    Col = N > 0 ? IndexOf(std::nearbyint(N * std::atan2(double(X), double(Y)) / TwoPi + N)) % N : 0;
+namespace {
+
+// Column and row of (X, Y) on an N x M grid, each scaled coordinate taken
+// to a whole number by Round; negatives become 0, the upper ends are left
+// to the caller.
+template <typename TRound>
+void GridIndexAt(const T2DEnvelopeDots& G, int32_t N, int32_t M, int32_t X, int32_t Y,
+                 TRound Round, int32_t& Col, int32_t& Row) {
+  if (G.Circular) {
+    const double R = (double(G.MaxX) - G.MinX) * 0.5;
+    Row = IndexOf(Round((M - 1) * std::sqrt(double(X) * X + double(Y) * Y) / R));
+    Col = N > 0 ? IndexOf(Round(N * std::atan2(double(X), double(Y)) / TwoPi + N)) % N : 0;
   } else {
-    Col = IndexOf(std::nearbyint((N - 1) * (double(X) - MinX) / (double(MaxX) - MinX)));
-    Row = IndexOf(std::nearbyint((M - 1) * (double(Y) - MinY) / (double(MaxY) - MinY)));
+    Col = IndexOf(Round((N - 1) * (double(X) - G.MinX) / (double(G.MaxX) - G.MinX)));
+    Row = IndexOf(Round((M - 1) * (double(Y) - G.MinY) / (double(G.MaxY) - G.MinY)));
   }
   if (Col < 0) Col = 0;
   if (Row < 0) Row = 0;
+}
+
+}  // namespace
+
+void T2DEnvelopeDots::GetDotAt(int32_t X, int32_t Y, int32_t& Col, int32_t& Row) const {
+  const int32_t N = Cols();
+  const int32_t M = Rows();
+  GridIndexAt(*this, N, M, X, Y, [](double V) { return std::nearbyint(V); }, Col, Row);
   if (Col >= N) Col = N - 1;
   if (Row >= M) Row = M - 1;
 }
@@ -445,16 +458,7 @@ void T2DEnvelopeDots::GetDotAt(int32_t X, int32_t Y, int32_t& Col, int32_t& Row)
 void T2DEnvelopeDots::GetCellAt(int32_t X, int32_t Y, int32_t& Col, int32_t& Row) const {
   const int32_t N = Cols();
   const int32_t M = Rows();
-  if (Circular) {
-    const double R = (double(MaxX) - MinX) * 0.5;
-    Row = IndexOf(std::trunc((M - 1) * std::sqrt(double(X) * X + double(Y) * Y) / R));
-    Col = N > 0 ? IndexOf(std::trunc(N * std::atan2(double(X), double(Y)) / TwoPi + N)) % N : 0;
-  } else {
-    Col = IndexOf(std::trunc((N - 1) * (double(X) - MinX) / (double(MaxX) - MinX)));
-    Row = IndexOf(std::trunc((M - 1) * (double(Y) - MinY) / (double(MaxY) - MinY)));
-  }
-  if (Col < 0) Col = 0;
-  if (Row < 0) Row = 0;
+  GridIndexAt(*this, N, M, X, Y, [](double V) { return std::trunc(V); }, Col, Row);
   if (Circular) {
     if (Col >= N) Col = N - 1;
   } else if (Col >= N - 1) {

@@ -55,6 +55,36 @@ float Distance(const TDotPoint& P) {
 
 bool AtOrigin(const TDotPoint& P) { return P.X == 0 && P.Y == 0; }
 
+// Turns each dot (the selected ones when OnlySelected) whose default is off
+// the origin to the angle NewAngle(dot, default), keeping its distance; a dot
+// at the origin takes its default position. Every such dot is pinned.
+template <class TNewAngle>
+void TurnToNewAngle(T2DEnvelopeDots& G, bool OnlySelected, TNewAngle NewAngle) {
+  EachDot(G, [&](int32_t, int32_t, TDotPoint& D, TDotPoint& E) {
+    if ((OnlySelected && !D.Selected) || AtOrigin(E)) return;
+    if (AtOrigin(D)) {
+      D.X = E.X;
+      D.Y = E.Y;
+    } else {
+      PlaceAt(D, NewAngle(D, E), Distance(D));
+    }
+    D.Pinned = true;
+  });
+  G.FixGrid();
+}
+
+// The mean of one coordinate over the active dots; 0 when none is active.
+int32_t MeanActive(const T2DEnvelopeDots& G, int32_t TDotPoint::*Field) {
+  int64_t Sum = 0, Count = 0;
+  EachDot(G, [&](int32_t, int32_t, const TDotPoint& D) {
+    if (D.Active) {
+      Sum += D.*Field;
+      ++Count;
+    }
+  });
+  return Count == 0 ? 0 : static_cast<int32_t>(Sum / Count);
+}
+
 }  // namespace
 
 bool T2DEnvelopeDots::IsCorner(int32_t C, int32_t R) const {
@@ -308,38 +338,22 @@ void T2DEnvelopeDots::BlendWith(const T2DEnvelopeDots& Other, float A) {
 }
 
 void T2DEnvelopeDots::ResetAngle(bool OnlySelected) {
-  EachDot(*this, [&](int32_t, int32_t, TDotPoint& D, TDotPoint& E) {
-    if ((OnlySelected && !D.Selected) || AtOrigin(E)) return;
-    if (AtOrigin(D)) {
-      D.X = E.X;
-      D.Y = E.Y;
-    } else {
-      PlaceAt(D, std::atan2(float(E.X), float(E.Y)), Distance(D));
-    }
-    D.Pinned = true;
+  TurnToNewAngle(*this, OnlySelected, [](const TDotPoint&, const TDotPoint& E) {
+    return std::atan2(float(E.X), float(E.Y));
   });
-  FixGrid();
 }
 
 void T2DEnvelopeDots::BlendAngleToDefault(bool OnlySelected, float A) {
-  EachDot(*this, [&](int32_t, int32_t, TDotPoint& D, TDotPoint& E) {
-    if ((OnlySelected && !D.Selected) || AtOrigin(E)) return;
-    if (AtOrigin(D)) {
-      D.X = E.X;
-      D.Y = E.Y;
-    } else {
-      const float From = std::atan2(float(D.X), float(D.Y));
-      float To = std::atan2(float(E.X), float(E.Y));
-      // The short way round.
-      if (To > From + PiF)
-        To -= 2 * PiF;
-      else if (To < From - PiF)
-        To += 2 * PiF;
-      PlaceAt(D, To * A + (1 - A) * From, Distance(D));
-    }
-    D.Pinned = true;
+  TurnToNewAngle(*this, OnlySelected, [A](const TDotPoint& D, const TDotPoint& E) {
+    const float From = std::atan2(float(D.X), float(D.Y));
+    float To = std::atan2(float(E.X), float(E.Y));
+    // The short way round.
+    if (To > From + PiF)
+      To -= 2 * PiF;
+    else if (To < From - PiF)
+      To += 2 * PiF;
+    return To * A + (1 - A) * From;
   });
-  FixGrid();
 }
 
 void T2DEnvelopeDots::ResetDistance(bool OnlySelected) {
@@ -404,27 +418,9 @@ void T2DEnvelopeDots::SetSectorSaturation(int32_t Sector, int32_t Luma, float Fa
 // ---------------------------------------------------------------------------
 // Queries and events
 
-int32_t T2DEnvelopeDots::GetMeanActiveX() const {
-  int64_t Sum = 0, Count = 0;
-  EachDot(*this, [&](int32_t, int32_t, const TDotPoint& D) {
-    if (D.Active) {
-      Sum += D.X;
-      ++Count;
-    }
-  });
-  return Count == 0 ? 0 : static_cast<int32_t>(Sum / Count);
-}
+int32_t T2DEnvelopeDots::GetMeanActiveX() const { return MeanActive(*this, &TDotPoint::X); }
 
-int32_t T2DEnvelopeDots::GetMeanActiveY() const {
-  int64_t Sum = 0, Count = 0;
-  EachDot(*this, [&](int32_t, int32_t, const TDotPoint& D) {
-    if (D.Active) {
-      Sum += D.Y;
-      ++Count;
-    }
-  });
-  return Count == 0 ? 0 : static_cast<int32_t>(Sum / Count);
-}
+int32_t T2DEnvelopeDots::GetMeanActiveY() const { return MeanActive(*this, &TDotPoint::Y); }
 
 void T2DEnvelopeDots::DoChange() {
   if (OnChange) OnChange(this);

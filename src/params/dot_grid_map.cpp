@@ -155,6 +155,21 @@ float DotX(const TDotPoint& D) { return float(D.X); }
 float DotY(const TDotPoint& D) { return float(D.Y); }
 float DotZ(const TDotPoint& D) { return float(D.Z); }
 
+// Finds the cell of (X, Y) (circular grids by chords when Chord, else by
+// the simple rule) and maps X, Y and Z through its dots. False, with X, Y
+// and Z unchanged, when the point lies in no cell.
+bool MapThroughCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, bool Chord, float& X,
+                    float& Y, float& Z, TCellMix& Mix) {
+  const bool Found = !G.Circular ? RectangularCell(G, N, M, X, Y, Mix)
+                     : Chord     ? CircularChordCell(G, N, M, X, Y, Mix)
+                                 : CircularSimpleCell(G, N, M, X, Y, Mix);
+  if (!Found) return false;
+  X = Mix.Mix(G.Dots, DotX);
+  Y = Mix.Mix(G.Dots, DotY);
+  Z = Mix.Mix(G.Dots, DotZ);
+  return true;
+}
+
 }  // namespace
 
 void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z) const {
@@ -162,12 +177,7 @@ void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z) const {
   const int32_t M = Rows();
   if (N < 2 || M < 2) return;
   TCellMix Mix;
-  const bool Found = Circular ? CircularChordCell(*this, N, M, X, Y, Mix)
-                              : RectangularCell(*this, N, M, X, Y, Mix);
-  if (!Found) return;
-  X = Mix.Mix(Dots, DotX);
-  Y = Mix.Mix(Dots, DotY);
-  Z = Mix.Mix(Dots, DotZ);
+  MapThroughCell(*this, N, M, true, X, Y, Z, Mix);
 }
 
 void T2DEnvelopeDots::InterpolationSelection(float& X, float& Y, float& Z, float& Sel) const {
@@ -182,12 +192,7 @@ void T2DEnvelopeDots::InterpolationSelection(float& X, float& Y, float& Z, float
     return;
   }
   TCellMix Mix;
-  const bool Found = Circular ? CircularSimpleCell(*this, N, M, X, Y, Mix)
-                              : RectangularCell(*this, N, M, X, Y, Mix);
-  if (!Found) return;
-  X = Mix.Mix(Dots, DotX);
-  Y = Mix.Mix(Dots, DotY);
-  Z = Mix.Mix(Dots, DotZ);
+  if (!MapThroughCell(*this, N, M, false, X, Y, Z, Mix)) return;
   Sel = Mix.Mix(Dots, [](const TDotPoint& D) { return D.Selected ? 1.0f : 0.0f; });
 }
 
@@ -201,12 +206,7 @@ void T2DEnvelopeDots::InterpolationSelectionDot(float& X, float& Y, float& Z, fl
   }
   W = 0;
   TCellMix Mix;
-  const bool Found = Circular ? CircularSimpleCell(*this, N, M, X, Y, Mix)
-                              : RectangularCell(*this, N, M, X, Y, Mix);
-  if (!Found) return;
-  X = Mix.Mix(Dots, DotX);
-  Y = Mix.Mix(Dots, DotY);
-  Z = Mix.Mix(Dots, DotZ);
+  if (!MapThroughCell(*this, N, M, false, X, Y, Z, Mix)) return;
   // All centre dots of a circular grid are one point.
   const bool CentreDot = Circular && Row == 0;
   float Q = 0;

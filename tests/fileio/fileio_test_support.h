@@ -3,9 +3,6 @@
 // fixtures that no other tool here makes.
 #pragma once
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,8 +24,6 @@
 #include "support/temp_dir.h"
 #include "support/test_support.h"
 #include "tiff_fixtures.h"
-
-extern char** environ;
 
 namespace kromel::fileio_test {
 
@@ -77,8 +72,7 @@ private:
 // ImageMagick's text output of one command, or "" when it failed.
 inline std::string MagickText(const std::vector<std::string>& Args, const std::string& OutFile) {
   if (RunProgram(Args, OutFile) != 0) return "";
-  const auto B = ReadBytes(OutFile);
-  return std::string(B.begin(), B.end());
+  return kromel::testing::ReadText(OutFile);
 }
 
 // Big-endian 16-bit words, as ImageMagick's raw "rgb:"/"rgba:" forms take

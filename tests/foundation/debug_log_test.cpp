@@ -9,18 +9,15 @@
 #include "foundation/debug_log.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
+#include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
+using kromel::testing::ReadText;
 
 std::vector<std::string> Lines(const std::string& Text) {
   std::vector<std::string> R;
@@ -33,9 +30,6 @@ std::vector<std::string> Lines(const std::string& Text) {
 class DebugLogTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Dir = fs::temp_directory_path() / ("kromel_log_test_" + std::to_string(::getpid()));
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
     OldTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
     setenv("TMPDIR", Dir.c_str(), 1);
     DefaultHeadlessSink().EchoToStderr = false;
@@ -49,9 +43,9 @@ protected:
     SetDebugLogEnabled(false);
     SetProgramName("");
     if (OldTmp.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", OldTmp.c_str(), 1);
-    fs::remove_all(Dir);
   }
-  fs::path Dir;
+  kromel::testing::TTestTempDir Temp{"kromel_log_test"};
+  fs::path Dir = Temp.Path;
   std::string OldTmp;
 };
 
@@ -95,7 +89,7 @@ TEST_F(DebugLogTest, StartInnerFinishLinesAlign) {
   DebugLogAdd("below zero", 0);
   std::thread([] { DebugLogAdd("worker", 0); }).join();
   EXPECT_EQ(DebugLogLevel(), -1);
-  auto L = Lines(ReadFile(Dir / "Kromel_debug.log"));
+  auto L = Lines(ReadText(Dir / "Kromel_debug.log"));
   ASSERT_EQ(L.size(), 6u);
   std::vector<std::string> Tails;
   for (auto& Line : L) {
@@ -130,7 +124,7 @@ TEST_F(DebugLogTest, AtMostTenMessagesShownButAllLogged) {
   EXPECT_EQ(M[0], "m1");
   EXPECT_EQ(M[9], "m10");
   EXPECT_EQ(ShownMessageCount(), 10);
-  auto L = Lines(ReadFile(Dir / "Kromel_debug.log"));
+  auto L = Lines(ReadText(Dir / "Kromel_debug.log"));
   ASSERT_EQ(L.size(), 11u);
   EXPECT_EQ(L[10].substr(23), " [M] ShowMessage: m11");
 }
@@ -187,7 +181,7 @@ TEST_F(DebugLogTest, TextFileHelpers) {
   const std::string F = (Dir / "a.txt").string();
   EXPECT_TRUE(AppendLineToFile(F, "one"));
   EXPECT_TRUE(AppendLineToFile(F, "two"));
-  EXPECT_EQ(ReadFile(F), "one\ntwo\n");
+  EXPECT_EQ(ReadText(F), "one\ntwo\n");
   EXPECT_EQ(CountFileLines(F), 2);
   EXPECT_EQ(CountFileLines((Dir / "none.txt").string()), 0);
   std::ofstream((Dir / "empty.txt").string()).close();
@@ -197,7 +191,7 @@ TEST_F(DebugLogTest, TextFileHelpers) {
 
   const std::string E = (Dir / "Exceptions.log").string();
   EXPECT_TRUE(LogAppendTimestamped(E, "HTTP failed"));
-  auto L = Lines(ReadFile(E));
+  auto L = Lines(ReadText(E));
   ASSERT_EQ(L.size(), 1u);
   EXPECT_EQ(L[0].size(), 23u + 1 + 11);
   EXPECT_EQ(L[0].substr(23), " HTTP failed");

@@ -13,23 +13,16 @@
 
 #include "foundation/date_time.h"
 #include "foundation/files.h"
+#include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
-
-void WriteFile(const fs::path& P, const std::string& Bytes) {
-  std::ofstream Out(P, std::ios::binary);
-  Out << Bytes;
-}
+using kromel::testing::ReadText;
+using kromel::testing::WriteText;
 
 std::vector<std::string>& Reports() {
   static std::vector<std::string> R;
@@ -60,16 +53,8 @@ private:
 
 class FilesTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    Dir = fs::temp_directory_path() / ("kromel_files_" + std::to_string(getpid()));
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
-    Reports().clear();
-  }
-  void TearDown() override {
-    fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(Dir);
-  }
+  void SetUp() override { Reports().clear(); }
+  void TearDown() override { fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add); }
   // Entries of Dir other than the given ones (left-over temporary files).
   std::vector<std::string> Others(const std::vector<std::string>& Known) {
     std::vector<std::string> R;
@@ -79,7 +64,8 @@ protected:
     }
     return R;
   }
-  fs::path Dir;
+  kromel::testing::TTestTempDir Temp{"kromel_files"};
+  fs::path Dir = Temp.Path;
 };
 
 }  // namespace
@@ -91,17 +77,17 @@ TEST_F(FilesTest, SaveStringToFileWritesExactBytes) {
   EXPECT_EQ(fs::file_size(F), 0u);
   const std::string Text("line 1\r\nline\0 2", 15);
   ASSERT_TRUE(SaveStringToFile(F.string(), Text, Report));
-  EXPECT_EQ(ReadFile(F), Text);
+  EXPECT_EQ(ReadText(F), Text);
   EXPECT_TRUE(Reports().empty());
   EXPECT_TRUE(Others({"a.cube"}).empty());
 
   ASSERT_TRUE(SaveStringToFile(F.string(), "x", nullptr));
-  EXPECT_EQ(ReadFile(F), "x");
+  EXPECT_EQ(ReadText(F), "x");
 }
 
 TEST_F(FilesTest, SaveKeepsModeAndFollowsLinks) {
   fs::path F = Dir / "p.txt";
-  WriteFile(F, "old");
+  WriteText(F, "old");
   ASSERT_EQ(chmod(F.c_str(), 0640), 0);
   ASSERT_TRUE(SaveStringToFile(F.string(), "new"));
   struct stat St;
@@ -112,7 +98,7 @@ TEST_F(FilesTest, SaveKeepsModeAndFollowsLinks) {
   fs::create_symlink(F, Link);
   ASSERT_TRUE(SaveStringToFile(Link.string(), "via link"));
   EXPECT_TRUE(fs::is_symlink(Link));
-  EXPECT_EQ(ReadFile(F), "via link");
+  EXPECT_EQ(ReadText(F), "via link");
 
   EXPECT_FALSE(SaveStringToFile(Dir.string(), "a folder", Report));
   EXPECT_EQ(Reports(), (std::vector<std::string>{"Failed to create file " + Dir.string()}));
@@ -121,13 +107,13 @@ TEST_F(FilesTest, SaveKeepsModeAndFollowsLinks) {
 TEST_F(FilesTest, FailedSaveLeavesThePreviousFile) {
   fs::path F = Dir / "grade.cube";
   const std::string Old = "TITLE \"old\"\nLUT_3D_SIZE 2\n";
-  WriteFile(F, Old);
+  WriteText(F, Old);
 
   {
     TFileSizeLimit Limit(8);
     EXPECT_FALSE(SaveStringToFile(F.string(), std::string(4096, 'n'), Report));
   }
-  EXPECT_EQ(ReadFile(F), Old);
+  EXPECT_EQ(ReadText(F), Old);
   EXPECT_EQ(Reports(), (std::vector<std::string>{"Failed to save file " + F.string()}));
   EXPECT_TRUE(Others({"grade.cube"}).empty());
 
@@ -136,7 +122,7 @@ TEST_F(FilesTest, FailedSaveLeavesThePreviousFile) {
     const std::string Big(100, 'b');
     EXPECT_FALSE(SaveBufferToFile(F.string(), Big.data(), 100));
   }
-  EXPECT_EQ(ReadFile(F), Old);
+  EXPECT_EQ(ReadText(F), Old);
   EXPECT_TRUE(Others({"grade.cube"}).empty());
 
   Reports().clear();
@@ -149,7 +135,7 @@ TEST_F(FilesTest, FailedSaveLeavesThePreviousFile) {
     fs::permissions(Dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(SaveStringToFile(F.string(), "new", Report));
     fs::permissions(Dir, fs::perms::owner_all);
-    EXPECT_EQ(ReadFile(F), Old);
+    EXPECT_EQ(ReadText(F), Old);
     EXPECT_EQ(Reports(), (std::vector<std::string>{"Failed to create file " + F.string()}));
   }
 }
@@ -158,7 +144,7 @@ TEST_F(FilesTest, LoadFileToStringAndBuffer) {
   fs::path F = Dir / "data.bin";
   std::string Bytes;
   for (int I = 0; I < 100; ++I) Bytes += static_cast<char>(I);
-  WriteFile(F, Bytes);
+  WriteText(F, Bytes);
 
   std::string Text = "stale";
   EXPECT_TRUE(LoadFileToString(F.string(), Text));
@@ -191,7 +177,7 @@ TEST_F(FilesTest, LoadFileToStringAndBuffer) {
   EXPECT_TRUE(Buf.empty());
 
   fs::path Empty = Dir / "empty";
-  WriteFile(Empty, "");
+  WriteText(Empty, "");
   EXPECT_FALSE(LoadFileToBuffer(Empty.string(), Buf, Size, 0));
   EXPECT_EQ(Size, 0);
   EXPECT_TRUE(Buf.empty());
@@ -238,7 +224,7 @@ TEST_F(FilesTest, FoldersRenameAndDelete) {
     }
   }
   EXPECT_TRUE(ForceFoldersW("nofolder"));
-  WriteFile(Dir / "file", "f");
+  WriteText(Dir / "file", "f");
   EXPECT_FALSE(ForceFoldersW(D + "/file/sub/"));
 
   EXPECT_TRUE(CreateFolder(D + "/one"));
@@ -246,7 +232,7 @@ TEST_F(FilesTest, FoldersRenameAndDelete) {
   EXPECT_FALSE(CreateFolder(D + "/two/three"));
 
   EXPECT_TRUE(RenameFileW(D + "/file", D + "/one/moved \xC3\xA9"));
-  EXPECT_EQ(ReadFile(D + "/one/moved \xC3\xA9"), "f");
+  EXPECT_EQ(ReadText(D + "/one/moved \xC3\xA9"), "f");
   EXPECT_FALSE(RenameFileW(D + "/file", D + "/again"));
   EXPECT_TRUE(DeleteFileSafe(D + "/one/moved \xC3\xA9"));
   EXPECT_FALSE(DeleteFileSafe(D + "/one/moved \xC3\xA9"));
@@ -256,7 +242,7 @@ TEST_F(FilesTest, FoldersRenameAndDelete) {
 
 TEST_F(FilesTest, OpenModeDateAndHandle) {
   fs::path F = Dir / "m.txt";
-  WriteFile(F, "m");
+  WriteText(F, "m");
   EXPECT_TRUE(CanOpenFile(F.string()));
   EXPECT_FALSE(CanOpenFile((Dir / "missing").string()));
   std::string T;
@@ -296,21 +282,21 @@ TEST_F(FilesTest, MoveFileToTrashNamesAndNeverOverwrites) {
   setenv("XDG_DATA_HOME", (Dir / "data").c_str(), 1);
   fs::create_directories(Dir / "one");
   fs::create_directories(Dir / "two");
-  WriteFile(Dir / "one" / "grade.cube", "first");
-  WriteFile(Dir / "two" / "grade.cube", "second");
-  WriteFile(Dir / "two" / ".hidden", "h");
-  WriteFile(Dir / "two" / "noext", "n");
+  WriteText(Dir / "one" / "grade.cube", "first");
+  WriteText(Dir / "two" / "grade.cube", "second");
+  WriteText(Dir / "two" / ".hidden", "h");
+  WriteText(Dir / "two" / "noext", "n");
 
   std::string Files = GetTrashFolder((Dir / "one" / "grade.cube").string());
   EXPECT_EQ(Files, (Dir / "data" / "Trash" / "files").string() + "/");
 
   ASSERT_TRUE(MoveFileToTrash((Dir / "one" / "grade.cube").string()));
-  EXPECT_EQ(ReadFile(Files + "grade.cube"), "first");  // a free name is kept exactly
+  EXPECT_EQ(ReadText(Files + "grade.cube"), "first");  // a free name is kept exactly
   ASSERT_TRUE(MoveFileToTrash((Dir / "two" / "grade.cube").string()));
-  EXPECT_EQ(ReadFile(Files + "grade.cube"), "first");
+  EXPECT_EQ(ReadText(Files + "grade.cube"), "first");
   ASSERT_TRUE(MoveFileToTrash((Dir / "two" / ".hidden").string()));
   ASSERT_TRUE(MoveFileToTrash((Dir / "two" / "noext").string()));
-  WriteFile(Dir / "two" / "noext", "n2");
+  WriteText(Dir / "two" / "noext", "n2");
   ASSERT_TRUE(MoveFileToTrash((Dir / "two" / "noext").string()));
 
   std::vector<std::string> Names;
@@ -324,10 +310,10 @@ TEST_F(FilesTest, MoveFileToTrashNamesAndNeverOverwrites) {
   }
   ASSERT_FALSE(Second.empty());
   ASSERT_FALSE(SecondNoExt.empty());
-  EXPECT_EQ(ReadFile(Files + Second), "second");
-  EXPECT_EQ(ReadFile(Files + SecondNoExt), "n2");
-  EXPECT_EQ(ReadFile(Files + ".hidden"), "h");
-  EXPECT_EQ(ReadFile(Files + "noext"), "n");
+  EXPECT_EQ(ReadText(Files + Second), "second");
+  EXPECT_EQ(ReadText(Files + SecondNoExt), "n2");
+  EXPECT_EQ(ReadText(Files + ".hidden"), "h");
+  EXPECT_EQ(ReadText(Files + "noext"), "n");
   EXPECT_TRUE(fs::exists(Dir / "data" / "Trash" / "info" / (Second + ".trashinfo")));
   // The number is right-aligned with blanks: its digits follow the blanks.
   EXPECT_TRUE(std::regex_match(Second, std::regex("grade  *[0-9]+\\.cube")));
@@ -338,10 +324,10 @@ TEST_F(FilesTest, MoveFileToTrashNamesAndNeverOverwrites) {
 
 TEST_F(FilesTest, RunProgramPassesTwoWholeArguments) {
   fs::path Out = Dir / "copy of it";
-  WriteFile(Dir / "a \"quoted\" name", "payload");
+  WriteText(Dir / "a \"quoted\" name", "payload");
   ASSERT_TRUE(RunProgram("/usr/bin/cp", (Dir / "a \"quoted\" name").string(), Out.string()));
   // cp runs on independently; wait for its result without a timer.
-  for (int I = 0; I < 5000 && ReadFile(Out) != "payload"; ++I) usleep(1000);
-  EXPECT_EQ(ReadFile(Out), "payload");
+  for (int I = 0; I < 5000 && ReadText(Out) != "payload"; ++I) usleep(1000);
+  EXPECT_EQ(ReadText(Out), "payload");
   EXPECT_FALSE(RunProgram("/no/such/program", "", ""));
 }

@@ -17,23 +17,17 @@
 #include "platform/message_sink.h"
 #include "platform/prompt.h"
 #include "platform/ui_state.h"
+#include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
-
-void WriteFile(const fs::path& P, const std::string& Bytes) {
-  std::ofstream Out(P, std::ios::binary);
-  Out << Bytes;
-}
+using kromel::testing::CaptureStdout;
+using kromel::testing::ReadText;
+using kromel::testing::WriteText;
 
 void SetFileSizeLimit(rlim_t Bytes) {
   std::signal(SIGXFSZ, SIG_IGN);
@@ -43,29 +37,9 @@ void SetFileSizeLimit(rlim_t Bytes) {
   setrlimit(RLIMIT_FSIZE, &L);
 }
 
-template <class F>
-std::string CaptureStdout(F Fn) {
-  fs::path File = fs::temp_directory_path() / ("kromel_out_" + std::to_string(getpid()));
-  std::fflush(stdout);
-  int Saved = dup(1);
-  int Fd = open(File.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  dup2(Fd, 1);
-  close(Fd);
-  Fn();
-  std::fflush(stdout);
-  dup2(Saved, 1);
-  close(Saved);
-  std::string Out = ReadFile(File);
-  fs::remove(File);
-  return Out;
-}
-
 class HelpersFiles : public ::testing::Test {
 protected:
   void SetUp() override {
-    Dir = fs::temp_directory_path() / ("kromel_helpers_" + std::to_string(getpid()));
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
     DefaultHeadlessSink().EchoToStderr = false;
     DefaultHeadlessSink().Clear();
     DefaultHeadlessPrompt().Clear();
@@ -76,9 +50,9 @@ protected:
     L.rlim_cur = L.rlim_max;
     setrlimit(RLIMIT_FSIZE, &L);
     DefaultHeadlessPrompt().Clear();
-    fs::remove_all(Dir);
   }
-  fs::path Dir;
+  kromel::testing::TTestTempDir Temp{"kromel_helpers"};
+  fs::path Dir = Temp.Path;
 };
 
 }  // namespace
@@ -284,7 +258,7 @@ TEST_F(HelpersFiles, WriteBlockRetriesFromTheSamePosition) {
   EXPECT_EQ(Lifting.Asked, 1);
   EXPECT_EQ(Lifting.Title, "Error");
   EXPECT_EQ(Lifting.Text, "Can't write the file. Check if destination drive have enough free space and try again.");
-  EXPECT_EQ(ReadFile(F), "head0123456789");
+  EXPECT_EQ(ReadText(F), "head0123456789");
 
   int Full = open("/dev/full", O_WRONLY);
   ASSERT_GE(Full, 0);
@@ -297,9 +271,9 @@ TEST_F(HelpersFiles, WriteBlockRetriesFromTheSamePosition) {
 TEST_F(HelpersFiles, CopyFileBlocks) {
   std::string Data;
   for (int I = 0; I < 10000; ++I) Data += static_cast<char>(I * 7);
-  WriteFile(Dir / "src.bin", Data);
+  WriteText(Dir / "src.bin", Data);
   ASSERT_TRUE(CopyFileBlocks((Dir / "src.bin").string(), (Dir / "dst.bin").string()));
-  EXPECT_EQ(ReadFile(Dir / "dst.bin"), Data);
+  EXPECT_EQ(ReadText(Dir / "dst.bin"), Data);
   EXPECT_EQ(FileSizeOf((Dir / "dst.bin").string()), 10000);
   EXPECT_EQ(FileSizeOf((Dir / "missing").string()), 0);
 
@@ -310,11 +284,11 @@ TEST_F(HelpersFiles, CopyFileBlocks) {
 
   // A target that cannot be written: failure, and no partial copy anywhere.
   EXPECT_FALSE(CopyFileBlocks((Dir / "src.bin").string(), (Dir / "no" / "dst.bin").string()));
-  WriteFile(Dir / "old.bin", "old");
+  WriteText(Dir / "old.bin", "old");
   SetFileSizeLimit(5000);
   EXPECT_FALSE(CopyFileBlocks((Dir / "src.bin").string(), (Dir / "old.bin").string()));
   SetFileSizeLimit(RLIM_INFINITY);
-  EXPECT_EQ(ReadFile(Dir / "old.bin"), "old");
+  EXPECT_EQ(ReadText(Dir / "old.bin"), "old");
   std::vector<std::string> Names;
   for (const auto& E : fs::directory_iterator(Dir)) Names.push_back(E.path().filename().string());
   std::sort(Names.begin(), Names.end());
@@ -324,12 +298,12 @@ TEST_F(HelpersFiles, CopyFileBlocks) {
 TEST_F(HelpersFiles, SaveBufferAndDeleteConfirm) {
   fs::path F = Dir / "b.bin";
   ASSERT_TRUE(SaveBufferToFileUTF8(F.string(), "abc", 3));
-  EXPECT_EQ(ReadFile(F), "abc");
-  WriteFile(F, "keep");
+  EXPECT_EQ(ReadText(F), "abc");
+  WriteText(F, "keep");
   SetFileSizeLimit(2);
   EXPECT_FALSE(SaveBufferToFileUTF8(F.string(), "abcdef", 6));
   SetFileSizeLimit(RLIM_INFINITY);
-  EXPECT_EQ(ReadFile(F), "keep");
+  EXPECT_EQ(ReadText(F), "keep");
 
   EXPECT_FALSE(DeleteFileConfirm(F.string()));  // headless answer: Cancel
   EXPECT_TRUE(fs::exists(F));

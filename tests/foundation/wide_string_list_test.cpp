@@ -11,23 +11,16 @@
 #include "foundation/wide_string_list.h"
 #include "foundation/wide_string_utils.h"
 #include "platform/process_runner.h"
+#include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
-
-void WriteFile(const fs::path& P, const std::string& Bytes) {
-  std::ofstream Out(P, std::ios::binary);
-  Out << Bytes;
-}
+using kromel::testing::ReadText;
+using kromel::testing::WriteText;
 
 std::vector<std::string> Items(const TWideStringList& L) {
   std::vector<std::string> R;
@@ -37,13 +30,8 @@ std::vector<std::string> Items(const TWideStringList& L) {
 
 class WideStringListFiles : public ::testing::Test {
 protected:
-  void SetUp() override {
-    Dir = fs::temp_directory_path() / ("kromel_wsl_" + std::to_string(getpid()));
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
-  }
-  void TearDown() override { fs::remove_all(Dir); }
-  fs::path Dir;
+  kromel::testing::TTestTempDir Temp{"kromel_wsl"};
+  fs::path Dir = Temp.Path;
 };
 
 }  // namespace
@@ -54,12 +42,12 @@ TEST_F(WideStringListFiles, FileFormIsUtf16LEWithLineFeeds) {
   L.Add("Q");
   fs::path File = Dir / "list.txt";
   ASSERT_TRUE(L.SaveToFile(File.string()));
-  EXPECT_EQ(ReadFile(File), std::string("P\0\n\0Q\0\n\0", 8));
+  EXPECT_EQ(ReadText(File), std::string("P\0\n\0Q\0\n\0", 8));
 
   // Another program reads the bytes as UTF-16LE.
   fs::path Decoded = Dir / "decoded.txt";
   ASSERT_EQ(RunProcessAndWait("iconv", {"-f", "UTF-16LE", "-t", "UTF-8", "-o", Decoded.string(), File.string()}), 0);
-  EXPECT_EQ(ReadFile(Decoded), "P\nQ\n");
+  EXPECT_EQ(ReadText(Decoded), "P\nQ\n");
 
   TWideStringList Back;
   ASSERT_TRUE(Back.LoadFromFile(File.string()));
@@ -69,11 +57,11 @@ TEST_F(WideStringListFiles, FileFormIsUtf16LEWithLineFeeds) {
   L.Clear();
   L.Add("\xC3\xA9t\xC3\xA9");  // été
   ASSERT_TRUE(L.SaveToFile(File.string()));
-  EXPECT_EQ(ReadFile(File), std::string("\xE9\0t\0\xE9\0\n\0", 8));
+  EXPECT_EQ(ReadText(File), std::string("\xE9\0t\0\xE9\0\n\0", 8));
 
   TWideStringList Empty;
   ASSERT_TRUE(Empty.SaveToFile(File.string()));
-  EXPECT_EQ(ReadFile(File), "");
+  EXPECT_EQ(ReadText(File), "");
   EXPECT_FALSE(Empty.SaveToFile((Dir / "no" / "such.txt").string()));
 }
 
@@ -92,7 +80,7 @@ TEST_F(WideStringListFiles, LoadFromFileEdgeCases) {
   };
   fs::path File = Dir / "in.txt";
   for (const Case& C : Cases) {
-    WriteFile(File, C.Bytes);
+    WriteText(File, C.Bytes);
     TWideStringList L;
     ASSERT_TRUE(L.LoadFromFile(File.string()));
     EXPECT_EQ(Items(L), C.Lines);
@@ -105,7 +93,7 @@ TEST_F(WideStringListFiles, LoadFromFileEdgeCases) {
 
 TEST_F(WideStringListFiles, LoadFromFileOpensReadOnly) {
   fs::path File = Dir / "ro.txt";
-  WriteFile(File, std::string("R\0\n\0", 4));
+  WriteText(File, std::string("R\0\n\0", 4));
   ASSERT_EQ(chmod(File.c_str(), 0444), 0);
   TWideStringList L;
   EXPECT_TRUE(L.LoadFromFile(File.string()));
@@ -150,7 +138,7 @@ TEST_F(WideStringListFiles, StreamsDetectTheirEncoding) {
   EXPECT_EQ(Items(L), (std::vector<std::string>{"AB"}));
 
   fs::path File = Dir / "detect.txt";
-  WriteFile(File, "\xEF\xBB\xBF" "one\ntwo");
+  WriteText(File, "\xEF\xBB\xBF" "one\ntwo");
   ASSERT_TRUE(L.LoadFromFileDetect(File.string()));
   EXPECT_EQ(Items(L), (std::vector<std::string>{"one", "two"}));
   EXPECT_FALSE(L.LoadFromFileDetect((Dir / "missing").string()));

@@ -8,12 +8,12 @@
 #include "foundation/byte_stream.h"
 #include "foundation/debug_log.h"
 #include "params/envelope_dots.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
 
-std::vector<std::string> Reports;
-void RecordReport(const std::string& Text) { Reports.push_back(Text); }
+std::vector<std::string>& Reports = kromel::testing::CapturedErrors();
 
 class TCountingControl : public TEnvelopeGraphControl {
 public:
@@ -48,9 +48,6 @@ std::string Chunk(int32_t Size, int32_t Version, int32_t Count, int32_t RecordSi
 class EnvelopeChunkTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Saved = ErrorMessageProc;
-    Reports.clear();
-    ErrorMessageProc = RecordReport;
     Curve.GraphControl = &Control;
     Curve.OnChange = [this](void* Sender) {
       ++Changes;
@@ -63,8 +60,6 @@ protected:
     Curve.CalcSpline();
     Before = Curve.Dots;
   }
-  void TearDown() override { ErrorMessageProc = Saved; }
-
   void ExpectUnchanged(const char* Name) {
     EXPECT_EQ(Curve.NumDots, 3) << Name;
     EXPECT_EQ(std::memcmp(Curve.Dots.data() + 2, Before.data() + 2, 3 * sizeof(TCurveDotPoint)), 0)
@@ -77,7 +72,7 @@ protected:
   TDotsArray Before;
   int Changes = 0;
   void* LastSender = nullptr;
-  TErrorMessageCallback Saved = nullptr;
+  kromel::testing::TErrorCapture Capture;
 };
 
 TEST_F(EnvelopeChunkTest, LayoutAndRoundTrip) {

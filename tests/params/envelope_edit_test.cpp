@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "support/test_support.h"
 #include "params/envelope_dots.h"
 
 namespace kromel {
@@ -37,20 +38,8 @@ public:
   void Invalidate() override { ++Invalidates; }
 };
 
-std::vector<std::string> Reports;
-void RecordReport(const std::string& Text) { Reports.push_back(Text); }
-
-class TReportCapture {
-public:
-  TReportCapture() : Saved(ErrorMessageProc) {
-    Reports.clear();
-    ErrorMessageProc = RecordReport;
-  }
-  ~TReportCapture() { ErrorMessageProc = Saved; }
-
-private:
-  TErrorMessageCallback Saved;
-};
+using TReportCapture = kromel::testing::TErrorCapture;
+std::vector<std::string>& Reports = kromel::testing::CapturedErrors();
 
 TEST(EnvelopeAddDot, InsertsOverwritesOrDrops) {
   struct TCase {

@@ -7,25 +7,15 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
 
-std::vector<std::string>& Reports() {
-  static std::vector<std::string> R;
-  return R;
-}
-void Record(const std::string& Text) { Reports().push_back(Text); }
+std::vector<std::string>& Reports() { return kromel::testing::CapturedErrors(); }
 
 class LutCurvesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Reports().clear();
-    Old = ErrorMessageProc;
-    ErrorMessageProc = &Record;
-  }
-  void TearDown() override { ErrorMessageProc = Old; }
-
   static void SetDots(TEnvelopeDots& Curve, const std::vector<std::pair<int, int>>& Dots) {
     Curve.Clear();
     for (const auto& [X, Y] : Dots) Curve.AddDot(X, Y, 100);
@@ -47,7 +37,7 @@ class LutCurvesTest : public ::testing::Test {
     return static_cast<size_t>(t) * (1 + static_cast<size_t>(N) + static_cast<size_t>(N) * N);
   }
 
-  TErrorMessageCallback Old = nullptr;
+  kromel::testing::TErrorCapture Capture;
   TEnvelopeDots CR, CG, CB;
 
   void KnownCurves() {
@@ -68,7 +58,7 @@ TEST_F(LutCurvesTest, ExtractedCurvesMatchTheCurvesTheLutWasBuiltFrom) {
   const TEnvelopeDots* Found[3] = {&ER, &EG, &EB};
   for (int C = 0; C < 3; ++C)
     for (int X = 0; X <= 16384; X += 256) {
-      SCOPED_TRACE(testing::Message() << "channel " << C << " X " << X);
+      SCOPED_TRACE(::testing::Message() << "channel " << C << " X " << X);
       EXPECT_NEAR(Found[C]->GetValueS(static_cast<float>(X)),
                   Known[C]->GetValueS(static_cast<float>(X)), 200.0f);
     }

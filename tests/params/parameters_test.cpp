@@ -10,25 +10,14 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
 
-std::vector<std::string> Reports;
-void RecordReport(const std::string& Text) { Reports.push_back(Text); }
-
 // Captures ErrorMessageProc for one test.
-class TReportCapture {
-public:
-  TReportCapture() : Saved(ErrorMessageProc) {
-    Reports.clear();
-    ErrorMessageProc = RecordReport;
-  }
-  ~TReportCapture() { ErrorMessageProc = Saved; }
-
-private:
-  TErrorMessageCallback Saved;
-};
+using TReportCapture = kromel::testing::TErrorCapture;
+std::vector<std::string>& Reports = kromel::testing::CapturedErrors();
 
 // A child whose reader always fails, as some composite kinds do.
 class TFailingParameter : public TControlledParameter {

@@ -9,32 +9,14 @@
 #include <unistd.h>
 
 #include "platform/process_runner.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Runs Fn with this process's standard output going to a file; returns what
-// was written there (the children started inside inherit it).
-template <class F>
-std::string CaptureStdout(F Fn) {
-  fs::path File = fs::temp_directory_path() / ("kromel_capture_" + std::to_string(getpid()));
-  std::fflush(stdout);
-  int Saved = dup(1);
-  int Fd = open(File.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  dup2(Fd, 1);
-  close(Fd);
-  Fn();
-  std::fflush(stdout);
-  dup2(Saved, 1);
-  close(Saved);
-  std::ifstream In(File, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  fs::remove(File);
-  return S.str();
-}
+using kromel::testing::CaptureStdout;
 
 int RunAndWait(const std::string& Program, const std::vector<std::string>& Args, const TProcessOptions& Options = {}) {
   return WaitForProcess(StartProcess(Program, Args, Options));

@@ -7,30 +7,21 @@
 #include <unistd.h>
 
 #include "platform/trash.h"
+#include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& P) {
-  std::ifstream In(P, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
-
-void WriteFile(const fs::path& P, const std::string& Text) {
-  std::ofstream Out(P, std::ios::binary);
-  Out << Text;
-}
+using kromel::testing::ReadText;
+using kromel::testing::WriteText;
 
 // A temporary tree with its own XDG data folder, so the trash is ours.
 class TrashTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    Dir = fs::temp_directory_path() / ("kromel_trash_" + std::to_string(getpid()));
-    fs::remove_all(Dir);
     fs::create_directories(Dir / "work");
     const char* Old = std::getenv("XDG_DATA_HOME");
     HadOld = Old != nullptr;
@@ -39,9 +30,9 @@ protected:
   }
   void TearDown() override {
     if (HadOld) setenv("XDG_DATA_HOME", OldData.c_str(), 1); else unsetenv("XDG_DATA_HOME");
-    fs::remove_all(Dir);
   }
-  fs::path Dir;
+  kromel::testing::TTestTempDir Temp{"kromel_trash"};
+  fs::path Dir = Temp.Path;
   bool HadOld = false;
   std::string OldData;
 };
@@ -62,7 +53,7 @@ TEST_F(TrashTest, HomeTrashFollowsXdgDataHome) {
 
 TEST_F(TrashTest, TrashFolderIsMadeOnTheSameFileSystem) {
   fs::path File = Dir / "work" / "a.cube";
-  WriteFile(File, "x");
+  WriteText(File, "x");
   std::string Trash = TrashFolderFor(File.string());
   EXPECT_EQ(Trash, (Dir / "data" / "Trash").string());
   EXPECT_TRUE(fs::is_directory(Dir / "data" / "Trash" / "files"));
@@ -73,40 +64,40 @@ TEST_F(TrashTest, TrashFolderIsMadeOnTheSameFileSystem) {
 
 TEST_F(TrashTest, MoveRecordsTheOriginalPath) {
   fs::path File = Dir / "work" / "my grade%.cube";
-  WriteFile(File, "LUT");
+  WriteText(File, "LUT");
   std::string Trash = TrashFolderFor(File.string());
   ASSERT_FALSE(Trash.empty());
   ASSERT_EQ(MoveIntoTrash(File.string(), Trash, "my grade%.cube"), TTrashMove::Moved);
   EXPECT_FALSE(fs::exists(File));
-  EXPECT_EQ(ReadFile(fs::path(Trash) / "files" / "my grade%.cube"), "LUT");
-  std::string Info = ReadFile(fs::path(Trash) / "info" / "my grade%.cube.trashinfo");
+  EXPECT_EQ(ReadText(fs::path(Trash) / "files" / "my grade%.cube"), "LUT");
+  std::string Info = ReadText(fs::path(Trash) / "info" / "my grade%.cube.trashinfo");
   std::string Escaped = (Dir / "work").string() + "/my%20grade%25.cube";
   EXPECT_EQ(Info.rfind("[Trash Info]\nPath=" + Escaped + "\nDeletionDate=", 0), 0u) << Info;
 }
 
 TEST_F(TrashTest, NeverReplacesAnEntry) {
   fs::path File = Dir / "work" / "grade.cube";
-  WriteFile(File, "new");
+  WriteText(File, "new");
   std::string Trash = TrashFolderFor(File.string());
   ASSERT_FALSE(Trash.empty());
   fs::path Files = fs::path(Trash) / "files";
   fs::path Info = fs::path(Trash) / "info";
 
   // A file that appeared in files/ without its info file.
-  WriteFile(Files / "grade.cube", "old");
+  WriteText(Files / "grade.cube", "old");
   EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "grade.cube"), TTrashMove::NameTaken);
-  EXPECT_EQ(ReadFile(Files / "grade.cube"), "old");
-  EXPECT_EQ(ReadFile(File), "new");
+  EXPECT_EQ(ReadText(Files / "grade.cube"), "old");
+  EXPECT_EQ(ReadText(File), "new");
   EXPECT_FALSE(fs::exists(Info / "grade.cube.trashinfo"));
 
   // A name whose info file is taken.
-  WriteFile(Info / "other.cube.trashinfo", "[Trash Info]\n");
+  WriteText(Info / "other.cube.trashinfo", "[Trash Info]\n");
   EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "other.cube"), TTrashMove::NameTaken);
   EXPECT_FALSE(fs::exists(Files / "other.cube"));
-  EXPECT_EQ(ReadFile(Info / "other.cube.trashinfo"), "[Trash Info]\n");
+  EXPECT_EQ(ReadText(Info / "other.cube.trashinfo"), "[Trash Info]\n");
 
   EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "grade 1.cube"), TTrashMove::Moved);
-  EXPECT_EQ(ReadFile(Files / "grade 1.cube"), "new");
+  EXPECT_EQ(ReadText(Files / "grade 1.cube"), "new");
   EXPECT_EQ(MoveIntoTrash((Dir / "work" / "gone").string(), Trash, "gone"), TTrashMove::Failed);
   EXPECT_FALSE(fs::exists(Info / "gone.trashinfo"));
   EXPECT_EQ(MoveIntoTrash(File.string(), Trash, "a/b"), TTrashMove::Failed);

@@ -1,5 +1,6 @@
 // Helpers shared by the test folders: captured reports and message boxes,
-// whole-file bytes, and running another program from PATH.
+// whole-file bytes, captured standard output, and running another program
+// from PATH.
 #pragma once
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +23,7 @@
 
 #include "foundation/debug_log.h"
 #include "platform/message_sink.h"
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -31,6 +34,22 @@ inline std::vector<std::string>& CapturedErrors() {
   return Errors;
 }
 inline void CaptureError(const std::string& Text) { CapturedErrors().push_back(Text); }
+
+// Records error reports in CapturedErrors() while it lives (cleared at the
+// start); the previous ErrorMessageProc comes back afterwards.
+class TErrorCapture {
+public:
+  TErrorCapture() : FSaved(ErrorMessageProc) {
+    CapturedErrors().clear();
+    ErrorMessageProc = &CaptureError;
+  }
+  ~TErrorCapture() { ErrorMessageProc = FSaved; }
+  TErrorCapture(const TErrorCapture&) = delete;
+  TErrorCapture& operator=(const TErrorCapture&) = delete;
+
+private:
+  TErrorMessageCallback FSaved;
+};
 
 // Records error reports and message boxes instead of printing them.
 class TCaptureTest : public ::testing::Test {
@@ -72,6 +91,29 @@ inline std::string ReadText(const std::string& FileName) {
 inline void WriteBytes(const std::string& FileName, const std::vector<uint8_t>& Bytes) {
   std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
   Out.write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+}
+
+inline void WriteText(const std::string& FileName, const std::string& Text) {
+  std::ofstream Out(FileName, std::ios::binary | std::ios::trunc);
+  Out.write(Text.data(), std::streamsize(Text.size()));
+}
+
+// Runs Fn with this process's standard output going to a file; returns what
+// was written there (children started inside inherit it).
+template <class F>
+std::string CaptureStdout(F Fn) {
+  const TTestTempDir Dir("kromel_capture");
+  const std::string File = Dir.File("stdout");
+  std::fflush(stdout);
+  const int Saved = ::dup(1);
+  const int Fd = ::open(File.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(Fd, 1);
+  ::close(Fd);
+  Fn();
+  std::fflush(stdout);
+  ::dup2(Saved, 1);
+  ::close(Saved);
+  return ReadText(File);
 }
 
 // Runs Args[0] from PATH with stdout to OutFile and stderr to OutFile too or
