@@ -1,10 +1,10 @@
 #include "colour/channel_mixer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <numbers>
 
+#include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
@@ -64,11 +64,6 @@ void MultiplyMatrices(const double (&A)[9], const double (&B)[9], double (&C)[9]
 
 // The translation lookup of user-typed labels (English until catalogues exist).
 std::string TranslateLabel(const char* Text) { return Text; }
-
-std::string UpperAscii(std::string S) {
-  for (char& C : S) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
-  return S;
-}
 
 // Replaces the first case-insensitive occurrence of Label by Short.
 void ReplaceFirstIgnoreCase(std::string& Text, const std::string& Label, const std::string& Short) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "foundation/ascii_case.h"
+
 namespace kromel {
 
 // From the last dot of the name part, dot included, ASCII upper-cased;
@@ -10,10 +12,7 @@ inline std::string UpperFileExtension(const std::string& FileName) {
   const size_t Slash = FileName.find_last_of('/');
   const size_t Dot = FileName.find_last_of('.');
   if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return "";
-  std::string Ext = FileName.substr(Dot);
-  for (char& C : Ext)
-    if (C >= 'a' && C <= 'z') C = char(C - 'a' + 'A');
-  return Ext;
+  return UpperAscii(FileName.substr(Dot));
 }
 
 }  // namespace kromel

@@ -2,8 +2,10 @@
 
 #include <exception>
 
+#include "fileio/file_extension.h"
 #include "fileio/image_files.h"
 #include "fileio/lut_image_files.h"
+#include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
 #include "images/image64.h"
 #include "lut/lut_file_3dl.h"
@@ -20,12 +22,6 @@ namespace {
 // The two translated labels go through the translation lookup; none is
 // installed yet.
 std::string TranslateLabel(const char* Text) { return Text; }
-
-std::string UpperAscii(std::string S) {
-  for (char& C : S)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-  return S;
-}
 
 // A picture file read as a GPU or Hald LUT; the image is freed on every path.
 bool LoadFromImageFile(T3DLut& Lut, const std::string& FileName) {
@@ -52,11 +48,7 @@ bool LoadFromImageFile(T3DLut& Lut, const std::string& FileName) {
 }  // namespace
 
 std::string UpperLutFileExt(const std::string& FileName) {
-  const size_t Dot = FileName.rfind('.');
-  if (Dot == std::string::npos) return {};
-  const size_t Slash = FileName.rfind('/');
-  if (Slash != std::string::npos && Slash > Dot) return {};
-  return UpperAscii(FileName.substr(Dot));
+  return UpperFileExtension(FileName);
 }
 
 bool LoadFromFile(T3DLut& Lut, const std::string& FileName, bool ShowErrors, cmsHPROFILE Working,

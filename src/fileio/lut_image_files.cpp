@@ -1,6 +1,7 @@
 // LUT picture files.
 #include "fileio/lut_image_files.h"
 
+#include "foundation/ascii_case.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "images/image64.h"
@@ -20,10 +21,7 @@ struct TOwnedImage64 {
 }  // namespace
 
 TLutImageLayout LutImageLayoutOfFile(const std::string& FileName) {
-  std::string Upper = FileName;
-  for (char& C : Upper)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-  return Upper.find("GPUIMAGE") != std::string::npos ? TLutImageLayout::GPU
+  return UpperAscii(FileName).find("GPUIMAGE") != std::string::npos ? TLutImageLayout::GPU
                                                      : TLutImageLayout::Hald;
 }
 

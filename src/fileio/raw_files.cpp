@@ -17,6 +17,7 @@
 
 #include "fileio/file_extension.h"
 #include "fileio/owned_image.h"
+#include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
 #include "foundation/numeric.h"
 #include "platform/folders.h"
@@ -54,12 +55,6 @@ void MultiplyMatrixOnLeft(std::array<double, 9>& A, const std::array<double, 9>&
     for (int J = 0; J < 3; ++J)
       P[I * 3 + J] = B[I * 3] * A[J] + B[I * 3 + 1] * A[3 + J] + B[I * 3 + 2] * A[6 + J];
   A = P;
-}
-
-std::string UpperAscii(std::string S) {
-  for (char& C : S)
-    if (C >= 'a' && C <= 'z') C = char(C - 'a' + 'A');
-  return S;
 }
 
 bool FitsImage(int64_t W, int64_t H) {

@@ -1,5 +1,5 @@
-// ASCII upper-casing shared by the foundation's text routines (internal to
-// the foundation library). Other bytes, UTF-8 included, pass unchanged.
+// ASCII upper-casing for keywords, extensions and switches. Other bytes,
+// UTF-8 included, pass unchanged.
 #pragma once
 #include <string>
 

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "foundation/ascii_case.h"
 #include "foundation/message_hook.h"
 #include "platform/command_line.h"
 #include "platform/folders.h"
@@ -100,9 +101,7 @@ void ResetMessageState() {
 
 bool DebugSwitchInArguments(const std::vector<std::string>& Args) {
   for (std::size_t I = 1; I <= 3 && I < Args.size(); ++I) {
-    std::string A = Args[I];
-    for (char& C : A)
-      if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
+    std::string A = UpperAscii(Args[I]);
     std::size_t Slash = A.find_last_of("/\\");
     if (Slash != std::string::npos) A = A.substr(Slash + 1);
     if (A == "DEBUG" || A == "DEBUG.TXT") return true;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "foundation/ascii_case.h"
 #include "foundation/numeric.h"
 
 namespace kromel {
@@ -261,9 +262,7 @@ int32_t StrToIntLeading(const std::string& S) {
 
 int64_t HexToInt(const std::string& S) {
   if (S.empty()) return 0;
-  std::string T = S;
-  for (char& C : T)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
+  std::string T = UpperAscii(S);
   if (T.back() == 'H') T.pop_back();
   uint64_t V = 0;
   for (char C : T) {

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "foundation/ascii_case.h"
 #include "foundation/numeric.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"
@@ -27,12 +28,6 @@ uint64_t PlaneCRC(const float* Plane, int32_t Count) {
 }
 
 bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\v' || C == '\f' || C == '\r'; }
-
-std::string UpperAscii(std::string S) {
-  for (char& C : S)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-  return S;
-}
 
 std::vector<std::string> SplitLines(const std::string& Text) {
   std::vector<std::string> Lines;

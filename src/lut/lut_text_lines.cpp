@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "foundation/ascii_case.h"
 #include "foundation/number_format.h"
 
 namespace kromel {
@@ -73,12 +74,7 @@ bool ParseLutFloat(std::string_view S, float& Value) {
   return true;
 }
 
-std::string UpperLutText(std::string_view S) {
-  std::string U(S);
-  for (char& C : U)
-    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-  return U;
-}
+std::string UpperLutText(std::string_view S) { return UpperAscii(std::string(S)); }
 
 void CollectPresetBlock(const std::vector<std::string_view>& Lines, std::size_t First,
                         TPresetLines& Preset) {
