@@ -220,6 +220,21 @@ TEST(PictureSizeBound, PictureMustFitTheTypesAndTheFile) {
 // Decoders allocate the picture a header names before reading its data: a
 // 219-byte BMP naming 707,723,272 x 6 pixels took 12.7 GB, and one naming
 // 20000 x 20000 took 1.2 GB and read zeros into all of it.
+// An 8-bit run-length BMP of Width x Height whose data is only the
+// end-of-picture code: a complete file, every pixel colour 0.
+std::vector<uint8_t> EmptyRleBmp(uint32_t Width, uint32_t Height) {
+  std::vector<uint8_t> B = BmpHeader(Width, Height, 1024 + 2);
+  auto Put32 = [&](size_t At, uint32_t V) {
+    for (int K = 0; K < 4; ++K) B[At + K] = uint8_t(V >> (8 * K));
+  };
+  Put32(10, 54 + 1024);
+  Put32(26, 1 | 8 << 16);
+  Put32(30, 1);  // BI_RLE8
+  B[B.size() - 2] = 0;
+  B[B.size() - 1] = 1;
+  return B;
+}
+
 TEST_F(CorruptFilesTest, SmallFilesNamingHugePicturesAreRefused) {
   for (const auto& [W, H] : {std::pair<uint32_t, uint32_t>{707723272, 6}, {20000, 20000}}) {
     const std::vector<uint8_t> Bytes = BmpHeader(W, H, 165);
@@ -228,6 +243,16 @@ TEST_F(CorruptFilesTest, SmallFilesNamingHugePicturesAreRefused) {
     Image.Init();
     EXPECT_FALSE(LoadImage64FromStream(Stream, Image, "huge.bmp", false, 1.0f)) << W;
     EXPECT_EQ(Image.Pixels, nullptr);
+  }
+  // A complete file that decodes, but names far more picture than its
+  // bytes can describe, is refused too; one within the bound loads.
+  for (const auto& [Side, Loads] : {std::pair<uint32_t, bool>{3000, false}, {1000, true}}) {
+    const std::vector<uint8_t> Bytes = EmptyRleBmp(Side, Side);
+    TMemoryStream Stream(std::string(Bytes.begin(), Bytes.end()));
+    TImage64 Image;
+    Image.Init();
+    EXPECT_EQ(LoadImage64FromStream(Stream, Image, "rle.bmp", false, 1.0f), Loads) << Side;
+    Image.Dispose();
   }
   // A whole small BMP still loads.
   std::vector<uint8_t> Small = BmpHeader(4, 2, 24);
