@@ -30,8 +30,7 @@ std::vector<std::string> Lines(const std::string& Text) {
 class DebugLogTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    OldTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-    setenv("TMPDIR", Dir.c_str(), 1);
+    Tmp.Set(Dir.string());
     DefaultHeadlessSink().EchoToStderr = false;
     DefaultHeadlessSink().Clear();
     ResetMessageState();
@@ -42,11 +41,10 @@ protected:
   void TearDown() override {
     SetDebugLogEnabled(false);
     SetProgramName("");
-    if (OldTmp.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", OldTmp.c_str(), 1);
   }
   kromel::testing::TTestTempDir Temp{"kromel_log_test"};
   fs::path Dir = Temp.Path;
-  std::string OldTmp;
+  kromel::testing::TScopedEnv Tmp{"TMPDIR"};
 };
 
 }  // namespace

@@ -277,9 +277,7 @@ TEST_F(FilesTest, OpenModeDateAndHandle) {
 }
 
 TEST_F(FilesTest, MoveFileToTrashNamesAndNeverOverwrites) {
-  const char* Old = std::getenv("XDG_DATA_HOME");
-  std::string OldData = Old ? Old : "";
-  setenv("XDG_DATA_HOME", (Dir / "data").c_str(), 1);
+  kromel::testing::TScopedEnv DataHome("XDG_DATA_HOME", (Dir / "data").string());
   fs::create_directories(Dir / "one");
   fs::create_directories(Dir / "two");
   WriteText(Dir / "one" / "grade.cube", "first");
@@ -319,7 +317,6 @@ TEST_F(FilesTest, MoveFileToTrashNamesAndNeverOverwrites) {
   EXPECT_TRUE(std::regex_match(Second, std::regex("grade  *[0-9]+\\.cube")));
 
   EXPECT_FALSE(MoveFileToTrash((Dir / "two" / "missing.cube").string()));
-  if (Old) setenv("XDG_DATA_HOME", OldData.c_str(), 1); else unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(FilesTest, RunProgramPassesTwoWholeArguments) {

@@ -196,11 +196,10 @@ TEST(PlatformState, KeysModalLevelAndFolders) {
     TModalScope M;
     EXPECT_EQ(GetModalLevel(), 1);
   }
-  const char* Old = std::getenv("TMPDIR");
-  std::string OldTmp = Old ? Old : "";
-  setenv("TMPDIR", "/var/tmp/", 1);
-  EXPECT_EQ(GetTempFolder() + "/x", "/var/tmp/x");
-  if (Old) setenv("TMPDIR", OldTmp.c_str(), 1); else unsetenv("TMPDIR");
+  {
+    kromel::testing::TScopedEnv Tmp("TMPDIR", "/var/tmp/");
+    EXPECT_EQ(GetTempFolder() + "/x", "/var/tmp/x");
+  }
 
   DefaultHeadlessSink().EchoToStderr = false;
   DefaultHeadlessSink().Clear();

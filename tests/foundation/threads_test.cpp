@@ -16,6 +16,7 @@
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 
@@ -42,9 +43,7 @@ public:
 class DebugLogThreads : public ::testing::Test {
 protected:
   void SetUp() override {
-    const char* Tmp = std::getenv("TMPDIR");
-    OldTmp = Tmp ? Tmp : "";
-    setenv("TMPDIR", Dir.Path.c_str(), 1);
+    Tmp.Set(Dir.Path.string());
     SetMessageSink(&Sink);
     ResetMessageState();
     SetProgramName("Kromel");
@@ -57,10 +56,6 @@ protected:
     SetProgramName("");
     ResetMessageState();
     SetMessageSink(nullptr);
-    if (OldTmp.empty())
-      unsetenv("TMPDIR");
-    else
-      setenv("TMPDIR", OldTmp.c_str(), 1);
   }
   // Text of each log line after its time stamp, thread tag and indentation.
   std::multiset<std::string> LoggedTexts(const std::string& Tag) const {
@@ -73,7 +68,7 @@ protected:
     return Texts;
   }
   kromel::testing::TTestTempDir Dir{"kromel_log_threads"};
-  std::string OldTmp;
+  kromel::testing::TScopedEnv Tmp{"TMPDIR"};
   TMainThreadSink Sink;
 };
 

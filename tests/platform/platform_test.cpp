@@ -11,6 +11,7 @@
 #include "platform/kromel_thread.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
+#include "support/test_support.h"
 
 using namespace kromel;
 
@@ -86,14 +87,12 @@ TEST(KromelThread, SuspendedUntilResumedThenTerminates) {
 }
 
 TEST(Folders, TempFolderFollowsTmpdir) {
-  std::string Old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-  setenv("TMPDIR", "/var/tmp/", 1);
+  kromel::testing::TScopedEnv Tmp("TMPDIR", "/var/tmp/");
   EXPECT_EQ(TempFolder(), "/var/tmp");
-  unsetenv("TMPDIR");
+  Tmp.Unset();
   EXPECT_EQ(TempFolder(), "/tmp");
-  setenv("XDG_CONFIG_HOME", "/x/cfg", 1);
+  kromel::testing::TScopedEnv Config("XDG_CONFIG_HOME", "/x/cfg");
   EXPECT_EQ(ConfigFolder(), "/x/cfg/kromel");
-  if (!Old.empty()) setenv("TMPDIR", Old.c_str(), 1);
   EXPECT_TRUE(DirectoryExists("/tmp"));
   EXPECT_FALSE(FileExists("/tmp"));
 }

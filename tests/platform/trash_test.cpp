@@ -23,32 +23,22 @@ class TrashTest : public ::testing::Test {
 protected:
   void SetUp() override {
     fs::create_directories(Dir / "work");
-    const char* Old = std::getenv("XDG_DATA_HOME");
-    HadOld = Old != nullptr;
-    if (Old) OldData = Old;
-    setenv("XDG_DATA_HOME", (Dir / "data").c_str(), 1);
-  }
-  void TearDown() override {
-    if (HadOld) setenv("XDG_DATA_HOME", OldData.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    DataHome.Set((Dir / "data").string());
   }
   kromel::testing::TTestTempDir Temp{"kromel_trash"};
   fs::path Dir = Temp.Path;
-  bool HadOld = false;
-  std::string OldData;
+  kromel::testing::TScopedEnv DataHome{"XDG_DATA_HOME"};
 };
 
 }  // namespace
 
 TEST_F(TrashTest, HomeTrashFollowsXdgDataHome) {
   EXPECT_EQ(HomeTrashFolder(), (Dir / "data" / "Trash").string());
-  setenv("XDG_DATA_HOME", "relative/data", 1);  // not absolute: ignored
-  const char* Home = std::getenv("HOME");
-  std::string H = Home ? Home : "";
-  setenv("HOME", (Dir / "home").c_str(), 1);
+  DataHome.Set("relative/data");  // not absolute: ignored
+  kromel::testing::TScopedEnv Home("HOME", (Dir / "home").string());
   EXPECT_EQ(HomeTrashFolder(), (Dir / "home" / ".local/share/Trash").string());
-  setenv("XDG_DATA_HOME", "", 1);
+  DataHome.Set("");
   EXPECT_EQ(HomeTrashFolder(), (Dir / "home" / ".local/share/Trash").string());
-  if (Home) setenv("HOME", H.c_str(), 1); else unsetenv("HOME");
 }
 
 TEST_F(TrashTest, TrashFolderIsMadeOnTheSameFileSystem) {
@@ -119,14 +109,14 @@ TEST_F(TrashTest, RevealPassesTheFolderAsOneArgument) {
   // given, so a folder name split at its blank would make two others.
   fs::create_directories(Dir / "bin");
   fs::copy_file("/usr/bin/mkdir", Dir / "bin" / "xdg-open");
-  const char* OldPath = std::getenv("PATH");
-  std::string Saved = OldPath ? OldPath : "";
-  setenv("PATH", (Dir / "bin").c_str(), 1);
-  fs::path Cwd = fs::current_path();
-  fs::current_path(Dir / "work");
-  const bool Started = RevealInFileManager((Dir / "new folder; x" / "a.cube").string());
-  fs::current_path(Cwd);
-  setenv("PATH", Saved.c_str(), 1);
+  bool Started = false;
+  {
+    kromel::testing::TScopedEnv Path("PATH", (Dir / "bin").string());
+    fs::path Cwd = fs::current_path();
+    fs::current_path(Dir / "work");
+    Started = RevealInFileManager((Dir / "new folder; x" / "a.cube").string());
+    fs::current_path(Cwd);
+  }
   ASSERT_TRUE(Started);
   // The stand-in runs on its own; wait for its result without a timer.
   for (int I = 0; I < 5000 && !fs::exists(Dir / "new folder; x"); ++I) usleep(1000);

@@ -167,4 +167,30 @@ inline void RunOnThreadsTogether(int Count, const std::function<void(int)>& Work
   for (std::thread& T : Threads) T.join();
 }
 
+// An environment variable set or cleared for the life of the object; what
+// was there before (a value, or nothing) is put back.
+class TScopedEnv {
+public:
+  explicit TScopedEnv(const char* Name) : FName(Name) {
+    const char* Old = std::getenv(Name);
+    FHad = Old != nullptr;
+    if (FHad) FOld = Old;
+  }
+  TScopedEnv(const char* Name, const std::string& Value) : TScopedEnv(Name) { Set(Value); }
+  ~TScopedEnv() {
+    if (FHad)
+      setenv(FName.c_str(), FOld.c_str(), 1);
+    else
+      unsetenv(FName.c_str());
+  }
+  TScopedEnv(const TScopedEnv&) = delete;
+  TScopedEnv& operator=(const TScopedEnv&) = delete;
+  void Set(const std::string& Value) { setenv(FName.c_str(), Value.c_str(), 1); }
+  void Unset() { unsetenv(FName.c_str()); }
+
+private:
+  std::string FName, FOld;
+  bool FHad = false;
+};
+
 }  // namespace kromel::testing
