@@ -15,6 +15,10 @@ function(kromel_test name)
   add_executable(test_${name} ${ARG_SOURCES})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # GoogleTest and the standard headers are most of every test's compile.
+  target_precompile_headers(test_${name} PRIVATE
+    <gtest/gtest.h> <algorithm> <array> <cmath> <cstdint> <cstring> <filesystem>
+    <functional> <map> <memory> <string> <vector>)
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
