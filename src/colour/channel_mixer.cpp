@@ -11,6 +11,7 @@
 #include "foundation/text_scan.h"
 #include "foundation/text_tokens.h"
 #include "images/image128.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
@@ -61,9 +62,6 @@ void MultiplyMatrices(const double (&A)[9], const double (&B)[9], double (&C)[9]
 }
 
 // A uniform number in [0, 1) from the process-wide generator.
-
-// The translation lookup of user-typed labels (English until catalogues exist).
-std::string TranslateLabel(const char* Text) { return Text; }
 
 // Replaces the first case-insensitive occurrence of Label by Short.
 void ReplaceFirstIgnoreCase(std::string& Text, const std::string& Label, const std::string& Short) {
@@ -366,9 +364,9 @@ void CreateRGBtoXYZ(TChannelMixerParams& P, float Xr, float Yr, float Xg, float 
 bool ParseRGBText(const std::string& Text, float& R, float& G, float& B) {
   std::string S = Text;
   TrimLeadingBlanks(S);
-  ReplaceFirstIgnoreCase(S, TranslateLabel("Red:"), "R:");
-  ReplaceFirstIgnoreCase(S, TranslateLabel("Green:"), "G:");
-  ReplaceFirstIgnoreCase(S, TranslateLabel("Blue:"), "B:");
+  ReplaceFirstIgnoreCase(S, _("Red:"), "R:");
+  ReplaceFirstIgnoreCase(S, _("Green:"), "G:");
+  ReplaceFirstIgnoreCase(S, _("Blue:"), "B:");
   const std::string U = UpperAscii(S);
   R = GetFloatAfter(U, "R:");
   G = GetFloatAfter(U, "G:");

@@ -82,6 +82,10 @@ void MXYForward(T R, T G, T B, T& V1, T& V2, T& V3) {
 
 template <class T>
 void MXYInverse(T V1, T V2, T V3, T& R, T& G, T& B) {
+  if (V1 < 0) {  // below black
+    R = G = B = 0;
+    return;
+  }
   const T N = V1 / static_cast<T>(NormScale);
   SphereSolve<T>(N, Expand(V2) / 112, Expand(V3) / 98, R, G, B);
   FinalClamp(R, G, B);
@@ -112,6 +116,10 @@ void MABeForward(T R, T G, T B, T& V1, T& V2, T& V3) {
 
 template <class T>
 void MABeInverse(T V1, T V2, T V3, T& R, T& G, T& B) {
+  if (V1 < 0) {  // below black
+    R = G = B = 0;
+    return;
+  }
   const T N = V1 / static_cast<T>(NormScale);
   auto Tangent = [N](T V) {
     const T Tn = static_cast<T>(std::tan(static_cast<double>(V) * Pi * 0.25 / 90)) * N;
@@ -144,6 +152,10 @@ void MXYeForward(T R, T G, T B, T& V1, T& V2, T& V3) {
 
 template <class T>
 void MXYeInverse(T V1, T V2, T V3, T& R, T& G, T& B) {
+  if (V1 < 0) {  // below black
+    R = G = B = 0;
+    return;
+  }
   const T N = V1 / static_cast<T>(NormScale);
   const T D = MXYeDivisor(N);
   SphereSolve<T>(N, Expand(V2) / 70 * D, Expand(V3) / 70 * D, R, G, B);
@@ -175,11 +187,23 @@ const char* const ModelNames[ColorModelCount] = {
     "LAB",   "LABn", "LXY",  "MXY",  "MABe",      "MXYe", "SXYe", "HSPn",
     "HSPne", "HSP",  "HSPe", "HSP3", "HSP Itten", "YUV",  "CMYK", "RGBW"};
 
+const TColorModelRecord ModelRecords[ColorModelCount] = {
+#define KROMEL_MODEL_RECORD(M) {static_cast<TColorModel>(M), ModelForwards[M], ModelInverses[M], ModelScales[M]}
+    KROMEL_MODEL_RECORD(0),  KROMEL_MODEL_RECORD(1),  KROMEL_MODEL_RECORD(2),
+    KROMEL_MODEL_RECORD(3),  KROMEL_MODEL_RECORD(4),  KROMEL_MODEL_RECORD(5),
+    KROMEL_MODEL_RECORD(6),  KROMEL_MODEL_RECORD(7),  KROMEL_MODEL_RECORD(8),
+    KROMEL_MODEL_RECORD(9),  KROMEL_MODEL_RECORD(10), KROMEL_MODEL_RECORD(11),
+    KROMEL_MODEL_RECORD(12), KROMEL_MODEL_RECORD(13), KROMEL_MODEL_RECORD(14),
+    KROMEL_MODEL_RECORD(15)};
+#undef KROMEL_MODEL_RECORD
+
+std::atomic<const TColorModelRecord*> CurrentRecord{&ModelRecords[cmHSPe]};
+
 }  // namespace
 
-std::atomic<TRGBToVariableSingleProc> CurrentRGBToModel{RGBtoHSPeXYSingle};
-std::atomic<TVariableToRGBSingleProc> CurrentModelToRGB{HSPeXYtoRGBSingle};
-std::atomic<float> ColorModelScale{1.0f};
+const TColorModelRecord& CurrentColorModel() {
+  return *CurrentRecord.load(std::memory_order_acquire);
+}
 
 std::string ColorModelDisplayName(int Model) {
   return Model >= 0 && Model < ColorModelCount ? ModelNames[Model] : "";
@@ -187,9 +211,7 @@ std::string ColorModelDisplayName(int Model) {
 
 void SetColorModel(int Model) {
   if (Model < 0 || Model >= ColorModelCount) return;
-  CurrentRGBToModel.store(ModelForwards[Model]);
-  CurrentModelToRGB.store(ModelInverses[Model]);
-  ColorModelScale.store(ModelScales[Model]);
+  CurrentRecord.store(&ModelRecords[Model], std::memory_order_release);
 }
 
 int TestHSP3() {

@@ -38,14 +38,34 @@ constexpr const char* ColorModelItems =
 // "" outside 0..15.
 std::string ColorModelDisplayName(int Model);
 
-// The selected model's pair and the extent of its chroma plane. Written by
-// SetColorModel on the main thread; another thread reads them atomically
-// (each global is either the old or the new value).
-extern std::atomic<TRGBToVariableSingleProc> CurrentRGBToModel;
-extern std::atomic<TVariableToRGBSingleProc> CurrentModelToRGB;
-extern std::atomic<float> ColorModelScale;
+// One model's conversion pair and the extent of its chroma plane.
+struct TColorModelRecord {
+  TColorModel Model;
+  TRGBToVariableSingleProc Forward;
+  TVariableToRGBSingleProc Inverse;
+  float Scale;
+};
 
-// Installs the model's pair and scale; a value outside 0..15 changes nothing.
+// The selected model: one of sixteen constant records, published by
+// SetColorModel through one atomic pointer. A thread that needs the pair
+// and the scale together reads the record once.
+const TColorModelRecord& CurrentColorModel();
+
+// Single fields of the selected model, each read from the current record.
+struct TCurrentForward {
+  TRGBToVariableSingleProc load() const { return CurrentColorModel().Forward; }
+};
+struct TCurrentInverse {
+  TVariableToRGBSingleProc load() const { return CurrentColorModel().Inverse; }
+};
+struct TCurrentScale {
+  float load() const { return CurrentColorModel().Scale; }
+};
+inline constexpr TCurrentForward CurrentRGBToModel{};
+inline constexpr TCurrentInverse CurrentModelToRGB{};
+inline constexpr TCurrentScale ColorModelScale{};
+
+// Installs the model's record; a value outside 0..15 changes nothing.
 void SetColorModel(int Model);
 
 // Start-up: installs the cmHSPe pair and runs TestHSP3.

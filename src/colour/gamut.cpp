@@ -28,8 +28,8 @@ inline int TruncIndex(float V, int Hi) {
 // cells of the next row, the two of the row below and the left neighbour
 // (not wrapping at column 0).
 float NeighbourhoodLimit(float L, float Hue, const TColorSpaceGamut& Gamut) {
-  const int I = TruncIndex(L * 511.0f / 100.0f, GamutRows - 2);
-  const int J = TruncIndex(Hue * 512.0f, GamutColumns - 2);
+  int I, J;
+  GamutCellOf(L, Hue, I, J);
   const int JR = (J + 1) % 512;
   float M =
       std::max(std::max(Gamut[I][J], Gamut[I][JR]), std::max(Gamut[I + 1][J], Gamut[I + 1][JR]));
@@ -48,6 +48,11 @@ bool WriteFileReplacing(const std::string& FileName, const std::string& Data, in
 }
 
 }  // namespace
+
+void GamutCellOf(float L, float Hue, int& Row, int& Column) {
+  Row = TruncIndex(L * 511.0f / 100.0f, GamutRows - 2);
+  Column = TruncIndex(Hue * 512.0f, GamutColumns - 2);
+}
 
 void ClampABToGamut(float& L, float& A, float& B, const TColorSpaceGamut& Gamut) {
   float H = static_cast<float>(std::atan2(static_cast<double>(A), static_cast<double>(B)) / TwoPi);
@@ -201,6 +206,39 @@ void BuildColorSpaceGamutDoubleRows(TRGBToVariableDoubleProc Forward,
       Gamut[I][J] = Cell;
     }
   }
+}
+
+void RaiseColorSpaceGamutToSurface(TRGBToVariableDoubleProc Forward, TColorSpaceGamut& Gamut,
+                                   int FirstRow, int LastRow) {
+  constexpr int Steps = 512;
+  FirstRow = std::max(FirstRow, 0);
+  LastRow = std::min(LastRow, GamutRows - 2);
+  auto Raise = [&](double R, double G, double B) {
+    double V1 = 0, V2 = 0, V3 = 0;
+    Forward(R, G, B, V1, V2, V3);
+    const double Radius = std::sqrt(V2 * V2 + V3 * V3);
+    if (!(Radius > 0) || !std::isfinite(V1)) return;
+    double H = std::atan2(V2, V3) / TwoPi;
+    if (H < 0) H += 1;
+    int I, J;
+    GamutCellOf(static_cast<float>(V1), static_cast<float>(H), I, J);
+    if (I < FirstRow || I > LastRow) return;
+    // One step above the radius, in the table's steps of 0.05.
+    const auto Cell = static_cast<float>((std::ceil(Radius * 20) + 1) / 20);
+    for (const int C : {J, (J + 1) % 512}) {
+      Gamut[I][C] = std::max(Gamut[I][C], Cell);
+      if (C == 0) Gamut[I][512] = Gamut[I][0];
+    }
+  };
+  for (int U = 0; U <= Steps; ++U)
+    for (int V = 0; V <= Steps; ++V) {
+      const double A = static_cast<double>(U) / Steps, B = static_cast<double>(V) / Steps;
+      for (const double Face : {0.0, 1.0}) {
+        Raise(Face, A, B);
+        Raise(A, Face, B);
+        Raise(A, B, Face);
+      }
+    }
 }
 
 void BuildColorSpaceGamutDouble(TRGBToVariableDoubleProc Forward, TVariableToRGBDoubleProc Inverse,

@@ -19,6 +19,10 @@ constexpr float GamutNoLimit = 300.0f;
 using TLuminanceGamut = std::array<float, GamutColumns>;
 using TColorSpaceGamut = std::array<TLuminanceGamut, GamutRows>;  // 1 MB: keep off the stack
 
+// The cell a lookup at lightness L (0..100) and Hue (turns, 0..1) starts
+// from: Row 0..510, Column 0..511; the limit also reads its neighbours.
+void GamutCellOf(float L, float Hue, int& Row, int& Column);
+
 // Scales (A, B) towards 0 so that their radius does not exceed the boundary
 // at lightness L (0..100) and angle atan2(A, B). L is not changed.
 void ClampABToGamut(float& L, float& A, float& B, const TColorSpaceGamut& Gamut);
@@ -46,6 +50,13 @@ void BuildColorSpaceGamutDouble(TRGBToVariableDoubleProc Forward, TVariableToRGB
 void BuildColorSpaceGamutDoubleRows(TRGBToVariableDoubleProc Forward,
                                     TVariableToRGBDoubleProc Inverse, TColorSpaceGamut& Gamut,
                                     int FirstRow, int LastRow);
+
+// Raises the cells of rows First..Last so that every colour on the faces of
+// the RGB cube (edges and corners, where the cusps lie, included) is inside
+// the boundary at its own cell, one step of 0.05 to spare: sampling the
+// lightness and angle around a cell misses the narrow peak of a cusp.
+void RaiseColorSpaceGamutToSurface(TRGBToVariableDoubleProc Forward, TColorSpaceGamut& Gamut,
+                                   int FirstRow, int LastRow);
 
 // One dilation pass towards higher rows and columns; row 0 stays.
 void SmoothColorSpaceGamut(TColorSpaceGamut& Gamut);

@@ -22,14 +22,14 @@ KROMEL_GAMUT_SYMBOLS(HSPIttenGamut)
 
 namespace kromel {
 
-bool UseLABGamut = true;
-bool UseLXYGamut = true;
-bool UseMXYGamut = true;
-bool UseMXYeGamut = true;
-bool UseMABeGamut = true;
-bool UseHSPGamut = true;
-bool UseHSP3Gamut = true;
-bool UseHSPIttenGamut = true;
+std::atomic<bool> UseLABGamut{true};
+std::atomic<bool> UseLXYGamut{true};
+std::atomic<bool> UseMXYGamut{true};
+std::atomic<bool> UseMXYeGamut{true};
+std::atomic<bool> UseMABeGamut{true};
+std::atomic<bool> UseHSPGamut{true};
+std::atomic<bool> UseHSP3Gamut{true};
+std::atomic<bool> UseHSPIttenGamut{true};
 
 namespace {
 

@@ -4,6 +4,8 @@
 // not there yet reads as absent (nullptr), and the conversions then apply
 // no limit.
 #pragma once
+#include <atomic>
+
 #include "colour/gamut.h"
 
 namespace kromel {
@@ -12,15 +14,15 @@ enum class TGamutTable { LAB, LXY, MXY, MXYe, MABe, HSP, HSP3, HSPItten };
 constexpr int GamutTableCount = 8;
 
 // Every switch starts true; a table builder turns its model's switch off
-// while it runs.
-extern bool UseLABGamut;
-extern bool UseLXYGamut;
-extern bool UseMXYGamut;
-extern bool UseMXYeGamut;
-extern bool UseMABeGamut;
-extern bool UseHSPGamut;
-extern bool UseHSP3Gamut;
-extern bool UseHSPIttenGamut;
+// while it runs. Atomic: the conversions read them on worker threads.
+extern std::atomic<bool> UseLABGamut;
+extern std::atomic<bool> UseLXYGamut;
+extern std::atomic<bool> UseMXYGamut;
+extern std::atomic<bool> UseMXYeGamut;
+extern std::atomic<bool> UseMABeGamut;
+extern std::atomic<bool> UseHSPGamut;
+extern std::atomic<bool> UseHSP3Gamut;
+extern std::atomic<bool> UseHSPIttenGamut;
 
 // "LABGamut", "LXYGamut", ...: the table's name and the stem of its file.
 const char* GamutTableName(TGamutTable Table);

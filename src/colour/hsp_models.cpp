@@ -246,6 +246,7 @@ void ExtendedSolve(float Lum, float H, float S, bool LightPass, bool EncodeResul
 
 void ExtendedXYInverse(float P, float X, float Y, bool Squared, float& R, float& G, float& B) {
   R = G = B = 0;
+  if (Squared && P < 0) return;  // HSPe: below black stays black
   if (P > 100) P = 100;
   float Lum = LStarToLinear(std::fabs(P));
   if (P < 0) Lum = 1 - Lum;

@@ -1,5 +1,6 @@
 #include "colour/log_curves.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kromel {
@@ -124,9 +125,12 @@ float DLogPhantom4ProToLinear(float V) {
 }
 
 float LinearToDLogPhantom4Pro(float X) {
+  // The decoder jumps at 0.19 from 0.0255 up to e^(6.56*0.19 - 4.9): the log
+  // segment starts there, and the values in the jump encode as 0.19.
   const double x = X;
-  if (x > 0.0255) return S((std::log(x) + 4.9) / 6.56);
-  return S((x + 0.0182) / 0.23);
+  const double Threshold = std::exp(6.56 * 0.19 - 4.9);
+  if (x > Threshold) return S((std::log(x) + 4.9) / 6.56);
+  return S(std::min((x + 0.0182) / 0.23, 0.19));
 }
 
 float SLogToLinear(float V) {

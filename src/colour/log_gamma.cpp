@@ -138,6 +138,7 @@ float LinearToGammaPQ(float L) {
 
 float GammaPQToLinear(float V) {
   if (!(V > 0)) return 0;
+  if (V > 1) V = 1;  // the curve's peak; above it the formula's base turns negative
   const double Vp = S(std::pow(static_cast<double>(V), 1.0 / 78.8438));
   if (Vp <= 0.8359) return 0;
   const double Den = 18.8516 - static_cast<double>(S(18.6875 * Vp));

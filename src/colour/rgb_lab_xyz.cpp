@@ -252,6 +252,36 @@ uint32_t LABCMSSingletoBGRA(TCMSTransform Transform, float L, float A, float B) 
   }
 }
 
+void Pixel128toLABCMSSingle(const TBGRAPixel128& Pixel, TCMSTransform Transform, float& L,
+                            float& A, float& B) {
+  if (CMSTransformUsable(Transform)) {
+    const float In[4] = {Pixel.R, Pixel.G, Pixel.B, Pixel.A};
+    float Out[3] = {0, 0, 0};
+    CMSDoTransformProc(Transform, In, Out, 1);
+    L = Out[0];
+    A = Out[1];
+    B = Out[2];
+    return;
+  }
+  RGBtoLABSingle(Pixel.R, Pixel.G, Pixel.B, L, A, B);
+}
+
+void LABCMSSingletoPixel128(TCMSTransform Transform, float L, float A, float B,
+                            TBGRAPixel128& Pixel) {
+  try {
+    float Out[3] = {0, 0, 0};
+    if (CMSTransformUsable(Transform)) {
+      const float In[4] = {L, A, B, 0.0f};
+      CMSDoTransformProc(Transform, In, Out, 1);
+    } else {
+      LABtoRGBSingle(L, A, B, Out[0], Out[1], Out[2]);
+    }
+    Pixel.Init(Out[0], Out[1], Out[2], 255.0f);
+  } catch (...) {
+    ErrorMessageProc("Exception in LABCMSSingletoPixel128");
+  }
+}
+
 float RGBCalcDeltaE76CMS(TCMSTransform Transform, float R1, float G1, float B1, float R2, float G2,
                          float B2) {
   try {

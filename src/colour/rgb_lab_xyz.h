@@ -10,6 +10,7 @@
 
 #include "colour/cms_hook.h"
 #include "colour/colour_types.h"
+#include "images/pixel128.h"
 
 namespace kromel {
 
@@ -44,6 +45,13 @@ void RGBtoXYZCMS(uint32_t Pixel, TCMSTransform Transform, float& X, float& Y, fl
 void RGBtoxyYCMS(uint32_t Pixel, TCMSTransform Transform, float& SX, float& SY, float& Y);
 // Transform: four floats L, a, b, 0 in, one 8-bit BGRA pixel out.
 uint32_t LABCMSSingletoBGRA(TCMSTransform Transform, float L, float A, float B);
+// Transform: four floats R, G, B, A in, Lab out; nullptr: RGBtoLABSingle.
+void Pixel128toLABCMSSingle(const TBGRAPixel128& Pixel, TCMSTransform Transform, float& L,
+                            float& A, float& B);
+// Transform: four floats L, a, b, 0 in, three floats R, G, B out; nullptr:
+// LABtoRGBSingle. Alpha is 255.
+void LABCMSSingletoPixel128(TCMSTransform Transform, float L, float A, float B,
+                            TBGRAPixel128& Pixel);
 
 // Transform: four floats R, G, B, A in, Lab out. 0 after a reported failure.
 float RGBCalcDeltaE76CMS(TCMSTransform Transform, float R1, float G1, float B1, float R2, float G2,

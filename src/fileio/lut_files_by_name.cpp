@@ -12,16 +12,13 @@
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
 #include "lut/lut_images.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
 const char* const LUTFileNameFilter = "*.3dl;*.cube;*.png;*.tif;*.tiff;*.icc;*.icm;*.dcp";
 
 namespace {
-
-// The two translated labels go through the translation lookup; none is
-// installed yet.
-std::string TranslateLabel(const char* Text) { return Text; }
 
 // A picture file read as a GPU or Hald LUT; the image is freed on every path.
 bool LoadFromImageFile(T3DLut& Lut, const std::string& FileName) {
@@ -80,8 +77,8 @@ bool IsLUTFileName(const std::string& FileName) {
 
 std::string GetInfoText(const T3DLut& Lut) {
   std::string Text;
-  Text += TranslateLabel("LUT Name: ") + Lut.Name + "\n";
-  Text += TranslateLabel("LUT Size: ") + std::to_string(Lut.NLRH) + "\n";
+  Text += _("LUT Name: ") + Lut.Name + "\n";
+  Text += _("LUT Size: ") + std::to_string(Lut.NLRH) + "\n";
   Text += "LUT Color profile: " + Lut.ImageProfile + "\n";
   Text += "LUT Input curve: " + Lut.InputGamma + "\n";
   return Text;

@@ -17,6 +17,7 @@
 #include "foundation/text_tokens.h"
 #include "foundation/utf16.h"
 #include "lut/lut.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
@@ -434,7 +435,7 @@ bool T3DLut::ReadKrs(TByteStream& Stream) {
   if (!ReadChunkTag(Stream, Magic) || std::memcmp(Magic, KrsMagic, 4) != 0) return Fail();
   if (!ReadChunkInt32(Stream, Version)) return Fail();
   if (Version >= 2) {
-    ErrorMessageProc("This file was created with a newer version of the software. Please update.");
+    ErrorMessageProc(_("This file was created with a newer version of the software. Please update."));
     return Fail();
   }
   if (!ReadChunkInt32(Stream, Flags) || !ReadChunkInt32(Stream, NR) ||

@@ -12,6 +12,7 @@
 #include "foundation/files.h"
 #include "images/image64.h"
 #include "platform/folders.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
@@ -37,9 +38,6 @@ struct TScopedImage64 {
 // CMS's 16-bit precalculated grid does not bend nodes near the gamut edge.
 constexpr cmsUInt32Number SamplingFlags = cmsFLAGS_NOOPTIMIZE;
 
-// The translation lookup of the messages (English until catalogues exist).
-std::string TranslateMessage(const char* Text) { return Text; }
-
 // Text with its "%s" replaced by Name.
 std::string FormatWithName(const std::string& Text, const std::string& Name) {
   const std::size_t P = Text.find("%s");
@@ -48,7 +46,7 @@ std::string FormatWithName(const std::string& Text, const std::string& Name) {
 }
 
 void ShowIf(bool Show, const char* Text, const std::string& Name) {
-  if (Show) ErrorMessageProc(FormatWithName(TranslateMessage(Text), Name));
+  if (Show) ErrorMessageProc(FormatWithName(_(Text), Name));
 }
 
 // Lut from a Hald image whose pixel index is the node index; false (Lut

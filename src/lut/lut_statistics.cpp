@@ -10,6 +10,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "foundation/text_scan.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
@@ -29,9 +30,6 @@ const std::array<const char*, 6> LUTColorTexts = {"Red", "Yellow", "Green",
 const std::array<const char*, 4> LUTColorPresenseTexts = {"No", "Little", "Usual", "Much"};
 
 namespace {
-
-// Report labels pass through the translation lookup; none is installed yet.
-std::string TranslateLabel(const char* Text) { return Text; }
 
 constexpr double ExpectedPresence[LUTColorCount] = {0.035, 0.055, 0.1, 0.083, 0.054, 0.165};
 
@@ -308,27 +306,27 @@ void TLutStatistics::AsString(std::string& Text) const {
   Text.clear();
   try {
     const char Tab = '\t';
-    Text += TranslateLabel("L amplification - Avg: ") + D1(100.0 * LAmplificationAvg) + "%" +
-            TranslateLabel("  Max: ") + D1(100.0 * LAmplificationMax) + "%\n";
-    Text += TranslateLabel("Amplification - Max: ") + D1(100.0 * AmplificationMax) + "%" +
-            TranslateLabel("  Min: ") + D1(100.0 * AmplificationMin) + "%\n";
-    Text += TranslateLabel("Clipped - Black: ") + D1(10000.0 * ClippedBlack) + "%%" +
-            TranslateLabel("  White: ") + D1(10000.0 * ClippedWhite) + "%%\n";
-    Text += TranslateLabel("Clipped saturation: ") + D1(100.0 * ClippedSaturation) + "%\n";
-    Text += TranslateLabel("Change Max: ") + RightAlign10(D1(100.0 * ChangeMax) + "%") + Tab +
-            TranslateLabel("  Avg: ") + D1(100.0 * ChangeAvg) + "%\n";
-    Text += TranslateLabel("Lightened:  ") + RightAlign10(D1(100.0 * Lightened) + "%") + Tab +
-            TranslateLabel("Darkened: ") + D1(100.0 * Darkened) + "%\n";
+    Text += _("L amplification - Avg: ") + D1(100.0 * LAmplificationAvg) + "%" +
+            _("  Max: ") + D1(100.0 * LAmplificationMax) + "%\n";
+    Text += _("Amplification - Max: ") + D1(100.0 * AmplificationMax) + "%" +
+            _("  Min: ") + D1(100.0 * AmplificationMin) + "%\n";
+    Text += _("Clipped - Black: ") + D1(10000.0 * ClippedBlack) + "%%" +
+            _("  White: ") + D1(10000.0 * ClippedWhite) + "%%\n";
+    Text += _("Clipped saturation: ") + D1(100.0 * ClippedSaturation) + "%\n";
+    Text += _("Change Max: ") + RightAlign10(D1(100.0 * ChangeMax) + "%") + Tab +
+            _("  Avg: ") + D1(100.0 * ChangeAvg) + "%\n";
+    Text += _("Lightened:  ") + RightAlign10(D1(100.0 * Lightened) + "%") + Tab +
+            _("Darkened: ") + D1(100.0 * Darkened) + "%\n";
     std::string CastText;
     Pixel128ToText2(CastText, Cast);
-    Text += TranslateLabel("Neutrals Sat: ") + D1(100.0 * NeutralsSat) + "%" +
-            TranslateLabel("  Cast: ") + CastText + "\n";
-    Text += TranslateLabel("Overall saturation: ") + D1(100.0 * OverallSaturation) + "%" +
-            TranslateLabel("  Skin sat.: ") + D1(100.0 * SkinSat) + "%\n";
-    Text += TranslateLabel("Contrast: ") + D1(100.0 * Contrast) + "%" +
-            TranslateLabel("  Skin lum.: ") + D1(100.0 * SkinLum) + "%\n";
-    Text += TranslateLabel("Hue change - Avg: ") + D1(100.0 * HueChangeAvg) + "%" + Tab +
-            TranslateLabel("Max: ") + D1(100.0 * HueChangeMax) + "%";
+    Text += _("Neutrals Sat: ") + D1(100.0 * NeutralsSat) + "%" +
+            _("  Cast: ") + CastText + "\n";
+    Text += _("Overall saturation: ") + D1(100.0 * OverallSaturation) + "%" +
+            _("  Skin sat.: ") + D1(100.0 * SkinSat) + "%\n";
+    Text += _("Contrast: ") + D1(100.0 * Contrast) + "%" +
+            _("  Skin lum.: ") + D1(100.0 * SkinLum) + "%\n";
+    Text += _("Hue change - Avg: ") + D1(100.0 * HueChangeAvg) + "%" + Tab +
+            _("Max: ") + D1(100.0 * HueChangeMax) + "%";
   } catch (const std::exception&) {
     ErrorMessageProc("Exception in TLutStatistics.AsString");
   }

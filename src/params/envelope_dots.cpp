@@ -151,11 +151,6 @@ void CalcNaturalOn(const TSplineRef& S, int32_t N) {
   for (int32_t I = 0; I < N; ++I) S.Second[I] = B[I] != 0 ? R[I] / B[I] : 0.0f;
 }
 
-void CalcSplineOn(const TSplineRef& S, int32_t N, bool Circular, TSplineType Kind) {
-  if (Kind == stAkima) CalcAkimaOn(S, N, Circular);
-  else CalcNaturalOn(S, N);
-}
-
 // GetValueS on a curve with 2..131 dots and valid coefficients.
 float EvaluateOn(const TConstSplineRef& S, const TEnvelopeDots& C, int32_t N, float X) {
   // Only the Akima kind fills the wrapped dots a circular curve reads.
@@ -266,7 +261,7 @@ bool TEnvelopeDots::CopyFrom(const TEnvelopeDots* Source) {
   NumDots = Source->NumDots;
   Circular = Source->Circular;
   SplineType = Source->SplineType;
-  SplineValid = Source->SplineValid;
+  SplineValid = Source->SplineValid.load();
   AkimaSlope = Source->AkimaSlope;
   AkimaQuad = Source->AkimaQuad;
   AkimaCubic = Source->AkimaCubic;
@@ -303,19 +298,14 @@ float TEnvelopeDots::GetValueS(float X) const {
   }
   if (N == 0) return 0;
   if (N == 1) return static_cast<float>(Dot(0).Y);
-  if (SplineValid)
-    return EvaluateOn({Dots.data(), AkimaSlope.data(), AkimaQuad.data(), AkimaCubic.data(),
-                       SecondDerivs.data()},
-                      *this, N, X);
-  // Not recalculated since the dots were written: work on a private copy,
-  // so that evaluation never writes to the curve.
-  TDotsArray D = Dots;
-  std::array<float, 134> Slope = AkimaSlope, Quad = AkimaQuad, Cubic = AkimaCubic;
-  std::array<float, 132> Second = SecondDerivs;
-  CalcSplineOn({D.data(), Slope.data(), Quad.data(), Cubic.data(), Second.data()}, N, Circular,
-               SplineType);
-  return EvaluateOn({D.data(), Slope.data(), Quad.data(), Cubic.data(), Second.data()}, *this, N,
-                    X);
+  if (!SplineValid.load(std::memory_order_acquire)) {
+    // The first evaluation after a change recalculates, once for all threads.
+    std::lock_guard<std::mutex> Guard(FSplineLock);
+    if (!SplineValid.load(std::memory_order_relaxed)) const_cast<TEnvelopeDots*>(this)->CalcSpline();
+  }
+  return EvaluateOn(
+      {Dots.data(), AkimaSlope.data(), AkimaQuad.data(), AkimaCubic.data(), SecondDerivs.data()},
+      *this, N, X);
 }
 
 int32_t TEnvelopeDots::GetValue(int32_t X) const {
@@ -328,7 +318,7 @@ int32_t TEnvelopeDots::GetValue(int32_t X) const {
 void TEnvelopeDots::CalcSpline() {
   if (SplineType == stAkima) CalcSplineAkima();
   else CalcSplinePhotoshop();
-  SplineValid = true;
+  SplineValid.store(true, std::memory_order_release);
 }
 
 void TEnvelopeDots::CalcSplineAkima() {

@@ -2,14 +2,16 @@
 // full input range), Y on 0..32767 (or -32767..32767 when AllowNegative),
 // joined by straight lines, an Akima spline or a natural cubic spline.
 //
-// Every operation that changes dots leaves the spline recalculated, and
-// evaluation (GetValueS, GetValue) only reads: several threads may evaluate
-// one curve at once as long as nobody edits it meanwhile. Code that writes
-// Dots or NumDots directly calls CalcSpline afterwards; a curve whose
-// SplineValid is clear is still evaluated correctly, from a private copy.
+// Every operation that changes dots recalculates the spline or clears
+// SplineValid; code that writes Dots or NumDots directly does the same. The
+// first evaluation (GetValueS, GetValue) after a change recalculates once,
+// under a lock: several threads may evaluate one curve at once as long as
+// nobody edits it meanwhile.
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "params/notify_event.h"
@@ -81,7 +83,8 @@ public:
   bool Circular = false;  // periodic with period 16384 on X
   int32_t UpdateCount = 0;
   TSplineType SplineType = stAkima;
-  bool SplineValid = false;
+  // Cleared by edits, set by CalcSpline (released after the coefficients).
+  std::atomic<bool> SplineValid{false};
 
   // Curve dot I (-2 .. NumDots + 4), the extension dots included.
   TCurveDotPoint& Dot(int32_t I) { return Dots[static_cast<size_t>(I + 2)]; }
@@ -157,6 +160,8 @@ public:
   bool LoadFromStream(TByteStream& Stream);
 
 private:
+  // Serialises the recalculation a stale curve's evaluation makes.
+  mutable std::mutex FSplineLock;
   // NumDots limited to 0..131, for indexing.
   int32_t Count() const;
   void Repaint();

@@ -1,5 +1,7 @@
 #include "platform/kromel_thread.h"
 
+#include "platform/main_thread.h"
+
 #include <cstdio>
 #include <exception>
 
@@ -19,6 +21,7 @@ void* TKromelThread::Entry(void* Self) {
     std::fprintf(stderr, "Exception in thread\n");
   }
   T->FFinished.store(true);
+  WakeMainThreadWaiter();
   return nullptr;
 }
 
@@ -36,6 +39,8 @@ bool TKromelThread::Resume() {
 
 void TKromelThread::WaitFor() {
   if (!FStarted || FJoined) return;
+  // The thread may be waiting for a call onto this one.
+  if (IsMainThread()) DrainMainThreadCallsUntil([this] { return FFinished.load(); });
   pthread_join(FHandle, nullptr);
   FJoined = true;
 }

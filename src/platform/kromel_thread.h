@@ -26,6 +26,7 @@ public:
   bool Started() const { return FStarted; }
   bool Finished() const { return FFinished.load(); }
   // Waits until Execute has returned; returns at once when never started.
+  // On the main thread it runs the calls the thread queues meanwhile.
   void WaitFor();
   void TerminateAndWait();
 

@@ -21,6 +21,7 @@ struct TQueuedCall {
 struct TCallQueue {
   std::mutex Lock;
   std::condition_variable Finished;
+  std::condition_variable Queued;  // a call arrived or a waiter's condition may hold
   std::deque<std::shared_ptr<TQueuedCall>> Calls;
   std::function<void()> Wakeup;
 };
@@ -50,6 +51,7 @@ void RunOnMainThreadBlocking(const std::function<void()>& Fn) {
     Q.Calls.push_back(Call);
     Wakeup = Q.Wakeup;
   }
+  Q.Queued.notify_all();
   if (Wakeup) Wakeup();
   std::unique_lock<std::mutex> Guard(Q.Lock);
   Q.Finished.wait(Guard, [&] { return Call->Done; });
@@ -81,6 +83,23 @@ int DrainMainThreadCalls() {
     ++Count;
   }
   return Count;
+}
+
+void DrainMainThreadCallsUntil(const std::function<bool()>& Done) {
+  if (!IsMainThread()) return;
+  TCallQueue& Q = Queue();
+  for (;;) {
+    DrainMainThreadCalls();
+    std::unique_lock<std::mutex> Guard(Q.Lock);
+    Q.Queued.wait(Guard, [&] { return !Q.Calls.empty() || Done(); });
+    if (Q.Calls.empty()) return;
+  }
+}
+
+void WakeMainThreadWaiter() {
+  TCallQueue& Q = Queue();
+  { std::lock_guard<std::mutex> Guard(Q.Lock); }
+  Q.Queued.notify_all();
 }
 
 void SetMainThreadWakeup(std::function<void()> Wakeup) {

@@ -19,6 +19,13 @@ void RunOnMainThreadBlocking(const std::function<void()>& Fn);
 // Runs every queued call; main thread only. Returns the number run.
 int DrainMainThreadCalls();
 
+// Main thread: runs queued calls until Done returns true, sleeping while the
+// queue is empty. Done is checked again after every call, whenever a call is
+// queued and whenever WakeMainThreadWaiter is called.
+void DrainMainThreadCallsUntil(const std::function<bool()>& Done);
+// Wakes DrainMainThreadCallsUntil to check its condition (any thread).
+void WakeMainThreadWaiter();
+
 // Called (from any thread) whenever a call is queued, so an event loop can
 // wake up and drain. Empty by default.
 void SetMainThreadWakeup(std::function<void()> Wakeup);

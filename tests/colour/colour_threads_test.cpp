@@ -1,7 +1,10 @@
 // The working colour models converting on several threads at once.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <cmath>
+#include <thread>
 #include <vector>
 
 #include "colour/colour_models.h"
@@ -41,7 +44,8 @@ TEST(ColourModelThreads, ConcurrentConversionsMatchOneThread) {
   std::vector<TPair> Pairs;
   for (int M = 0; M < ColorModelCount; ++M) {
     SetColorModel(M);
-    Pairs.push_back({CurrentRGBToModel.load(), CurrentModelToRGB.load()});
+    const TColorModelRecord& Record = CurrentColorModel();
+    Pairs.push_back({Record.Forward, Record.Inverse});
   }
   SetColorModel(cmHSPe);
   constexpr int Workers = 8;
@@ -57,6 +61,33 @@ TEST(ColourModelThreads, ConcurrentConversionsMatchOneThread) {
     const auto Id = static_cast<TGamutTable>(T);
     EXPECT_NE(GamutTable(Id), nullptr) << GamutTableName(Id);
   }
+}
+
+// While the main thread switches models and gamut switches, workers always
+// read one model's forward, inverse and scale together.
+TEST(ColourModelThreads, ConcurrentSwitchingPublishesWholeModels) {
+  std::atomic<bool> Stop{false};
+  std::atomic<int> Mixed{0};
+  std::thread Switcher([&] {
+    for (int K = 0; K < 20000; ++K) {
+      SetColorModel(K % ColorModelCount);
+      UseLABGamut = K % 2 == 0;
+    }
+    Stop = true;
+  });
+  testing::RunOnThreadsTogether(4, [&](int) {
+    while (!Stop) {
+      const TColorModelRecord& M = CurrentColorModel();
+      float V1, V2, V3, R, G, B;
+      M.Forward(0.8f, 0.4f, 0.2f, V1, V2, V3);
+      M.Inverse(V1, V2, V3, R, G, B);
+      if (std::fabs(R - 0.8f) > 0.01f || M.Scale <= 0) ++Mixed;
+    }
+  });
+  Switcher.join();
+  UseLABGamut = true;
+  SetColorModel(cmHSPe);
+  EXPECT_EQ(Mixed.load(), 0);
 }
 
 }  // namespace kromel

@@ -406,9 +406,10 @@ TEST_F(GamutFiles, BinaryFormRoundTripsAndRejectsDamage) {
 TEST(GamutTables, NamesSwitchesAndInstalledTables) {
   EXPECT_STREQ(GamutTableName(TGamutTable::LAB), "LABGamut");
   EXPECT_STREQ(GamutTableName(TGamutTable::HSPItten), "HSPIttenGamut");
-  for (bool Switch : {UseLABGamut, UseLXYGamut, UseMXYGamut, UseMXYeGamut, UseMABeGamut,
-                      UseHSPGamut, UseHSP3Gamut, UseHSPIttenGamut})
-    EXPECT_TRUE(Switch);
+  for (const std::atomic<bool>* Switch : {&UseLABGamut, &UseLXYGamut, &UseMXYGamut, &UseMXYeGamut,
+                                          &UseMABeGamut, &UseHSPGamut, &UseHSP3Gamut,
+                                          &UseHSPIttenGamut})
+    EXPECT_TRUE(Switch->load());
   for (int I = 0; I < GamutTableCount; ++I) {
     const auto Id = static_cast<TGamutTable>(I);
     // Without its data file a table reads as absent.

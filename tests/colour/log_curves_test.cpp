@@ -4,6 +4,7 @@
 #include <string>
 
 #include "colour/log_curves.h"
+#include "colour/log_gamma.h"
 
 namespace kromel {
 namespace {
@@ -51,6 +52,32 @@ TEST(LogCurves, EncodersInvertDecodersWithoutClosedForm) {
   // Below the decoder's minimum every value encodes to the minimum's code.
   EXPECT_EQ(LinearToCinestyle(-1.0f), LinearToCinestyle(-0.5f));
   EXPECT_TRUE(std::isnan(LinearToCinestyle(NAN)));
+}
+
+// PQ (the display curve and the log profile of that name) decodes every
+// code value at or above 1 as its peak, and below 0 as 0.
+TEST(LogCurves, PQDecodesOutsideZeroToOne) {
+  const float Peak = GammaPQToLinear(1.0f);
+  EXPECT_NEAR(Peak, 1.0f, 1e-4);
+  for (const float V : {1.0f, 1.0001f, 1.5f, 2.0f, 100.0f, INFINITY}) EXPECT_EQ(GammaPQToLinear(V), Peak) << V;
+  for (const float V : {0.0f, -0.5f, -INFINITY}) EXPECT_EQ(GammaPQToLinear(V), 0.0f) << V;
+  EXPECT_LT(GammaPQToLinear(0.99f), Peak);
+}
+
+// The Phantom 4 Pro decoder jumps at 0.19; the encoder never runs backwards
+// and inverts the decoder wherever the decoder reaches.
+TEST(LogCurves, DLogPhantom4ProEncoderMatchesDecoderThreshold) {
+  float Previous = LinearToDLogPhantom4Pro(0.0f);
+  for (int I = 1; I <= 4000; ++I) {
+    const float X = static_cast<float>(I) * 0.00001f;  // 0 .. 0.04 around the knee
+    const float V = LinearToDLogPhantom4Pro(X);
+    EXPECT_GE(V, Previous) << X;
+    Previous = V;
+  }
+  for (const float X : {0.0f, 0.01f, 0.0255f, 0.0262f, 0.03f, 0.18f, 0.9f})
+    EXPECT_NEAR(DLogPhantom4ProToLinear(LinearToDLogPhantom4Pro(X)), X, 2e-6f * (1 + X)) << X;
+  // Inside the decoder's jump the nearest code is the knee.
+  EXPECT_FLOAT_EQ(LinearToDLogPhantom4Pro(0.0257f), 0.19f);
 }
 
 // Inputs below 0.0001 - 1/10.1596 are floored at that boundary instead of

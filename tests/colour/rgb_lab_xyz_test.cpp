@@ -132,6 +132,23 @@ TEST(Lab, BackToPixels) {
   EXPECT_EQ(LABtoColor(53.24f, 80.09f, 67.2f) & 0xFF, 255u);
 }
 
+TEST(Lab, FloatPixelsWithoutTransform) {
+  TBGRAPixel128 Pixel;
+  Pixel.Init(1.0f, 0.5f, 0.25f, 0.75f);
+  float L, A, B, L2, A2, B2;
+  Pixel128toLABCMSSingle(Pixel, nullptr, L, A, B);
+  RGBtoLABSingle(1.0f, 0.5f, 0.25f, L2, A2, B2);
+  EXPECT_EQ(L, L2);
+  EXPECT_EQ(A, A2);
+  EXPECT_EQ(B, B2);
+  TBGRAPixel128 Back{};
+  LABCMSSingletoPixel128(nullptr, L, A, B, Back);
+  EXPECT_NEAR(Back.R, 1.0f, 1e-3);
+  EXPECT_NEAR(Back.G, 0.5f, 1e-3);
+  EXPECT_NEAR(Back.B, 0.25f, 1e-3);
+  EXPECT_EQ(Back.A, 255.0f);
+}
+
 TEST(DeltaE, BuiltInRoute) {
   EXPECT_EQ(RGBCalcDeltaE76CMS(nullptr, 0.3f, 0.4f, 0.5f, 0.3f, 0.4f, 0.5f), 0.0f);
   EXPECT_NEAR(RGBCalcDeltaE76CMS(nullptr, 0, 0, 0, 1, 1, 1), 100.0f, 0.02f);
@@ -242,6 +259,19 @@ TEST_F(CMSSeam, PixelsGoThroughTheTransform) {
   EXPECT_EQ(LabByte(Lab, 0), 102);
   EXPECT_EQ(LabByte(Lab, 1), 108);  // rnd(-20 + 127.5)
   EXPECT_EQ(LabByte(Lab, 2), 138);  // rnd(10 + 127.5), halves to even
+  // A float pixel goes in as R, G, B, A; Lab comes back as R, G, B.
+  TFakeTransform F{true, {}};
+  TBGRAPixel128 Pixel;
+  Pixel.Init(0.1f, 0.2f, 0.3f, 0.4f);
+  Pixel128toLABCMSSingle(Pixel, &F, L, A, B);
+  EXPECT_EQ(L, 0.1f);
+  EXPECT_EQ(A, 0.2f);
+  EXPECT_EQ(B, 0.3f);
+  LABCMSSingletoPixel128(&F, 10.0f, 20.0f, 30.0f, Pixel);
+  EXPECT_EQ(Pixel.R, 10.0f);
+  EXPECT_EQ(Pixel.G, 20.0f);
+  EXPECT_EQ(Pixel.B, 30.0f);
+  EXPECT_EQ(Pixel.A, 255.0f);
   // Without a transform routine installed the built-in route is taken.
   CMSDoTransformProc = nullptr;
   float L2, A2, B2;

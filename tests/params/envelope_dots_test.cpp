@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -150,20 +151,48 @@ TEST(EnvelopeSpline, AkimaRepairsTheDotsThemselves) {
   EXPECT_EQ(Natural.Dot(2).X, 5000);
 }
 
-TEST(EnvelopeSpline, EvaluationOnlyReads) {
-  // Dots written directly and not recalculated: evaluation must give the
-  // recalculated curve's values without touching the curve.
+TEST(EnvelopeSpline, StaleCurveRecalculatesOnceOnEvaluation) {
+  // Dots written directly and not recalculated: the first evaluation
+  // recalculates (and keeps the result), as CalcSpline would.
   TEnvelopeDots Stale;
   SetDots(Stale, {{0, 0}, {3000, 40000}, {9000, 9000}, {16384, 32767}}, false);
-  const TDotsArray Before = Stale.Dots;
-  const auto SlopeBefore = Stale.AkimaSlope;
   TEnvelopeDots Fresh;
   SetDots(Fresh, {{0, 0}, {3000, 40000}, {9000, 9000}, {16384, 32767}});
+  EXPECT_EQ(Stale.GetValueS(1000.0f), Fresh.GetValueS(1000.0f));
+  EXPECT_TRUE(Stale.SplineValid);
+  EXPECT_EQ(Stale.Dot(1).Y, 32767);  // lowered by the Akima recalculation
+  EXPECT_EQ(Stale.AkimaSlope, Fresh.AkimaSlope);
   for (int32_t X = 0; X <= 16384; X += 512) EXPECT_EQ(Stale.GetValueS(float(X)), Fresh.GetValueS(float(X)));
-  EXPECT_FALSE(Stale.SplineValid);
-  EXPECT_EQ(Stale.Dot(1).Y, 40000);
-  EXPECT_EQ(std::memcmp(Stale.Dots.data(), Before.data(), sizeof Before), 0);
-  EXPECT_EQ(Stale.AkimaSlope, SlopeBefore);
+  // The next change is picked up by the next evaluation.
+  SetDots(Stale, {{0, 0}, {16384, 16384}}, false);
+  EXPECT_EQ(Stale.GetValueS(8192.0f), 8192.0f);
+  EXPECT_TRUE(Stale.SplineValid);
+}
+
+// Threads that meet a stale curve together recalculate it once between them
+// and all read the recalculated values.
+TEST(EnvelopeSpline, ConcurrentFirstEvaluationOfStaleCurve) {
+  TEnvelopeDots Fresh;
+  SetDots(Fresh, {{0, 0}, {2000, 30000}, {6000, 5000}, {12000, 20000}, {16384, 32767}});
+  std::vector<float> Expected;
+  for (int32_t X = 0; X <= 16384; X += 64) Expected.push_back(Fresh.GetValueS(float(X)));
+  for (int Round = 0; Round < 20; ++Round) {
+    TEnvelopeDots Curve;
+    SetDots(Curve, {{0, 0}, {2000, 30000}, {6000, 5000}, {12000, 20000}, {16384, 32767}}, false);
+    std::vector<int> Mismatches(4, 0);
+    std::atomic<int> Ready{0};
+    std::vector<std::thread> Readers;
+    for (int T = 0; T < 4; ++T)
+      Readers.emplace_back([&, T] {
+        ++Ready;
+        while (Ready.load() < 4) std::this_thread::yield();
+        for (size_t I = 0; I < Expected.size(); ++I)
+          if (Curve.GetValueS(float(I * 64)) != Expected[I]) ++Mismatches[T];
+      });
+    for (auto& R : Readers) R.join();
+    for (int M : Mismatches) EXPECT_EQ(M, 0) << "round " << Round;
+    EXPECT_TRUE(Curve.SplineValid);
+  }
 }
 
 TEST(EnvelopeSpline, ConcurrentReadersAgree) {

@@ -2,15 +2,22 @@
 
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <thread>
+
+#include <libintl.h>
 
 #include "platform/command_line.h"
 #include "platform/folders.h"
 #include "platform/kromel_thread.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
+#include "platform/translate.h"
+#include "support/temp_dir.h"
 #include "support/test_support.h"
 
 using namespace kromel;
@@ -115,3 +122,34 @@ TEST(MessageSink, HeadlessSinkRecords) {
   ASSERT_EQ(Sink.Messages().size(), 1u);
   EXPECT_EQ(Sink.Messages()[0], "hello");
 }
+
+namespace {
+
+// Without a catalogue the English text comes back; with one compiled by
+// msgfmt and bound to the text domain, the catalogue's text.
+TEST(Translation, EnglishWithoutCatalogueTranslatedWithOne) {
+  EXPECT_EQ(kromel::_("LUT Name: "), "LUT Name: ");
+  EXPECT_EQ(kromel::_(""), "");
+  if (!kromel::testing::ProgramAvailable("msgfmt")) GTEST_SKIP() << "msgfmt is not installed";
+  const kromel::testing::TTestTempDir Dir("kromel_translate");
+  const std::string Folder = Dir.Path.string() + "/de/LC_MESSAGES";
+  std::filesystem::create_directories(Folder);
+  kromel::testing::WriteText(Dir.File("kromel.po"),
+                             "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                             "msgid \"Red:\"\nmsgstr \"Rot:\"\n");
+  ASSERT_EQ(kromel::testing::RunProgram(
+                {"msgfmt", "-o", Folder + "/kromel.mo", Dir.File("kromel.po")}, Dir.File("out")),
+            0);
+  const char* Saved = std::setlocale(LC_MESSAGES, nullptr);
+  const std::string SavedLocale = Saved != nullptr ? Saved : "C";
+  if (std::setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+  const kromel::testing::TScopedEnv Language("LANGUAGE", "de");
+  bindtextdomain(kromel::TextDomain, Dir.Path.c_str());
+  const std::string Red = kromel::_("Red:");
+  const std::string Other = kromel::_("Green:");
+  std::setlocale(LC_MESSAGES, SavedLocale.c_str());
+  EXPECT_EQ(Red, "Rot:");
+  EXPECT_EQ(Other, "Green:");
+}
+
+}  // namespace

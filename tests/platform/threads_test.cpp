@@ -130,6 +130,35 @@ TEST(KromelThread, SeveralRunAtOnceUntilTerminatedFromAnotherThread) {
   EXPECT_TRUE(Thrower.Finished());
 }
 
+namespace {
+// Reports onto the main thread several times, as a worker's message does.
+class TReportingThread : public TKromelThread {
+public:
+  explicit TReportingThread(std::vector<std::thread::id>& Seen) : FSeen(Seen) {}
+  ~TReportingThread() override { TerminateAndWait(); }
+
+protected:
+  void Execute() override {
+    for (int I = 0; I < 3; ++I)
+      RunOnMainThreadBlocking([this] { FSeen.push_back(std::this_thread::get_id()); });
+  }
+
+private:
+  std::vector<std::thread::id>& FSeen;
+};
+}  // namespace
+
+// Waiting on the main thread runs the worker's calls, so the worker finishes.
+TEST(KromelThread, WaitForOnMainThreadRunsTheWorkersCalls) {
+  std::vector<std::thread::id> Seen;
+  TReportingThread Worker(Seen);
+  ASSERT_TRUE(Worker.Resume());
+  Worker.WaitFor();
+  EXPECT_TRUE(Worker.Finished());
+  ASSERT_EQ(Seen.size(), 3u);
+  for (const auto& Id : Seen) EXPECT_EQ(Id, MainThreadId());
+}
+
 // Messages and prompts from several threads at once: none lost, each queued
 // answer given once, the modal level back to 0.
 TEST(MessageSink, HeadlessSinkAndPromptServeConcurrentThreads) {

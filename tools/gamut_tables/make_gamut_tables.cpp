@@ -6,7 +6,8 @@
 // TABLE is a table name (LABGamut, LXYGamut, ..., or "all"); each becomes
 // OUTDIR/<TABLE>.bin (and OUTDIR/<TABLE>.txt as declaration text with
 // --text). --smooth smooths every table, not only those whose recipe asks
-// for it (LABGamut). Point OUTDIR at src/colour/data and re-run CMake to embed them.
+// for it (LABGamut). Every table is then raised to the faces of the RGB
+// cube, so that its cusps are not cut. Point OUTDIR at src/colour/data and re-run CMake to embed them.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +32,7 @@ namespace {
 // and the smoothing come from GamutRecipe.
 struct TModel {
   TGamutTable Table;
-  bool* Switch;
+  std::atomic<bool>* Switch;
 };
 
 const TModel Models[] = {
@@ -67,6 +68,7 @@ bool Build(const TModel& M, int Threads, bool Smooth, bool Text, const std::stri
   for (auto& W : Workers) W.join();
   *M.Switch = Saved;
   if (Smooth || Recipe.Smoothed) SmoothColorSpaceGamut(*Table);
+  RaiseColorSpaceGamutToSurface(Recipe.Forward, *Table, 0, GamutRows - 1);
   bool Ok = SaveGamutData(*Table, OutDir + "/" + Name + ".bin");
   if (Ok && Text) Ok = SaveColorSpaceGamut(*Table, OutDir + "/" + Name + ".txt", Name);
   return Ok;
