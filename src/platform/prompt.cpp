@@ -15,6 +15,25 @@ TPromptAnswer THeadlessPrompt::AskOkCancel(const std::string& Title, const std::
   return A;
 }
 
+TCheckBoxAnswer THeadlessPrompt::AskYesNoCheckBox(const TCheckBoxQuestion& Question) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FCheckBoxQuestions.push_back(Question);
+  if (FQueuedCheckBox.empty()) return {};
+  TCheckBoxAnswer A = FQueuedCheckBox.front();
+  FQueuedCheckBox.pop_front();
+  return A;
+}
+
+std::vector<TCheckBoxQuestion> THeadlessPrompt::CheckBoxQuestions() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return FCheckBoxQuestions;
+}
+
+void THeadlessPrompt::QueueCheckBoxAnswers(const std::vector<TCheckBoxAnswer>& Answers) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FQueuedCheckBox.insert(FQueuedCheckBox.end(), Answers.begin(), Answers.end());
+}
+
 std::vector<TPromptRecord> THeadlessPrompt::Questions() const {
   std::lock_guard<std::mutex> Guard(FLock);
   return FQuestions;
@@ -29,6 +48,8 @@ void THeadlessPrompt::Clear() {
   std::lock_guard<std::mutex> Guard(FLock);
   FQuestions.clear();
   FQueued.clear();
+  FCheckBoxQuestions.clear();
+  FQueuedCheckBox.clear();
 }
 
 namespace {
@@ -50,6 +71,11 @@ void SetPrompt(TPrompt* P) { GPrompt.store(P); }
 bool PlatformAskOkCancel(const std::string& Title, const std::string& Text) {
   TModalScope Modal;
   return Prompt().AskOkCancel(Title, Text) == TPromptAnswer::OK;
+}
+
+TCheckBoxAnswer PlatformAskYesNoCheckBox(const TCheckBoxQuestion& Question) {
+  TModalScope Modal;
+  return Prompt().AskYesNoCheckBox(Question);
 }
 
 }  // namespace kromel
