@@ -6,22 +6,27 @@
 
 namespace kromel {
 
+namespace {
+// The first queued answer, else Default.
+template <class T>
+T NextAnswer(std::deque<T>& Queued, const T& Default) {
+  if (Queued.empty()) return Default;
+  T A = Queued.front();
+  Queued.pop_front();
+  return A;
+}
+}  // namespace
+
 TPromptAnswer THeadlessPrompt::AskOkCancel(const std::string& Title, const std::string& Text) {
   std::lock_guard<std::mutex> Guard(FLock);
   FQuestions.push_back({Title, Text});
-  if (FQueued.empty()) return DefaultAnswer;
-  TPromptAnswer A = FQueued.front();
-  FQueued.pop_front();
-  return A;
+  return NextAnswer(FQueued, DefaultAnswer);
 }
 
 TCheckBoxAnswer THeadlessPrompt::AskYesNoCheckBox(const TCheckBoxQuestion& Question) {
   std::lock_guard<std::mutex> Guard(FLock);
   FCheckBoxQuestions.push_back(Question);
-  if (FQueuedCheckBox.empty()) return {};
-  TCheckBoxAnswer A = FQueuedCheckBox.front();
-  FQueuedCheckBox.pop_front();
-  return A;
+  return NextAnswer(FQueuedCheckBox, TCheckBoxAnswer{});
 }
 
 std::vector<TCheckBoxQuestion> THeadlessPrompt::CheckBoxQuestions() const {
