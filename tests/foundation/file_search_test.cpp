@@ -60,6 +60,11 @@ TEST_F(FileSearch, MaskListsFolderFirstThenSubfoldersDepthFirst) {
   FindFiles(At(";"), L, false);
   EXPECT_EQ(L, All({"A1.jpg", "R", "S", "a1.jpg", "a22.jpg", "b1.png"}));
 
+  // A mask naming another folder reports that folder; an empty item adds nothing.
+  L.clear();
+  FindFiles(At("a?.jpg;") + ";" + At("R/a6.jpg"), L, false);
+  EXPECT_EQ(L, All({"a1.jpg", "R/a6.jpg"}));
+
   // Doubled separators in the folder part.
   L.clear();
   FindFiles(P.string() + "//b?.png", L, true);
