@@ -11,39 +11,9 @@
 
 #include "foundation/date_time.h"
 #include "foundation/debug_log.h"
+#include "platform/safe_file_writer.h"
 
 namespace kromel {
-
-// Writes one file through a temporary file in the target's folder. The
-// temporary file is removed unless Commit succeeds. An existing target keeps
-// its permission bits; a symbolic link is followed to the file it names.
-class TSafeFileWriter {
-public:
-  explicit TSafeFileWriter(const std::string& FileName);
-  ~TSafeFileWriter();
-  TSafeFileWriter(const TSafeFileWriter&) = delete;
-  TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
-
-  // False when the temporary file could not be created.
-  bool Opened() const { return FFd >= 0; }
-  // Writes all Count bytes; false (and the writer failed) otherwise.
-  bool Write(const void* Data, std::size_t Count);
-  // The open descriptor of the temporary file, -1 when not open.
-  int Handle() const { return FFd; }
-  // Flushes to disk, closes and renames over the target.
-  bool Commit();
-  // Closes and removes the temporary file.
-  void Discard();
-  // The error number of the first failure, 0 when none.
-  int ErrorCode() const { return FError; }
-
-private:
-  std::string FTarget;
-  std::string FTempName;
-  int FFd = -1;
-  int FError = 0;
-  bool FFailed = false;
-};
 
 // Writes Text as it is. Reports "Failed to create file " + FileName when the
 // file cannot be created, "Failed to save file " + FileName when writing

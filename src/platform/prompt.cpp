@@ -6,13 +6,37 @@
 
 namespace kromel {
 
+namespace {
+// The first queued answer, else Default.
+template <class T>
+T NextAnswer(std::deque<T>& Queued, const T& Default) {
+  if (Queued.empty()) return Default;
+  T A = Queued.front();
+  Queued.pop_front();
+  return A;
+}
+}  // namespace
+
 TPromptAnswer THeadlessPrompt::AskOkCancel(const std::string& Title, const std::string& Text) {
   std::lock_guard<std::mutex> Guard(FLock);
   FQuestions.push_back({Title, Text});
-  if (FQueued.empty()) return DefaultAnswer;
-  TPromptAnswer A = FQueued.front();
-  FQueued.pop_front();
-  return A;
+  return NextAnswer(FQueued, DefaultAnswer);
+}
+
+TCheckBoxAnswer THeadlessPrompt::AskYesNoCheckBox(const TCheckBoxQuestion& Question) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FCheckBoxQuestions.push_back(Question);
+  return NextAnswer(FQueuedCheckBox, TCheckBoxAnswer{});
+}
+
+std::vector<TCheckBoxQuestion> THeadlessPrompt::CheckBoxQuestions() const {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return FCheckBoxQuestions;
+}
+
+void THeadlessPrompt::QueueCheckBoxAnswers(const std::vector<TCheckBoxAnswer>& Answers) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FQueuedCheckBox.insert(FQueuedCheckBox.end(), Answers.begin(), Answers.end());
 }
 
 std::vector<TPromptRecord> THeadlessPrompt::Questions() const {
@@ -29,6 +53,8 @@ void THeadlessPrompt::Clear() {
   std::lock_guard<std::mutex> Guard(FLock);
   FQuestions.clear();
   FQueued.clear();
+  FCheckBoxQuestions.clear();
+  FQueuedCheckBox.clear();
 }
 
 namespace {
@@ -50,6 +76,11 @@ void SetPrompt(TPrompt* P) { GPrompt.store(P); }
 bool PlatformAskOkCancel(const std::string& Title, const std::string& Text) {
   TModalScope Modal;
   return Prompt().AskOkCancel(Title, Text) == TPromptAnswer::OK;
+}
+
+TCheckBoxAnswer PlatformAskYesNoCheckBox(const TCheckBoxQuestion& Question) {
+  TModalScope Modal;
+  return Prompt().AskYesNoCheckBox(Question);
 }
 
 }  // namespace kromel
