@@ -1,5 +1,8 @@
 #include "engine/effect_chain.h"
 
+#include "engine/basic_adjustments.h"
+#include "engine/log_decoder.h"
+#include "engine/log_encoder.h"
 #include "foundation/debug_log.h"
 
 namespace kromel {
@@ -19,6 +22,17 @@ void ShiftLinksForDelete(int32_t& Link, int32_t Index) {
 
 }  // namespace
 
+TLUTProcessingUnit* CreateLUTEffect(int32_t EffectType, TParameterList*) {
+  switch (EffectType) {
+    case 0: return new TBasicAdjustments(nullptr);
+    case 1: return new TLogDecoderAdjustments(nullptr);
+    case 2: return new TLogEncoderAdjustments(nullptr);
+    default:
+      DebugShowMessage("Error in CreateLUTEffect, et=" + std::to_string(EffectType));
+      return nullptr;
+  }
+}
+
 TLUTEffectChain::TLUTEffectChain(TParameterList* List, const std::string& SectionName)
     : TSectionPreset(List, SectionName) {}
 
@@ -37,6 +51,17 @@ bool TLUTEffectChain::InsertEffect(TLUTProcessingUnit* Unit, int32_t Position) {
     ShiftLinksForInsert(Block.Link3, Position);
   }
   return true;
+}
+
+TLUTProcessingUnit* TLUTEffectChain::AddEffect(int32_t EffectType, int32_t Position) {
+  if (Position < 0) {
+    DebugShowMessage("TLUTEffectChain.InsertEffect invalid position");
+    return nullptr;
+  }
+  TLUTProcessingUnit* Unit = CreateLUTEffect(EffectType, &Children);
+  if (Unit == nullptr) return nullptr;
+  InsertEffect(Unit, Position);
+  return Unit;
 }
 
 void TLUTEffectChain::DeleteEffect(int32_t Index) {

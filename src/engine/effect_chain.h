@@ -16,6 +16,11 @@ struct TLUTEffectBlock {
 };
 using TLUTEffectBlocksArray = std::vector<TLUTEffectBlock>;
 
+// A new unit by type code (0 Basic, 1 log decoder, 2 log encoder), not
+// registered anywhere (List is not used). Any other code is reported
+// ("Error in CreateLUTEffect, et=" + code) and gives null.
+TLUTProcessingUnit* CreateLUTEffect(int32_t EffectType, TParameterList* List);
+
 class TLUTEffectChain : public TSectionPreset {
 public:
   explicit TLUTEffectChain(TParameterList* List, const std::string& SectionName = "EffectChain");
@@ -28,6 +33,9 @@ public:
   // Position is reported and refused: false, the chain unchanged and Unit
   // still the caller's.
   bool InsertEffect(TLUTProcessingUnit* Unit, int32_t Position);
+  // CreateLUTEffect then InsertEffect; the new unit, or null (reported) for
+  // an unknown type or a negative Position, the chain unchanged.
+  TLUTProcessingUnit* AddEffect(int32_t EffectType, int32_t Position);
   // Destroys the unit at Index and renumbers the links. An index outside
   // the chain is reported ("TLUTEffectChain.DeleteEffect invalid index")
   // and changes nothing.
