@@ -325,6 +325,11 @@ void CalcWhiteBalanceGains(float A, float B, float& GainR, float& GainG, float& 
 
 // --- Tonal operations ---
 
+float DotBrightnessCurve(float v, float Z) {
+  if (Z <= 0) return PowerOf(v, std::exp2(-Z / 100));
+  return static_cast<float>(std::atan(4.0 * Z * v / 100) / std::atan(4.0 * Z / 100));
+}
+
 void ProcessLGG(const T3DLut& Src, T3DLut& Dst, const TLiftGammaGain& LGG, float Amount,
                 float Low, float High) {
   if (!LutShapesMatch(Src, Dst, "ProcessLGG")) return;

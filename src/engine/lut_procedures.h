@@ -86,6 +86,13 @@ void CalcWhiteBalanceGains(float A, float B, float& GainR, float& GainG, float& 
 
 // --- Tonal operations ---
 
+// The geometry switch of the volume and mixer grids (every caller: on).
+constexpr bool MixerGridGeometry = true;
+
+// A dot brightness Z as a curve on v (0..1): Z <= 0 gives v^(2^(-Z/100)),
+// Z > 0 gives atan(4 Z v / 100) / atan(4 Z / 100).
+float DotBrightnessCurve(float v, float Z);
+
 // Three colour shifts (alpha ignored) at the range positions P1 < P2 < P3.
 struct TLGGRanges {
   TBGRAPixel128 Shift[3]{};
