@@ -90,10 +90,7 @@ void TChannelMixerAdjustments::SetMatrix(const TChannelMixerParams& Matrix) {
 
 void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                        const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TChannelMixerAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TChannelMixerAdjustments.Process")) return;
   TChannelMixerParams M;
   ChannelMixerSetDefault(M);
   GetMatrix(M);

@@ -12,10 +12,7 @@ TClippingAdjustments::TClippingAdjustments(TParameterList* List)
 
 void TClippingAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                    const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TClippingAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TClippingAdjustments.Process")) return;
   ProcessLUTRecovery(*Src, *Dst, Settings, 4 - 4 * HighlightRecovery->Value,
                      ColorRecovery->Value);
 }

@@ -15,10 +15,7 @@ TExternalLUT::TExternalLUT(TParameterList* List)
 }
 
 void TExternalLUT::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TExternalLUT.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TExternalLUT.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
   const float Amount = Blend->Value * 4 - 2;

@@ -17,10 +17,7 @@ TLogDecoderAdjustments::TLogDecoderAdjustments(TParameterList* List)
 
 void TLogDecoderAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                      const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TLogDecoderAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TLogDecoderAdjustments.Process")) return;
   if (!CopyLutIfOther(*Src, *Dst)) return;
   const int32_t Log = InputLog->Value;
   if (Log != LogIndexOff) {

@@ -12,10 +12,7 @@ TLogEncoderAdjustments::TLogEncoderAdjustments(TParameterList* List)
 
 void TLogEncoderAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                      const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TLogEncoderAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TLogEncoderAdjustments.Process")) return;
   const int32_t Log = OutputLog->Value;
   if (Log == LogIndexOff) {
     CopyLutIfOther(*Src, *Dst);

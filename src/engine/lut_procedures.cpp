@@ -22,26 +22,42 @@ using TCurve = float (*)(float);
 float DoubleValue(float X) { return 2.0f * X; }
 float SameValue(float X) { return X; }
 
-// Decoders and encoders of TLogProfile values 1..28 (index 0 unused).
-constexpr TCurve LogDecoders[LogIndexCustom] = {
-    nullptr,          LogCToLinear,          ACESccToLinear,         ACEScctToLinear,
-    BMDFilmToLinear,  BMDFilm4KToLinear,     BMDFilm46ToLinear,      VisionLogToLinear,
-    CinestyleToLinear, SLogToLinear,         SLog2ToLinear,          SLog3ToLinear,
-    RedLogToLinear,   RedLogFilmToLinear,    RedLog3G10ToLinear,     DJIInspireLogToLinear,
-    DLogPhantom3ToLinear, DLogPhantom4ProToLinear, CineonToLinear,   PanasonicVLogToLinear,
-    CanonCLogToLinear, CanonCLog2ToLinear,   CanonCLog3ToLinear,     FujiFLogToLinear,
-    ZCamZLogToLinear, Insta360ILogToLinear,  DoubleValue,            GammaRec709ToLinear,
-    GammaPQToLinear};
-
-constexpr TCurve LogEncoders[LogIndexCustom] = {
-    nullptr,          LinearToLogC,          LinearToACEScc,         LinearToACEScct,
-    LinearToBMDFilm,  LinearToBMDFilm4K,     LinearToBMDFilm46,      LinearToVisionLog,
-    LinearToCinestyle, LinearToSLog,         LinearToSLog2,          LinearToSLog3,
-    LinearToRedLog,   LinearToRedLogFilm,    LinearToRedLog3G10,     LinearToDJIInspireLog,
-    LinearToDLogPhantom3, LinearToDLogPhantom4Pro, LinearToCineon,   LinearToPanasonicVLog,
-    LinearToCanonCLog, LinearToCanonCLog2,   LinearToCanonCLog3,     LinearToFujiFLog,
-    LinearToZCamZLog, LinearToInsta360ILog,  SameValue,              LinearToGammaRec709,
-    LinearToGammaPQ};
+// Decoder and encoder of each TLogProfile value 1..28 (entry 0 unused).
+struct TLogPair {
+  TCurve Decode;
+  TCurve Encode;
+};
+constexpr TLogPair LogCurves[LogIndexCustom] = {
+    {nullptr, nullptr},
+    {LogCToLinear, LinearToLogC},
+    {ACESccToLinear, LinearToACEScc},
+    {ACEScctToLinear, LinearToACEScct},
+    {BMDFilmToLinear, LinearToBMDFilm},
+    {BMDFilm4KToLinear, LinearToBMDFilm4K},
+    {BMDFilm46ToLinear, LinearToBMDFilm46},
+    {VisionLogToLinear, LinearToVisionLog},
+    {CinestyleToLinear, LinearToCinestyle},
+    {SLogToLinear, LinearToSLog},
+    {SLog2ToLinear, LinearToSLog2},
+    {SLog3ToLinear, LinearToSLog3},
+    {RedLogToLinear, LinearToRedLog},
+    {RedLogFilmToLinear, LinearToRedLogFilm},
+    {RedLog3G10ToLinear, LinearToRedLog3G10},
+    {DJIInspireLogToLinear, LinearToDJIInspireLog},
+    {DLogPhantom3ToLinear, LinearToDLogPhantom3},
+    {DLogPhantom4ProToLinear, LinearToDLogPhantom4Pro},
+    {CineonToLinear, LinearToCineon},
+    {PanasonicVLogToLinear, LinearToPanasonicVLog},
+    {CanonCLogToLinear, LinearToCanonCLog},
+    {CanonCLog2ToLinear, LinearToCanonCLog2},
+    {CanonCLog3ToLinear, LinearToCanonCLog3},
+    {FujiFLogToLinear, LinearToFujiFLog},
+    {ZCamZLogToLinear, LinearToZCamZLog},
+    {Insta360ILogToLinear, LinearToInsta360ILog},
+    {DoubleValue, SameValue},  // LogIndexLinear: decoded x2, encoded unchanged
+    {GammaRec709ToLinear, LinearToGammaRec709},
+    {GammaPQToLinear, LinearToGammaPQ},
+};
 
 std::string UnknownLogText(int32_t Log) {
   return "Exception in LogToLinear - Unknown log " + std::to_string(Log);
@@ -154,7 +170,7 @@ void LogToLinear(float& R, float& G, float& B, int32_t Log, const T1DLut* Custom
     DebugShowMessage(UnknownLogText(Log));
     return;
   }
-  const TCurve Decode = LogDecoders[Log];
+  const TCurve Decode = LogCurves[Log].Decode;
   R = Decode(R);
   G = Decode(G);
   B = Decode(B);
@@ -162,7 +178,7 @@ void LogToLinear(float& R, float& G, float& B, int32_t Log, const T1DLut* Custom
 
 bool LinearToLogValue(float& X, int32_t Log) {
   if (Log <= LogIndexOff || Log >= LogIndexCustom) return false;
-  X = LogEncoders[Log](X);
+  X = LogCurves[Log].Encode(X);
   return true;
 }
 

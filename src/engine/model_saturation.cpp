@@ -12,10 +12,7 @@ TModelSaturationAdjustments::TModelSaturationAdjustments(TParameterList* List)
 
 void TModelSaturationAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                           const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TModelSaturationAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TModelSaturationAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsCustomColorspace, &Settings);
   if (Dst->ColorSpace != lcsCustomColorspace) return;
   const float s = 2 * Saturation->Value;

@@ -30,6 +30,12 @@ void TLUTProcessingUnit::ProcessMask(T3DLut*&, T3DLut*&, T3DLut*&, T3DLut*, T3DL
   DebugShowMessage("Virtual ProcessingUnit.ProcessMask call");
 }
 
+bool TLUTProcessingUnit::LutsGiven(const T3DLut* Src, const T3DLut* Dst, const char* Where) {
+  if (Src != nullptr && Dst != nullptr) return true;
+  DebugShowMessage(std::string("Error in ") + Where + ": LUT=nil");
+  return false;
+}
+
 TControlledParameterSingle* TLUTProcessingUnit::AddSingle(const std::string& Name,
                                                           float Default) {
   return new TControlledParameterSingle(&Children, Name, Default);

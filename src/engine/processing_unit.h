@@ -45,6 +45,8 @@ public:
                            T3DLut* Dst, const TColorModelPreferences& Settings);
 
 protected:
+  // False, reporting "Error in " + Where + ": LUT=nil", when a LUT is missing.
+  static bool LutsGiven(const T3DLut* Src, const T3DLut* Dst, const char* Where);
   // A Single or Integer parameter created in Children (owned by the section).
   TControlledParameterSingle* AddSingle(const std::string& Name, float Default);
   TControlledParameterInteger* AddInteger(const std::string& Name, int32_t Value);

@@ -12,10 +12,7 @@ TRGBContrastAdjustments::TRGBContrastAdjustments(TParameterList* List)
 
 void TRGBContrastAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                       const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TRGBContrastAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TRGBContrastAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
   const float v = Contrast->Value;

@@ -86,10 +86,7 @@ TVolumeAdjustments::TVolumeAdjustments(TParameterList* List)
 
 void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                  const TColorModelPreferences& Settings) {
-  if (Src == nullptr || Dst == nullptr) {
-    DebugShowMessage("Error in TVolumeAdjustments.Process: LUT=nil");
-    return;
-  }
+  if (!LutsGiven(Src, Dst, "TVolumeAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
   const float g = 3.5f * Gamma->Value + 0.5f;

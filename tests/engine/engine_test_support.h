@@ -7,7 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "colour/log_curves.h"
 #include "colour/lut_color_space.h"
+#include "engine/log_decoder.h"
+#include "engine/lut_procedures.h"
 #include "lut/lut.h"
 #include "support/test_support.h"
 
@@ -40,6 +43,23 @@ inline void SetNode(T3DLut& Lut, int32_t k, float R, float G, float B) {
 class EngineTest : public TCaptureTest {
 protected:
   TColorModelPreferences Prefs;  // sRGB, no hue twist
+
+  // Stage 0 as the calculator starts it: an identity decoded by a log
+  // decoder whose MaxColor is white, as the window sets it.
+  void DecodedStage(T3DLut& Lut, int32_t InputLog = LogIndexOff) {
+    MakeIdentity(Lut);
+    TLogDecoderAdjustments Decoder(nullptr);
+    Decoder.MaxColor->SetValue(MaxColorWhite);
+    Decoder.InputLog->SetValue(InputLog);
+    Decoder.Process(&Lut, &Lut, Prefs);
+  }
+  // Back to gamma RGB, then the largest difference from the identity.
+  float ErrorFromIdentity(T3DLut& Lut) {
+    ProcessColorModelConversion(Lut, &Lut, lcsProfileRGB, &Prefs);
+    T3DLut Identity;
+    MakeIdentity(Identity, Lut.Size);
+    return MaxDifference(Lut, Identity);
+  }
 };
 
 }  // namespace kromel::testing

@@ -164,6 +164,20 @@ TEST_F(LutProcedures, ConversionRefusesMissingOrMismatchedDestinations) {
   EXPECT_EQ(Small.R[Small.Count - 1], 1.0f);
 }
 
+TEST_F(LutProcedures, MismatchedDestinationsAreReportedAndLeftAlone) {
+  T3DLut Src, Small;
+  MakeIdentity(Src);
+  MakeIdentity(Small, 9);
+  const float Before = Small.R[Small.Count - 1];
+  ProcessLGG(Src, Small, TLiftGammaGain{}, 1, 0.1f, 0.9f);
+  ProcessRGBContrast(Src, Small, 1, 0.5f);
+  LutLinearToGamma(Src, Small, ipSRGB, 2.4f);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"ProcessLGG: LUT sizes differ",
+                                                  "ProcessRGBContrast: LUT sizes differ",
+                                                  "LutLinearToGamma: LUT sizes differ"}));
+  EXPECT_EQ(Small.R[Small.Count - 1], Before);
+}
+
 TEST_F(LutProcedures, RGBContrastWorkedValues) {
   T3DLut Lut;
   MakeIdentity(Lut, 11);

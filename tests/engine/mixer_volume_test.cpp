@@ -16,22 +16,7 @@
 namespace kromel::testing {
 namespace {
 
-class MixerVolume : public EngineTest {
-protected:
-  // An identity grid decoded to linear light with unlimited maxima.
-  void LinearStage(T3DLut& Lut) {
-    MakeIdentity(Lut);
-    TLogDecoderAdjustments Decoder(nullptr);
-    Decoder.MaxColor->SetValue(MaxColorWhite);
-    Decoder.Process(&Lut, &Lut, Prefs);
-  }
-  float ErrorFromIdentity(T3DLut& Lut) {
-    ProcessColorModelConversion(Lut, &Lut, lcsProfileRGB, &Prefs);
-    T3DLut Identity;
-    MakeIdentity(Identity);
-    return MaxDifference(Lut, Identity);
-  }
-};
+using MixerVolume = EngineTest;
 
 TEST_F(MixerVolume, MixerDefaultsGiveTheIdentityMatrixAndKeepTheGrid) {
   TChannelMixerAdjustments Mixer(nullptr);
@@ -41,7 +26,7 @@ TEST_F(MixerVolume, MixerDefaultsGiveTheIdentityMatrixAndKeepTheGrid) {
 
   for (int32_t AutoGamma : {1, 0}) {
     T3DLut Lut, Start;
-    LinearStage(Lut);
+    DecodedStage(Lut);
     Start.CopyFrom(Lut);
     Mixer.AutoGamma->SetValue(AutoGamma);
     Mixer.Process(&Lut, &Lut, Prefs);
@@ -59,7 +44,7 @@ TEST_F(MixerVolume, MixerSaturationLimitAndDarkenLighten) {
   // Red output takes the whole input sum: (1, 0, 0) mixes to (1, 0, 0) only
   // for a pure red node; a grey node mixes to (3g, g, g).
   T3DLut Lut;
-  LinearStage(Lut);
+  DecodedStage(Lut);
   const int32_t Red = GridSize - 1;  // node (1, 0, 0)
   Mixer.SaturationLimit->SetValue(0.5f);
   Mixer.Process(&Lut, &Lut, Prefs);
@@ -75,13 +60,30 @@ TEST_F(MixerVolume, MixerSaturationLimitAndDarkenLighten) {
   Swap.ChannelMixerGrid.Dots[0][0].Y = -500;
   for (auto [Dark, Light] : {std::pair{0.0f, 0.5f}, std::pair{0.5f, 0.0f}}) {
     T3DLut L;
-    LinearStage(L);
+    DecodedStage(L);
     Swap.Darken->SetValue(Dark);
     Swap.Lighten->SetValue(Light);
     Swap.Process(&L, &L, Prefs);
     const int32_t GreenNode = GridSize * (GridSize - 1);  // (0, 1, 0)
     EXPECT_NEAR(L.R[Red], Dark == 0 ? 1.0f : 0.0f, 2e-3f);
     EXPECT_NEAR(L.R[GreenNode], Light == 0 ? 0.0f : 1.0f, 2e-3f);
+  }
+  EXPECT_TRUE(Silent());
+}
+
+TEST_F(MixerVolume, MixerBrightnessAsOffsetsOnlyWithoutLogInput) {
+  TChannelMixerAdjustments Mixer(nullptr);
+  Mixer.LumaMode->SetValue(2);
+  Mixer.ChannelMixerGrid.Dots[0][0].Z = 50;  // red row: offset 0.5, coefficients x 0.5
+  for (bool LogInput : {false, true}) {
+    T3DLut Lut;
+    DecodedStage(Lut);
+    Mixer.LogInput = LogInput;
+    Mixer.Process(&Lut, &Lut, Prefs);
+    const int32_t Red = GridSize - 1;
+    EXPECT_NEAR(Lut.R[0], LogInput ? 0.0f : 0.5f, 1e-4f) << LogInput;
+    EXPECT_NEAR(Lut.R[Red], 1.0f, 1e-4f) << LogInput;  // 0.5 + 0.5 * 1
+    EXPECT_NEAR(Lut.G[0], 0.0f, 1e-4f);
   }
   EXPECT_TRUE(Silent());
 }
@@ -152,7 +154,7 @@ TEST_F(MixerVolume, VolumeDefaultsAndLumaModesKeepTheIdentity) {
     TVolumeAdjustments Volume(nullptr);
     Volume.LumaMode->SetValue(Luma);
     T3DLut Lut;
-    LinearStage(Lut);
+    DecodedStage(Lut);
     Volume.Process(&Lut, &Lut, Prefs);
     EXPECT_EQ(Lut.ColorSpace, lcsProfileRGB);
     // The centre weights are 1/3 to float precision; next to black the

@@ -20,25 +20,7 @@
 namespace kromel::testing {
 namespace {
 
-class Units : public EngineTest {
-protected:
-  // Stage 0 as the calculator starts it: an identity decoded by a log
-  // decoder whose MaxColor is white, as the window sets it.
-  void DecodedStage(T3DLut& Lut, int32_t InputLog = LogIndexOff) {
-    MakeIdentity(Lut);
-    TLogDecoderAdjustments Decoder(nullptr);
-    Decoder.MaxColor->SetValue(MaxColorWhite);
-    Decoder.InputLog->SetValue(InputLog);
-    Decoder.Process(&Lut, &Lut, Prefs);
-  }
-  // Back to gamma RGB and compared with the identity.
-  float ErrorFromIdentity(T3DLut& Lut) {
-    ProcessColorModelConversion(Lut, &Lut, lcsProfileRGB, &Prefs);
-    T3DLut Identity;
-    MakeIdentity(Identity);
-    return MaxDifference(Lut, Identity);
-  }
-};
+using Units = EngineTest;
 
 TEST_F(Units, EachUnitAtItsDefaultsKeepsTheIdentity) {
   struct Case {
