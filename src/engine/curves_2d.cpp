@@ -6,6 +6,7 @@
 
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
 #include "foundation/number_format.h"
 
 namespace kromel {
@@ -25,8 +26,6 @@ T2DCurvesAdjustments::T2DCurvesAdjustments(TParameterList* List)
 }
 
 namespace {
-
-float Clamp01(float X) { return X < 0 ? 0 : (X > 1 ? 1 : X); }
 
 // One stage: the grid's two channels (X, Y) and the third one (T), by
 // reference into the node's R, G, B.

@@ -8,6 +8,7 @@
 #include "colour/hsv_hsl.h"
 #include "colour/rgb_lab_xyz.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
 
 namespace kromel {
 
@@ -69,12 +70,6 @@ TMasterAdjustments::TMasterAdjustments(TParameterList* List)
       Smooth(AddInteger("Smooth", 0)) {
   ProcessType = ptProcessCombine;
 }
-
-namespace {
-
-float Clamp01(float X) { return X < 0 ? 0 : (X > 1 ? 1 : X); }
-
-}  // namespace
 
 void TMasterAdjustments::ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
                                         const TColorModelPreferences&) {

@@ -8,6 +8,7 @@
 #include "colour/colour_wheels.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
 #include "foundation/number_format.h"
 
 namespace kromel {
@@ -23,8 +24,6 @@ TControlledParameterCurve* AddDiagonal(TParameterList& List, const char* Name) {
   P->Curve.ResetDiagonal(2);
   return P;
 }
-
-float Clamp01(float X) { return X < 0 ? 0 : (X > 1 ? 1 : X); }
 
 // Channels above 0 raised to the power E.
 void PowerPositive(float (&C)[3], float E) {
