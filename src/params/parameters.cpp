@@ -42,6 +42,11 @@ TParameterList::~TParameterList() {
 
 void TParameterList::RegisterParameter(TControlledParameter* P) { FItems.push_back(P); }
 
+void TParameterList::InsertParameter(int32_t Index, TControlledParameter* P) {
+  const int32_t At = std::clamp(Index, int32_t{0}, Count());
+  FItems.insert(FItems.begin() + At, P);
+}
+
 void TParameterList::UnregisterParameter(TControlledParameter* P) {
   const auto It = std::find(FItems.begin(), FItems.end(), P);
   if (It == FItems.end()) {

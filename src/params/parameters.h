@@ -23,6 +23,8 @@ public:
 
   // Appends P (duplicates are not checked).
   void RegisterParameter(TControlledParameter* P);
+  // Inserts P before Index (0..Count, clamped; duplicates are not checked).
+  void InsertParameter(int32_t Index, TControlledParameter* P);
   // Removes the first occurrence of P; reports when P is not in the list.
   void UnregisterParameter(TControlledParameter* P);
   int32_t Count() const { return static_cast<int32_t>(FItems.size()); }

@@ -1,0 +1,157 @@
+#include "engine/master_unit.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "colour/colour_models.h"
+#include "colour/hsp_models.h"
+#include "colour/hsv_hsl.h"
+#include "colour/rgb_lab_xyz.h"
+#include "foundation/debug_log.h"
+#include "foundation/numeric.h"
+
+namespace kromel {
+
+float MasterBlendValue(int32_t Mode, float W, float D) {
+  switch (Mode) {
+    case mbmLighten:
+      return std::max(W, D);
+    case mbmDarken:
+      return std::min(W, D);
+    case mbmMultiply:
+      return W * D;
+    case mbmScreen:
+      return 1 - (1 - D) * (1 - W);
+    case mbmOverlay:
+      return D < 0.5f ? 2 * W * D : 1 - 2 * (1 - W) * (1 - D);
+    case mbmSoftLight:
+      return W < 0.5f ? (1 - 2 * W) * D * D + 2 * W * D
+                      : (2 * W - 1) * std::sqrt(std::max(D, 0.0f)) + 2 * (1 - W) * D;
+    case mbmLinearLight:
+      return 2 * W + D - 1;
+    case mbmLLDifference:
+      return (W - D) * 0.5f + 0.5f;
+    default:
+      return W;
+  }
+}
+
+void MasterModelPair(int32_t Model, TRGBToVariableSingleProc& Forward,
+                     TVariableToRGBSingleProc& Inverse) {
+  switch (Model) {
+    case 1:
+      Forward = &RGBtoSXYSingle;
+      Inverse = &SXYtoRGBSingle;
+      break;
+    case 2:
+      Forward = &RGBtoHSP3ModelSingle;
+      Inverse = &HSP3ModeltoRGBSingle;
+      break;
+    case 3:
+      Forward = &RGBtoYUVSingle;
+      Inverse = &YUVtoRGBSingle;
+      break;
+    default:
+      Forward = &RGBtoLABSingle;
+      Inverse = &LABtoRGBSingle;
+      break;
+  }
+}
+
+TMasterAdjustments::TMasterAdjustments(TParameterList* List)
+    : TLUTProcessingUnit(List, "Master"),
+      MasterSwitch(AddInteger("MasterSwitch", 0)),
+      BlendingMode(AddInteger("BlendingMode", 0)),
+      ColorModel(AddInteger("ColorModel", 0)),
+      Blend(AddSingle("Blend", 0.75f)),
+      Luminance(AddSingle("Luminance", 0.75f)),
+      Hue(AddSingle("Hue", 0.75f)),
+      Saturation(AddSingle("Saturation", 0.75f)),
+      Smooth(AddInteger("Smooth", 0)) {
+  ProcessType = ptProcessCombine;
+}
+
+void TMasterAdjustments::ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
+                                        const TColorModelPreferences&) {
+  if (Wet == nullptr || Dst == nullptr) {
+    ErrorMessageProc("ProcessLUTGrandMaster error: no LUT");
+    return;
+  }
+  if (Wet->ColorSpace != lcsProfileRGB)
+    ErrorMessageProc("TMasterAdjustments.ProcessCombine src not in profile");
+  if (Dry != nullptr && Dry->ColorSpace != lcsProfileRGB)
+    ErrorMessageProc("TMasterAdjustments.ProcessCombine srcDry not in profile: " +
+                     LUTColorSpaceName(Dry->ColorSpace));
+  const int32_t Mode = BlendingMode->Value;
+  const float kB = MasterFactor(Blend->Value);
+  const float kL = MasterFactor(Luminance->Value);
+  const float kH = MasterFactor(Hue->Value);
+  const float kS = MasterFactor(Saturation->Value);
+  TRGBToVariableSingleProc Forward = nullptr;
+  TVariableToRGBSingleProc Inverse = nullptr;
+  MasterModelPair(ColorModel->Value, Forward, Inverse);
+  // A dry LUT of another size would be read beyond its planes.
+  if (Wet->Size != Dst->Size || (Dry != nullptr && Dry->Size != Wet->Size)) {
+    ErrorMessageProc("ProcessLUTGrandMaster error: Sizes different");
+    return;
+  }
+  if (Wet == Dry) {
+    ErrorMessageProc("ProcessLUTGrandMaster error: Source=Destination");
+    return;
+  }
+  if (Mode == mbmNormal && kB == 1 && kL == 1 && kH == 1 && kS == 1 && Smooth->Value == 0) {
+    Dst->CopyFrom(*Wet);
+    return;
+  }
+  try {
+    const int32_t N = Wet->Size;
+    const float Step = N > 1 ? 1.0f / static_cast<float>(N - 1) : 0;
+    int32_t k = 0;
+    for (int32_t b = 0; b < N; ++b)
+      for (int32_t g = 0; g < N; ++g)
+        for (int32_t r = 0; r < N; ++r, ++k) {
+          float wR = Wet->R[k], wG = Wet->G[k], wB = Wet->B[k];
+          float dR, dG, dB;
+          if (Dry != nullptr) {
+            dR = Dry->R[k];
+            dG = Dry->G[k];
+            dB = Dry->B[k];
+          } else {
+            dR = static_cast<float>(r) * Step;
+            dG = static_cast<float>(g) * Step;
+            dB = static_cast<float>(b) * Step;
+          }
+          if ((Mode == mbmOverlay || Mode == mbmSoftLight) && wR < 0) wR = 0;
+          wR = MasterBlendValue(Mode, wR, dR);
+          wG = MasterBlendValue(Mode, wG, dG);
+          wB = MasterBlendValue(Mode, wB, dB);
+          float Lw, Aw, Bw, Ld, Ad, Bd;
+          Forward(wR, wG, wB, Lw, Aw, Bw);
+          Forward(dR, dG, dB, Ld, Ad, Bd);
+          const float L = (Lw - Ld) * kL + Ld;
+          float A = (Aw - Ad) * kH + Ad;
+          float B = (Bw - Bd) * kH + Bd;
+          float Cw = std::sqrt(Aw * Aw + Bw * Bw);
+          const float Cd = std::sqrt(Ad * Ad + Bd * Bd);
+          if (Mode == mbmMoreSat) Cw = std::max(Cw, Cd);
+          if (Mode == mbmLessSat) Cw = std::min(Cw, Cd);
+          const float C = (Cw - Cd) * kS + Cd;
+          const float Cn = std::sqrt(A * A + B * B);
+          float F = Cn > 0 ? C / Cn : 1;
+          F = std::clamp(F, 0.0f, 10.0f);
+          A *= F;
+          B *= F;
+          float oR, oG, oB;
+          Inverse(L, A, B, oR, oG, oB);
+          Dst->R[k] = Clamp01((1 - kB) * dR + kB * oR);
+          Dst->G[k] = Clamp01((1 - kB) * dG + kB * oG);
+          Dst->B[k] = Clamp01((1 - kB) * dB + kB * oB);
+        }
+    Dst->ColorSpace = lcsProfileRGB;
+    if (Smooth->Value > 0) Dst->SmoothHueLumHSL(1);
+  } catch (...) {
+    ErrorMessageProc("Exception in ProcessLUTGrandMaster");
+  }
+}
+
+}  // namespace kromel

@@ -1,0 +1,49 @@
+#include "engine/processing_unit.h"
+
+#include "foundation/debug_log.h"
+
+namespace kromel {
+
+TLUTProcessingUnit::TLUTProcessingUnit(TParameterList* List, const std::string& SectionName)
+    : TSectionPreset(List, SectionName) {}
+
+void TLUTProcessingUnit::Process(T3DLut*, T3DLut*, const TColorModelPreferences&) {
+  DebugShowMessage("Virtual ProcessingUnit.Process call");
+}
+
+void TLUTProcessingUnit::Process1i(T3DLut*, T3DLut*, T3DLut*, const TColorModelPreferences&) {
+  DebugShowMessage("Virtual ProcessingUnit.Process1i call");
+}
+
+void TLUTProcessingUnit::Process2i(T3DLut*, T3DLut*, T3DLut*, T3DLut*,
+                                   const TColorModelPreferences&) {
+  DebugShowMessage("Virtual ProcessingUnit.Process2i call");
+}
+
+void TLUTProcessingUnit::ProcessCombine(T3DLut*, T3DLut*, T3DLut*,
+                                        const TColorModelPreferences&) {
+  DebugShowMessage("Virtual ProcessingUnit.ProcessCombine call");
+}
+
+void TLUTProcessingUnit::ProcessMask(T3DLut*&, T3DLut*&, T3DLut*&, T3DLut*, T3DLut*,
+                                     const TColorModelPreferences&) {
+  DebugShowMessage("Virtual ProcessingUnit.ProcessMask call");
+}
+
+bool TLUTProcessingUnit::LutsGiven(const T3DLut* Src, const T3DLut* Dst, const char* Where) {
+  if (Src != nullptr && Dst != nullptr) return true;
+  DebugShowMessage(std::string("Error in ") + Where + ": LUT=nil");
+  return false;
+}
+
+TControlledParameterSingle* TLUTProcessingUnit::AddSingle(const std::string& Name,
+                                                          float Default) {
+  return new TControlledParameterSingle(&Children, Name, Default);
+}
+
+TControlledParameterInteger* TLUTProcessingUnit::AddInteger(const std::string& Name,
+                                                            int32_t Value) {
+  return new TControlledParameterInteger(&Children, Name, Value);
+}
+
+}  // namespace kromel
