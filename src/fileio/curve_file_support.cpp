@@ -28,6 +28,13 @@ std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoin
                     std::clamp(RoundToInt32(P.Y), MinY, EnvelopeMaxY), 0});
   std::stable_sort(Dots.begin(), Dots.end(),
                    [](const TCurveDotPoint& A, const TCurveDotPoint& B) { return A.X < B.X; });
+  // A dot on the X of the one before replaces it, as AddDot does.
+  size_t Kept = 0;
+  for (size_t I = 0; I < Dots.size(); ++I) {
+    if (Kept > 0 && Dots[Kept - 1].X == Dots[I].X) --Kept;
+    Dots[Kept++] = Dots[I];
+  }
+  Dots.resize(Kept);
   const size_t N = Dots.size();
   if (N <= size_t(EnvelopeMaxDots)) return Dots;
   std::vector<TCurveDotPoint> Thinned;

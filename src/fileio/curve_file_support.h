@@ -24,8 +24,9 @@ struct TCurveFilePoint {
 
 // The points as dots: X rounded and limited to 0..16384, Y rounded and
 // limited to the curve's range (0..32767, or -32767..32767 when it allows
-// negative values), sorted by X (stable). More than the curve's 131 dots
-// are thinned evenly, the first and last kept.
+// negative values), sorted by X (stable); of dots on one X the last is
+// kept. More than the curve's 131 dots are thinned evenly, the first and
+// last kept.
 std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoint>& Points,
                                                 bool AllowNegative);
 
