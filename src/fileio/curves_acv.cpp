@@ -88,7 +88,8 @@ bool WriteACVCurve(std::vector<uint8_t>& Bytes, const TEnvelopeDots& Curve) {
   for (int32_t I = 0; I < N; ++I) {
     const TCurveDotPoint& D = Curve.Dot(I);
     const int32_t Output = std::clamp(D.Y, 0, EnvelopeMaxY) / 128;
-    const int32_t Input = int32_t(int64_t(std::clamp(D.X, 0, EnvelopeMaxX)) * 255 / 16384);
+    // Nearest, halves down: every input the reader gives writes back as it was.
+    const int32_t Input = int32_t((int64_t(std::clamp(D.X, 0, EnvelopeMaxX)) * 255 + 8191) / 16384);
     AppendWordBE(Bytes, uint32_t(Output));
     AppendWordBE(Bytes, uint32_t(Input));
   }

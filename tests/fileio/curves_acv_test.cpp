@@ -74,6 +74,16 @@ TEST_F(ACVCurvesTest, WritesOutputAndInputBytesAndAnnouncesTheGivenCurves) {
   EXPECT_EQ(DotsOf(G).size(), 3u);
 }
 
+TEST_F(ACVCurvesTest, EveryInputByteSurvivesLoadAndSave) {
+  for (int First = 1; First < 255; First += 17) {
+    std::vector<uint8_t> Bytes = {0, 4, 0, 1, 0, 17};
+    for (int I = 0; I < 17; ++I) Bytes.insert(Bytes.end(), {0, uint8_t(255 - First - I), 0, uint8_t(First + I)});
+    ASSERT_TRUE(Load(Bytes));
+    ASSERT_TRUE(SaveACVCurves(File("back.acv"), &Master, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ReadBytes(File("back.acv")), Bytes) << "from input " << First;
+  }
+}
+
 TEST_F(ACVCurvesTest, SaveRefusesEveryBadCurveBeforeCreatingTheFile) {
   struct TCase {
     int Curve;  // 0 master, 1 red, 2 green, 3 blue

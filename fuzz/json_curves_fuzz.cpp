@@ -1,0 +1,26 @@
+// The JSON tone-curve reader over any text: each curve either keeps its
+// dots or holds the 65 dots of a read array.
+#include "curve_fuzz_support.h"
+#include "fileio/curves_json.h"
+
+using namespace kromel;
+using namespace kromel::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  SilenceReports();
+  const std::string File = ScratchFolder() + "in.json";
+  PutFile(File, Data, Size);
+  TCurveSet Set;
+  std::string Before[3];
+  for (size_t K = 0; K < 3; ++K) Before[K] = DotsText(Set[K]);
+  const bool Ok = LoadJSONCurves(File, Set[0], Set[1], Set[2]);
+  for (size_t K = 0; K < 3; ++K) {
+    if (DotsText(Set[K]) == Before[K]) {
+      FUZZ_CHECK(!Ok);
+      continue;
+    }
+    CheckCurve(Set[K]);
+    FUZZ_CHECK(Set[K].NumDots == 65);
+  }
+  return 0;
+}
