@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "fileio/swatches_aco.h"
-#include "fuzz_support.h"
+#include "curve_fuzz_support.h"
 
 using namespace kromel;
 using namespace kromel::fuzz;
@@ -19,9 +19,7 @@ std::string PixelBytes(const TImage32& I) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  SilenceReports();
-  const std::string File = ScratchFolder() + "in.aco";
-  PutFile(File, Data, Size);
+  const std::string File = PutInput("in.aco", Data, Size);
   TImage32 Image;
   Image.Init();
   FUZZ_CHECK(Image.Alloc(3, 2));

@@ -8,14 +8,10 @@ using namespace kromel;
 using namespace kromel::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  SilenceReports();
-  const std::string File = ScratchFolder() + "in.copreset";
-  PutFile(File, Data, Size);
   TCurveSet Set;
-  std::string Before[5];
-  for (size_t K = 0; K < 5; ++K) Before[K] = DotsText(Set[K]);
-  FUZZ_CHECK(LoadCaptureOneCurves(File, &Set[0], &Set[1], &Set[2], &Set[3], &Set[4]));
+  FUZZ_CHECK(LoadCaptureOneCurves(PutInput("in.copreset", Data, Size), &Set[0], &Set[1], &Set[2],
+                                  &Set[3], &Set[4]));
   for (size_t K = 0; K < 5; ++K)
-    if (DotsText(Set[K]) != Before[K]) CheckCurve(Set[K]);
+    if (Set.Changed(K)) CheckCurve(Set[K]);
   return 0;
 }

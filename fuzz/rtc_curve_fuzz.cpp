@@ -7,12 +7,7 @@ using namespace kromel;
 using namespace kromel::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  SilenceReports();
-  const std::string File = ScratchFolder() + "in.rtc";
-  PutFile(File, Data, Size);
   TCurveSet Set;
-  const std::string Before = DotsText(Set[0]);
-  if (LoadRTCCurve(File, Set[0])) CheckCurve(Set[0]);
-  else FUZZ_CHECK(DotsText(Set[0]) == Before);
+  Set.CheckLoad(LoadRTCCurve(PutInput("in.rtc", Data, Size), Set[0]), 1);
   return 0;
 }
