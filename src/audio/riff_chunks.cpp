@@ -220,14 +220,14 @@ void ListChunkNames(TByteStream& S, std::vector<std::string>& List) {
   THeader H{};
   while (ReadHeader(S, H, false)) {
     List.emplace_back(reinterpret_cast<const char*>(H.Id), 4);
-    if (!S.SetPosition(std::min<int64_t>(S.Position() + H.Size, S.Size()))) return;
+    if (!S.SetPosition(std::min<int64_t>(S.Position() + Padded(H.Size), S.Size()))) return;
   }
 }
 
 void SkipChunks(TByteStream& S, int32_t Count) {
   THeader H{};
   for (int32_t I = 0; I < Count && ReadHeader(S, H, false); ++I)
-    if (!S.SetPosition(std::min<int64_t>(S.Position() + H.Size, S.Size()))) return;
+    if (!S.SetPosition(std::min<int64_t>(S.Position() + Padded(H.Size), S.Size()))) return;
 }
 
 bool WriteChunk(TByteStream& S, const char* Name, uint32_t Size, const void* Data) {

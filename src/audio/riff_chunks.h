@@ -44,7 +44,7 @@ bool ReadListInfoChunkFromStream(TByteStream& S, const char* SubName, uint32_t& 
                                  TChunkData& Data);
 bool ReadListInfoChunkFromFile(const std::string& FileName, const char* SubName, uint32_t& Size,
                                TChunkData& Data);
-// The names of the chunks from the position to the end.
+// The names of the chunks from the position to the end (padded sizes).
 void ListChunkNames(TByteStream& S, std::vector<std::string>& List);
 void SkipChunks(TByteStream& S, int32_t Count);
 
