@@ -213,6 +213,7 @@ bool TSurroundSample32::LoadFromWavStream(TByteStream& S, const std::string& Fil
 
 bool TSurroundSample32::LoadPartFromWavStream(TByteStream& S, bool ShowError, bool& HighRes,
                                               int64_t StartFrame, int64_t FrameCount) {
+  Dispose();
   TWavLayout L;
   if (!ProbeSurround(S, L, ShowError, "")) return false;
   if (StartFrame < 0 || L.Frames < StartFrame) return false;
@@ -230,7 +231,7 @@ bool TSurroundSample32::LoadPartFromWavStream(TByteStream& S, bool ShowError, bo
 bool TSurroundSample32::LoadPartFromWavFile(const std::string& FileName, bool ShowError,
                                             bool& HighRes, int64_t StartFrame,
                                             int64_t FrameCount) {
-  NumChannels = 0;
+  Dispose();
   if (!FileExists(FileName)) {
     Show(ShowError, "File not found: " + FileName);
     return false;

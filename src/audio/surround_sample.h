@@ -45,6 +45,7 @@ struct TSurroundSample32 {
   void SetChannelNamesFromList(const std::vector<std::string>& Lines);
 
   // Integer PCM (8..32 bits, extensible included) or 32-bit float WAV.
+  // The loaders dispose what the sound held first.
   bool LoadFromWavStream(TByteStream& S, const std::string& FileName, bool ShowError,
                          bool& HighRes);
   bool LoadPartFromWavStream(TByteStream& S, bool ShowError, bool& HighRes, int64_t StartFrame,
