@@ -11,7 +11,6 @@
 #include "audio/surround_sample.h"
 #include "foundation/debug_log.h"
 #include "foundation/paths.h"
-#include "platform/folders.h"
 #include "platform/message_sink.h"
 
 namespace kromel {
@@ -116,11 +115,7 @@ bool TSurroundSample32::LoadFromAiffFile(const std::string& FileName, bool ShowE
                                          bool& HighRes) {
   Dispose();
   TFileReadStream S(FileName);
-  if (!S.Opened()) {
-    Show(ShowError, "File not found: " + FileName);
-    return false;
-  }
-  if (!LoadFromAiffStream(S, ShowError, HighRes)) return false;
+  if (!OpenedForReading(S, ShowError) || !LoadFromAiffStream(S, ShowError, HighRes)) return false;
   Name = FileName.substr(0, 255);
   return true;
 }
@@ -146,16 +141,8 @@ bool LoadStereoFromAiffStream(TByteStream& S, TStereoSample32& Stereo, bool Show
 bool LoadStereoFromAiff(const std::string& FileName, TStereoSample32& Stereo, bool ShowError,
                         bool& HighRes) {
   Stereo.Init();
-  if (!FileExists(FileName)) {
-    Show(ShowError, "File not found: " + FileName);
-    return false;
-  }
   TFileReadStream S(FileName);
-  if (!S.Opened()) {
-    Show(ShowError, "Error opening file " + FileName);
-    return false;
-  }
-  return LoadStereoFromAiffStream(S, Stereo, ShowError, HighRes);
+  return OpenedForReading(S, ShowError) && LoadStereoFromAiffStream(S, Stereo, ShowError, HighRes);
 }
 
 }  // namespace kromel

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "platform/folders.h"
+#include "platform/message_sink.h"
+
 namespace kromel {
 
 TFileReadStream::TFileReadStream(const std::string& FileName) : FName(FileName) {
@@ -36,6 +39,14 @@ bool TFileReadStream::SetPosition(int64_t Pos) {
   if (fseeko(FFile, off_t(Pos), SEEK_SET) != 0) return false;
   FPos = Pos;
   return true;
+}
+
+bool OpenedForReading(const TFileReadStream& S, bool ShowError) {
+  if (S.Opened()) return true;
+  if (ShowError)
+    PlatformShowMessage((FileExists(S.FileName()) ? "Error opening file " : "File not found: ") +
+                        S.FileName());
+  return false;
 }
 
 }  // namespace kromel

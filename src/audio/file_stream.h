@@ -32,4 +32,8 @@ class TFileReadStream : public TByteStream {
   int64_t FPos = 0;
 };
 
+// True when S is open; otherwise, with ShowError, shows "File not found: "
+// or "Error opening file " and the name.
+bool OpenedForReading(const TFileReadStream& S, bool ShowError);
+
 }  // namespace kromel

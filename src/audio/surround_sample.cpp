@@ -11,7 +11,6 @@
 #include "audio/wav_files.h"
 #include "foundation/ascii_case.h"
 #include "foundation/paths.h"
-#include "platform/folders.h"
 #include "platform/message_sink.h"
 
 namespace kromel {
@@ -232,15 +231,8 @@ bool TSurroundSample32::LoadPartFromWavFile(const std::string& FileName, bool Sh
                                             bool& HighRes, int64_t StartFrame,
                                             int64_t FrameCount) {
   Dispose();
-  if (!FileExists(FileName)) {
-    Show(ShowError, "File not found: " + FileName);
-    return false;
-  }
   TFileReadStream S(FileName);
-  if (!S.Opened()) {
-    Show(ShowError, "Error opening file " + FileName);
-    return false;
-  }
+  if (!OpenedForReading(S, ShowError)) return false;
   const bool Ok = LoadPartFromWavStream(S, ShowError, HighRes, StartFrame, FrameCount);
   Name = Cut255(ExtractFileNameW(FileName));
   return Ok;

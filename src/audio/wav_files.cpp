@@ -8,7 +8,6 @@
 #include "audio/riff_chunks.h"
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
-#include "platform/folders.h"
 #include "platform/message_sink.h"
 
 namespace kromel {
@@ -42,16 +41,6 @@ bool LoadChannels(TByteStream& S, const TWavLayout& L, TSample32* const* Ch, int
   if (!Ok)
     for (int32_t C = 0; C < Count; ++C) Ch[C]->Dispose();
   return Ok;
-}
-
-// Opens FileName for a reader: "File not found: " / "Error opening file ".
-bool OpenForReading(TFileReadStream& S, bool ShowError, bool Exists = true) {
-  if (!Exists || !FileExists(S.FileName())) {
-    Show(ShowError, "File not found: " + S.FileName());
-    return false;
-  }
-  if (!S.Opened()) Show(ShowError, "Error opening file " + S.FileName());
-  return S.Opened();
 }
 
 bool IsEncoding(const TWavLayout& L, std::initializer_list<TSampleEncoding> Allowed) {
@@ -159,7 +148,7 @@ bool Load_WAV16FromStream(TByteStream& S, TSample16& Sample, bool ShowError, boo
 
 bool Load_WAV16(const std::string& FileName, TSample16& Sample, bool ShowError) {
   TFileReadStream S(FileName);
-  if (!OpenForReading(S, ShowError)) {
+  if (!OpenedForReading(S, ShowError)) {
     Sample.Data = nullptr;
     return false;
   }
@@ -311,7 +300,7 @@ bool Load_WAV2432_MonoFromStream(TByteStream& S, TSample32& Sample, bool ShowErr
 
 bool Load_WAV2432_Mono(const std::string& FileName, TSample32& Sample, bool ShowError) {
   TFileReadStream S(FileName);
-  if (!OpenForReading(S, ShowError)) {
+  if (!OpenedForReading(S, ShowError)) {
     Sample.Data = nullptr;
     return false;
   }
