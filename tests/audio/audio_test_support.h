@@ -12,10 +12,10 @@ namespace kromel::testing {
 using TBytes = std::vector<uint8_t>;
 
 inline void Append(TBytes& B, const std::string& S) { B.insert(B.end(), S.begin(), S.end()); }
-inline void AppendLE(TBytes& B, uint32_t V, int Bytes) {
+inline void AppendLE(TBytes& B, uint64_t V, int Bytes) {
   for (int I = 0; I < Bytes; ++I) B.push_back(uint8_t(V >> (8 * I)));
 }
-inline void AppendBE(TBytes& B, uint32_t V, int Bytes) {
+inline void AppendBE(TBytes& B, uint64_t V, int Bytes) {
   for (int I = Bytes - 1; I >= 0; --I) B.push_back(uint8_t(V >> (8 * I)));
 }
 
