@@ -1,5 +1,6 @@
 #include "foundation/text_scan.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -495,7 +496,42 @@ int32_t IndexOfTextCI(const std::string& Text, const std::vector<std::string>& L
   return -1;
 }
 
-void SortStringsLogical(std::vector<std::string>& /*List*/) { ErrorMessageProc("No StrCmpLogicalW on OSX"); }
+namespace {
+
+// Natural order: runs of digits compare by value (then by length, so "01"
+// follows "1"), everything else by ASCII case-insensitive character.
+bool LogicalLess(const std::string& A, const std::string& B) {
+  auto IsDigit = [](char C) { return C >= '0' && C <= '9'; };
+  std::size_t I = 0, J = 0;
+  while (I < A.size() && J < B.size()) {
+    if (IsDigit(A[I]) && IsDigit(B[J])) {
+      std::size_t EI = I, EJ = J;
+      while (EI < A.size() && IsDigit(A[EI])) ++EI;
+      while (EJ < B.size() && IsDigit(B[EJ])) ++EJ;
+      std::size_t ZI = I, ZJ = J;
+      while (ZI + 1 < EI && A[ZI] == '0') ++ZI;
+      while (ZJ + 1 < EJ && B[ZJ] == '0') ++ZJ;
+      if (EI - ZI != EJ - ZJ) return EI - ZI < EJ - ZJ;
+      const int C = A.compare(ZI, EI - ZI, B, ZJ, EJ - ZJ);
+      if (C != 0) return C < 0;
+      if (EI - I != EJ - J) return EI - I < EJ - J;
+      I = EI;
+      J = EJ;
+      continue;
+    }
+    const char CA = UpperAscii(A[I]), CB = UpperAscii(B[J]);
+    if (CA != CB) return static_cast<unsigned char>(CA) < static_cast<unsigned char>(CB);
+    ++I;
+    ++J;
+  }
+  return A.size() - I < B.size() - J;
+}
+
+}  // namespace
+
+void SortStringsLogical(std::vector<std::string>& List) {
+  std::stable_sort(List.begin(), List.end(), LogicalLess);
+}
 
 std::string TextAfter(const std::string& Text, const std::string& Key) {
   if (Key.empty()) return Text;

@@ -74,7 +74,7 @@ void CollectValuesAfterKey(const std::vector<std::string>& Lines, std::vector<st
 std::string FindLineContaining(const std::vector<std::string>& List, const std::string& Text);
 // First item equal to Text, upper-cased and trimmed of codes <= 32; -1 if none.
 int32_t IndexOfTextCI(const std::string& Text, const std::vector<std::string>& List);
-// Not available here: reports "No StrCmpLogicalW on OSX", List unchanged.
+// Natural order: "b9" before "b10", case ignored.
 void SortStringsLogical(std::vector<std::string>& List);
 
 // Small text operations; Text is returned unchanged when Key is not found.

@@ -235,11 +235,12 @@ TEST(TextScan, LinesAndLists) {
   EXPECT_EQ(IndexOfTextCI("p3", {"sRGB"}), -1);
 }
 
-TEST_F(ReportFixture, SortStringsLogicalReports) {
-  std::vector<std::string> L = {"b10", "b9"};
+TEST(TextScan, SortStringsLogicalNaturalOrder) {
+  std::vector<std::string> L = {"Channel 10 Tom", "channel 2 Kick", "Channel 1-2 OH", "b01", "b1",
+                                "b10", "b9", "", "b"};
   SortStringsLogical(L);
-  EXPECT_EQ(L, (std::vector<std::string>{"b10", "b9"}));
-  EXPECT_EQ(GReported, (std::vector<std::string>{"No StrCmpLogicalW on OSX"}));
+  EXPECT_EQ(L, (std::vector<std::string>{"", "b", "b1", "b01", "b9", "b10", "Channel 1-2 OH",
+                                         "channel 2 Kick", "Channel 10 Tom"}));
 }
 
 TEST(TextScan, SmallTextOperations) {
