@@ -358,8 +358,9 @@ void ProcessLGG(const T3DLut& Src, T3DLut& Dst, const TLiftGammaGain& LGG, float
         float v = c * LGG.Gain[Ch] + LGG.Lift[Ch];
         if (v < 0) v = 0;
         v = PowerOf(v, LGG.Gamma[Ch]);
-        if (c < Low) v = (1 - c / Low) * c + v * c / Low;
-        if (c > High) v = (1 - (1 - c) / (1 - High)) * c + (1 - c) * v / (1 - High);
+        // Ranges at the ends of 0..1 blend nothing (and would divide by zero).
+        if (Low > 0 && c < Low) v = (1 - c / Low) * c + v * c / Low;
+        if (High < 1 && c > High) v = (1 - (1 - c) / (1 - High)) * c + (1 - c) * v / (1 - High);
         Out[Ch][k] = v * Amount + c * (1 - Amount);
       }
   } catch (const std::exception&) {

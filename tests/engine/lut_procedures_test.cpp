@@ -214,6 +214,15 @@ TEST_F(LutProcedures, LiftGammaGainNeutralAndProtectedEnds) {
   EXPECT_NEAR(Ramp.R[19], 0.95f + 0.5f * (1.9f - 0.95f), 1e-5f);
   EXPECT_NEAR(Ramp.R[20], 1.0f, 1e-6f);
 
+  // Ranges at 0 and 1 leave values outside 0..1 finite.
+  T3DLut Outside;
+  MakeIdentity(Outside, 2);
+  Outside.R[0] = -0.25f;
+  Outside.R[1] = 1.5f;
+  ProcessLGG(Outside, Outside, Gain, 1, 0, 1);
+  EXPECT_EQ(Outside.R[0], 0.0f);
+  EXPECT_EQ(Outside.R[1], 3.0f);
+
   T3DLut Ranged;
   MakeIdentity(Ranged);
   ProcessLGGRanges(Ranged, Ranged, TLGGRanges{}, 1);
