@@ -39,6 +39,36 @@ struct TSurroundSample32 {
   float Peak() const;
   void Scale(float Factor);
 
+  // Copies and measures (surround_measures.cpp).
+  // Disposes this sound and copies Source's channels and name (not the
+  // channel names); stays empty when Source is.
+  void Assign(const TSurroundSample32& Source);
+  // Same channel count only: the samples and the name into this sound's
+  // channels, which must be large enough.
+  void CopyFrom(const TSurroundSample32& Source);
+  // Disposes this sound and copies Source's frames From..To-1.
+  void CopyRange(const TSurroundSample32& Source, int32_t From, int32_t To);
+  float SumAbs() const;
+  int32_t LastNonZeroIndex() const;
+  bool HasInvalidValues() const;
+  bool SamplesEqual(const TSurroundSample32& Other) const;
+  // Frames between the first and the last that hold sound.
+  int32_t NonSilentLength() const;
+  // Frames in which some channel is louder than 0.99.
+  int32_t ClipCount() const;
+  void Normalize();
+  void DeleteRange(int32_t From, int32_t To);
+  // Source's channels into this sound's from frame Offset; a mono Source
+  // fills both channels of a stereo sound.
+  void OverwriteAt(const TSurroundSample32& Source, int32_t Offset);
+  // Two channels become their mean; other sounds are left alone.
+  void StereoToMono();
+  // Dest := the sum of every channel.
+  void MixToMono(TSample32& Dest) const;
+  // Of channels 0 and 1 of a two-channel sound; 0 and -1 otherwise.
+  float SideToMidRatio() const;
+  float StereoAngle() const;
+
   int32_t IndexOfChannelName(const std::string& ChannelName) const;
   // "Channel 3 Snare", or "Channel 1-2 Overheads" for a " (L)"/" (R)" pair.
   void ChannelNamesToList(std::vector<std::string>& Lines) const;
