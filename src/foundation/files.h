@@ -36,6 +36,9 @@ public:
   void Discard();
   // The error number of the first failure, 0 when none.
   int ErrorCode() const { return FError; }
+  // True when the target exists but is not a regular file (a named pipe, a
+  // device, a socket): it is refused, never replaced.
+  bool TargetNotRegular() const { return FNotRegular; }
 
 private:
   std::string FTarget;
@@ -43,10 +46,12 @@ private:
   int FFd = -1;
   int FError = 0;
   bool FFailed = false;
+  bool FNotRegular = false;
 };
 
 // Writes Text as it is. Reports "Failed to create file " + FileName when the
-// file cannot be created, "Failed to save file " + FileName when writing
+// file cannot be created (followed by ": not a regular file" for a target
+// such as a named pipe or a device, which is left as it is), "Failed to save file " + FileName when writing
 // fails, and "Exception in SaveStringToFile " + FileName on an exception, each
 // to ErrorProc when given.
 bool SaveStringToFile(const std::string& FileName, const std::string& Text,

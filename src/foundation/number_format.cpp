@@ -249,14 +249,10 @@ int32_t StrToIntLeading(const std::string& S) {
   while (P < S.size() && (S[P] == ' ' || S[P] == '\t')) ++P;
   bool Negative = false;
   if (P < S.size() && (S[P] == '+' || S[P] == '-')) Negative = S[P++] == '-';
+  // Digits beyond the 32-bit range saturate.
+  const int64_t Limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + (Negative ? 1 : 0);
   int64_t V = 0;
-  // Digits that would overflow 32 bits end the number like any other character.
-  while (P < S.size() && IsDigit(S[P])) {
-    const int64_t Next = V * 10 + (S[P] - '0');
-    if (Next > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + (Negative ? 1 : 0)) break;
-    V = Next;
-    ++P;
-  }
+  for (; P < S.size() && IsDigit(S[P]); ++P) V = std::min(Limit, V * 10 + (S[P] - '0'));
   return static_cast<int32_t>(Negative ? -V : V);
 }
 

@@ -118,6 +118,11 @@ TEST(NumberFormat, LeadingNumberParsers) {
   EXPECT_EQ(StrToIntLeading(" -42"), -42);
   EXPECT_EQ(StrToIntLeading("-2147483648"), -2147483647 - 1);
   EXPECT_EQ(StrToIntLeading("x1"), 0);
+  // Beyond the 32-bit range the value saturates; no digit is dropped.
+  EXPECT_EQ(StrToIntLeading("4000000000"), 2147483647);
+  EXPECT_EQ(StrToIntLeading("2147483648x"), 2147483647);
+  EXPECT_EQ(StrToIntLeading("-4000000000"), -2147483647 - 1);
+  EXPECT_EQ(StrToIntLeading("99999999999999999999999"), 2147483647);
 }
 
 TEST(NumberFormat, HexToInt) {
