@@ -192,8 +192,8 @@ std::string AmpToDBText(float X) {
 
 std::string PanToStr(float X) {
   if (X == 0) return "<C>";
-  if (X < 0) return std::to_string(static_cast<long long>(std::nearbyint(-X * 100.0f))) + " L";
-  return std::to_string(static_cast<long long>(std::nearbyint(X * 100.0f))) + " R";
+  if (X < 0) return std::to_string(RoundToInt64Saturated(-X * 100.0f)) + " L";
+  return std::to_string(RoundToInt64Saturated(X * 100.0f)) + " R";
 }
 
 std::string QuartersToFraction(float V) {
@@ -213,10 +213,9 @@ std::string QuartersToFraction(float V) {
       N *= 0.5f;
       D *= 0.5f;
     }
-  const std::string Numerator = FracF(N) <= 0.001f
-                                    ? std::to_string(static_cast<long long>(std::nearbyint(N)))
-                                    : FloatToStrD1(N);
-  return Numerator + "/" + std::to_string(static_cast<long long>(std::nearbyint(D)));
+  const std::string Numerator =
+      FracF(N) <= 0.001f ? std::to_string(RoundToInt64Saturated(N)) : FloatToStrD1(N);
+  return Numerator + "/" + std::to_string(RoundToInt64Saturated(D));
 }
 
 std::string LeadingSpacesToZeros(const std::string& S) {
