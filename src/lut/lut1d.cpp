@@ -1,13 +1,11 @@
 #include "lut/lut1d.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
 
-#include "foundation/ascii_case.h"
 #include "foundation/numeric.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"

@@ -501,6 +501,30 @@ TEST_F(LutTextFiles, UnreadableNodeValuesAreRefused) {
   }
 }
 
+// ffmpeg's lut3d takes and refuses the same node lines as our reader.
+TEST_F(LutTextFiles, CubeNodeLinesAgreeWithFfmpeg) {
+  if (!testing::ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not found";
+  const struct {
+    const char* Line;
+    bool Accepted;
+  } Cases[] = {{"0.5\t0.25 1e-1", true},
+               {"0.5 0.5 0.5 # note\r", true},
+               {"0,5 0,5 0,5", false},
+               {"0.5 0.5", false}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Line);
+    WriteAll(File("f.cube"), "LUT_3D_SIZE 2\n0 0 0\n" + std::string(C.Line) +
+                                 "\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+    const int Code = testing::RunProgram(
+        {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=4x4:d=0.04", "-vf",
+         "lut3d=" + File("f.cube"), "-frames:v", "1", "-f", "null", "-"},
+        File("ffmpeg.txt"));
+    EXPECT_EQ(Code == 0, C.Accepted) << ReadText(File("ffmpeg.txt"));
+    T3DLut Lut;
+    EXPECT_EQ(LoadFromCube(&Lut, File("f.cube"), false), C.Accepted);
+  }
+}
+
 // Text writers never write a number that is not finite: NaN becomes 0,
 // infinities are clamped to 0..1, and the debug log says so once.
 TEST_F(LutTextFiles, WritersReplaceNonFiniteValues) {
