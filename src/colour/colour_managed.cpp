@@ -237,8 +237,10 @@ bool Image64ConvertToProfile(const TImage64& Src, TImage64& Dst, cmsHPROFILE Sou
     ErrorMessageProc("Image64ConvertToProfile: Error loading destination profile");
     return false;
   }
+  // Alpha goes with the colours: a separate destination has none of its own.
   cmsHTRANSFORM T = cmsCreateTransform(SourceProfile, TYPE_RGBA_16, DestinationProfile,
-                                       TYPE_RGBA_16, INTENT_RELATIVE_COLORIMETRIC, 0);
+                                       TYPE_RGBA_16, INTENT_RELATIVE_COLORIMETRIC,
+                                       cmsFLAGS_COPY_ALPHA);
   if (T == nullptr) {
     std::string Description;
     GetProfileDescription(Description, SourceProfile);

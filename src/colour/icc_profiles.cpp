@@ -381,8 +381,18 @@ std::vector<uint8_t> CreateAbstractLabProfile(int32_t N) {
     ErrorMessageProc("Exception in ICCMFTData.Initialize");
     return Block;
   }
-  const int64_t Cube = int64_t(N) * N * N;
-  const uint32_t Size = static_cast<uint32_t>(6 * Cube + 256);
+  constexpr const char* Description = "Kromel abstract Lab";
+  constexpr const char* Copyright = "No copyright, use freely";
+  auto Aligned = [](uint32_t V) { return (V + 3) & ~uint32_t(3); };
+  // Tags after the header and a table of four entries: desc, wtpt, cprt, A2B0.
+  const uint32_t DescSize = 12 + uint32_t(std::strlen(Description)) + 1 + 78;
+  const uint32_t CprtSize = 8 + uint32_t(std::strlen(Copyright)) + 1;
+  const uint32_t A2B0Size = static_cast<uint32_t>(6 * int64_t(N) * N * N + 76);
+  const uint32_t DescAt = 128 + 4 + 4 * 12;
+  const uint32_t WtptAt = Aligned(DescAt + DescSize);
+  const uint32_t CprtAt = WtptAt + 20;
+  const uint32_t A2B0At = Aligned(CprtAt + CprtSize);
+  const uint32_t Size = Aligned(A2B0At + A2B0Size);
   Block.assign(Size, 0);
   uint8_t* H = Block.data();
   Put32(H, Size);
@@ -402,15 +412,37 @@ std::vector<uint8_t> CreateAbstractLabProfile(int32_t N) {
   PutTag(H + 36, "acsp");
   PutTag(H + 40, "APPL");
   PutTag(H + 48, "KRML");
-  Put32(H + 68, 0x0000F6D6u);
-  Put32(H + 72, 0x00010000u);
-  Put32(H + 76, 0x0000D32Du);
+  auto PutD50 = [](uint8_t* P) {
+    Put32(P, 0x0000F6D6u);
+    Put32(P + 4, 0x00010000u);
+    Put32(P + 8, 0x0000D32Du);
+  };
+  PutD50(H + 68);
   PutTag(H + 80, "KRML");
-  Put32(H + 128, 1);
-  PutTag(H + 132, "A2B0");
-  Put32(H + 136, 144);
-  Put32(H + 140, static_cast<uint32_t>(6 * Cube + 76));
-  ICCMFTData::Initialize(H + 144, 2, N);
+  Put32(H + 128, 4);
+  const struct {
+    const char* Sig;
+    uint32_t At, Size;
+  } Tags[] = {{"desc", DescAt, DescSize},
+              {"wtpt", WtptAt, 20},
+              {"cprt", CprtAt, CprtSize},
+              {"A2B0", A2B0At, A2B0Size}};
+  uint8_t* Entry = H + 132;
+  for (const auto& T : Tags) {
+    PutTag(Entry, T.Sig);
+    Put32(Entry + 4, T.At);
+    Put32(Entry + 8, T.Size);
+    Entry += 12;
+  }
+  // textDescriptionType: ASCII count and text; no Unicode or ScriptCode text.
+  PutTag(H + DescAt, "desc");
+  Put32(H + DescAt + 8, uint32_t(std::strlen(Description)) + 1);
+  std::memcpy(H + DescAt + 12, Description, std::strlen(Description));
+  PutTag(H + WtptAt, "XYZ ");
+  PutD50(H + WtptAt + 8);
+  PutTag(H + CprtAt, "text");
+  std::memcpy(H + CprtAt + 8, Copyright, std::strlen(Copyright));
+  ICCMFTData::Initialize(H + A2B0At, 2, N);
   return Block;
 }
 

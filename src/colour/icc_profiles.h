@@ -86,9 +86,9 @@ struct ICCMFTData {
 // A new identity tag of exactly 6 N^3 + 6 In + 64 bytes; empty when In or
 // N is out of range.
 std::vector<uint8_t> NewICCMFTData(int32_t In, int32_t N);
-// A version 2.1 abstract Lab profile of 6 N^3 + 256 bytes whose one tag
-// "A2B0" is the identity lut16 with In = 2 and grid N; empty when N is out
-// of range.
+// A version 2.1 abstract Lab profile with the tags "desc", "wtpt" (D50),
+// "cprt" and "A2B0", the identity lut16 with In = 2 and grid N; empty when
+// N is out of range.
 std::vector<uint8_t> CreateAbstractLabProfile(int32_t N);
 
 }  // namespace kromel

@@ -401,7 +401,10 @@ bool LoadImage64FromFileConvertToProfile(TImage64& Image, const std::string& Fil
     TOwnedImage<TImage64> Loaded;
     if (!ConvertFreeBitmapToImage64(Bitmap.get(), Loaded.Image, true, FloatScale)) return false;
     const FIICCPROFILE* Embedded = FreeImage_GetICCProfile(Bitmap.get());
-    const bool Tagged = Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0;
+    // A profile Little CMS cannot open counts as none: the pixels stay as
+    // they are and no junk is handed back as the picture's profile.
+    const bool Tagged = Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0 &&
+                        TCmsProfilePtr(cmsOpenProfileFromMem(Embedded->data, Embedded->size));
     if (Target.data != nullptr) {
       if (Tagged && !SameProfileBytes(*Embedded, Target) &&
           !Image64ConvertToProfileFromMem(Loaded.Image, *Embedded, Target))

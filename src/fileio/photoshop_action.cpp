@@ -123,7 +123,8 @@ std::vector<uint8_t> BuildActionICCProfile(const T3DLut& Lut) {
   W.Sig("link");
   W.Sig("RGB ");
   W.Sig("RGB ");
-  W.Zeros(12);  // date and time
+  // The creation date of the device link the action embeds: 2014-03-30 17:21:20.
+  for (uint32_t Field : {2014u, 3u, 30u, 17u, 21u, 20u}) W.U16(Field);
   W.Sig("acsp");
   W.Zeros(4);   // platform
   W.U32(0);     // flags

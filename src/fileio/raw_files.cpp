@@ -81,6 +81,27 @@ std::string SwapWriteFailureText() {
   return Text;
 }
 
+// Turns a picture read from LibRaw's own buffer the way its memory image
+// is turned: flip bit 4 transposes, bit 2 turns upside down, bit 1 mirrors.
+bool OrientLikeMemoryImage(TOwnedImage<TImage64>& Loaded, int Flip) {
+  if ((Flip & 7) == 0) return true;
+  const TImage64& Src = Loaded.Image;
+  const int32_t W = Src.Width, H = Src.Height;
+  const bool Transposed = (Flip & 4) != 0;
+  TOwnedImage<TImage64> Turned;
+  if (!Turned.Image.Alloc(Transposed ? H : W, Transposed ? W : H)) return false;
+  const int32_t OW = Turned.Image.Width;
+  for (int32_t Row = 0; Row < Turned.Image.Height; ++Row)
+    for (int32_t Col = 0; Col < OW; ++Col) {
+      int32_t R = Transposed ? Col : Row, C = Transposed ? Row : Col;
+      if (Flip & 2) R = H - 1 - R;
+      if (Flip & 1) C = W - 1 - C;
+      Turned.Image.Pixels[int64_t(Row) * OW + Col] = Src.Pixels[int64_t(R) * W + C];
+    }
+  Turned.MoveTo(Loaded.Image);
+  return true;
+}
+
 }  // namespace
 
 bool RawNeedsSwapFile(int64_t Width, int64_t Height) {
@@ -267,6 +288,8 @@ bool LoadImage64FromRawFile(TImage64& Image, const std::string& FileName, int32_
   TOwnedImage<TImage64> Loaded;
   TRawSwapFile Swap;
   int32_t SwapSamples = 0, W = 0, H = 0;
+  // LibRaw's own buffer is not yet turned to the picture's orientation.
+  int OwnBufferFlip = 0;
   try {
     const int64_t IW = libraw_get_iwidth(Raw.get()), IH = libraw_get_iheight(Raw.get());
     bool FromOwnBuffer = RawNeedsSwapFile(IW, IH);
@@ -315,6 +338,7 @@ bool LoadImage64FromRawFile(TImage64& Image, const std::string& FileName, int32_
         return false;
       }
       SwapSamples = 4;
+      OwnBufferFlip = Raw->sizes.flip;
     }
   } catch (...) {
     ErrorMessageProc("Exception in LoadImage64FromRawFile 4");
@@ -325,6 +349,10 @@ bool LoadImage64FromRawFile(TImage64& Image, const std::string& FileName, int32_
     if (MetadataHolder != nullptr) AddRawMetadataTags(Raw.get(), MetadataHolder);
     Raw.reset();
     if (SwapSamples != 0 && !Swap.ReadInto(Loaded.Image, W, H, SwapSamples)) return false;
+    if (!OrientLikeMemoryImage(Loaded, OwnBufferFlip)) {
+      ErrorMessageProc("Exception in LoadImage64FromRawFile 5");
+      return false;
+    }
   } catch (...) {
     ErrorMessageProc("Exception in LoadImage64FromRawFile 5");
     return false;

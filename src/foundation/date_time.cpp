@@ -1,5 +1,7 @@
 #include "foundation/date_time.h"
+#include "foundation/numeric.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -53,7 +55,10 @@ TDateTime EncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int
 void DecodeDateTime(TDateTime Value, int& Year, int& Month, int& Day, int& Hour, int& Minute,
                     int& Second, int& MilliSecond) {
   // Whole milliseconds, rounded, so that encode and decode round-trip.
-  long long Ms = static_cast<long long>(std::nearbyint(Value * 86400000.0));
+  // NaN reads as day 0; values beyond 2^62 milliseconds saturate there.
+  constexpr long long MaxMs = 1LL << 62;
+  const long long Ms =
+      std::clamp<long long>(RoundToInt64Saturated(Value * 86400000.0), -MaxMs, MaxMs);
   long long DayCount = Ms >= 0 ? Ms / 86400000 : -((-Ms + 86399999) / 86400000);
   long long InDay = Ms - DayCount * 86400000;
   CivilFromDays(DayCount - DaysFrom1899To1970, Year, Month, Day);

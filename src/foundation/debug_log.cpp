@@ -57,7 +57,6 @@ void ConsoleWriteLn(const std::string& Text) {
 void InstallErrorMessageProc() { ErrorMessageProc = &DebugShowMessage; }
 
 void DebugShowMessage(const std::string& Text) {
-  if (GDebugLogEnabled.load()) DebugLogAdd("ShowMessage: " + Text, 0);
   const bool OnMain = IsMainThread();
   {
     std::lock_guard<std::mutex> Guard(GMessageLock);
@@ -65,6 +64,7 @@ void DebugShowMessage(const std::string& Text) {
     ++GShownMessageCount;
     if (!OnMain) GPendingMessages += "\n" + Text;
   }
+  if (GDebugLogEnabled.load()) DebugLogAdd("ShowMessage: " + Text, 0);
   if (OnMain)
     PlatformShowMessage(Text);
   else

@@ -72,7 +72,9 @@ bool SaveStringToFile(const std::string& FileName, const std::string& Text, TErr
     GFileModeReadOnly = false;
     TSafeFileWriter W(FileName);
     if (!W.Opened()) {
-      if (ErrorProc) ErrorProc("Failed to create file " + FileName);
+      if (ErrorProc)
+        ErrorProc("Failed to create file " + FileName +
+                  (W.TargetNotRegular() ? ": not a regular file" : ""));
       return false;
     }
     bool Ok = W.Write(Text.data(), Text.size()) && W.Commit();

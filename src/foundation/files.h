@@ -16,7 +16,8 @@
 namespace kromel {
 
 // Writes Text as it is. Reports "Failed to create file " + FileName when the
-// file cannot be created, "Failed to save file " + FileName when writing
+// file cannot be created (followed by ": not a regular file" for a target
+// such as a named pipe or a device, which is left as it is), "Failed to save file " + FileName when writing
 // fails, and "Exception in SaveStringToFile " + FileName on an exception, each
 // to ErrorProc when given.
 bool SaveStringToFile(const std::string& FileName, const std::string& Text,

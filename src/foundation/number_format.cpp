@@ -192,8 +192,8 @@ std::string AmpToDBText(float X) {
 
 std::string PanToStr(float X) {
   if (X == 0) return "<C>";
-  if (X < 0) return std::to_string(static_cast<long long>(std::nearbyint(-X * 100.0f))) + " L";
-  return std::to_string(static_cast<long long>(std::nearbyint(X * 100.0f))) + " R";
+  if (X < 0) return std::to_string(RoundToInt64Saturated(-X * 100.0f)) + " L";
+  return std::to_string(RoundToInt64Saturated(X * 100.0f)) + " R";
 }
 
 std::string QuartersToFraction(float V) {
@@ -213,10 +213,9 @@ std::string QuartersToFraction(float V) {
       N *= 0.5f;
       D *= 0.5f;
     }
-  const std::string Numerator = FracF(N) <= 0.001f
-                                    ? std::to_string(static_cast<long long>(std::nearbyint(N)))
-                                    : FloatToStrD1(N);
-  return Numerator + "/" + std::to_string(static_cast<long long>(std::nearbyint(D)));
+  const std::string Numerator =
+      FracF(N) <= 0.001f ? std::to_string(RoundToInt64Saturated(N)) : FloatToStrD1(N);
+  return Numerator + "/" + std::to_string(RoundToInt64Saturated(D));
 }
 
 std::string LeadingSpacesToZeros(const std::string& S) {
@@ -249,14 +248,10 @@ int32_t StrToIntLeading(const std::string& S) {
   while (P < S.size() && (S[P] == ' ' || S[P] == '\t')) ++P;
   bool Negative = false;
   if (P < S.size() && (S[P] == '+' || S[P] == '-')) Negative = S[P++] == '-';
+  // Digits beyond the 32-bit range saturate.
+  const int64_t Limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + (Negative ? 1 : 0);
   int64_t V = 0;
-  // Digits that would overflow 32 bits end the number like any other character.
-  while (P < S.size() && IsDigit(S[P])) {
-    const int64_t Next = V * 10 + (S[P] - '0');
-    if (Next > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + (Negative ? 1 : 0)) break;
-    V = Next;
-    ++P;
-  }
+  for (; P < S.size() && IsDigit(S[P]); ++P) V = std::min(Limit, V * 10 + (S[P] - '0'));
   return static_cast<int32_t>(Negative ? -V : V);
 }
 

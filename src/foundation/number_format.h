@@ -39,6 +39,7 @@ std::string BoolToOnOff(bool B);
 
 float StrToFloatLeading(const std::string& S);
 double StrToDoubleLeading(const std::string& S);
+// The leading whole number (0 when none); beyond the 32-bit range it saturates.
 int32_t StrToIntLeading(const std::string& S);
 int64_t HexToInt(const std::string& S);
 int32_t EvalIntegerSum(const std::string& S);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <malloc.h>
 #include <mutex>
 #include <random>
@@ -86,6 +87,15 @@ int32_t ClampInteger(int32_t V, int32_t Lo, int32_t Hi) {
   if (V < Lo) V = Lo;
   if (V > Hi) V = Hi;
   return V;
+}
+
+int64_t RoundToInt64Saturated(double X) {
+  if (std::isnan(X)) return 0;
+  // 2^63 is exact as a double; everything below it converts.
+  constexpr double Limit = 9223372036854775808.0;
+  if (X >= Limit) return std::numeric_limits<int64_t>::max();
+  if (X <= -Limit) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(std::nearbyint(X));
 }
 
 float Clamp01(float X) {

@@ -52,6 +52,10 @@ int32_t MaxInteger9(int32_t A, int32_t B, int32_t C, int32_t D, int32_t E, int32
 int32_t MaxInteger10(int32_t A, int32_t B, int32_t C, int32_t D, int32_t E, int32_t F, int32_t G,
                      int32_t H, int32_t I, int32_t J);
 
+// X rounded (halves to even) into the 64-bit range: NaN gives 0 and values
+// beyond the range its nearest end, so no cast is undefined.
+int64_t RoundToInt64Saturated(double X);
+
 int32_t ClampInteger(int32_t V, int32_t Lo, int32_t Hi);
 float Clamp01(float X);
 int32_t ClampByte(int32_t V);

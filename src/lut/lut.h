@@ -126,6 +126,9 @@ class T3DLut : public TLut {
   // clamped to 0..1 in place first; a NaN component is reported and read
   // as 0. No planes: the colour stays as it is.
   void ProcessColorTetrahedralSingle(float& R, float& G, float& B) const;
+  // The same lookup without a report: a NaN component reads as 0 and the
+  // result is true when there was one.
+  bool ProcessColorTetrahedralQuiet(float& R, float& G, float& B) const;
   // One plane at (x blue, y green, z red) in level units of a cubic LUT,
   // clamped to 0..1; 0 for a null plane, a LUT without levels or NaN.
   float TetrahedralInterpolation(const float* Plane, float x, float y, float z) const;

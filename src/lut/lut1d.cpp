@@ -1,13 +1,11 @@
 #include "lut/lut1d.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
 
-#include "foundation/ascii_case.h"
 #include "foundation/numeric.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"
@@ -15,6 +13,7 @@
 #include "foundation/text_tokens.h"
 #include "images/image32.h"
 #include "lut/lut_chunks.h"
+#include "lut/lut_text_lines.h"
 #include "platform/folders.h"
 
 namespace kromel {
@@ -25,41 +24,6 @@ bool ValidEntryCount(int64_t N) { return N >= Min1DLutEntries && N <= Max1DLutEn
 
 uint64_t PlaneCRC(const float* Plane, int32_t Count) {
   return CRC64OfBuffer(Plane, static_cast<std::size_t>(std::max(Count, 0)) * sizeof(float));
-}
-
-bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\v' || C == '\f' || C == '\r'; }
-
-std::vector<std::string> SplitLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  std::size_t From = 0;
-  for (std::size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != '\r' && Text[i] != '\n') continue;
-    Lines.push_back(Text.substr(From, i - From));
-    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    From = i + 1;
-  }
-  if (From < Text.size()) Lines.push_back(Text.substr(From));
-  return Lines;
-}
-
-std::vector<std::string> SplitWords(const std::string& Line) {
-  std::vector<std::string> Words;
-  std::size_t i = 0;
-  while (i < Line.size()) {
-    while (i < Line.size() && IsBlank(Line[i])) ++i;
-    const std::size_t From = i;
-    while (i < Line.size() && !IsBlank(Line[i])) ++i;
-    if (i > From) Words.push_back(Line.substr(From, i - From));
-  }
-  return Words;
-}
-
-float ParseCubeValue(const std::string& Word) {
-  float V = 0;
-  const char* First = Word.data();
-  if (!Word.empty() && Word[0] == '+') ++First;
-  const auto Result = std::from_chars(First, Word.data() + Word.size(), V);
-  return Result.ec == std::errc() ? V : 0.0f;
 }
 
 }  // namespace
@@ -240,27 +204,25 @@ bool T1DLut::LoadFromCube(const std::string& FileName, bool ShowErrors) {
       if (ShowErrors) ErrorMessageProc("Failed to read Cube LUT from " + FileName);
       return false;
     }
-    const std::vector<std::string> Lines = SplitLines(Text);
+    const std::vector<std::string_view> Lines = SplitLutTextLines(Text);
     std::size_t Cursor = 0;
 
     // The size line: the first one naming LUT_1D_SIZE (else the last line).
-    std::string SizeLine;
+    std::string_view SizeLine;
     while (Cursor < Lines.size()) {
-      std::string Line = Lines[Cursor++];
-      TrimLeadingBlanks(Line);
+      const std::string_view Line = TrimLutTextLeading(Lines[Cursor++]);
       SizeLine = Line;
-      if (!Line.empty() && UpperAscii(Line).find("LUT_1D_SIZE") != std::string::npos) break;
+      if (!Line.empty() && UpperLutText(Line).find("LUT_1D_SIZE") != std::string::npos) break;
     }
     int64_t N = 0;
-    const std::size_t Key = UpperAscii(SizeLine).find("LUT_1D_SIZE");
+    const std::size_t Key = UpperLutText(SizeLine).find("LUT_1D_SIZE");
+    std::vector<std::string_view> Words;
     if (Key != std::string::npos) {
-      const std::vector<std::string> Words = SplitWords(SizeLine.substr(Key + 11));
-      if (Words.size() == 1) {
-        const std::string& W = Words[0];
-        const auto Res = std::from_chars(W.data(), W.data() + W.size(), N);
-        if (Res.ptr != W.data() + W.size()) N = 0;
-        else if (Res.ec == std::errc::result_out_of_range) N = INT64_MAX;
-        else if (Res.ec != std::errc()) N = 0;
+      SplitLutTextWords(SizeLine.substr(Key + 11), Words);
+      if (Words.size() == 1 && !ParseLutInteger(Words[0], N)) {
+        // A number too long for 64 bits is still a size that is too high.
+        const bool Digits = Words[0].find_first_not_of("0123456789") == std::string_view::npos;
+        N = Digits ? INT64_MAX : 0;
       }
     }
     if (N <= 1) N = 0;
@@ -271,29 +233,40 @@ bool T1DLut::LoadFromCube(const std::string& FileName, bool ShowErrors) {
                              : "Cube Import error: LUT_1D_SIZE missing - Corrupt file: " + FileName);
       return false;
     }
+    // The input domain, from anywhere in the file: only 0..1 is applied.
+    for (std::string_view Line : Lines) {
+      SplitLutTextWords(LutTextDataPart(Line), Words);
+      if (!CubeDomainLineIsUnit(Words, "LUT_1D_INPUT_RANGE")) {
+        if (ShowErrors)
+          ErrorMessageProc("Cube Import error, only an input domain of 0..1 is supported: " +
+                           FileName);
+        return false;
+      }
+    }
 
     std::vector<float> Values[3];
-    for (auto& V : Values) V.reserve(static_cast<std::size_t>(N));
+    for (auto& V : Values) V.resize(static_cast<std::size_t>(N));
     for (int64_t i = 0; i < N; ++i) {
-      std::vector<std::string> Words;
+      // Keyword lines (DOMAIN_MIN, LUT_1D_INPUT_RANGE, TITLE, ...) carry no
+      // entry; a data line starts with a number.
+      Words.clear();
+      std::size_t Line = Cursor;
       while (Words.empty() && Cursor < Lines.size()) {
-        std::string Line = Lines[Cursor++];
-        const std::size_t Hash = Line.find('#');
-        if (Hash != std::string::npos) Line.erase(Hash);
-        Words = SplitWords(Line);
-        // Keyword lines (DOMAIN_MIN, LUT_1D_INPUT_RANGE, TITLE, ...) carry
-        // no entry; a data line starts with a number.
-        if (!Words.empty()) {
-          const char C = Words[0][0];
-          if ((C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_') Words.clear();
-        }
+        Line = Cursor;
+        SplitLutTextWords(LutTextDataPart(Lines[Cursor++]), Words);
+        if (!Words.empty() && StartsWithCubeKeyword(Words[0])) Words.clear();
       }
       if (Words.empty()) {
         ErrorMessageProc("1D CUBE Import - Corrupt file: " + FileName);
         return false;
       }
-      for (int c = 0; c < 3; ++c)
-        Values[c].push_back(c < static_cast<int>(Words.size()) ? ParseCubeValue(Words[c]) : 0.0f);
+      float V[3] = {0, 0, 0};
+      if (!ParseCubeNodeWords(Words, V)) {
+        ErrorMessageProc("1D CUBE Import - Corrupt file: " + FileName +
+                         LutLineNote(Line, Lines[Line]));
+        return false;
+      }
+      for (int c = 0; c < 3; ++c) Values[c][static_cast<std::size_t>(i)] = V[c];
     }
     if (!EnsureSize(static_cast<int32_t>(N))) return false;
     std::copy(Values[0].begin(), Values[0].end(), R);

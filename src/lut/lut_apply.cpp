@@ -466,16 +466,24 @@ void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, fl
   if (Src.Data == nullptr || Dst.Data == nullptr) return;
   const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
   const float Keep = 1 - Amount;
+  bool NaNSeen = false;
   for (int64_t i = 0; i < Count; ++i) {
-    const TBGRAPixel128 S = Src.Data[i];
+    TBGRAPixel128 S = Src.Data[i];
     float R = S.R, G = S.G, B = S.B;
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    if (Lut.ProcessColorTetrahedralQuiet(R, G, B)) {
+      // A NaN component reads as 0 in the mix too.
+      NaNSeen = true;
+      for (float* C : {&S.R, &S.G, &S.B})
+        if (std::isnan(*C)) *C = 0;
+    }
     TBGRAPixel128& D = Dst.Data[i];
     D.B = S.B * Keep + B * Amount;
     D.G = S.G * Keep + G * Amount;
     D.R = S.R * Keep + R * Amount;
     D.A = S.A;
   }
+  // NaN pixels read as 0; one report per picture.
+  if (NaNSeen) ErrorMessageProc("Exception in T3DLut.ProcessColorTetrahedralSingle");
 }
 
 void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Format) {

@@ -265,6 +265,15 @@ bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
   }
 
   std::unique_ptr<TMemoryStream> NewPreset;
+  if (H.Version > 1 && Stream.Remaining() > 0 && Stream.Remaining() < 4) {
+    // A chunk that ends inside its preset tag is cut short.
+    char Part[3] = {};
+    const int64_t Left = Stream.Remaining();
+    Stream.ReadBuffer(Part, Left);
+    if (std::memcmp(Part, LutPresetTag, static_cast<std::size_t>(Left)) == 0)
+      return Fail("Exception in T3DLut.LoadFromStream 2");
+    Stream.SetPosition(Stream.Position() - Left);
+  }
   if (H.Version > 1 && Stream.Remaining() >= 4) {
     const int64_t At = Stream.Position();
     char PTag[4];

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
+#include <vector>
 
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
@@ -102,6 +103,7 @@ bool SaveTo3DL(const T3DLut& Lut, const std::string& FileName,
     return false;
   }
   try {
+    LogNonFiniteLutValues(Lut, FileName);
     const bool Ok = SaveStringToFile(FileName, Text, ErrorMessageProc);
     if (!Ok) Report(ShowErrors, "Error saving 3DL to " + FileName);
     return Ok;
@@ -163,26 +165,29 @@ bool LoadFrom3DL(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
         Report(ShowErrors, Corrupt);
         return false;
       }
-      if (!Lut->EnsureSize(static_cast<int32_t>(N))) {
-        Report(ShowErrors, Corrupt);
-        return false;
-      }
-      float* Planes[3] = {Lut->R, Lut->G, Lut->B};
+      // Every node must read as three whole numbers before the LUT changes.
+      std::vector<float> Planes[3];
+      for (auto& P : Planes) P.resize(static_cast<std::size_t>(Count));
       int64_t Largest = 0;
       std::size_t Line = First;
       for (int64_t r = 0; r < N; ++r)
         for (int64_t g = 0; g < N; ++g)
           for (int64_t b = 0; b < N; ++b) {
             while (!IsNodeLine(Lines[Line])) ++Line;
-            SplitLutTextWords(Lines[Line++], Words);
-            const int64_t k = r + N * (g + N * b);
+            SplitLutTextWords(LutTextDataPart(Lines[Line]), Words);
+            const std::size_t k = static_cast<std::size_t>(r + N * (g + N * b));
+            int64_t V[3] = {0, 0, 0};
+            bool Ok = Words.size() == 3;
+            for (std::size_t c = 0; Ok && c < 3; ++c)
+              Ok = ParseLutInteger(Words[c], V[c]) && V[c] <= INT32_MAX && V[c] >= INT32_MIN;
+            if (!Ok) {
+              Report(ShowErrors, Corrupt + LutLineNote(Line, Lines[Line]));
+              return false;
+            }
+            ++Line;
             for (std::size_t c = 0; c < 3; ++c) {
-              int64_t V = 0;
-              if (c >= Words.size() || !ParseLutInteger(Words[c], V) || V > INT32_MAX ||
-                  V < INT32_MIN)
-                V = 0;
-              Largest = std::max(Largest, V);
-              Planes[c][k] = static_cast<float>(V);
+              Largest = std::max(Largest, V[c]);
+              Planes[c][k] = static_cast<float>(V[c]);
             }
           }
       int64_t Divisor = 1023;
@@ -192,8 +197,14 @@ bool LoadFrom3DL(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
         while (Divisor < Largest) Divisor = Divisor * 2 + 1;
       }
       const float Factor = static_cast<float>(1.0 / static_cast<double>(Divisor));
-      for (float* P : Planes)
-        for (int64_t k = 0; k < Count; ++k) P[k] = P[k] * Factor;
+      if (!Lut->EnsureSize(static_cast<int32_t>(N))) {
+        Report(ShowErrors, Corrupt);
+        return false;
+      }
+      float* Dest[3] = {Lut->R, Lut->G, Lut->B};
+      for (int c = 0; c < 3; ++c)
+        for (int64_t k = 0; k < Count; ++k)
+          Dest[c][k] = Planes[c][static_cast<std::size_t>(k)] * Factor;
       Lut->ImageProfile = ImageProfile;
       Lut->InputGamma = InputGamma;
       Lut->Name = FileName;

@@ -30,6 +30,7 @@ bool Save3DLutCinespace(const T3DLut& Lut, const std::string& FileName) {
       AppendSixDecimals(Text, Lut.B[k]);
       Text += '\n';
     }
+    LogNonFiniteLutValues(Lut, FileName);
     return SaveStringToFile(FileName, Text, ErrorMessageProc);
   } catch (...) {
     ErrorMessageProc("Exception in T3DLut.Save3DLutCinespace to " + FileName);

@@ -1,6 +1,7 @@
 // CUBE reader and writers.
 #include "lut/lut_file_cube.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "foundation/debug_log.h"
@@ -17,11 +18,11 @@ void AppendNodeLines(std::string& Text, const T3DLut& Lut, bool FourDecimals,
   const int64_t Count = int64_t(Lut.Size) * Lut.Size * Lut.Size;
   for (int64_t k = 0; k < Count; ++k) {  // index order: red fastest, blue slowest
     if (FourDecimals) {
-      Text += FloatToStrD4(Lut.R[k]);
+      Text += FloatToStrD4(WritableLutValue(Lut.R[k]));
       Text += ' ';
-      Text += FloatToStrD4(Lut.G[k]);
+      Text += FloatToStrD4(WritableLutValue(Lut.G[k]));
       Text += ' ';
-      Text += FloatToStrD4(Lut.B[k]);
+      Text += FloatToStrD4(WritableLutValue(Lut.B[k]));
     } else {
       AppendSixDecimals(Text, Lut.R[k]);
       Text += ' ';
@@ -31,18 +32,6 @@ void AppendNodeLines(std::string& Text, const T3DLut& Lut, bool FourDecimals,
     }
     Text += LineEnd;
   }
-}
-
-bool StartsWithKeyword(std::string_view Word) {
-  const char C = Word.empty() ? '0' : Word[0];
-  return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
-}
-
-// The line without its "#" comment and surrounding white space.
-std::string_view DataPart(std::string_view Line) {
-  const std::size_t Hash = Line.find('#');
-  if (Hash != std::string_view::npos) Line = Line.substr(0, Hash);
-  return TrimLutTextBlanks(Line);
 }
 
 }  // namespace
@@ -62,6 +51,7 @@ bool Save3dLutCube(const T3DLut& Lut, const std::string& FileName,
     Text += Crlf;
     AppendNodeLines(Text, Lut, false, Crlf);
     if (PresetLines != nullptr) AppendPresetBlock(Text, *PresetLines, Crlf);
+    LogNonFiniteLutValues(Lut, FileName);
     return SaveStringToFile(FileName, Text, ErrorMessageProc);
   } catch (...) {
     ErrorMessageProc("Exception in T3DLut.Save3dLutCube to " + FileName);
@@ -81,6 +71,7 @@ bool SaveCubeWithComments(const T3DLut& Lut, const std::string& FileName,
     Text += "LUT_3D_SIZE " + std::to_string(Lut.Size) + "\n\n";
     AppendNodeLines(Text, Lut, true, "\n");
     if (PresetLines != nullptr) AppendPresetBlock(Text, *PresetLines, "\n");
+    LogNonFiniteLutValues(Lut, FileName);
     return SaveStringToFile(FileName, Text, ErrorMessageProc);
   } catch (...) {
     ErrorMessageProc("Exception in T3DLut.SaveCubeWithComments to " + FileName);
@@ -117,24 +108,11 @@ bool LoadFromCube(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
         ImageProfile = std::string(TrimLutTextBlanks(Line.substr(13)));
       else if (Line.substr(0, 11) == "#INPUTGAMMA")
         InputGamma = std::string(TrimLutTextBlanks(Line.substr(11)));
-      SplitLutTextWords(DataPart(Line), Words);
+      SplitLutTextWords(LutTextDataPart(Line), Words);
       if (Words.empty()) continue;
-      const std::string Key = UpperLutText(Words[0]);
-      float V[3] = {0, 0, 0};
-      auto Values = [&](std::size_t Count) {
-        if (Words.size() != Count + 1) return false;
-        for (std::size_t i = 0; i < Count; ++i)
-          if (!ParseLutFloat(Words[i + 1], V[i])) return false;
-        return true;
-      };
-      if (Key == "DOMAIN_MIN")
-        DomainOk = DomainOk && Values(3) && V[0] == 0 && V[1] == 0 && V[2] == 0;
-      else if (Key == "DOMAIN_MAX")
-        DomainOk = DomainOk && Values(3) && V[0] == 1 && V[1] == 1 && V[2] == 1;
-      else if (Key == "LUT_3D_INPUT_RANGE")
-        DomainOk = DomainOk && Values(2) && V[0] == 0 && V[1] == 1;
-      else if (Key == "LUT_1D_SIZE")
-        DomainOk = false;  // a shaper before the cube is not supported
+      DomainOk = DomainOk && CubeDomainLineIsUnit(Words, "LUT_3D_INPUT_RANGE");
+      // A shaper before the cube is not supported.
+      if (UpperLutText(Words[0]) == "LUT_1D_SIZE") DomainOk = false;
     }
 
     // The size line: the first non-comment line naming LUT_3D_SIZE.
@@ -170,8 +148,8 @@ bool LoadFromCube(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
       // Count the node lines before touching the LUT.
       const int64_t Count = N * N * N;
       auto NodeWords = [&Words](std::string_view Raw) {
-        SplitLutTextWords(DataPart(Raw), Words);
-        return !Words.empty() && !StartsWithKeyword(Words[0]);
+        SplitLutTextWords(LutTextDataPart(Raw), Words);
+        return !Words.empty() && !StartsWithCubeKeyword(Words[0]);
       };
       const std::size_t First = Cursor;
       int64_t Nodes = 0;
@@ -181,23 +159,25 @@ bool LoadFromCube(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
         ErrorMessageProc("CUBE Import - Corrupt file: " + FileName);
         return false;
       }
-      if (!Lut->EnsureSize(static_cast<int32_t>(N))) return false;
+      // Every node must read as numbers before the LUT changes.
+      std::vector<float> Planes[3];
+      for (auto& P : Planes) P.resize(static_cast<std::size_t>(Count));
       std::size_t Line = First;
       for (int64_t k = 0; k < Count; ++k) {
         while (!NodeWords(Lines[Line])) ++Line;
-        ++Line;
         float V[3] = {0, 0, 0};
-        if (Words.size() == 1) {
-          // A line of one value gives it to all three channels.
-          if (ParseLutFloat(Words[0], V[0])) V[1] = V[2] = V[0];
-        } else {
-          for (std::size_t c = 0; c < 3 && c < Words.size(); ++c)
-            if (!ParseLutFloat(Words[c], V[c])) V[c] = 0;
+        if (!ParseCubeNodeWords(Words, V)) {
+          ErrorMessageProc("CUBE Import - Corrupt file: " + FileName +
+                           LutLineNote(Line, Lines[Line]));
+          return false;
         }
-        Lut->R[k] = V[0];
-        Lut->G[k] = V[1];
-        Lut->B[k] = V[2];
+        ++Line;
+        for (int c = 0; c < 3; ++c) Planes[c][static_cast<std::size_t>(k)] = V[c];
       }
+      if (!Lut->EnsureSize(static_cast<int32_t>(N))) return false;
+      std::copy(Planes[0].begin(), Planes[0].end(), Lut->R);
+      std::copy(Planes[1].begin(), Planes[1].end(), Lut->G);
+      std::copy(Planes[2].begin(), Planes[2].end(), Lut->B);
       Lut->ImageProfile = ImageProfile;
       Lut->InputGamma = InputGamma;
       Lut->Name = FileName;

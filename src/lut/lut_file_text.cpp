@@ -37,6 +37,7 @@ bool SaveToTextLUT(const T3DLut& Lut, const std::string& FileName,
       Text += Block;
     }
     Text += "}\n";
+    LogNonFiniteLutValues(Lut, FileName);
     if (!SaveStringToFile(FileName, Text, ErrorMessageProc)) {
       ErrorMessageProc("Error while saving LUT to " + FileName);
       return false;

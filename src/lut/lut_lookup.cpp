@@ -117,16 +117,18 @@ float TricubicSampleLut(int32_t ib, int32_t ig, int32_t ir, const float* Plane, 
 // --- T3DLut lookups ---
 
 void T3DLut::ProcessColorTetrahedralSingle(float& Red, float& Green, float& Blue) const {
-  if (R == nullptr || G == nullptr || B == nullptr) return;
-  const int32_t NR = NLRH, NG = NLGS, NB = NLBL;
-  if (NR < MinLutLevels || NG < MinLutLevels || NB < MinLutLevels) return;
-  const bool NaNR = ClampUnit(Red), NaNG = ClampUnit(Green), NaNB = ClampUnit(Blue);
-  if (NaNR || NaNG || NaNB) {
+  if (ProcessColorTetrahedralQuiet(Red, Green, Blue))
     ErrorMessageProc("Exception in T3DLut.ProcessColorTetrahedralSingle");
-    if (NaNR) Red = 0;
-    if (NaNG) Green = 0;
-    if (NaNB) Blue = 0;
-  }
+}
+
+bool T3DLut::ProcessColorTetrahedralQuiet(float& Red, float& Green, float& Blue) const {
+  if (R == nullptr || G == nullptr || B == nullptr) return false;
+  const int32_t NR = NLRH, NG = NLGS, NB = NLBL;
+  if (NR < MinLutLevels || NG < MinLutLevels || NB < MinLutLevels) return false;
+  const bool NaNR = ClampUnit(Red), NaNG = ClampUnit(Green), NaNB = ClampUnit(Blue);
+  if (NaNR) Red = 0;
+  if (NaNG) Green = 0;
+  if (NaNB) Blue = 0;
   int32_t ib, ig, ir;
   float fb, fg, fr;
   CellOf(Blue, NB, ib, fb);
@@ -140,6 +142,7 @@ void T3DLut::ProcessColorTetrahedralSingle(float& Red, float& Green, float& Blue
   Red = Blend(T, R);
   Green = Blend(T, G);
   Blue = Blend(T, B);
+  return NaNR || NaNG || NaNB;
 }
 
 float T3DLut::TetrahedralInterpolation(const float* Plane, float x, float y, float z) const {

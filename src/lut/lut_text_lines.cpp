@@ -1,10 +1,12 @@
 // Line and word helpers of the LUT text formats.
 #include "lut/lut_text_lines.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 #include "foundation/ascii_case.h"
+#include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 
 namespace kromel {
@@ -76,6 +78,54 @@ bool ParseLutFloat(std::string_view S, float& Value) {
 
 std::string UpperLutText(std::string_view S) { return UpperAscii(std::string(S)); }
 
+bool StartsWithCubeKeyword(std::string_view Word) {
+  const char C = Word.empty() ? '0' : Word[0];
+  return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
+}
+
+std::string_view LutTextDataPart(std::string_view Line) {
+  const std::size_t Hash = Line.find('#');
+  if (Hash != std::string_view::npos) Line = Line.substr(0, Hash);
+  return TrimLutTextBlanks(Line);
+}
+
+bool ParseCubeNodeWords(const std::vector<std::string_view>& Words, float V[3]) {
+  if (Words.size() == 1) {
+    if (!ParseLutFloat(Words[0], V[0])) return false;
+    V[1] = V[2] = V[0];
+    return true;
+  }
+  if (Words.size() != 3) return false;
+  for (std::size_t c = 0; c < 3; ++c)
+    if (!ParseLutFloat(Words[c], V[c])) return false;
+  return true;
+}
+
+bool CubeDomainLineIsUnit(const std::vector<std::string_view>& Words, std::string_view RangeKey) {
+  if (Words.empty()) return true;
+  const std::string Key = UpperLutText(Words[0]);
+  const bool Range = Key == RangeKey;
+  if (Key != "DOMAIN_MIN" && Key != "DOMAIN_MAX" && !Range) return true;
+  const std::size_t Count = Range ? 2 : 3;
+  if (Words.size() != Count + 1) return false;
+  for (std::size_t i = 0; i < Count; ++i) {
+    float V = 0;
+    if (!ParseLutFloat(Words[i + 1], V)) return false;
+    const float Want = Key == "DOMAIN_MIN" || (Range && i == 0) ? 0.0f : 1.0f;
+    if (V != Want) return false;
+  }
+  return true;
+}
+
+std::string LutLineNote(std::size_t Index, std::string_view Line) {
+  constexpr std::size_t MaxShown = 80;
+  Line = TrimLutTextBlanks(Line);
+  std::string Note = "\nLine " + std::to_string(Index + 1) + ": ";
+  Note += Line.substr(0, MaxShown);
+  if (Line.size() > MaxShown) Note += "...";
+  return Note;
+}
+
 void CollectPresetBlock(const std::vector<std::string_view>& Lines, std::size_t First,
                         TPresetLines& Preset) {
   for (std::size_t i = First; i < Lines.size(); ++i) {
@@ -117,7 +167,30 @@ bool LutWritableAsCube(const T3DLut& Lut) {
          Lut.NLBL == Lut.Size && int64_t(Lut.Count) == int64_t(Lut.Size) * Lut.Size * Lut.Size;
 }
 
+float WritableLutValue(float V) {
+  if (std::isnan(V)) return 0.0f;
+  if (std::isinf(V)) return V > 0 ? 1.0f : 0.0f;
+  return V;
+}
+
+void LogNonFiniteLutValues(const T3DLut& Lut, const std::string& FileName) {
+  if (!DebugLogEnabled()) return;
+  const float* Planes[3] = {Lut.R, Lut.G, Lut.B};
+  int64_t Count = 0;
+  for (const float* P : Planes)
+    if (P != nullptr)
+      Count += std::count_if(P, P + std::max<int64_t>(Lut.Count, 0),
+                             [](float V) { return !std::isfinite(V); });
+  if (Count > 0)
+    DebugLogAdd(std::to_string(Count) +
+                    " LUT values that are not finite written as 0 (NaN) or clamped to 0..1 "
+                    "(infinities) to " +
+                    FileName,
+                0);
+}
+
 void AppendSixDecimals(std::string& Text, float V) {
+  V = WritableLutValue(V);
   const double P = static_cast<double>(V) * 1000000.0;
   if (!(std::fabs(P) < 9.0e18)) {
     Text += FloatToStrD6(static_cast<double>(V));

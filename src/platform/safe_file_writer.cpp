@@ -44,6 +44,12 @@ TSafeFileWriter::TSafeFileWriter(const std::string& FileName) : FTarget(FileName
     FError = EISDIR;
     return;
   }
+  // A rename would replace a pipe, a device or a socket with a file.
+  if (Exists && !S_ISREG(St.st_mode)) {
+    FError = EINVAL;
+    FNotRegular = true;
+    return;
+  }
   for (int Attempt = 0; Attempt < 100 && FFd < 0; ++Attempt) {
     FTempName = TempNameFor(FTarget);
     FFd = open(FTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -29,6 +29,9 @@ public:
   void Discard();
   // The error number of the first failure, 0 when none.
   int ErrorCode() const { return FError; }
+  // True when the target exists but is not a regular file (a named pipe, a
+  // device, a socket): it is refused, never replaced.
+  bool TargetNotRegular() const { return FNotRegular; }
 
 private:
   std::string FTarget;
@@ -36,6 +39,7 @@ private:
   int FFd = -1;
   int FError = 0;
   bool FFailed = false;
+  bool FNotRegular = false;
 };
 
 }  // namespace kromel

@@ -204,6 +204,24 @@ TEST_F(ColourManaged, Image64ToBitmap) {
   EXPECT_EQ(Refused.ScanLine(0)[0], 0);
 }
 
+// A separate destination receives the source's alpha with the colours.
+TEST_F(ColourManaged, Image64ProfileConversionCarriesAlpha) {
+  ASSERT_TRUE(Image64.Alloc(4, 2));
+  for (int32_t i = 0; i < 8; ++i)
+    Image64.Pixels[i].Init(uint16_t(i * 8000), 30000, 20000, uint16_t(i * 9000 + 17));
+  TImage64 Dst;
+  Dst.Init();
+  ASSERT_TRUE(Dst.Alloc(4, 2));
+  for (int32_t i = 0; i < 8; ++i) Dst.Pixels[i].Init(1, 2, 3, 4);
+  cmsHPROFILE SRGB = cmsCreate_sRGBProfile();
+  cmsHPROFILE ProPhoto = CreateProPhotoRGBProfile();
+  EXPECT_TRUE(Image64ConvertToProfile(Image64, Dst, SRGB, ProPhoto));
+  for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(Dst.Pixels[i].A, i * 9000 + 17) << i;
+  cmsCloseProfile(SRGB);
+  cmsCloseProfile(ProPhoto);
+  Dst.Dispose();
+}
+
 TEST_F(ColourManaged, Image64ProfileConversions) {
   ASSERT_TRUE(Image64.Alloc(4, 2));
   for (int32_t i = 0; i < 8; ++i) Image64.Pixels[i].Init(uint16_t(i * 8000), 30000, uint16_t(65535 - i * 8000), 65535);

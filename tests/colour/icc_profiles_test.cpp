@@ -15,6 +15,7 @@
 #include "foundation/files.h"
 #include "platform/process_runner.h"
 #include "support/temp_dir.h"
+#include "support/test_support.h"
 
 namespace kromel {
 namespace {
@@ -374,10 +375,14 @@ TEST_F(IccProfiles, Lut16TagBytes) {
   }
 }
 
+// The abstract profile: the fixed header, then "desc", "wtpt", "cprt" and
+// the identity "A2B0" lut16.
 TEST_F(IccProfiles, AbstractLabProfileBytes) {
   const std::vector<uint8_t> P = CreateAbstractLabProfile(33);
-  ASSERT_EQ(P.size(), 215878u);
-  EXPECT_EQ(BE32(P, 0), 215878u);
+  const std::vector<uint8_t> Tag = NewICCMFTData(2, 33);
+  ASSERT_EQ(Tag.size(), 215698u);
+  ASSERT_EQ(P.size(), 180u + 112 + 20 + 36 + 215700);
+  EXPECT_EQ(BE32(P, 0), P.size());
   EXPECT_EQ(Chars(P, 4), "ADBE");
   EXPECT_EQ(BE32(P, 8), 0x02100000u);
   EXPECT_EQ(Chars(P, 12), "abst");
@@ -397,24 +402,55 @@ TEST_F(IccProfiles, AbstractLabProfileBytes) {
   EXPECT_EQ(BE32(P, 76), 0x0000D32Du);
   EXPECT_EQ(Chars(P, 80), "KRML");
   for (std::size_t i = 84; i < 128; ++i) EXPECT_EQ(P[i], 0) << i;
-  EXPECT_EQ(BE32(P, 128), 1u);
-  EXPECT_EQ(Chars(P, 132), "A2B0");
-  EXPECT_EQ(BE32(P, 136), 144u);
-  EXPECT_EQ(BE32(P, 140), 215698u);
-  const std::vector<uint8_t> Tag = NewICCMFTData(2, 33);
-  EXPECT_TRUE(std::equal(Tag.begin(), Tag.end(), P.begin() + 144));
-  for (std::size_t i = 144 + Tag.size(); i < P.size(); ++i) EXPECT_EQ(P[i], 0) << i;
-  EXPECT_EQ(P.size() - 144 - Tag.size(), 36u);
+  EXPECT_EQ(BE32(P, 128), 4u);
+  const struct {
+    const char* Sig;
+    uint32_t At, Size;
+  } Tags[] = {{"desc", 180, 110}, {"wtpt", 292, 20}, {"cprt", 312, 33}, {"A2B0", 348, 215698}};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(Tags[i].Sig);
+    EXPECT_EQ(Chars(P, 132 + 12 * i), Tags[i].Sig);
+    EXPECT_EQ(BE32(P, 136 + 12 * i), Tags[i].At);
+    EXPECT_EQ(BE32(P, 140 + 12 * i), Tags[i].Size);
+  }
+  EXPECT_TRUE(std::equal(Tag.begin(), Tag.end(), P.begin() + 348));
 
-  // Little CMS reads it as an abstract Lab profile.
+  // Little CMS reads it as an abstract Lab profile with its texts and white.
   cmsHPROFILE H = OpenProfileFromBytes(P.data(), P.size());
   ASSERT_NE(H, nullptr);
   EXPECT_EQ(cmsGetDeviceClass(H), cmsSigAbstractClass);
   EXPECT_EQ(cmsGetColorSpace(H), cmsSigLabData);
   EXPECT_EQ(cmsGetPCS(H), cmsSigLabData);
   EXPECT_TRUE(cmsIsTag(H, cmsSigAToB0Tag));
+  std::string Text;
+  GetProfileDescription(Text, H);
+  EXPECT_EQ(Text, "Kromel abstract Lab");
+  const cmsMLU* Copyright = static_cast<const cmsMLU*>(cmsReadTag(H, cmsSigCopyrightTag));
+  ASSERT_NE(Copyright, nullptr);
+  char Buffer[64] = {};
+  cmsMLUgetASCII(Copyright, "en", "US", Buffer, sizeof Buffer);
+  EXPECT_STREQ(Buffer, "No copyright, use freely");
+  const cmsCIEXYZ* White = static_cast<const cmsCIEXYZ*>(cmsReadTag(H, cmsSigMediaWhitePointTag));
+  ASSERT_NE(White, nullptr);
+  EXPECT_NEAR(White->X, 0.9642, 1e-4);
+  EXPECT_NEAR(White->Z, 0.8249, 1e-4);
   cmsCloseProfile(H);
   EXPECT_TRUE(CreateAbstractLabProfile(256).empty());
+}
+
+// Argyll's iccdump lists the three tags an abstract profile needs.
+TEST_F(IccProfiles, AbstractLabProfileReadByIccdump) {
+  if (!testing::ProgramAvailable("iccdump")) GTEST_SKIP() << "iccdump not found";
+  const std::vector<uint8_t> P = CreateAbstractLabProfile(5);
+  const std::string File = Dir.File("abstract.icc");
+  ASSERT_TRUE(SaveBufferToFile(File, P.data(), int64_t(P.size())));
+  const std::string Out = Dir.File("abstract.txt");
+  ASSERT_EQ(testing::RunProgram({"iccdump", "-v", "3", File}, Out), 0);
+  std::string Dump;
+  ASSERT_TRUE(LoadFileToString(Out, Dump));
+  for (const char* Expected : {"'desc'", "'wtpt'", "'cprt'", "'A2B0'", "Kromel abstract Lab",
+                               "No copyright, use freely", "0.96420288"})
+    EXPECT_NE(Dump.find(Expected), std::string::npos) << Expected << "\n" << Dump;
 }
 
 }  // namespace

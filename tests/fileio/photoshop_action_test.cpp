@@ -249,6 +249,14 @@ TEST_F(PhotoshopActionTest, EmbeddedProfileOpensAndTransformsInLittleCMS) {
   EXPECT_EQ(cmsGetColorSpace(H), cmsSigRgbData);
   EXPECT_EQ(cmsGetPCS(H), cmsSigRgbData);
   EXPECT_NEAR(cmsGetProfileVersion(H), 4.0, 1e-9);
+  struct tm Date = {};
+  ASSERT_TRUE(cmsGetHeaderCreationDateTime(H, &Date));
+  EXPECT_EQ(Date.tm_year + 1900, 2014);
+  EXPECT_EQ(Date.tm_mon + 1, 3);
+  EXPECT_EQ(Date.tm_mday, 30);
+  EXPECT_EQ(Date.tm_hour, 17);
+  EXPECT_EQ(Date.tm_min, 21);
+  EXPECT_EQ(Date.tm_sec, 20);
   std::string Description;
   GetProfileDescription(Description, H);
   EXPECT_EQ(Description, "Kromel LUT");

@@ -196,6 +196,29 @@ TEST_F(RawFilesTest, LargePicturesGoThroughASwapFileOfTheirOwn) {
   EXPECT_TRUE(Errors().empty());
 }
 
+// The swap-file path turns the picture as the memory image does, for every
+// TIFF orientation.
+TEST_F(RawFilesTest, SwapFilePathKeepsTheOrientation) {
+  for (uint16_t Orientation = 1; Orientation <= 8; ++Orientation) {
+    SCOPED_TRACE(Orientation);
+    TDngFixture Fixture;
+    Fixture.Orientation = Orientation;
+    Fixture.DarkCorner = true;
+    const std::string Path = WriteDng(Fixture);
+    RawMemoryImagePixelLimit = 64000000;
+    ASSERT_TRUE(Decode(Path, 1).Ok);
+    const int32_t MemoryWidth = Image.Width;
+    const std::vector<TWords> InMemory = Pixels64(Image);
+    RawMemoryImagePixelLimit = 100;
+    ASSERT_TRUE(Decode(Path, 1).Ok);
+    EXPECT_EQ(Image.Width, MemoryWidth);
+    EXPECT_EQ(Image.Width, int32_t(Orientation >= 5 ? Fixture.Height : Fixture.Width));
+    EXPECT_EQ(Pixels64(Image), InMemory);
+  }
+  EXPECT_TRUE(SwapFolderEmpty());
+  EXPECT_TRUE(Errors().empty());
+}
+
 TEST_F(RawFilesTest, MetadataHolderReceivesTheCamerasTags) {
   FIBITMAP* Holder = FreeImage_Allocate(10, 10, 24);
   ASSERT_TRUE(Decode(WriteDng(TDngFixture{}), 0, 0, Holder).Ok);

@@ -189,6 +189,10 @@ struct TDngFixture {
   std::pair<uint32_t, uint32_t> ExposureTime = {1, 8000};
   std::pair<uint32_t, uint32_t> FocalLength = {50, 1};
   uint16_t ISO = 400;
+  // TIFF Orientation (1: as stored, 6: turn clockwise, ...).
+  uint16_t Orientation = 1;
+  // The top-left quarter a quarter as bright, so that turns show.
+  bool DarkCorner = false;
 };
 
 // An uncompressed Bayer DNG whose colour matrix makes the camera's colours
@@ -203,7 +207,7 @@ inline std::vector<uint8_t> MakeTestDng(const TDngFixture& S) {
   T.Shorts(262, {32803});
   T.Ascii(271, S.Make);
   T.Ascii(272, S.Model);
-  T.Shorts(274, {1});
+  T.Shorts(274, {S.Orientation});
   T.Shorts(277, {1});
   T.Longs(278, {S.Height});
   T.Shorts(284, {1});
@@ -231,9 +235,12 @@ inline std::vector<uint8_t> MakeTestDng(const TDngFixture& S) {
   T.Ascii(42036, S.LensModel, true);
   std::vector<uint16_t> Samples;
   for (uint32_t Y = 0; Y < S.Height; ++Y)
-    for (uint32_t X = 0; X < S.Width; ++X)
-      Samples.push_back(Y % 2 == 0 ? (X % 2 == 0 ? S.Red : S.Green)
-                                   : (X % 2 == 0 ? S.Green : S.Blue));
+    for (uint32_t X = 0; X < S.Width; ++X) {
+      const uint16_t V = Y % 2 == 0 ? (X % 2 == 0 ? S.Red : S.Green)
+                                    : (X % 2 == 0 ? S.Green : S.Blue);
+      const bool Dark = S.DarkCorner && X < S.Width / 4 && Y < S.Height / 4;
+      Samples.push_back(Dark ? V / 4 : V);
+    }
   return T.Build(WordsToLE(Samples));
 }
 

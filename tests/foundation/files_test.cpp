@@ -104,6 +104,24 @@ TEST_F(FilesTest, SaveKeepsModeAndFollowsLinks) {
   EXPECT_EQ(Reports(), (std::vector<std::string>{"Failed to create file " + Dir.string()}));
 }
 
+// Only regular files go through temporary-and-rename: a named pipe (or a
+// link to one) is refused and stays a pipe.
+TEST_F(FilesTest, SaveOntoANamedPipeIsRefused) {
+  fs::path Pipe = Dir / "pipe";
+  ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+  fs::path Link = Dir / "pipe-link";
+  fs::create_symlink(Pipe, Link);
+  for (const fs::path& Target : {Pipe, Link}) {
+    Reports().clear();
+    EXPECT_FALSE(SaveStringToFile(Target.string(), "text", Report));
+    EXPECT_EQ(Reports(), (std::vector<std::string>{"Failed to create file " + Target.string() +
+                                                   ": not a regular file"}));
+    EXPECT_FALSE(SaveBufferToFile(Target.string(), "abc", 3));
+    EXPECT_TRUE(fs::is_fifo(Pipe));
+  }
+  EXPECT_TRUE(Others({"pipe", "pipe-link"}).empty());
+}
+
 TEST_F(FilesTest, FailedSaveLeavesThePreviousFile) {
   fs::path F = Dir / "grade.cube";
   const std::string Old = "TITLE \"old\"\nLUT_3D_SIZE 2\n";

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "foundation/date_time.h"
 #include "foundation/number_format.h"
+#include "foundation/numeric.h"
 
 using namespace kromel;
 
@@ -118,6 +120,29 @@ TEST(NumberFormat, LeadingNumberParsers) {
   EXPECT_EQ(StrToIntLeading(" -42"), -42);
   EXPECT_EQ(StrToIntLeading("-2147483648"), -2147483647 - 1);
   EXPECT_EQ(StrToIntLeading("x1"), 0);
+  // Beyond the 32-bit range the value saturates; no digit is dropped.
+  EXPECT_EQ(StrToIntLeading("4000000000"), 2147483647);
+  EXPECT_EQ(StrToIntLeading("2147483648x"), 2147483647);
+  EXPECT_EQ(StrToIntLeading("-4000000000"), -2147483647 - 1);
+  EXPECT_EQ(StrToIntLeading("99999999999999999999999"), 2147483647);
+}
+
+// Values no integer holds (NaN, 1e30) give defined texts: NaN as 0, the rest
+// saturated, never an undefined float-to-integer cast.
+TEST(NumberFormat, NonFiniteAndHugeValuesStayDefined) {
+  const float NaN = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(PanToStr(NaN), "0 R");
+  EXPECT_EQ(PanToStr(1e30f), "9223372036854775807 R");
+  EXPECT_EQ(PanToStr(-1e30f), "9223372036854775807 L");
+  EXPECT_EQ(QuartersToFraction(1e30f), "9223372036854775807/1");
+  EXPECT_EQ(RoundToInt64Saturated(-1e300), std::numeric_limits<int64_t>::min());
+  EXPECT_EQ(RoundToInt64Saturated(2.5), 2);
+  int Y, Mo, D, H, Mi, S, Ms;
+  DecodeDateTime(std::numeric_limits<double>::quiet_NaN(), Y, Mo, D, H, Mi, S, Ms);
+  EXPECT_EQ((std::vector<int>{Y, Mo, D, H, Mi, S, Ms}),
+            (std::vector<int>{1899, 12, 30, 0, 0, 0, 0}));
+  DecodeDateTime(1e300, Y, Mo, D, H, Mi, S, Ms);
+  EXPECT_GT(Y, 100000000);
 }
 
 TEST(NumberFormat, HexToInt) {

@@ -312,6 +312,46 @@ TEST_F(Cube1DTest, ReaderToleranceTable) {
   EXPECT_TRUE(Messages().empty());
 }
 
+// A lone value is every channel's; a domain other than 0..1 and a value
+// that does not read as a number are refused, the LUT left as it was.
+TEST_F(Cube1DTest, NodeValuesAndDomain) {
+  T1DLut Lut;
+  ASSERT_TRUE(Lut.LoadFromCube(Write("one.cube", "LUT_1D_SIZE 2\n0.25\n1 1 1\n"), true));
+  EXPECT_EQ(Lut.R[0], 0.25f);
+  EXPECT_EQ(Lut.G[0], 0.25f);
+  EXPECT_EQ(Lut.B[0], 0.25f);
+
+  const std::string Domain = "Cube Import error, only an input domain of 0..1 is supported: ";
+  const struct {
+    const char* What;
+    std::string Text;
+    std::string Message;  // followed by the file name, then Note
+    std::string Note;
+  } Cases[] = {
+      {"domain 0..2", "LUT_1D_SIZE 2\nDOMAIN_MIN 0 0 0\nDOMAIN_MAX 2 2 2\n0 0 0\n1 1 1\n", Domain,
+       ""},
+      {"domain after the nodes", "LUT_1D_SIZE 2\n0 0 0\n1 1 1\nDOMAIN_MIN -1 0 0\n", Domain, ""},
+      {"input range", "LUT_1D_INPUT_RANGE 0 4095\nLUT_1D_SIZE 2\n0 0 0\n1 1 1\n", Domain, ""},
+      {"decimal comma", "LUT_1D_SIZE 2\n0 0 0\n0,5 0,5 0,5\n", "1D CUBE Import - Corrupt file: ",
+       "\nLine 3: 0,5 0,5 0,5"},
+      {"two values", "LUT_1D_SIZE 2\n0 0\n1 1 1\n", "1D CUBE Import - Corrupt file: ",
+       "\nLine 2: 0 0"},
+      {"text after a number", "LUT_1D_SIZE 2\n0 0 0\n1 1x 1\n", "1D CUBE Import - Corrupt file: ",
+       "\nLine 3: 1 1x 1"},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    ASSERT_TRUE(Lut.SetSize(4));
+    Lut.SetDefault();
+    const std::string Before = Snapshot(Lut);
+    LutMessages().clear();
+    const std::string File = Write("bad.cube", C.Text);
+    EXPECT_FALSE(Lut.LoadFromCube(File, true));
+    EXPECT_TRUE(Reported(C.Message + File + C.Note)) << (Messages().empty() ? "" : Messages()[0]);
+    EXPECT_EQ(Snapshot(Lut), Before);
+  }
+}
+
 TEST_F(Cube1DTest, SizeLineTable) {
   const struct {
     const char* What;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -183,6 +184,31 @@ TEST_F(LutApply, FloatImageMixesByAmount) {
   EXPECT_FLOAT_EQ(Dst.Data[0].G, 0.75f);
   EXPECT_FLOAT_EQ(Dst.Data[0].R, 0.75f);
   EXPECT_FLOAT_EQ(Dst.Data[0].A, 0.3f);
+  Src.Dispose();
+  Dst.Dispose();
+}
+
+// NaN components read as 0 inside the lookup; a picture full of them
+// gives one report, not one per pixel.
+TEST_F(LutApply, FloatImageNaNReportedOncePerCall) {
+  T3DLut Lut;
+  MakeIdentity(Lut, 5);
+  for (int32_t k = 0; k < Lut.Count; ++k) Lut.B[k] += 0.125f;
+  TImage128 Src, Dst;
+  Src.Init();
+  Dst.Init();
+  ASSERT_TRUE(Src.Alloc(100, 100));
+  ASSERT_TRUE(Dst.Alloc(100, 100));
+  const float NaN = std::numeric_limits<float>::quiet_NaN();
+  for (int32_t i = 0; i < Src.Size; ++i) Src.Data[i] = {NaN, NaN, 0.5f, 1.0f};
+  ProcessImage128(Lut, Src, Dst, 1.0f);
+  EXPECT_EQ(Messages(),
+            std::vector<std::string>{"Exception in T3DLut.ProcessColorTetrahedralSingle"});
+  EXPECT_FLOAT_EQ(Dst.Data[0].B, 0.125f);
+  EXPECT_FLOAT_EQ(Dst.Data[0].G, 0.0f);
+  EXPECT_FLOAT_EQ(Dst.Data[Src.Size - 1].R, 0.5f);
+  ProcessImage128(Lut, Src, Dst, 1.0f);
+  EXPECT_EQ(Messages().size(), 2u);
   Src.Dispose();
   Dst.Dispose();
 }

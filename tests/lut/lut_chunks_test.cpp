@@ -300,6 +300,9 @@ std::vector<THostileCase> Hostile3DLB() {
                    Head(2, 2, 2, 2).Name("").Raw(std::string(96, 0)).Raw("LPRS").I32(-5).S});
   Cases.push_back({"preset size cut short",
                    Head(2, 2, 2, 2).Name("").Raw(std::string(96, 0)).Raw("LPRS").Raw("\1").S});
+  for (const char* Cut : {"L", "LP", "LPR"})
+    Cases.push_back({"preset tag cut short",
+                     Head(2, 2, 2, 2).Name("").Raw(std::string(96, 0)).Raw(Cut).S});
   // Version 1 by its block size, with a size beyond 256 levels.
   Cases.push_back({"version 1 with 257 levels",
                    TBytes().Raw("3DLB").I32(12LL * 257 * 257 * 257 + 4).I32(257).Name("").S});

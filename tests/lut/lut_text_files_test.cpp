@@ -2,7 +2,10 @@
 // tolerance and hostile input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -294,9 +297,7 @@ TEST_F(LutTextFiles, ThreeDLNodeLineForms) {
   } Cases[] = {{"100 200 300 ", 100, 200, 300},
                {"100   200 300", 100, 200, 300},
                {"100\t200\t300", 100, 200, 300},
-               {"100 200", 100, 200, 0},
-               {"+100 x 3.5", 100, 0, 0},
-               {"99999999999 1 1", 0, 1, 1}};
+               {"+100 200 300 # note", 100, 200, 300}};
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Line);
     std::string Text = "0 1023\r\n";
@@ -391,8 +392,7 @@ TEST_F(LutTextFiles, CubeReaderTolerance) {
            Rest7,
        0.1f, 0.2f, 0.3f},
       {"lone value", "LUT_3D_SIZE 2\n0.7\n" + Rest7, 0.7f, 0.7f, 0.7f},
-      {"decimal comma", "LUT_3D_SIZE 2\n0,5 0.5 0.5\n" + Rest7, 0, 0.5f, 0.5f},
-      {"nan and inf", "LUT_3D_SIZE 2\n-nan -inf 0.5\n" + Rest7, 0, 0, 0.5f},
+      {"signs", "LUT_3D_SIZE 2\n+0.5 -0.25 .5\n" + Rest7, 0.5f, -0.25f, 0.5f},
       {"nul ends text", "LUT_3D_SIZE 2\n0.1 0.2 0.3\n" + Rest7 + std::string(1, '\0') + "junk",
        0.1f, 0.2f, 0.3f},
   };
@@ -454,6 +454,120 @@ TEST_F(LutTextFiles, CubeReaderRefusals) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_FALSE(LoadFromCube(&Lut, File("none.cube"), true));
   EXPECT_TRUE(Reported("File not found: " + File("none.cube")));
+}
+
+// A node value that does not read as a number refuses the whole file,
+// names the line and leaves the LUT as it was.
+TEST_F(LutTextFiles, UnreadableNodeValuesAreRefused) {
+  const struct {
+    const char* Name;
+    const char* Line;
+  } CubeCases[] = {{"decimal comma", "0,5 0,5 0,5"}, {"text after a number", "0.5abc 0.5 0.5"},
+                   {"missing third value", "0.5 0.5"},  {"fourth value", "0.5 0.5 0.5 0.5"},
+                   {"nan", "0.5 nan 0.5"},             {"infinity", "-inf 0 0"},
+                   {"hex", "0x1p-1 0 0"}};
+  const std::string Rest7 = "0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n";
+  for (const auto& C : CubeCases) {
+    SCOPED_TRACE(C.Name);
+    WriteAll(File("bad.cube"), "LUT_3D_SIZE 2\n0 0 0\n" + std::string(C.Line) + "\r\n" + Rest7);
+    T3DLut Lut;
+    MakeRamp(Lut, 3);
+    Lut.ImageProfile = "keep";
+    const float R5 = Lut.R[5];
+    test::LutMessages().clear();
+    EXPECT_FALSE(LoadFromCube(&Lut, File("bad.cube"), false));
+    EXPECT_TRUE(Reported("CUBE Import - Corrupt file: " + File("bad.cube") + "\nLine 3: " + C.Line))
+        << (Messages().empty() ? "" : Messages()[0]);
+    EXPECT_EQ(Lut.Size, 3);
+    EXPECT_EQ(Lut.R[5], R5);
+    EXPECT_EQ(Lut.ImageProfile, "keep");
+  }
+  const char* ThreeDLCases[] = {"100 200", "+100 x 3", "100 200 3.5", "99999999999 1 1",
+                                "100,0 200 300", "1 2 3 4"};
+  for (const char* Bad : ThreeDLCases) {
+    SCOPED_TRACE(Bad);
+    std::string Text = "0 1023\r\n";
+    for (int k = 0; k < 8; ++k) Text += std::string(k == 6 ? Bad : "1023 0 0") + "\r\n";
+    WriteAll(File("bad.3dl"), Text);
+    T3DLut Lut;
+    MakeRamp(Lut, 3);
+    const float R5 = Lut.R[5];
+    test::LutMessages().clear();
+    EXPECT_FALSE(LoadFrom3DL(&Lut, File("bad.3dl"), true));
+    EXPECT_TRUE(Reported("3DL Import - Corrupt file: " + File("bad.3dl") +
+                         "\nLUT Size: 2\nLine 8: " + Bad));
+    EXPECT_EQ(Lut.Size, 3);
+    EXPECT_EQ(Lut.R[5], R5);
+  }
+}
+
+// ffmpeg's lut3d takes and refuses the same node lines as our reader.
+TEST_F(LutTextFiles, CubeNodeLinesAgreeWithFfmpeg) {
+  if (!testing::ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not found";
+  const struct {
+    const char* Line;
+    bool Accepted;
+  } Cases[] = {{"0.5\t0.25 1e-1", true},
+               {"0.5 0.5 0.5 # note\r", true},
+               {"0,5 0,5 0,5", false},
+               {"0.5 0.5", false}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Line);
+    WriteAll(File("f.cube"), "LUT_3D_SIZE 2\n0 0 0\n" + std::string(C.Line) +
+                                 "\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
+    const int Code = testing::RunProgram(
+        {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=4x4:d=0.04", "-vf",
+         "lut3d=" + File("f.cube"), "-frames:v", "1", "-f", "null", "-"},
+        File("ffmpeg.txt"));
+    EXPECT_EQ(Code == 0, C.Accepted) << ReadText(File("ffmpeg.txt"));
+    T3DLut Lut;
+    EXPECT_EQ(LoadFromCube(&Lut, File("f.cube"), false), C.Accepted);
+  }
+}
+
+// Text writers never write a number that is not finite: NaN becomes 0,
+// infinities are clamped to 0..1, and the debug log says so once.
+TEST_F(LutTextFiles, WritersReplaceNonFiniteValues) {
+  T3DLut Lut;
+  MakeIdentity(Lut, 2);
+  Lut.R[1] = std::numeric_limits<float>::quiet_NaN();
+  Lut.G[1] = std::numeric_limits<float>::infinity();
+  Lut.B[1] = -std::numeric_limits<float>::infinity();
+  std::string Six;
+  AppendSixDecimals(Six, Lut.R[1]);
+  AppendSixDecimals(Six, Lut.G[1]);
+  AppendSixDecimals(Six, Lut.B[1]);
+  EXPECT_EQ(Six, "0.0000001.0000000.000000");
+
+  testing::TScopedDebugLog Log(Dir.File("log"));
+  const struct {
+    const char* Name;
+    std::function<bool(const std::string&)> Save;
+  } Writers[] = {
+      {"w.cube", [&](const std::string& F) { return Save3dLutCube(Lut, F, nullptr, "K", ""); }},
+      {"c.cube", [&](const std::string& F) { return SaveCubeWithComments(Lut, F, nullptr, "K"); }},
+      {"w.csp", [&](const std::string& F) { return Save3DLutCinespace(Lut, F); }},
+      {"w.txt", [&](const std::string& F) { return SaveToTextLUT(Lut, F); }},
+      {"w.3dl", [&](const std::string& F) { return SaveTo3DL(Lut, F, nullptr, "K", "", "", true); }},
+  };
+  for (const auto& W : Writers) {
+    SCOPED_TRACE(W.Name);
+    const std::string Before = Log.Text();
+    ASSERT_TRUE(W.Save(File(W.Name)));
+    const std::string Text = ReadText(File(W.Name));
+    for (const char* Bad : {"nan", "NaN", "Nan", "inf", "Inf", "INF", "NAN"})
+      EXPECT_EQ(Text.find(Bad), std::string::npos) << Bad;
+    const std::string Added = Log.Text().substr(Before.size());
+    EXPECT_EQ(std::count(Added.begin(), Added.end(), '\n'), 1) << Added;
+    EXPECT_NE(Added.find("3 LUT values that are not finite"), std::string::npos) << Added;
+  }
+  T3DLut Back;
+  ASSERT_TRUE(LoadFromCube(&Back, File("w.cube"), true));
+  EXPECT_EQ(Back.R[1], 0.0f);
+  EXPECT_EQ(Back.G[1], 1.0f);
+  EXPECT_EQ(Back.B[1], 0.0f);
+  ASSERT_TRUE(LoadFromCube(&Back, File("c.cube"), true));
+  EXPECT_EQ(Back.G[1], 1.0f);
 }
 
 TEST_F(LutTextFiles, CubeHeaderTexts) {
