@@ -21,15 +21,7 @@ namespace kromel {
 
 namespace {
 
-// word / 65535 (and byte / 255) in double precision, stored as Singles.
-const float* WordUnits() {
-  static const std::vector<float> Table = [] {
-    std::vector<float> T(65536);
-    for (uint32_t W = 0; W < 65536; ++W) T[W] = static_cast<float>(W / 65535.0);
-    return T;
-  }();
-  return Table.data();
-}
+// byte / 255 in double precision, stored as Singles.
 const float* ByteUnits() {
   static const std::vector<float> Table = [] {
     std::vector<float> T(256);
@@ -51,7 +43,6 @@ struct TLookup {
   inline void operator()(float& R, float& G, float& B) const { Prepared.Lookup(R, G, B); }
   TPreparedLut Prepared;
 };
-inline float WordUnit(uint32_t W) { return WordUnits()[W & 65535]; }
 
 // Algorithm of the byte colour forms: channels through TetrahedralInterpolation.
 void ProcessBytes(const T3DLut& Lut, uint32_t& Red, uint32_t& Green, uint32_t& Blue) {
@@ -95,26 +86,6 @@ inline void ProcessPixel24(const TLookup& Look, const uint8_t* S, uint8_t* D, bo
   D[2] = static_cast<uint8_t>(RoundClamp(V[0] * 255.0f, 255.0f));
   D[1] = static_cast<uint8_t>(RoundClamp(V[1] * 255.0f, 255.0f));
   D[0] = static_cast<uint8_t>(RoundClamp(V[2] * 255.0f, 255.0f));
-}
-
-inline void ProcessPixel64(const TLookup& Look, const TPixel64& S, TPixel64& D, bool UseAlpha) {
-  float R = WordUnit(S.R), G = WordUnit(S.G), B = WordUnit(S.B);
-  Look(R, G, B);
-  const uint32_t O[3] = {RoundClamp(R * 65535.0f, 65535.0f), RoundClamp(G * 65535.0f, 65535.0f),
-                         RoundClamp(B * 65535.0f, 65535.0f)};
-  if (UseAlpha) {
-    const uint64_t A = S.A;
-    const uint16_t In[3] = {S.R, S.G, S.B};
-    uint16_t Out[3];
-    for (int c = 0; c < 3; ++c) Out[c] = static_cast<uint16_t>((In[c] * (65535 - A) + A * O[c]) / 65535);
-    D.R = Out[0];
-    D.G = Out[1];
-    D.B = Out[2];
-  } else {
-    D.R = static_cast<uint16_t>(O[0]);
-    D.G = static_cast<uint16_t>(O[1]);
-    D.B = static_cast<uint16_t>(O[2]);
-  }
 }
 
 bool Checks64(const T3DLut& Lut, int64_t SrcSize, int64_t DstSize) {
@@ -311,7 +282,7 @@ void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool 
   if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
   const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
   const TLookup Look(Lut, Count);
-  for (int64_t i = 0; i < Count; ++i) ProcessPixel64(Look, Src.Pixels[i], Dst.Pixels[i], UseAlpha);
+  Look.Prepared.Apply64(Src.Pixels, Dst.Pixels, Count, UseAlpha);
 }
 
 void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha) {
@@ -330,19 +301,13 @@ void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32&
   Look.Apply64To32(Src.Pixels, Dst.Pixels, std::min(Spanned(Src), Spanned(Dst)), UseAlpha);
 }
 
-void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
-                      bool UseAlpha) {
-  try {
-    if (Src.Image32.Pixels != nullptr)
-      ProcessImage(Lut, Src.Image32, Dst, Dither);
-    else
-      ProcessImage64To32(Lut, Src.Image64, Dst, UseAlpha);
-  } catch (...) {
-  }
-}
+namespace {
 
-void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
-                      bool Dither, bool UseAlpha) {
+// The 8-bit image of Src when it has pixels, else its 16-bit one; failures
+// stay inside (the renderer's workers rely on it).
+template <class TLook>
+void ImageVBPPThrough(const TLook& Look, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+                      bool UseAlpha) {
   try {
     if (Src.Image32.Pixels != nullptr)
       ProcessImage(Look, Src.Image32, Dst, Dither);
@@ -350,6 +315,18 @@ void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32&
       ProcessImage64To32(Look, Src.Image64, Dst, UseAlpha);
   } catch (...) {
   }
+}
+
+}  // namespace
+
+void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+                      bool UseAlpha) {
+  ImageVBPPThrough(Lut, Src, Dst, Dither, UseAlpha);
+}
+
+void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
+                      bool Dither, bool UseAlpha) {
+  ImageVBPPThrough(Look, Src, Dst, Dither, UseAlpha);
 }
 
 void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount) {

@@ -51,6 +51,33 @@ inline void Pixel64To32(const TPreparedLut& Look, const TPixel64& S, TVPixel32& 
   D.BGRA = {O[2], O[1], O[0], static_cast<uint8_t>(A >> 8)};
 }
 
+// One 16-bit pixel's output from its looked-up colour V (see Apply64).
+inline void Finish64(const TPixel64& S, const float V[3], TPixel64& D, bool UseAlpha) {
+  const uint32_t O[3] = {RoundClamp(V[0] * 65535.0f, 65535.0f), RoundClamp(V[1] * 65535.0f, 65535.0f),
+                         RoundClamp(V[2] * 65535.0f, 65535.0f)};
+  if (UseAlpha) {
+    const uint64_t A = S.A;
+    const uint16_t In[3] = {S.R, S.G, S.B};
+    uint16_t Out[3];
+    for (int c = 0; c < 3; ++c)
+      Out[c] = static_cast<uint16_t>((In[c] * (65535 - A) + A * O[c]) / 65535);
+    D.R = Out[0];
+    D.G = Out[1];
+    D.B = Out[2];
+  } else {
+    D.R = static_cast<uint16_t>(O[0]);
+    D.G = static_cast<uint16_t>(O[1]);
+    D.B = static_cast<uint16_t>(O[2]);
+  }
+}
+
+inline void Pixel64(const TPreparedLut& Look, const TPixel64& S, TPixel64& D, bool UseAlpha) {
+  float V[3] = {static_cast<float>(S.R) / 65535.0f, static_cast<float>(S.G) / 65535.0f,
+                static_cast<float>(S.B) / 65535.0f};
+  Look.Lookup(V[0], V[1], V[2]);
+  Finish64(S, V, D, UseAlpha);
+}
+
 // One 8-bit pixel (see Apply32).
 inline void Pixel32(const TPreparedLut& Look, const TVPixel32& S, TVPixel32& D) {
   const TBGRAPixel32 P = S.BGRA;
@@ -221,20 +248,12 @@ struct TPreparedRows {
 
   KROMEL_AVX2 static int64_t Rows64To32(const TPreparedLut& L, const TPixel64* Src, TVPixel32* Dst,
                                         int64_t Count, bool UseAlpha) {
-    const __m256i Order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-    const __m256i Low16 = _mm256_set1_epi32(0xFFFF);
     const __m256 WordMax = _mm256_set1_ps(65535.0f);
     const __m256i B255 = _mm256_set1_epi32(255);
     int64_t i = 0;
     for (; i + 8 <= Count; i += 8) {
-      const __m256i P0 = _mm256_permutevar8x32_epi32(
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i)), Order);
-      const __m256i P1 = _mm256_permutevar8x32_epi32(
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i + 4)), Order);
-      const __m256i RG = _mm256_permute2x128_si256(P0, P1, 0x20);
-      const __m256i BA = _mm256_permute2x128_si256(P0, P1, 0x31);
-      const __m256i Ri = _mm256_and_si256(RG, Low16), Gi = _mm256_srli_epi32(RG, 16);
-      const __m256i Bi = _mm256_and_si256(BA, Low16), Ai = _mm256_srli_epi32(BA, 16);
+      __m256i Ri, Gi, Bi, Ai;
+      LoadWords(Src + i, Ri, Gi, Bi, Ai);
       __m256 R = _mm256_div_ps(_mm256_cvtepi32_ps(Ri), WordMax);
       __m256 G = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), WordMax);
       __m256 B = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), WordMax);
@@ -250,6 +269,46 @@ struct TPreparedRows {
         OB = MixWord(Bi, OB, Keep, Ai);
       }
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), Pack(OB, OG, OR, A8));
+    }
+    return i;
+  }
+
+  // Eight 16-bit pixels' words as three vectors of units.
+  KROMEL_AVX2 static inline void LoadWords(const TPixel64* Src, __m256i& Ri, __m256i& Gi,
+                                           __m256i& Bi, __m256i& Ai) {
+    const __m256i Order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    const __m256i Low16 = _mm256_set1_epi32(0xFFFF);
+    const __m256i P0 = _mm256_permutevar8x32_epi32(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src)), Order);
+    const __m256i P1 = _mm256_permutevar8x32_epi32(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + 4)), Order);
+    const __m256i RG = _mm256_permute2x128_si256(P0, P1, 0x20);
+    const __m256i BA = _mm256_permute2x128_si256(P0, P1, 0x31);
+    Ri = _mm256_and_si256(RG, Low16);
+    Gi = _mm256_srli_epi32(RG, 16);
+    Bi = _mm256_and_si256(BA, Low16);
+    Ai = _mm256_srli_epi32(BA, 16);
+  }
+
+  KROMEL_AVX2 static int64_t Rows64(const TPreparedLut& L, const TPixel64* Src, TPixel64* Dst,
+                                    int64_t Count, bool UseAlpha) {
+    const __m256 WordMax = _mm256_set1_ps(65535.0f);
+    int64_t i = 0;
+    for (; i + 8 <= Count; i += 8) {
+      __m256i Ri, Gi, Bi, Ai;
+      LoadWords(Src + i, Ri, Gi, Bi, Ai);
+      __m256 R = _mm256_div_ps(_mm256_cvtepi32_ps(Ri), WordMax);
+      __m256 G = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), WordMax);
+      __m256 B = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), WordMax);
+      Lookup8(L, R, G, B);
+      alignas(32) float V[3][8];
+      _mm256_store_ps(V[0], R);
+      _mm256_store_ps(V[1], G);
+      _mm256_store_ps(V[2], B);
+      for (int k = 0; k < 8; ++k) {
+        const float C[3] = {V[0][k], V[1][k], V[2][k]};
+        Finish64(Src[i + k], C, Dst[i + k], UseAlpha);
+      }
     }
     return i;
   }
@@ -297,6 +356,15 @@ void TPreparedLut::Apply64To32(const TPixel64* Src, TVPixel32* Dst, int64_t Coun
   if (TPreparedRows::Usable(*this)) i = TPreparedRows::Rows64To32(*this, Src, Dst, Count, UseAlpha);
 #endif
   for (; i < Count; ++i) Pixel64To32(*this, Src[i], Dst[i], UseAlpha);
+}
+
+void TPreparedLut::Apply64(const TPixel64* Src, TPixel64* Dst, int64_t Count,
+                           bool UseAlpha) const {
+  int64_t i = 0;
+#ifdef KROMEL_LUT_AVX2
+  if (TPreparedRows::Usable(*this)) i = TPreparedRows::Rows64(*this, Src, Dst, Count, UseAlpha);
+#endif
+  for (; i < Count; ++i) Pixel64(*this, Src[i], Dst[i], UseAlpha);
 }
 
 void TPreparedLut::Apply32(const TVPixel32* Src, TVPixel32* Dst, int64_t Count) const {

@@ -75,6 +75,9 @@ class TPreparedLut {
   // 16-bit RGBA in, 8-bit BGRA out; alpha byte := high byte of the word;
   // with UseAlpha each channel is (In * (255 - A/256) + A * LUT) / 65535.
   void Apply64To32(const TPixel64* Src, TVPixel32* Dst, int64_t Count, bool UseAlpha) const;
+  // 16-bit RGBA in and out; Dst's alpha is not written. With UseAlpha each
+  // channel is (In * (65535 - A) + A * LUT) / 65535.
+  void Apply64(const TPixel64* Src, TPixel64* Dst, int64_t Count, bool UseAlpha) const;
   // 8-bit BGRA, no dither: each pixel mixed by its alpha between the input
   // and the LUT's output; alpha-0 pixels copied. Src may be Dst.
   void Apply32(const TVPixel32* Src, TVPixel32* Dst, int64_t Count) const;

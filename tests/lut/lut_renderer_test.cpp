@@ -67,6 +67,13 @@ class TTestHost : public TRendererHost {
     Out.Dispose();
     ASSERT_TRUE(Out.Alloc(Width, Height));
   }
+  // The first render sets Entered and waits in its LUT copy until Release.
+  void HoldFirstCopy(std::atomic<bool>& Entered, const std::atomic<bool>& Release) {
+    OnCopy = [&Entered, &Release] {
+      if (Entered.exchange(true)) return;
+      while (!Release.load()) std::this_thread::sleep_for(1ms);
+    };
+  }
   void MakeLut(int32_t N, uint32_t Seed = 0) {
     Main.Write([&](T3DLut& L) {
       ASSERT_TRUE(L.SetSize(N));
@@ -172,10 +179,7 @@ TEST(LutRendererThread, TwoRequestsDuringRenderGiveOneMore) {
   Host.MakeImages(20, 20, true);
   Host.MakeLut(5);
   std::atomic<bool> Entered{false}, Release{false};
-  Host.OnCopy = [&] {
-    if (Entered.exchange(true)) return;
-    while (!Release.load()) std::this_thread::sleep_for(1ms);
-  };
+  Host.HoldFirstCopy(Entered, Release);
   TLutRenderer Renderer(Host, false);
   Renderer.RequestRender();
   ASSERT_TRUE(DrainUntil([&] { return Entered.load(); }));
@@ -195,10 +199,7 @@ TEST(LutRendererThread, StopWaitsSkipsRefreshAndHoldsRequests) {
   Host.MakeImages(20, 20, true);
   Host.MakeLut(5);
   std::atomic<bool> Entered{false}, Release{false};
-  Host.OnCopy = [&] {
-    if (Entered.exchange(true)) return;
-    while (!Release.load()) std::this_thread::sleep_for(1ms);
-  };
+  Host.HoldFirstCopy(Entered, Release);
   TLutRenderer Renderer(Host, false);
   Renderer.RequestRender();
   ASSERT_TRUE(DrainUntil([&] { return Entered.load(); }));

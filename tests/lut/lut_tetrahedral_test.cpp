@@ -56,16 +56,22 @@ TEST_P(PreparedLut, EightPixelFormMatchesPlainLoop) {
                     static_cast<uint8_t>(Src[i].R >> 8), static_cast<uint8_t>(Src[i].A >> 8)};
   }
   std::vector<TVPixel32> Plain(Count), Fast(Count), Plain8(Count), Fast8(Count);
+  std::vector<TPixel64> Plain16(Count), Fast16(Count);
   for (bool UseAlpha : {false, true}) {
     SetLutSimdAllowed(false);
     Look.Apply64To32(Src.data(), Plain.data(), Count, UseAlpha);
+    Look.Apply64(Src.data(), Plain16.data(), Count, UseAlpha);
     Look.Apply32(Src8.data(), Plain8.data(), Count);
     SetLutSimdAllowed(true);
     Look.Apply64To32(Src.data(), Fast.data(), Count, UseAlpha);
+    Look.Apply64(Src.data(), Fast16.data(), Count, UseAlpha);
     Look.Apply32(Src8.data(), Fast8.data(), Count);
     for (int32_t i = 0; i < Count; ++i) {
       ASSERT_EQ(Plain[i].Value, Fast[i].Value) << "16-bit pixel " << i << " alpha " << UseAlpha;
       ASSERT_EQ(Plain8[i].Value, Fast8[i].Value) << "8-bit pixel " << i;
+      ASSERT_TRUE(Plain16[i].R == Fast16[i].R && Plain16[i].G == Fast16[i].G &&
+                  Plain16[i].B == Fast16[i].B)
+          << "16-bit output, pixel " << i;
     }
   }
   // In place gives the same as into another image.
