@@ -227,6 +227,12 @@ struct TPreparedRows {
     return _mm256_cvtps_epi32(
         _mm256_min_ps(_mm256_max_ps(X, _mm256_setzero_ps()), _mm256_set1_ps(255.0f)));
   }
+  // rnd(65535 * V) limited to 0..65535 (NaN gives 0), as RoundClamp.
+  KROMEL_AVX2 static inline __m256i ToWord(__m256 V) {
+    const __m256 X = _mm256_mul_ps(V, _mm256_set1_ps(65535.0f));
+    return _mm256_cvtps_epi32(
+        _mm256_min_ps(_mm256_max_ps(X, _mm256_setzero_ps()), _mm256_set1_ps(65535.0f)));
+  }
   KROMEL_AVX2 static inline __m256i Pack(__m256i B, __m256i G, __m256i R, __m256i A) {
     return _mm256_or_si256(_mm256_or_si256(B, _mm256_slli_epi32(G, 8)),
                            _mm256_or_si256(_mm256_slli_epi32(R, 16), _mm256_slli_epi32(A, 24)));
@@ -301,6 +307,19 @@ struct TPreparedRows {
       __m256 G = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), WordMax);
       __m256 B = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), WordMax);
       Lookup8(L, R, G, B);
+      if (!UseAlpha) {
+        // Words of the output beside the destination's own alpha, back in
+        // pixel order.
+        __m256i DR, DG, DB, DA;
+        LoadWords(Dst + i, DR, DG, DB, DA);
+        const __m256i RG = _mm256_or_si256(ToWord(R), _mm256_slli_epi32(ToWord(G), 16));
+        const __m256i BA = _mm256_or_si256(ToWord(B), _mm256_slli_epi32(DA, 16));
+        const __m256i Lo = _mm256_unpacklo_epi32(RG, BA), Hi = _mm256_unpackhi_epi32(RG, BA);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), _mm256_permute2x128_si256(Lo, Hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 4),
+                            _mm256_permute2x128_si256(Lo, Hi, 0x31));
+        continue;
+      }
       alignas(32) float V[3][8];
       _mm256_store_ps(V[0], R);
       _mm256_store_ps(V[1], G);
