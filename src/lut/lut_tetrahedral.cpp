@@ -260,9 +260,7 @@ struct TPreparedRows {
     for (; i + 8 <= Count; i += 8) {
       __m256i Ri, Gi, Bi, Ai;
       LoadWords(Src + i, Ri, Gi, Bi, Ai);
-      __m256 R = _mm256_div_ps(_mm256_cvtepi32_ps(Ri), WordMax);
-      __m256 G = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), WordMax);
-      __m256 B = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), WordMax);
+      __m256 R = Unit(Ri, WordMax), G = Unit(Gi, WordMax), B = Unit(Bi, WordMax);
       Lookup8(L, R, G, B);
       __m256i OR = ToByte(R), OG = ToByte(G), OB = ToByte(B);
       const __m256i A8 = _mm256_srli_epi32(Ai, 8);
@@ -279,7 +277,13 @@ struct TPreparedRows {
     return i;
   }
 
-  // Eight 16-bit pixels' words as three vectors of units.
+  // Whole numbers to units: I / Max (exactly word / 65535 or byte / 255
+  // as the plain loop computes it).
+  KROMEL_AVX2 static inline __m256 Unit(__m256i I, __m256 Max) {
+    return _mm256_div_ps(_mm256_cvtepi32_ps(I), Max);
+  }
+
+  // Eight 16-bit pixels' channels, one vector each.
   KROMEL_AVX2 static inline void LoadWords(const TPixel64* Src, __m256i& Ri, __m256i& Gi,
                                            __m256i& Bi, __m256i& Ai) {
     const __m256i Order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
@@ -303,9 +307,7 @@ struct TPreparedRows {
     for (; i + 8 <= Count; i += 8) {
       __m256i Ri, Gi, Bi, Ai;
       LoadWords(Src + i, Ri, Gi, Bi, Ai);
-      __m256 R = _mm256_div_ps(_mm256_cvtepi32_ps(Ri), WordMax);
-      __m256 G = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), WordMax);
-      __m256 B = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), WordMax);
+      __m256 R = Unit(Ri, WordMax), G = Unit(Gi, WordMax), B = Unit(Bi, WordMax);
       Lookup8(L, R, G, B);
       if (!UseAlpha) {
         // Words of the output beside the destination's own alpha, back in
@@ -343,9 +345,7 @@ struct TPreparedRows {
       const __m256i Gi = _mm256_and_si256(_mm256_srli_epi32(P, 8), Byte);
       const __m256i Ri = _mm256_and_si256(_mm256_srli_epi32(P, 16), Byte);
       const __m256i Ai = _mm256_srli_epi32(P, 24);
-      const __m256 VR = _mm256_div_ps(_mm256_cvtepi32_ps(Ri), ByteMax);
-      const __m256 VG = _mm256_div_ps(_mm256_cvtepi32_ps(Gi), ByteMax);
-      const __m256 VB = _mm256_div_ps(_mm256_cvtepi32_ps(Bi), ByteMax);
+      const __m256 VR = Unit(Ri, ByteMax), VG = Unit(Gi, ByteMax), VB = Unit(Bi, ByteMax);
       __m256 R = VR, G = VG, B = VB;
       Lookup8(L, R, G, B);
       const __m256 A = _mm256_cvtepi32_ps(Ai);
