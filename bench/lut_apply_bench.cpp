@@ -18,27 +18,15 @@
 #include "images/image32.h"
 #include "images/image64.h"
 #include "lut/lut_apply.h"
+#include "bench_lut.h"
 
 namespace {
 
 constexpr int32_t Width = 6000, Height = 4000;
 
-// The LUT of bench/compare-ffmpeg (same formula).
 const kromel::T3DLut& Look() {
   static kromel::T3DLut Lut;
-  if (Lut.Size == 0) {
-    const int32_t N = 33;
-    Lut.SetSize(N);
-    for (int32_t b = 0; b < N; ++b)
-      for (int32_t g = 0; g < N; ++g)
-        for (int32_t r = 0; r < N; ++r) {
-          const float R = r / float(N - 1), G = g / float(N - 1), B = b / float(N - 1);
-          const int32_t k = r + N * (g + N * b);
-          Lut.R[k] = 0.9f * std::pow(R, 0.8f) + 0.1f * G;
-          Lut.G[k] = 0.7f * G + 0.3f * B * B;
-          Lut.B[k] = 0.95f * std::sqrt(B) + 0.05f * R;
-        }
-  }
+  if (Lut.Size == 0) kromel::bench::MakeBenchLut(Lut);
   return Lut;
 }
 

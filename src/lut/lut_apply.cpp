@@ -1,6 +1,8 @@
 // Applying a LUT to colours, images and LUTs.
 #include "lut/lut_apply.h"
 
+#include "lut/lut_tetrahedral.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -19,26 +21,7 @@ namespace kromel {
 
 namespace {
 
-// rnd(V) limited to 0..Max; NaN gives 0. Adding and taking away 1.5 * 2^23
-// rounds a float below 2^22 to a whole number, halves to even, under the
-// default rounding mode: the value std::nearbyint gives, without a call.
-inline uint32_t RoundClamp(float V, float Max) {
-  if (!(V > 0)) return 0;
-  if (V >= Max) return static_cast<uint32_t>(Max);
-  volatile float Magic = 12582912.0f;  // kept from being folded away
-  const float M = Magic;
-  return static_cast<uint32_t>((V + M) - M);
-}
-
-// word / 65535 (and byte / 255) in double precision, stored as Singles.
-const float* WordUnits() {
-  static const std::vector<float> Table = [] {
-    std::vector<float> T(65536);
-    for (uint32_t W = 0; W < 65536; ++W) T[W] = static_cast<float>(W / 65535.0);
-    return T;
-  }();
-  return Table.data();
-}
+// byte / 255 in double precision, stored as Singles.
 const float* ByteUnits() {
   static const std::vector<float> Table = [] {
     std::vector<float> T(256);
@@ -50,127 +33,16 @@ const float* ByteUnits() {
 
 inline float ByteUnit(uint32_t B) { return ByteUnits()[B & 255]; }
 
-// The tetrahedral lookup of T3DLut::ProcessColorTetrahedralSingle for a
-// cubic LUT, inlined into the image loops: the same operations in the same
-// order (so the same results), with the nodes read either from the planes
-// or from a per-thread interleaved copy (R, G, B, pad per node), which
-// keeps the four corners of a lookup in four cache lines. Inputs must not
-// be NaN.
-class TCubeLookup {
- public:
-  // False for a LUT that is not a cube with planes.
-  bool Init(const T3DLut& Lut, int64_t Pixels) {
-    const int32_t N = Lut.Size;
-    if (Lut.R == nullptr || Lut.G == nullptr || Lut.B == nullptr || N < MinLutLevels ||
-        Lut.NLRH != N || Lut.NLGS != N || Lut.NLBL != N)
-      return false;
-    FN = N;
-    FSG = N;
-    FSB = int64_t(N) * N;
-    FLast = N - 2;
-    FScale = static_cast<float>(N - 1);
-    const int64_t Count = FSB * N;
-    FNodes = nullptr;
-    FR = Lut.R;
-    FG = Lut.G;
-    FB = Lut.B;
-    if (Pixels >= 4 * Count) {
-      thread_local std::vector<float> Interleaved;
-      if (Interleaved.size() < static_cast<std::size_t>(4 * Count))
-        Interleaved.resize(static_cast<std::size_t>(4 * Count));
-      float* D = Interleaved.data();
-      for (int64_t k = 0; k < Count; ++k) {
-        D[4 * k] = Lut.R[k];
-        D[4 * k + 1] = Lut.G[k];
-        D[4 * k + 2] = Lut.B[k];
-        D[4 * k + 3] = 0;
-      }
-      FNodes = D;
-    }
-    return true;
-  }
-
-  inline void Lookup(float& Red, float& Green, float& Blue) const {
-    Clamp(Red);
-    Clamp(Green);
-    Clamp(Blue);
-    int32_t ib, ig, ir;
-    float fb, fg, fr;
-    Cell(Blue, ib, fb);
-    Cell(Green, ig, fg);
-    Cell(Red, ir, fr);
-    const int64_t B0 = ib * FSB, B1 = B0 + FSB, G0 = ig * FSG, G1 = G0 + FSG, R0 = ir, R1 = ir + 1;
-    int64_t K1, K2;
-    float W0, W1, W2, W3;
-    if (fb > fg) {
-      if (fg > fr) {
-        K1 = B1 + G0 + R0; K2 = B1 + G1 + R0;
-        W0 = 1 - fb; W1 = fb - fg; W2 = fg - fr; W3 = fr;
-      } else if (fb > fr) {
-        K1 = B1 + G0 + R0; K2 = B1 + G0 + R1;
-        W0 = 1 - fb; W1 = fb - fr; W2 = fr - fg; W3 = fg;
-      } else {
-        K1 = B0 + G0 + R1; K2 = B1 + G0 + R1;
-        W0 = 1 - fr; W1 = fr - fb; W2 = fb - fg; W3 = fg;
-      }
-    } else if (fr > fg) {
-      K1 = B0 + G0 + R1; K2 = B0 + G1 + R1;
-      W0 = 1 - fr; W1 = fr - fg; W2 = fg - fb; W3 = fb;
-    } else if (fr > fb) {
-      K1 = B0 + G1 + R0; K2 = B0 + G1 + R1;
-      W0 = 1 - fg; W1 = fg - fr; W2 = fr - fb; W3 = fb;
-    } else {
-      K1 = B0 + G1 + R0; K2 = B1 + G1 + R0;
-      W0 = 1 - fg; W1 = fg - fb; W2 = fb - fr; W3 = fr;
-    }
-    const int64_t K0 = B0 + G0 + R0, K3 = B1 + G1 + R1;
-    if (FNodes != nullptr) {
-      const float* P0 = FNodes + 4 * K0;
-      const float* P1 = FNodes + 4 * K1;
-      const float* P2 = FNodes + 4 * K2;
-      const float* P3 = FNodes + 4 * K3;
-      Red = ((W0 * P0[0] + W1 * P1[0]) + W2 * P2[0]) + W3 * P3[0];
-      Green = ((W0 * P0[1] + W1 * P1[1]) + W2 * P2[1]) + W3 * P3[1];
-      Blue = ((W0 * P0[2] + W1 * P1[2]) + W2 * P2[2]) + W3 * P3[2];
-    } else {
-      Red = ((W0 * FR[K0] + W1 * FR[K1]) + W2 * FR[K2]) + W3 * FR[K3];
-      Green = ((W0 * FG[K0] + W1 * FG[K1]) + W2 * FG[K2]) + W3 * FG[K3];
-      Blue = ((W0 * FB[K0] + W1 * FB[K1]) + W2 * FB[K2]) + W3 * FB[K3];
-    }
-  }
-
- private:
-  static inline void Clamp(float& V) {
-    if (V < 0) V = 0;
-    if (V > 1) V = 1;
-  }
-  inline void Cell(float V, int32_t& I, float& F) const {
-    const float P = FScale * V;
-    I = static_cast<int32_t>(P);
-    if (I > FLast) I = FLast;
-    F = P - static_cast<float>(I);
-  }
-  int32_t FN = 0, FLast = 0;
-  int64_t FSG = 0, FSB = 0;
-  float FScale = 0;
-  const float* FNodes = nullptr;
-  const float *FR = nullptr, *FG = nullptr, *FB = nullptr;
-};
-
-// The fast lookup when the LUT is a cube, else the LUT's own.
+// The prepared lookup over an interleaved copy of the nodes when the image
+// has at least four pixels per node (the copy pays for itself), else over
+// the planes in place.
 struct TLookup {
-  TLookup(const T3DLut& Lut, int64_t Pixels) : FLut(Lut), FFast(Cube.Init(Lut, Pixels)) {}
-  inline void operator()(float& R, float& G, float& B) const {
-    if (FFast)
-      Cube.Lookup(R, G, B);
-    else
-      FLut.ProcessColorTetrahedralSingle(R, G, B);
+  TLookup(const T3DLut& Lut, int64_t Pixels) {
+    Prepared.Prepare(Lut, Pixels >= 4 * int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL);
   }
-  TCubeLookup Cube;
-  const T3DLut& FLut;
-  bool FFast;
+  inline void operator()(float& R, float& G, float& B) const { Prepared.Lookup(R, G, B); }
+  TPreparedLut Prepared;
 };
-inline float WordUnit(uint32_t W) { return WordUnits()[W & 65535]; }
 
 // Algorithm of the byte colour forms: channels through TetrahedralInterpolation.
 void ProcessBytes(const T3DLut& Lut, uint32_t& Red, uint32_t& Green, uint32_t& Blue) {
@@ -185,7 +57,7 @@ void ProcessBytes(const T3DLut& Lut, uint32_t& Red, uint32_t& Green, uint32_t& B
 }
 
 // One BGRA pixel as ProcessImage treats it.
-inline void ProcessPixel32(const TLookup& Look, const TVPixel32& S, TVPixel32& D, bool Dither) {
+inline void ProcessPixel32(const TPreparedLut& Look, const TVPixel32& S, TVPixel32& D, bool Dither) {
   const TBGRAPixel32 P = S.BGRA;
   if (P.A == 0) {
     D = S;
@@ -198,7 +70,7 @@ inline void ProcessPixel32(const TLookup& Look, const TVPixel32& S, TVPixel32& D
       if (Bytes[c] != 255) V[c] += RandomFloat01() / 255.0f;
   }
   float L[3] = {V[0], V[1], V[2]};
-  Look(L[0], L[1], L[2]);
+  Look.Lookup(L[0], L[1], L[2]);
   const float A = P.A, InvA = static_cast<float>(255 - P.A);
   uint8_t O[3];
   for (int c = 0; c < 3; ++c) O[c] = static_cast<uint8_t>(RoundClamp(InvA * V[c] + A * L[c], 255.0f));
@@ -214,26 +86,6 @@ inline void ProcessPixel24(const TLookup& Look, const uint8_t* S, uint8_t* D, bo
   D[2] = static_cast<uint8_t>(RoundClamp(V[0] * 255.0f, 255.0f));
   D[1] = static_cast<uint8_t>(RoundClamp(V[1] * 255.0f, 255.0f));
   D[0] = static_cast<uint8_t>(RoundClamp(V[2] * 255.0f, 255.0f));
-}
-
-inline void ProcessPixel64(const TLookup& Look, const TPixel64& S, TPixel64& D, bool UseAlpha) {
-  float R = WordUnit(S.R), G = WordUnit(S.G), B = WordUnit(S.B);
-  Look(R, G, B);
-  const uint32_t O[3] = {RoundClamp(R * 65535.0f, 65535.0f), RoundClamp(G * 65535.0f, 65535.0f),
-                         RoundClamp(B * 65535.0f, 65535.0f)};
-  if (UseAlpha) {
-    const uint64_t A = S.A;
-    const uint16_t In[3] = {S.R, S.G, S.B};
-    uint16_t Out[3];
-    for (int c = 0; c < 3; ++c) Out[c] = static_cast<uint16_t>((In[c] * (65535 - A) + A * O[c]) / 65535);
-    D.R = Out[0];
-    D.G = Out[1];
-    D.B = Out[2];
-  } else {
-    D.R = static_cast<uint16_t>(O[0]);
-    D.G = static_cast<uint16_t>(O[1]);
-    D.B = static_cast<uint16_t>(O[2]);
-  }
 }
 
 bool Checks64(const T3DLut& Lut, int64_t SrcSize, int64_t DstSize) {
@@ -394,13 +246,21 @@ void ProcessColorBGRA128InGammaProfile(const T3DLut& Lut, TBGRAPixel128& Out,
 
 void ProcessImage(const T3DLut& Lut, const TImage32& Src, TImage32& Dst, bool Dither) {
   if ((Lut.Size < 1 && Lut.NLRH < 1) || Dst.Pixels == nullptr) return;
+  const TLookup Look(Lut, Spanned(Dst));
+  ProcessImage(Look.Prepared, Src, Dst, Dither);
+}
+
+void ProcessImage(const TPreparedLut& Look, const TImage32& Src, TImage32& Dst, bool Dither) {
+  if (Dst.Pixels == nullptr) return;
   const int64_t Count = Spanned(Dst);
   if (Src.Pixels == nullptr || Spanned(Src) < Count) {
     ErrorMessageProc("Error in T3DLut.ProcessImage - source smaller than destination");
     return;
   }
-  const TLookup Look(Lut, Count);
-  for (int64_t i = 0; i < Count; ++i) ProcessPixel32(Look, Src.Pixels[i], Dst.Pixels[i], Dither);
+  if (Dither)
+    for (int64_t i = 0; i < Count; ++i) ProcessPixel32(Look, Src.Pixels[i], Dst.Pixels[i], true);
+  else
+    Look.Apply32(Src.Pixels, Dst.Pixels, Count);
   Dst.CopyMarginsFrom(Src);
 }
 
@@ -422,38 +282,51 @@ void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool 
   if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
   const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
   const TLookup Look(Lut, Count);
-  for (int64_t i = 0; i < Count; ++i) ProcessPixel64(Look, Src.Pixels[i], Dst.Pixels[i], UseAlpha);
+  Look.Prepared.Apply64(Src.Pixels, Dst.Pixels, Count, UseAlpha);
 }
 
 void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha) {
   if (!Checks64(Lut, Src.Size, Dst.Size)) return;
-  if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
-  const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
-  const TLookup Look(Lut, Count);
-  for (int64_t i = 0; i < Count; ++i) {
-    const TPixel64 S = Src.Pixels[i];
-    float V[3] = {WordUnit(S.R), WordUnit(S.G), WordUnit(S.B)};
-    Look(V[0], V[1], V[2]);
-    const uint64_t In[3] = {S.R, S.G, S.B};
-    const uint64_t A = S.A;
-    uint8_t O[3];
-    for (int c = 0; c < 3; ++c) {
-      const uint64_t L = RoundClamp(V[c] * 255.0f, 255.0f);
-      O[c] = static_cast<uint8_t>(UseAlpha ? (In[c] * (255 - (A >> 8)) + A * L) / 65535 : L);
-    }
-    Dst.Pixels[i].BGRA = {O[2], O[1], O[0], static_cast<uint8_t>(A >> 8)};
-  }
+  const TLookup Look(Lut, std::min(Spanned(Src), Spanned(Dst)));
+  ProcessImage64To32(Look.Prepared, Src, Dst, UseAlpha);
 }
 
-void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32& Dst,
+                        bool UseAlpha) {
+  if (Src.Size != Dst.Size) {
+    ErrorMessageProc("Error T3DLut.ProcessImage64 - different image sizes!");
+    return;
+  }
+  if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
+  Look.Apply64To32(Src.Pixels, Dst.Pixels, std::min(Spanned(Src), Spanned(Dst)), UseAlpha);
+}
+
+namespace {
+
+// The 8-bit image of Src when it has pixels, else its 16-bit one; failures
+// stay inside (the renderer's workers rely on it).
+template <class TLook>
+void ImageVBPPThrough(const TLook& Look, const TImageVBPP& Src, TImage32& Dst, bool Dither,
                       bool UseAlpha) {
   try {
     if (Src.Image32.Pixels != nullptr)
-      ProcessImage(Lut, Src.Image32, Dst, Dither);
+      ProcessImage(Look, Src.Image32, Dst, Dither);
     else
-      ProcessImage64To32(Lut, Src.Image64, Dst, UseAlpha);
+      ProcessImage64To32(Look, Src.Image64, Dst, UseAlpha);
   } catch (...) {
   }
+}
+
+}  // namespace
+
+void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+                      bool UseAlpha) {
+  ImageVBPPThrough(Lut, Src, Dst, Dither, UseAlpha);
+}
+
+void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
+                      bool Dither, bool UseAlpha) {
+  ImageVBPPThrough(Look, Src, Dst, Dither, UseAlpha);
 }
 
 void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount) {

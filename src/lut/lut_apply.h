@@ -14,6 +14,7 @@
 #include "images/image64.h"
 #include "images/image_vbpp.h"
 #include "lut/lut.h"
+#include "lut/lut_tetrahedral.h"
 
 namespace kromel {
 
@@ -54,6 +55,14 @@ void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, b
 // The 8-bit image of Src when it has pixels, else its 16-bit one.
 void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
                       bool UseAlpha);
+// The same three through a lookup prepared once from a LUT that stays
+// unchanged meanwhile (the renderer's workers share one); a lookup that is
+// not ready passes the colours unchanged.
+void ProcessImage(const TPreparedLut& Look, const TImage32& Src, TImage32& Dst, bool Dither);
+void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32& Dst,
+                        bool UseAlpha);
+void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
+                      bool Dither, bool UseAlpha);
 // Float: Dst := Src * (1 - Amount) + LUT(Src) * Amount, alpha copied.
 void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount);
 

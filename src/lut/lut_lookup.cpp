@@ -8,38 +8,11 @@
 
 #include "foundation/debug_log.h"
 #include "lut/lut.h"
+#include "lut/lut_tetrahedral.h"
 
 namespace kromel {
 
 namespace {
-
-// The four corners and weights of the tetrahedron that holds a point with
-// fractions (fb, fg, fr); a corner is OffB[b'] + OffG[g'] + OffR[r'].
-struct TTetrahedron {
-  int64_t K[4];
-  float W[4];
-};
-
-TTetrahedron SelectTetrahedron(float fb, float fg, float fr, const int64_t OffB[2],
-                               const int64_t OffG[2], const int64_t OffR[2]) {
-  auto C = [&](int b, int g, int r) { return OffB[b] + OffG[g] + OffR[r]; };
-  if (fb > fg) {
-    if (fg > fr)
-      return {{C(0, 0, 0), C(1, 0, 0), C(1, 1, 0), C(1, 1, 1)}, {1 - fb, fb - fg, fg - fr, fr}};
-    if (fb > fr)
-      return {{C(0, 0, 0), C(1, 0, 0), C(1, 0, 1), C(1, 1, 1)}, {1 - fb, fb - fr, fr - fg, fg}};
-    return {{C(0, 0, 0), C(0, 0, 1), C(1, 0, 1), C(1, 1, 1)}, {1 - fr, fr - fb, fb - fg, fg}};
-  }
-  if (fr > fg)
-    return {{C(0, 0, 0), C(0, 0, 1), C(0, 1, 1), C(1, 1, 1)}, {1 - fr, fr - fg, fg - fb, fb}};
-  if (fr > fb)
-    return {{C(0, 0, 0), C(0, 1, 0), C(0, 1, 1), C(1, 1, 1)}, {1 - fg, fg - fr, fr - fb, fb}};
-  return {{C(0, 0, 0), C(0, 1, 0), C(1, 1, 0), C(1, 1, 1)}, {1 - fg, fg - fb, fb - fr, fr}};
-}
-
-inline float Blend(const TTetrahedron& T, const float* P) {
-  return ((T.W[0] * P[T.K[0]] + T.W[1] * P[T.K[1]]) + T.W[2] * P[T.K[2]]) + T.W[3] * P[T.K[3]];
-}
 
 // Clamps to 0..1 in place (a NaN is left); true when the value is NaN.
 inline bool ClampUnit(float& V) {
@@ -122,26 +95,13 @@ void T3DLut::ProcessColorTetrahedralSingle(float& Red, float& Green, float& Blue
 }
 
 bool T3DLut::ProcessColorTetrahedralQuiet(float& Red, float& Green, float& Blue) const {
-  if (R == nullptr || G == nullptr || B == nullptr) return false;
-  const int32_t NR = NLRH, NG = NLGS, NB = NLBL;
-  if (NR < MinLutLevels || NG < MinLutLevels || NB < MinLutLevels) return false;
+  TPreparedLut Look;
+  if (!Look.Prepare(*this, false)) return false;
   const bool NaNR = ClampUnit(Red), NaNG = ClampUnit(Green), NaNB = ClampUnit(Blue);
   if (NaNR) Red = 0;
   if (NaNG) Green = 0;
   if (NaNB) Blue = 0;
-  int32_t ib, ig, ir;
-  float fb, fg, fr;
-  CellOf(Blue, NB, ib, fb);
-  CellOf(Green, NG, ig, fg);
-  CellOf(Red, NR, ir, fr);
-  const int64_t SG = NR, SB = int64_t(NR) * NG;
-  const int64_t OffB[2] = {ib * SB, (ib + 1) * SB};
-  const int64_t OffG[2] = {ig * SG, (ig + 1) * SG};
-  const int64_t OffR[2] = {ir, ir + 1};
-  const TTetrahedron T = SelectTetrahedron(fb, fg, fr, OffB, OffG, OffR);
-  Red = Blend(T, R);
-  Green = Blend(T, G);
-  Blue = Blend(T, B);
+  Look.Lookup(Red, Green, Blue);
   return NaNR || NaNG || NaNB;
 }
 
@@ -161,7 +121,7 @@ float T3DLut::TetrahedralInterpolation(const float* Plane, float x, float y, flo
   const int64_t OffB[2] = {std::clamp(ix, 0, Last) * N * N, std::clamp(ix + 1, 0, Last) * N * N};
   const int64_t OffG[2] = {std::clamp(iy, 0, Last) * N, std::clamp(iy + 1, 0, Last) * N};
   const int64_t OffR[2] = {std::clamp(iz, 0, Last), std::clamp(iz + 1, 0, Last)};
-  float V = Blend(SelectTetrahedron(fx, fy, fz, OffB, OffG, OffR), Plane);
+  float V = BlendTetrahedron(SelectTetrahedron(fx, fy, fz, OffB, OffG, OffR), Plane);
   if (V < 0) V = 0;
   if (V > 1) V = 1;
   return V;
