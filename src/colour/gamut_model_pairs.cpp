@@ -6,18 +6,13 @@
 #include "colour/colour_models.h"
 #include "colour/hsp_models.h"
 #include "colour/model_maths.h"
+#include "colour/rgb_lab_xyz.h"
 
 namespace kromel {
 
 namespace {
 
 using model_maths::TDoubleMaths;
-
-double LabF(double T) { return T > 0.008856 ? std::cbrt(T) : 7.787 * T + 16.0 / 116; }
-double LabFInverse(double V) {
-  const double V3 = V * V * V;
-  return V3 > 0.008856 ? V3 : (V - 16.0 / 116) / 7.787;
-}
 
 }  // namespace
 

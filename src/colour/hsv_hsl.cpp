@@ -6,6 +6,8 @@
 #include <random>
 #include <utility>
 
+#include "foundation/numeric.h"
+
 namespace kromel {
 
 namespace {
@@ -23,11 +25,6 @@ inline uint32_t ByteOf(float V) {
 inline uint32_t PackColor(uint32_t R, uint32_t G, uint32_t B) { return R | G << 8 | B << 16; }
 
 inline float Frac(float X) { return X - std::trunc(X); }
-
-inline void Clamp01(float& V) {
-  if (V > 1) V = 1;
-  if (V < 0) V = 0;
-}
 
 float HueToChannel(float P, float Q, float T) {
   if (T < 0) T += 1;
@@ -205,9 +202,9 @@ void RotateHueRGB(float& R, float& G, float& B, float Angle) {
   if (H > 360) H -= 360;
   for (int K = 0; K < 2 && H < 0; ++K) H += 360;
   HSVtoRGB(R, G, B, H, S, V);
-  Clamp01(R);
-  Clamp01(G);
-  Clamp01(B);
+  R = Clamp01(R);
+  G = Clamp01(G);
+  B = Clamp01(B);
 }
 
 uint32_t RotateHueColor(uint32_t Color, float Angle) {
@@ -296,9 +293,9 @@ void YUVtoRGBSingle(float Y, float V, float W, float& R, float& G, float& B) {
   R = Y + 1.13983f * V;
   B = Y - 2.03211f * W;
   G = Y + 0.39465f * W - 0.5806f * V;
-  Clamp01(R);
-  Clamp01(G);
-  Clamp01(B);
+  R = Clamp01(R);
+  G = Clamp01(G);
+  B = Clamp01(B);
 }
 
 uint32_t HSLToColorInt(int32_t H, int32_t S, int32_t L) {

@@ -31,12 +31,6 @@ inline uint32_t PackBytes(int B0, int B1, int B2, int B3) {
          static_cast<uint32_t>(B2) << 16 | static_cast<uint32_t>(B3) << 24;
 }
 
-inline double LabF(double T) { return T > 0.008856 ? std::cbrt(T) : 7.787 * T + 16.0 / 116.0; }
-
-inline double LabFInverse(double V) {
-  const double V3 = V * V * V;
-  return V3 > 0.008856 ? V3 : (V - 16.0 / 116.0) / 7.787;
-}
 
 // Lab of linear R, G, B through matrix M0, without the zero branch of L.
 void LinearToLabM0(float R, float G, float B, float& L, float& A, float& Bv) {

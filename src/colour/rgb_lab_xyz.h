@@ -6,6 +6,7 @@
 // Packed pixel: blue + green*256 + red*65536 + alpha*16777216.
 // Packed Lab: bytes L, a, b, 0 from the lowest byte up.
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #include "colour/cms_hook.h"
@@ -81,5 +82,13 @@ void Matrix3Clear(TMatrix3Single& M);
 // R = A*B (row-major); R may not be A or B.
 void Matrix3Multiply(TMatrix3Single& R, const TMatrix3Single& A, const TMatrix3Single& B);
 float Power10Single(float X);
+
+// The CIE Lab companding function of a ratio to the white point, and its
+// inverse.
+inline double LabF(double T) { return T > 0.008856 ? std::cbrt(T) : 7.787 * T + 16.0 / 116.0; }
+inline double LabFInverse(double V) {
+  const double V3 = V * V * V;
+  return V3 > 0.008856 ? V3 : (V - 16.0 / 116.0) / 7.787;
+}
 
 }  // namespace kromel

@@ -98,12 +98,6 @@ int64_t RoundToInt64Saturated(double X) {
   return static_cast<int64_t>(std::nearbyint(X));
 }
 
-float Clamp01(float X) {
-  if (X < 0) return 0;
-  if (X > 1) return 1;
-  return X;
-}
-
 int32_t ClampByte(int32_t V) { return ClampInteger(V, 0, 255); }
 int32_t ClampSmallInt(int32_t V) { return ClampInteger(V, -32767, 32767); }
 int32_t ClampPositiveSmallInt(int32_t V) { return ClampInteger(V, 0, 32767); }

@@ -57,7 +57,8 @@ int32_t MaxInteger10(int32_t A, int32_t B, int32_t C, int32_t D, int32_t E, int3
 int64_t RoundToInt64Saturated(double X);
 
 int32_t ClampInteger(int32_t V, int32_t Lo, int32_t Hi);
-float Clamp01(float X);
+// NaN passes through unchanged.
+inline float Clamp01(float X) { return X < 0 ? 0.0f : (X > 1 ? 1.0f : X); }
 int32_t ClampByte(int32_t V);
 int32_t ClampSmallInt(int32_t V);           // -32767..32767
 int32_t ClampPositiveSmallInt(int32_t V);   // 0..32767

@@ -31,8 +31,6 @@ bool StartsWithCI(const std::string& S, const std::string& Prefix) {
   return true;
 }
 
-bool IsContinuationByte(char C) { return (static_cast<unsigned char>(C) & 0xC0) == 0x80; }
-
 std::size_t CharCount(const std::string& S) {
   std::size_t N = 0;
   for (char C : S)

@@ -67,8 +67,6 @@ int32_t IndexOfItem(const std::string& S, const std::string& Item, int32_t Count
   return -1;
 }
 
-bool IsContinuationByte(char C) { return (static_cast<unsigned char>(C) & 0xC0) == 0x80; }
-
 // Byte length of S less its last UTF-8 character.
 std::size_t WithoutLastChar(const std::string& S, std::size_t Len) {
   std::size_t N = Len;

@@ -5,6 +5,9 @@
 
 namespace kromel {
 
+// True for the second and later bytes of a UTF-8 character.
+inline bool IsContinuationByte(char C) { return (static_cast<unsigned char>(C) & 0xC0) == 0x80; }
+
 // UTF-8 to UTF-16 code units; malformed bytes become U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& Text);
 // UTF-16 code units to UTF-8; unpaired surrogates become U+FFFD.

@@ -11,6 +11,7 @@
 #include "colour/hsp_models.h"
 #include "colour/rgb_lab_xyz.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
 #include "images/image32.h"
 #include "images/image64.h"
 #include "lut/lut.h"
@@ -19,12 +20,6 @@
 namespace kromel {
 
 namespace {
-
-inline float Clamp01(float V) {
-  if (V < 0) V = 0;
-  if (V > 1) V = 1;
-  return V;
-}
 
 // Writes Measure(R, G, B) of each of the first N nodes to R, G and B.
 template <class TMeasure>

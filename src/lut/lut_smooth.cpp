@@ -11,6 +11,7 @@
 
 #include "colour/colour_models.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
 #include "lut/lut.h"
 #include "lut/lut_color_space_convert.h"
 #include "lut/lut_levels.h"
@@ -23,11 +24,6 @@ bool IsPlaneOf(const T3DLut& Lut, const float* Plane) {
   return Plane != nullptr && (Plane == Lut.R || Plane == Lut.G || Plane == Lut.B || Plane == Lut.A);
 }
 
-inline float Clamp01(float V) {
-  if (V < 0) V = 0;
-  if (V > 1) V = 1;
-  return V;
-}
 
 using TLutConversion = void (*)(const T3DLut& Source, T3DLut& Destination);
 

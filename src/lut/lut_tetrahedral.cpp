@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "foundation/numeric.h"
 #include "lut/lut.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -29,11 +30,6 @@ bool CpuHasAvx2() {
 #else
   return false;
 #endif
-}
-
-inline void Clamp01(float& V) {
-  if (V < 0) V = 0;
-  if (V > 1) V = 1;
 }
 
 // One 16-bit pixel to 8 bits (see Apply64To32).
@@ -142,9 +138,9 @@ bool TPreparedLut::Prepare(const T3DLut& Lut, bool Interleave) {
 
 void TPreparedLut::Lookup(float& Red, float& Green, float& Blue) const {
   if (!FReady) return;
-  Clamp01(Red);
-  Clamp01(Green);
-  Clamp01(Blue);
+  Red = Clamp01(Red);
+  Green = Clamp01(Green);
+  Blue = Clamp01(Blue);
   int32_t I[3];
   float F[3];
   const float V[3] = {Red, Green, Blue};

@@ -10,18 +10,18 @@ std::string EnvOr(const char* Name, const std::string& Fallback) {
   const char* V = std::getenv(Name);
   return (V && *V) ? std::string(V) : Fallback;
 }
-std::string WithoutTrailingSlash(std::string S) {
+std::string StripTrailingSlashes(std::string S) {
   while (S.size() > 1 && S.back() == '/') S.pop_back();
   return S;
 }
 }  // namespace
 
-std::string TempFolder() { return WithoutTrailingSlash(EnvOr("TMPDIR", "/tmp")); }
+std::string TempFolder() { return StripTrailingSlashes(EnvOr("TMPDIR", "/tmp")); }
 
 std::string ConfigFolder() {
   std::string Base = EnvOr("XDG_CONFIG_HOME", "");
   if (Base.empty()) Base = EnvOr("HOME", "/tmp") + "/.config";
-  return WithoutTrailingSlash(Base) + "/kromel";
+  return StripTrailingSlashes(Base) + "/kromel";
 }
 
 bool DirectoryExists(const std::string& Path) {
