@@ -3,7 +3,6 @@
 #include "engine/mask_slot.h"
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
-#include "foundation/text_scan.h"
 
 namespace kromel {
 
@@ -16,15 +15,14 @@ constexpr const char* SectionEnd = "</tab>";
 // section, not inside a nested one (the Master section has a ColorModel of
 // its own); empty when there is none.
 std::string RootLevelElement(const std::string& Text, const std::string& Tag) {
-  const std::string Open = "<" + Tag;
   int32_t Depth = 0;
   for (size_t At = Text.find('<'); At != std::string::npos; At = Text.find('<', At + 1)) {
     if (Text.compare(At, 13, SectionStart) == 0) {
       ++Depth;
     } else if (Text.compare(At, 6, SectionEnd) == 0) {
       --Depth;
-    } else if (Depth <= 1 && Text.compare(At, Open.size(), Open) == 0) {
-      return XMLGetElement(Text.substr(At), Tag);
+    } else if (Depth <= 1 && IsStartTagAt(Text, At, Tag)) {
+      return ElementAt(Text, At, Tag);
     }
   }
   return {};
@@ -74,7 +72,7 @@ bool TKromelPreset::LoadFromXML(const std::string& Text) {
     TControlledParameter* Child = Children.Get(I);
     if (Child == nullptr) continue;
     const bool IsSection = dynamic_cast<TSectionPreset*>(Child) != nullptr;
-    const std::string Element = IsSection ? XMLGetElement(Text, Child->GetXMLTag())
+    const std::string Element = IsSection ? GetParameterElement(Text, Child->GetXMLTag())
                                           : RootLevelElement(Text, Child->GetXMLTag());
     if (Element.empty()) continue;  // absent: keeps its values
     if (!Child->LoadFromXML(Element)) Result = false;

@@ -26,6 +26,7 @@ std::vector<int32_t> ElementValues(const std::string& Text, const std::string& T
   const std::string Open = "<" + Tag;
   for (size_t At = Text.find(Open); At != std::string::npos && Values.size() < Max;
        At = Text.find(Open, At + Open.size())) {
+    if (!IsStartTagAt(Text, At, Tag)) continue;
     const size_t Gt = Text.find('>', At + Open.size());
     if (Gt == std::string::npos) break;
     Values.push_back(IntUpToTag(Text, Gt + 1));
@@ -76,7 +77,7 @@ void TControlledParameterCurve::SaveToXML(std::string& Text) {
 
 bool TControlledParameterCurve::LoadFromXML(const std::string& Text) {
   // An absent curve keeps its dots; later elements of the section still load.
-  const std::string Element = XMLGetElement(Text, "curve");
+  const std::string Element = GetParameterElement(Text, "curve");
   if (Element.empty()) return true;
   const int32_t Count = AttributeCount(Element, "points=");
   // More dots than the curve holds are refused like a missing count.
@@ -123,7 +124,7 @@ void TControlledParameterGrid::SaveToXML(std::string& Text) {
 }
 
 bool TControlledParameterGrid::LoadFromXML(const std::string& Text) {
-  const std::string Element = XMLGetElement(Text, "grid");
+  const std::string Element = GetParameterElement(Text, "grid");
   if (Element.empty()) return true;
   // Both counts are checked before the grid changes; more columns or rows
   // than a grid may hold are refused like missing ones.
@@ -220,7 +221,7 @@ void TControlledParameterIntegerArray::SaveToXML(std::string& Text) {
 
 bool TControlledParameterIntegerArray::LoadFromXML(const std::string& Text) {
   // Only the items the array has are read; an absent item keeps its value.
-  const std::string Element = XMLGetElement(Text, "integers");
+  const std::string Element = GetParameterElement(Text, "integers");
   if (Element.empty()) return true;
   for (size_t I = 0; I < Values.size(); ++I)
     ReadIntElement(Element, "value" + std::to_string(I), Values[I]);
@@ -246,7 +247,7 @@ void TControlledParameterColorWheel::SaveToXML(std::string& Text) {
 
 bool TControlledParameterColorWheel::LoadFromXML(const std::string& Text) {
   // An absent value keeps the one the point holds.
-  const std::string Element = XMLGetElement(Text, "colorwheel");
+  const std::string Element = GetParameterElement(Text, "colorwheel");
   if (Element.empty()) return true;
   ReadIntElement(Element, "x", Point.X);
   ReadIntElement(Element, "y", Point.Y);
