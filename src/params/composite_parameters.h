@@ -25,7 +25,9 @@ class TControlledParameterCurve : public TControlledParameter {
   std::string GetXMLTag() const override;
   // "<curve name=.. points=..>", a pointx and a pointy line per dot, "</curve>".
   void SaveToXML(std::string& Text) override;
-  // The text forms are read by the preset loader; nothing is read here.
+  // Reads the dots of a curve element (at most EnvelopeMaxDots; a missing
+  // value reads as 0). A bad count is reported and changes nothing; an
+  // absent element keeps the curve. Calls the curve's OnChange.
   bool LoadFromXML(const std::string& Text) override;
 };
 
@@ -40,6 +42,28 @@ class TControlledParameterGrid : public TControlledParameter {
 
   std::string GetXMLTag() const override;
   // The grid element: pin flag, X, Y and Z of every dot, column-major.
+  void SaveToXML(std::string& Text) override;
+  // Reads counts and dots (column-major), then spreads to the unpinned
+  // dots. Counts of 0 or less or above DotGridMaxCount are reported and
+  // change nothing; an absent element keeps the grid. Calls the grid's
+  // OnChange.
+  bool LoadFromXML(const std::string& Text) override;
+};
+
+// Switches with no text form: nothing is written, and reading reports
+// failure, so a text preset never changes them.
+class TControlledParameterSwitchesArray : public TControlledParameter {
+ public:
+  TControlledParameterSwitchesArray(TParameterList* List, const std::string& Name, int32_t Count,
+                                    uint8_t Default);
+
+  std::vector<uint8_t> Switches;
+  std::vector<uint8_t> ItemFlags;
+
+  // 0 outside the array.
+  uint8_t GetSwitch(int32_t Index) const;
+  // Stores one switch without notification (an index outside is ignored).
+  void SetSwitch(int32_t Index, uint8_t Value);
   void SaveToXML(std::string& Text) override;
   bool LoadFromXML(const std::string& Text) override;
 };
@@ -59,6 +83,8 @@ class TControlledParameterIntegerArray : public TControlledParameter {
   void SetValue(int32_t Index, int32_t Value);
   std::string GetXMLTag() const override;
   void SaveToXML(std::string& Text) override;
+  // Reads "<valueN>" for the items the array has; an absent item keeps its
+  // value. Calls OnChange once.
   bool LoadFromXML(const std::string& Text) override;
 };
 
@@ -80,6 +106,8 @@ class TControlledParameterColorWheel : public TControlledParameter {
   TColorWheelValue WheelValue() const { return {Point.X, Point.Y, Point.Brightness}; }
   std::string GetXMLTag() const override;
   void SaveToXML(std::string& Text) override;
+  // Reads "<x>", "<y>" and "<brightness>"; an absent value keeps the one the
+  // point holds. Calls OnChange.
   bool LoadFromXML(const std::string& Text) override;
 };
 

@@ -25,6 +25,28 @@ std::string ScalarValueText(const std::string& Text) { return GetQuotedValueAfte
 
 }  // namespace
 
+bool IsStartTagAt(const std::string& Text, size_t At, const std::string& Tag) {
+  if (Tag.empty() || At >= Text.size() || Text[At] != '<') return false;
+  if (Text.compare(At + 1, Tag.size(), Tag) != 0) return false;
+  const size_t After = At + 1 + Tag.size();
+  return After < Text.size() && (Text[After] == '>' || Text[After] == ' ' || Text[After] == '/');
+}
+
+std::string ElementAt(const std::string& Text, size_t At, const std::string& Tag) {
+  const std::string Close = "</" + Tag.substr(0, Tag.find(' ')) + ">";
+  const size_t End = Text.find(Close, At + 1 + Tag.size());
+  if (End == std::string::npos) return {};
+  return Text.substr(At, End + Close.size() - At);
+}
+
+std::string GetParameterElement(const std::string& Text, const std::string& Tag) {
+  if (Tag.empty()) return {};
+  const std::string Open = "<" + Tag;
+  for (size_t At = Text.find(Open); At != std::string::npos; At = Text.find(Open, At + 1))
+    if (IsStartTagAt(Text, At, Tag)) return ElementAt(Text, At, Tag);
+  return {};
+}
+
 std::string ParameterSingleToText(float X) {
   // Formatted from a 64-bit scaled integer: the same text as a 32-bit one
   // within +-2147.483647, and the true value (or the general form for
@@ -202,7 +224,7 @@ bool TSectionPreset::LoadFromXML(const std::string& Text) {
   for (int32_t I = 0; I < Children.Count() && Result; ++I) {
     TControlledParameter* Child = Children.Get(I);
     if (Child == nullptr) continue;
-    Result = Child->LoadFromXML(XMLGetElement(Text, Child->GetXMLTag()));
+    Result = Child->LoadFromXML(GetParameterElement(Text, Child->GetXMLTag()));
   }
   return Result;
 }

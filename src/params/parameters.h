@@ -115,6 +115,16 @@ public:
   bool LoadFromXML(const std::string& Text) override;
 };
 
+// True when Text holds the start tag "<" + Tag at At, ended there by ">", a
+// blank or "/": "<Blend" is not the start of "<BlendingMode>".
+bool IsStartTagAt(const std::string& Text, size_t At, const std::string& Tag);
+// The element whose start tag "<" + Tag is at At, through the first following
+// end tag "</" + the tag's first word + ">"; empty when there is none.
+std::string ElementAt(const std::string& Text, size_t At, const std::string& Tag);
+// The first element of Text whose start tag is exactly Tag (attributes may
+// follow it); empty when there is none.
+std::string GetParameterElement(const std::string& Text, const std::string& Tag);
+
 // The six-decimal text of a Single as the text form writes it ("0.500000",
 // "-0.250000"), "." whatever the locale.
 std::string ParameterSingleToText(float X);

@@ -278,3 +278,38 @@ TEST(ParameterOwnership, UnregisteringAStrangerReports) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel {
+namespace {
+
+// A child named like the start of an earlier sibling ("Blend" after
+// "BlendingMode") reads its own element, not the sibling's.
+TEST(ParameterText, ChildElementsMatchWholeTagNames) {
+  TSectionPreset Section(nullptr, "Master");
+  auto* Mode = new TControlledParameterInteger(&Section.Children, "BlendingMode", 0);
+  auto* Blend = new TControlledParameterSingle(&Section.Children, "Blend", 0.5f);
+  auto* Inner = new TSectionPreset(&Section.Children, "Inner");
+  auto* InnerValue = new TControlledParameterInteger(&Inner->Children, "Value", 0);
+  Mode->SetValue(3);
+  Blend->SetValue(0.75f);
+  InnerValue->SetValue(9);
+  std::string Text;
+  Section.SaveToXML(Text);
+  Mode->SetValue(0);
+  Blend->SetValue(0);
+  InnerValue->SetValue(0);
+  ASSERT_TRUE(Section.LoadFromXML(Text));
+  EXPECT_EQ(Mode->Value, 3);
+  EXPECT_EQ(Blend->Value, 0.75f);
+  EXPECT_EQ(InnerValue->Value, 9);
+
+  EXPECT_EQ(GetParameterElement("<Blend2>1</Blend2>\n<Blend>2</Blend>\n", "Blend"),
+            "<Blend>2</Blend>");
+  EXPECT_EQ(GetParameterElement("<curve name=\"A\" points=\"1\">\n</curve>\n", "curve name=\"A\""),
+            "<curve name=\"A\" points=\"1\">\n</curve>");
+  EXPECT_EQ(GetParameterElement("<Blend>2", "Blend"), "");
+  EXPECT_EQ(GetParameterElement("<Blend", "Blend"), "");
+}
+
+}  // namespace
+}  // namespace kromel
