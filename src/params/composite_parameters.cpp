@@ -2,12 +2,51 @@
 
 #include <algorithm>
 
+#include "foundation/debug_log.h"
+#include "foundation/number_format.h"
+#include "foundation/text_scan.h"
+
 namespace kromel {
 
 namespace {
 
 std::string Quoted(const std::string& S) { return "\"" + S + "\""; }
 std::string Quoted(int64_t N) { return Quoted(std::to_string(N)); }
+
+// The leading integer after Pos up to the next "<" (no number gives 0).
+int32_t IntUpToTag(const std::string& Text, size_t Pos) {
+  const size_t End = Text.find('<', Pos);
+  return StrToIntLeading(Text.substr(Pos, std::min<size_t>(End, Text.size()) - Pos));
+}
+
+// The values of the first Max elements "<" + Tag ...>, each the number after
+// its first ">", in text order; fewer when the text holds fewer.
+std::vector<int32_t> ElementValues(const std::string& Text, const std::string& Tag, size_t Max) {
+  std::vector<int32_t> Values;
+  const std::string Open = "<" + Tag;
+  for (size_t At = Text.find(Open); At != std::string::npos && Values.size() < Max;
+       At = Text.find(Open, At + Open.size())) {
+    const size_t Gt = Text.find('>', At + Open.size());
+    if (Gt == std::string::npos) break;
+    Values.push_back(IntUpToTag(Text, Gt + 1));
+  }
+  return Values;
+}
+
+// The value of the first "<Name>" element of Text into Value; false (Value
+// kept) when there is none.
+bool ReadIntElement(const std::string& Text, const std::string& Name, int32_t& Value) {
+  const std::string Open = "<" + Name + ">";
+  const size_t At = Text.find(Open);
+  if (At == std::string::npos) return false;
+  Value = IntUpToTag(Text, At + Open.size());
+  return true;
+}
+
+// The count in the attribute Key (e.g. points=") of the start tag.
+int32_t AttributeCount(const std::string& Element, const std::string& Key) {
+  return StrToIntLeading(GetNumberAfter(Element, Key + "\""));
+}
 
 }  // namespace
 
@@ -35,7 +74,27 @@ void TControlledParameterCurve::SaveToXML(std::string& Text) {
   Text += "</curve>\n";
 }
 
-bool TControlledParameterCurve::LoadFromXML(const std::string&) { return false; }
+bool TControlledParameterCurve::LoadFromXML(const std::string& Text) {
+  // An absent curve keeps its dots; later elements of the section still load.
+  const std::string Element = XMLGetElement(Text, "curve");
+  if (Element.empty()) return true;
+  const int32_t Count = AttributeCount(Element, "points=");
+  // More dots than the curve holds are refused like a missing count.
+  if (Count <= 0 || Count > EnvelopeMaxDots) {
+    ErrorMessageProc("Error parsing curve from XML: " + Text);
+    return false;
+  }
+  const std::vector<int32_t> X = ElementValues(Element, "pointx", size_t(Count));
+  const std::vector<int32_t> Y = ElementValues(Element, "pointy", size_t(Count));
+  Curve.NumDots = Count;
+  for (int32_t I = 0; I < Count; ++I) {
+    Curve.Dot(I).X = size_t(I) < X.size() ? X[size_t(I)] : 0;
+    Curve.Dot(I).Y = size_t(I) < Y.size() ? Y[size_t(I)] : 0;
+  }
+  Curve.SplineValid = false;
+  if (Curve.OnChange) Curve.OnChange(&Curve);
+  return true;
+}
 
 // --- grid
 
@@ -63,7 +122,42 @@ void TControlledParameterGrid::SaveToXML(std::string& Text) {
   Text += "</grid>\n";
 }
 
-bool TControlledParameterGrid::LoadFromXML(const std::string&) { return false; }
+bool TControlledParameterGrid::LoadFromXML(const std::string& Text) {
+  const std::string Element = XMLGetElement(Text, "grid");
+  if (Element.empty()) return true;
+  // Both counts are checked before the grid changes; more columns or rows
+  // than a grid may hold are refused like missing ones.
+  const int32_t Cols = AttributeCount(Element, "colcount=");
+  if (Cols <= 0 || Cols > DotGridMaxCount) {
+    ErrorMessageProc("Error parsing Grid from XML: " + Text);
+    return false;
+  }
+  const int32_t Rows = AttributeCount(Element, "rowcount=");
+  if (Rows <= 0 || Rows > DotGridMaxCount) {
+    ErrorMessageProc("Error parsing Grid rows from XML: " + Text);
+    return false;
+  }
+  const size_t Count = size_t(Cols) * size_t(Rows);
+  const std::vector<int32_t> Pinned = ElementValues(Element, "pointpinned", Count);
+  const std::vector<int32_t> X = ElementValues(Element, "pointx", Count);
+  const std::vector<int32_t> Y = ElementValues(Element, "pointy", Count);
+  const std::vector<int32_t> Z = ElementValues(Element, "pointz", Count);
+  const auto At = [](const std::vector<int32_t>& V, size_t K) { return K < V.size() ? V[K] : 0; };
+  Grid.SetColCount(Cols);
+  Grid.SetRowCount(Rows);
+  for (int32_t C = 0; C < Grid.Cols(); ++C)
+    for (int32_t R = 0; R < Grid.Rows(); ++R) {
+      const size_t K = size_t(Rows) * size_t(C) + size_t(R);
+      TDotPoint& D = Grid.Dots[size_t(C)][size_t(R)];
+      D.X = At(X, K);
+      D.Y = At(Y, K);
+      D.Z = At(Z, K);
+      D.Pinned = At(Pinned, K) == 1;
+    }
+  Grid.InterpolateUntouchedDots();
+  Grid.DoChange();
+  return true;
+}
 
 // --- switches array
 
@@ -124,7 +218,15 @@ void TControlledParameterIntegerArray::SaveToXML(std::string& Text) {
   Text += "</integers>\n";
 }
 
-bool TControlledParameterIntegerArray::LoadFromXML(const std::string&) { return false; }
+bool TControlledParameterIntegerArray::LoadFromXML(const std::string& Text) {
+  // Only the items the array has are read; an absent item keeps its value.
+  const std::string Element = XMLGetElement(Text, "integers");
+  if (Element.empty()) return true;
+  for (size_t I = 0; I < Values.size(); ++I)
+    ReadIntElement(Element, "value" + std::to_string(I), Values[I]);
+  NotifyLoaded();
+  return true;
+}
 
 // --- colour wheel
 
@@ -142,6 +244,15 @@ void TControlledParameterColorWheel::SaveToXML(std::string& Text) {
          "</brightness>\n</colorwheel>\n";
 }
 
-bool TControlledParameterColorWheel::LoadFromXML(const std::string&) { return false; }
+bool TControlledParameterColorWheel::LoadFromXML(const std::string& Text) {
+  // An absent value keeps the one the point holds.
+  const std::string Element = XMLGetElement(Text, "colorwheel");
+  if (Element.empty()) return true;
+  ReadIntElement(Element, "x", Point.X);
+  ReadIntElement(Element, "y", Point.Y);
+  ReadIntElement(Element, "brightness", Point.Brightness);
+  NotifyLoaded();
+  return true;
+}
 
 }  // namespace kromel

@@ -25,7 +25,9 @@ class TControlledParameterCurve : public TControlledParameter {
   std::string GetXMLTag() const override;
   // "<curve name=.. points=..>", a pointx and a pointy line per dot, "</curve>".
   void SaveToXML(std::string& Text) override;
-  // The text forms are read by the preset loader; nothing is read here.
+  // Reads the dots of a curve element (at most EnvelopeMaxDots; a missing
+  // value reads as 0). A bad count is reported and changes nothing; an
+  // absent element keeps the curve. Calls the curve's OnChange.
   bool LoadFromXML(const std::string& Text) override;
 };
 
@@ -41,6 +43,10 @@ class TControlledParameterGrid : public TControlledParameter {
   std::string GetXMLTag() const override;
   // The grid element: pin flag, X, Y and Z of every dot, column-major.
   void SaveToXML(std::string& Text) override;
+  // Reads counts and dots (column-major), then spreads to the unpinned
+  // dots. Counts of 0 or less or above DotGridMaxCount are reported and
+  // change nothing; an absent element keeps the grid. Calls the grid's
+  // OnChange.
   bool LoadFromXML(const std::string& Text) override;
 };
 
@@ -77,6 +83,8 @@ class TControlledParameterIntegerArray : public TControlledParameter {
   void SetValue(int32_t Index, int32_t Value);
   std::string GetXMLTag() const override;
   void SaveToXML(std::string& Text) override;
+  // Reads "<valueN>" for the items the array has; an absent item keeps its
+  // value. Calls OnChange once.
   bool LoadFromXML(const std::string& Text) override;
 };
 
@@ -98,6 +106,8 @@ class TControlledParameterColorWheel : public TControlledParameter {
   TColorWheelValue WheelValue() const { return {Point.X, Point.Y, Point.Brightness}; }
   std::string GetXMLTag() const override;
   void SaveToXML(std::string& Text) override;
+  // Reads "<x>", "<y>" and "<brightness>"; an absent value keeps the one the
+  // point holds. Calls OnChange.
   bool LoadFromXML(const std::string& Text) override;
 };
 
