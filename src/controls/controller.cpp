@@ -99,6 +99,11 @@ void TController::SetControllersArray(TControllersArray* Registry) {
       return;
     }
   }
+  // A control leaving a registry takes its slots along, so that the
+  // registry never keeps a control that is destroyed later.
+  if (ControllersArray != nullptr && ControllersArray != Registry)
+    for (TController*& Slot : ControllersArray->Controllers)
+      if (Slot == this) Slot = nullptr;
   ControllersArray = Registry;
   if (Registry != nullptr) Registry->Controllers[static_cast<size_t>(FControllerNumber)] = this;
 }

@@ -235,6 +235,7 @@ TEST_F(RegistryTest, ControllerMapRoundTripAndBounds) {
   TControllersArray L;
   A.SetControllersArray(&L);
   B.SetControllersArray(&L);
+  EXPECT_EQ(R.At(3), nullptr) << "a control moving to another registry leaves the old one";
   ASSERT_TRUE(L.LoadControllerMapFromStream(S));
   EXPECT_EQ(L.ControllerMapIndex[10], 4) << "a later number wins";
   L.ApplyMappedControl(10, 127);
