@@ -50,6 +50,8 @@ void LogSpectrumOf(TFFT& F, const TSample32& Block, TSample32& Spectrum, int32_t
 
 bool HasBand(const TSample32& S) { return Held(S) > 0 && S.SampleRate / 2 > LowestBandHz; }
 
+bool Silent(const TSample32& S) { return S.Peak() == 0.0f; }
+
 // Frequency of point I of a Count-point log axis from 40 Hz to half the rate.
 double LogPointHz(int64_t I, int64_t Count, int32_t SampleRate) {
   return LowestBandHz * std::pow((SampleRate / 2.0) / LowestBandHz, double(I) / double(Count));
@@ -137,7 +139,7 @@ float FractionAboveMeanEnvelope(const TSample32& S) {
 float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch) {
   Pitch = 0.0f;
   const int32_t N = 16384;
-  if (Held(S) == 0 || S.SampleRate <= 0 || MaxPitch < 40) return 0.0f;
+  if (Silent(S) || S.SampleRate <= 0 || MaxPitch < 40) return 0.0f;
   TScopedFFT F(N);
   TScopedBuffer Spectrum(N, 0.0f);
   if (!F.Ready() || !Spectrum.Ready()) return 0.0f;
@@ -147,7 +149,11 @@ float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch) {
   Spectrum.S.Scale(1.0f / std::max(S.Peak(), 1.0e-7f));
   Spectrum.S.ToDecibelScale(0, 40);
   for (int I = 0; I < 3; ++I) Spectrum.S.Data[I] = -1000.0f;
+  // The loudest bin lifted to 2, clamped, then raised by 1: every bin weighs
+  // 0.001..1.999, so silence between partials never cancels the partials.
+  Spectrum.S.AddConstant(2.0f - Spectrum.S.Max());
   Spectrum.S.ClipTo999();
+  Spectrum.S.AddConstant(1.0f);
 
   const int64_t LastBin = (N / 2) / 6 - 1;
   double Best = 1e13;
@@ -281,7 +287,7 @@ float AttackTime(const TSample32& S) {
 float SpectralTiltAndCurvature(const TSample32& S, float& Curvature) {
   Curvature = 0.0f;
   const int32_t N = 8192;
-  if (!HasBand(S)) return 0.0f;
+  if (!HasBand(S) || Silent(S)) return 0.0f;
   TScopedFFT F(N);
   TScopedBuffer Spectrum(N, 0.0f);
   if (!F.Ready() || !Spectrum.Ready()) return 0.0f;

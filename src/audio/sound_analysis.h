@@ -22,7 +22,7 @@ int32_t LoudSpan(const TSample32& S, float Threshold);
 float FractionAboveMeanEnvelope(const TSample32& S);
 // The candidate from 40 to MaxPitch Hz whose harmonic comb best fits the
 // spectrum goes to Pitch; the answer is the confidence. Pitch 0 and answer
-// 0 when the spectrum has no weight or MaxPitch is below 40.
+// 0 for silence, a spectrum without weight or MaxPitch below 40.
 float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch);
 // Mean of the spectrum present in every 2048-sample block; 0 without one.
 float SustainedSpectrumLevel(const TSample32& S);
@@ -32,6 +32,7 @@ void AnalyzeSpectralStability(const TSample32& S, float& PeakDeviation, float& M
 float AttackAmount(const TSample32& S);
 // Seconds during which the running level rises.
 float AttackTime(const TSample32& S);
+// Both 0 for silence.
 float SpectralTiltAndCurvature(const TSample32& S, float& Curvature);
 float SpectralFlux(const TSample32& S);
 // Percent error of a three-point extrapolation.
