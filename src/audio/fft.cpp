@@ -84,6 +84,12 @@ bool LogAxisValid(const TSample32& Dest, int32_t LowHz, int32_t HighHz, int32_t 
   return Dest.Data != nullptr && Dest.Count > 0 && LowHz > 0 && HighHz > 0 && SampleRate > 0;
 }
 
+// Bins of the pair (A, B) a reader may use: none without data.
+int64_t ReadableBins(int32_t Size, const TSample32& A, const TSample32& B) {
+  if (A.Data == nullptr || B.Data == nullptr) return 0;
+  return std::max<int64_t>(std::min<int64_t>({int64_t(Size), A.Count, B.Count}), 0);
+}
+
 int64_t NearestBin(double X) {
   if (!std::isfinite(X) || std::fabs(X) > 1.0e15) return -1;
   return int64_t(std::nearbyint(X));
@@ -269,9 +275,8 @@ void TFFT::GetLinearSpectrum(TSample32& Dest, int32_t LowHz, int32_t HighHz, int
 void TFFT::GetLinearSpectrumOf(const TSample32& A, const TSample32& B, TSample32& Dest,
                                int32_t LowHz, int32_t HighHz, float Gain, int32_t SampleRate,
                                int32_t Weighting) const {
-  if (Dest.Data == nullptr || Dest.Count < 2 || SampleRate <= 0 || Size < 1) return;
-  if (A.Data == nullptr || B.Data == nullptr) return;
-  const int64_t Bins = std::min<int64_t>({int64_t(Size), A.Count, B.Count});
+  const int64_t Bins = ReadableBins(Size, A, B);
+  if (Dest.Data == nullptr || Dest.Count < 2 || SampleRate <= 0 || Bins == 0) return;
   for (int64_t I = 0; I < Dest.Count; ++I) {
     const double F = LowHz + double(I) * (double(HighHz) - LowHz) / double(Dest.Count - 1);
     const int64_t Bin = NearestBin((Size - 1) * F / SampleRate);
@@ -290,9 +295,8 @@ void TFFT::GetLogSpectrum(TSample32& Dest, int32_t LowHz, int32_t HighHz, int32_
 void TFFT::GetLogSpectrumOf(const TSample32& A, const TSample32& B, TSample32& Dest,
                             int32_t LowHz, int32_t HighHz, float Gain, int32_t SampleRate,
                             int32_t Weighting) const {
-  if (!LogAxisValid(Dest, LowHz, HighHz, SampleRate) || Size < 1) return;
-  if (A.Data == nullptr || B.Data == nullptr) return;
-  const int64_t Bins = std::min<int64_t>({int64_t(Size), A.Count, B.Count});
+  const int64_t Bins = ReadableBins(Size, A, B);
+  if (!LogAxisValid(Dest, LowHz, HighHz, SampleRate) || Bins == 0) return;
   for (int64_t I = 0; I < Dest.Count; ++I) {
     const double F = LogAxisHz(LowHz, HighHz, I, Dest.Count);
     const int64_t Bin = NearestBin(double(Size) * F / SampleRate);

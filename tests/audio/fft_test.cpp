@@ -119,7 +119,8 @@ TEST_F(FFT, SineOfBinKPeaksAtK) {
     F.Init(1024);
     TSample32 S = Sine(1024, K);
     F.Perform_FFT_Buf(S, FFTWindowNone);
-    TSample32 M = MakeSample({});
+    TSample32 M;
+    M.Init();
     M.Alloc(512);
     F.GetMagnitudes(M);
     EXPECT_EQ(M.MaxIndex(), K);
@@ -224,7 +225,8 @@ TEST_F(FFT, SpectrumReadersStayInsideTheTransform) {
   EXPECT_NEAR(Hz, 100 * 44100.0 / 1024, 44100.0 / 1024);
   for (int I = 0; I < 1000; ++I) EXPECT_GE(Log.Data[I], 0.0f) << I;
   // Weighting 2 multiplies by f / 600.
-  TSample32 W = MakeSample({0});
+  TSample32 W;
+  W.Init();
   W.Alloc(1000);
   F.GetLogSpectrum(W, 20, 22050, 44100, FFTWeightLinear);
   EXPECT_NEAR(W.Data[Peak], Log.Data[Peak] * Hz / 600, Log.Data[Peak] * 1e-4);
