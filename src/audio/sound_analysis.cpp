@@ -1,0 +1,417 @@
+#include "audio/sound_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+#include "audio/fft.h"
+#include "audio/stereo_sample.h"
+
+namespace kromel {
+
+namespace {
+
+constexpr int32_t LowestBandHz = 40;
+
+int64_t Held(const TSample32& S) { return S.Data != nullptr ? std::max<int64_t>(S.Count, 0) : 0; }
+
+// A transform of one size, freed on leaving the measure.
+struct TScopedFFT {
+  TFFT F;
+  explicit TScopedFFT(int32_t Size) {
+    F.Alloc();
+    F.Init(Size);
+  }
+  ~TScopedFFT() { F.Free(); }
+  TScopedFFT(const TScopedFFT&) = delete;
+  TScopedFFT& operator=(const TScopedFFT&) = delete;
+  bool Ready() const { return F.Allocated(); }
+};
+
+// A work buffer filled with Value, freed on leaving the measure.
+struct TScopedBuffer {
+  TSample32 S;
+  TScopedBuffer(int64_t Count, float Value) {
+    S.Init();
+    if (S.Alloc(Count)) S.Fill(Value);
+  }
+  ~TScopedBuffer() { S.Dispose(); }
+  TScopedBuffer(const TScopedBuffer&) = delete;
+  TScopedBuffer& operator=(const TScopedBuffer&) = delete;
+  bool Ready() const { return S.Data != nullptr; }
+};
+
+// The log spectrum the measures share: 40 Hz to half the rate, no weighting.
+void LogSpectrumOf(TFFT& F, const TSample32& Block, TSample32& Spectrum, int32_t SampleRate) {
+  F.Perform_FFT_Buf(Block, FFTWindowBlackmanHarris);
+  F.GetLogSpectrum(Spectrum, LowestBandHz, SampleRate / 2, SampleRate, FFTWeightNone);
+}
+
+bool HasBand(const TSample32& S) { return Held(S) > 0 && S.SampleRate / 2 > LowestBandHz; }
+
+bool Silent(const TSample32& S) { return S.Peak() == 0.0f; }
+
+// Frequency of point I of a Count-point log axis from 40 Hz to half the rate.
+double LogPointHz(int64_t I, int64_t Count, int32_t SampleRate) {
+  return LowestBandHz * std::pow((SampleRate / 2.0) / LowestBandHz, double(I) / double(Count));
+}
+
+// Each value the larger (smaller) of itself and its neighbours.
+template <class Pick>
+void Spread(TSample32& S, Pick Better) {
+  const int64_t N = Held(S);
+  for (int64_t I = 0; I + 1 < N; ++I) S.Data[I] = Better(S.Data[I], S.Data[I + 1]);
+  for (int64_t J = N - 1; J >= 1; --J) S.Data[J] = Better(S.Data[J], S.Data[J - 1]);
+}
+
+// Views of the 2048-sample blocks b·1024 .. b·1024 + 2048 for b below
+// (Count - 2048) / 1024.
+constexpr int64_t BlockLength = 2048;
+constexpr int64_t BlockStep = 1024;
+
+int64_t BlockCount(const TSample32& S) {
+  return std::max<int64_t>((Held(S) - BlockLength) / BlockStep, 0);
+}
+
+TSample32 BlockView(const TSample32& S, int64_t B) {
+  TSample32 V;
+  TSample32::AssignRange(V, S, B * BlockStep, B * BlockStep + BlockLength);
+  return V;
+}
+
+template <class Sum>
+float SpectrumMoment(const TSample32& S, Sum Weight) {
+  if (!HasBand(S)) return -1.0f;
+  const int32_t N = 32768;
+  TScopedFFT F(N);
+  TScopedBuffer Spectrum(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready()) return -1.0f;
+  LogSpectrumOf(F.F, S, Spectrum.S, S.SampleRate);
+  double Num = 0;
+  double Den = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    const double V = Spectrum.S.Data[I];
+    Num += V * Weight(LogPointHz(I, N, S.SampleRate));
+    Den += V;
+  }
+  return Den > 1e-8 ? float(Num / Den) : -1.0f;
+}
+
+}  // namespace
+
+int32_t ArgMaxAbs(const TSample32& S) {
+  int64_t Best = 0;
+  for (int64_t I = 1, N = Held(S); I < N; ++I)
+    if (std::fabs(S.Data[I]) > std::fabs(S.Data[Best])) Best = I;
+  return int32_t(Best);
+}
+
+int32_t LoudSpan(const TSample32& S, float Threshold) {
+  int64_t First = -1;
+  int64_t Last = -1;
+  for (int64_t I = 0, N = Held(S); I < N; ++I)
+    if (std::fabs(S.Data[I]) > Threshold) {
+      if (First < 0) First = I;
+      Last = I;
+    }
+  return First < 0 ? 0 : int32_t(Last - First);
+}
+
+float FractionAboveMeanEnvelope(const TSample32& S) {
+  const int64_t N = Held(S);
+  if (N <= 4) return 0.0f;
+  double E = 0;
+  double Mean = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    E = 0.99 * E + double(S.Data[I]) * S.Data[I];
+    Mean += std::sqrt(E) / double(N);
+  }
+  E = 0;
+  int64_t Above = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    E = 0.99 * E + double(S.Data[I]) * S.Data[I];
+    if (E > Mean * Mean) ++Above;
+  }
+  return float(double(Above) / double(N));
+}
+
+float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch) {
+  Pitch = 0.0f;
+  const int32_t N = 16384;
+  if (Silent(S) || S.SampleRate <= 0 || MaxPitch < 40) return 0.0f;
+  TScopedFFT F(N);
+  TScopedBuffer Spectrum(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready()) return 0.0f;
+  F.F.Perform_FFT_Buf(S, FFTWindowBlackmanHarris);
+  F.F.GetMagnitudes(Spectrum.S);
+  // As if S had been normalised to a peak of 1.
+  Spectrum.S.Scale(1.0f / std::max(S.Peak(), 1.0e-7f));
+  Spectrum.S.ToDecibelScale(0, 40);
+  for (int I = 0; I < 3; ++I) Spectrum.S.Data[I] = -1000.0f;
+  // The loudest bin lifted to 2, clamped, then raised by 1: every bin weighs
+  // 0.001..1.999, so silence between partials never cancels the partials.
+  Spectrum.S.AddConstant(2.0f - Spectrum.S.Max());
+  Spectrum.S.ClipTo999();
+  Spectrum.S.AddConstant(1.0f);
+
+  const int64_t LastBin = (N / 2) / 6 - 1;
+  double Best = 1e13;
+  int32_t BestPitch = 0;
+  double Den = 0;
+  for (int32_t P = 40; P <= MaxPitch; ++P) {
+    double Num = 0;
+    Den = 0;
+    for (int64_t K = 3; K <= LastBin; ++K) {
+      const double Hz = double(K) * S.SampleRate / N;
+      const double V = Spectrum.S.Data[K];
+      const double Tooth =
+          std::pow(0.5 * std::cos(std::numbers::pi * 2 * Hz / P + std::numbers::pi) + 0.5, 0.2);
+      if (Hz > P / 4.0) Num += V * (Tooth * 2 - 1);
+      Den += V;
+    }
+    if (Den > 0 && Num / Den < Best) {
+      Best = Num / Den;
+      BestPitch = P;
+    }
+  }
+  if (!(Den > 0)) return 0.0f;
+  Pitch = float(BestPitch);
+  return float(-Best * 2 * 100);
+}
+
+float SustainedSpectrumLevel(const TSample32& S) {
+  const int64_t Blocks = BlockCount(S);
+  if (Blocks == 0 || !HasBand(S)) return 0.0f;
+  TScopedFFT F{int32_t(BlockLength)};
+  TScopedBuffer Spectrum(BlockLength, 0.0f);
+  TScopedBuffer Sustained(BlockLength, 1.0f);
+  if (!F.Ready() || !Spectrum.Ready() || !Sustained.Ready()) return 0.0f;
+  for (int64_t B = 0; B < Blocks; ++B) {
+    LogSpectrumOf(F.F, BlockView(S, B), Spectrum.S, S.SampleRate);
+    Spectrum.S.ToDecibelScale(-65, -140);
+    Spectrum.S.ClipNegative();
+    for (int64_t I = 0; I < BlockLength; ++I)
+      Sustained.S.Data[I] = std::min(Sustained.S.Data[I], Spectrum.S.Data[I]);
+  }
+  return Sustained.S.Mean();
+}
+
+void AnalyzeSpectralStability(const TSample32& S, float& PeakDeviation, float& MeanDeviation,
+                              float& PeakStability, float& MeanStability, float& StablePercent) {
+  PeakDeviation = MeanDeviation = -1.0f;
+  PeakStability = MeanStability = StablePercent = 0.0f;
+  if (!HasBand(S)) return;
+  const int64_t N = BlockLength;
+  TScopedFFT F{int32_t(N)};
+  TScopedBuffer Spectrum(N, 0.0f);
+  TScopedBuffer Mean(N, 0.0f);
+  TScopedBuffer Stable(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready() || !Mean.Ready() || !Stable.Ready()) return;
+  const float Peak = S.Peak();
+  const auto TakesPart = [&](const TSample32& V) { return V.Peak() * 40 >= Peak; };
+  const auto Normalised = [&](const TSample32& V) {
+    LogSpectrumOf(F.F, V, Spectrum.S, S.SampleRate);
+    Spectrum.S.Normalize();
+  };
+  int64_t Used = 0;
+  for (int64_t B = 0; B < BlockCount(S); ++B) {
+    const TSample32 V = BlockView(S, B);
+    if (!TakesPart(V)) continue;
+    Normalised(V);
+    for (int64_t K = 0; K < N; ++K) Mean.S.Data[K] += Spectrum.S.Data[K];
+    ++Used;
+  }
+  if (Used == 0) return;
+  Mean.S.Scale(1.0f / float(Used));
+  PeakDeviation = MeanDeviation = 0.0f;
+  for (int64_t B = 0; B < BlockCount(S); ++B) {
+    const TSample32 V = BlockView(S, B);
+    if (!TakesPart(V)) continue;
+    Normalised(V);
+    for (int64_t K = 0; K < N; ++K) {
+      const float M = Mean.S.Data[K];
+      if (M > 0.02f && std::fabs(Spectrum.S.Data[K] / M - 1) < 0.1f) Stable.S.Data[K] += 1.0f / float(Used);
+      Spectrum.S.Data[K] -= M;
+    }
+    PeakDeviation += Spectrum.S.Peak() / float(Used) * 1000;
+    MeanDeviation += Spectrum.S.MeanAbs() / float(Used) * 1000;
+  }
+  PeakStability = Stable.S.Peak() * 100;
+  MeanStability = Stable.S.Mean() * 100;
+  int64_t Present = 0;
+  int64_t Steady = 0;
+  for (int64_t K = 0; K < N; ++K)
+    if (Mean.S.Data[K] > 0.02f) {
+      ++Present;
+      if (Stable.S.Data[K] > 0.5f) ++Steady;
+    }
+  if (Present > 0) StablePercent = float((1e-6 + double(Steady)) * 100 / double(Present));
+}
+
+namespace {
+
+// Rises of the running level over the last 1024 samples: Visit(i, d) for
+// every sample with d > 0.
+template <class Visit>
+void ForEachRise(const TSample32& S, Visit V) {
+  double Sum = 0;
+  double Previous = 0.00001;
+  for (int64_t I = 0, N = Held(S); I < N; ++I) {
+    Sum += double(S.Data[I]) * S.Data[I];
+    if (I >= 1024) Sum -= double(S.Data[I - 1024]) * S.Data[I - 1024];
+    const double R = std::sqrt(std::max(Sum, 0.0));
+    const double D = R - Previous - 0.001 * R - 0.0001;
+    Previous = R;
+    if (D > 0) V(I, D);
+  }
+}
+
+}  // namespace
+
+float AttackAmount(const TSample32& S) {
+  double Amount = 0;
+  ForEachRise(S, [&](int64_t I, double D) {
+    if (I > 1024) Amount += D;
+  });
+  return float(Amount);
+}
+
+float AttackTime(const TSample32& S) {
+  if (S.SampleRate <= 0) return 0.0f;
+  double Seconds = 0;
+  ForEachRise(S, [&](int64_t, double) { Seconds += 1.0 / S.SampleRate; });
+  return float(Seconds);
+}
+
+float SpectralTiltAndCurvature(const TSample32& S, float& Curvature) {
+  Curvature = 0.0f;
+  const int32_t N = 8192;
+  if (!HasBand(S) || Silent(S)) return 0.0f;
+  TScopedFFT F(N);
+  TScopedBuffer Spectrum(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready()) return 0.0f;
+  LogSpectrumOf(F.F, S, Spectrum.S, S.SampleRate);
+  Spectrum.S.ToDecibelScale(-40, -110);
+  const double Mean = Spectrum.S.Mean();
+  const int64_t C = N / 2;
+  double Sum = 0;
+  double W = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    const int64_t D = I - C;
+    if (std::llabs(D) <= 200) continue;
+    Sum += double(std::llabs(D)) * (Spectrum.S.Data[I] - Mean) / double(D);
+    W += double(std::llabs(D));
+  }
+  const double Slope = Sum / (W < 1e-14 ? 1.0 : W);
+  double Acc = 0;
+  double W2 = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    const int64_t D = I - C;
+    if (std::llabs(D) <= 200) continue;
+    Acc += (Spectrum.S.Data[I] - Mean - double(D) * Slope) / double(D);
+    W2 += double(std::llabs(D));
+  }
+  Curvature = float(double(C) * C * 1000 * Acc / W2);
+  return float(double(C) * Slope * 70);
+}
+
+float SpectralFlux(const TSample32& S) {
+  const int64_t N = BlockLength;
+  TScopedFFT F{int32_t(N)};
+  TScopedBuffer Previous(N, 0.0f);
+  TScopedBuffer Current(N, 0.0f);
+  if (!F.Ready() || !Previous.Ready() || !Current.Ready()) return 0.0f;
+  double Flux = 0;
+  for (int64_t P = 0; N + P < Held(S); P += BlockStep) {
+    std::memcpy(Previous.S.Data, Current.S.Data, size_t(N) * sizeof(float));
+    TSample32 View;
+    TSample32::AssignRange(View, S, P, P + N);
+    F.F.Perform_FFT_Buf(View, FFTWindowBlackmanHarris);
+    F.F.GetLogSpectrum(Current.S, 20, 20000, 44100, FFTWeightSqrt);
+    Current.S.Scale(1.3f / (Current.S.Peak() + 0.3f));
+    Spread(Current.S, [](float A, float B) { return std::max(A, B); });
+    Spread(Current.S, [](float A, float B) { return std::min(A, B); });
+    if (P == 0) continue;
+    for (int64_t I = 0; I < N; ++I)
+      if (Current.S.Data[I] > Previous.S.Data[I])
+        Flux += (double(Current.S.Data[I]) - Previous.S.Data[I]) * 100 / double(N);
+  }
+  return float(Flux);
+}
+
+float PredictionError(const TSample32& S) {
+  double Error = 0;
+  double Level = 0;
+  const float* X = S.Data;
+  for (int64_t I = 2, N = Held(S); I + 1 < N; ++I) {
+    const double Predicted = 3.0 * X[I] - 3.0 * X[I - 1] + X[I - 2];
+    Error += std::fabs(X[I + 1] - Predicted);
+    Level += std::fabs(X[I + 1]);
+  }
+  return float(Error / (Level + 0.1) * 100);
+}
+
+float SpectralCentroid(const TSample32& S) {
+  return SpectrumMoment(S, [](double Hz) { return Hz; });
+}
+
+float PitchSpread(const TSample32& S, float Pitch) {
+  if (!(Pitch >= 20)) return -1.0f;
+  return SpectrumMoment(S, [Pitch](double Hz) { return std::fabs(std::log2(Hz / Pitch)); });
+}
+
+void EnergyEnvelopeSquared(const TSample32& S, TSample32& Dest) {
+  const int64_t N = std::min(Held(S), Held(Dest));
+  if (Held(S) <= 4) return;
+  double E = 0;
+  for (int64_t I = 0; I < N; ++I) {
+    const double V = std::max(S.Data[I], 0.0f);
+    E = 0.99 * E + V * V;
+    Dest.Data[I] = float(E * E);
+  }
+}
+
+float SurroundStereoAngle(const TSurroundSample32& Surround) {
+  if (Surround.NumChannels != 2) return 0.0f;
+  TStereoSample32 Stereo;
+  Stereo.Left = Surround.Channels[0];
+  Stereo.Right = Surround.Channels[1];
+  return Stereo.StereoAngle();
+}
+
+float ZeroCrossingRate(const TSample32& S) {
+  const int64_t N = Held(S);
+  if (N < 2 || S.SampleRate <= 0) return 0.0f;
+  int64_t Crossings = 0;
+  for (int64_t I = 0; I + 1 < N; ++I) {
+    const float A = S.Data[I];
+    const float B = S.Data[I + 1];
+    if (A * B <= 0 && std::fabs(A) + std::fabs(B) > 0) ++Crossings;
+  }
+  return float(double(Crossings) / (double(N) / S.SampleRate));
+}
+
+float HalfSimilarity(const TSample32& S) {
+  const int64_t Half = Held(S) / 2;
+  const float* X = S.Data;
+  double Best = 0;
+  for (int32_t D = -256; D <= 256; ++D) {
+    double Sum = 0;
+    int64_t Pairs = 0;
+    for (int64_t M = 256; M <= Half - 257; ++M) {
+      const double A = X[M];
+      const double B = X[M + Half + D];
+      if (std::fabs(A) > 0.0001 || std::fabs(B) > 0.0001) {
+        Sum += std::fabs(A - B) / std::max(std::fabs(A), std::fabs(B));
+        ++Pairs;
+      }
+    }
+    if (Pairs == 0) break;
+    const double Value = Sum * 100 / double(Pairs);
+    if (D == -256 || Value < Best) Best = Value;
+  }
+  return float(Best);
+}
+
+}  // namespace kromel
