@@ -36,6 +36,13 @@ struct TTrig {
 };
 TTrig SinCos(long double W) { return {float(std::sin(W)), float(std::cos(W))}; }
 
+// Denominator shared by the RBJ low-, high-, band-pass and notch.
+void SetRBJDenominator(TIIRCoeffs& C, double Alpha, float Cos) {
+  C.A0 = float(1 + Alpha);
+  C.A1 = float(-2.0 * Cos);
+  C.A2 = float(1 - Alpha);
+}
+
 // Alpha of the RBJ designs; a Q at or below 0 (or NaN) would put the poles
 // outside the unit circle, so it counts as 0.001.
 double RBJAlpha(float Sin, float Q) { return Sin / (2.0 * (Q > 0.001f ? double(Q) : 0.001)); }
@@ -171,9 +178,7 @@ void TIIRFilter::InitLowPass() {
   Coeffs.B0 = float((1 - T.Cos) / 2.0);
   Coeffs.B1 = float(1 - T.Cos);
   Coeffs.B2 = Coeffs.B0;
-  Coeffs.A0 = float(1 + Alpha);
-  Coeffs.A1 = float(-2.0 * T.Cos);
-  Coeffs.A2 = float(1 - Alpha);
+  SetRBJDenominator(Coeffs, Alpha, T.Cos);
   Normalize();
 }
 
@@ -186,9 +191,7 @@ void TIIRFilter::InitHighPass() {
   Coeffs.B0 = float((1 + T.Cos) / 2.0);
   Coeffs.B1 = float(-(1.0 + T.Cos));
   Coeffs.B2 = Coeffs.B0;
-  Coeffs.A0 = float(1 + Alpha);
-  Coeffs.A1 = float(-2.0 * T.Cos);
-  Coeffs.A2 = float(1 - Alpha);
+  SetRBJDenominator(Coeffs, Alpha, T.Cos);
   Normalize();
 }
 
@@ -201,9 +204,7 @@ void TIIRFilter::InitBandPass() {
   Coeffs.B0 = float(Alpha);
   Coeffs.B1 = 0;
   Coeffs.B2 = float(-Alpha);
-  Coeffs.A0 = float(1 + Alpha);
-  Coeffs.A1 = float(-2.0 * T.Cos);
-  Coeffs.A2 = float(1 - Alpha);
+  SetRBJDenominator(Coeffs, Alpha, T.Cos);
   Normalize();
 }
 
@@ -215,9 +216,7 @@ void TIIRFilter::InitNotch() {
   Coeffs.B0 = 1;
   Coeffs.B1 = float(-2.0 * T.Cos);
   Coeffs.B2 = 1;
-  Coeffs.A0 = float(1 + Alpha);
-  Coeffs.A1 = float(-2.0 * T.Cos);
-  Coeffs.A2 = float(1 - Alpha);
+  SetRBJDenominator(Coeffs, Alpha, T.Cos);
   Normalize();
 }
 

@@ -31,6 +31,16 @@ bool Control(const TIIRFilter& F, int64_t I, float& C) {
   return true;
 }
 
+// The next block's frequency: F0 x 2^(C x 10 x Sensitivity), glided into
+// SmoothedFreq with weight New (at once when nothing was reached yet).
+float GlideExp(TIIRFilter& F, float C, float Sensitivity, float F0, float New) {
+  const float M = float(std::exp2(C * 10.0 * Sensitivity));
+  const float P = F.SmoothedFreq;
+  F.Freq = (P > 0 || std::isnan(P)) ? M * F0 * New + P * (1 - New) : M * F0;
+  F.SmoothedFreq = F.Freq;
+  return F.Freq;
+}
+
 // Runs Body(start, count) over 32-sample blocks of F's view, with the
 // view narrowed to each block, and puts the view back.
 template <typename Fn>
@@ -51,10 +61,7 @@ void ModExp(TIIRFilter& F, TIIRFilterProc Design, float Sensitivity, bool Wobble
   ForBlocks(F, [&](int64_t I, int64_t N) {
     float C;
     if (Control(F, I, C)) {
-      const float M = float(std::exp2(C * 10.0 * Sensitivity));
-      const float P = F.SmoothedFreq;
-      F.Freq = (P > 0 || std::isnan(P)) ? M * F0 * 0.1f + P * 0.9f : M * F0;
-      F.SmoothedFreq = F.Freq;
+      GlideExp(F, C, Sensitivity, F0, 0.1f);
       if (Wobbling) {
         F.Freq = WobbleFreq(F) * F.Freq;
         F.Resonance = WobbleRes(F) * R0;
@@ -138,10 +145,7 @@ void IIRProcessBufStereoModExp(TIIRStereoFilter& S, TIIRFilterProc Design, float
   ForBlocks(L, [&](int64_t I, int64_t) {
     float C;
     if (Control(L, I, C)) {
-      const float M = float(std::exp2(C * 10.0 * Sensitivity));
-      const float P = L.SmoothedFreq;
-      L.Freq = (P > 0 || std::isnan(P)) ? M * F0 * 0.05f + P * 0.95f : M * F0;
-      L.SmoothedFreq = L.Freq;
+      GlideExp(L, C, Sensitivity, F0, 0.05f);
       (L.*Design)();
       L.CopyWorkingCoeffs(R);
     }

@@ -38,6 +38,12 @@ struct TDesignCase {
   std::function<double(const TIIRFilter&, double)> QOf;
 };
 
+Cx PeakH(Cx S, double A, double Q) { return (S * S + S * (A / Q) + 1.0) / (S * S + S / (A * Q) + 1.0); }
+Cx HighShelfH(Cx S, double A, double Q) {
+  const double R = std::sqrt(A) / Q;
+  return A * (A * S * S + R * S + 1.0) / (S * S + R * S + A);
+}
+
 double StoredQ(const TIIRFilter& F, double) { return F.Q; }
 double ShelfQ(const TIIRFilter& F, double A) {
   return 1 / std::sqrt((A + 1 / A) * (1 / double(F.ShelfSlope) - 1) + 2);
@@ -67,21 +73,21 @@ TEST(IIRFilterDesign, RBJMagnitudeMatchesCookbookPrototypes) {
          F.Resonance = 8;
          F.GainDB = 9;
        },
-       [](Cx S, double A, double Q) { return (S * S + S * (A / Q) + 1.0) / (S * S + S / (A * Q) + 1.0); },
+       PeakH,
        StoredQ},
       {"PeakQCut", &TIIRFilter::InitPeakQ,
        [](TIIRFilter& F) {
          F.Q = 3;
          F.GainDB = -12;
        },
-       [](Cx S, double A, double Q) { return (S * S + S * (A / Q) + 1.0) / (S * S + S / (A * Q) + 1.0); },
+       PeakH,
        StoredQ},
       {"PeakBW", &TIIRFilter::InitPeakBW,
        [](TIIRFilter& F) {
          F.Bandwidth = 64;
          F.GainDB = 6;
        },
-       [](Cx S, double A, double Q) { return (S * S + S * (A / Q) + 1.0) / (S * S + S / (A * Q) + 1.0); },
+       PeakH,
        BandwidthQ},
       {"LowShelf", &TIIRFilter::InitLowShelf,
        [](TIIRFilter& F) {
@@ -98,20 +104,14 @@ TEST(IIRFilterDesign, RBJMagnitudeMatchesCookbookPrototypes) {
          F.ShelfSlope = 0.5f;
          F.GainDB = -8;
        },
-       [](Cx S, double A, double Q) {
-         const double R = std::sqrt(A) / Q;
-         return A * (A * S * S + R * S + 1.0) / (S * S + R * S + A);
-       },
+       HighShelfH,
        ShelfQ},
       {"HighShelfSteep", &TIIRFilter::InitHighShelf,
        [](TIIRFilter& F) {
          F.ShelfSlope = 3.4f;
          F.GainDB = 6;
        },
-       [](Cx S, double A, double Q) {
-         const double R = std::sqrt(A) / Q;
-         return A * (A * S * S + R * S + 1.0) / (S * S + R * S + A);
-       },
+       HighShelfH,
        ShelfQ},
   };
   const double Freqs[] = {31, 120, 500, 900, 1250, 2000, 4000, 8000, 12000, 16000, 20000};
