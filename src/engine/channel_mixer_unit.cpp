@@ -53,6 +53,8 @@ TChannelMixerAdjustments::TChannelMixerAdjustments(TParameterList* List)
       Darken(AddSingle("Darken", 0.5f)),
       Lighten(AddSingle("Lighten", 0.5f)),
       ChannelMixerGamma(AddSingle("ChannelMixerGamma", 0.542f)),
+      ChannelMixerGrid(new TControlledParameterGrid(&Children, "ChannelMixerGrid", 3, 1, -2000,
+                                                    2000, -1732, 2000)),
       OffsetR(AddSingle("OffsetR", 0.5f)),
       OffsetG(AddSingle("OffsetG", 0.5f)),
       OffsetB(AddSingle("OffsetB", 0.5f)),
@@ -62,10 +64,7 @@ TChannelMixerAdjustments::TChannelMixerAdjustments(TParameterList* List)
       CameraCalibration(AddInteger("CameraCalibration", 0)),
       ClipProtect(AddInteger("ClipProtect", 0)),
       NegativeMasking(AddInteger("NegativeMasking", 0)) {
-  T2DEnvelopeDots& Grid = ChannelMixerGrid;
-  Grid.Name = "ChannelMixerGrid";
-  Grid.SetSize(3, 1);
-  Grid.SetRanges(-2000, -1732, 2000, 2000);
+  T2DEnvelopeDots& Grid = ChannelMixerGrid->Grid;
   for (int32_t C = 0; C < 3; ++C) {
     TDotPoint& D = Grid.Dots[size_t(C)][0];
     D.X = MixerDots[C].X;
@@ -78,13 +77,13 @@ TChannelMixerAdjustments::TChannelMixerAdjustments(TParameterList* List)
 }
 
 void TChannelMixerAdjustments::GetMatrix(TChannelMixerParams& Matrix) {
-  GridBoxToChannelMixer(&ChannelMixerGrid, Matrix, LumaMode->Value == 1, MixerGridGeometry,
+  GridBoxToChannelMixer(&ChannelMixerGrid->Grid, Matrix, LumaMode->Value == 1, MixerGridGeometry,
                         CameraCalibration->Value == 1);
 }
 
 void TChannelMixerAdjustments::SetMatrix(const TChannelMixerParams& Matrix) {
   const TChannelMixerParams Copy = Matrix;
-  ChannelMixerToGridBox(Copy, &ChannelMixerGrid, MixerGridGeometry,
+  ChannelMixerToGridBox(Copy, &ChannelMixerGrid->Grid, MixerGridGeometry,
                         CameraCalibration->Value == 1);
 }
 
@@ -101,9 +100,9 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
     Offset[2] = OffsetB->Value;
   }
   float Z[3] = {0, 0, 0};
-  if (ChannelMixerGrid.Cols() >= 3 && ChannelMixerGrid.Rows() >= 1)
-    for (int Row = 0; Row < 3; ++Row)
-      Z[Row] = static_cast<float>(ChannelMixerGrid.Dots[size_t(Row)][0].Z);
+  const T2DEnvelopeDots& Grid = ChannelMixerGrid->Grid;
+  if (Grid.Cols() >= 3 && Grid.Rows() >= 1)
+    for (int Row = 0; Row < 3; ++Row) Z[Row] = static_cast<float>(Grid.Dots[size_t(Row)][0].Z);
   const int32_t Luma = LumaMode->Value;
   if (Luma == 2 && !LogInput)
     for (int Row = 0; Row < 3; ++Row) {

@@ -5,7 +5,7 @@
 #pragma once
 #include "colour/channel_mixer.h"
 #include "engine/processing_unit.h"
-#include "params/dot_grid.h"
+#include "params/composite_parameters.h"
 
 namespace kromel {
 
@@ -19,7 +19,7 @@ public:
   TControlledParameterSingle* ChannelMixerGamma;
   // The three mixer dots: columns 0..2 of row 0, X -2000..2000,
   // Y -1732..2000, Z the brightness.
-  T2DEnvelopeDots ChannelMixerGrid;
+  TControlledParameterGrid* ChannelMixerGrid;  // the three mixer dots
   TControlledParameterSingle* OffsetR;  // applied by the Basic unit
   TControlledParameterSingle* OffsetG;
   TControlledParameterSingle* OffsetB;

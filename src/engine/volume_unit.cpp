@@ -75,13 +75,13 @@ TVolumeAdjustments::TVolumeAdjustments(TParameterList* List)
       Gamma(AddSingle("Gamma", 0.542f)),
       Limit(AddSingle("Limit", 1)),
       LumaMode(AddInteger("LumaMode", 2)),
-      Mode(AddInteger("Mode", 0)) {
-  VolumeGrid.Name = "VolumeGrid";
-  VolumeGrid.SetSize(1, 1);
-  VolumeGrid.SetRanges(-2000, -1732, 2000, 2000);
-  VolumeGrid.Dots[0][0].X = 0;
-  VolumeGrid.Dots[0][0].Y = 0;
-  VolumeGrid.StoreAsDefault();
+      Mode(AddInteger("Mode", 0)),
+      VolumeGrid(new TControlledParameterGrid(&Children, "VolumeGrid", 1, 1, -2000, 2000, -1732,
+                                              2000)) {
+  T2DEnvelopeDots& Grid = VolumeGrid->Grid;
+  Grid.Dots[0][0].X = 0;
+  Grid.Dots[0][0].Y = 0;
+  Grid.StoreAsDefault();
 }
 
 void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
@@ -94,8 +94,8 @@ void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   const float kL = 2 * Lighten->Value;
   const float kD = 2 * Darken->Value;
   const float L = Limit->Value;
-  const TVolumeDot Dot1 = DotOf(VolumeGrid, 0);
-  const TVolumeDot Dot2 = DotOf(VolumeGrid, 1);
+  const TVolumeDot Dot1 = DotOf(VolumeGrid->Grid, 0);
+  const TVolumeDot Dot2 = DotOf(VolumeGrid->Grid, 1);
   const int32_t VolumeMode = Mode->Value;
   const int32_t Luma = LumaMode->Value;
   try {

@@ -3,7 +3,7 @@
 // volume hexagon, in a gamma-decoded RGB of its own.
 #pragma once
 #include "engine/processing_unit.h"
-#include "params/dot_grid.h"
+#include "params/composite_parameters.h"
 
 namespace kromel {
 
@@ -19,7 +19,7 @@ public:
   TControlledParameterInteger* LumaMode;  // 0 shift, 1 scale, 2 scale keeping chroma
   TControlledParameterInteger* Mode;      // 0 one dot, 1 blend by luma, 2 min, 3 max
   // The volume dot(s): X -2000..2000, Y -1732..2000, Z the brightness.
-  T2DEnvelopeDots VolumeGrid;
+  TControlledParameterGrid* VolumeGrid;  // the volume dot
 
   // Run-time switches (never saved).
   bool Overflow = false;       // spread values above 1 over the channels

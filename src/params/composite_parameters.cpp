@@ -65,6 +65,31 @@ void TControlledParameterGrid::SaveToXML(std::string& Text) {
 
 bool TControlledParameterGrid::LoadFromXML(const std::string&) { return false; }
 
+// --- switches array
+
+TControlledParameterSwitchesArray::TControlledParameterSwitchesArray(TParameterList* List,
+                                                                     const std::string& Name,
+                                                                     int32_t Count,
+                                                                     uint8_t Default)
+    : TControlledParameter(List, Name) {
+  Count = std::max(Count, 0);
+  Switches.assign(static_cast<size_t>(Count), Default);
+  ItemFlags.assign(static_cast<size_t>(Count), 0);
+}
+
+uint8_t TControlledParameterSwitchesArray::GetSwitch(int32_t Index) const {
+  return Index >= 0 && Index < static_cast<int32_t>(Switches.size()) ? Switches[size_t(Index)]
+                                                                     : 0;
+}
+
+void TControlledParameterSwitchesArray::SetSwitch(int32_t Index, uint8_t Value) {
+  if (Index >= 0 && Index < static_cast<int32_t>(Switches.size())) Switches[size_t(Index)] = Value;
+}
+
+void TControlledParameterSwitchesArray::SaveToXML(std::string& Text) { Text.clear(); }
+
+bool TControlledParameterSwitchesArray::LoadFromXML(const std::string&) { return false; }
+
 // --- integer array
 
 TControlledParameterIntegerArray::TControlledParameterIntegerArray(TParameterList* List,

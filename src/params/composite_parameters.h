@@ -44,6 +44,24 @@ class TControlledParameterGrid : public TControlledParameter {
   bool LoadFromXML(const std::string& Text) override;
 };
 
+// Switches with no text form: nothing is written, and reading reports
+// failure, so a text preset never changes them.
+class TControlledParameterSwitchesArray : public TControlledParameter {
+ public:
+  TControlledParameterSwitchesArray(TParameterList* List, const std::string& Name, int32_t Count,
+                                    uint8_t Default);
+
+  std::vector<uint8_t> Switches;
+  std::vector<uint8_t> ItemFlags;
+
+  // 0 outside the array.
+  uint8_t GetSwitch(int32_t Index) const;
+  // Stores one switch without notification (an index outside is ignored).
+  void SetSwitch(int32_t Index, uint8_t Value);
+  void SaveToXML(std::string& Text) override;
+  bool LoadFromXML(const std::string& Text) override;
+};
+
 class TControlledParameterIntegerArray : public TControlledParameter {
  public:
   // Count (at least 2) values i * 1000 / (Count - 1): 3 give 0, 500, 1000.

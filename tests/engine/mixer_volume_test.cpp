@@ -56,8 +56,8 @@ TEST_F(MixerVolume, MixerSaturationLimitAndDarkenLighten) {
   // with Darken 0 a channel the mix lowers keeps its value, with Lighten 0 a
   // channel it raises does too.
   TChannelMixerAdjustments Swap(nullptr);
-  Swap.ChannelMixerGrid.Dots[0][0].X = -866;
-  Swap.ChannelMixerGrid.Dots[0][0].Y = -500;
+  Swap.ChannelMixerGrid->Grid.Dots[0][0].X = -866;
+  Swap.ChannelMixerGrid->Grid.Dots[0][0].Y = -500;
   for (auto [Dark, Light] : {std::pair{0.0f, 0.5f}, std::pair{0.5f, 0.0f}}) {
     T3DLut L;
     DecodedStage(L);
@@ -74,7 +74,7 @@ TEST_F(MixerVolume, MixerSaturationLimitAndDarkenLighten) {
 TEST_F(MixerVolume, MixerBrightnessAsOffsetsOnlyWithoutLogInput) {
   TChannelMixerAdjustments Mixer(nullptr);
   Mixer.LumaMode->SetValue(2);
-  Mixer.ChannelMixerGrid.Dots[0][0].Z = 50;  // red row: offset 0.5, coefficients x 0.5
+  Mixer.ChannelMixerGrid->Grid.Dots[0][0].Z = 50;  // red row: offset 0.5, coefficients x 0.5
   for (bool LogInput : {false, true}) {
     T3DLut Lut;
     DecodedStage(Lut);
@@ -115,34 +115,34 @@ TEST_F(MixerVolume, ChaFilesOfOtherSizesAreRefused) {
   const TTestTempDir Dir("kromel_cha");
   TChannelMixerAdjustments Mixer(nullptr);
   const std::string Good = Dir.File("good.cha");
-  ASSERT_TRUE(SaveChannelMixerPreset(&Mixer.ChannelMixerGrid, Good, false));
+  ASSERT_TRUE(SaveChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Good, false));
   std::vector<uint8_t> Bytes = ReadBytes(Good);
   ASSERT_EQ(Bytes.size(), 44u);
   EXPECT_EQ(Bytes[5], 100);  // red output's red coefficient 1.0
 
-  const TDotPoint Before = Mixer.ChannelMixerGrid.Dots[0][0];
+  const TDotPoint Before = Mixer.ChannelMixerGrid->Grid.Dots[0][0];
   for (size_t Size : {size_t(43), size_t(45)}) {
     const std::string Name = Dir.File("bad" + std::to_string(Size) + ".cha");
     std::vector<uint8_t> Bad = Bytes;
     Bad.resize(Size, 0);
     Bad[5] = 0;  // a different matrix, never applied
     WriteBytes(Name, Bad);
-    EXPECT_FALSE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid, Name, false));
+    EXPECT_FALSE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Name, false));
     const std::string Expected = "Incorrect file size: " + Name;
     ASSERT_GE(Messages().back().size(), Expected.size());
     EXPECT_EQ(Messages().back().substr(Messages().back().size() - Expected.size()), Expected);
   }
-  EXPECT_FALSE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid, Dir.File("none.cha"), false));
+  EXPECT_FALSE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Dir.File("none.cha"), false));
   EXPECT_NE(Messages().back().find("File not found: "), std::string::npos);
-  EXPECT_EQ(Mixer.ChannelMixerGrid.Dots[0][0].X, Before.X);
-  EXPECT_EQ(Mixer.ChannelMixerGrid.Dots[0][0].Y, Before.Y);
+  EXPECT_EQ(Mixer.ChannelMixerGrid->Grid.Dots[0][0].X, Before.X);
+  EXPECT_EQ(Mixer.ChannelMixerGrid->Grid.Dots[0][0].Y, Before.Y);
 
   // A saved file read back gives the grid's matrix again.
   TChannelMixerAdjustments Other(nullptr);
-  Other.ChannelMixerGrid.Dots[1][0].X = -500;
-  Other.ChannelMixerGrid.Dots[1][0].Y = 0;
-  ASSERT_TRUE(SaveChannelMixerPreset(&Other.ChannelMixerGrid, Good, false));
-  ASSERT_TRUE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid, Good, false));
+  Other.ChannelMixerGrid->Grid.Dots[1][0].X = -500;
+  Other.ChannelMixerGrid->Grid.Dots[1][0].Y = 0;
+  ASSERT_TRUE(SaveChannelMixerPreset(&Other.ChannelMixerGrid->Grid, Good, false));
+  ASSERT_TRUE(LoadChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Good, false));
   TChannelMixerParams A, B;
   Other.GetMatrix(A);
   Mixer.GetMatrix(B);
@@ -188,9 +188,9 @@ TEST_F(MixerVolume, VolumeModesAndPreview) {
 TEST_F(MixerVolume, VolumeDarkeningBeyondTheLimitIsHalved) {
   // A dot on the blue vertex with a strong negative brightness darkens blue.
   TVolumeAdjustments Volume(nullptr);
-  Volume.VolumeGrid.Dots[0][0].X = 866;
-  Volume.VolumeGrid.Dots[0][0].Y = -500;
-  Volume.VolumeGrid.Dots[0][0].Z = -300;
+  Volume.VolumeGrid->Grid.Dots[0][0].X = 866;
+  Volume.VolumeGrid->Grid.Dots[0][0].Y = -500;
+  Volume.VolumeGrid->Grid.Dots[0][0].Z = -300;
   Volume.LumaMode->SetValue(1);
   T3DLut Free, Limited;
   MakeIdentity(Free, 5);
