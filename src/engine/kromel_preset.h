@@ -9,8 +9,7 @@
 //   TabSwitches, ExternalLUTPosition, ColorModel, MaskDestination,
 //   CurvesEnabled.
 //
-// The Mask section is created by CreateMaskUnit (engine/mask_slot.h); until
-// the mask unit exists it is a stand-in with no parameters.
+// The Mask section is created by CreateMaskUnit (engine/mask_slot.h).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -26,6 +25,7 @@
 #include "engine/film_curve.h"
 #include "engine/log_decoder.h"
 #include "engine/log_encoder.h"
+#include "engine/mask_unit.h"
 #include "engine/master_unit.h"
 #include "engine/model_curves.h"
 #include "engine/model_saturation.h"
@@ -64,6 +64,8 @@ public:
   TCLGridAdjustments* CLGrid = nullptr;
   TRGBContrastAdjustments* RGBContrast = nullptr;
   TLUTProcessingUnit* Mask = nullptr;  // section "Mask", see engine/mask_slot.h
+  // The Mask section as the mask unit.
+  TMaskAdjustments* MaskUnit() const { return dynamic_cast<TMaskAdjustments*>(Mask); }
   TModelCurvesAdjustments* ModelCurves = nullptr;
   TRGBCurvesAdjustments* RGBCurves = nullptr;  // section "Curves"
   T2DCurvesAdjustments* Curves2D = nullptr;    // section "2DCurves"

@@ -1,20 +1,13 @@
 #include "engine/mask_slot.h"
 
+#include "engine/mask_unit.h"
+
 namespace kromel {
 
-namespace {
-
-class TMaskStandIn final : public TLUTProcessingUnit {
-public:
-  explicit TMaskStandIn(TParameterList* List) : TLUTProcessingUnit(List, "Mask") {}
-};
-
-}  // namespace
-
-TLUTProcessingUnit* CreateMaskUnit(TParameterList* List) { return new TMaskStandIn(List); }
+TLUTProcessingUnit* CreateMaskUnit(TParameterList* List) { return new TMaskAdjustments(List); }
 
 bool IsMaskStandIn(const TLUTProcessingUnit* Unit) {
-  return dynamic_cast<const TMaskStandIn*>(Unit) != nullptr;
+  return dynamic_cast<const TMaskAdjustments*>(Unit) == nullptr;
 }
 
 }  // namespace kromel

@@ -124,7 +124,8 @@ TEST_F(KromelPresetTest, ChildrenInTheirFixedOrder) {
   for (int32_t I = 0; I < Preset.GetCount(); ++I) EXPECT_EQ(Preset.GetChild(I)->Name, Names[size_t(I)]);
   EXPECT_EQ(Preset.EffectChain->GetEffect(0), Preset.LogDecoder);
   EXPECT_EQ(Preset.GetChild(15), Preset.Mask);
-  EXPECT_TRUE(IsMaskStandIn(Preset.Mask));
+  EXPECT_FALSE(IsMaskStandIn(Preset.Mask));
+  EXPECT_NE(Preset.MaskUnit(), nullptr);
   EXPECT_EQ(Preset.ColorModel->Value, 10);
   EXPECT_EQ(Preset.TabSwitches->Switches, std::vector<uint8_t>(7, 0));
   EXPECT_EQ(Preset.ChannelMixer->ChannelMixerGrid->Grid.Cols(), 3);
@@ -153,7 +154,8 @@ TEST_F(KromelPresetTest, FreshPresetFileBeginsAndEndsAsExpected) {
   const std::string Text = ReadText(Name);
   EXPECT_EQ(Text.back(), '\n');
   EXPECT_EQ(Text.find('\r'), std::string::npos);
-  EXPECT_NE(Text.find("<tab section=\"Mask\">\n</tab>\n<tab section=\"Master\">"),
+  EXPECT_NE(Text.find("<tab section=\"Mask\">\n<Enabled>0</Enabled>\n"), std::string::npos);
+  EXPECT_NE(Text.find("<ReferenceColor>9879270</ReferenceColor>\n</tab>\n<tab section=\"Master\">"),
             std::string::npos);
 }
 
