@@ -122,8 +122,7 @@ bool TColorChartTable::LoadColorChartFromText(const std::string& Text,
     int32_t NewColumns = StrToIntLeading(RowLength);
     if (NewColumns < 1) NewColumns = 4;
     int32_t NewRows = NumSets / NewColumns;
-    // Fewer sets than one row would leave no row to divide by.
-    if (NumSets < 3 || NewRows < 1) Fail("Parsing error #0 - Number of sets <3");
+    if (NumSets < 3) Fail("Parsing error #0 - Number of sets <3");
 
     const int64_t FormatAt = FindLineCI(Lines, "BEGIN_DATA_FORMAT");
     if (FormatAt < 0 || FormatAt + 1 >= int64_t(Lines.size())) Fail("Parsing error #1");
@@ -163,6 +162,9 @@ bool TColorChartTable::LoadColorChartFromText(const std::string& Text,
       NewRows = CountGS;
       NameCol = 0;
     }
+    // Fewer sets than one row and no names to count rows by: nothing to
+    // divide the sets by.
+    if (NewRows < 1) Fail("Parsing error #0 - Number of sets <3");
     const std::string ShortName = "Parsing error #3 - Using patch names as indexes failed";
     if (CountA == 0) {
       NewColumns = NumSets / NewRows;
