@@ -15,13 +15,6 @@ namespace kromel {
 
 namespace {
 
-// Fraction-of-division index: the integer part limited to 0..Max.
-int32_t LowIndex(float Scaled, int32_t Max) {
-  if (!(Scaled > 0)) return 0;
-  if (Scaled >= float(Max)) return Max;
-  return static_cast<int32_t>(Scaled);
-}
-
 TDNGHSV Mean(const TDNGHSV& A, const TDNGHSV& B) {
   return {(A.HueShift + B.HueShift) / 2, (A.SatScale + B.SatScale) / 2,
           (A.ValScale + B.ValScale) / 2};
@@ -63,36 +56,9 @@ const TDNGHSV& TDNGHSVTable::GetEntryPtr(int32_t h, int32_t s, int32_t v) const 
 void TDNGHSVTable::SetIdentity() { Entries.assign(static_cast<std::size_t>(FullCount()), TDNGHSV{}); }
 
 void TDNGHSVTable::ApplyToHSV(float& Hue, float& Sat, float& Val) const {
-  const int32_t H = HueDivisions, S = SatDivisions, V = ValDivisions;
-  if (!IsFull() || !std::isfinite(Hue) || !std::isfinite(Sat) || !std::isfinite(Val)) return;
-  if (Hue < 0) Hue += 360;
-  float hs = H * Hue / 360;
-  const float ss = (S - 1) * Sat;
-  const float vs = (V - 1) * Val;
-  int32_t hLo = LowIndex(hs, H);
-  if (hLo >= H) {
-    hs -= H;
-    hLo = 0;
-    if (hs >= 1) hs = 0;  // hues beyond 720 are not wrapped further
-  }
-  const int32_t sLo = LowIndex(ss, S - 1), vLo = LowIndex(vs, V - 1);
-  const int32_t hHi = (hLo + 1) % H;
-  const int32_t sHi = sLo + 1 < S - 1 ? sLo + 1 : S - 1;
-  const int32_t vHi = vLo + 1 < V - 1 ? vLo + 1 : V - 1;
-  const float fh = hs - hLo, fs = ss - sLo, fv = vs - vLo;
-  float Out[3] = {0, 0, 0};
-  for (int c = 0; c < 8; ++c) {
-    const bool bh = c & 1, bs = c & 2, bv = c & 4;
-    const float W = (bh ? fh : 1 - fh) * (bs ? fs : 1 - fs) * (bv ? fv : 1 - fv);
-    const TDNGHSV& E = GetEntryPtr(bh ? hHi : hLo, bs ? sHi : sLo, bv ? vHi : vLo);
-    Out[0] += W * E.HueShift;
-    Out[1] += W * E.SatScale;
-    Out[2] += W * E.ValScale;
-  }
-  Hue += Out[0];
-  Sat *= Out[1];
-  Val *= Out[2];
-  if (Hue > 360) Hue -= 360;
+  if (!IsFull()) return;
+  InterpolateHSVCorrection(Hue, Sat, Val, HueDivisions, SatDivisions, ValDivisions,
+                           [this](int32_t h, int32_t s, int32_t v) -> const TDNGHSV& { return GetEntryPtr(h, s, v); });
 }
 
 void TDNGHSVTable::ApplyToRGB(float& R, float& G, float& B, int32_t Encoding) const {

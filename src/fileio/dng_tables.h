@@ -99,6 +99,51 @@ class TDNGHVTable {
   void SetACR3Curve();
 };
 
+// Division index of a scaled coordinate: its integer part within 0..Max.
+inline int32_t HSVLowIndex(float Scaled, int32_t Max) {
+  if (!(Scaled > 0)) return 0;
+  if (Scaled >= float(Max)) return Max;
+  return static_cast<int32_t>(Scaled);
+}
+
+// The trilinear hue/sat/val correction over H x S x V divisions (all
+// above 0), hue wrapping at 360; Entry(h, s, v) gives a division's
+// correction. Non-finite colours are left alone.
+template <class TLookup>
+void InterpolateHSVCorrection(float& Hue, float& Sat, float& Val, int32_t H, int32_t S, int32_t V,
+                              const TLookup& Entry) {
+  if (H <= 0 || S <= 0 || V <= 0 || !(Hue == Hue && Sat == Sat && Val == Val)) return;
+  if (Hue - Hue != 0 || Sat - Sat != 0 || Val - Val != 0) return;  // infinities
+  if (Hue < 0) Hue += 360;
+  float hs = H * Hue / 360;
+  const float ss = (S - 1) * Sat;
+  const float vs = (V - 1) * Val;
+  int32_t hLo = HSVLowIndex(hs, H);
+  if (hLo >= H) {
+    hs -= H;
+    hLo = 0;
+    if (!(hs < 1)) hs = 0;  // hues beyond two turns are not wrapped further
+  }
+  const int32_t sLo = HSVLowIndex(ss, S - 1), vLo = HSVLowIndex(vs, V - 1);
+  const int32_t hHi = (hLo + 1) % H;
+  const int32_t sHi = sLo + 1 < S - 1 ? sLo + 1 : S - 1;
+  const int32_t vHi = vLo + 1 < V - 1 ? vLo + 1 : V - 1;
+  const float fh = hs - hLo, fs = ss - sLo, fv = vs - vLo;
+  float Out[3] = {0, 0, 0};
+  for (int c = 0; c < 8; ++c) {
+    const bool bh = c & 1, bs = c & 2, bv = c & 4;
+    const float W = (bh ? fh : 1 - fh) * (bs ? fs : 1 - fs) * (bv ? fv : 1 - fv);
+    const TDNGHSV& E = Entry(bh ? hHi : hLo, bs ? sHi : sLo, bv ? vHi : vLo);
+    Out[0] += W * E.HueShift;
+    Out[1] += W * E.SatScale;
+    Out[2] += W * E.ValScale;
+  }
+  Hue += Out[0];
+  Sat *= Out[1];
+  Val *= Out[2];
+  if (Hue > 360) Hue -= 360;
+}
+
 // "!" .. "}" without the double quote, "&", ",", ";", "<", ">", "\" and "_".
 extern const char Adobe85Alphabet[86];
 
