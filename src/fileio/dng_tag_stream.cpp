@@ -44,21 +44,17 @@ uint16_t TDNGFileStream::ReadWord() {
   return BigEndian ? uint16_t(B[0] << 8 | B[1]) : uint16_t(B[1] << 8 | B[0]);
 }
 
-uint32_t TDNGFileStream::ReadLong() {
-  uint8_t B[4];
-  ReadBuffer(B, 4);
-  uint32_t V = 0;
-  for (int i = 0; i < 4; ++i) V = V << 8 | B[BigEndian ? i : 3 - i];
+uint64_t TDNGFileStream::ReadOrdered(int Bytes) {
+  uint8_t B[8];
+  ReadBuffer(B, Bytes);
+  uint64_t V = 0;
+  for (int i = 0; i < Bytes; ++i) V = V << 8 | B[BigEndian ? i : Bytes - 1 - i];
   return V;
 }
 
-uint64_t TDNGFileStream::ReadInt64() {
-  uint8_t B[8];
-  ReadBuffer(B, 8);
-  uint64_t V = 0;
-  for (int i = 0; i < 8; ++i) V = V << 8 | B[BigEndian ? i : 7 - i];
-  return V;
-}
+uint32_t TDNGFileStream::ReadLong() { return static_cast<uint32_t>(ReadOrdered(4)); }
+
+uint64_t TDNGFileStream::ReadInt64() { return ReadOrdered(8); }
 
 float TDNGFileStream::ReadFloat() { return std::bit_cast<float>(ReadLong()); }
 

@@ -101,6 +101,8 @@ class TDNGFileStream : public TMemoryStream {
   void WriteToneCurveTag(uint32_t IFDBase, uint16_t Tag, const TDNGHVTable& Curve);
 
  private:
+  // Bytes (1..8) in the stream's byte order.
+  uint64_t ReadOrdered(int Bytes);
   void WriteBytes(const std::string& Bytes);
 };
 
