@@ -6,10 +6,13 @@
 #include <lcms2.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "colour/icc_profiles.h"
+#include "fileio/dng_camera_profile.h"
+#include "fileio/dng_color_profile.h"
 #include "seed_writer.h"
 #include "tiff_fixtures.h"
 
@@ -126,6 +129,37 @@ void Profiles() {
   Put("icc_lut", "display_srgb.icc", ProfileBytes(cmsCreate_sRGBProfile()));
 }
 
+// Camera profiles from our writer and an XML profile text.
+void CameraProfiles() {
+  TDNGCameraProfile Minimal;
+  Minimal.UniqueCameraModel = "Camera X";
+  const std::string M = Minimal.SaveToBytes();
+  Put("dcp_profile", "minimal.dcp", std::vector<uint8_t>(M.begin(), M.end()));
+  TDNGCameraProfile Full;
+  Full.UniqueCameraModel = "Maker Cam";
+  Full.ProfileName = "Look";
+  for (int i = 0; i < 9; ++i) Full.ColorMatrix1.Values[i] = Full.ForwardMatrix1.Values[i] = i % 4 == 0;
+  Full.ColorMatrix2 = Full.ColorMatrix1;
+  Full.ColorMatrix2.IsSet = true;
+  Full.SetHueSatMap(1, std::make_unique<TDNGHSVTable>(4, 3, 1));
+  Full.HueSatMap1->SetIdentity();
+  Full.LookTable = std::make_unique<TDNGHSVTable>(3, 2, 2);
+  Full.LookTable->SetIdentity();
+  Full.LookTableEncoding = 1;
+  Full.ToneCurve = std::make_unique<TDNGHVTable>(5);
+  Full.ToneCurve->SetACR3Curve();
+  const std::string F = Full.SaveToBytes();
+  Put("dcp_profile", "full.dcp", std::vector<uint8_t>(F.begin(), F.end()));
+  std::string X = "<dcpData>\n<ProfileHueSatMapDims hueDivisions=\"2\" satDivisions=\"2\" valDivisions=\"1\"/>\n"
+                  "<ForwardMatrix1>\n<Element Row=\"0\" Col=\"0\">0.75</Element>\n</ForwardMatrix1>\n";
+  for (int h = 0; h < 2; ++h)
+    for (int s = 0; s < 2; ++s)
+      X += "<Element HueDiv=\"" + std::to_string(h) + "\" SatDiv=\"" + std::to_string(s) +
+           "\" ValDiv=\"0\" HueShift=\"1.5\" SatScale=\"1\" ValScale=\"0.9\"/>\n";
+  X += "</dcpData>\n";
+  Put("dng_xml", "two_by_two.xml", std::vector<uint8_t>(X.begin(), X.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,5 +171,6 @@ int main(int argc, char** argv) {
   ImageFiles();
   RawFiles();
   Profiles();
+  CameraProfiles();
   return 0;
 }

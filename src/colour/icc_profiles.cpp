@@ -353,6 +353,21 @@ bool ICCMFTData::CheckTagSize(const uint8_t* Tag, int64_t Size) {
   return Size == GetTagSize(Tag);
 }
 
+bool ICCMFTData::IsValid3x3Tag(const uint8_t* Tag, int64_t Size) {
+  if (!CheckTagSize(Tag, Size) || std::memcmp(Tag, "mft2", 4) != 0) return false;
+  return Tag[8] == 3 && Tag[9] == 3 && Tag[10] >= 2 && Get16(Tag + 48) >= 2 && Get16(Tag + 50) >= 2;
+}
+
+int32_t ICCMFTData::GetInputEntries(const uint8_t* Tag) { return static_cast<int32_t>(Get16(Tag + 48)); }
+
+uint16_t ICCMFTData::GetInputEntry(const uint8_t* Tag, int32_t C, int32_t I) {
+  return static_cast<uint16_t>(Get16(Tag + HeaderSize + 2 * (int64_t(C) * GetInputEntries(Tag) + I)));
+}
+
+void ICCMFTData::SetInputEntry(uint8_t* Tag, int32_t C, int32_t I, uint16_t V) {
+  Put16(Tag + HeaderSize + 2 * (int64_t(C) * GetInputEntries(Tag) + I), V);
+}
+
 void ICCMFTData::SwapCLUT(uint8_t* Tag) {
   const int64_t N = Tag[10];
   uint8_t* P = GetCLUT(Tag);

@@ -78,6 +78,13 @@ struct ICCMFTData {
   static uint8_t* GetOutputTables(uint8_t* Tag);
   static int64_t GetTagSize(const uint8_t* Tag);
   static bool CheckTagSize(const uint8_t* Tag, int64_t Size);
+  // CheckTagSize of a "mft2" tag with 3 inputs, 3 outputs, a grid of 2 or
+  // more points and tables of 2 or more entries.
+  static bool IsValid3x3Tag(const uint8_t* Tag, int64_t Size);
+  static int32_t GetInputEntries(const uint8_t* Tag);
+  // Input-table entry I (0 <= I < GetInputEntries) of channel C (0..2).
+  static uint16_t GetInputEntry(const uint8_t* Tag, int32_t C, int32_t I);
+  static void SetInputEntry(uint8_t* Tag, int32_t C, int32_t I, uint16_t V);
   // Reverses the bytes of each CLUT word (file order <-> host order).
   static void SwapCLUT(uint8_t* Tag);
   static void ClearCLUT(uint8_t* Tag);

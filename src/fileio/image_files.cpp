@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "colour/cms_handles.h"
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
 #include "fileio/owned_image.h"
@@ -209,24 +210,17 @@ bool SameProfileBytes(const FIICCPROFILE& A, const FIICCPROFILE& B) {
          std::memcmp(A.data, B.data, A.size) == 0;
 }
 
-struct TCmsProfileCloser {
-  void operator()(void* P) const {
-    if (P != nullptr) cmsCloseProfile(P);
-  }
-};
-using TCmsProfilePtr = std::unique_ptr<void, TCmsProfileCloser>;
-
 // Converts Image in place from the profile Source to the profile Dest
 // (alpha kept). A source profile that is not RGB cannot describe these
 // pixels: the image is then taken as it is.
 bool Image64ConvertToProfileFromMem(TImage64& Image, const FIICCPROFILE& Source,
                                     const FIICCPROFILE& Dest) {
-  TCmsProfilePtr In(cmsOpenProfileFromMem(Source.data, Source.size));
+  TProfilePtr In(cmsOpenProfileFromMem(Source.data, Source.size));
   if (!In) {
     ErrorMessageProc("Error loading source profile");
     return false;
   }
-  TCmsProfilePtr Out(cmsOpenProfileFromMem(Dest.data, Dest.size));
+  TProfilePtr Out(cmsOpenProfileFromMem(Dest.data, Dest.size));
   if (!Out || cmsGetColorSpace(Out.get()) != cmsSigRgbData) {
     ErrorMessageProc("Error loading destination profile");
     return false;
@@ -404,7 +398,7 @@ bool LoadImage64FromFileConvertToProfile(TImage64& Image, const std::string& Fil
     // A profile Little CMS cannot open counts as none: the pixels stay as
     // they are and no junk is handed back as the picture's profile.
     const bool Tagged = Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0 &&
-                        TCmsProfilePtr(cmsOpenProfileFromMem(Embedded->data, Embedded->size));
+                        TProfilePtr(cmsOpenProfileFromMem(Embedded->data, Embedded->size));
     if (Target.data != nullptr) {
       if (Tagged && !SameProfileBytes(*Embedded, Target) &&
           !Image64ConvertToProfileFromMem(Loaded.Image, *Embedded, Target))

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "colour/cms_handles.h"
 #include "colour/icc_profiles.h"
 #include "colour/image64_transfer.h"
 #include "foundation/debug_log.h"
@@ -17,15 +18,6 @@
 namespace kromel {
 
 namespace {
-
-struct TProfileCloser {
-  void operator()(void* P) const { cmsCloseProfile(P); }
-};
-struct TTransformDeleter {
-  void operator()(void* T) const { cmsDeleteTransform(T); }
-};
-using TProfilePtr = std::unique_ptr<void, TProfileCloser>;
-using TTransformPtr = std::unique_ptr<void, TTransformDeleter>;
 
 // A 16-bit image disposed when it goes out of scope.
 struct TScopedImage64 {

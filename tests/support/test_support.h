@@ -117,11 +117,13 @@ std::string CaptureStdout(F Fn) {
 }
 
 // Runs Args[0] from PATH with stdout to OutFile and stderr to OutFile too or
-// discarded; the exit code, or -1 when it could not run.
+// discarded, stdin from InFile when one is named; the exit code, or -1 when
+// it could not run.
 inline int RunProgram(const std::vector<std::string>& Args, const std::string& OutFile,
-                      bool KeepStderr = true) {
+                      bool KeepStderr = true, const std::string& InFile = "") {
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
+  if (!InFile.empty()) posix_spawn_file_actions_addopen(&Actions, 0, InFile.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&Actions, 1, OutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   if (KeepStderr)
