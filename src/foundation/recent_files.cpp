@@ -51,10 +51,11 @@ void TRecentFiles::MenuClick(TMenuItem* Sender) {
   }
 }
 
-void TRecentFiles::LoadFromRegistry(const std::string& KeyName, const std::string& Suffix) {
+void TRecentFiles::LoadFromRegistry(const std::string& KeyName, const std::string& Suffix,
+                                   std::shared_ptr<TSettingsFile> File) {
   try {
     Names.Clear();
-    TRegistry R;
+    TRegistry R(File ? File : TSettingsFile::ForUser());
     if (!R.OpenKeyReadOnly(KeyPath(KeyName))) return;
     for (int32_t N = 1; N <= MaxCount; ++N)
       if (R.ValueExists(ValueName(Suffix, N))) Names.Add(R.ReadString(ValueName(Suffix, N)));
@@ -63,9 +64,10 @@ void TRecentFiles::LoadFromRegistry(const std::string& KeyName, const std::strin
   }
 }
 
-void TRecentFiles::SaveToRegistry(const std::string& KeyName, const std::string& Suffix) {
+void TRecentFiles::SaveToRegistry(const std::string& KeyName, const std::string& Suffix,
+                                 std::shared_ptr<TSettingsFile> File) {
   try {
-    TRegistry R;
+    TRegistry R(File ? File : TSettingsFile::ForUser());
     if (!R.OpenKey(KeyPath(KeyName), true)) return;
     const int32_t Count = Names.GetCount();
     for (int32_t I = 0; I < Count; ++I) R.WriteString(ValueName(Suffix, I + 1), Names.Get(I));

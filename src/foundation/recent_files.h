@@ -4,12 +4,15 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "foundation/menu_model.h"
 #include "foundation/wide_string_list.h"
 
 namespace kromel {
+
+class TSettingsFile;
 
 class TRecentFiles {
 public:
@@ -29,12 +32,14 @@ public:
   // Opens the clicked name through OnOpen, then drops that name from the
   // list and the menu when no file or folder of that name exists.
   void MenuClick(TMenuItem* Sender);
-  // Replaces the names by the stored values 1..10 of the user's settings
-  // store, skipping missing numbers.
-  void LoadFromRegistry(const std::string& KeyName, const std::string& Suffix);
+  // Replaces the names by the stored values 1..10 of the settings store
+  // (the user's when File is null), skipping missing numbers.
+  void LoadFromRegistry(const std::string& KeyName, const std::string& Suffix,
+                        std::shared_ptr<TSettingsFile> File = nullptr);
   // Writes the names as values 1..Count and deletes the values numbered
   // above Count, so removed names do not come back.
-  void SaveToRegistry(const std::string& KeyName, const std::string& Suffix);
+  void SaveToRegistry(const std::string& KeyName, const std::string& Suffix,
+                      std::shared_ptr<TSettingsFile> File = nullptr);
 
   // "RecentFile" + Suffix + N.
   static std::string ValueName(const std::string& Suffix, int32_t N);

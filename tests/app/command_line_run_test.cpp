@@ -1,0 +1,119 @@
+// Runs the built program as a user or a script would.
+#include <gtest/gtest.h>
+
+#include "engine/kromel_preset.h"
+#include "fileio/image_files.h"
+#include "fileio/image_save.h"
+#include "support/test_support.h"
+
+namespace kromel {
+namespace {
+
+using testing::ProgramAvailable;
+using testing::ReadBytes;
+using testing::ReadText;
+using testing::RunProgram;
+using testing::TTestTempDir;
+
+class CommandLineRun : public ::testing::Test {
+protected:
+  TTestTempDir Dir{"kromel_cli"};
+  std::string Photo = Dir.File("photo.png");
+  std::string Look = Dir.File("look.lux");
+  std::string Log = Dir.File("log.txt");
+
+  void SetUp() override {
+    TImage64 Img;
+    Img.Init();
+    ASSERT_TRUE(Img.Alloc(48, 32));
+    for (int32_t Y = 0; Y < 32; Y++)
+      for (int32_t X = 0; X < 48; X++) {
+        TPixel64& P = Img.Pixels[Y * 48 + X];
+        P.R = static_cast<uint16_t>(257 * ((X * 255) / 47));
+        P.G = static_cast<uint16_t>(257 * ((Y * 255) / 31));
+        P.B = static_cast<uint16_t>(257 * (((X + Y) * 255) / 78));
+        P.A = 65535;
+      }
+    ASSERT_TRUE(SaveImage64ToFile8bit(Img, Photo, EmptyICCProfile()));
+    Img.Dispose();
+    TKromelPreset Preset;
+    Preset.Basic->Exposure->SetValue(0.7f);
+    Preset.Basic->Temperature->SetValue(20.0f);
+    ASSERT_TRUE(SavePresetToFile(Preset, Look));
+  }
+
+  int Kromel(std::vector<std::string> Args) {
+    Args.insert(Args.begin(), KROMEL_PROGRAM);
+    return RunProgram(Args, Log);
+  }
+
+  // The image as 16-bit RGB triples.
+  static std::vector<uint16_t> Rgb16(const std::string& FileName) {
+    TImage64 Img;
+    Img.Init();
+    std::vector<uint16_t> V;
+    if (LoadImage64FromFile(Img, FileName, false, 1.0f))
+      for (int64_t I = 0; I < int64_t(Img.Width) * Img.Height; I++)
+        V.insert(V.end(), {Img.Pixels[I].R, Img.Pixels[I].G, Img.Pixels[I].B});
+    Img.Dispose();
+    return V;
+  }
+};
+
+TEST_F(CommandLineRun, ExportedLutsMatchTheProcessedImageInFfmpeg) {
+  const std::string Out = Dir.File("out.png");
+  ASSERT_EQ(Kromel({Photo, Look, "/LUTSIZE:25", "-ACTION:EXPORTLUT:" + Dir.File("look.cube"),
+                    "-ACTION:EXPORTLUT:" + Dir.File("look.3dl"),
+                    "/Action:ExportLut:" + Dir.File("look.csp"), "/Save:" + Out, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  for (const char* F : {"look.cube", "look.3dl", "look.csp"})
+    EXPECT_FALSE(ReadBytes(Dir.File(F)).empty()) << F;
+  const std::vector<uint16_t> Ours = Rgb16(Out);
+  const std::vector<uint16_t> Source = Rgb16(Photo);
+  ASSERT_EQ(Ours.size(), 48u * 32u * 3u);
+  int32_t Changed = 0;
+  for (size_t I = 0; I < Ours.size(); I++) Changed += std::abs(Ours[I] / 257 - Source[I] / 257) > 2;
+  EXPECT_GT(Changed, 100) << "the preset's grading is not in the saved image";
+
+  if (!ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+  for (const char* F : {"look.cube", "look.3dl", "look.csp"}) {
+    const std::string Raw = Dir.File(std::string(F) + ".rgb");
+    ASSERT_EQ(RunProgram({"ffmpeg", "-v", "error", "-y", "-i", Photo, "-vf",
+                          "lut3d=file=" + Dir.File(F) + ":interp=tetrahedral", "-pix_fmt",
+                          "rgb24", "-f", "rawvideo", Raw},
+                         Dir.File("ffmpeg.txt")),
+              0)
+        << F << ": " << ReadText(Dir.File("ffmpeg.txt"));
+    const std::vector<uint8_t> Theirs = ReadBytes(Raw);
+    ASSERT_EQ(Theirs.size(), Ours.size()) << F;
+    int32_t Worst = 0;
+    for (size_t I = 0; I < Ours.size(); I++)
+      Worst = std::max(Worst, std::abs(int32_t(Theirs[I]) - int32_t((Ours[I] + 128) / 257)));
+    EXPECT_LE(Worst, 1) << F;
+  }
+}
+
+TEST_F(CommandLineRun, FailuresGiveStatusAndMessage) {
+  EXPECT_NE(Kromel({Dir.File("missing.jpg"), "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("File not found: "), std::string::npos);
+  EXPECT_NE(Kromel({Photo, "-ACTION:EXPORTLUT:" + Dir.File("no/such/dir/x.cube"), "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("x.cube"), std::string::npos);
+  EXPECT_EQ(Kromel({"-FOO", "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("Unknown parameter: -FOO"), std::string::npos);
+  EXPECT_EQ(Kromel({"/?"}), 0);
+  EXPECT_EQ(ReadText(Log).rfind("Kromel Pro command line parameters:\n", 0), 0u);
+}
+
+TEST_F(CommandLineRun, SecondImageIsTheReference) {
+  const std::string Out = Dir.File("out.tif");
+  ASSERT_EQ(Kromel({Photo, Photo, "/Save:" + Out, "-QUIT"}), 0) << ReadText(Log);
+  // The first image is the one processed and saved.
+  EXPECT_EQ(Rgb16(Out).size(), Rgb16(Photo).size());
+  // A missing second image is reported as a failed load.
+  EXPECT_NE(Kromel({Photo, Dir.File("gone.png"), "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("gone.png"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kromel
