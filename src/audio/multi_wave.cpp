@@ -150,10 +150,13 @@ void TMultiWave::DeletePart(int32_t Index) {
   InitSampleRecord(Parts[size_t(Count)]);
 }
 
-bool TMultiWave::LoadFromWav(const std::string& FileName, bool ShowErrors, bool& HighResolution) {
-  TWave W;
-  InitSampleRecord(W);
-  if (!W.LoadFromFile(FileName, ShowErrors, HighResolution)) return false;
+namespace {
+
+// Cuts the whole-file record W of FileName into M's parts at its cue points
+// and names them from its labels; W's memory becomes part 0 when there are
+// no cue points, else it is freed.
+template <class TMulti, class TRecord, class TCopy>
+bool CutFileIntoParts(TMulti& M, TRecord& W, const std::string& FileName, TCopy CopyPart) {
   std::vector<uint32_t> Pos;
   std::vector<TCueLabel> Labels;
   if (!CuePositions(FileName, Pos, &Labels)) {
@@ -161,24 +164,34 @@ bool TMultiWave::LoadFromWav(const std::string& FileName, bool ShowErrors, bool&
     return false;
   }
   if (Pos.empty()) {
-    Count = 1;
-    Parts[0] = W;
+    M.Count = 1;
+    M.Parts[0] = W;
     return true;
   }
-  Count = 0;
+  M.Count = 0;
   for (const TStretch& St : CutAtCuePoints(Pos, W.Length(), 10)) {
-    TWave& P = Parts[size_t(Count)];
-    InitSampleRecord(P);
-    if (!P.CopyRange(W, St.Start, St.End)) {
-      Dispose();
+    if (!CopyPart(M.Parts[size_t(M.Count)], St)) {
+      M.Dispose();
       W.Dispose();
       return false;
     }
-    ++Count;
+    ++M.Count;
   }
-  NameParts(Parts.data(), Count, Labels);
+  NameParts(M.Parts.data(), M.Count, Labels);
   W.Dispose();
   return true;
+}
+
+}  // namespace
+
+bool TMultiWave::LoadFromWav(const std::string& FileName, bool ShowErrors, bool& HighResolution) {
+  TWave W;
+  InitSampleRecord(W);
+  if (!W.LoadFromFile(FileName, ShowErrors, HighResolution)) return false;
+  return CutFileIntoParts(*this, W, FileName, [&](TWave& P, const TStretch& St) {
+    InitSampleRecord(P);
+    return P.CopyRange(W, St.Start, St.End);
+  });
 }
 
 namespace {
@@ -250,26 +263,11 @@ bool TMultiWave16::LoadFromWav(const std::string& FileName) {
   TWave16 W;
   InitSample16Record(W);
   if (!W.LoadFromFile(FileName)) return false;
-  std::vector<uint32_t> Pos;
-  std::vector<TCueLabel> Labels;
-  if (!CuePositions(FileName, Pos, &Labels)) {
-    W.Dispose();
-    return false;
-  }
-  if (Pos.empty()) {
-    Count = 1;
-    Parts[0] = W;
+  return CutFileIntoParts(*this, W, FileName, [&](TWave16& P, const TStretch& St) {
+    InitSample16Record(P);
+    P.CopyRange(W, St.Start, St.End);
     return true;
-  }
-  Count = 0;
-  for (const TStretch& St : CutAtCuePoints(Pos, W.Length(), 10)) {
-    InitSample16Record(Parts[size_t(Count)]);
-    Parts[size_t(Count)].CopyRange(W, St.Start, St.End);
-    ++Count;
-  }
-  NameParts(Parts.data(), Count, Labels);
-  W.Dispose();
-  return true;
+  });
 }
 
 }  // namespace kromel
