@@ -7,7 +7,11 @@
 #include "audio/riff_chunks.h"
 #include "audio/surround_sample.h"
 #include "audio/wav_files.h"
+#include "audio/file_store.h"
+#include "audio/multi_wave.h"
 #include "audio/wav_meta_chunks.h"
+#include "audio/wave_markers.h"
+#include "audio/wave_record.h"
 #include "seed_writer.h"
 
 using namespace kromel;
@@ -66,6 +70,44 @@ void AiffSeed() {
   fuzz::Put(Target, "stereo_sowt.aifc", B);
 }
 
+// A two-part wave with cue and label chunks, a "SAMW" block, a "FILE"
+// chunk and a "Mark" block, each from our own writers.
+void RecordSeeds() {
+  std::filesystem::create_directories(Dir());
+  static TMultiWave M;
+  M.Init();
+  M.Count = 2;
+  for (int P = 0; P < 2; ++P) {
+    InitSampleRecord(M.Parts[size_t(P)]);
+    M.Parts[size_t(P)].Mono = Tone(15, 8000);
+    M.Parts[size_t(P)].Name = "P" + std::to_string(P);
+  }
+  M.SaveToWav(Dir() + "two_parts.wav");
+  TWaveMarkersList L;
+  L.Add(3, -1, TMarkerKind::mkSampleStart, 0, 0, "");
+  L.Add(7, 2, TMarkerKind::mkBPMMarker, 120, 1, "");
+  TMemoryStream Mark;
+  L.SaveToStream(Mark);
+  fuzz::Put(Target, "markers.mark", Mark.Bytes());
+  TFileStore Store;
+  Store.FileName = "a.wav";
+  Store.Write("RIFF", 4);
+  TMemoryStream File;
+  Store.SaveToStream(File);
+  fuzz::Put(Target, "store.file", File.Bytes());
+  const std::string Block = Dir() + "stereo.samw";
+  if (std::FILE* F = std::fopen(Block.c_str(), "wb")) {
+    TWave W;
+    InitSampleRecord(W);
+    W.IsStereo = true;
+    W.Stereo.Left = M.Parts[0].Mono;
+    W.Stereo.Right = M.Parts[1].Mono;
+    W.WriteToFile(F);
+    std::fclose(F);
+  }
+  M.Dispose();
+}
+
 }  // namespace
 
-int main(int argc, char** argv) { return fuzz::WriteSeeds(argc, argv, {WavSeeds, AiffSeed}); }
+int main(int argc, char** argv) { return fuzz::WriteSeeds(argc, argv, {WavSeeds, AiffSeed, RecordSeeds}); }

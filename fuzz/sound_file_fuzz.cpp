@@ -8,7 +8,12 @@
 #include "audio/riff_chunks.h"
 #include "audio/surround_sample.h"
 #include "audio/wav_files.h"
+#include "audio/file_store.h"
+#include "audio/multi_surround_wave.h"
+#include "audio/multi_wave.h"
 #include "audio/wav_meta_chunks.h"
+#include "audio/wave_markers.h"
+#include "audio/wave_record.h"
 #include "fuzz_support.h"
 #include "platform/message_sink.h"
 
@@ -29,6 +34,36 @@ void CheckStereo(bool Ok, TStereoSample32& S) {
   if (Ok) FUZZ_CHECK(S.Left.Data != nullptr || S.Left.Count == 0);
   else FUZZ_CHECK(S.Left.Data == nullptr && S.Right.Data == nullptr);
   S.Dispose();
+}
+
+// The "SAMW", "FILE" and "Mark" readers at the start of the bytes, and the
+// cue and label readers over the whole.
+void Records(TMemoryStream& S, size_t Size) {
+  TWave W;
+  InitSampleRecord(W);
+  S.SetPosition(0);
+  if (W.LoadFromStream(S)) {
+    const int64_t N = W.Length();
+    FUZZ_CHECK(N >= 0);
+    if (N > 0) FUZZ_CHECK(W.IsStereo ? W.Stereo.Left.Data && W.Stereo.Right.Data : W.Mono.Data != nullptr);
+  } else {
+    FUZZ_CHECK(W.IsEmpty());
+  }
+  W.Dispose();
+  S.SetPosition(0);
+  TFileStore Store;
+  if (Store.LoadFromStream(S)) FUZZ_CHECK(Store.Size() + 264 <= int64_t(Size));
+  else FUZZ_CHECK(Store.Size() == 0 && S.Position() == 0);
+  S.SetPosition(0);
+  TWaveMarkersList Markers;
+  Markers.LoadFromStream(S);
+  FUZZ_CHECK(int64_t(Markers.Count()) * 13 <= int64_t(Size));
+  if (Markers.Count() == 0) FUZZ_CHECK(S.Position() == 0);
+  std::vector<TCuePoint> Points;
+  if (ReadCuePoints(S, Points)) FUZZ_CHECK(Points.size() * 24 <= Size);
+  std::vector<TCueLabel> Labels;
+  ReadCueLabels(S, Labels);
+  for (const TCueLabel& L : Labels) FUZZ_CHECK(L.Text.size() <= Size);
 }
 
 void Streams(const uint8_t* Data, size_t Size) {
@@ -68,6 +103,7 @@ void Streams(const uint8_t* Data, size_t Size) {
   W.Dispose();
   TMemoryStream Out(Bytes);
   AppendListInfoChunk(Out, "ICMT", 3, "ab");
+  Records(S, Size);
 }
 
 void Files(const uint8_t* Data, size_t Size) {
@@ -87,6 +123,24 @@ void Files(const uint8_t* Data, size_t Size) {
   std::vector<std::string> Lines;
   Load_WavComment(File, Lines);
   GetWavFrameCountEstimate(File, false);
+
+  static TMultiWave Multi;  // large: kept out of the stack
+  static TMultiSurroundWave MultiSurround;
+  static TMultiWave16 Multi16;
+  if (Multi.LoadFromWav(File, false, HighRes)) FUZZ_CHECK(Multi.Count >= 1 && Multi.Count <= MaxMultiParts);
+  Multi.Dispose();
+  const float Gains[MaxSurroundChannels] = {1.0f, 0.5f};
+  int32_t Channels = 0;
+  Multi.LoadFromSurroundWav(File, false, Gains, Gains, MaxSurroundChannels, Channels, 2);
+  FUZZ_CHECK(Multi.Count <= MaxMultiParts);
+  Multi.Dispose();
+  MultiSurround.LoadFromWav(File, false, HighRes, -1);
+  FUZZ_CHECK(MultiSurround.Count <= MaxMultiParts);
+  MultiSurround.Dispose();
+  Multi16.LoadFromWav(File);
+  Multi16.Dispose();
+  TWaveMarkersList Markers;
+  Markers.LoadFromWav(File);
 }
 
 }  // namespace

@@ -29,6 +29,26 @@ TCheckBoxAnswer THeadlessPrompt::AskYesNoCheckBox(const TCheckBoxQuestion& Quest
   return NextAnswer(FQueuedCheckBox, TCheckBoxAnswer{});
 }
 
+TPromptAnswer THeadlessPrompt::AskYesCancel(const std::string& Title, const std::string& Text,
+                                            TMsgDlgType) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FQuestions.push_back({Title, Text});
+  return NextAnswer(FQueued, DefaultAnswer);
+}
+
+bool THeadlessPrompt::ChooseFileToOpen(std::string& FileName) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  const std::string Picked = NextAnswer(FQueuedFiles, std::string());
+  if (Picked.empty()) return false;
+  FileName = Picked;
+  return true;
+}
+
+void THeadlessPrompt::QueuePickedFiles(const std::vector<std::string>& FileNames) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  FQueuedFiles.insert(FQueuedFiles.end(), FileNames.begin(), FileNames.end());
+}
+
 std::vector<TCheckBoxQuestion> THeadlessPrompt::CheckBoxQuestions() const {
   std::lock_guard<std::mutex> Guard(FLock);
   return FCheckBoxQuestions;
@@ -55,6 +75,7 @@ void THeadlessPrompt::Clear() {
   FQueued.clear();
   FCheckBoxQuestions.clear();
   FQueuedCheckBox.clear();
+  FQueuedFiles.clear();
 }
 
 namespace {
@@ -81,6 +102,17 @@ bool PlatformAskOkCancel(const std::string& Title, const std::string& Text) {
 TCheckBoxAnswer PlatformAskYesNoCheckBox(const TCheckBoxQuestion& Question) {
   TModalScope Modal;
   return Prompt().AskYesNoCheckBox(Question);
+}
+
+TPromptAnswer PlatformAskYesCancel(const std::string& Title, const std::string& Text,
+                                   TMsgDlgType DlgType) {
+  TModalScope Modal;
+  return Prompt().AskYesCancel(Title, Text, DlgType);
+}
+
+bool PlatformChooseFileToOpen(std::string& FileName) {
+  TModalScope Modal;
+  return Prompt().ChooseFileToOpen(FileName);
 }
 
 }  // namespace kromel

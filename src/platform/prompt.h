@@ -45,6 +45,19 @@ public:
     (void)Question;
     return {};
   }
+  // A message dialog of DlgType with the buttons Yes and Cancel. A prompt
+  // that cannot show it answers Cancel.
+  virtual TPromptAnswer AskYesCancel(const std::string& Title, const std::string& Text,
+                                     TMsgDlgType DlgType) {
+    (void)Title, (void)Text, (void)DlgType;
+    return TPromptAnswer::Cancel;
+  }
+  // An open-file dialog that starts at FileName; true with FileName set to
+  // the picked path, false when the user cancels.
+  virtual bool ChooseFileToOpen(std::string& FileName) {
+    (void)FileName;
+    return false;
+  }
 };
 
 struct TPromptRecord {
@@ -56,7 +69,13 @@ class THeadlessPrompt : public TPrompt {
 public:
   TPromptAnswer AskOkCancel(const std::string& Title, const std::string& Text) override;
   TCheckBoxAnswer AskYesNoCheckBox(const TCheckBoxQuestion& Question) override;
+  // Recorded with the other questions; answered from the same queue.
+  TPromptAnswer AskYesCancel(const std::string& Title, const std::string& Text,
+                             TMsgDlgType DlgType) override;
+  // Answers from the queue of picked files; an empty entry, or none, cancels.
+  bool ChooseFileToOpen(std::string& FileName) override;
   std::vector<TPromptRecord> Questions() const;
+  void QueuePickedFiles(const std::vector<std::string>& FileNames);
   std::vector<TCheckBoxQuestion> CheckBoxQuestions() const;
   // Answers given, in order, before the default answer is used.
   void QueueAnswers(const std::vector<TPromptAnswer>& Answers);
@@ -70,6 +89,7 @@ private:
   std::vector<TCheckBoxQuestion> FCheckBoxQuestions;
   std::deque<TPromptAnswer> FQueued;
   std::deque<TCheckBoxAnswer> FQueuedCheckBox;
+  std::deque<std::string> FQueuedFiles;
 };
 
 // The prompt in use; never null (a process-wide headless prompt by default).
@@ -83,5 +103,8 @@ THeadlessPrompt& DefaultHeadlessPrompt();
 bool PlatformAskOkCancel(const std::string& Title, const std::string& Text);
 // Asks through the current prompt while counting as one modal level.
 TCheckBoxAnswer PlatformAskYesNoCheckBox(const TCheckBoxQuestion& Question);
+TPromptAnswer PlatformAskYesCancel(const std::string& Title, const std::string& Text,
+                                   TMsgDlgType DlgType);
+bool PlatformChooseFileToOpen(std::string& FileName);
 
 }  // namespace kromel
