@@ -32,6 +32,21 @@ double Mismatch(const float* S, int64_t A, int64_t B, int32_t Window) {
   return D;
 }
 
+// The shift in -Range..Range of the smallest mismatch (the first on ties).
+template <class Fn>
+int32_t BestShift(int32_t Range, Fn MismatchAt) {
+  double Best = 10000000;
+  int32_t Shift = 0;
+  for (int32_t I = -Range; I <= Range; ++I) {
+    const double D = MismatchAt(I);
+    if (D < Best) {
+      Best = D;
+      Shift = I;
+    }
+  }
+  return Shift;
+}
+
 bool LoopPointsOrdered(int32_t LoopStart, int32_t LoopEnd, int32_t Range) {
   if (LoopEnd < LoopStart) {
     PlatformShowMessage("Loop points are incorrect");
@@ -116,16 +131,7 @@ void AdjustLoopEnd(const TSample32& Sample, int32_t& LoopStart, int32_t& LoopEnd
     return;
   }
   if (!LoopPointsOrdered(LoopStart, LoopEnd, Range)) return;
-  double Best = 10000000;
-  int32_t Shift = 0;
-  for (int32_t I = -Range; I <= Range; ++I) {
-    const double D = Mismatch(Sample.Data, LoopStart, int64_t(LoopEnd) + I, Window);
-    if (D < Best) {
-      Best = D;
-      Shift = I;
-    }
-  }
-  LoopEnd += Shift;
+  LoopEnd += BestShift(Range, [&](int32_t I) { return Mismatch(Sample.Data, LoopStart, int64_t(LoopEnd) + I, Window); });
 }
 
 void AdjustLoopStart(const TSample32& Sample, int32_t& LoopStart, int32_t& LoopEnd, int32_t Range, int32_t Window) {
@@ -135,16 +141,7 @@ void AdjustLoopStart(const TSample32& Sample, int32_t& LoopStart, int32_t& LoopE
     return;
   }
   if (!LoopPointsOrdered(LoopStart, LoopEnd, Range)) return;
-  double Best = 10000000;
-  int32_t Shift = 0;
-  for (int32_t I = -Range; I <= Range; ++I) {
-    const double D = Mismatch(Sample.Data, int64_t(LoopStart) + I, LoopEnd, Window);
-    if (D < Best) {
-      Best = D;
-      Shift = I;
-    }
-  }
-  LoopStart += Shift;
+  LoopStart += BestShift(Range, [&](int32_t I) { return Mismatch(Sample.Data, int64_t(LoopStart) + I, LoopEnd, Window); });
 }
 
 void SnapToZeroCrossing(const TSample32& Sample, int32_t& Pos, int32_t Range) {
