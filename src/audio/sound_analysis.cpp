@@ -4,9 +4,14 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <string>
 
 #include "audio/fft.h"
+#include "audio/iir_filter.h"
+#include "audio/sample_envelopes.h"
+#include "audio/sample_filters.h"
 #include "audio/stereo_sample.h"
+#include "platform/message_sink.h"
 
 namespace kromel {
 
@@ -57,14 +62,6 @@ double LogPointHz(int64_t I, int64_t Count, int32_t SampleRate) {
   return LowestBandHz * std::pow((SampleRate / 2.0) / LowestBandHz, double(I) / double(Count));
 }
 
-// Each value the larger (smaller) of itself and its neighbours.
-template <class Pick>
-void Spread(TSample32& S, Pick Better) {
-  const int64_t N = Held(S);
-  for (int64_t I = 0; I + 1 < N; ++I) S.Data[I] = Better(S.Data[I], S.Data[I + 1]);
-  for (int64_t J = N - 1; J >= 1; --J) S.Data[J] = Better(S.Data[J], S.Data[J - 1]);
-}
-
 // Views of the 2048-sample blocks b·1024 .. b·1024 + 2048 for b below
 // (Count - 2048) / 1024.
 constexpr int64_t BlockLength = 2048;
@@ -96,6 +93,31 @@ float SpectrumMoment(const TSample32& S, Sum Weight) {
     Den += V;
   }
   return Den > 1e-8 ? float(Num / Den) : -1.0f;
+}
+
+// The leaky energies of S and of Work (S band-passed at Frequency with Q,
+// two sections) through Each(e1, e2), sample by sample. False when S is too
+// short or Work has no room for it.
+template <class Fn>
+bool BandEnergies(const TSample32& S, TSample32& Work, float Frequency, float Q, double Leak, Fn Each) {
+  if (Held(S) <= 4 || S.SampleRate <= 0 || Work.Data == nullptr || Work.Count < S.Count) return false;
+  Work.Copy(S);
+  TIIRFilter F;
+  F.SampleRate = S.SampleRate;
+  F.Freq = Frequency;
+  F.Q = Q;
+  F.Stages = 2;
+  F.Buffer = Work;
+  F.InitBandPass();
+  F.Reset();
+  IIRProcessBuf(F);
+  double E1 = 0, E2 = 0;
+  for (int64_t I = 0; I < Held(S); ++I) {
+    E1 = Leak * E1 + double(S.Data[I]) * S.Data[I];
+    E2 = Leak * E2 + double(Work.Data[I]) * Work.Data[I];
+    Each(E1, E2);
+  }
+  return true;
 }
 
 }  // namespace
@@ -134,6 +156,97 @@ float FractionAboveMeanEnvelope(const TSample32& S) {
     if (E > Mean * Mean) ++Above;
   }
   return float(double(Above) / double(N));
+}
+
+float BandEnergyRatio(const TSample32& S, TSample32& Work, float Frequency) {
+  double Sum = 0;
+  const double N = double(Held(S));
+  const bool Done = BandEnergies(S, Work, Frequency, 1.2f, 0.99, [&](double E1, double E2) {
+    Sum += std::min(E1 > 1e-13 ? std::sqrt(E2 / E1) : 0.0, 2.0) / N;
+  });
+  return Done && Sum >= 0.001 ? float(Sum) : 0.0f;
+}
+
+float BandLevelRatio(const TSample32& S, TSample32& Work, float Frequency) {
+  double Sum1 = 0, Sum2 = 0;
+  if (!BandEnergies(S, Work, Frequency, 2.2f, 0.95, [&](double E1, double E2) {
+        Sum1 += std::sqrt(E1);
+        Sum2 += std::sqrt(E2);
+      }))
+    return 0.0f;
+  return float(Sum2 / (Sum1 + 1e-7));
+}
+
+float AnalyzePeriodicity(const TSample32& S) {
+  const int32_t N = 8192;
+  if (Held(S) == 0) return 0.0f;
+  TScopedFFT F(N);
+  TScopedBuffer Spectrum(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready()) return 0.0f;
+  F.F.Perform_FFT_Buf(S, FFTWindowBlackmanHarris);
+  F.F.GetLogSpectrum(Spectrum.S, 20, 22050, 44100, FFTWeightNone);
+  // As if S had been normalised to a peak of 1 (S itself is left alone).
+  Spectrum.S.Scale(1.0f / std::max(S.Peak(), 1.0e-7f));
+  Spectrum.S.ToDecibelScale(-40, -90);
+  for (int I = 0; I < 7; ++I) SpreadSampleMax(Spectrum.S);
+  Spectrum.S.SampleRate = 44100;
+  ProcessSampleHighPass(Spectrum.S, 100);
+  ProcessSampleLowPass(Spectrum.S, 500);
+  // Points 400..4000 of the 8192 held.
+  long double Sum = 0;
+  for (int32_t I = 400; I <= 4000; ++I) Sum += (long double)Spectrum.S.Data[I] * Spectrum.S.Data[I];
+  if (!std::isfinite(double(Sum))) {
+    PlatformShowMessage("Exception in AnalyzePeriodicity. Length=" + std::to_string(S.Count));
+    return 0.0f;
+  }
+  return float(Sum);
+}
+
+float FindSpectralPeaks(const TSample32& S, float& Frequency, float& PeakCount) {
+  const int32_t N = 4096;
+  Frequency = 0;
+  PeakCount = 0;
+  if (Held(S) == 0 || S.SampleRate / 2 <= LowestBandHz) return 0.0f;
+  TScopedFFT F(N);
+  TScopedBuffer Spectrum(N, 0.0f);
+  TScopedBuffer Acc(N, 0.0f);
+  if (!F.Ready() || !Spectrum.Ready() || !Acc.Ready()) return 0.0f;
+  const int64_t LastBlock = std::max<int64_t>(1, (Held(S) - N) / 2048 - 1);
+  for (int64_t B = 0; B <= LastBlock; ++B) {
+    TSample32 View;
+    TSample32::AssignRange(View, S, B * 2048, B * 2048 + N);
+    if (View.Count == 0) break;
+    LogSpectrumOf(F.F, View, Spectrum.S, S.SampleRate);
+    for (int32_t I = 0; I < N; ++I) Acc.S.Data[I] = std::max(Acc.S.Data[I], Spectrum.S.Data[I]);
+  }
+  Acc.S.ToDecibelScale(-20, -90);
+  Acc.S.SampleRate = 2000;
+  ProcessSampleLowPass(Acc.S, 40);
+  float* A = Acc.S.Data;
+  float Prominence = 0;
+  int32_t M = 0;
+  for (int32_t I = 40; I <= N - 40; ++I) {
+    const float V = std::min(A[I] - A[I - 35], A[I] - A[I + 35]);
+    if (V > Prominence) {
+      Prominence = V;
+      M = I;
+    }
+  }
+  Frequency = float(LogPointHz(M, N, S.SampleRate));
+  for (int32_t I = 0; I <= 40; ++I) A[I] = -2;
+  // The loudest point lifted to 0.5, so the count does not hang on the level.
+  Acc.S.AddConstant(0.5f - Acc.S.Max());
+  int32_t Pass = 0;
+  for (; Pass <= 100; ++Pass) {
+    int32_t J = -1;
+    for (int32_t I = 40; I <= N - 40; ++I)
+      if (J < 0 || A[I] > A[J]) J = I;
+    if (J < 0 || A[J] < 1e-5f) break;
+    for (int32_t I = 40; I <= N - 40; ++I)
+      A[I] -= float(2 * std::exp(-double(I - J) * (I - J) * double(J) * J / 2e9));
+  }
+  PeakCount = float(std::min(Pass, 100));
+  return Prominence;
 }
 
 float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch) {
@@ -330,8 +443,8 @@ float SpectralFlux(const TSample32& S) {
     F.F.Perform_FFT_Buf(View, FFTWindowBlackmanHarris);
     F.F.GetLogSpectrum(Current.S, 20, 20000, 44100, FFTWeightSqrt);
     Current.S.Scale(1.3f / (Current.S.Peak() + 0.3f));
-    Spread(Current.S, [](float A, float B) { return std::max(A, B); });
-    Spread(Current.S, [](float A, float B) { return std::min(A, B); });
+    SpreadSampleMax(Current.S);
+    SpreadSampleMin(Current.S);
     if (P == 0) continue;
     for (int64_t I = 0; I < N; ++I)
       if (Current.S.Data[I] > Previous.S.Data[I])

@@ -20,6 +20,17 @@ int32_t ArgMaxAbs(const TSample32& S);
 int32_t LoudSpan(const TSample32& S, float Threshold);
 // Share of samples whose leaky energy exceeds the squared mean envelope.
 float FractionAboveMeanEnvelope(const TSample32& S);
+// Mean ratio of the band around Frequency (band-pass Q 1.2, leaky energy)
+// to the whole, at most 2; Work must have room for S. 0 below 0.001.
+float BandEnergyRatio(const TSample32& S, TSample32& Work, float Frequency);
+// Level of the band (Q 2.2) over the level of the whole.
+float BandLevelRatio(const TSample32& S, TSample32& Work, float Frequency);
+// Energy of the regular ripple in the log spectrum: high for many evenly
+// spread partials.
+float AnalyzePeriodicity(const TSample32& S);
+// Prominence of the main spectral peak; its frequency and the number of
+// peaks found (at most 100) go to the out-parameters.
+float FindSpectralPeaks(const TSample32& S, float& Frequency, float& PeakCount);
 // The candidate from 40 to MaxPitch Hz whose harmonic comb best fits the
 // spectrum goes to Pitch; the answer is the confidence. Pitch 0 and answer
 // 0 for silence, a spectrum without weight or MaxPitch below 40.

@@ -254,3 +254,42 @@ TEST_F(SampleFileWrappers, SurroundGainsMonoAndStereoChannels) {
   EXPECT_EQ(Messages()[0], "File not found: " + Dir.File("none.wav"));
   St.Dispose();
 }
+
+namespace {
+
+TEST(SoundAnalysis, BandRatiosFollowTheBand) {
+  TBuf S(22050), Work(22050), Small(100);
+  Tone(S.S, 1000, 1);
+  EXPECT_GT(BandEnergyRatio(S.S, Work.S, 1000), 0.9f);
+  EXPECT_LT(BandEnergyRatio(S.S, Work.S, 8000), 0.1f);
+  EXPECT_GT(BandLevelRatio(S.S, Work.S, 1000), 0.9f);
+  EXPECT_LT(BandLevelRatio(S.S, Work.S, 8000), 0.05f);
+  // No room in Work, or too short a sound: 0, nothing written.
+  Small.S.Fill(7);
+  EXPECT_EQ(BandEnergyRatio(S.S, Small.S, 1000), 0.0f);
+  EXPECT_EQ(Small.S.Data[0], 7.0f);
+  TBuf Four(4);
+  EXPECT_EQ(BandLevelRatio(Four.S, Work.S, 1000), 0.0f);
+}
+
+TEST(SoundAnalysis, PeriodicityAndSpectralPeaks) {
+  TBuf Rich(16384), Plain(16384);
+  Tone(Rich.S, 220, 40);
+  Noise(Plain.S, 7, 0.5f);
+  const float Before = Rich.S.Data[100];
+  EXPECT_GT(AnalyzePeriodicity(Rich.S), 2 * AnalyzePeriodicity(Plain.S));
+  EXPECT_EQ(Rich.S.Data[100], Before);  // the input is left alone
+
+  TBuf Sine(16384);
+  Tone(Sine.S, 1000, 1);
+  float Hz = 0, Count = 0;
+  const float P = FindSpectralPeaks(Sine.S, Hz, Count);
+  EXPECT_GT(P, 0.1f);
+  EXPECT_NEAR(Hz, 1000, 60);
+  EXPECT_GE(Count, 1);
+  EXPECT_LE(Count, 100);
+  TBuf Empty(0);
+  EXPECT_EQ(FindSpectralPeaks(Empty.S, Hz, Count), 0.0f);
+}
+
+}  // namespace
