@@ -25,19 +25,11 @@ struct TBound {
   }
 };
 
-void QuietMessages() {
-  static THeadlessMessageSink Sink;
-  Sink.EchoToStderr = false;
-  Sink.Clear();
-  SetMessageSink(&Sink);
-  ResetMessageState();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   fuzz::SilenceReports();
-  QuietMessages();
+  fuzz::QuietMessages();
   static TBound Live;
   const bool KeepMask = Size > 0 && (Data[Size - 1] & 1) != 0;
   const std::string Before = Live.Save();
