@@ -395,8 +395,8 @@ TEST_F(BinaryPresetTest, DamagedBytesEitherLoadOrChangeNothing) {
   const size_t End = Find(Good, "3DLA");
   TBoundPreset B;
   const std::string Before = B.Save();
-  // About sixty positions spread over the header, controls, grids and curves.
-  const size_t Step = std::max<size_t>(7, End / 60) | 1;
+  // About forty positions spread over the header, controls, grids and curves.
+  const size_t Step = std::max<size_t>(7, End / 40) | 1;
   for (size_t At = 4; At < End; At += Step) {
     std::string Bad = Good;
     Bad[At] = char(Bad[At] ^ 0xA5);
