@@ -21,15 +21,6 @@ std::string Bytes(const T2DEnvelopeDots& Grid) {
   return S.Bytes();
 }
 
-// The grid reports through message boxes; keep them quiet and unrecorded.
-void QuietMessages() {
-  static THeadlessMessageSink Sink;
-  Sink.EchoToStderr = false;
-  Sink.Clear();
-  SetMessageSink(&Sink);
-  ResetMessageState();
-}
-
 void ExerciseMapping(const T2DEnvelopeDots& Grid) {
   const int32_t N = Grid.Cols();
   const int32_t M = Grid.Rows();
@@ -58,7 +49,7 @@ void ExerciseMapping(const T2DEnvelopeDots& Grid) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   fuzz::SilenceReports();
-  QuietMessages();
+  fuzz::QuietMessages();
   TMemoryStream Stream(fuzz::AsText(Data, Size));
   T2DEnvelopeDots Grid;
   Grid.SetColCount(3);

@@ -17,6 +17,7 @@
 
 #include "foundation/debug_log.h"
 #include "foundation/utf16.h"
+#include "platform/message_sink.h"
 
 // Stops the run when a reader breaks a promise (CheckFailed, below).
 #define FUZZ_CHECK(Cond) \
@@ -28,6 +29,15 @@ inline void DropReport(const std::string& /*Text*/) {}
 
 // Error reports are expected on bad input; printing each would slow the run.
 inline void SilenceReports() { ErrorMessageProc = &DropReport; }
+
+// Message boxes are expected on bad input: kept quiet and unrecorded.
+inline void QuietMessages() {
+  static THeadlessMessageSink Sink;
+  Sink.EchoToStderr = false;
+  Sink.Clear();
+  SetMessageSink(&Sink);
+  ResetMessageState();
+}
 
 // The bytes as a string (they may hold zeros).
 inline std::string AsText(const uint8_t* Data, size_t Size) {
