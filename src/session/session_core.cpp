@@ -288,7 +288,8 @@ std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, b
       if (!Calc.CalcLutTransform(*R, R.get(), R.get(), nullptr, &E, R.get(), R.get(), &B, &C, &A,
                                  Size, Pipeline->Settings, smNone, nullptr))
         throw std::runtime_error("calculation");
-      if (Flag && !Prefs.DontSavePresetIntoLut) AttachPresetStream(*R);
+      if (!Prefs.DontSavePresetIntoLut && !AttachPresetStream(*R, Flag))
+        throw std::runtime_error("preset");
     }
     return R;
   } catch (...) {

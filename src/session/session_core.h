@@ -152,11 +152,11 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
     TKromelSession& FS;
   };
 
-  // Runs Fn on the preset while no calculation runs (main thread).
+  // Runs Fn on the preset while no calculation runs; returns its result.
   template <class TFn>
-  void EditPreset(TFn Fn) {
+  auto EditPreset(TFn Fn) {
     std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-    Fn(*Preset);
+    return Fn(*Preset);
   }
 
   // ---- pipeline
@@ -204,6 +204,23 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool LoadPicture(const std::string& FileName, bool Silent, bool WarnExisting, bool FitToWindow);
   void SourceImageChanged();
 
+  // ---- image edits (session_edits.cpp); each ends with the edit refresh
+  void TurnImage(bool Clockwise);
+  void FlipImage(bool Vertical);
+  // Halves the image by averaging 2 x 2 blocks (the window confirms first).
+  void HalveImage();
+  void FillAlphaChannel();
+  // Pixels with alpha below 32768 become white; every alpha is kept.
+  void FillTransparentWithWhite();
+  // Horizontally: the right half (from W div 2) becomes the reference and
+  // the left half the work image; vertically the same with rows.
+  void SplitImage(bool Horizontally);
+  // False, with the message, when no pixel has alpha.
+  bool CropToAlphaSelection();
+  // Bakes the LUT compiled at the export size into the image; the window
+  // then resets the preset and records its undo step.
+  bool ProcessImageWithCurrentLut();
+
   // ---- export (session_export.cpp)
   // Writes the LUT compiled at GetExportLutSize by the file's extension.
   bool SaveLut(const std::string& FileName);
@@ -239,8 +256,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
     TLUTCalculator* FCalc;
   };
   void Publish();
+  void EditRefresh();
   // Attaches the preset in its chunked form to Lut (PresetLock held).
-  void AttachPresetStream(T3DLut& Lut);
+  bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);
   TGuardedLut FPublished;
   std::atomic<int32_t> FRunning{0};
   std::atomic<int32_t> FMaxConcurrent{0};

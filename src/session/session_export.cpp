@@ -1,5 +1,6 @@
 #include <memory>
 
+#include "controls/binary_preset.h"
 #include "fileio/curves_acv.h"
 #include "fileio/curves_lightroom.h"
 #include "fileio/file_extension.h"
@@ -26,7 +27,13 @@ std::vector<std::string> PresetLinesOf(const T3DLut& Lut) {
 }
 }  // namespace
 
-void TKromelSession::AttachPresetStream(T3DLut& Lut) { (void)Lut; }
+bool TKromelSession::AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset) {
+  auto Stream = std::make_unique<TMemoryStream>();
+  if (!SavePresetToStream(*Preset, Controls.Controllers, *Stream, WithEmbeddedPreset, ""))
+    return false;
+  Lut.Preset = std::move(Stream);
+  return true;
+}
 
 bool TKromelSession::SaveLut(const std::string& FileName) {
   if (DebugLogEnabled()) DebugLogAdd("SaveTo3DLUT Click", 0);
