@@ -347,7 +347,7 @@ void TKromelSession::GetProcessingBitmap() {
       WorkImage.Dispose();
     } else {
       if (W == Image.Width && H == Image.Height) {
-        SourceImage.CopyFromImage64(Image);
+        SourceImage.Image64.Copy(Image);
       } else {
         SourceImage.Dispose();
         SourceImage.Image64.Init();

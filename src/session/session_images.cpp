@@ -6,6 +6,7 @@
 
 #include "colour/image64_transfer.h"
 #include "fileio/file_extension.h"
+#include "fileio/freeimage_io.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "fileio/raw_files.h"
@@ -82,6 +83,29 @@ struct TDecodedPicture {
   FIICCPROFILE Profile;
 };
 
+// The file's picture is narrower or lower than 2 pixels (read from its
+// header only).
+bool PictureBelowTwoPixels(const std::string& FileName) {
+  FREE_IMAGE_FORMAT Fif = FreeImage_GetFileType(FileName.c_str(), 0);
+  if (Fif == FIF_UNKNOWN) Fif = FreeImage_GetFIFFromFilename(FileName.c_str());
+  if (Fif == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(Fif)) return false;
+  const TFreeBitmapPtr Header(FreeImage_Load(Fif, FileName.c_str(), FIF_LOAD_NOPIXELS));
+  return Header && (FreeImage_GetWidth(Header.get()) < 2 || FreeImage_GetHeight(Header.get()) < 2);
+}
+
+// The picture as it is (no dither), with its embedded profile.
+bool DecodePicture(const std::string& FileName, float FloatScale, TDecodedPicture& Picture) {
+  TFreeImageSource Source;
+  if (!Source.OpenFile(FileName)) return false;
+  const TFreeBitmapPtr Bitmap = Source.Load(FileName);
+  if (!Bitmap || !ConvertFreeBitmapToImage64(Bitmap.get(), Picture.Image, false, FloatScale))
+    return false;
+  const FIICCPROFILE* Embedded = FreeImage_GetICCProfile(Bitmap.get());
+  if (Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0)
+    CopyICCProfileData(*Embedded, Picture.Profile);
+  return true;
+}
+
 }  // namespace
 
 bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool WarnExisting,
@@ -110,15 +134,14 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
       bool Decoded = false;
       if (!IsRaw) {
         const float Scale = Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f;
-        Decoded = LoadImage64FromFileConvertToProfile(Picture.Image, Name, Picture.Profile, Scale);
-        if (Decoded && (Picture.Image.Width < 2 || Picture.Image.Height < 2)) {
-          Decoded = false;
+        if (PictureBelowTwoPixels(Name)) {
           std::string Text = _("No image loaded from %s. Please check that your image is in RGB "
                                "color space. CMYK and LAB modes are not supported");
           Text.replace(Text.find("%s"), 2, Name);
           PlatformShowMessage(Text);
-        } else if (!Decoded && !Silent) {
-          PlatformShowMessage(_("Can't load file ") + Name);
+        } else {
+          Decoded = DecodePicture(Name, Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f, Picture);
+          if (!Decoded && !Silent) PlatformShowMessage(_("Can't load file ") + Name);
         }
       } else {
         std::array<uint16_t, 3> Clip{65535, 65535, 65535};
