@@ -244,14 +244,10 @@ bool TKromelSession::UpdateMaskKeyLut(T3DLut& Lut) {
 }
 
 bool TKromelSession::SetLUTSize(int32_t Size) {
-  if (Size < 5)
+  // Below 2 or above 256 nothing is applied; 2..4 are reported and applied.
+  if (Size < 5 || !ValidLutLevels(Size))
     PlatformShowMessage("Error in Set 3DLUT Size: Size " + std::to_string(Size) + " is unusable");
-  if (!ValidLutLevels(Size)) {
-    if (Size >= 5)
-      PlatformShowMessage("Error in Set 3DLUT Size: Size " + std::to_string(Size) +
-                          " is unusable");
-    return false;
-  }
+  if (!ValidLutLevels(Size)) return false;
   if (Size == Pipeline->LutSize) return true;
   {
     TRendererBlockGuard Block(*this);

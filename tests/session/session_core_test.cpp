@@ -155,5 +155,24 @@ TEST_F(SessionTest, UpdateLockDefersRendererCreation) {
   EXPECT_FALSE(S.Renderer->StopRequested());
 }
 
+TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
+  TKromelSession S;
+  S.Show();
+  try {
+    TKromelSession::TUpdateLock Lock(S);
+    TKromelSession::TRendererBlockGuard Block(S);
+    throw std::runtime_error("handler failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(S.UpdateLockCount, 0);
+  EXPECT_TRUE(S.RendererCreatePending);  // unblocked under the lock: pending
+  S.RendererCreate();
+  EXPECT_FALSE(S.Renderer->StopRequested());
+  const int64_t Before = S.CalculationCount();
+  S.UpdateImage(true, true);
+  EXPECT_EQ(S.CalculationCount(), Before + 1);
+  EXPECT_FALSE(S.LutCalculator->Paused);
+}
+
 }  // namespace
 }  // namespace kromel
