@@ -98,7 +98,7 @@ void TKromelSession::Show() {
   Log("MainForm.FormShow start");
   if (CloseRequested) return;
   Ready = true;
-  Pipeline->Ready = true;
+  SetPipelineReady(true);
   GetProcessingBitmap();
   RendererCreate();
   UpdateImage(true, false);
@@ -107,7 +107,7 @@ void TKromelSession::Show() {
 void TKromelSession::Close() {
   Log("KRMF.FormClose start");
   Ready = false;
-  if (Pipeline) Pipeline->Ready = false;
+  SetPipelineReady(false);
   RendererBlock();
   // The calculator first, then the renderer; each is waited for until its
   // thread has really ended (pending main-thread calls run meanwhile).
@@ -122,6 +122,11 @@ void TKromelSession::Close() {
 }
 
 // ---- calculation
+
+void TKromelSession::SetPipelineReady(bool Value) {
+  std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
+  Pipeline->Ready = Value;
+}
 
 TKromelSession::TCalculatorPause::TCalculatorPause(TKromelSession& S)
     : FCalc(S.LutCalculator.get()) {

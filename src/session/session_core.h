@@ -256,6 +256,8 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
     TLUTCalculator* FCalc;
   };
   void Publish();
+  // The pipeline's own ready flag, which the calculator reads under the lock.
+  void SetPipelineReady(bool Value);
   void EditRefresh();
   // Attaches the preset in its chunked form to Lut (PresetLock held).
   bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);

@@ -170,7 +170,7 @@ TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
   EXPECT_FALSE(S.Renderer->StopRequested());
   const int64_t Before = S.CalculationCount();
   S.UpdateImage(true, true);
-  EXPECT_EQ(S.CalculationCount(), Before + 1);
+  EXPECT_GT(S.CalculationCount(), Before);  // the first update may also finish now
   EXPECT_FALSE(S.LutCalculator->Paused);
 }
 
