@@ -91,6 +91,55 @@ struct TImage96 : TImageHeader<TPixel96> {
   TPixel96 GetBrightestAverage(int32_t Count) const;
   TRect GetContentRect() const;
 
+  // Drawing (image96_draw.cpp). Every shape, line, glyph and placed image is
+  // clipped to the image. Given colours are written whole (Extra included);
+  // mixed colours write R, G, B, A and keep the pixel's Extra.
+  void FillCircle(int32_t X, int32_t Y, int32_t Radius, const TPixel96& Color);
+  void FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& Color);
+  void DrawBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& Color);
+  void DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                            const TPixel96& Color);
+  void FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel96& Top, const TPixel96& Bottom);
+  void BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                     const TPixel96& Top, const TPixel96& Bottom);
+  void DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel96& Outer, const TPixel96& Inner, int32_t Steps);
+  void FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel96& Rim, const TPixel96& Face);
+  void BlendRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                     const TPixel96& Rim, const TPixel96& Face);
+  void FillShadedDisc(int32_t X, int32_t Y, int32_t R, const TPixel96& Rim, const TPixel96& Centre);
+  void FillRadialDisc(int32_t X, int32_t Y, int32_t R, const TPixel96& Rim, const TPixel96& Centre);
+  void DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& Color);
+  void DrawLineAdd(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& Color);
+  // Equal ends are reported and draw nothing.
+  void DrawGradientLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& C1,
+                        const TPixel96& C2);
+  // Equal points are reported and leave the image unchanged.
+  void DrawGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel96& C1,
+                    const TPixel96& C2);
+  void DrawGradientRadial(int32_t X, int32_t Y, int32_t RX, int32_t RY, const TPixel96& C1,
+                          const TPixel96& C2);
+  void DrawGradientBorder(int32_t BorderWidth, const TPixel96& C1, const TPixel96& C2);
+  void DrawBitmap(int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel96& Dark,
+                  const TPixel96& Light);
+  // Color with the text's coverage as alpha; Align 2 centres on X. Y is the
+  // vertical centre of the line.
+  void DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t FontSize,
+                uint32_t Style, const TPixel96& Color, int32_t Align);
+  void DrawHexBitmap(int32_t X, int32_t Y, int32_t BytesPerRow, const std::string& Text,
+                     const TPixel96& Color);
+  void DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std::string& Text,
+                    const TPixel96& Color);
+  void DrawImageMax(int32_t X, int32_t Y, const TImage96& Src);
+  void DrawImageMin(int32_t X, int32_t Y, const TImage96& Src);
+  void DrawImageAdd(int32_t X, int32_t Y, const TImage96& Src);
+  void DrawImageBlended(int32_t X, int32_t Y, const TImage96& Src);
+  void DrawImageMultiplied(int32_t X, int32_t Y, const TImage96& Src);
+  void DrawImageBlendedAdd(const TImage96& Src);
+  void DrawOutline(const TPixel96& Color);
+
   TPixel96* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
@@ -103,6 +152,11 @@ void Image96AddScaled(const TImage96& A, const TImage96& B, TImage96& Dst, int32
 void Image96Divide(const TImage96& A, const TImage96& B, TImage96& Dst, int32_t Bias);
 void RGBtoHSV96(int32_t R, int32_t G, int32_t B, int32_t& H, int32_t& S, int32_t& V);
 void HSVtoRGB96(int32_t H, int32_t S, int32_t V, int32_t& R, int32_t& G, int32_t& B);
+
+// The mixes of the drawing; Extra of the result is 0.
+TPixel96 BlendPixel96(const TPixel96& P, const TPixel96& Q, int32_t W);
+TPixel96 BlendPixel96Over(const TPixel96& D, const TPixel96& S);
+TPixel96 MultiplyPixel96(const TPixel96& D, const TPixel96& S);
 
 TPixel96 MakePixel96(int32_t R, int32_t G, int32_t B, int32_t A);
 // Bytes widen by shl 8; a TColor gives alpha 0 unless $FF000000 is added.
