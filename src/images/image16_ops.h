@@ -392,6 +392,113 @@ void ConvoluteHorizontal(TImage& I, const TKernel& Kernel) {
   Line.Dispose();
 }
 
+// ---- alpha and colour words ------------------------------------------------
+
+inline uint16_t Limit(int64_t V) { return uint16_t(std::clamp<int64_t>(V, 0, 65535)); }
+
+// Fn(pixel) over every pixel; nothing without pixels.
+template <class TImage, class TFn>
+void ForEachPixel(TImage& I, TFn Fn) {
+  if (!HasArea(I)) return;
+  for (int32_t K = 0; K < I.Size; ++K) Fn(I.Pixels[K]);
+}
+
+template <class TImage>
+void FillAlphaRect(TImage& I, int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
+                   int32_t Value) {
+  if (!HasArea(I)) return;
+  Left = std::max(Left, 0);
+  Top = std::max(Top, 0);
+  Right = std::min(Right, I.Width - 1);
+  Bottom = std::min(Bottom, I.Height - 1);
+  for (int32_t Y = Top; Y <= Bottom; ++Y)
+    for (int32_t X = Left; X <= Right; ++X) I.Row(Y)[X].A = uint16_t(Value);
+}
+
+template <class TImage>
+void ScaleAlpha(TImage& I, float Factor) {
+  ForEachPixel(I, [Factor](auto& P) { P.A = SaturateWord(P.A * Factor); });
+}
+
+template <class TImage>
+void SqrtAlpha(TImage& I) {
+  ForEachPixel(I, [](auto& P) {
+    P.A = uint16_t(std::nearbyint(std::sqrt((long double)P.A) * 255.9L));
+  });
+}
+
+template <class TImage>
+void MultiplyByAlpha(TImage& I, int32_t Gain) {
+  const int64_t G = std::max(Gain, 0);
+  ForEachPixel(I, [G](auto& P) {
+    const int64_t M = std::min<int64_t>(G * P.A, 65535);
+    P.R = uint16_t((M * P.R) >> 16);
+    P.G = uint16_t((M * P.G) >> 16);
+    P.B = uint16_t((M * P.B) >> 16);
+  });
+}
+
+template <class TImage>
+void ScaleRGB(TImage& I, int32_t Factor) {
+  const int64_t F = std::max(Factor, 0);
+  ForEachPixel(I, [F](auto& P) {
+    P.R = Limit((F * P.R) >> 8);
+    P.G = Limit((F * P.G) >> 8);
+    P.B = Limit((F * P.B) >> 8);
+  });
+}
+
+template <class TImage, class TPixel>
+void AddColor(TImage& I, const TPixel& C) {
+  ForEachPixel(I, [&C](auto& P) {
+    P.R = Limit(int32_t(P.R) + C.R);
+    P.G = Limit(int32_t(P.G) + C.G);
+    P.B = Limit(int32_t(P.B) + C.B);
+  });
+}
+
+// The number of pixels all three images hold.
+template <class TImage>
+int32_t CommonSize(const TImage& A, const TImage& B, const TImage& Dst) {
+  if (A.Pixels == nullptr || B.Pixels == nullptr || Dst.Pixels == nullptr) return 0;
+  return std::min({A.Size, B.Size, Dst.Size});
+}
+
+// Dst.c := round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G, B.
+template <class TImage>
+void AddScaled(const TImage& A, const TImage& B, TImage& Dst, int32_t Offset, float Weight,
+               float Scale) {
+  const int32_t N = CommonSize(A, B, Dst);
+  auto Mix = [&](uint16_t VA, uint16_t VB) {
+    const float V = std::nearbyint((float(VB) * Weight + float(VA)) * Scale);
+    if (!(V == V)) return uint16_t(0);
+    return Limit(int64_t(std::clamp(V, -1.0e6f, 1.0e6f)) + Offset);
+  };
+  for (int32_t K = 0; K < N; ++K) {
+    const auto PA = A.Pixels[K], PB = B.Pixels[K];
+    auto& D = Dst.Pixels[K];
+    D.R = Mix(PA.R, PB.R);
+    D.G = Mix(PA.G, PB.G);
+    D.B = Mix(PA.B, PB.B);
+  }
+}
+
+// Dst.c := A.c x 32767 div (B.c div 2 + Bias), clamped; Bias below 1 counts
+// as 1.
+template <class TImage>
+void Divide(const TImage& A, const TImage& B, TImage& Dst, int32_t Bias) {
+  const int32_t N = CommonSize(A, B, Dst);
+  const int64_t Safe = std::max(Bias, 1);
+  auto Ratio = [&](uint16_t VA, uint16_t VB) { return Limit(int64_t(VA) * 32767 / (VB / 2 + Safe)); };
+  for (int32_t K = 0; K < N; ++K) {
+    const auto PA = A.Pixels[K], PB = B.Pixels[K];
+    auto& D = Dst.Pixels[K];
+    D.R = Ratio(PA.R, PB.R);
+    D.G = Ratio(PA.G, PB.G);
+    D.B = Ratio(PA.B, PB.B);
+  }
+}
+
 // ---- conversions ------------------------------------------------------------
 
 // Re-allocates Image to Source's size and widens its bytes by x257.

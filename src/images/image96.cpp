@@ -61,7 +61,7 @@ void TImage96::Dispose() {
 }
 
 void TImage96::Clear() {
-  if (Pixels != nullptr && Size > 0) std::memset(Pixels, 0, size_t(Size) * sizeof(TPixel96));
+  if (Pixels != nullptr && Size > 0) std::memset(static_cast<void*>(Pixels), 0, size_t(Size) * sizeof(TPixel96));
   CopyMarginsFrom(0, 0, 0, 0);
 }
 

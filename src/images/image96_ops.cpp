@@ -18,7 +18,7 @@ namespace {
 using image16::HasArea;
 using image16::SetWords;
 
-uint16_t Limit(int64_t V) { return uint16_t(std::clamp<int64_t>(V, 0, 65535)); }
+using image16::Limit;
 
 // Takes the pixels aside and allocates NewW x NewH; False (image empty, old
 // pixels released) when that fails.
@@ -30,11 +30,6 @@ bool Reallocate(TImage96& Image, TImage96& Old, int32_t NewW, int32_t NewH) {
   return false;
 }
 
-// The number of pixels all the images hold.
-int32_t CommonSize(const TImage96& A, const TImage96& B, const TImage96& Dst) {
-  if (A.Pixels == nullptr || B.Pixels == nullptr || Dst.Pixels == nullptr) return 0;
-  return std::min({A.Size, B.Size, Dst.Size});
-}
 
 }  // namespace
 
@@ -127,46 +122,28 @@ void TImage96::CropTo(TImage96& Dst, TPoint TopLeft, TPoint BottomRight) const {
 // ---- alpha ------------------------------------------------------------------
 
 void TImage96::SetAlpha(int32_t Value) {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) Pixels[I].A = uint16_t(Value);
+  image16::ForEachPixel(*this, [Value](TPixel96& P) { P.A = uint16_t(Value); });
 }
 
 void TImage96::FillAlphaRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
                              int32_t Value) {
-  if (!HasArea(*this)) return;
-  Left = std::max(Left, 0);
-  Top = std::max(Top, 0);
-  Right = std::min(Right, Width - 1);
-  Bottom = std::min(Bottom, Height - 1);
-  for (int32_t Y = Top; Y <= Bottom; ++Y)
-    for (int32_t X = Left; X <= Right; ++X) Row(Y)[X].A = uint16_t(Value);
+  image16::FillAlphaRect(*this, Left, Top, Right, Bottom, Value);
 }
 
 void TImage96::ScaleAlpha(float Factor) {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) Pixels[I].A = image16::SaturateWord(Pixels[I].A * Factor);
+  image16::ScaleAlpha(*this, Factor);
 }
 
 void TImage96::SqrtAlpha() {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I)
-    Pixels[I].A = uint16_t(std::nearbyint(std::sqrt((long double)Pixels[I].A) * 255.9L));
+  image16::SqrtAlpha(*this);
 }
 
 void TImage96::AlphaToGray() {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) Pixels[I].R = Pixels[I].G = Pixels[I].B = Pixels[I].A;
+  image16::ForEachPixel(*this, [](TPixel96& P) { P.R = P.G = P.B = P.A; });
 }
 
 void TImage96::MultiplyByAlpha(int32_t Gain) {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) {
-    TPixel96& P = Pixels[I];
-    const int64_t M = std::min<int64_t>(int64_t(std::max(Gain, 0)) * P.A, 65535);
-    P.R = uint16_t((M * P.R) >> 16);
-    P.G = uint16_t((M * P.G) >> 16);
-    P.B = uint16_t((M * P.B) >> 16);
-  }
+  image16::MultiplyByAlpha(*this, Gain);
 }
 
 void TImage96::AddAlphaFrom(int32_t X, int32_t Y, const TImage96& Src) {
@@ -184,29 +161,15 @@ void TImage96::AddAlphaFrom(int32_t X, int32_t Y, const TImage96& Src) {
 // ---- colour words -----------------------------------------------------------
 
 void TImage96::SwapRedBlue() {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) std::swap(Pixels[I].R, Pixels[I].B);
+  image16::ForEachPixel(*this, [](TPixel96& P) { std::swap(P.R, P.B); });
 }
 
 void TImage96::ScaleRGB(int32_t Factor) {
-  if (!HasArea(*this)) return;
-  const int64_t F = std::max(Factor, 0);
-  for (int32_t I = 0; I < Size; ++I) {
-    TPixel96& P = Pixels[I];
-    P.R = Limit((F * P.R) >> 8);
-    P.G = Limit((F * P.G) >> 8);
-    P.B = Limit((F * P.B) >> 8);
-  }
+  image16::ScaleRGB(*this, Factor);
 }
 
 void TImage96::AddColor(const TPixel96& Color) {
-  if (!HasArea(*this)) return;
-  for (int32_t I = 0; I < Size; ++I) {
-    TPixel96& P = Pixels[I];
-    P.R = Limit(int32_t(P.R) + Color.R);
-    P.G = Limit(int32_t(P.G) + Color.G);
-    P.B = Limit(int32_t(P.B) + Color.B);
-  }
+  image16::AddColor(*this, Color);
 }
 
 void TImage96::FillColorKeepAlpha(const TPixel96& Color) {
@@ -222,32 +185,11 @@ void TImage96::FillColorKeepAlpha(const TPixel96& Color) {
 
 void Image96AddScaled(const TImage96& A, const TImage96& B, TImage96& Dst, int32_t Offset,
                       float Weight, float Scale) {
-  const int32_t N = CommonSize(A, B, Dst);
-  auto Mix = [&](uint16_t VA, uint16_t VB) {
-    const float V = std::nearbyint((float(VB) * Weight + float(VA)) * Scale);
-    if (!(V == V)) return uint16_t(0);
-    return Limit(int64_t(std::clamp(V, -1.0e6f, 1.0e6f)) + Offset);
-  };
-  for (int32_t I = 0; I < N; ++I) {
-    const TPixel96 PA = A.Pixels[I], PB = B.Pixels[I];
-    TPixel96& D = Dst.Pixels[I];
-    D.R = Mix(PA.R, PB.R);
-    D.G = Mix(PA.G, PB.G);
-    D.B = Mix(PA.B, PB.B);
-  }
+  image16::AddScaled(A, B, Dst, Offset, Weight, Scale);
 }
 
 void Image96Divide(const TImage96& A, const TImage96& B, TImage96& Dst, int32_t Bias) {
-  const int32_t N = CommonSize(A, B, Dst);
-  const int64_t Safe = std::max(Bias, 1);
-  auto Ratio = [&](uint16_t VA, uint16_t VB) { return Limit(int64_t(VA) * 32767 / (VB / 2 + Safe)); };
-  for (int32_t I = 0; I < N; ++I) {
-    const TPixel96 PA = A.Pixels[I], PB = B.Pixels[I];
-    TPixel96& D = Dst.Pixels[I];
-    D.R = Ratio(PA.R, PB.R);
-    D.G = Ratio(PA.G, PB.G);
-    D.B = Ratio(PA.B, PB.B);
-  }
+  image16::Divide(A, B, Dst, Bias);
 }
 
 void RGBtoHSV96(int32_t R, int32_t G, int32_t B, int32_t& H, int32_t& S, int32_t& V) {

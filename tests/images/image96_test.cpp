@@ -170,9 +170,9 @@ TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
   I.Pixels[1] = Px(1000, 30000, 65535, 0, 9);
   I.Pixels[2] = Px(1000, 30000, 65535, 20000, 9);
   I.MultiplyByAlpha(2);  // m = min(2A, 65535)
-  EXPECT_EQ(I.Pixels[0], Px(65535 * 1000 >> 16, 65535 * 30000 >> 16, 65535 * 65535 >> 16, 40000, 9));
+  EXPECT_EQ(I.Pixels[0], Px(65535 * 1000 >> 16, 65535 * 30000 >> 16, 65535LL * 65535 >> 16, 40000, 9));
   EXPECT_EQ(I.Pixels[1], Px(0, 0, 0, 0, 9));
-  EXPECT_EQ(I.Pixels[2], Px(40000 * 1000 >> 16, 40000 * 30000 >> 16, 40000 * 65535 >> 16, 20000, 9));
+  EXPECT_EQ(I.Pixels[2], Px(40000 * 1000 >> 16, 40000 * 30000 >> 16, 40000LL * 65535 >> 16, 20000, 9));
 
   // Saturating alpha sums; a source partly or wholly outside is clipped.
   TImage96 Dst;
