@@ -5,6 +5,7 @@
 #include "engine/ab_grid_maths.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -74,40 +75,42 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
   const T2DEnvelopeDots& GridS = Shadows->Grid;
   const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
 
-  for (int32_t k = 0; k < Dst2->Count; ++k) {
-    const float L = Dst2->R[k], A = Dst2->G[k], B = Dst2->B[k];
-    const float W = ABHighlightWeight(L, E);
-    if (Preview == smShadowsHighlights) {
-      Dst2->R[k] = W;
-      Dst2->G[k] = 0.5f;
-      Dst2->B[k] = 1 - W;
-      continue;
+  ParallelForNodes(Dst2->Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k) {
+      const float L = Dst2->R[k], A = Dst2->G[k], B = Dst2->B[k];
+      const float W = ABHighlightWeight(L, E);
+      if (Preview == smShadowsHighlights) {
+        Dst2->R[k] = W;
+        Dst2->G[k] = 0.5f;
+        Dst2->B[k] = 1 - W;
+        continue;
+      }
+      const float X = 10 * A, Y = 10 * B;
+      float X1, Y1, Z1, Sel;
+      if (Dbl) {
+        const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H, CurCol, CurRow);
+        const TGridSample Ss = SampleGrid(GridS, X, Y, Preview, S, CurCol, CurRow);
+        X1 = (1 - W) * Ss.X + W * Hs.X;
+        Y1 = (1 - W) * Ss.Y + W * Hs.Y;
+        Z1 = (1 - W) * Ss.Z + W * Hs.Z;
+        Sel = (1 - W) * Ss.Sel + W * Hs.Sel;
+      } else {
+        const float K = H && S ? 1 : (H ? W : (S ? 1 - W : 0));
+        const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H || S, CurCol, CurRow);
+        X1 = (1 - K) * X + K * Hs.X;
+        Y1 = (1 - K) * Y + K * Hs.Y;
+        Z1 = K * Hs.Z;
+        Sel = Hs.Sel;
+      }
+      const float A1 = X1 / 10, B1 = Y1 / 10;
+      const float D = Z1 / 127 - Off;
+      const float L1 = SelectionPreview ? 100 * Sel : LumaModeLightness(Mode, L, D);
+      if (Dst1 != nullptr) Inverse(L1, A1, B1, Dst1->R[k], Dst1->G[k], Dst1->B[k]);
+      Dst2->R[k] = L1;
+      Dst2->G[k] = A1;
+      Dst2->B[k] = B1;
     }
-    const float X = 10 * A, Y = 10 * B;
-    float X1, Y1, Z1, Sel;
-    if (Dbl) {
-      const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H, CurCol, CurRow);
-      const TGridSample Ss = SampleGrid(GridS, X, Y, Preview, S, CurCol, CurRow);
-      X1 = (1 - W) * Ss.X + W * Hs.X;
-      Y1 = (1 - W) * Ss.Y + W * Hs.Y;
-      Z1 = (1 - W) * Ss.Z + W * Hs.Z;
-      Sel = (1 - W) * Ss.Sel + W * Hs.Sel;
-    } else {
-      const float K = H && S ? 1 : (H ? W : (S ? 1 - W : 0));
-      const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H || S, CurCol, CurRow);
-      X1 = (1 - K) * X + K * Hs.X;
-      Y1 = (1 - K) * Y + K * Hs.Y;
-      Z1 = K * Hs.Z;
-      Sel = Hs.Sel;
-    }
-    const float A1 = X1 / 10, B1 = Y1 / 10;
-    const float D = Z1 / 127 - Off;
-    const float L1 = SelectionPreview ? 100 * Sel : LumaModeLightness(Mode, L, D);
-    if (Dst1 != nullptr) Inverse(L1, A1, B1, Dst1->R[k], Dst1->G[k], Dst1->B[k]);
-    Dst2->R[k] = L1;
-    Dst2->G[k] = A1;
-    Dst2->B[k] = B1;
-  }
+  });
   if (Preview == smShadowsHighlights) {
     Dst2->ColorSpace = lcsProfileRGB;
   } else if (Dst1 != nullptr) {

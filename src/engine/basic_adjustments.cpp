@@ -7,6 +7,7 @@
 
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -112,16 +113,18 @@ void TBasicAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPrefe
   }
   V.DisplayReferred = Src->DisplayReferred;
   try {
-    for (int32_t k = 0; k < Src->Count; ++k) {
-      float c[3] = {Src->R[k], Src->G[k], Src->B[k]};
-      if (V.DisplayReferred)
-        ApplyGainsDisplayReferred(V, c);
-      else
-        ApplyGainsSceneLinear(V, c);
-      Dst->R[k] = ApplyTone(V, c[0]);
-      Dst->G[k] = ApplyTone(V, c[1]);
-      Dst->B[k] = ApplyTone(V, c[2]);
-    }
+    ParallelForNodes(Src->Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        float c[3] = {Src->R[k], Src->G[k], Src->B[k]};
+        if (V.DisplayReferred)
+          ApplyGainsDisplayReferred(V, c);
+        else
+          ApplyGainsSceneLinear(V, c);
+        Dst->R[k] = ApplyTone(V, c[0]);
+        Dst->G[k] = ApplyTone(V, c[1]);
+        Dst->B[k] = ApplyTone(V, c[2]);
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessBasic 2");
   }

@@ -5,6 +5,7 @@
 
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 #include "params/volume_mixer_mapping.h"
 
 namespace kromel {
@@ -118,25 +119,30 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   const double kL = 2.0 * Lighten->Value;
   const double S = SaturationLimit->Value;
   try {
-    for (int32_t k = 0; k < Dst->Count; ++k) {
-      const float In[3] = {Dst->R[k], Dst->G[k], Dst->B[k]};
-      double c[3];
-      for (int Row = 0; Row < 3; ++Row) {
-        const double* m = &M.Matrix[3 * Row];
-        c[Row] = Offset[Row] + In[0] * m[0] + In[1] * m[1] + In[2] * m[2];
+    const bool Protect = ClipProtect->GetAsBoolean();
+    const bool MaskNegative = NegativeMasking->GetAsBoolean();
+    ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        const float In[3] = {Dst->R[k], Dst->G[k], Dst->B[k]};
+        double c[3];
+        for (int Row = 0; Row < 3; ++Row) {
+          const double* m = &M.Matrix[3 * Row];
+          c[Row] = Offset[Row] + In[0] * m[0] + In[1] * m[1] + In[2] * m[2];
+        }
+        for (int Ch = 0; Ch < 3; ++Ch) {
+          if (Luma == 0)
+            c[Ch] = DotBrightnessCurve(static_cast<float>(std::max(c[Ch], 0.0)), Z[Ch]);
+          c[Ch] = In[Ch] + (c[Ch] - In[Ch]) * (c[Ch] < In[Ch] ? kD : kL);
+        }
+        const double Largest = std::max({c[0], c[1], c[2]});
+        if (Protect) ProtectClipping(c);
+        LimitSaturation(c, Largest, S);
+        if (MaskNegative) MaskNegatives(c, In);
+        Dst->R[k] = static_cast<float>(c[0]);
+        Dst->G[k] = static_cast<float>(c[1]);
+        Dst->B[k] = static_cast<float>(c[2]);
       }
-      for (int Ch = 0; Ch < 3; ++Ch) {
-        if (Luma == 0) c[Ch] = DotBrightnessCurve(static_cast<float>(std::max(c[Ch], 0.0)), Z[Ch]);
-        c[Ch] = In[Ch] + (c[Ch] - In[Ch]) * (c[Ch] < In[Ch] ? kD : kL);
-      }
-      const double Largest = std::max({c[0], c[1], c[2]});
-      if (ClipProtect->GetAsBoolean()) ProtectClipping(c);
-      LimitSaturation(c, Largest, S);
-      if (NegativeMasking->GetAsBoolean()) MaskNegatives(c, In);
-      Dst->R[k] = static_cast<float>(c[0]);
-      Dst->G[k] = static_cast<float>(c[1]);
-      Dst->B[k] = static_cast<float>(c[2]);
-    }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessChannelMixer");
     return;

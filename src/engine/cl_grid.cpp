@@ -7,6 +7,7 @@
 #include "colour/colour_models.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -48,42 +49,44 @@ void TCLGridAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPref
   const float s = std::sin(Theta), c = std::cos(Theta), K = AxisScale;
   const T2DEnvelopeDots& GridA = AL->Grid;
   const T2DEnvelopeDots& GridB = BL->Grid;
-  for (int32_t k = 0; k < Dst->Count; ++k) {
-    float L = Dst->R[k], A = Dst->G[k], B = Dst->B[k];
-    const float U = (10 * A * c - 10 * B * s) * K;
-    const float V = (10 * A * s + 10 * B * c) * K;
-    // The grids snap points outside their 0..1000 lightness range to the
-    // border, so a negative lightness is raised to 0 here, not only after.
-    L = std::clamp(L, 0.0f, 100.0f);
-    const float Y = 10 * L;
-    if (OwnPreview) {
-      const bool OnAL = Preview == smTransformAL || Preview == smTransformALImage;
-      float X = OnAL ? U : V, Yp = Y, Z = 0, Sel = 0;
-      const T2DEnvelopeDots& G = OnAL ? GridA : GridB;
-      if (Preview == smTransformALImage || Preview == smTransformBLImage)
-        G.InterpolationSelectionDot(X, Yp, Z, Sel, CurCol, CurRow);
-      else
-        G.InterpolationSelection(X, Yp, Z, Sel);
-      L = 100 * Sel;
-    } else {
-      float U1 = U, YA = Y, ZA = 0;
-      GridA.Interpolation(U1, YA, ZA);
-      float dU = U1 - U, dY = YA - Y, dV = ZA * CLGridZScale;
-      float V1 = V, YB = Y, ZB = 0;
-      GridB.Interpolation(V1, YB, ZB);
-      dV += V1 - V;
-      dY += YB - Y;
-      dU += ZB * CLGridZScale;
-      L += dY / 10;
-      if (K != 0) {
-        A += (dU * c + dV * s) / (10 * K);
-        B += (dV * c - dU * s) / (10 * K);
+  ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k) {
+      float L = Dst->R[k], A = Dst->G[k], B = Dst->B[k];
+      const float U = (10 * A * c - 10 * B * s) * K;
+      const float V = (10 * A * s + 10 * B * c) * K;
+      // The grids snap points outside their 0..1000 lightness range to the
+      // border, so a negative lightness is raised to 0 here, not only after.
+      L = std::clamp(L, 0.0f, 100.0f);
+      const float Y = 10 * L;
+      if (OwnPreview) {
+        const bool OnAL = Preview == smTransformAL || Preview == smTransformALImage;
+        float X = OnAL ? U : V, Yp = Y, Z = 0, Sel = 0;
+        const T2DEnvelopeDots& G = OnAL ? GridA : GridB;
+        if (Preview == smTransformALImage || Preview == smTransformBLImage)
+          G.InterpolationSelectionDot(X, Yp, Z, Sel, CurCol, CurRow);
+        else
+          G.InterpolationSelection(X, Yp, Z, Sel);
+        L = 100 * Sel;
+      } else {
+        float U1 = U, YA = Y, ZA = 0;
+        GridA.Interpolation(U1, YA, ZA);
+        float dU = U1 - U, dY = YA - Y, dV = ZA * CLGridZScale;
+        float V1 = V, YB = Y, ZB = 0;
+        GridB.Interpolation(V1, YB, ZB);
+        dV += V1 - V;
+        dY += YB - Y;
+        dU += ZB * CLGridZScale;
+        L += dY / 10;
+        if (K != 0) {
+          A += (dU * c + dV * s) / (10 * K);
+          B += (dV * c - dU * s) / (10 * K);
+        }
       }
+      Dst->R[k] = std::max(L, 0.0f);
+      Dst->G[k] = A;
+      Dst->B[k] = B;
     }
-    Dst->R[k] = std::max(L, 0.0f);
-    Dst->G[k] = A;
-    Dst->B[k] = B;
-  }
+  });
 }
 
 }  // namespace kromel

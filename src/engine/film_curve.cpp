@@ -5,6 +5,7 @@
 #include "colour/acr3_tone_curve.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -54,8 +55,10 @@ void TFilmCurveAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                           : Kind == 2 ? &FilmCurveFunctionA
                                       : &FilmCurveFunctionB;
   try {
-    for (float* Plane : {Dst->R, Dst->G, Dst->B})
-      for (int32_t k = 0; k < Dst->Count; ++k) Plane[k] = Curve(Plane[k]);
+    ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+      for (float* Plane : {Dst->R, Dst->G, Dst->B})
+        for (int32_t k = Begin; k < End; ++k) Plane[k] = Curve(Plane[k]);
+    });
   } catch (...) {
     ErrorMessageProc("Exception in ProcessLUTFilmCurve");
   }

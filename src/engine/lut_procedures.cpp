@@ -11,6 +11,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
+#include "lut/node_workers.h"
 #include "params/envelope_dots.h"
 
 namespace kromel {
@@ -100,11 +101,13 @@ template <class F>
 void MapPlanes(const T3DLut& Src, T3DLut& Dst, const char* Routine, F Curve) {
   if (!LutShapesMatch(Src, Dst, Routine)) return;
   try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      Dst.R[k] = Curve(Src.R[k]);
-      Dst.G[k] = Curve(Src.G[k]);
-      Dst.B[k] = Curve(Src.B[k]);
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        Dst.R[k] = Curve(Src.R[k]);
+        Dst.G[k] = Curve(Src.G[k]);
+        Dst.B[k] = Curve(Src.B[k]);
+      }
+    });
     CopyMaxima(Src, Dst);
   } catch (const std::exception&) {
     DebugShowMessage(std::string("Exception in ") + Routine);
@@ -114,23 +117,27 @@ void MapPlanes(const T3DLut& Src, T3DLut& Dst, const char* Routine, F Curve) {
 // The model pair's forward (or inverse) step with the hue twist, in place.
 void ToWorkingModel(T3DLut& Lut, float HueTwist) {
   const TRGBToVariableSingleProc Forward = CurrentRGBToModel.load();
-  for (int32_t k = 0; k < Lut.Count; ++k) {
-    float R = Lut.R[k], G = Lut.G[k], B = Lut.B[k];
-    if (HueTwist != 0) ContrastSigmoidRGBReverse(R, G, B, HueTwist * 5);
-    Forward(R, G, B, Lut.R[k], Lut.G[k], Lut.B[k]);
-  }
+  ParallelForNodes(Lut.Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k) {
+      float R = Lut.R[k], G = Lut.G[k], B = Lut.B[k];
+      if (HueTwist != 0) ContrastSigmoidRGBReverse(R, G, B, HueTwist * 5);
+      Forward(R, G, B, Lut.R[k], Lut.G[k], Lut.B[k]);
+    }
+  });
 }
 
 void FromWorkingModel(T3DLut& Lut, float HueTwist) {
   const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
-  for (int32_t k = 0; k < Lut.Count; ++k) {
-    float R, G, B;
-    Inverse(Lut.R[k], Lut.G[k], Lut.B[k], R, G, B);
-    if (HueTwist != 0) ContrastSigmoidRGB(R, G, B, HueTwist * 5);
-    Lut.R[k] = R;
-    Lut.G[k] = G;
-    Lut.B[k] = B;
-  }
+  ParallelForNodes(Lut.Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k) {
+      float R, G, B;
+      Inverse(Lut.R[k], Lut.G[k], Lut.B[k], R, G, B);
+      if (HueTwist != 0) ContrastSigmoidRGB(R, G, B, HueTwist * 5);
+      Lut.R[k] = R;
+      Lut.G[k] = G;
+      Lut.B[k] = B;
+    }
+  });
 }
 
 float CurveAt(const TEnvelopeDots* Curve, float V) {
@@ -204,12 +211,14 @@ void LutLogToLinear(const T3DLut& Src, T3DLut& Dst, int32_t Log, const T1DLut* C
     return;
   }
   try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      Dst.R[k] = Src.R[k];
-      Dst.G[k] = Src.G[k];
-      Dst.B[k] = Src.B[k];
-      LogToLinear(Dst.R[k], Dst.G[k], Dst.B[k], Log, CustomLut);
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        Dst.R[k] = Src.R[k];
+        Dst.G[k] = Src.G[k];
+        Dst.B[k] = Src.B[k];
+        LogToLinear(Dst.R[k], Dst.G[k], Dst.B[k], Log, CustomLut);
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in LutLogToLinear");
   }
@@ -227,11 +236,13 @@ void ProcessGammaToLog(const T3DLut& Src, T3DLut& Dst, int32_t Log) {
     return;
   }
   try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      LinearToLogValue(Dst.R[k], Log);
-      LinearToLogValue(Dst.G[k], Log);
-      LinearToLogValue(Dst.B[k], Log);
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        LinearToLogValue(Dst.R[k], Log);
+        LinearToLogValue(Dst.G[k], Log);
+        LinearToLogValue(Dst.B[k], Log);
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessGammaToLog");
   }
@@ -352,17 +363,19 @@ void ProcessLGG(const T3DLut& Src, T3DLut& Dst, const TLiftGammaGain& LGG, float
   try {
     const float* In[3] = {Src.R, Src.G, Src.B};
     float* Out[3] = {Dst.R, Dst.G, Dst.B};
-    for (int32_t k = 0; k < Src.Count; ++k)
-      for (int Ch = 0; Ch < 3; ++Ch) {
-        const float c = In[Ch][k];
-        float v = c * LGG.Gain[Ch] + LGG.Lift[Ch];
-        if (v < 0) v = 0;
-        v = PowerOf(v, LGG.Gamma[Ch]);
-        // Ranges at the ends of 0..1 blend nothing (and would divide by zero).
-        if (Low > 0 && c < Low) v = (1 - c / Low) * c + v * c / Low;
-        if (High < 1 && c > High) v = (1 - (1 - c) / (1 - High)) * c + (1 - c) * v / (1 - High);
-        Out[Ch][k] = v * Amount + c * (1 - Amount);
-      }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k)
+        for (int Ch = 0; Ch < 3; ++Ch) {
+          const float c = In[Ch][k];
+          float v = c * LGG.Gain[Ch] + LGG.Lift[Ch];
+          if (v < 0) v = 0;
+          v = PowerOf(v, LGG.Gamma[Ch]);
+          // Ranges at the ends of 0..1 blend nothing (and would divide by zero).
+          if (Low > 0 && c < Low) v = (1 - c / Low) * c + v * c / Low;
+          if (High < 1 && c > High) v = (1 - (1 - c) / (1 - High)) * c + (1 - c) * v / (1 - High);
+          Out[Ch][k] = v * Amount + c * (1 - Amount);
+        }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception In ProcessLGG, GammaR=" + FloatToStrD1(LGG.Gamma[0]));
   }
@@ -376,14 +389,16 @@ void ProcessLGGRanges(const T3DLut& Src, T3DLut& Dst, const TLGGRanges& Ranges, 
   try {
     const float* In[3] = {Src.R, Src.G, Src.B};
     float* Out[3] = {Dst.R, Dst.G, Dst.B};
-    for (int32_t k = 0; k < Src.Count; ++k)
-      for (int Ch = 0; Ch < 3; ++Ch) {
-        const float c = In[Ch][k];
-        const float* Sh = Shifts[Ch];
-        const float v = FiveKnotSpline(c, -0.00001f, Ranges.P1, Ranges.P2, Ranges.P3, 1.0001f, c,
-                                       c + 0.2f * Sh[0], c + 0.2f * Sh[1], c + 0.2f * Sh[2], c);
-        Out[Ch][k] = v * Amount + c * (1 - Amount);
-      }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k)
+        for (int Ch = 0; Ch < 3; ++Ch) {
+          const float c = In[Ch][k];
+          const float* Sh = Shifts[Ch];
+          const float v = FiveKnotSpline(c, -0.00001f, Ranges.P1, Ranges.P2, Ranges.P3, 1.0001f, c,
+                                         c + 0.2f * Sh[0], c + 0.2f * Sh[1], c + 0.2f * Sh[2], c);
+          Out[Ch][k] = v * Amount + c * (1 - Amount);
+        }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception In ProcessLGG, GammaR=" + FloatToStrD1(S[0].R));
   }
@@ -397,9 +412,11 @@ void ProcessLUTRecovery(const T3DLut& Src, T3DLut& Dst, const TColorModelPrefere
   }
   ProcessColorModelConversion(Src, &Dst, lcsLinearRGB, &Prefs);
   if (Dst.ColorSpace != lcsLinearRGB || !(HighlightAmount > 0 || ColorAmount > 0)) return;
-  for (int32_t k = 0; k < Dst.Count; ++k)
-    SoftClip3(Dst.R[k], Dst.G[k], Dst.B[k], ColorAmount, HighlightAmount, 0.002f, Dst.MaxR,
-              Dst.MaxG, Dst.MaxB);
+  ParallelForNodes(Dst.Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k)
+      SoftClip3(Dst.R[k], Dst.G[k], Dst.B[k], ColorAmount, HighlightAmount, 0.002f, Dst.MaxR,
+                Dst.MaxG, Dst.MaxB);
+  });
 }
 
 void ProcessRGBContrast(const T3DLut& Src, T3DLut& Dst, float Contrast, float Pivot) {
@@ -416,11 +433,13 @@ void ProcessRGBContrast(const T3DLut& Src, T3DLut& Dst, float Contrast, float Pi
       }
       return std::clamp(c, 0.0f, 1.0f);
     };
-    for (int32_t n = 0; n < Src.Count; ++n) {
-      Dst.R[n] = Channel(Src.R[n]);
-      Dst.G[n] = Channel(Src.G[n]);
-      Dst.B[n] = Channel(Src.B[n]);
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t n = Begin; n < End; ++n) {
+        Dst.R[n] = Channel(Src.R[n]);
+        Dst.G[n] = Channel(Src.G[n]);
+        Dst.B[n] = Channel(Src.B[n]);
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessRGBContrast");
   }
@@ -434,12 +453,14 @@ void ProcessLUTMaskApplyCurve(const T3DLut& Src, T3DLut& Dst, const TEnvelopeDot
   }
   if (!LutShapesMatch(Src, Dst, "ProcessLUTMaskApplyCurve")) return;
   try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      const float m = CurveAt(Curve, Src.R[k]);
-      Dst.R[k] = m;
-      Dst.G[k] = m;
-      Dst.B[k] = m;
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        const float m = CurveAt(Curve, Src.R[k]);
+        Dst.R[k] = m;
+        Dst.G[k] = m;
+        Dst.B[k] = m;
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessLUTMaskApplyCurve");
   }
@@ -448,28 +469,32 @@ void ProcessLUTMaskApplyCurve(const T3DLut& Src, T3DLut& Dst, const TEnvelopeDot
 void ProcessLUTMaskCurves(const T3DLut& Src, T3DLut& Dst, const TEnvelopeDots* CurveR,
                           const TEnvelopeDots* CurveG, const TEnvelopeDots* CurveB) {
   if (!LutShapesMatch(Src, Dst, "ProcessLUTMaskCurves")) return;
-  float m = 0;
-  try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      m = CurveAt(CurveR, Src.R[k]) * CurveAt(CurveG, Src.G[k]) * CurveAt(CurveB, Src.B[k]);
-      Dst.R[k] = m;
-      Dst.G[k] = m;
-      Dst.B[k] = m;
+  ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+    float m = 0;
+    try {
+      for (int32_t k = Begin; k < End; ++k) {
+        m = CurveAt(CurveR, Src.R[k]) * CurveAt(CurveG, Src.G[k]) * CurveAt(CurveB, Src.B[k]);
+        Dst.R[k] = m;
+        Dst.G[k] = m;
+        Dst.B[k] = m;
+      }
+    } catch (const std::exception&) {
+      DebugShowMessage("Exception in Process2DCurves, ResR=" + FloatToStrD1(m));
     }
-  } catch (const std::exception&) {
-    DebugShowMessage("Exception in Process2DCurves, ResR=" + FloatToStrD1(m));
-  }
+  });
 }
 
 void ProcessLUTPerChannelCurves(const T3DLut& Src, T3DLut& Dst, const TEnvelopeDots* CurveR,
                                 const TEnvelopeDots* CurveG, const TEnvelopeDots* CurveB) {
   if (!LutShapesMatch(Src, Dst, "ProcessLUTPerChannelCurves")) return;
   try {
-    for (int32_t k = 0; k < Src.Count; ++k) {
-      Dst.R[k] = CurveAt(CurveR, Src.R[k]);
-      Dst.G[k] = CurveAt(CurveG, Src.G[k]);
-      Dst.B[k] = CurveAt(CurveB, Src.B[k]);
-    }
+    ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        Dst.R[k] = CurveAt(CurveR, Src.R[k]);
+        Dst.G[k] = CurveAt(CurveG, Src.G[k]);
+        Dst.B[k] = CurveAt(CurveB, Src.B[k]);
+      }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in Process2DCurves");
   }
@@ -482,18 +507,20 @@ void ProcessLUTTransferChroma(const T3DLut& Src, const T3DLut& A, const T3DLut& 
     return;
   const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
   const float Pi = std::numbers::pi_v<float>;
-  for (int32_t k = 0; k < Src.Count; ++k) {
-    float r1, g1, b1, r2, g2, b2;
-    Inverse(50, A.G[k], A.B[k], r1, g1, b1);
-    Inverse(50, B.G[k], B.B[k], r2, g2, b2);
-    const float dR = std::clamp(r2 - r1, -0.5f, 0.5f);
-    const float dG = std::clamp(g2 - g1, -0.5f, 0.5f);
-    const float dB = std::clamp(b2 - b1, -0.5f, 0.5f);
-    const float R = Src.R[k], G = Src.G[k], Bv = Src.B[k];
-    Dst.R[k] = R + std::sin(Pi * R) * dR;
-    Dst.G[k] = G + std::sin(Pi * G) * dG;
-    Dst.B[k] = Bv + std::sin(Pi * Bv) * dB;
-  }
+  ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+    for (int32_t k = Begin; k < End; ++k) {
+      float r1, g1, b1, r2, g2, b2;
+      Inverse(50, A.G[k], A.B[k], r1, g1, b1);
+      Inverse(50, B.G[k], B.B[k], r2, g2, b2);
+      const float dR = std::clamp(r2 - r1, -0.5f, 0.5f);
+      const float dG = std::clamp(g2 - g1, -0.5f, 0.5f);
+      const float dB = std::clamp(b2 - b1, -0.5f, 0.5f);
+      const float R = Src.R[k], G = Src.G[k], Bv = Src.B[k];
+      Dst.R[k] = R + std::sin(Pi * R) * dR;
+      Dst.G[k] = G + std::sin(Pi * G) * dG;
+      Dst.B[k] = Bv + std::sin(Pi * Bv) * dB;
+    }
+  });
 }
 
 }  // namespace kromel

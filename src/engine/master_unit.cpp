@@ -9,6 +9,7 @@
 #include "colour/rgb_lab_xyz.h"
 #include "foundation/debug_log.h"
 #include "foundation/numeric.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -106,47 +107,47 @@ void TMasterAdjustments::ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
   try {
     const int32_t N = Wet->Size;
     const float Step = N > 1 ? 1.0f / static_cast<float>(N - 1) : 0;
-    int32_t k = 0;
-    for (int32_t b = 0; b < N; ++b)
-      for (int32_t g = 0; g < N; ++g)
-        for (int32_t r = 0; r < N; ++r, ++k) {
-          float wR = Wet->R[k], wG = Wet->G[k], wB = Wet->B[k];
-          float dR, dG, dB;
-          if (Dry != nullptr) {
-            dR = Dry->R[k];
-            dG = Dry->G[k];
-            dB = Dry->B[k];
-          } else {
-            dR = static_cast<float>(r) * Step;
-            dG = static_cast<float>(g) * Step;
-            dB = static_cast<float>(b) * Step;
-          }
-          if ((Mode == mbmOverlay || Mode == mbmSoftLight) && wR < 0) wR = 0;
-          wR = MasterBlendValue(Mode, wR, dR);
-          wG = MasterBlendValue(Mode, wG, dG);
-          wB = MasterBlendValue(Mode, wB, dB);
-          float Lw, Aw, Bw, Ld, Ad, Bd;
-          Forward(wR, wG, wB, Lw, Aw, Bw);
-          Forward(dR, dG, dB, Ld, Ad, Bd);
-          const float L = (Lw - Ld) * kL + Ld;
-          float A = (Aw - Ad) * kH + Ad;
-          float B = (Bw - Bd) * kH + Bd;
-          float Cw = std::sqrt(Aw * Aw + Bw * Bw);
-          const float Cd = std::sqrt(Ad * Ad + Bd * Bd);
-          if (Mode == mbmMoreSat) Cw = std::max(Cw, Cd);
-          if (Mode == mbmLessSat) Cw = std::min(Cw, Cd);
-          const float C = (Cw - Cd) * kS + Cd;
-          const float Cn = std::sqrt(A * A + B * B);
-          float F = Cn > 0 ? C / Cn : 1;
-          F = std::clamp(F, 0.0f, 10.0f);
-          A *= F;
-          B *= F;
-          float oR, oG, oB;
-          Inverse(L, A, B, oR, oG, oB);
-          Dst->R[k] = Clamp01((1 - kB) * dR + kB * oR);
-          Dst->G[k] = Clamp01((1 - kB) * dG + kB * oG);
-          Dst->B[k] = Clamp01((1 - kB) * dB + kB * oB);
+    ParallelForNodes(N * N * N, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        const int32_t r = k % N, g = k / N % N, b = k / N / N;
+        float wR = Wet->R[k], wG = Wet->G[k], wB = Wet->B[k];
+        float dR, dG, dB;
+        if (Dry != nullptr) {
+          dR = Dry->R[k];
+          dG = Dry->G[k];
+          dB = Dry->B[k];
+        } else {
+          dR = static_cast<float>(r) * Step;
+          dG = static_cast<float>(g) * Step;
+          dB = static_cast<float>(b) * Step;
         }
+        if ((Mode == mbmOverlay || Mode == mbmSoftLight) && wR < 0) wR = 0;
+        wR = MasterBlendValue(Mode, wR, dR);
+        wG = MasterBlendValue(Mode, wG, dG);
+        wB = MasterBlendValue(Mode, wB, dB);
+        float Lw, Aw, Bw, Ld, Ad, Bd;
+        Forward(wR, wG, wB, Lw, Aw, Bw);
+        Forward(dR, dG, dB, Ld, Ad, Bd);
+        const float L = (Lw - Ld) * kL + Ld;
+        float A = (Aw - Ad) * kH + Ad;
+        float B = (Bw - Bd) * kH + Bd;
+        float Cw = std::sqrt(Aw * Aw + Bw * Bw);
+        const float Cd = std::sqrt(Ad * Ad + Bd * Bd);
+        if (Mode == mbmMoreSat) Cw = std::max(Cw, Cd);
+        if (Mode == mbmLessSat) Cw = std::min(Cw, Cd);
+        const float C = (Cw - Cd) * kS + Cd;
+        const float Cn = std::sqrt(A * A + B * B);
+        float F = Cn > 0 ? C / Cn : 1;
+        F = std::clamp(F, 0.0f, 10.0f);
+        A *= F;
+        B *= F;
+        float oR, oG, oB;
+        Inverse(L, A, B, oR, oG, oB);
+        Dst->R[k] = Clamp01((1 - kB) * dR + kB * oR);
+        Dst->G[k] = Clamp01((1 - kB) * dG + kB * oG);
+        Dst->B[k] = Clamp01((1 - kB) * dB + kB * oB);
+      }
+    });
     Dst->ColorSpace = lcsProfileRGB;
     if (Smooth->Value > 0) Dst->SmoothHueLumHSL(1);
   } catch (...) {

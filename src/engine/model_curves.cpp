@@ -4,6 +4,7 @@
 
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -62,43 +63,42 @@ void TModelCurvesAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   const bool DoSaturation = SaturationCurveEnabled->Value > 0;
   const float PreviewL = static_cast<float>(PreviewLightness);
   const int32_t N = Dst->Size;
-  int32_t r = 0, g = 0, b = 0;
-  try {
-    int32_t k = 0;
-    for (b = 0; b < N; ++b)
-      for (g = 0; g < N; ++g)
-        for (r = 0; r < N; ++r, ++k) {
-          float L = Dst->R[k], A = Dst->G[k], B = Dst->B[k];
-          const float L0 = L;
-          if (DoLuminance) L = Luminance->Curve.GetValueS(L / 100 * 16384) / 32767 * 100;
-          if (DoSatLuma) {
-            const float F = SatLuma->Curve.GetValueS(L0 / 100 * 16384) / 16384;
-            A *= F;
-            B *= F;
-          }
-          if (LightnessPreview) L = std::max(100 - 10 * std::fabs(L0 - PreviewL), 0.0f);
-          if (DoLumaSat && !LightnessPreview && L > 0) {
-            const float C = std::sqrt(A * A + B * B);
-            const float V = LumaSat->Curve.GetValueS(C / ChromaScale * 16384) / 32768 * 2 - 1;
-            if (V > 0)
-              L = std::atan(4 * V * L / 100) / std::atan(4 * V) * 100;
-            else
-              L = std::pow(L / 100, 1 - V) * 100;
-          }
-          if (DoSaturation) {
-            const float C = std::max(std::sqrt(A * A + B * B), 0.0001f);
-            const float C1 =
-                Saturation->Curve.GetValueS(C / ChromaScale * 16384) / 32768 * ChromaScale;
-            A = A * C1 / C;
-            B = B * C1 / C;
-          }
-          Dst->R[k] = L;
-          Dst->G[k] = A;
-          Dst->B[k] = B;
+  ParallelForNodes(N * N * N, [&](int32_t Begin, int32_t End) {
+    int32_t k = Begin;
+    try {
+      for (; k < End; ++k) {
+        float L = Dst->R[k], A = Dst->G[k], B = Dst->B[k];
+        const float L0 = L;
+        if (DoLuminance) L = Luminance->Curve.GetValueS(L / 100 * 16384) / 32767 * 100;
+        if (DoSatLuma) {
+          const float F = SatLuma->Curve.GetValueS(L0 / 100 * 16384) / 16384;
+          A *= F;
+          B *= F;
         }
-  } catch (...) {
-    DebugShowMessage("Exception in ProcessModelCurves2" + NodeText(r, g, b));
-  }
+        if (LightnessPreview) L = std::max(100 - 10 * std::fabs(L0 - PreviewL), 0.0f);
+        if (DoLumaSat && !LightnessPreview && L > 0) {
+          const float C = std::sqrt(A * A + B * B);
+          const float V = LumaSat->Curve.GetValueS(C / ChromaScale * 16384) / 32768 * 2 - 1;
+          if (V > 0)
+            L = std::atan(4 * V * L / 100) / std::atan(4 * V) * 100;
+          else
+            L = std::pow(L / 100, 1 - V) * 100;
+        }
+        if (DoSaturation) {
+          const float C = std::max(std::sqrt(A * A + B * B), 0.0001f);
+          const float C1 =
+              Saturation->Curve.GetValueS(C / ChromaScale * 16384) / 32768 * ChromaScale;
+          A = A * C1 / C;
+          B = B * C1 / C;
+        }
+        Dst->R[k] = L;
+        Dst->G[k] = A;
+        Dst->B[k] = B;
+      }
+    } catch (...) {
+      DebugShowMessage("Exception in ProcessModelCurves2" + NodeText(k % N, k / N % N, k / N / N));
+    }
+  });
 }
 
 }  // namespace kromel

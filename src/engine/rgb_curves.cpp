@@ -1,6 +1,7 @@
 #include "engine/rgb_curves.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <numbers>
 
@@ -8,8 +9,9 @@
 #include "colour/colour_wheels.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
-#include "foundation/numeric.h"
 #include "foundation/number_format.h"
+#include "foundation/numeric.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -114,76 +116,77 @@ void TRGBCurvesAdjustments::Process(T3DLut* Src, T3DLut* Dst,
     for (float& X : C) X = Clamp01(X);
   };
 
+  std::atomic<bool> Failed{false};
   const int32_t N = Dst->Size;
-  float C[3] = {0, 0, 0};
-  try {
-    int32_t k = 0;
-    for (int32_t b = 0; b < N; ++b)
-      for (int32_t g = 0; g < N; ++g)
-        for (int32_t r = 0; r < N; ++r, ++k) {
-          C[0] = Dst->R[k];
-          C[1] = Dst->G[k];
-          C[2] = Dst->B[k];
-          if (Mixing) ChannelMixerApplyToColor(M, C[0], C[1], C[2]);
-          float K = 0;
-          if (Mode == rcmCMYK || Mode == rcmCMYK2) {
-            K = std::max({C[0], C[1], C[2]});
-            if (Mode == rcmCMYK2) K = 1 - (1 - K) * (1 - K);
-            if (K > 0)
-              for (float& X : C) X = 1 - (K - X) / K;
-          } else if (Mode == rcmRGBW || Mode == rcmRGBW2) {
-            K = std::min({C[0], C[1], C[2]});
-            if (Mode == rcmRGBW2) K = K * K;
-            for (float& X : C) X -= K;
-          }
-          if (ChannelsOn && !ChannelsAfter) ChannelCurves(C);
-          if (Mode == rcmUniform) {
-            PowerPositive(C, 2.2f);
-            const float Mean = (C[0] + C[1] + C[2]) / 3;
-            for (float& X : C) X = (X - Mean) / 3 + Mean;
-            PowerPositive(C, 1 / 2.2f);
-          }
-          if (MasterOn) {
-            if (Mode <= rcmColor)
-              for (float& X : C) X = ApplyCurveValue(MasterCurve, X);
-            else
-              K = ApplyCurveValue(MasterCurve, K);
-          }
-          if (Mode == rcmUniform) {
-            PowerPositive(C, 2.2f);
-            const float Mean = (C[0] + C[1] + C[2]) / 3;
-            for (float& X : C) X = (X - Mean) * 3 + Mean;
-            // Pull out-of-gamut colours back towards the mean: below 0 in
-            // the order B, G, R, then above 1 in the order R, G, B.
-            auto PullBack = [&](float F) {
-              for (float& X : C) X = 0.9f * ((X - Mean) * F + Mean) + 0.1f * X;
-            };
-            for (int I : {2, 1, 0})
-              if (C[I] < 0) PullBack(Mean / (Mean - C[I]));
-            for (int I : {0, 1, 2})
-              if (C[I] > 1) PullBack((1 - Mean) / (C[I] - Mean));
-            for (float& X : C) X = std::max(X, 0.0f);
-            PowerPositive(C, 1 / 2.2f);
-            for (float& X : C) X = std::min(X, 1.0f);
-          }
-          if (ChannelsOn && ChannelsAfter) ChannelCurves(C);
-          if (Mode == rcmCMYK || Mode == rcmCMYK2)
-            for (float& X : C) X = std::max(X * K, 0.0f);
-          if (Mode == rcmRGBW || Mode == rcmRGBW2)
-            for (float& X : C) X = std::min(X + K, 1.0f);
-          if (Mixing) {
-            ChannelMixerApplyToColor(Minv, C[0], C[1], C[2]);
-            for (float& X : C) X = Clamp01(X);
-          }
-          Dst->R[k] = C[0];
-          Dst->G[k] = C[1];
-          Dst->B[k] = C[2];
+  ParallelForNodes(N * N * N, [&](int32_t Begin, int32_t End) {
+    float C[3] = {0, 0, 0};
+    try {
+      for (int32_t k = Begin; k < End; ++k) {
+        C[0] = Dst->R[k];
+        C[1] = Dst->G[k];
+        C[2] = Dst->B[k];
+        if (Mixing) ChannelMixerApplyToColor(M, C[0], C[1], C[2]);
+        float K = 0;
+        if (Mode == rcmCMYK || Mode == rcmCMYK2) {
+          K = std::max({C[0], C[1], C[2]});
+          if (Mode == rcmCMYK2) K = 1 - (1 - K) * (1 - K);
+          if (K > 0)
+            for (float& X : C) X = 1 - (K - X) / K;
+        } else if (Mode == rcmRGBW || Mode == rcmRGBW2) {
+          K = std::min({C[0], C[1], C[2]});
+          if (Mode == rcmRGBW2) K = K * K;
+          for (float& X : C) X -= K;
         }
-  } catch (...) {
-    DebugShowMessage("Exception in ProcessCurves Red=" + FloatToStrGeneral(C[0]) +
-                     " Green=" + FloatToStrGeneral(C[1]) + " Blue=" + FloatToStrGeneral(C[2]));
-    return;
-  }
+        if (ChannelsOn && !ChannelsAfter) ChannelCurves(C);
+        if (Mode == rcmUniform) {
+          PowerPositive(C, 2.2f);
+          const float Mean = (C[0] + C[1] + C[2]) / 3;
+          for (float& X : C) X = (X - Mean) / 3 + Mean;
+          PowerPositive(C, 1 / 2.2f);
+        }
+        if (MasterOn) {
+          if (Mode <= rcmColor)
+            for (float& X : C) X = ApplyCurveValue(MasterCurve, X);
+          else
+            K = ApplyCurveValue(MasterCurve, K);
+        }
+        if (Mode == rcmUniform) {
+          PowerPositive(C, 2.2f);
+          const float Mean = (C[0] + C[1] + C[2]) / 3;
+          for (float& X : C) X = (X - Mean) * 3 + Mean;
+          // Pull out-of-gamut colours back towards the mean: below 0 in
+          // the order B, G, R, then above 1 in the order R, G, B.
+          auto PullBack = [&](float F) {
+            for (float& X : C) X = 0.9f * ((X - Mean) * F + Mean) + 0.1f * X;
+          };
+          for (int I : {2, 1, 0})
+            if (C[I] < 0) PullBack(Mean / (Mean - C[I]));
+          for (int I : {0, 1, 2})
+            if (C[I] > 1) PullBack((1 - Mean) / (C[I] - Mean));
+          for (float& X : C) X = std::max(X, 0.0f);
+          PowerPositive(C, 1 / 2.2f);
+          for (float& X : C) X = std::min(X, 1.0f);
+        }
+        if (ChannelsOn && ChannelsAfter) ChannelCurves(C);
+        if (Mode == rcmCMYK || Mode == rcmCMYK2)
+          for (float& X : C) X = std::max(X * K, 0.0f);
+        if (Mode == rcmRGBW || Mode == rcmRGBW2)
+          for (float& X : C) X = std::min(X + K, 1.0f);
+        if (Mixing) {
+          ChannelMixerApplyToColor(Minv, C[0], C[1], C[2]);
+          for (float& X : C) X = Clamp01(X);
+        }
+        Dst->R[k] = C[0];
+        Dst->G[k] = C[1];
+        Dst->B[k] = C[2];
+      }
+    } catch (...) {
+      DebugShowMessage("Exception in ProcessCurves Red=" + FloatToStrGeneral(C[0]) +
+                       " Green=" + FloatToStrGeneral(C[1]) + " Blue=" + FloatToStrGeneral(C[2]));
+      Failed = true;
+    }
+  });
+  if (Failed) return;
   if (MasterBefore->Value == 0) RunWheels();
 }
 

@@ -9,6 +9,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "images/image32_filters.h"
+#include "lut/node_workers.h"
 #include "params/volume_mixer_mapping.h"
 
 namespace kromel {
@@ -98,52 +99,57 @@ void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   const TVolumeDot Dot2 = DotOf(VolumeGrid->Grid, 1);
   const int32_t VolumeMode = Mode->Value;
   const int32_t Luma = LumaMode->Value;
+  // Checked before the walk, so a bad mode leaves every node as it was.
+  if (VolumeMode > 3) {
+    DebugShowMessage("Invalid Volume mode: " + std::to_string(VolumeMode));
+    return;
+  }
+  if (Luma < 0 || Luma > 2) {
+    DebugShowMessage("Invalid Volume Luma mode: " + std::to_string(Luma));
+    return;
+  }
   try {
-    for (int32_t k = 0; k < Dst->Count; ++k) {
-      const float In[3] = {std::max(Dst->R[k], 0.0f), std::max(Dst->G[k], 0.0f),
-                           std::max(Dst->B[k], 0.0f)};
-      float Lin[3], c[3];
-      for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = ApplyGamma(In[Ch], g);
-      const float avg = Mean(c);
-      float Weight = 0;
-      if (avg > 0) {
-        float v = Dot1.VolumeOf(c);
-        if (VolumeMode > 0) {
-          const float u = Dot2.VolumeOf(c);
-          if (VolumeMode == 1) {
-            const float t = (2 * In[0] + 4 * In[1] + In[2]) / 7;
-            Weight = -2.666666667f * t * t * t + 4 * t * t - 0.333333333f * t;
-            v = (1 - Weight) * u + Weight * v;
-          } else if (VolumeMode == 2) {
-            v = std::min(v, u);
-          } else if (VolumeMode == 3) {
-            v = std::max(v, u);
-          } else {
-            DebugShowMessage("Invalid Volume mode: " + std::to_string(VolumeMode));
-            return;
+    ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+      for (int32_t k = Begin; k < End; ++k) {
+        const float In[3] = {std::max(Dst->R[k], 0.0f), std::max(Dst->G[k], 0.0f),
+                             std::max(Dst->B[k], 0.0f)};
+        float Lin[3], c[3];
+        for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = ApplyGamma(In[Ch], g);
+        const float avg = Mean(c);
+        float Weight = 0;
+        if (avg > 0) {
+          float v = Dot1.VolumeOf(c);
+          if (VolumeMode > 0) {
+            const float u = Dot2.VolumeOf(c);
+            if (VolumeMode == 1) {
+              const float t = (2 * In[0] + 4 * In[1] + In[2]) / 7;
+              Weight = -2.666666667f * t * t * t + 4 * t * t - 0.333333333f * t;
+              v = (1 - Weight) * u + Weight * v;
+            } else if (VolumeMode == 2) {
+              v = std::min(v, u);
+            } else {
+              v = std::max(v, u);
+            }
+          }
+          SetVolume(c, avg, v, Luma);
+          CompressRGBToRange(c[0], c[1], c[2]);
+          for (int Ch = 0; Ch < 3; ++Ch) {
+            float d = c[Ch] - Lin[Ch];
+            if (d < -L) d = (d + L) * 0.5f - L;
+            c[Ch] = Lin[Ch] + d * (c[Ch] >= Lin[Ch] ? kL : kD);
           }
         }
-        if (!SetVolume(c, avg, v, Luma)) {
-          DebugShowMessage("Invalid Volume Luma mode: " + std::to_string(Luma));
-          return;
+        for (float& x : c) x = LinearToGammaCustom(std::max(x, 0.0f), g);
+        if (Overflow) SpreadOverflowRGB(c[0], c[1], c[2]);
+        if (WeightPreview) {
+          c[0] = c[1] = Weight;
+          c[2] = 1 - Weight;
         }
-        CompressRGBToRange(c[0], c[1], c[2]);
-        for (int Ch = 0; Ch < 3; ++Ch) {
-          float d = c[Ch] - Lin[Ch];
-          if (d < -L) d = (d + L) * 0.5f - L;
-          c[Ch] = Lin[Ch] + d * (c[Ch] >= Lin[Ch] ? kL : kD);
-        }
+        Dst->R[k] = c[0];
+        Dst->G[k] = c[1];
+        Dst->B[k] = c[2];
       }
-      for (float& x : c) x = LinearToGammaCustom(std::max(x, 0.0f), g);
-      if (Overflow) SpreadOverflowRGB(c[0], c[1], c[2]);
-      if (WeightPreview) {
-        c[0] = c[1] = Weight;
-        c[2] = 1 - Weight;
-      }
-      Dst->R[k] = c[0];
-      Dst->G[k] = c[1];
-      Dst->B[k] = c[2];
-    }
+    });
   } catch (const std::exception&) {
     DebugShowMessage("Exception in ProcessVolume. Gamma = " + FloatToStrD1(g));
   }

@@ -83,6 +83,32 @@ struct TImage32 : TImageHeader<TVPixel32> {
   void AlphaToGray();
   void ScaleAlpha(int32_t Factor);
 
+  // Drawing (image32_draw.cpp); every write is clipped to the image. Colours
+  // are BGRA pixel values.
+  void DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Colour);
+  // Half / a quarter of Colour mixed into each byte; alpha becomes 0.
+  void DrawLineHalf(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Colour);
+  void DrawLineQuarter(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Colour);
+  // Every second point of the line.
+  void DrawLineDashed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, uint32_t Colour);
+  // Outline through the four (inclusive) edges; edges outside are skipped.
+  void DrawRectangle(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, uint32_t Colour);
+  // A 13-pixel cross of value 0, its centre kept 3 pixels inside the image.
+  void DrawCross(int32_t X, int32_t Y);
+  void DrawHorizontalGradient(uint8_t Alpha);
+  void DrawVerticalGradient(uint8_t Alpha);
+  void DrawVerticalGradientRange(int32_t From, int32_t To, uint8_t Alpha);
+  // The chroma plane of YCbCr at one luma (Cr across, Cb upwards), red in
+  // the red byte.
+  void DrawYCbCrPlane(int32_t Luma);
+  // Text of CR-separated lines in "Times New Roman", black on white, copied
+  // whole into the image at (X, Y); HAlign 2 centres on X, tvaCenter on Y.
+  void DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t FontSize, int32_t HAlign,
+                TVerticalAlignment VAlign);
+  // Mean BGRA value of the pixels with alpha above 128 in the square; 0 when
+  // there is none.
+  uint32_t GetAverageColor(int32_t X, int32_t Y, int32_t Radius) const;
+
   TVPixel32* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
@@ -93,6 +119,16 @@ uint32_t ColorToBGRA(TColor C);
 // Lowest and third bytes exchanged, alpha kept.
 uint32_t RGBAToBGRA32(uint32_t V);
 uint32_t BGRAToRGBA32(uint32_t V);
+
+// Count + 1 one-pixel grey lines, black to white, from (i, 0) to (i, Height).
+void DrawGrayRamp(TCanvas& Canvas, int32_t Count, int32_t Height);
+// Width of the widest and sum of the heights of the CR-separated lines, in
+// the canvas's font.
+void MeasureTextLines(TCanvas& Canvas, const std::string& Text, int32_t& Width, int32_t& Height);
+// The lines centred vertically in the box, each aligned (0 left, 1 right, 2
+// centred), tab-separated columns every 42 pixels.
+void DrawTextLines(TCanvas& Canvas, const std::string& Text, int32_t X, int32_t Y, int32_t Width,
+                   int32_t Height, int32_t Alignment);
 
 // Not available on this platform: reports so and leaves the bitmap alone.
 void RotateBitmap(TRawBitmap& Bitmap, float Angle, bool Flag, int32_t Value);

@@ -109,8 +109,112 @@ struct TImage64 : TImageHeader<TPixel64> {
   int32_t CountDistinctLevels() const;
   std::string GetCentralPixelText() const;
 
+  // Drawing (image64_draw.cpp). Every shape, line, glyph and placed image is
+  // clipped to the image whatever its coordinates.
+  void FillRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, const TPixel64& Color);
+  void FillCircle(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color);
+  void FillShadedDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                      const TPixel64& Centre);
+  void FillRadialDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                      const TPixel64& Centre);
+  // The radius is lowered to half the height and width, the corners
+  // clamped into the image.
+  void DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                            const TPixel64& Color);
+  void FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel64& Top, const TPixel64& Bottom);
+  void BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                     const TPixel64& Top, const TPixel64& Bottom);
+  void DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel64& Outer, const TPixel64& Inner, int32_t Steps);
+  void FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel64& Rim, const TPixel64& Face);
+  void BlendRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                     const TPixel64& Rim, const TPixel64& Face);
+  void DrawBitmap(int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel64& Dark,
+                  const TPixel64& Light);
+  // Color with alpha 65535 - m^2, m the rendered grey (0 for full ink).
+  void DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t TextHeight, uint32_t Style,
+                const TPixel64& Color, int32_t Alignment);
+  // Equal points are reported and leave the image unchanged.
+  void DrawGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
+                    const TPixel64& C2);
+  // Equal ends are reported and draw nothing.
+  void DrawGradientLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
+                        const TPixel64& C2);
+  void DrawImageBlended(int32_t X, int32_t Y, const TImage64& Source);
+  void DrawImageMultiplied(int32_t X, int32_t Y, const TImage64& Source);
+  void DrawImageMax(int32_t X, int32_t Y, const TImage64& Source);
+  void DrawImageMin(int32_t X, int32_t Y, const TImage64& Source);
+  void DrawImageAdd(int32_t X, int32_t Y, const TImage64& Source);
+  void DrawImageAddAlpha(int32_t X, int32_t Y, const TImage64& Source);
+  void Smooth121();
+  void UpSample2x();
+  void DownSample2x();
+
+  void DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
+  void DrawLineAdd(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
+  void DrawBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
+  void DrawOutline(const TPixel64& Color);
+  void DrawGradientRadial(int32_t X, int32_t Y, int32_t RX, int32_t RY, const TPixel64& Color1,
+                          const TPixel64& Color2);
+  // The rectangle is not used: the border runs along the image's edges.
+  void DrawGradientBorder(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Border,
+                          const TPixel64& Color1, const TPixel64& Color2);
+  void DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std::string& Text,
+                    const TPixel64& Color, bool Opaque);
+  void DrawHexBitmap(int32_t X, int32_t Y, int32_t BytesPerRow, const std::string& Text,
+                     const TPixel64& Color);
+  // Src's R, G, B added (saturating) where its alpha is not 0, Src's corner
+  // at (X, Y).
+  void DrawImageBlendedAdd(int32_t X, int32_t Y, const TImage64& Src);
+  void AddColor(const TPixel64& Color);
+  // Writes B, G, R high bytes into rows Y.. of the bitmap (24- or 32-bit,
+  // the alpha byte kept), clipped to it; X is not used.
+  void DrawOnBitmap(TRawBitmap& Bitmap, int32_t X, int32_t Y) const;
+
+  // Alpha, channel and mask operations (image64_pixel_ops.cpp).
+  void SetAlpha(int32_t Value);
+  void ScaleAlpha(float Factor);
+  void FillAlphaRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Value);
+  void AlphaToGray();
+  void AlphaToRGB();
+  void AlphaToGreen();
+  void MultiplyByAlpha(int32_t Gain);
+  void SqrtAlpha();
+  void CopyAlphaFrom(const TImage64& Src);
+  void FillColorKeepAlpha(const TPixel64& Color);
+  void RedToGray();
+  void GreenToGray();
+  void BlueToGray();
+  void MaxRGBToGray();
+  void FillRed(int32_t Value);
+  void FillGreen(int32_t Value);
+  void AbsFromMid();
+  void RedAbsFromMid();
+  void Threshold(int32_t Level);
+  void ScaleRGB(int32_t Factor);
+  void InverseSquareCurve();
+  void AddNoise(int32_t Amount);
+  void DilateGray();
+  void RemoveSmallPoints(int32_t Distance);
+  void AddRampFrom(const TImage64& Src, int32_t ZeroLevel, int32_t FullLevel, int32_t Amount);
+
   TPixel64* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
+
+// Dst.c := round((B.c x WeightB + A.c) x Scale) + Offset, clamped, for R, G,
+// B over the pixels all three images hold; Dst may be A or B.
+void Image64AddScaled(const TImage64& A, const TImage64& B, TImage64& Dst, float WeightB,
+                      float Scale, int32_t Offset);
+// Dst.c := A.c x 32767 div (B.c div 2 + Bias), clamped; Bias below 1 counts
+// as 1.
+void Image64Divide(const TImage64& A, const TImage64& B, TImage64& Dst, int32_t Bias);
+
+// The mixes of the drawing; W is 0 (A) .. 256 (B).
+void BlendPixel64(TPixel64& Result, const TPixel64& A, const TPixel64& B, int32_t W);
+void BlendPixel64Over(TPixel64& Result, const TPixel64& Dst, const TPixel64& Src);
+void MultiplyPixel64(TPixel64& Result, const TPixel64& Dst, const TPixel64& Src);
 
 // "R: 65535; G: 0; B: 0; A: 65535"
 std::string Pixel64ToText(const TPixel64& P);

@@ -7,53 +7,20 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "images/image16_ops.h"
 #include "images/image64.h"
 
 namespace kromel {
 
 namespace {
 
+using image16::ClampCrop;
+using image16::HasArea;
+
 uint16_t SaturateWord(long double V) {
   if (!(V > 0)) return 0;
   if (V >= 65535.0L) return 65535;
   return uint16_t(std::nearbyint(V));
-}
-
-bool HasArea(const TImage64& I) {
-  return I.Pixels != nullptr && I.Width > 0 && I.Height > 0 && I.Size > 0;
-}
-
-// Puts back the header saved before a failed re-allocation.
-void Restore(TImage64& Image, const TImage64& Old) {
-  Image.Width = Old.Width;
-  Image.Height = Old.Height;
-  Image.Size = Old.Size;
-  Image.Pixels = Old.Pixels;
-}
-
-void FreePixels(TPixel64* P) {
-  TImage64 Old;
-  Old.Init();
-  Old.Pixels = P;
-  Old.Dispose();
-}
-
-// Turns Image a quarter: the source pixel (X, Y) goes to Target(X, Y) of the
-// re-allocated image. A failed allocation keeps the image.
-template <class TTarget>
-void TurnQuarter(TImage64& Image, TTarget Target) {
-  if (!HasArea(Image)) return;
-  const TImage64 Old = Image;
-  Image.Pixels = nullptr;
-  if (!Image.Alloc(Old.Height, Old.Width)) {
-    Restore(Image, Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TPixel64* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
-  }
-  FreePixels(Old.Pixels);
 }
 
 // Fills Image (allocated W x H) from interleaved channels Stride values
@@ -69,173 +36,52 @@ bool FillFromInterleaved(TImage64& Image, const TValue* Data, int32_t W, int32_t
   return true;
 }
 
-// The corners of a crop clamped into a W x H image; Right, Bottom exclusive.
-TRect ClampCrop(TPoint TopLeft, TPoint BottomRight, int32_t W, int32_t H) {
-  return {std::max(TopLeft.X, 0), std::max(TopLeft.Y, 0), std::min(BottomRight.X, W),
-          std::min(BottomRight.Y, H)};
-}
-
 std::string Num(int64_t V) { return std::to_string(V); }
-
-template <bool Opaque>
-void StretchAveraged(TImage64& Image, TPoint TL, TPoint BR, const TImage64& Src,
-                     const TPixel64& Background) {
-  if (Src.Pixels == nullptr) return;
-  Image.CopyMarginsFrom(TL.X > 0 ? TL.X : 0, Image.Width > BR.X ? Image.Width - BR.X : 0,
-                        TL.Y > 0 ? TL.Y : 0, Image.Height > BR.Y ? Image.Height - BR.Y : 0);
-  if (!HasArea(Image)) return;
-  const int64_t SW = Src.Width, SH = Src.Height;
-  const int64_t SpanX = int64_t(BR.X) - TL.X;
-  const int64_t SpanY = int64_t(BR.Y) - TL.Y;
-  for (int64_t Y = 0; Y < Image.Height; ++Y) {
-    TPixel64* Dst = Image.Row(int32_t(Y));
-    for (int64_t X = 0; X < Image.Width; ++X) {
-      if (X < TL.X || X >= BR.X || Y < TL.Y || Y >= BR.Y) {
-        Dst[X] = Background;
-        continue;
-      }
-      const int64_t K0 = (X - TL.X) * SW / SpanX;
-      const int64_t K1 = std::max((X + 1 - TL.X) * SW / SpanX - 1, K0);
-      const int64_t T0 = (Y - TL.Y) * SH / SpanY;
-      const int64_t T1 = std::max((Y + 1 - TL.Y) * SH / SpanY - 1, T0);
-      if (T1 >= SH || K1 >= SW) continue;
-      int64_t R = 0, G = 0, B = 0, A = 0;
-      for (int64_t T = T0; T <= T1; ++T) {
-        const TPixel64* S = Src.Row(int32_t(T));
-        for (int64_t K = K0; K <= K1; ++K) {
-          R += S[K].R;
-          G += S[K].G;
-          B += S[K].B;
-          A += S[K].A;
-        }
-      }
-      const int64_t N = (T1 - T0 + 1) * (K1 - K0 + 1);
-      Dst[X] = {uint16_t(R / N), uint16_t(G / N), uint16_t(B / N),
-                Opaque ? uint16_t(65535) : uint16_t(A / N)};
-    }
-  }
-}
-
-// The bounded sorted list of GetDarkestAverage / GetBrightestAverage.
-template <bool Darkest>
-void ExtremeAverage(const TImage64& Image, TPixel64& Avg, int32_t Count) {
-  Count = std::max(Count, 1);
-  if (HasArea(Image)) Count = std::min(Count, Image.Size);
-  struct TSlot {
-    int32_t Key;
-    TPixel64 P;
-  };
-  std::vector<TSlot> List;
-  List.reserve(size_t(Count));
-  for (int32_t I = 0; HasArea(Image) && I < Image.Size; ++I) {
-    const TPixel64& P = Image.Pixels[I];
-    if (P.A < 0x8000) continue;
-    const int32_t Key = P.R + P.G + P.B;
-    const bool Full = int32_t(List.size()) == Count;
-    if (Full && (Darkest ? Key >= List.back().Key : Key <= List.back().Key)) continue;
-    // After the last slot of an equal key, so the earlier pixel stays first.
-    const auto Slot = std::find_if(List.begin(), List.end(), [&](const TSlot& S) {
-                        return Darkest ? S.Key > Key : S.Key < Key;
-                      }) - List.begin();
-    if (Full) List.pop_back();
-    List.insert(List.begin() + Slot, {Key, P});
-  }
-  int64_t R = 0, G = 0, B = 0;
-  for (const TSlot& S : List) {
-    R += S.P.R;
-    G += S.P.G;
-    B += S.P.B;
-  }
-  const int64_t N = int64_t(List.size());
-  Avg.R = N > 0 ? uint16_t(R / N) : 0;
-  Avg.G = N > 0 ? uint16_t(G / N) : 0;
-  Avg.B = N > 0 ? uint16_t(B / N) : 0;
-}
 
 }  // namespace
 
 // ---- geometry ---------------------------------------------------------------
 
 void TImage64::RotateRight() {
-  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TPixel64& { return Row(X)[Width - 1 - Y]; });
+  image16::RotateRight(*this);
 }
 
 void TImage64::RotateLeft() {
-  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TPixel64& { return Row(Height - 1 - X)[Y]; });
+  image16::RotateLeft(*this);
 }
 
 void TImage64::FlipVertical() {
-  if (!HasArea(*this)) return;
-  for (int32_t Y = 0; Y < Height / 2; ++Y)
-    std::swap_ranges(Row(Y), Row(Y) + Width, Row(Height - 1 - Y));
+  image16::FlipVertical(*this);
 }
 
 void TImage64::FlipHorizontal() {
-  if (!HasArea(*this)) return;
-  for (int32_t Y = 0; Y < Height; ++Y) std::reverse(Row(Y), Row(Y) + Width);
+  image16::FlipHorizontal(*this);
 }
 
 void TImage64::MirrorLeftToRight() {
-  if (!HasArea(*this)) return;
-  for (int32_t Y = 0; Y < Height; ++Y) {
-    TPixel64* P = Row(Y);
-    for (int32_t X = 0; X <= Width / 2; ++X) P[Width - 1 - X] = P[X];
-  }
+  image16::MirrorLeftToRight(*this);
 }
 
-// An empty rectangle empties Dst; a failed allocation leaves Dst as it was.
 void TImage64::CropTo(TImage64& Dst, TPoint TopLeft, TPoint BottomRight) const {
-  const TRect R = ClampCrop(TopLeft, BottomRight, Width, Height);
-  TImage64 New;
-  New.Init();
-  New.CopyMarginsFrom(0, 0, 0, 0);
-  if (HasArea(*this) && R.Right > R.Left && R.Bottom > R.Top) {
-    if (!New.Alloc(R.Right - R.Left, R.Bottom - R.Top)) return;
-    for (int32_t Y = R.Top; Y < R.Bottom; ++Y)
-      std::memcpy(New.Row(Y - R.Top), Row(Y) + R.Left, size_t(New.Width) * sizeof(TPixel64));
-  }
-  Dst.Dispose();
-  Dst = New;
+  image16::CropTo(*this, Dst, TopLeft, BottomRight);
 }
 
 void TImage64::CropToImage32(TImage32& Dst, TPoint TopLeft, TPoint BottomRight) const {
-  Dst.Dispose();
-  const TRect R = ClampCrop(TopLeft, BottomRight, Width, Height);
-  if (!HasArea(*this) || R.Right <= R.Left || R.Bottom <= R.Top) return;
-  if (!Dst.Alloc(R.Right - R.Left, R.Bottom - R.Top)) return;
-  for (int32_t Y = R.Top; Y < R.Bottom; ++Y) {
-    const TPixel64* Src = Row(Y) + R.Left;
-    TVPixel32* Out = Dst.Row(Y - R.Top);
-    for (int32_t X = 0; X < Dst.Width; ++X)
-      Out[X].BGRA = {uint8_t(Src[X].B >> 8), uint8_t(Src[X].G >> 8), uint8_t(Src[X].R >> 8),
-                     uint8_t(Src[X].A >> 8)};
-  }
+  image16::CropToImage32(*this, Dst, TopLeft, BottomRight);
 }
 
 TRect TImage64::GetContentRect() const {
-  TRect R{-1, -1, -1, -1};
-  if (!HasArea(*this)) return R;
-  for (int32_t Y = 0; Y < Height; ++Y) {
-    const TPixel64* P = Row(Y);
-    for (int32_t X = 0; X < Width; ++X) {
-      if (P[X].A == 0) continue;
-      if (R.Left < 0 || X < R.Left) R.Left = X;
-      if (X > R.Right) R.Right = X;
-      if (R.Top < 0) R.Top = Y;
-      R.Bottom = Y;
-    }
-  }
-  return R;
+  return image16::GetContentRect(*this);
 }
 
 void TImage64::StretchDrawAveraged(TPoint TopLeft, TPoint BottomRight, const TImage64& Src,
                                    const TPixel64& Background) {
-  StretchAveraged<false>(*this, TopLeft, BottomRight, Src, Background);
+  image16::StretchAveraged<false>(*this, TopLeft, BottomRight, Src, Background);
 }
 
 void TImage64::StretchDrawAveragedOpaque(TPoint TopLeft, TPoint BottomRight, const TImage64& Src,
                                          const TPixel64& Background) {
-  StretchAveraged<true>(*this, TopLeft, BottomRight, Src, Background);
+  image16::StretchAveraged<true>(*this, TopLeft, BottomRight, Src, Background);
 }
 
 bool TImage64::MakeHaldIdentity(int32_t Level) {
@@ -438,52 +284,15 @@ void TImage64::SwapRedBlue() {
 
 void TImage64::GetAverageColor(int32_t X, int32_t Y, int32_t Radius, TPixel64& Avg,
                                int32_t& Spread) const {
-  Avg = {0, 0, 0, 0};
-  Spread = -1;
-  if (!HasArea(*this)) return;
-  const int64_t Rad = std::max(Radius, 0);
-  const int64_t CX = std::clamp(X, 0, Width), CY = std::clamp(Y, 0, Height);
-  const int64_t X0 = std::max<int64_t>(CX - Rad, 0), X1 = std::min<int64_t>(CX + Rad, Width - 1);
-  const int64_t Y0 = std::max<int64_t>(CY - Rad, 0), Y1 = std::min<int64_t>(CY + Rad, Height - 1);
-  int64_t Sum[4] = {0, 0, 0, 0}, N = 0;
-  int32_t MinC[3] = {65535, 65535, 65535}, MaxC[3] = {0, 0, 0};
-  for (int64_t I = X0; I <= X1; ++I)
-    for (int64_t J = Y0; J <= Y1; ++J) {
-      const TPixel64& P = Row(int32_t(J))[I];
-      if (P.A <= 0x4000) continue;
-      const int32_t C[4] = {P.R, P.G, P.B, P.A};
-      for (int K = 0; K < 4; ++K) Sum[K] += C[K];
-      for (int K = 0; K < 3; ++K) {
-        MinC[K] = std::min(MinC[K], C[K]);
-        MaxC[K] = std::max(MaxC[K], C[K]);
-      }
-      ++N;
-    }
-  const bool Opaque = N > 0;
-  if (!Opaque) {
-    for (int64_t I = X0; I <= X1; ++I)
-      for (int64_t J = Y0; J <= Y1; ++J) {
-        const TPixel64& P = Row(int32_t(J))[I];
-        Sum[0] += P.R;
-        Sum[1] += P.G;
-        Sum[2] += P.B;
-        Sum[3] += P.A;
-        ++N;
-      }
-  }
-  if (N == 0) return;
-  Avg = {uint16_t(Sum[0] / N), uint16_t(Sum[1] / N), uint16_t(Sum[2] / N), uint16_t(Sum[3] / N)};
-  const int32_t Total = Avg.R + Avg.G + Avg.B;
-  if (Opaque && Total > 0)
-    Spread = ((MaxC[0] - MinC[0]) + (MaxC[1] - MinC[1]) + (MaxC[2] - MinC[2])) * 1000 / Total;
+  image16::GetAverageColor(*this, X, Y, Radius, Avg, Spread);
 }
 
 void TImage64::GetDarkestAverage(TPixel64& Avg, int32_t Count) const {
-  ExtremeAverage<true>(*this, Avg, Count);
+  image16::ExtremeAverage<true>(*this, Avg, Count);
 }
 
 void TImage64::GetBrightestAverage(TPixel64& Avg, int32_t Count) const {
-  ExtremeAverage<false>(*this, Avg, Count);
+  image16::ExtremeAverage<false>(*this, Avg, Count);
 }
 
 int32_t TImage64::CountDistinctLevels() const {

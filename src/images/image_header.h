@@ -104,6 +104,7 @@ struct TPixel64 {
     B = Blue;
     A = Alpha;
   }
+  bool operator==(const TPixel64&) const = default;
 };
 static_assert(sizeof(TPixel64) == 8);
 

@@ -16,6 +16,7 @@
 #include "images/image64.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"
+#include "lut/node_workers.h"
 
 namespace kromel {
 
@@ -324,48 +325,49 @@ void T3DLut::BlendByMask(const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dr
   }
   const T3DLut& M = &Mask == this ? Before : Mask;
   const T3DLut* D0 = Dry == this ? &Before : Dry;
-  int64_t I = 0;
-  for (int32_t b = 0; b < Size; ++b)
-    for (int32_t g = 0; g < Size; ++g)
-      for (int32_t r = 0; r < Size; ++r, ++I) {
-        const float P[3] = {LevelValue(r, Size), LevelValue(g, Size), LevelValue(b, Size)};
-        float L = P[0], Mg = P[1], Mb = P[2];
-        M.ProcessColorTetrahedralSingle(L, Mg, Mb);
-        float D[3] = {P[0], P[1], P[2]};
-        if (D0 != nullptr) D0->ProcessColorTetrahedralSingle(D[0], D[1], D[2]);
-        const float W[3] = {Wet.R[I], Wet.G[I], Wet.B[I]};
-        float Out[3];
-        if (Method == 0) {
-          for (int k = 0; k < 3; ++k) Out[k] = L * W[k] + (1 - L) * D[k];
+  const int32_t S = Size;
+  ParallelForNodes(int32_t(N), [&](int32_t Begin, int32_t End) {
+    for (int32_t I = Begin; I < End; ++I) {
+      const int32_t r = I % S, g = I / S % S, b = I / S / S;
+      const float P[3] = {LevelValue(r, Size), LevelValue(g, Size), LevelValue(b, Size)};
+      float L = P[0], Mg = P[1], Mb = P[2];
+      M.ProcessColorTetrahedralSingle(L, Mg, Mb);
+      float D[3] = {P[0], P[1], P[2]};
+      if (D0 != nullptr) D0->ProcessColorTetrahedralSingle(D[0], D[1], D[2]);
+      const float W[3] = {Wet.R[I], Wet.G[I], Wet.B[I]};
+      float Out[3];
+      if (Method == 0) {
+        for (int k = 0; k < 3; ++k) Out[k] = L * W[k] + (1 - L) * D[k];
+      } else {
+        float Delta[3];
+        for (int k = 0; k < 3; ++k) Delta[k] = W[k] - D[k];
+        const float Rms =
+            std::sqrt((Delta[0] * Delta[0] + Delta[1] * Delta[1] + Delta[2] * Delta[2]) / 3);
+        if (Method == 1) {
+          const float Limit = L * L;
+          if (Rms > Limit)
+            for (float& X : Delta) X = X * Limit / Rms;
+          for (int k = 0; k < 3; ++k) Out[k] = D[k] + Delta[k];
         } else {
-          float Delta[3];
-          for (int k = 0; k < 3; ++k) Delta[k] = W[k] - D[k];
-          const float Rms =
-              std::sqrt((Delta[0] * Delta[0] + Delta[1] * Delta[1] + Delta[2] * Delta[2]) / 3);
-          if (Method == 1) {
-            const float Limit = L * L;
-            if (Rms > Limit)
-              for (float& X : Delta) X = X * Limit / Rms;
-            for (int k = 0; k < 3; ++k) Out[k] = D[k] + Delta[k];
+          const float Mf = (1 - L) * (1 - L);
+          float F;
+          if (Mf == 0 || Rms == 0) {
+            F = 0;
+          } else if (Rms < 2 * Mf) {
+            const float T = Rms / (2 * Mf) - 1;
+            F = (Mf / Rms) * (1 - T * T);
           } else {
-            const float Mf = (1 - L) * (1 - L);
-            float F;
-            if (Mf == 0 || Rms == 0) {
-              F = 0;
-            } else if (Rms < 2 * Mf) {
-              const float T = Rms / (2 * Mf) - 1;
-              F = (Mf / Rms) * (1 - T * T);
-            } else {
-              F = Mf / Rms;
-            }
-            if (Mf > 0.9f) F = 1 - (1 - (Mf - 0.9f) / 0.1f) * (1 - F);
-            for (int k = 0; k < 3; ++k) Out[k] = W[k] + (D[k] - W[k]) * F;
+            F = Mf / Rms;
           }
+          if (Mf > 0.9f) F = 1 - (1 - (Mf - 0.9f) / 0.1f) * (1 - F);
+          for (int k = 0; k < 3; ++k) Out[k] = W[k] + (D[k] - W[k]) * F;
         }
-        R[I] = Clamp01(Out[0]);
-        G[I] = Clamp01(Out[1]);
-        B[I] = Clamp01(Out[2]);
       }
+      R[I] = Clamp01(Out[0]);
+      G[I] = Clamp01(Out[1]);
+      B[I] = Clamp01(Out[2]);
+    }
+  });
 }
 
 // --- Image masks ---

@@ -4,6 +4,7 @@
 // the end pixel and Rectangle/FillRect cover Left..Right-1 x Top..Bottom-1.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "platform/raw_bitmap.h"
 
@@ -23,12 +24,22 @@ struct TBrush {
   TBrushStyle Style = bsSolid;
 };
 
+// The text font of a canvas; the size is in points (one pixel each). Text
+// is rendered by the images library, which reads these fields.
+struct TFont {
+  std::string Name = "default";
+  int32_t Size = 12;
+  uint32_t Style = 0;
+  TColor Color = 0;
+};
+
 class TCanvas {
 public:
   explicit TCanvas(TRawBitmap& Bitmap) : FBitmap(Bitmap) {}
 
   TPen Pen;
   TBrush Brush;
+  TFont Font;
 
   TRawBitmap& Bitmap() { return FBitmap; }
   int32_t PenX() const { return FPenX; }

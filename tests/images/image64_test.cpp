@@ -12,10 +12,6 @@ namespace {
 
 class Image64Test : public MessageCapture {};
 
-bool operator==(const TPixel64& A, const TPixel64& B) {
-  return A.R == B.R && A.G == B.G && A.B == B.B && A.A == B.A;
-}
-
 TEST_F(Image64Test, AllocReleasesHeldPixelsAndRefusesEmptyOrHugeSizes) {
   TImage64 I = Make64(2, 2, {1, 2, 3, 4});
   EXPECT_TRUE(I.Alloc(3, 1));  // the 2x2 block is released (leak checker)

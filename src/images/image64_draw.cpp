@@ -1,0 +1,229 @@
+// TImage64 shapes, text, lines, gradients, glyphs and compositing over the
+// shared 16-bit drawing.
+#include "foundation/debug_log.h"
+#include "images/image16_draw.h"
+#include "images/image64.h"
+#include "images/text_raster.h"
+#include "platform/message_sink.h"
+
+namespace kromel {
+
+namespace d = image16;
+
+void BlendPixel64(TPixel64& Result, const TPixel64& A, const TPixel64& B, int32_t W) {
+  Result = d::Blend(A, B, W);
+}
+
+void BlendPixel64Over(TPixel64& Result, const TPixel64& Dst, const TPixel64& Src) {
+  Result = d::BlendOver(Dst, Src);
+}
+
+void MultiplyPixel64(TPixel64& Result, const TPixel64& Dst, const TPixel64& Src) {
+  Result = d::Multiply(Dst, Src);
+}
+
+void TImage64::FillRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
+                        const TPixel64& Color) {
+  d::FillRect(*this, Left, Top, Right, Bottom, Color);
+}
+
+void TImage64::FillCircle(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color) {
+  d::FillCircle(*this, X, Y, Radius, Color);
+}
+
+void TImage64::FillShadedDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                              const TPixel64& Centre) {
+  d::FillShadedDisc(*this, X, Y, Radius, Rim, Centre);
+}
+
+void TImage64::FillRadialDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                              const TPixel64& Centre) {
+  d::FillRadialDisc(*this, X, Y, Radius, Rim, Centre);
+}
+
+void TImage64::DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
+                                    const TPixel64& Color) {
+  if (!d::HasArea(*this)) return;
+  R = std::min({R, Height / 2, Width / 2});
+  auto Clamp = [](int32_t V, int32_t Last) { return std::max(std::min(V, Last), 0); };
+  d::RoundedFlat(*this, Clamp(X1, Width - 1), Clamp(Y1, Height - 1), Clamp(X2, Width - 1),
+                 Clamp(Y2, Height - 1), R, Color);
+}
+
+void TImage64::FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                            int32_t R, const TPixel64& Top,
+                                            const TPixel64& Bottom) {
+  d::RoundedGradient(*this, X1, Y1, X2, Y2, R, Top, Bottom, false);
+}
+
+void TImage64::BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                             int32_t R, const TPixel64& Top,
+                                             const TPixel64& Bottom) {
+  d::RoundedGradient(*this, X1, Y1, X2, Y2, R, Top, Bottom, true);
+}
+
+void TImage64::DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                            int32_t R, const TPixel64& Outer,
+                                            const TPixel64& Inner, int32_t Steps) {
+  d::RoundedSoftEdge<TImage64>(X1, Y1, X2, Y2, R, Outer, Inner, Steps,
+                               [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad,
+                                      const TPixel64& Colour) {
+                                 DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C),
+                                                      int32_t(D), int32_t(Rad), Colour);
+                               });
+}
+
+void TImage64::FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                            int32_t R, const TPixel64& Rim, const TPixel64& Face) {
+  d::RoundedEmbossed(*this, X1, Y1, X2, Y2, R, Rim, Face, false);
+}
+
+void TImage64::BlendRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                             int32_t R, const TPixel64& Rim,
+                                             const TPixel64& Face) {
+  d::RoundedEmbossed(*this, X1, Y1, X2, Y2, R, Rim, Face, true);
+}
+
+void TImage64::DrawBitmap(int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel64& Dark,
+                          const TPixel64& Light) {
+  d::DrawMaskBitmap(*this, X, Y, Mask, Dark, Light);
+}
+
+void TImage64::DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t TextHeight,
+                        uint32_t Style, const TPixel64& Color, int32_t Alignment) {
+  DrawTextCoverage(*this, X, Y, Text, TextHeight, Style, Alignment,
+                   [&Color](TPixel64& P, uint8_t Coverage) {
+                     const int32_t M = 255 - Coverage;
+                     P = Color;
+                     P.A = uint16_t(65535 - M * M);
+                   });
+}
+
+void TImage64::DrawGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
+                            const TPixel64& C2) {
+  if (!d::DrawGradient(*this, X1, Y1, X2, Y2, C1, C2))
+    PlatformShowMessage("Exception in TImage64.DrawGradient");
+}
+
+void TImage64::DrawGradientLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                const TPixel64& C1, const TPixel64& C2) {
+  if (!d::DrawGradientLine(*this, X1, Y1, X2, Y2, C1, C2))
+    PlatformShowMessage("Exception in TImage64.DrawGradientLine");
+}
+
+void TImage64::DrawImageBlended(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageBlended(*this, X, Y, Source);
+}
+
+void TImage64::DrawImageMultiplied(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMultiplied(*this, X, Y, Source);
+}
+
+void TImage64::DrawImageMax(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMax(*this, X, Y, Source);
+}
+
+void TImage64::DrawImageMin(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMin(*this, X, Y, Source);
+}
+
+void TImage64::DrawImageAdd(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageAdd(*this, X, Y, Source);
+}
+
+void TImage64::DrawImageAddAlpha(int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageAddAlpha(*this, X, Y, Source);
+}
+
+void TImage64::Smooth121() { d::Smooth121(*this); }
+
+void TImage64::UpSample2x() {
+  if (!d::HasArea(*this)) return;
+  const TImage64 Old = *this;
+  Pixels = nullptr;
+  if (!Alloc(Old.Width * 2, Old.Height * 2)) {  // too large: kept as it was
+    static_cast<TImageHeader<TPixel64>&>(*this) = Old;
+    return;
+  }
+  for (int32_t Y = 0; Y < Old.Height; ++Y)
+    for (int32_t X = 0; X < Old.Width; ++X) {
+      const TPixel64 P = Old.Row(Y)[X];
+      Row(2 * Y)[2 * X] = Row(2 * Y)[2 * X + 1] = P;
+      Row(2 * Y + 1)[2 * X] = Row(2 * Y + 1)[2 * X + 1] = P;
+    }
+  d::FreePixels<TImage64>(Old.Pixels);
+}
+
+void TImage64::DownSample2x() {
+  if (!d::HasArea(*this)) return;
+  const TImage64 Old = *this;
+  Pixels = nullptr;
+  if (!Alloc(Old.Width / 2, Old.Height / 2)) {
+    d::FreePixels<TImage64>(Old.Pixels);
+    return;
+  }
+  for (int32_t Y = 0; Y < Height; ++Y)
+    for (int32_t X = 0; X < Width; ++X) {
+      const TPixel64* T = Old.Row(2 * Y) + 2 * X;
+      const TPixel64* B = Old.Row(2 * Y + 1) + 2 * X;
+      Row(Y)[X] = d::Blend(d::Blend(T[0], T[1], 128), d::Blend(B[0], B[1], 128), 128);
+    }
+  d::FreePixels<TImage64>(Old.Pixels);
+}
+
+void TImage64::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
+  d::DrawLine(*this, X1, Y1, X2, Y2, Color);
+}
+
+void TImage64::DrawLineAdd(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
+  d::DrawLineAdd(*this, X1, Y1, X2, Y2, Color);
+}
+
+void TImage64::DrawBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
+  if (!d::HasArea(*this)) return;
+  d::DrawBevel(*this, std::clamp(X1, 0, Width - 1), std::clamp(Y1, 0, Height - 1),
+               std::clamp(X2, 0, Width - 1), std::clamp(Y2, 0, Height - 1), Color);
+}
+
+void TImage64::DrawOutline(const TPixel64& Color) { d::DrawOutline(*this, Color); }
+
+void TImage64::DrawGradientRadial(int32_t X, int32_t Y, int32_t RX, int32_t RY,
+                                  const TPixel64& Color1, const TPixel64& Color2) {
+  d::DrawGradientRadial(*this, X, Y, RX, RY, Color1, Color2);
+}
+
+void TImage64::DrawGradientBorder(int32_t, int32_t, int32_t, int32_t, int32_t Border,
+                                  const TPixel64& Color1, const TPixel64& Color2) {
+  d::DrawGradientBorder(*this, Border, Color1, Color2);
+}
+
+void TImage64::DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std::string& Text,
+                            const TPixel64& Color, bool Opaque) {
+  d::DrawHexGlyph(*this, X, Y, GlyphWidth, Text, [&](TPixel64& P, uint32_t K) {
+    if (Opaque) {
+      P = Color;
+      P.A = uint16_t(K * 65535 / 3);
+      return;
+    }
+    P.R = uint16_t((K * Color.R + (3 - K) * P.R) / 3);
+    P.G = uint16_t((K * Color.G + (3 - K) * P.G) / 3);
+    P.B = uint16_t((K * Color.B + (3 - K) * P.B) / 3);
+  });
+}
+
+void TImage64::DrawHexBitmap(int32_t X, int32_t Y, int32_t BytesPerRow, const std::string& Text,
+                             const TPixel64& Color) {
+  d::DrawHexBitmap(*this, X, Y, BytesPerRow, Text, Color);
+}
+
+void TImage64::DrawImageBlendedAdd(int32_t X, int32_t Y, const TImage64& Src) {
+  d::DrawImageBlendedAdd(*this, X, Y, Src);
+}
+
+void TImage64::AddColor(const TPixel64& Color) { d::AddColor(*this, Color); }
+
+void TImage64::DrawOnBitmap(TRawBitmap& Bitmap, int32_t, int32_t Y) const {
+  d::WriteBitmapRows(*this, Bitmap, Y, true);
+}
+
+}  // namespace kromel

@@ -1,0 +1,156 @@
+#include "lut/node_workers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kromel {
+
+namespace {
+
+// Walks shorter than this are not worth waking the pool for.
+constexpr int32_t MinParallelNodes = 2048;
+constexpr int32_t MinRangeNodes = 256;
+constexpr int32_t MaxThreads = 8;
+
+thread_local bool GInsidePool = false;
+
+class TNodeWorkerPool {
+ public:
+  TNodeWorkerPool() {
+    const int32_t Cores = static_cast<int32_t>(std::thread::hardware_concurrency());
+    const int32_t Workers = std::clamp(Cores, 1, MaxThreads) - 1;
+    FLimit.store(Workers + 1);
+    FThreads.reserve(size_t(Workers));
+    for (int32_t I = 0; I < Workers; ++I) FThreads.emplace_back([this] { WorkerLoop(); });
+  }
+
+  ~TNodeWorkerPool() {
+    {
+      std::lock_guard<std::mutex> Guard(FLock);
+      FStop = true;
+    }
+    FWake.notify_all();
+    for (std::thread& T : FThreads) T.join();
+  }
+
+  int32_t Size() const { return static_cast<int32_t>(FThreads.size()); }
+  std::atomic<int32_t>& Limit() { return FLimit; }
+
+  void Run(int32_t Count, TNodeRangeProc Proc, void* Context) {
+    const int32_t Threads = FLimit.load();
+    bool Expected = false;
+    if (Threads <= 1 || Count < MinParallelNodes || GInsidePool ||
+        !FBusy.compare_exchange_strong(Expected, true)) {
+      Proc(Context, 0, Count);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> Guard(FLock);
+      FProc = Proc;
+      FContext = Context;
+      FCount = Count;
+      FRange = std::max(MinRangeNodes, Count / (Threads * 4));
+      FNext.store(0);
+      FSeats = Threads - 1;
+      FError = nullptr;
+      ++FGeneration;
+    }
+    FWake.notify_all();
+    GInsidePool = true;
+    RunRanges(Proc, Context, Count, FRange);
+    GInsidePool = false;
+    std::exception_ptr Error;
+    {
+      std::unique_lock<std::mutex> Lock(FLock);
+      FDone.wait(Lock, [this] { return FActive == 0; });
+      // Workers waking late find no job.
+      FProc = nullptr;
+      FSeats = 0;
+      Error = FError;
+      FError = nullptr;
+    }
+    FBusy.store(false);
+    if (Error) std::rethrow_exception(Error);
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FWake;
+  std::condition_variable FDone;
+  std::vector<std::thread> FThreads;
+  std::atomic<bool> FBusy{false};
+  std::atomic<int32_t> FLimit{1};
+  std::atomic<int32_t> FNext{0};
+  // The current walk, guarded by FLock.
+  TNodeRangeProc FProc = nullptr;
+  void* FContext = nullptr;
+  int32_t FCount = 0;
+  int32_t FRange = 0;
+  int32_t FSeats = 0;   // workers that may still join
+  int32_t FActive = 0;  // workers inside the walk
+  uint64_t FGeneration = 0;
+  bool FStop = false;
+  std::exception_ptr FError;
+
+  void RunRanges(TNodeRangeProc Proc, void* Context, int32_t Count, int32_t Range) {
+    for (;;) {
+      const int32_t Begin = FNext.fetch_add(Range);
+      if (Begin >= Count) return;
+      try {
+        Proc(Context, Begin, std::min(Count, Begin + Range));
+      } catch (...) {
+        FNext.store(Count);
+        std::lock_guard<std::mutex> Guard(FLock);
+        if (!FError) FError = std::current_exception();
+        return;
+      }
+    }
+  }
+
+  void WorkerLoop() {
+    GInsidePool = true;
+    uint64_t Seen = 0;
+    std::unique_lock<std::mutex> Lock(FLock);
+    for (;;) {
+      FWake.wait(Lock, [&] { return FStop || FGeneration != Seen; });
+      if (FStop) return;
+      Seen = FGeneration;
+      if (FProc == nullptr || FSeats <= 0) continue;
+      --FSeats;
+      ++FActive;
+      const TNodeRangeProc Proc = FProc;
+      void* const Context = FContext;
+      const int32_t Count = FCount, Range = FRange;
+      Lock.unlock();
+      RunRanges(Proc, Context, Count, Range);
+      Lock.lock();
+      if (--FActive == 0) FDone.notify_all();
+    }
+  }
+};
+
+TNodeWorkerPool& Pool() {
+  static TNodeWorkerPool Instance;
+  return Instance;
+}
+
+}  // namespace
+
+void ParallelForNodesProc(int32_t Count, TNodeRangeProc Proc, void* Context) {
+  if (Count <= 0) return;
+  Pool().Run(Count, Proc, Context);
+}
+
+int32_t NodeThreadLimit() { return Pool().Limit().load(); }
+
+int32_t SetNodeThreadLimit(int32_t Limit) {
+  TNodeWorkerPool& P = Pool();
+  return P.Limit().exchange(std::clamp(Limit, 1, P.Size() + 1));
+}
+
+}  // namespace kromel
