@@ -14,16 +14,6 @@ namespace {
 
 class TextRasterTest : public MessageCapture {};
 
-TPixel96 Px(uint16_t R, uint16_t G, uint16_t B, uint16_t A, uint32_t Extra = 0) {
-  TPixel96 P;
-  P.R = R;
-  P.G = G;
-  P.B = B;
-  P.A = A;
-  P.Extra = Extra;
-  return P;
-}
-
 TEST_F(TextRasterTest, CaptionRendersWithinItsMeasuredBox) {
   const std::string Caption = "Kromel: Hue 120° Ågj";
   for (const int32_t Size : {7, 12, 20})
