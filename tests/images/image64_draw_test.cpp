@@ -28,8 +28,6 @@ std::vector<TDrawCase> DrawCases() {
     S.Pixels[7].A = 0;
     return S;
   }();
-  TRawBitmap* Mask = new TRawBitmap(5, 3, pf24bit);  // kept for the run
-  Mask->ScanLine(1)[3] = 255;
   return {
       {"FillRect", [](TImage64& I, int32_t X, int32_t Y) { I.FillRect(X - 3, Y - 2, X + 4, Y + 6, Red); }},
       {"FillCircle", [](TImage64& I, int32_t X, int32_t Y) { I.FillCircle(X, Y, 5, Red); }},

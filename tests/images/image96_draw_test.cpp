@@ -110,8 +110,10 @@ TEST_F(Image96DrawTest, BlendFormulasAtTheirEdgeValues) {
   S.Pixels[0].A = 1;
   I.DrawImageBlendedAdd(S);
   EXPECT_EQ(I.Pixels[0], Px(65535, 65535, 65535, 30000, 7));
-  I.DrawImageMax(0, 0, Make96(1, 1, Px(0, 0, 0, 0)));
+  TImage96 Zeros = Make96(1, 1, Px(0, 0, 0, 0));
+  I.DrawImageMax(0, 0, Zeros);
   EXPECT_EQ(I.Pixels[0], Px(65535, 65535, 65535, 30000, 7));
+  Zeros.Dispose();
   I.Fill(Px(65000, 100, 0, 7, 1));
   I.DrawLineAdd(0, 0, 0, 0, Px(1000, 1000, 1000, 1000));
   EXPECT_EQ(I.Pixels[0], Px(65535, 1100, 1000, 7, 1));
