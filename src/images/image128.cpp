@@ -13,6 +13,7 @@
 #include "images/blur_kernel.h"
 #include "images/image_chunk.h"
 #include "images/sample.h"
+#include "images/text_raster.h"
 
 namespace kromel {
 
@@ -713,6 +714,19 @@ void TImage128::MinImage(int32_t X, int32_t Y, const TImage128& Src) {
 void TImage128::DrawImageOver(int32_t X, int32_t Y, const TImage128& Src) {
   Overlay(*this, X, Y, Src,
           [](TBGRAPixel128& D, const TBGRAPixel128& S) { CompositePixel128(D, D, S); });
+}
+
+void TImage128::DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t Size,
+                         const TBGRAPixel128& C) {
+  TTextCoverage Ink;
+  if (Text.empty() || !HasArea(*this) || !RenderTextLine(Text, "Arial", Size, fsBold, Ink)) return;
+  const int64_t Left = int64_t(X) - Ink.Width / 2;
+  for (int32_t R = 0; R < Ink.Height; ++R)
+    for (int32_t K = 0; K < Ink.Width; ++K) {
+      const int64_t PX = Left + K, PY = int64_t(Y) + R;
+      if (Ink.At(K, R) == 255 && PX >= 0 && PY >= 0 && PX < Width && PY < Height)
+        CompositePixel128(Row(int32_t(PY))[PX], Row(int32_t(PY))[PX], C);
+    }
 }
 
 }  // namespace kromel

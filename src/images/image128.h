@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "images/image32.h"
 #include "images/image64.h"
@@ -116,6 +117,10 @@ struct TImage128 {
   void MaxImage(int32_t X, int32_t Y, const TImage128& Src);
   void MinImage(int32_t X, int32_t Y, const TImage128& Src);
   void DrawImageOver(int32_t X, int32_t Y, const TImage128& Src);
+  // Text in bold "Arial" at Size, centred on X with its top at Y: C is
+  // composited over the pixels the ink fully covers. Clipped to the image.
+  void DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t Size,
+                const TBGRAPixel128& C);
 };
 
 // Count triples of Singles red, green, blue become, in place, Count float

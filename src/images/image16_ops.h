@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "images/blur_kernel.h"
 #include "images/image32.h"
 #include "images/image_header.h"
+#include "images/sample.h"
 #include "platform/raw_bitmap.h"
 
 namespace kromel::image16 {
@@ -390,6 +392,63 @@ void ConvoluteHorizontal(TImage& I, const TKernel& Kernel) {
     ConvolveLine(Line.Pixels, I.Width, I.Row(Y), 1, Kernel.Data, Kernel.Count);
   }
   Line.Dispose();
+}
+
+// Blurs through the two normalised passes with a Gaussian kernel; Report
+// tells of a failure.
+template <class TImage, class TReport>
+void GaussianBlur(TImage& I, float Radius, const char* Name, TReport Report) {
+  if (!HasArea(I)) return;
+  TSample32 Kernel;
+  Kernel.Init();
+  try {
+    Init1DGaussianBlurKernel(Kernel, Radius);
+    if (Kernel.Data != nullptr) {
+      I.ConvoluteVerticalNormalized(Kernel);
+      I.ConvoluteHorizontalNormalized(Kernel);
+    }
+  } catch (...) {
+    Report(std::string("Exception in ") + Name + ".GaussianBlur");
+  }
+  Kernel.Dispose();
+}
+
+// Every pixel becomes a 2 x 2 block of itself (whole pixels); an image too
+// large to double is kept as it was.
+template <class TImage>
+void UpSample2x(TImage& I) {
+  if (!HasArea(I)) return;
+  const TImage Old = I;
+  I.Pixels = nullptr;
+  if (!I.Alloc(Old.Width * 2, Old.Height * 2)) {
+    static_cast<TImageHeader<typename TImage::TPixel>&>(I) = Old;
+    return;
+  }
+  for (int32_t Y = 0; Y < Old.Height; ++Y)
+    for (int32_t X = 0; X < Old.Width; ++X) {
+      const auto P = Old.Row(Y)[X];
+      I.Row(2 * Y)[2 * X] = I.Row(2 * Y)[2 * X + 1] = P;
+      I.Row(2 * Y + 1)[2 * X] = I.Row(2 * Y + 1)[2 * X + 1] = P;
+    }
+  FreePixels<TImage>(Old.Pixels);
+}
+
+// Each new pixel := Mean(top-left, top-right, bottom-left, bottom-right) of
+// its 2 x 2 block; an odd last row or column is dropped, and an image one
+// pixel wide or high ends empty.
+template <class TImage, class TMean>
+void DownSample2x(TImage& I, TMean Mean) {
+  if (!HasArea(I)) return;
+  const TImage Old = I;
+  I.Pixels = nullptr;
+  if (I.Alloc(Old.Width / 2, Old.Height / 2))
+    for (int32_t Y = 0; Y < I.Height; ++Y)
+      for (int32_t X = 0; X < I.Width; ++X) {
+        const auto* T = Old.Row(2 * Y) + 2 * X;
+        const auto* B = Old.Row(2 * Y + 1) + 2 * X;
+        I.Row(Y)[X] = Mean(T[0], T[1], B[0], B[1]);
+      }
+  FreePixels<TImage>(Old.Pixels);
 }
 
 // ---- alpha and colour words ------------------------------------------------

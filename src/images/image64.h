@@ -173,6 +173,17 @@ struct TImage64 : TImageHeader<TPixel64> {
   // the alpha byte kept), clipped to it; X is not used.
   void DrawOnBitmap(TRawBitmap& Bitmap, int32_t X, int32_t Y) const;
 
+  // Depth-buffered shapes (image64_depth.cpp): alpha is the depth, 0
+  // nearest; a pixel is written only where the shape is strictly nearer.
+  void FillCircleDepth(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color);
+  // A shaded ball with its highlight towards the upper left; Color.A is the
+  // depth at the highlight, DepthScale added towards the far side.
+  void DrawSphereDepth(int32_t X, int32_t Y, int32_t Radius, int32_t DepthScale, int32_t Shine,
+                       const TPixel64& Color);
+  // Colour and depth interpolated from the three corners; clipped.
+  void FillTriangleDepth(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t X3, int32_t Y3,
+                         const TPixel64& C1, const TPixel64& C2, const TPixel64& C3);
+
   // Alpha, channel and mask operations (image64_pixel_ops.cpp).
   void SetAlpha(int32_t Value);
   void ScaleAlpha(float Factor);

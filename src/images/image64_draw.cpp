@@ -138,37 +138,14 @@ void TImage64::DrawImageAddAlpha(int32_t X, int32_t Y, const TImage64& Source) {
 void TImage64::Smooth121() { d::Smooth121(*this); }
 
 void TImage64::UpSample2x() {
-  if (!d::HasArea(*this)) return;
-  const TImage64 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Width * 2, Old.Height * 2)) {  // too large: kept as it was
-    static_cast<TImageHeader<TPixel64>&>(*this) = Old;
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y)
-    for (int32_t X = 0; X < Old.Width; ++X) {
-      const TPixel64 P = Old.Row(Y)[X];
-      Row(2 * Y)[2 * X] = Row(2 * Y)[2 * X + 1] = P;
-      Row(2 * Y + 1)[2 * X] = Row(2 * Y + 1)[2 * X + 1] = P;
-    }
-  d::FreePixels<TImage64>(Old.Pixels);
+  d::UpSample2x(*this);
 }
 
 void TImage64::DownSample2x() {
-  if (!d::HasArea(*this)) return;
-  const TImage64 Old = *this;
-  Pixels = nullptr;
-  if (!Alloc(Old.Width / 2, Old.Height / 2)) {
-    d::FreePixels<TImage64>(Old.Pixels);
-    return;
-  }
-  for (int32_t Y = 0; Y < Height; ++Y)
-    for (int32_t X = 0; X < Width; ++X) {
-      const TPixel64* T = Old.Row(2 * Y) + 2 * X;
-      const TPixel64* B = Old.Row(2 * Y + 1) + 2 * X;
-      Row(Y)[X] = d::Blend(d::Blend(T[0], T[1], 128), d::Blend(B[0], B[1], 128), 128);
-    }
-  d::FreePixels<TImage64>(Old.Pixels);
+  d::DownSample2x(*this, [](const TPixel64& T0, const TPixel64& T1, const TPixel64& B0,
+                            const TPixel64& B1) {
+    return d::Blend(d::Blend(T0, T1, 128), d::Blend(B0, B1, 128), 128);
+  });
 }
 
 void TImage64::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {

@@ -87,19 +87,8 @@ void TImage64::SmoothRecursive(float Factor) {
 }
 
 void TImage64::GaussianBlur(float Radius) {
-  if (!HasArea(*this)) return;
-  TSample32 Kernel;
-  Kernel.Init();
-  try {
-    Init1DGaussianBlurKernel(Kernel, Radius);
-    if (Kernel.Data != nullptr) {
-      ConvoluteVerticalNormalized(Kernel);
-      ConvoluteHorizontalNormalized(Kernel);
-    }
-  } catch (...) {
-    DebugShowMessage("Exception in TImage64.GaussianBlur");
-  }
-  Kernel.Dispose();
+  image16::GaussianBlur(*this, Radius, "TImage64",
+                        [](const std::string& Text) { DebugShowMessage(Text); });
 }
 
 void TImage64::ConvoluteVerticalNormalized(const TSample32& Kernel) {

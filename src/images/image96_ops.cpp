@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "foundation/debug_log.h"
-#include "images/blur_kernel.h"
 #include "images/image16_ops.h"
 #include "images/image64.h"
 #include "images/image96.h"
@@ -20,15 +19,6 @@ using image16::SetWords;
 
 using image16::Limit;
 
-// Takes the pixels aside and allocates NewW x NewH; False (image empty, old
-// pixels released) when that fails.
-bool Reallocate(TImage96& Image, TImage96& Old, int32_t NewW, int32_t NewH) {
-  Old = Image;
-  Image.Pixels = nullptr;
-  if (Image.Alloc(NewW, NewH)) return true;
-  Old.Dispose();
-  return false;
-}
 
 
 }  // namespace
@@ -43,19 +33,8 @@ void TImage96::Smooth121() {
 void TImage96::SmoothRecursive(float Factor) { image16::SmoothRecursive(*this, Factor); }
 
 void TImage96::GaussianBlur(float Radius) {
-  if (!HasArea(*this)) return;
-  TSample32 Kernel;
-  Kernel.Init();
-  try {
-    Init1DGaussianBlurKernel(Kernel, Radius);
-    if (Kernel.Data != nullptr) {
-      ConvoluteVerticalNormalized(Kernel);
-      ConvoluteHorizontalNormalized(Kernel);
-    }
-  } catch (...) {
-    PlatformShowMessage("Exception in TImage96.GaussianBlur");
-  }
-  Kernel.Dispose();
+  image16::GaussianBlur(*this, Radius, "TImage96",
+                        [](const std::string& Text) { PlatformShowMessage(Text); });
 }
 
 void TImage96::ConvoluteVerticalNormalized(const TSample32& Kernel) {
@@ -68,33 +47,18 @@ void TImage96::ConvoluteHorizontalNormalized(const TSample32& Kernel) {
 }
 
 void TImage96::UpSample2x() {
-  if (!HasArea(*this)) return;
-  TImage96 Old;
-  if (!Reallocate(*this, Old, Width * 2, Height * 2)) return;
-  for (int32_t Y = 0; Y < Old.Height; ++Y)
-    for (int32_t X = 0; X < Old.Width; ++X) {
-      const TPixel96 P = Old.Row(Y)[X];
-      Row(2 * Y)[2 * X] = Row(2 * Y)[2 * X + 1] = P;
-      Row(2 * Y + 1)[2 * X] = Row(2 * Y + 1)[2 * X + 1] = P;
-    }
-  Old.Dispose();
+  image16::UpSample2x(*this);
 }
 
 void TImage96::DownSample2x() {
-  if (!HasArea(*this)) return;
-  TImage96 Old;
-  if (!Reallocate(*this, Old, Width / 2, Height / 2)) return;
   auto Mean = [](int32_t A, int32_t B, int32_t C, int32_t D) { return ((A + B) / 2 + (C + D) / 2) / 2; };
-  for (int32_t Y = 0; Y < Height; ++Y)
-    for (int32_t X = 0; X < Width; ++X) {
-      const TPixel96* T = Old.Row(2 * Y) + 2 * X;
-      const TPixel96* B = Old.Row(2 * Y + 1) + 2 * X;
-      TPixel96& P = Row(Y)[X];
-      P = {};
-      SetWords(P, Mean(T[0].R, T[1].R, B[0].R, B[1].R), Mean(T[0].G, T[1].G, B[0].G, B[1].G),
-               Mean(T[0].B, T[1].B, B[0].B, B[1].B), Mean(T[0].A, T[1].A, B[0].A, B[1].A));
-    }
-  Old.Dispose();
+  image16::DownSample2x(*this, [&](const TPixel96& T0, const TPixel96& T1, const TPixel96& B0,
+                                   const TPixel96& B1) {
+    TPixel96 P;
+    SetWords(P, Mean(T0.R, T1.R, B0.R, B1.R), Mean(T0.G, T1.G, B0.G, B1.G),
+             Mean(T0.B, T1.B, B0.B, B1.B), Mean(T0.A, T1.A, B0.A, B1.A));
+    return P;
+  });
 }
 
 void TImage96::StretchDrawAveraged(TPoint TopLeft, TPoint BottomRight, const TImage96& Src,

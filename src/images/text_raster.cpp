@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -20,6 +21,7 @@ namespace {
 std::mutex FontLock;
 FT_Library Library = nullptr;
 std::map<std::string, FT_Face> Faces;  // by family and style; nullptr: not found
+FcConfig* Fonts = nullptr;  // our own configuration, apart from any other user's
 bool MissingReported = false;
 
 std::string FamilyFor(const std::string& Name) {
@@ -32,17 +34,18 @@ std::string FamilyFor(const std::string& Name) {
 
 // The face file fontconfig matches for the family and style; empty when none.
 std::string MatchFile(const std::string& Family, uint32_t Style) {
-  if (!FcInit()) return {};
+  if (Fonts == nullptr) Fonts = FcInitLoadConfigAndFonts();
+  if (Fonts == nullptr) return {};
   FcPattern* Pattern = FcPatternCreate();
   if (Pattern == nullptr) return {};
   FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
   FcPatternAddInteger(Pattern, FC_WEIGHT, (Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(Pattern, FC_SLANT, (Style & fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(Pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, Pattern, FcMatchPattern);
+  FcConfigSubstitute(Fonts, Pattern, FcMatchPattern);
   FcDefaultSubstitute(Pattern);
   FcResult Result = FcResultNoMatch;
-  FcPattern* Match = FcFontMatch(nullptr, Pattern, &Result);
+  FcPattern* Match = FcFontMatch(Fonts, Pattern, &Result);
   std::string File;
   FcChar8* Path = nullptr;
   if (Match != nullptr && FcPatternGetString(Match, FC_FILE, 0, &Path) == FcResultMatch && Path)
@@ -52,6 +55,18 @@ std::string MatchFile(const std::string& Family, uint32_t Style) {
   return File;
 }
 
+// Releases the faces, FreeType and our font configuration at exit.
+void ReleaseFonts() {
+  std::lock_guard<std::mutex> Guard(FontLock);
+  for (auto& [Key, Face] : Faces)
+    if (Face != nullptr) FT_Done_Face(Face);
+  Faces.clear();
+  if (Library != nullptr) FT_Done_FreeType(Library);
+  Library = nullptr;
+  if (Fonts != nullptr) FcConfigDestroy(Fonts);
+  Fonts = nullptr;
+}
+
 // The cached face, or nullptr (reported once per run). Called under the lock.
 FT_Face FaceFor(const std::string& Name, uint32_t Style) {
   const std::string Family = FamilyFor(Name);
@@ -59,7 +74,8 @@ FT_Face FaceFor(const std::string& Name, uint32_t Style) {
   const auto Found = Faces.find(Key);
   if (Found != Faces.end()) return Found->second;
   FT_Face Face = nullptr;
-  if (Library != nullptr || FT_Init_FreeType(&Library) == 0) {
+  if (Library == nullptr && FT_Init_FreeType(&Library) == 0) std::atexit(ReleaseFonts);
+  if (Library != nullptr) {
     const std::string File = MatchFile(Family, Style);
     if (!File.empty() && FT_New_Face(Library, File.c_str(), 0, &Face) != 0) Face = nullptr;
   }

@@ -13,16 +13,6 @@ namespace {
 
 class Image96Test : public MessageCapture {};
 
-TPixel96 Px(uint16_t R, uint16_t G, uint16_t B, uint16_t A, uint32_t Extra = 0) {
-  TPixel96 P;
-  P.R = R;
-  P.G = G;
-  P.B = B;
-  P.A = A;
-  P.Extra = Extra;
-  return P;
-}
-
 // A W x H image whose pixel K has every word and Extra K + 1.
 TImage96 Numbered96(int32_t W, int32_t H) {
   TImage96 I;

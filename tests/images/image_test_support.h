@@ -18,6 +18,7 @@
 #include "foundation/debug_log.h"
 #include "images/image32.h"
 #include "images/image64.h"
+#include "images/image96.h"
 #include "images/sample.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"
@@ -71,6 +72,55 @@ inline TImage64 Make64(int32_t W, int32_t H, TPixel64 P) {
   I.Alloc(W, H);
   I.Fill(P);
   return I;
+}
+
+inline TPixel96 Px(uint16_t R, uint16_t G, uint16_t B, uint16_t A, uint32_t Extra = 0) {
+  TPixel96 P;
+  P.R = R;
+  P.G = G;
+  P.B = B;
+  P.A = A;
+  P.Extra = Extra;
+  return P;
+}
+
+// A W x H 96-bit image filled with P.
+inline TImage96 Make96(int32_t W, int32_t H, TPixel96 P) {
+  TImage96 I;
+  I.Init();
+  I.Alloc(W, H);
+  I.Fill(P);
+  return I;
+}
+
+inline TImage64 MakeImage(int32_t W, int32_t H, TPixel64 P, const TImage64*) { return Make64(W, H, P); }
+inline TImage96 MakeImage(int32_t W, int32_t H, TPixel96 P, const TImage96*) { return Make96(W, H, P); }
+
+// Draw(image, x, y) placed at every origin gives, in a small image, exactly
+// the pixels it gives in a larger image around it: nothing is written
+// outside, nothing wraps into another row. Origins far outside leave the
+// small image unchanged.
+template <class TImage, class TDraw>
+void ExpectClippedLikeLargerImage(const char* Name, TDraw Draw, typename TImage::TPixel Ground) {
+  constexpr int32_t W = 7, H = 5, M = 40;
+  const TPoint Origins[] = {{3, 2},   {0, 0},         {-4, -3}, {W + 2, 1},       {2, H + 3},
+                            {-30, 2}, {W - 1, H - 1}, {50, 50}, {-2000000000, 5}, {5, 2000000000}};
+  for (const TPoint O : Origins) {
+    SCOPED_TRACE(std::string(Name) + " at " + std::to_string(O.X) + "," + std::to_string(O.Y));
+    TImage Small = MakeImage(W, H, Ground, static_cast<const TImage*>(nullptr));
+    Draw(Small, O.X, O.Y);
+    if (std::abs(int64_t(O.X)) > 1000 || std::abs(int64_t(O.Y)) > 1000) {
+      for (int32_t K = 0; K < Small.Size; ++K) EXPECT_EQ(Small.Pixels[K], Ground);
+    } else {
+      TImage Big = MakeImage(W + 2 * M, H + 2 * M, Ground, static_cast<const TImage*>(nullptr));
+      Draw(Big, O.X + M, O.Y + M);
+      for (int32_t Y = 0; Y < H; ++Y)
+        for (int32_t X = 0; X < W; ++X)
+          ASSERT_EQ(Small.Row(Y)[X], Big.Row(Y + M)[X + M]) << X << "," << Y;
+      Big.Dispose();
+    }
+    Small.Dispose();
+  }
 }
 
 // A sample buffer holding V (none when V is empty) at the given rate.

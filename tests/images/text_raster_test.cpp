@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 #include <fstream>
 
 #include "image_test_support.h"
@@ -13,16 +15,6 @@ using namespace kromel::test;
 namespace {
 
 class TextRasterTest : public MessageCapture {};
-
-TPixel96 Px(uint16_t R, uint16_t G, uint16_t B, uint16_t A, uint32_t Extra = 0) {
-  TPixel96 P;
-  P.R = R;
-  P.G = G;
-  P.B = B;
-  P.A = A;
-  P.Extra = Extra;
-  return P;
-}
 
 TEST_F(TextRasterTest, CaptionRendersWithinItsMeasuredBox) {
   const std::string Caption = "Kromel: Hue 120° Ågj";
@@ -107,6 +99,24 @@ TEST_F(TextRasterTest, CaptionPictureForALook) {
   I.Dispose();
   Text.Dispose();
   Out.Dispose();
+}
+
+// Captions drawn from several threads at once come out the same.
+TEST_F(TextRasterTest, ConcurrentCaptionsMatch) {
+  TTextCoverage Want;
+  ASSERT_TRUE(RenderTextLine("Waveform 50%", "Arial", 11, fsBold, Want));
+  std::vector<std::thread> Workers;
+  std::atomic<int32_t> Same{0};
+  for (int T = 0; T < 4; ++T)
+    Workers.emplace_back([&] {
+      for (int K = 0; K < 20; ++K) {
+        TTextCoverage Got;
+        if (RenderTextLine("Waveform 50%", "Arial", 11, fsBold, Got) && Got.Alpha == Want.Alpha)
+          ++Same;
+      }
+    });
+  for (std::thread& W : Workers) W.join();
+  EXPECT_EQ(Same.load(), 80);
 }
 
 // In a child run without any font: nothing drawn, one report, no crash.
