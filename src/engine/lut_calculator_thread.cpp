@@ -26,22 +26,28 @@ void TLUTCalculator::Request() {
   FWake.notify_all();
 }
 
-bool TLUTCalculator::Pause(std::chrono::milliseconds Timeout) {
+bool TLUTCalculator::WaitIdle(const std::chrono::steady_clock::time_point* Deadline) {
   {
     std::lock_guard<std::mutex> Guard(FLock);
     Paused = true;
   }
-  const auto Deadline = std::chrono::steady_clock::now() + Timeout;
   for (;;) {
     if (IsMainThread()) DrainMainThreadCalls();
     std::unique_lock<std::mutex> Guard(FLock);
     if (!Busy) return true;
-    if (std::chrono::steady_clock::now() >= Deadline) break;
+    if (Deadline != nullptr && std::chrono::steady_clock::now() >= *Deadline) return false;
     FWake.wait_for(Guard, PauseStep);
   }
+}
+
+bool TLUTCalculator::Pause(std::chrono::milliseconds Timeout) {
+  const auto Deadline = std::chrono::steady_clock::now() + Timeout;
+  if (WaitIdle(&Deadline)) return true;
   ErrorMessageProc("TLUTCalculator.Pause: the calculation did not finish");
   return false;
 }
+
+void TLUTCalculator::PauseUntilIdle() { WaitIdle(nullptr); }
 
 void TLUTCalculator::Unpause() {
   {

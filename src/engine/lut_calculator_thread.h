@@ -32,6 +32,8 @@ class TLUTCalculator : public TKromelThread {
   // still running after Timeout: Paused stays set and the caller must not go
   // on with work that needs the calculation stopped.
   bool Pause(std::chrono::milliseconds Timeout = std::chrono::milliseconds(3000));
+  // The same without a time limit: returns only once no calculation runs.
+  void PauseUntilIdle();
   void Unpause();
   // Runs that have finished.
   int64_t CalculationCount() const { return FCount.load(); }
@@ -41,6 +43,8 @@ class TLUTCalculator : public TKromelThread {
 
  private:
   void DoCalcLut();
+  // Sets Paused and waits until no run is busy or Deadline (null: none).
+  bool WaitIdle(const std::chrono::steady_clock::time_point* Deadline);
   TLutCalculationHost& FHost;
   std::mutex FLock;
   std::condition_variable FWake;  // a request, an unpause or the end of a run

@@ -25,10 +25,7 @@ bool TLutPipeline::CalcLutTransform(T3DLut& ALut) {
   if (!Ready) return false;
   std::lock_guard<TPresetLock> Guard(Calculator.PresetLock);
   const auto Start = std::chrono::steady_clock::now();
-  Settings.Gamma = Preset.Basic->HueTwist->Value;
-  Preset.Volume->Overflow = VolumeOverflow;
-  Preset.CLGrid->AxisScale = CLAxisScale;
-  Preset.ModelCurves->PreviewLightness = PreviewLightness;
+  ApplyRunOptions();
   TKromelPresetCalculator& C = Calculator;
   const bool Done = C.CalcLutTransform(
       ALut, C.LutStep[0].get(), C.LutStep[1].get(), C.LutStep[2].get(), C.LutStep[3].get(),
@@ -36,6 +33,13 @@ bool TLutPipeline::CalcLutTransform(T3DLut& ALut) {
       C.LutMask.get(), LutSize, Settings, PreviewMode, EditedGrid);
   CalcSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
   return Done;
+}
+
+void TLutPipeline::ApplyRunOptions() {
+  Settings.Gamma = Preset.Basic->HueTwist->Value;
+  Preset.Volume->Overflow = VolumeOverflow;
+  Preset.CLGrid->AxisScale = CLAxisScale;
+  Preset.ModelCurves->PreviewLightness = PreviewLightness;
 }
 
 bool TLutPipeline::CalcLut() {

@@ -52,6 +52,9 @@ class TLutPipeline : public TLutCalculationHost {
   // The stages and the main LUT at LutSize (all recomputed).
   void SetLutSize(int32_t N);
 
+  // Copies the run-time options into the preset's units (under PresetLock).
+  void ApplyRunOptions();
+
   bool CalcLut() override;
   bool CalcLutTransform(T3DLut& ALut) override;
   void LUTCalculationFinished(bool) override {}

@@ -1,0 +1,269 @@
+// TKromelSession: the main window's state and operations without widgets.
+// It owns the preset and the window's controls bound to it, the calculation
+// pipeline (preset calculator, stage LUTs, main LUT), the calculator and
+// renderer threads, the full-size work image with its display-size copies,
+// the file names and the flags. The Qt window, the command line, batch runs
+// and the tests all drive this one class; the window implements
+// TSessionView to receive what must be drawn.
+//
+// Threads: the calculator runs CalcLut under the preset calculator's
+// PresetLock and publishes each finished LUT into a guarded copy that the
+// renderer reads, so a render never sees a half-written LUT and an edit
+// (EditPreset, InvalidateLutStages) never meets a running calculation.
+#pragma once
+#include <FreeImage.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "controls/main_controls.h"
+#include "engine/kromel_preset.h"
+#include "engine/lut_calculator_thread.h"
+#include "engine/lut_pipeline.h"
+#include "foundation/recent_files.h"
+#include "images/image32.h"
+#include "images/image64.h"
+#include "images/image_vbpp.h"
+#include "lut/lut_renderer.h"
+#include "lut/lut_statistics.h"
+
+namespace kromel {
+
+// What the window does with the session's results (main thread). Every
+// method has an empty default, so a headless session needs none.
+class TSessionView {
+ public:
+  virtual ~TSessionView() = default;
+  // WorkImage holds a new render of SourceImage.
+  virtual void ShowProcessedImage(const TImage32& /*WorkImage*/) {}
+  virtual void UpdateAnalyzerWindow() {}
+  virtual void UpdatePicker() {}
+  // A calculation finished (Succeeded: the main LUT is new).
+  virtual void LutCalculated(bool /*Succeeded*/) {}
+  // The work image was replaced or reshaped.
+  virtual void SourceImageChanged() {}
+  // Caption-relevant state changed (file name, modified mark).
+  virtual void UpdateCaption() {}
+  // The RAW load set up LogC input decoding; the preset side records it.
+  virtual void RawSettingsApplied() {}
+};
+
+// The Preferences window's values the session reads (the Qt side sets them).
+struct TSessionPreferences {
+  int32_t LutSize = 33;           // working LUT size
+  bool AlwaysSave64 = true;       // "Always save 3DLUT with size 64"
+  int32_t ExportLutSize = 64;     // 64, or the /LUTSIZE: option
+  bool OpenCLEnable = false;
+  bool ClipToWhite = false;
+  bool ModalPluginMode = false;
+  bool OpenEXRinSRGB = true;
+  int32_t LibRawColor = 3;        // " RAW Color space " item
+  int32_t LibRawHighlights = 0;
+  int32_t LibRawDemosaic = 3;
+  int32_t LibRawDenoise = 0;
+  bool LibRawUniWB = false;
+  bool WarnAboutLogLoading = true;
+  bool DontSavePresetIntoLut = false;
+  bool UseAlpha = true;           // "Use Alpha Channel"
+};
+
+// The six lazily redrawn page backgrounds.
+struct TDistributionDirtyFlags {
+  bool ABDistributionDirty = false;
+  bool CLDistributionDirty = false;
+  bool CurvesHistogramsDirty = false;
+  bool Curves2DDistributionDirty = false;
+  bool MaskHistogramDirty = false;
+  bool SignalPathDirty = false;
+  void SetAll(bool SignalPath = true) {
+    ABDistributionDirty = CLDistributionDirty = CurvesHistogramsDirty = true;
+    Curves2DDistributionDirty = MaskHistogramDirty = true;
+    if (SignalPath) SignalPathDirty = true;
+  }
+};
+
+class TKromelSession : public TLutCalculationHost, public TRendererHost {
+ public:
+  // Builds everything with the default preset at Prefs.LutSize; the session
+  // is not ready (nothing calculated or rendered) until Show.
+  explicit TKromelSession(TSessionView* View = nullptr,
+                          const TSessionPreferences& Prefs = TSessionPreferences());
+  ~TKromelSession() override;
+  TKromelSession(const TKromelSession&) = delete;
+  TKromelSession& operator=(const TKromelSession&) = delete;
+
+  // ---- lifecycle
+  // Sets the ready flag, creates the renderer and runs the first update.
+  void Show();
+  // Clears the ready flag, pauses the renderer, then ends the calculator and
+  // the renderer (in that order) waiting without limit. Idempotent.
+  void Close();
+
+  // ---- state
+  TSessionView* View;
+  TSessionPreferences Prefs;
+  std::atomic<bool> Ready{false};  // MainFormReady
+  int32_t UpdateLockCount = 0;
+  bool RendererCreatePending = false;
+  bool CloseRequested = false;
+  bool PresetUnmodified = true;
+  bool SavingInProgress = false;
+  TDistributionDirtyFlags Dirty;
+
+  std::unique_ptr<TKromelPreset> Preset;
+  TMainWindowControls Controls;  // Controls.Controllers: the registry
+  std::unique_ptr<TLutPipeline> Pipeline;
+  std::unique_ptr<TLUTCalculator> LutCalculator;
+  std::unique_ptr<TLutRenderer> Renderer;
+
+  // The full-size work image (the preview control's Image) and its profile.
+  TImage64 Image;
+  FIICCPROFILE ImageProfileData{};
+  std::string ImageFileName;
+  std::string OriginalImageFileName;
+  std::string ImageProfileSourceFile;
+  int32_t LastImageWidth = 0;
+  int32_t LastImageHeight = 0;
+  // The reference image (split and crop commands).
+  TImage64 ReferenceImage;
+  // The renderer's input (the image at the view's size) and output.
+  TImageVBPP SourceImage;
+  TImage32 WorkImage;
+  int32_t ViewWidth = 0;  // the visible part's size; 0: the image's own
+  int32_t ViewHeight = 0;
+
+  TRecentFiles RecentImages;
+  TRecentFiles RecentPresets;
+  TRecentFiles RecentSwatches;
+  TRecentFiles RecentExternalLuts;
+
+  // ---- the update lock, as a scope guard
+  class TUpdateLock {
+   public:
+    explicit TUpdateLock(TKromelSession& S) : FS(S) { ++FS.UpdateLockCount; }
+    ~TUpdateLock() { --FS.UpdateLockCount; }
+    TUpdateLock(const TUpdateLock&) = delete;
+    TUpdateLock& operator=(const TUpdateLock&) = delete;
+
+   private:
+    TKromelSession& FS;
+  };
+
+  // Runs Fn on the preset while no calculation runs; returns its result.
+  template <class TFn>
+  auto EditPreset(TFn Fn) {
+    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
+    return Fn(*Preset);
+  }
+
+  // ---- pipeline
+  int32_t LutSize() const { return Pipeline->LutSize; }
+  // A consistent copy of the main LUT (any thread).
+  bool CopyMainLut(T3DLut& Lut) override;
+  void UpdateImage(bool ShowResult, bool Sync);
+  bool CalcLut() override;
+  bool CalcLutTransform(T3DLut& ALut) override;
+  void LUTCalculationFinished(bool Succeeded) override;
+  void ProcessImageStart();
+  void InvalidateLutStages(int32_t Level) override;
+  void MaskChanged();
+  bool UpdateMaskKeyLut(T3DLut& Lut);
+  // Refuses sizes outside 2..256 (message, LUT kept); 2..4 are reported and
+  // applied. True when Size is the working size afterwards.
+  bool SetLUTSize(int32_t Size);
+  int32_t GetExportLutSize() const;
+  // The complete LUT of the current preset at Size, the stage LUTs left
+  // alone, with the preset stream attached (unless the preferences say not
+  // to); null, reported, on failure.
+  std::unique_ptr<T3DLUTWithStatistics> CompileLut(int32_t Size, bool Flag);
+  void RendererCreate();
+  // True when this call paused the renderer (the caller then calls
+  // RendererCreate); false when there is none or it was paused already.
+  bool RendererBlock();
+  // Rebuilds SourceImage and WorkImage from Image at the view size.
+  void GetProcessingBitmap();
+  // Blocks the renderer for the scope; unblocks when the block was its own.
+  class TRendererBlockGuard {
+   public:
+    explicit TRendererBlockGuard(TKromelSession& S) : FS(S), FBlocked(S.RendererBlock()) {}
+    ~TRendererBlockGuard() {
+      if (FBlocked) FS.RendererCreate();
+    }
+    TRendererBlockGuard(const TRendererBlockGuard&) = delete;
+    TRendererBlockGuard& operator=(const TRendererBlockGuard&) = delete;
+
+   private:
+    TKromelSession& FS;
+    bool FBlocked;
+  };
+
+  // ---- images (session_images.cpp)
+  bool LoadPicture(const std::string& FileName, bool Silent, bool WarnExisting, bool FitToWindow);
+  void SourceImageChanged();
+
+  // ---- image edits (session_edits.cpp); each ends with the edit refresh
+  void TurnImage(bool Clockwise);
+  void FlipImage(bool Vertical);
+  // Halves the image by averaging 2 x 2 blocks (the window confirms first).
+  void HalveImage();
+  void FillAlphaChannel();
+  // Pixels with alpha below 32768 become white; every alpha is kept.
+  void FillTransparentWithWhite();
+  // Horizontally: the right half (from W div 2) becomes the reference and
+  // the left half the work image; vertically the same with rows.
+  void SplitImage(bool Horizontally);
+  // False, with the message, when no pixel has alpha.
+  bool CropToAlphaSelection();
+  // Bakes the LUT compiled at the export size into the image; the window
+  // then resets the preset and records its undo step.
+  bool ProcessImageWithCurrentLut();
+
+  // ---- export (session_export.cpp)
+  // Writes the LUT compiled at GetExportLutSize by the file's extension.
+  bool SaveLut(const std::string& FileName);
+  // Writes Image processed by the current LUT (TIFF 16-bit, PNG, JPEG).
+  bool SaveImage(const std::string& FileName);
+  // Out := Image through the LUT compiled at GetExportLutSize.
+  bool ProcessFullImage(TImage64& Out);
+
+  // ---- statistics
+  int64_t CalculationCount() const { return FCalcRuns.load(); }
+  int32_t MaxConcurrentCalculations() const { return FMaxConcurrent.load(); }
+
+  // ---- TRendererHost
+  bool MainFormReady() const override { return Ready.load(); }
+  TImageVBPP& WorkingImage() override { return SourceImage; }
+  TImage32& ProcessedImage() override { return WorkImage; }
+  uint8_t DisplayMode() const override { return 0; }
+  int32_t PreviewBitmapWidth() const override { return WorkImage.Width; }
+  bool CalcAnalyzer(bool) override { return true; }
+  void SetPreviewImageChanged() override {}
+  void ShowProcessedImage() override;
+  void UpdateAnalyzerWindow() override;
+  void UpdatePicker() override;
+
+ private:
+  // The calculator's pause for a scope, waiting until it is really idle.
+  class TCalculatorPause {
+   public:
+    explicit TCalculatorPause(TKromelSession& S);
+    ~TCalculatorPause();
+
+   private:
+    TLUTCalculator* FCalc;
+  };
+  void Publish();
+  void EditRefresh();
+  // Attaches the preset in its chunked form to Lut (PresetLock held).
+  bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);
+  TGuardedLut FPublished;
+  std::atomic<int32_t> FRunning{0};
+  std::atomic<int32_t> FMaxConcurrent{0};
+  std::atomic<int64_t> FCalcRuns{0};
+  int32_t FPreviewRefreshDepth = 0;
+};
+
+}  // namespace kromel

@@ -1,0 +1,97 @@
+#include <memory>
+
+#include "controls/binary_preset.h"
+#include "fileio/curves_acv.h"
+#include "fileio/curves_lightroom.h"
+#include "fileio/file_extension.h"
+#include "fileio/image_save.h"
+#include "foundation/byte_codecs.h"
+#include "foundation/debug_log.h"
+#include "lut/lut_apply.h"
+#include "lut/lut_file_3dl.h"
+#include "lut/lut_file_cinespace.h"
+#include "lut/lut_file_cube.h"
+#include "platform/message_sink.h"
+#include "platform/translate.h"
+#include "session/session_core.h"
+
+namespace kromel {
+
+namespace {
+constexpr const char* Creator = "Kromel Pro";
+
+// The LUT's embedded preset as "#64BLOB" lines; empty without one.
+std::vector<std::string> PresetLinesOf(const T3DLut& Lut) {
+  if (!Lut.Preset) return {};
+  return EncodeStreamToLines(*Lut.Preset);
+}
+}  // namespace
+
+bool TKromelSession::AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset) {
+  auto Stream = std::make_unique<TMemoryStream>();
+  if (!SavePresetToStream(*Preset, Controls.Controllers, *Stream, WithEmbeddedPreset, ""))
+    return false;
+  Lut.Preset = std::move(Stream);
+  return true;
+}
+
+bool TKromelSession::SaveLut(const std::string& FileName) {
+  if (DebugLogEnabled()) DebugLogAdd("SaveTo3DLUT Click", 0);
+  const std::string Ext = UpperFileExtension(FileName);
+  SavingInProgress = true;
+  bool Saved = false;
+  if (Ext == ".ACV" || Ext == ".LRTEMPLATE") {
+    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
+    const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
+    Saved = Ext == ".ACV" ? SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve,
+                                          &C.Green->Curve, &C.Blue->Curve)
+                          : SaveLRTemplateCurves(FileName, &C.Master->Curve, &C.Red->Curve,
+                                                 &C.Green->Curve, &C.Blue->Curve, "");
+  } else if (Ext == ".3DL" || Ext == ".CUBE" || Ext == ".CSP" || Ext == ".CMS") {
+    const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(GetExportLutSize(), true);
+    if (Lut) {
+      const std::vector<std::string> PresetLines = PresetLinesOf(*Lut);
+      const std::vector<std::string>* Lines = PresetLines.empty() ? nullptr : &PresetLines;
+      if (Ext == ".3DL")
+        Saved = SaveTo3DL(*Lut, FileName, Lines, Creator, "", "", true);
+      else if (Ext == ".CUBE")
+        Saved = Save3dLutCube(*Lut, FileName, Lines, Creator, "");
+      else if (Ext == ".CSP")
+        Saved = Save3DLutCinespace(*Lut, FileName);
+      else
+        Saved = SaveCubeWithComments(*Lut, FileName, Lines, Creator);
+    }
+  } else {
+    PlatformShowMessage(_("Unsupported 3DLUT file type: ") + FileName);
+  }
+  SavingInProgress = false;
+  return Saved;
+}
+
+bool TKromelSession::ProcessFullImage(TImage64& Out) {
+  const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(GetExportLutSize(), false);
+  if (!Lut || Image.IsEmpty()) return false;
+  Out.Copy(Image);
+  if (Out.IsEmpty()) return false;
+  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
+  return true;
+}
+
+bool TKromelSession::SaveImage(const std::string& FileName) {
+  TImage64 Out;
+  Out.Init();
+  bool Saved = false;
+  SavingInProgress = true;
+  if (!ProcessFullImage(Out)) {
+    PlatformShowMessage(_("No image to save"));
+  } else {
+    const std::string Ext = UpperFileExtension(FileName);
+    Saved = (Ext == ".JPG" || Ext == ".JPEG") ? SaveImage64ToFile8bit(Out, FileName, ImageProfileData)
+                                              : SaveImage64ToFile(Out, FileName, ImageProfileData);
+  }
+  SavingInProgress = false;
+  Out.Dispose();
+  return Saved;
+}
+
+}  // namespace kromel

@@ -1,0 +1,218 @@
+#include "session/session_images.h"
+
+#include <array>
+#include <map>
+#include <utility>
+
+#include "colour/image64_transfer.h"
+#include "fileio/file_extension.h"
+#include "fileio/freeimage_io.h"
+#include "fileio/image_files.h"
+#include "fileio/image_save.h"
+#include "fileio/raw_files.h"
+#include "foundation/ascii_case.h"
+#include "foundation/debug_log.h"
+#include "foundation/paths.h"
+#include "platform/folders.h"
+#include "platform/message_sink.h"
+#include "platform/translate.h"
+#include "session/session_core.h"
+
+namespace kromel {
+
+TFileAction FileActionFor(const std::string& FileName) {
+  const std::string Name = UpperAscii(ExtractFileNameW(FileName));
+  if (Name == "DEBUG" || Name == "DEBUG.TXT") return TFileAction::Ignore;
+  static const std::map<std::string, TFileAction> Table = {
+      {".XMP", TFileAction::Ignore},
+      {".3DL", TFileAction::LutWithPreset},
+      {".CUBE", TFileAction::LutWithPreset},
+      {".CMS", TFileAction::LutWithPreset},
+      {".ICC", TFileAction::ExternalLut},
+      {".ICM", TFileAction::ExternalLut},
+      {".DCP", TFileAction::ExternalLut},
+      {".XML", TFileAction::ExternalLut},
+      {".CIE", TFileAction::ColorChart},
+      {".TXT", TFileAction::ColorChart},
+      {".LUB", TFileAction::BatchPreset},
+      {".CHA", TFileAction::ChannelMixerPreset},
+      {".ACO", TFileAction::Swatches},
+      {".LUX", TFileAction::PresetXML},
+      {".LUC", TFileAction::PresetBinary},
+      {".LRTEMPLATE", TFileAction::LightroomCurves},
+      {".RTC", TFileAction::RawTherapeeCurve},
+      {".JSON", TFileAction::JsonCurves},
+      {".ACV", TFileAction::PhotoshopCurves},
+      {".COPRESET", TFileAction::CaptureOneCurves},
+  };
+  const auto It = Table.find(UpperFileExtension(Name));
+  return It == Table.end() ? TFileAction::Picture : It->second;
+}
+
+std::string LogCSidecarName(const std::string& FileName) {
+  std::string S = FileName;
+  StripFileExt(S);
+  return CollapseDoubleSlashesW(S + "_LogC.tif");
+}
+
+namespace {
+
+// LibRaw's output colour for the " RAW Color space " item.
+int32_t RawOutputColor(int32_t Item) {
+  switch (Item) {
+    case 1: return 2;
+    case 2: return 4;
+    case 3:
+    case 4:
+    case 5: return 0;
+    default: return 1;
+  }
+}
+
+// A decoded picture not yet shown: owns its pixels and profile until taken.
+struct TDecodedPicture {
+  TDecodedPicture() {
+    Image.Init();
+    Profile = EmptyICCProfile();
+  }
+  ~TDecodedPicture() {
+    Image.Dispose();
+    FreeICCProfileData(Profile);
+  }
+  TImage64 Image;
+  FIICCPROFILE Profile;
+};
+
+// The file's picture is narrower or lower than 2 pixels (read from its
+// header only).
+bool PictureBelowTwoPixels(const std::string& FileName) {
+  FREE_IMAGE_FORMAT Fif = FreeImage_GetFileType(FileName.c_str(), 0);
+  if (Fif == FIF_UNKNOWN) Fif = FreeImage_GetFIFFromFilename(FileName.c_str());
+  if (Fif == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(Fif)) return false;
+  const TFreeBitmapPtr Header(FreeImage_Load(Fif, FileName.c_str(), FIF_LOAD_NOPIXELS));
+  return Header && (FreeImage_GetWidth(Header.get()) < 2 || FreeImage_GetHeight(Header.get()) < 2);
+}
+
+// The picture as it is (no dither), with its embedded profile.
+bool DecodePicture(const std::string& FileName, float FloatScale, TDecodedPicture& Picture) {
+  TFreeImageSource Source;
+  if (!Source.OpenFile(FileName)) return false;
+  const TFreeBitmapPtr Bitmap = Source.Load(FileName);
+  if (!Bitmap || !ConvertFreeBitmapToImage64(Bitmap.get(), Picture.Image, false, FloatScale))
+    return false;
+  const FIICCPROFILE* Embedded = FreeImage_GetICCProfile(Bitmap.get());
+  if (Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0)
+    CopyICCProfileData(*Embedded, Picture.Profile);
+  return true;
+}
+
+}  // namespace
+
+bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool WarnExisting,
+                                 bool FitToWindow) {
+  (void)FitToWindow;  // the view zooms to fit on SourceImageChanged
+  std::string Name = FileName;
+  if (UpperAscii(RemoveFileExt(ExtractFileNameW(Name))) == "*LAST*" &&
+      RecentImages.Names.GetCount() > 0)
+    Name = RecentImages.Names.Get(0);
+  bool Result = false;
+  if (!FileExists(Name)) {
+    if (UpperAscii(Name) == UpperAscii(TempFolder() + "/KromelImage.tif"))
+      PlatformShowMessage(_("Failed to import image from Photoshop. Please check that correct "
+                            "Photoshop version is configured in preferences and Photoshop has a "
+                            "document open."));
+    else
+      PlatformShowMessage(_("File ") + Name + _(" not found"));
+  } else {
+    // Decoded into a picture of its own; the current image, its profile and
+    // its name change only once the new one is complete.
+    try {
+      TDecodedPicture Picture;
+      std::string NewName = Name, Original;
+      const bool IsRaw = IsRawFileExtension(Name);
+      const bool IsExr = UpperFileExtension(Name) == ".EXR";
+      bool Decoded = false;
+      if (!IsRaw) {
+        const float Scale = Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f;
+        if (PictureBelowTwoPixels(Name)) {
+          std::string Text = _("No image loaded from %s. Please check that your image is in RGB "
+                               "color space. CMYK and LAB modes are not supported");
+          Text.replace(Text.find("%s"), 2, Name);
+          PlatformShowMessage(Text);
+        } else {
+          Decoded = DecodePicture(Name, Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f, Picture);
+          if (!Decoded && !Silent) PlatformShowMessage(_("Can't load file ") + Name);
+        }
+      } else {
+        std::array<uint16_t, 3> Clip{65535, 65535, 65535};
+        std::array<double, 9> Matrix{1, 0, 0, 0, 1, 0, 0, 0, 1};
+        float R = 1, G = 1, B = 1;
+        Decoded = LoadImage64FromRawFile(Picture.Image, Name, RawOutputColor(Prefs.LibRawColor),
+                                         Prefs.LibRawUniWB, Clip, Prefs.LibRawHighlights,
+                                         Prefs.LibRawDemosaic, Prefs.LibRawDenoise, R, G, B,
+                                         Matrix, nullptr);
+        if (!Decoded) PlatformShowMessage(_("No image loaded from ") + Name);
+      }
+      if (Decoded) {
+        if (IsExr && Prefs.OpenEXRinSRGB) {
+          Image64ConvertLinearToSRGB(Picture.Image);
+        } else if (IsRaw || IsExr) {
+          Image64ConvertLinearToLogC(Picture.Image, 8.0f);
+          const std::string Converted = LogCSidecarName(Name);
+          if (FileExists(Converted)) {
+            if (WarnExisting) {
+              std::string Text = _("Warning: %s already exists. Your RAW image will be loaded, "
+                                   "but tiff will not be saved. If you want to resave this RAW "
+                                   "with different conversion options (color profile, "
+                                   "highlights, demosaic), please delete existing TIFF file "
+                                   "first.");
+              Text.replace(Text.find("%s"), 2, Converted);
+              PlatformShowMessage(Text);
+            }
+          } else {
+            SaveImage64ToFile(Picture.Image, Converted, Picture.Profile);
+          }
+          Original = Name;
+          NewName = Converted;
+        }
+        {
+          TRendererBlockGuard Block(*this);
+          std::swap(Image, Picture.Image);
+          std::swap(ImageProfileData, Picture.Profile);
+        }
+        ImageFileName = NewName;
+        OriginalImageFileName = Original;
+        ImageProfileSourceFile = Name;
+        if (!Original.empty() && View != nullptr) View->RawSettingsApplied();
+        Result = true;
+      }
+    } catch (...) {
+      if (!Silent) PlatformShowMessage(_("Can't load image: ") + Name);
+      Result = false;
+    }
+  }
+  PresetUnmodified = true;
+  if (View != nullptr) View->UpdateCaption();
+  if (Result) {
+    RecentImages.Add(Name);
+    SourceImageChanged();
+  }
+  Dirty.SetAll();
+  RendererCreate();
+  UpdateImage(true, false);
+  return Result;
+}
+
+void TKromelSession::SourceImageChanged() {
+  {
+    TRendererBlockGuard Block(*this);
+    InvalidateLutStages(0);
+    GetProcessingBitmap();
+  }
+  UpdateImage(true, false);
+  if (View != nullptr) View->SourceImageChanged();
+  LastImageWidth = Image.Width;
+  LastImageHeight = Image.Height;
+}
+
+}  // namespace kromel
