@@ -159,3 +159,23 @@ TEST_F(SessionPresets, VersionsKeepTheirOwnHistory) {
 
 }  // namespace
 }  // namespace kromel::session_test
+
+#include "session/headless_session.h"
+
+namespace kromel::session_test {
+namespace {
+
+TEST(HeadlessActions, ActionsChangeTheSessionAndQuit) {
+  THeadlessSession H;
+  EXPECT_EQ(H.Run({"kromel", "-ACTION:SETTEMPERATURE:12.5", "-ACTION:SETSATURATION:150",
+                   "-ACTION:TURNOFFTAB:x", "-ACTION:TURNOFFTAB:2", "-QUIT"}),
+            0);
+  EXPECT_TRUE(H.CloseRequested);
+  EXPECT_EQ(H.Session->Controls.Find("TransformWhiteBalanceKnob")->GetControllerValue(), 125);
+  EXPECT_EQ(H.Session->Controls.Find("TransformSaturationKnob")->GetControllerValue(), 150);
+  EXPECT_EQ(H.Session->Preset->ABGrid->Enabled->Value, 0);
+  EXPECT_EQ(H.Presets->CurrentUndoList().Count(), 4);
+}
+
+}  // namespace
+}  // namespace kromel::session_test
