@@ -310,30 +310,21 @@ bool TSessionPresets::RestoreState(TUndoRedoList& List, const std::string& Name,
   return false;
 }
 
-bool TSessionPresets::UndoStep() {
-  std::string Caption;
-  bool Moved = false;
-  const bool Done = RestoreState(CurrentUndoList(), "", [&](TMemoryStream& S) {
-    return Moved = CurrentUndoList().Undo(S, Caption);
-  });
-  if (Done)
-    ShowPopupNotification(Format("Undo %s", Caption));
-  else if (!Moved)
-    ShowPopupNotification(_("No undo steps available"));
-  UpdateCaptionUndo();
-  return Done;
-}
+bool TSessionPresets::UndoStep() { return MoveStep(false); }
 
-bool TSessionPresets::RedoStep() {
+bool TSessionPresets::RedoStep() { return MoveStep(true); }
+
+bool TSessionPresets::MoveStep(bool Forward) {
   std::string Caption;
   bool Moved = false;
-  const bool Done = RestoreState(CurrentUndoList(), "", [&](TMemoryStream& S) {
-    return Moved = CurrentUndoList().Redo(S, Caption);
+  TUndoRedoList& List = CurrentUndoList();
+  const bool Done = RestoreState(List, "", [&](TMemoryStream& S) {
+    return Moved = Forward ? List.Redo(S, Caption) : List.Undo(S, Caption);
   });
   if (Done)
-    ShowPopupNotification(Format("Redo %s", Caption));
+    ShowPopupNotification(Format(Forward ? "Redo %s" : "Undo %s", Caption));
   else if (!Moved)
-    ShowPopupNotification(_("No redo steps available"));
+    ShowPopupNotification(Forward ? _("No redo steps available") : _("No undo steps available"));
   UpdateCaptionUndo();
   return Done;
 }

@@ -100,6 +100,8 @@ class TSessionPresets {
 
  private:
   void RefreshGridSelectors();
+  // Undo (Forward false) or redo with its popup.
+  bool MoveStep(bool Forward);
   // Loads the list's state that Move made current; rolls the index back
   // when the snapshot is refused.
   template <class TMove>
