@@ -4,25 +4,13 @@
 #include <filesystem>
 
 #include "fileio/image_files.h"
-#include "fileio/image_save.h"
-#include "fileio/raw_files.h"
-#include "foundation/ascii_case.h"
-#include "foundation/paths.h"
-#include "lut/lut_apply.h"
-#include "lut/lut_file_3dl.h"
-#include "lut/lut_file_cinespace.h"
-#include "lut/lut_file_cube.h"
+#include "controls/switch_controls.h"
+#include "session/session_images.h"
 #include "platform/translate.h"
 
 namespace kromel {
 
 namespace {
-
-std::string UpperExt(const std::string& FileName) {
-  const std::string Name = std::filesystem::path(FileName).filename().string();
-  const size_t Dot = Name.rfind('.');
-  return Dot == std::string::npos ? std::string() : UpperAscii(Name.substr(Dot));
-}
 
 bool FileExists(const std::string& FileName) {
   std::error_code Ignored;
@@ -31,14 +19,11 @@ bool FileExists(const std::string& FileName) {
 
 }  // namespace
 
-THeadlessSession::THeadlessSession() {
-  Image.Init();
-  ReferenceImage.Init();
-}
+THeadlessSession::THeadlessSession() = default;
 
 THeadlessSession::~THeadlessSession() {
-  Image.Dispose();
-  ReferenceImage.Dispose();
+  Presets.reset();
+  Session.reset();
 }
 
 void THeadlessSession::Fail(const std::string& Text) {
@@ -58,96 +43,123 @@ void THeadlessSession::ShowHelp(const std::string& Text) {
 
 void THeadlessSession::SetExportLutSize(int32_t Size) { Settings.Preferences.SetExportLutSize(Size); }
 
-void THeadlessSession::SetSaveTo(const std::string& FileName) {
-  DefaultLutFileName = FileName;
-  SaveToGiven = true;
+void THeadlessSession::SetSaveTo(const std::string& FileName) { FSaveTo = FileName; }
+
+TSessionPreferences THeadlessSession::SessionPreferences() const {
+  const TPreferences& P = Settings.Preferences;
+  TSessionPreferences S;
+  S.LutSize = P.WorkingLutSize();
+  S.AlwaysSave64 = P.AlwaysSave64;
+  S.ExportLutSize = P.ExportLutSize;
+  S.ClipToWhite = P.ClipToWhite;
+  S.OpenEXRinSRGB = P.OpenEXRinSRGB;
+  S.LibRawColor = P.LibRawColor;
+  S.LibRawHighlights = P.LibrawHighlights;
+  S.LibRawDemosaic = P.LibrawDemosaic;
+  S.LibRawDenoise = P.LibrawDenoise;
+  S.LibRawUniWB = P.LibrawUniWB;
+  S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
+  S.UseAlpha = P.SaveAlphaChannel;
+  return S;
 }
 
 int THeadlessSession::Run(const std::vector<std::string>& Args) {
   TCommandLinePasses Passes(Args);
   Passes.ProcessSettings(*this);
-  Pipeline.SetLutSize(Settings.Preferences.WorkingLutSize());
+  Session = std::make_unique<TKromelSession>(nullptr, SessionPreferences());
+  Presets = std::make_unique<TSessionPresets>(*Session);
+  Presets->Preferences = &Settings.Preferences;
+  Presets->InitDefaultPreset();
+  if (!FSaveTo.empty()) {
+    Presets->DefaultLutFileName = FSaveTo;
+    Presets->SaveToGiven = true;
+  }
   Passes.ProcessLoading(*this);
   Passes.ProcessOperations(*this);
+  Session->Close();
   return Failed ? 1 : 0;
-}
-
-int32_t THeadlessSession::GetExportLutSize() const {
-  return Settings.Preferences.AlwaysSave64 ? Settings.Preferences.ExportLutSize
-                                           : Settings.Preferences.WorkingLutSize();
-}
-
-bool THeadlessSession::CalcLut() {
-  if (Pipeline.LutSize != Settings.Preferences.WorkingLutSize())
-    Pipeline.SetLutSize(Settings.Preferences.WorkingLutSize());
-  Pipeline.InvalidateLutStages(0);
-  return Pipeline.CalcLut();
-}
-
-bool THeadlessSession::ProcessedImage(TImage64& Out) {
-  if (Image.Width <= 0 || !CalcLut()) return false;
-  if (!Out.Alloc(Image.Width, Image.Height)) return false;
-  ProcessImage64(Pipeline.MainLut, Image, Out, true);
-  // The LUT leaves alpha alone; keep the source's.
-  for (int64_t I = 0; I < static_cast<int64_t>(Image.Width) * Image.Height; I++)
-    Out.Pixels[I].A = Image.Pixels[I].A;
-  return true;
 }
 
 void THeadlessSession::LoadReferencePicture(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
-  if (!LoadImage64FromFile(ReferenceImage, FileName, false, 1.0f))
+  if (!LoadImage64FromFile(Session->ReferenceImage, FileName, false, 1.0f))
     return Fail(_("Failed to load image: ") + FileName);
   ReferenceFileName = FileName;
 }
 
 void THeadlessSession::LoadAnyFile(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
-  const std::string Ext = UpperExt(FileName);
-  if (IsFreeImageFileExtension(FileName)) {
-    if (!LoadImage64FromFile(Image, FileName, false, 1.0f))
-      return Fail(_("Failed to load image: ") + FileName);
-    ImageFileName = FileName;
-  } else if (Ext == ".LUX") {
-    if (!LoadPresetFromFile(Preset, FileName)) return Fail(_("Failed to load preset: ") + FileName);
-    PresetName = FileName;
-  } else if (IsRawFileExtension(FileName)) {
-    Fail(_("RAW images are not supported without the window yet: ") + FileName);
-  } else {
-    Fail(_("Unsupported file: ") + FileName);
+  bool Ok = false;
+  switch (FileActionFor(FileName)) {
+    case TFileAction::PresetBinary:
+      Ok = Presets->LoadPreset(FileName);
+      break;
+    case TFileAction::PresetXML:
+      Ok = Presets->LoadPresetXML(FileName);
+      break;
+    case TFileAction::LutWithPreset:
+      Ok = Presets->Load3DL(FileName);
+      if (!Ok) return Fail(_("No preset in LUT file: ") + FileName);
+      break;
+    case TFileAction::Picture:
+      Ok = Session->LoadPicture(FileName, false, false, true);
+      if (!Ok) return Fail(_("Failed to load image: ") + FileName);
+      break;
+    default:
+      return Fail(_("Unsupported file: ") + FileName);
   }
+  if (!Ok) Fail(_("Failed to load preset: ") + FileName);
 }
 
 void THeadlessSession::ExportLut(const std::string& FileName) {
   if (FileName.empty()) return Fail(_("Export LUT: no file name given"));
-  const int32_t Size = GetExportLutSize();
-  const int32_t Working = Pipeline.LutSize;
-  Pipeline.SetLutSize(Size);
-  Pipeline.InvalidateLutStages(0);
-  bool Ok = Pipeline.CalcLut();
-  const std::string Ext = UpperExt(FileName);
-  const std::string Creator = "Kromel Pro";
-  if (Ok) {
-    if (Ext == ".CUBE")
-      Ok = Save3dLutCube(Pipeline.MainLut, FileName, nullptr, Creator, std::string());
-    else if (Ext == ".3DL")
-      Ok = SaveTo3DL(Pipeline.MainLut, FileName, nullptr, Creator, std::string(), std::string(), true);
-    else if (Ext == ".CSP")
-      Ok = Save3DLutCinespace(Pipeline.MainLut, FileName);
-    else
-      return Pipeline.SetLutSize(Working), Fail(_("Unsupported LUT file type: ") + FileName);
-  }
-  Pipeline.SetLutSize(Working);
-  if (!Ok) Fail(_("Failed to export LUT to ") + FileName);
+  if (!Session->SaveLut(FileName)) Fail(_("Failed to export LUT to ") + FileName);
 }
 
 void THeadlessSession::SaveProcessedImage(const std::string& FileName) {
-  if (Image.Width <= 0) return Fail(_("No image to save: ") + FileName);
-  TImage64 Out;
-  Out.Init();
-  bool Ok = ProcessedImage(Out) && SaveImage64ToFileNoProfile(Out, FileName);
-  Out.Dispose();
-  if (!Ok) Fail(_("Failed to save image to ") + FileName);
+  if (!ImageLoaded()) return Fail(_("No image to save: ") + FileName);
+  if (!Session->SaveImage(FileName)) Fail(_("Failed to save image to ") + FileName);
+}
+
+void THeadlessSession::SetKnob(const char* Name, int32_t Value, const std::string& Step) {
+  TController* C = Session->Controls.Find(Name);
+  if (C == nullptr) return Fail(std::string("Unknown control ") + Name);
+  Session->EditPreset([&](TKromelPreset&) {
+    C->SetControllerValue(Value);
+    return true;
+  });
+  Session->InvalidateLutStages(0);
+  Presets->AddUndoStep(Step);
+}
+
+void THeadlessSession::SetSaturation(int32_t Value) {
+  SetKnob("TransformSaturationKnob", Value, _("Set saturation"));
+}
+
+void THeadlessSession::SetTemperature(int32_t KnobValue) {
+  SetKnob("TransformWhiteBalanceKnob", KnobValue, _("Set temperature"));
+}
+
+void THeadlessSession::TurnOffTab(int32_t Index) {
+  TRadioGroupControl* Pages = Session->Controls.FindGroup("PagesRadioGroup");
+  if (Pages == nullptr) return Fail("Unknown control PagesRadioGroup");
+  Session->EditPreset([&](TKromelPreset&) {
+    Pages->SetButtonSwitchState(Index, false);
+    return true;
+  });
+  Session->InvalidateLutStages(0);
+  Presets->AddUndoStep(_("Turn tab off"));
+}
+
+void THeadlessSession::SetMasterCurve(bool On) {
+  TRadioGroupControl* Group = Session->Controls.FindGroup("CurvesMRGBRadioGroup");
+  if (Group == nullptr) return Fail("Unknown control CurvesMRGBRadioGroup");
+  Session->EditPreset([&](TKromelPreset&) {
+    Group->SetButtonSwitchState(0, On);
+    return true;
+  });
+  Session->InvalidateLutStages(0);
+  Presets->AddUndoStep(_("Master curve ") + (On ? "On" : "Off"));
 }
 
 }  // namespace kromel

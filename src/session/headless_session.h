@@ -5,10 +5,11 @@
 #pragma once
 #include <string>
 
-#include "engine/kromel_preset.h"
-#include "engine/lut_pipeline.h"
-#include "images/image64.h"
+#include <memory>
+
 #include "session/command_line_passes.h"
+#include "session/session_core.h"
+#include "session/session_presets.h"
 #include "session/session_settings.h"
 
 namespace kromel {
@@ -22,24 +23,11 @@ public:
   // status: 0 when every file and action succeeded, else 1.
   int Run(const std::vector<std::string>& Args);
 
-  // The size LUT export writes: ExportLutSize when "Always save 3DLUT with
-  // size 64" is ticked, else the working size.
-  int32_t GetExportLutSize() const;
-  // The main LUT at the working size from the current preset.
-  bool CalcLut();
-  // The full-size image through the main LUT into Out.
-  bool ProcessedImage(TImage64& Out);
-
   TSessionSettings Settings;
-  TKromelPreset Preset;
-  TLutPipeline Pipeline{Preset};
-  TImage64 Image{};
-  TImage64 ReferenceImage{};
-  std::string ImageFileName;
+  // Built by Run once the settings pass has set the preferences.
+  std::unique_ptr<TKromelSession> Session;
+  std::unique_ptr<TSessionPresets> Presets;
   std::string ReferenceFileName;
-  std::string PresetName = "Empty preset";
-  std::string DefaultLutFileName = "Empty preset";
-  bool SaveToGiven = false;
   bool CloseRequested = false;
   bool Failed = false;
 
@@ -52,16 +40,25 @@ public:
   void SetRawHighlight(int32_t Index) override { Settings.Preferences.LibrawHighlights = Index; }
   void SetRawUniWB(bool On) override { Settings.Preferences.LibrawUniWB = On; }
   void SetRawNoWhiteBalance() override { Settings.Preferences.LoadWhiteBalanceFromRaw = false; }
-  bool ImageLoaded() override { return Image.Width > 0; }
+  bool ImageLoaded() override { return Session && Session->Image.Width > 0; }
   void LoadReferencePicture(const std::string& FileName) override;
   void LoadAnyFile(const std::string& FileName) override;
   void SaveProcessedImage(const std::string& FileName) override;
   void RequestClose() override { CloseRequested = true; }
   void ExportLut(const std::string& FileName) override;
+  void TurnOffTab(int32_t Index) override;
+  void SetSaturation(int32_t Value) override;
+  void SetTemperature(int32_t KnobValue) override;
+  void SetMasterCurve(bool On) override;
   void ShowMessage(const std::string& Text) override;
 
 private:
+  std::string FSaveTo;
   void Fail(const std::string& Text);
+  // The session's preferences from the stored ones and the command line.
+  TSessionPreferences SessionPreferences() const;
+  // Sets a knob of the window's control table and records its step.
+  void SetKnob(const char* Name, int32_t Value, const std::string& Step);
 };
 
 }  // namespace kromel

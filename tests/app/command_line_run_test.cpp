@@ -4,6 +4,7 @@
 #include "engine/kromel_preset.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
+#include "session/session_presets.h"
 #include "support/test_support.h"
 
 namespace kromel {
@@ -20,6 +21,7 @@ protected:
   TTestTempDir Dir{"kromel_cli"};
   std::string Photo = Dir.File("photo.png");
   std::string Look = Dir.File("look.lux");
+  std::string Luc = Dir.File("look.luc");
   std::string Log = Dir.File("log.txt");
 
   void SetUp() override {
@@ -40,6 +42,12 @@ protected:
     Preset.Basic->Exposure->SetValue(0.7f);
     Preset.Basic->Temperature->SetValue(20.0f);
     ASSERT_TRUE(SavePresetToFile(Preset, Look));
+    // The binary preset as the window saves it: values of the bound controls.
+    TKromelSession Session;
+    TSessionPresets Presets(Session);
+    Session.Controls.Find("TransformWhiteBalanceKnob")->SetControllerValue(300);
+    Session.Controls.Find("TransformSaturationKnob")->SetControllerValue(160);
+    ASSERT_TRUE(Presets.SavePresetToFile(Luc, true));
   }
 
   int Kromel(std::vector<std::string> Args) {
@@ -60,25 +68,11 @@ protected:
   }
 };
 
-TEST_F(CommandLineRun, ExportedLutsMatchTheProcessedImageInFfmpeg) {
-  const std::string Out = Dir.File("out.png");
-  ASSERT_EQ(Kromel({Photo, Look, "/LUTSIZE:25", "-ACTION:EXPORTLUT:" + Dir.File("look.cube"),
-                    "-ACTION:EXPORTLUT:" + Dir.File("look.3dl"),
-                    "/Action:ExportLut:" + Dir.File("look.csp"), "/Save:" + Out, "-QUIT"}),
-            0)
-      << ReadText(Log);
-  for (const char* F : {"look.cube", "look.3dl", "look.csp"})
-    EXPECT_FALSE(ReadBytes(Dir.File(F)).empty()) << F;
-  const std::vector<uint16_t> Ours = Rgb16(Out);
-  const std::vector<uint16_t> Source = Rgb16(Photo);
-  ASSERT_EQ(Ours.size(), 48u * 32u * 3u);
-  int32_t Changed = 0;
-  for (size_t I = 0; I < Ours.size(); I++) Changed += std::abs(Ours[I] / 257 - Source[I] / 257) > 2;
-  EXPECT_GT(Changed, 100) << "the preset's grading is not in the saved image";
-
-  if (!ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
-  for (const char* F : {"look.cube", "look.3dl", "look.csp"}) {
-    const std::string Raw = Dir.File(std::string(F) + ".rgb");
+// The photograph through the LUT file in ffmpeg against our processed image.
+void ExpectFfmpegMatches(const TTestTempDir& Dir, const std::string& Photo,
+                         const std::vector<uint16_t>& Ours, const std::vector<std::string>& Luts) {
+  for (const std::string& F : Luts) {
+    const std::string Raw = Dir.File(F + ".rgb");
     ASSERT_EQ(RunProgram({"ffmpeg", "-v", "error", "-y", "-i", Photo, "-vf",
                           "lut3d=file=" + Dir.File(F) + ":interp=tetrahedral", "-pix_fmt",
                           "rgb24", "-f", "rawvideo", Raw},
@@ -92,6 +86,58 @@ TEST_F(CommandLineRun, ExportedLutsMatchTheProcessedImageInFfmpeg) {
       Worst = std::max(Worst, std::abs(int32_t(Theirs[I]) - int32_t((Ours[I] + 128) / 257)));
     EXPECT_LE(Worst, 1) << F;
   }
+}
+
+int32_t ChangedValues(const std::vector<uint16_t>& A, const std::vector<uint16_t>& B) {
+  int32_t Changed = 0;
+  for (size_t I = 0; I < A.size() && I < B.size(); I++) Changed += std::abs(A[I] / 257 - B[I] / 257) > 2;
+  return Changed;
+}
+
+TEST_F(CommandLineRun, BinaryPresetInLutsOutMatchingFfmpeg) {
+  const std::string Out = Dir.File("luc.png");
+  ASSERT_EQ(Kromel({Photo, Luc, "/LUTSIZE:33", "-ACTION:EXPORTLUT:" + Dir.File("luc.cube"),
+                    "-ACTION:EXPORTLUT:" + Dir.File("luc.csp"), "/Save:" + Out, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  // ffmpeg reads 3DL files of 17 points only.
+  const std::string Out17 = Dir.File("luc17.png");
+  ASSERT_EQ(Kromel({Photo, Luc, "/LUTSIZE:17", "-ACTION:EXPORTLUT:" + Dir.File("luc.3dl"),
+                    "/Save:" + Out17, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  const std::vector<uint16_t> Ours = Rgb16(Out);
+  ASSERT_EQ(Ours.size(), 48u * 32u * 3u);
+  EXPECT_GT(ChangedValues(Ours, Rgb16(Photo)), 100) << "the preset's grading is not applied";
+  // The .cube carries the preset: loaded as the preset, it grades the same
+  // and exports the same LUT again.
+  const std::string Again = Dir.File("again.png");
+  ASSERT_EQ(Kromel({Photo, Dir.File("luc.cube"), "/LUTSIZE:33",
+                    "-ACTION:EXPORTLUT:" + Dir.File("again.cube"), "/Save:" + Again, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  EXPECT_EQ(ChangedValues(Rgb16(Again), Ours), 0);
+  EXPECT_EQ(ReadBytes(Dir.File("again.cube")), ReadBytes(Dir.File("luc.cube")));
+  if (!ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+  ExpectFfmpegMatches(Dir, Photo, Ours, {"luc.cube", "luc.csp"});
+  ExpectFfmpegMatches(Dir, Photo, Rgb16(Out17), {"luc.3dl"});
+}
+
+TEST_F(CommandLineRun, ExportedLutsMatchTheProcessedImageInFfmpeg) {
+  const std::string Out = Dir.File("out.png");
+  ASSERT_EQ(Kromel({Photo, Look, "/LUTSIZE:25", "-ACTION:EXPORTLUT:" + Dir.File("look.cube"),
+                    "-ACTION:EXPORTLUT:" + Dir.File("look.3dl"),
+                    "/Action:ExportLut:" + Dir.File("look.csp"), "/Save:" + Out, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  for (const char* F : {"look.cube", "look.3dl", "look.csp"})
+    EXPECT_FALSE(ReadBytes(Dir.File(F)).empty()) << F;
+  const std::vector<uint16_t> Ours = Rgb16(Out);
+  const std::vector<uint16_t> Source = Rgb16(Photo);
+  ASSERT_EQ(Ours.size(), 48u * 32u * 3u);
+  EXPECT_GT(ChangedValues(Ours, Source), 100) << "the preset's grading is not in the saved image";
+  if (!ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+  ExpectFfmpegMatches(Dir, Photo, Ours, {"look.cube", "look.3dl", "look.csp"});
 }
 
 TEST_F(CommandLineRun, FailuresGiveStatusAndMessage) {
