@@ -125,4 +125,10 @@ class MultiInstrument16 {
   std::vector<TInstrument16*> Items;
 };
 
+// A mono 8- or 16-bit PCM WAV file as a new instrument at the end of
+// Multi's Items (8-bit samples become (b - 128) x 255).
+bool LoadWavToMultiInstrument(const std::string& FileName, MultiInstrument16& Multi);
+// The same into Instrument, whatever the channel count.
+bool LoadWavToInstrument16(const std::string& FileName, TInstrument16& Instrument);
+
 }  // namespace kromel
