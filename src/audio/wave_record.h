@@ -53,6 +53,10 @@ struct TWave {
   float Peak() const;
   void Scale(float Factor);
   void DownSample2x();
+  // Dest := this record at NewRate, in this record's mode, allocated here
+  // (Dest's old memory is not freed). False, Dest unchanged, when either
+  // rate is below 10 or the memory can't be had.
+  bool Resample(TWave& Dest, int32_t NewRate) const;
   void TrimSilence();
   bool HasInvalidValues() const;
   bool Equals(const TWave& Other) const;
