@@ -9,6 +9,7 @@
 #include "audio/riff_chunks.h"
 #include "audio/sample_codec.h"
 #include "audio/surround_sample.h"
+#include "audio/wave_record.h"
 #include "foundation/debug_log.h"
 #include "foundation/paths.h"
 #include "platform/message_sink.h"
@@ -143,6 +144,39 @@ bool LoadStereoFromAiff(const std::string& FileName, TStereoSample32& Stereo, bo
   Stereo.Init();
   TFileReadStream S(FileName);
   return OpenedForReading(S, ShowError) && LoadStereoFromAiffStream(S, Stereo, ShowError, HighRes);
+}
+
+bool LoadWaveFromAiffStream(TByteStream& S, TWave& Wave, bool ShowError, bool& HighRes) {
+  Wave.Dispose();
+  InitSampleRecord(Wave);
+  try {
+    TSurroundSample32 Sound;
+    if (!Sound.LoadFromAiffStream(S, ShowError, HighRes)) return false;
+    Sound.ToWave(Wave);
+    return true;
+  } catch (const std::exception&) {
+    Wave.Dispose();
+    InitSampleRecord(Wave);
+    ErrorMessageProc("Exception in LoadWaveFromAiffStream");
+    return false;
+  }
+}
+
+bool LoadWaveFromAiff(const std::string& FileName, TWave& Wave, bool ShowError, bool& HighRes) {
+  Wave.Dispose();
+  InitSampleRecord(Wave);
+  try {
+    TFileReadStream S(FileName);
+    if (!OpenedForReading(S, ShowError) || !LoadWaveFromAiffStream(S, Wave, ShowError, HighRes))
+      return false;
+    Wave.Name = ExtractFileNameW(FileName).substr(0, MaxWaveNameLength);
+    return true;
+  } catch (const std::exception&) {
+    Wave.Dispose();
+    InitSampleRecord(Wave);
+    ErrorMessageProc("Exception in LoadWaveFromAiff " + FileName);
+    return false;
+  }
 }
 
 }  // namespace kromel

@@ -11,6 +11,8 @@
 
 namespace kromel {
 
+struct TWave;
+
 // The rate of a big-endian 80-bit extended value, rounded (ties to even);
 // 0 when it is not a positive rate below 2^31.
 int32_t AiffSampleRate(const TExtended80& BigEndianBytes);
@@ -20,5 +22,10 @@ bool LoadStereoFromAiffStream(TByteStream& S, TStereoSample32& Stereo, bool Show
                               bool& HighRes);
 bool LoadStereoFromAiff(const std::string& FileName, TStereoSample32& Stereo, bool ShowError,
                         bool& HighRes);
+
+// A record of the file's channels (mono or stereo) at its own rate.
+bool LoadWaveFromAiffStream(TByteStream& S, TWave& Wave, bool ShowError, bool& HighRes);
+// As above; Name becomes the file name without its folder.
+bool LoadWaveFromAiff(const std::string& FileName, TWave& Wave, bool ShowError, bool& HighRes);
 
 }  // namespace kromel

@@ -68,6 +68,21 @@ void TMultiWave::Dispose() {
   Init();
 }
 
+bool TMultiWave::Resample(TMultiWave& Dest, int32_t NewRate) const {
+  Dest.Dispose();
+  Dest.Count = std::clamp(Count, 0, MaxMultiParts);
+  for (int32_t I = 0; I < Dest.Count; ++I) {
+    TWave& Part = Dest.Parts[size_t(I)];
+    InitSampleRecord(Part);
+    if (!Parts[size_t(I)].Resample(Part, NewRate)) {
+      Dest.Count = I;
+      Dest.Dispose();
+      return false;
+    }
+  }
+  return true;
+}
+
 void TMultiWave::SetLength(int32_t Length) {
   for (int32_t I = 0; I < Count; ++I) Parts[size_t(I)].SetLength(Length);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/wave_record.h"
+
 namespace kromel {
 
 namespace {
@@ -164,6 +166,22 @@ void StereoMinMaxProfileRange(const TStereoSample32& Stereo, TSample32& MinDst,
     return;
   }
   Reduce(Src, From, To, MinDst, MaxDst, Profile, TWriteOut::Previous);
+}
+
+void WaveMinMaxProfile(const TWave& Wave, TSample32& MinDst, TSample32& MaxDst,
+                       const TWaveProfile* Profile) {
+  if (Wave.IsStereo)
+    StereoMinMaxProfile(Wave.Stereo, MinDst, MaxDst);
+  else
+    MonoMinMaxProfile(Wave.Mono, MinDst, MaxDst, Profile);
+}
+
+void WaveMinMaxProfileRange(const TWave& Wave, TSample32& MinDst, TSample32& MaxDst,
+                            int32_t From, int32_t To, const TWaveProfile* Profile) {
+  if (Wave.IsStereo)
+    StereoMinMaxProfileRange(Wave.Stereo, MinDst, MaxDst, From, To, Profile);
+  else
+    MonoMinMaxProfileRange(Wave.Mono, MinDst, MaxDst, From, To, Profile);
 }
 
 }  // namespace kromel

@@ -14,6 +14,8 @@
 
 namespace kromel {
 
+struct TWave;
+
 struct TWaveProfile {
   TSample32 Min;
   TSample32 Max;
@@ -39,5 +41,12 @@ void MonoMinMaxProfileRange(const TSample32& Sample, TSample32& MinDst, TSample3
 void StereoMinMaxProfileRange(const TStereoSample32& Stereo, TSample32& MinDst,
                               TSample32& MaxDst, int32_t From, int32_t To,
                               const TWaveProfile* Profile);
+
+// The stereo or the mono routine for the record's mode; the whole-sound
+// stereo routine takes no profile.
+void WaveMinMaxProfile(const TWave& Wave, TSample32& MinDst, TSample32& MaxDst,
+                       const TWaveProfile* Profile);
+void WaveMinMaxProfileRange(const TWave& Wave, TSample32& MinDst, TSample32& MaxDst,
+                            int32_t From, int32_t To, const TWaveProfile* Profile);
 
 }  // namespace kromel

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "audio/sample_filters.h"
+#include "audio/wave_record.h"
 #include "audio/work_sample.h"
 #include "foundation/numeric.h"
 
@@ -188,6 +189,20 @@ float SurroundPositionDeviation(TSurroundSample32 Sample, float Target) {
   S.Left = Sample.Channels[0];
   S.Right = Sample.Channels[1];
   return StereoPositionDeviation(S, Target);
+}
+
+float WaveMaxLevel(const TWave& Wave) {
+  return Wave.IsStereo ? StereoMaxLevel(Wave.Stereo) : SampleMaxLevel(Wave.Mono);
+}
+
+int64_t FindWaveSoundEnd(const TWave& Wave, float ThresholdDB) {
+  if (!Wave.IsStereo) return FindSoundEnd(Wave.Mono, ThresholdDB);
+  return std::max(FindSoundEnd(Wave.Stereo.Left, ThresholdDB),
+                  FindSoundEnd(Wave.Stereo.Right, ThresholdDB));
+}
+
+float WaveInverseDuration(const TWave& Wave, float Peak) {
+  return SampleInverseDuration(Wave.IsStereo ? Wave.Stereo.Left : Wave.Mono, Peak);
 }
 
 }  // namespace kromel

@@ -9,6 +9,7 @@
 #include "audio/riff_chunks.h"
 #include "audio/sample_codec.h"
 #include "audio/wav_files.h"
+#include "audio/wave_record.h"
 #include "foundation/ascii_case.h"
 #include "foundation/paths.h"
 #include "platform/message_sink.h"
@@ -73,6 +74,27 @@ bool ReadBlocks(TByteStream& S, const TWavLayout& L, TSurroundSample32& Sound, i
 
 void TSurroundSample32::ClearSlots() {
   for (TSample32& C : Channels) C = TSample32();
+}
+
+void TSurroundSample32::ToWave(TWave& Wave) const {
+  InitSampleRecord(Wave);
+  Wave.IsStereo = NumChannels >= 2;
+  if (NumChannels == 1) Wave.Mono = Channels[0];
+  if (Wave.IsStereo) {
+    Wave.Stereo.Left = Channels[0];
+    Wave.Stereo.Right = Channels[1];
+  }
+}
+
+void TSurroundSample32::FromWave(const TWave& Wave) {
+  ClearSlots();
+  NumChannels = Wave.IsStereo ? 2 : 1;
+  if (Wave.IsStereo) {
+    Channels[0] = Wave.Stereo.Left;
+    Channels[1] = Wave.Stereo.Right;
+  } else {
+    Channels[0] = Wave.Mono;
+  }
 }
 
 bool TSurroundSample32::Alloc(int32_t Count, int32_t Frames) {

@@ -13,6 +13,8 @@
 
 namespace kromel {
 
+struct TWave;
+
 constexpr int32_t MaxSurroundChannels = 40;
 
 struct TSurroundSample32 {
@@ -35,6 +37,11 @@ struct TSurroundSample32 {
   int32_t SampleRate() const { return Channels[0].SampleRate; }
   void SetSampleRate(int32_t Rate);
   void AssignRange(const TSurroundSample32& Source, int32_t From, int32_t To);
+  // Wave := a fresh record sharing channel 0 (mono) or channels 0 and 1
+  // (stereo); an empty sound gives an empty record.
+  void ToWave(TWave& Wave) const;
+  // This sound := Wave's channels, sharing them; Name is left alone.
+  void FromWave(const TWave& Wave);
   void DeleteChannel(int32_t Index);
   float Peak() const;
   void Scale(float Factor);

@@ -6,6 +6,7 @@
 
 #include "audio/endian_bytes.h"
 #include "audio/fft.h"
+#include "audio/sample_rate.h"
 #include "audio/wav_files.h"
 #include "foundation/paths.h"
 #include "images/sample_ops.h"
@@ -378,6 +379,28 @@ bool Load_WAV16ToRecord(const std::string& FileName, TWave& W, bool ShowErrors) 
   return LoadRecord(
       W, [&](TSample32& S) { return Load_Wav16To32(FileName, S, false); },
       [&](TStereoSample32& S) { return Load_WAV_StereoTo32(FileName, S, ShowErrors); });
+}
+
+bool TWave::Resample(TWave& Dest, int32_t NewRate) const {
+  const int32_t Rate = GetSampleRate();
+  if (Rate < 10) {
+    PlatformShowMessage("Source samplerate invalid! No resampling!");
+    return false;
+  }
+  const double Frames = std::nearbyint(double(NewRate) * (double(Length()) / Rate) + 10);
+  if (NewRate < 10 || !(Frames <= INT32_MAX)) return false;
+  TWave Result = Dest;
+  if (!Result.Alloc(IsStereo, int32_t(Frames))) return false;
+  Result.Clear();
+  Result.SetSampleRate(NewRate);
+  if (IsStereo) {
+    ResampleSample32(Stereo.Left, Result.Stereo.Left);
+    ResampleSample32(Stereo.Right, Result.Stereo.Right);
+  } else {
+    ResampleSample32(Mono, Result.Mono);
+  }
+  Dest = Result;
+  return true;
 }
 
 bool TWave::LoadFromFile(const std::string& FileName, bool ShowErrors, bool& HighResolution) {

@@ -53,6 +53,10 @@ struct TWave {
   float Peak() const;
   void Scale(float Factor);
   void DownSample2x();
+  // Dest := this record at NewRate, in this record's mode, allocated here
+  // (Dest's old memory is not freed). False, Dest unchanged, when either
+  // rate is below 10 or the memory can't be had.
+  bool Resample(TWave& Dest, int32_t NewRate) const;
   void TrimSilence();
   bool HasInvalidValues() const;
   bool Equals(const TWave& Other) const;
@@ -124,5 +128,11 @@ class MultiInstrument16 {
   MultiInstrument16& operator=(const MultiInstrument16&) = delete;
   std::vector<TInstrument16*> Items;
 };
+
+// A mono 8- or 16-bit PCM WAV file as a new instrument at the end of
+// Multi's Items (8-bit samples become (b - 128) x 255).
+bool LoadWavToMultiInstrument(const std::string& FileName, MultiInstrument16& Multi);
+// The same into Instrument, whatever the channel count.
+bool LoadWavToInstrument16(const std::string& FileName, TInstrument16& Instrument);
 
 }  // namespace kromel

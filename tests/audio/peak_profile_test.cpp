@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "audio/wave_record.h"
 #include "audio_test_support.h"
 
 using namespace kromel;
@@ -173,4 +174,39 @@ TEST(PeakProfile, BlockProfileFindsEveryPeak) {
   }
   P.Dispose();
   S.Dispose();
+}
+
+// A record is drawn from the buffers its mode names, never from the other.
+TEST(PeakProfile, RecordsDrawTheirOwnMode) {
+  TWave W;
+  InitSampleRecord(W);
+  W.Mono = Ramp(100);
+  ASSERT_TRUE(W.Stereo.Alloc(100));
+  W.Stereo.Clear();
+  W.Stereo.Right.Data[60] = -3.0f;
+  for (bool Stereo : {false, true}) {
+    W.IsStereo = Stereo;
+    TColumns Whole(4), Range(4);
+    WaveMinMaxProfile(W, Whole.Min, Whole.Max, nullptr);
+    WaveMinMaxProfileRange(W, Range.Min, Range.Max, 50, 100, nullptr);
+    TColumns WholeRef(4), RangeRef(4);
+    if (Stereo) {
+      StereoMinMaxProfile(W.Stereo, WholeRef.Min, WholeRef.Max);
+      StereoMinMaxProfileRange(W.Stereo, RangeRef.Min, RangeRef.Max, 50, 100, nullptr);
+      EXPECT_EQ(Whole.Min.Data[2], -3.0f);
+      EXPECT_EQ(Range.Min.Data[1], -3.0f);
+    } else {
+      MonoMinMaxProfile(W.Mono, WholeRef.Min, WholeRef.Max, nullptr);
+      MonoMinMaxProfileRange(W.Mono, RangeRef.Min, RangeRef.Max, 50, 100, nullptr);
+      EXPECT_EQ(Range.Min.Data[0], 50.0f);
+    }
+    for (int K = 0; K < 4; ++K) {
+      EXPECT_EQ(Whole.Min.Data[K], WholeRef.Min.Data[K]) << Stereo << K;
+      EXPECT_EQ(Whole.Max.Data[K], WholeRef.Max.Data[K]) << Stereo << K;
+      EXPECT_EQ(Range.Min.Data[K], RangeRef.Min.Data[K]) << Stereo << K;
+      EXPECT_EQ(Range.Max.Data[K], RangeRef.Max.Data[K]) << Stereo << K;
+    }
+  }
+  W.Mono.Dispose();
+  W.Stereo.Dispose();
 }

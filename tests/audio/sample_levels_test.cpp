@@ -6,6 +6,7 @@
 
 #include "audio/sample_envelopes.h"
 #include "audio/sample_levels.h"
+#include "audio/wave_record.h"
 #include "audio_test_support.h"
 #include "filter_test_support.h"
 
@@ -63,6 +64,36 @@ TEST(SampleLevels, SoundEndsAndDurations) {
   EXPECT_NEAR(SampleEffectiveLength(One.S, Dest.S, 0, 30000), 44.1f * std::sqrt(2.0f), 0.1f);
   TOwnedSample Small(10);
   EXPECT_EQ(SampleEffectiveLength(One.S, Small.S, 0, 30000), 0.0f);
+}
+
+// A record is measured in its own mode; a stereo one ends with its later
+// channel and lasts as long as its left one.
+TEST(SampleLevels, RecordMeasures) {
+  TOwnedSample Early(30000, 44100, 0.5f), Late(30000, 44100, 0.5f), Silent(30000);
+  for (int I = 5000; I < 30000; ++I) Early[I] = 0;
+  TWave W;
+  InitSampleRecord(W);
+  W.Mono = Silent.S;
+  W.Stereo.Left = Early.S;
+  W.Stereo.Right = Late.S;
+  struct TCase {
+    bool Stereo;
+    float Level;
+    int64_t End;
+    float InverseDuration;
+  } Cases[] = {
+      {false, 0.0f, 0, SampleInverseDuration(Silent.S, 0.7f)},
+      {true, StereoMaxLevel(W.Stereo), FindSoundEnd(Late.S, -60), SampleInverseDuration(Early.S, 0.7f)},
+  };
+  for (const TCase& C : Cases) {
+    W.IsStereo = C.Stereo;
+    EXPECT_EQ(WaveMaxLevel(W), C.Level) << C.Stereo;
+    EXPECT_EQ(FindWaveSoundEnd(W, -60), C.End) << C.Stereo;
+    EXPECT_EQ(WaveInverseDuration(W, 0.7f), C.InverseDuration) << C.Stereo;
+  }
+  EXPECT_GT(FindSoundEnd(Late.S, -60), FindSoundEnd(Early.S, -60));
+  EXPECT_NE(SampleInverseDuration(Early.S, 0.7f), SampleInverseDuration(Late.S, 0.7f));
+  EXPECT_NEAR(WaveMaxLevel(W), 0.5f * std::sqrt(2.0f), 1e-5f);
 }
 
 TEST(SampleLevels, StereoPosition) {

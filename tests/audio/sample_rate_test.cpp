@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "audio/fft.h"
+#include "audio/multi_wave.h"
 #include "audio/sample_rate.h"
 #include "filter_test_support.h"
 #include "images/sample_ops.h"
@@ -205,3 +206,58 @@ TEST_F(SampleRate, SpeedChangeInPlaceAndStereo) {
 }
 
 }  // namespace
+
+// A record keeps its mode; each channel is what the buffer routine gives.
+TEST_F(SampleRate, RecordsAndMultiPartWaves) {
+  for (bool Stereo : {false, true}) {
+    TWave W;
+    InitSampleRecord(W);
+    ASSERT_TRUE(W.Alloc(Stereo, 1000));
+    for (int I = 0; I < 1000; ++I)
+      (Stereo ? W.Stereo.Right : W.Mono).Data[I] = std::sin(0.05f * float(I));
+    if (Stereo) W.Stereo.Left.Fill(0.25f);
+    W.SetSampleRate(22050);
+    TWave Up;
+    InitSampleRecord(Up);
+    ASSERT_TRUE(W.Resample(Up, 44100));
+    EXPECT_EQ(Up.IsStereo, Stereo);
+    EXPECT_EQ(Up.Length(), 2001);
+    EXPECT_EQ(Up.GetSampleRate(), 44100);
+    TOwnedSample Ref(3000, 44100);
+    ResampleSample32(Stereo ? W.Stereo.Right : W.Mono, Ref.S);
+    const TSample32& Got = Stereo ? Up.Stereo.Right : Up.Mono;
+    ASSERT_EQ(Got.Count, Ref.S.Count);
+    EXPECT_EQ(std::memcmp(Got.Data, Ref.S.Data, size_t(Got.Count) * 4), 0);
+    if (Stereo) EXPECT_EQ(Up.Stereo.Left.Count, 2001);
+    Up.Dispose();
+
+    TMultiWave Multi, Dest;
+    Multi.Init();
+    Dest.Init();
+    Multi.Count = 3;
+    for (int I = 0; I < 3; ++I) {
+      InitSampleRecord(Multi.Parts[size_t(I)]);
+      ASSERT_TRUE(Multi.Parts[size_t(I)].CopyRange(W, 0, 500 + 100 * I));
+    }
+    ASSERT_TRUE(Multi.Resample(Dest, 11025));
+    ASSERT_EQ(Dest.Count, 3);
+    for (int I = 0; I < 3; ++I) {
+      EXPECT_EQ(Dest.Parts[size_t(I)].Length(), (500 + 100 * I) / 2 + 1) << I;
+      EXPECT_EQ(Dest.Parts[size_t(I)].GetSampleRate(), 11025);
+    }
+    // A part without a usable rate stops the work and leaves Dest empty.
+    Multi.Parts[1].SetSampleRate(0);
+    EXPECT_FALSE(Multi.Resample(Dest, 11025));
+    EXPECT_EQ(Dest.Count, 0);
+    EXPECT_EQ(Dest.Parts[0].Mono.Data, nullptr);
+    EXPECT_EQ(Dest.Parts[0].Stereo.Left.Data, nullptr);
+    EXPECT_EQ(Messages().back(), "Source samplerate invalid! No resampling!");
+    Multi.Dispose();
+
+    TWave Kept;
+    InitSampleRecord(Kept);
+    EXPECT_FALSE(W.Resample(Kept, 0));
+    EXPECT_EQ(Kept.Length(), 0);
+    W.Dispose();
+  }
+}

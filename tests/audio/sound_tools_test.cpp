@@ -8,6 +8,7 @@
 #include "audio/aiff_files.h"
 #include "audio/surround_sample.h"
 #include "audio/wav_files.h"
+#include "audio/wave_record.h"
 #include "audio_test_support.h"
 #include "support/test_support.h"
 
@@ -208,5 +209,13 @@ TEST_F(SoundTools, AiffFilesMadeBySoxLoadAtTheirRate) {
     EXPECT_EQ(Sound.SampleRate(), 48000);
     EXPECT_EQ(Sound.NumChannels, 2);
     Sound.Dispose();
+    TWave W;
+    InitSampleRecord(W);
+    ASSERT_TRUE(LoadWaveFromAiff(F, W, true, HighRes)) << F;
+    EXPECT_TRUE(W.IsStereo);
+    EXPECT_EQ(W.GetSampleRate(), 48000) << F;
+    ASSERT_EQ(size_t(W.Length()) * 2, Ref.size()) << F;
+    EXPECT_NEAR(W.Stereo.Right.Data[100], Ref[201], 1.5f / 32768) << F;
+    W.Dispose();
   }
 }
