@@ -307,21 +307,22 @@ const char PhotoshopMakeAdjustmentLayerScript[] =
     "executeAction( idMk, desc528, DialogModes.NO );";
 
 std::string BridgeFolder() {
-  static const std::string Folder = [] {
+  // Kept to the very end of the process: the exit handler removes it.
+  static const std::string* const Folder = [] {
     std::string Pattern = TempFolder() + "/kromel-bridge-XXXXXX";
     std::vector<char> Buffer(Pattern.begin(), Pattern.end());
     Buffer.push_back('\0');
     if (::mkdtemp(Buffer.data()) == nullptr) {
       ErrorMessageProc("Exception in BridgeFolder: can not create " + Pattern);
-      return std::string();
+      return new std::string();
     }
     std::atexit([] {
       std::error_code Ignored;
       std::filesystem::remove_all(BridgeFolder(), Ignored);
     });
-    return std::string(Buffer.data());
+    return new std::string(Buffer.data());
   }();
-  return Folder;
+  return *Folder;
 }
 
 std::string BridgeFilePath(const std::string& Name) { return BridgeFolder() + "/" + Name; }
