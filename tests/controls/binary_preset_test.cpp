@@ -1,4 +1,5 @@
 #include "controls/binary_preset.h"
+#include "controls/binary_preset_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 
 #include "controls/main_controls.h"
 #include "lut/lut_chunks.h"
+#include "support/fake_plugin.h"
+#include "support/temp_dir.h"
 #include "support/test_support.h"
 
 namespace kromel {
@@ -424,6 +427,52 @@ TEST_F(BinaryPresetTest, NewerOrNegativeVersionsReadAsTheCurrentOne) {
     EXPECT_EQ(uint32_t(Version), V);
     EXPECT_TRUE(B.Save() == A.Save());
   }
+}
+
+TController* FirstControl(TBoundPreset& B) {
+  int32_t Sub = 0;
+  return B.Registry().OwnerOf(1, Sub);
+}
+
+// The plug-in link hands the preset over as "LutPreset<n>.luc".
+class PluginPresetTest : public testing::TCaptureTest {};
+
+TEST_F(PluginPresetTest, DocumentSevenGivesAPresetFileThatLoadsAsThePreset) {
+  testing::TTestTempDir Dir("kromel_plugin_preset");
+  TBoundPreset Sent;
+  ASSERT_NE(FirstControl(Sent), nullptr);
+  const float Default = FirstControl(Sent)->GetControllerValueS();
+  const float Graded = Default > 0.5f ? 0.125f : 0.875f;
+  FirstControl(Sent)->SetControllerValueS(Graded);
+
+  testing::TFakePlugin Plugin(Dir.Path.string());
+  Plugin.SetDocument(7, "Shot");
+  testing::TPluginHostDouble Host;
+  Host.SaveFile = [&](const std::string& Name) {
+    return SavePresetToBinaryFile(Sent.Preset, Sent.Registry(), Name, true);
+  };
+  TKromelPluginLink Link(Host, Dir.Path.string());
+  ASSERT_TRUE(Link.KromelSMOpen(true) && Link.KromelSMImageOpen());
+  ASSERT_TRUE(Link.KromelSMSavePreset());
+  const std::string File = Dir.File("LutPreset7.luc");
+  EXPECT_EQ(Host.SavedFiles, std::vector<std::string>{File});
+  EXPECT_EQ(testing::ReadText(File).substr(0, 4), "KRMP");
+
+  TBoundPreset Received;
+  ASSERT_FLOAT_EQ(FirstControl(Received)->GetControllerValueS(), Default);
+  ASSERT_TRUE(LoadPresetFromBinaryFile(Received.Preset, Received.Registry(), File));
+  EXPECT_FLOAT_EQ(FirstControl(Received)->GetControllerValueS(), Graded);
+  EXPECT_TRUE(Silent());
+}
+
+TEST_F(PluginPresetTest, UnwritableFolderIsReported) {
+  TBoundPreset Sent;
+  EXPECT_FALSE(SavePresetToBinaryFile(Sent.Preset, Sent.Registry(),
+                                      "/nonexistent-folder/LutPreset1.luc", false));
+  EXPECT_EQ(Messages(), std::vector<std::string>{
+                            "Can not save preset, failed to create file "
+                            "/nonexistent-folder/LutPreset1.luc"});
+  EXPECT_FALSE(LoadPresetFromBinaryFile(Sent.Preset, Sent.Registry(), "/nonexistent-folder/x"));
 }
 
 }  // namespace
