@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(UTF7ToWideString(Encoded) == Decoded);
   }
 
-  // The converters themselves, with a target of (first byte mod 16) units.
+  // The converters themselves, with a target of (first byte % 16) units.
   const size_t Room = Size > 0 ? Data[0] % 16 : 0;
   {
     std::vector<char16_t> Target(Room);

@@ -19,7 +19,7 @@ struct TDistortor {
   float Delta = 0;
   float Dc = 0;
 
-  // Acc, Prev := 0; Rate, Gain := 1 (the other fields are left as they are).
+  // Acc, Prev = 0; Rate, Gain = 1 (the other fields are left as they are).
   void Init();
 };
 

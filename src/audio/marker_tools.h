@@ -34,14 +34,14 @@ void SnapMarkersToPeak(const TSample32& Channel, TWaveMarkersList& Markers, int3
 // Sample[i - 1].
 void AddMarkersAtChanges(const TSample32& Sample, TWaveMarkersList& Markers);
 
-// Dest := copies of Source's stretches between markers, taken in list order
+// Dest = copies of Source's stretches between markers, taken in list order
 // (sort first): part 0 up to the first marker, the last part to the end.
 // A marker before the previous one or past the end gives an empty part;
 // the last of the 351 parts takes whatever remains. False when memory ran
 // out (Dest then empty).
 bool SplitWaveAtMarkers(const TWave& Source, TMultiWave& Dest, const TWaveMarkersList& Markers);
-// Dest := the parts one after another (stereo when any part is), at part
-// 0's rate; Markers := a generic marker named after each non-empty part
+// Dest = the parts one after another (stereo when any part is), at part
+// 0's rate; Markers = a generic marker named after each non-empty part
 // where it starts. False when memory ran out.
 bool JoinWaveParts(TWave& Dest, const TMultiWave& Source, TWaveMarkersList& Markers);
 

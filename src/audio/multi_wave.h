@@ -40,7 +40,7 @@ struct TMultiWave {
   void ToStereo();
   void Assign(const TMultiWave& Source);
   void DeletePart(int32_t Index);
-  // Dest := every part at NewRate; on the first part that fails Dest is
+  // Dest = every part at NewRate; on the first part that fails Dest is
   // left empty and the answer is False.
   bool Resample(TMultiWave& Dest, int32_t NewRate) const;
 

@@ -9,7 +9,7 @@ namespace kromel {
 
 // The table entry of Note (-1..128); 0 outside.
 double NoteFreq(int32_t Note);
-// "---" for -1, else the pitch class and the octave (Note div 12 - 2);
+// "---" for -1, else the pitch class and the octave (Note / 12 - 2);
 // "---" outside -1..128.
 std::string NoteName(int32_t Note);
 

@@ -57,7 +57,7 @@ void NormalizeStereo32(TStereoSample32& S);
 // own its samples); False without memory.
 bool AppendSilence16(TSample16& S, int32_t N);
 bool AppendSilence32(TSample32& S, int32_t N);
-// Frames From..From+N-1 of both channels := 0, within the buffer.
+// Frames From..From+N-1 of both channels = 0, within the buffer.
 void ClearFramesStereo32(TStereoSample32& S, int32_t N, int32_t From);
 float LinearToDB(float V);
 double Sample16ToDB(int32_t V);

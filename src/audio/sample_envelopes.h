@@ -34,7 +34,7 @@ void DeleteFirstSamples(TSample32& Sample, int64_t N);
 // becomes exactly 0.
 void FadeInSample(TSample32& Sample, int64_t N);
 void FadeOutSample(TSample32& Sample, int64_t N);
-// Dest := a new buffer with Source[From - Fade .. To + Fade - 1], faded at
+// Dest = a new buffer with Source[From - Fade .. To + Fade - 1], faded at
 // both ends; nothing when that range lies outside Source.
 void ExtractSampleWithFades(const TSample32& Source, TSample32& Dest, int32_t From, int32_t To, int32_t Fade);
 // N samples of silence at both ends (Sample takes a new buffer).

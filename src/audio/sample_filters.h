@@ -51,7 +51,7 @@ void MoveSampleHarmonic(TSample32 Sample, float FromFreq, float ToFreq);
 void CopySampleHarmonic(TSample32 Sample, float FromFreq, float ToFreq);
 void RemoveSampleHarmonic(TSample32 Sample, float Freq);
 void ScaleSampleHarmonic(TSample32 Sample, float Freq, float Gain);
-// Sample := Sample * Kernel (causal, in place).
+// Sample = Sample * Kernel (causal, in place).
 void ConvolveSample32(TSample32 Sample, const TSample32& Kernel);
 
 // Share of the level removed by notching the harmonics of the notes 48..100

@@ -53,7 +53,7 @@ float SpectralCentroid(const TSample32& S);
 // Mean distance in octaves of the spectrum from Pitch; -1 for silence or a
 // pitch below 20 Hz.
 float PitchSpread(const TSample32& S, float Pitch);
-// Dest[i] := e^2 with e := 0.99 e + max(S[i], 0)^2, over the samples both
+// Dest[i] = e^2 with e = 0.99 e + max(S[i], 0)^2, over the samples both
 // hold.
 void EnergyEnvelopeSquared(const TSample32& S, TSample32& Dest);
 // Stereo angle of a two-channel sound; 0 otherwise.

@@ -6,9 +6,9 @@
 
 namespace kromel {
 
-// S[i] := S[i] sqrt(i) / 10 for i >= 1.
+// S[i] = S[i] sqrt(i) / 10 for i >= 1.
 void SpectrumTiltSqrt(TSample32& Spectrum);
-// S[i] := i S[i] / 100 for i >= 1.
+// S[i] = i S[i] / 100 for i >= 1.
 void SpectrumTiltLinear(TSample32& Spectrum);
 // Src is a linear spectrum from 0 Hz to Src.SampleRate / 2; Dest takes it on
 // a log axis from LowHz to HighHz (both ends included). Points beyond Src

@@ -37,10 +37,10 @@ struct TSurroundSample32 {
   int32_t SampleRate() const { return Channels[0].SampleRate; }
   void SetSampleRate(int32_t Rate);
   void AssignRange(const TSurroundSample32& Source, int32_t From, int32_t To);
-  // Wave := a fresh record sharing channel 0 (mono) or channels 0 and 1
+  // Wave = a fresh record sharing channel 0 (mono) or channels 0 and 1
   // (stereo); an empty sound gives an empty record.
   void ToWave(TWave& Wave) const;
-  // This sound := Wave's channels, sharing them; Name is left alone.
+  // This sound = Wave's channels, sharing them; Name is left alone.
   void FromWave(const TWave& Wave);
   void DeleteChannel(int32_t Index);
   float Peak() const;
@@ -70,7 +70,7 @@ struct TSurroundSample32 {
   void OverwriteAt(const TSurroundSample32& Source, int32_t Offset);
   // Two channels become their mean; other sounds are left alone.
   void StereoToMono();
-  // Dest := the sum of every channel.
+  // Dest = the sum of every channel.
   void MixToMono(TSample32& Dest) const;
   // Of channels 0 and 1 of a two-channel sound; 0 and -1 otherwise.
   float SideToMidRatio() const;

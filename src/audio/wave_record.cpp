@@ -33,7 +33,7 @@ int32_t ChannelsOf(const TWave& W, const TSample32* Ch[2]) {
 
 std::string CutName(const std::string& S) { return S.substr(0, MaxWaveNameLength); }
 
-// Running peak per bin of (M - 1) i div N; the last bin is never written.
+// Running peak per bin of (M - 1) i / N; the last bin is never written.
 template <class FramePeak>
 void EnvelopeBins(int64_t N, TSample32& Env, FramePeak Peak) {
   const int64_t M = HeldOf(Env);

@@ -47,13 +47,13 @@ struct TWave {
   void DeleteRange(int32_t From, int32_t To);
   void ToMono();
   void ToStereoSample(TStereoSample32& Dest) const;
-  // Dest := this + B over the shorter length, when all three share a mode.
+  // Dest = this + B over the shorter length, when all three share a mode.
   void Add(const TWave& B, TWave& Dest) const;
 
   float Peak() const;
   void Scale(float Factor);
   void DownSample2x();
-  // Dest := this record at NewRate, in this record's mode, allocated here
+  // Dest = this record at NewRate, in this record's mode, allocated here
   // (Dest's old memory is not freed). False, Dest unchanged, when either
   // rate is below 10 or the memory can't be had.
   bool Resample(TWave& Dest, int32_t NewRate) const;

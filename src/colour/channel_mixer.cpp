@@ -33,7 +33,7 @@ float Determinant(const double (&M)[9]) {
   return static_cast<float>(D);
 }
 
-// Inv := inverse of M; false (Inv untouched) when singular.
+// Inv = inverse of M; false (Inv untouched) when singular.
 bool InvertMatrix(const double (&M)[9], double (&Inv)[9]) {
   const float D = Determinant(M);
   if (!(std::fabs(D) >= 0.000001f)) return false;
@@ -52,7 +52,7 @@ bool InvertMatrix(const double (&M)[9], double (&Inv)[9]) {
   return true;
 }
 
-// C := A x B.
+// C = A x B.
 void MultiplyMatrices(const double (&A)[9], const double (&B)[9], double (&C)[9]) {
   double R[9];
   for (int i = 0; i < 3; ++i)

@@ -45,14 +45,14 @@ float ChannelMixerGain(const TChannelMixerParams& P);
 void ChannelMixerScaleSingle(TChannelMixerParams& P, float F);
 void ChannelMixerScale(TChannelMixerParams& P, double F);
 void ChannelMixerAdd(TChannelMixerParams& A, const TChannelMixerParams& B);
-// A := B x A (A applied first, then B); offsets untouched.
+// A = B x A (A applied first, then B); offsets untouched.
 void ChannelMixerMultiply(TChannelMixerParams& A, const TChannelMixerParams& B);
-// Dst := inverse of Src. A determinant (as Single) below 1e-6 in magnitude
+// Dst = inverse of Src. A determinant (as Single) below 1e-6 in magnitude
 // copies Src whole into Dst; otherwise Dst's offsets are kept.
 void ChannelMixerInvert(TChannelMixerParams& Dst, const TChannelMixerParams& Src);
-// P := inverse of P; unchanged when singular.
+// P = inverse of P; unchanged when singular.
 void ChannelMixerInvertInPlace(TChannelMixerParams& P);
-// (R, G, B) := M x (R, G, B) in double precision, no offsets.
+// (R, G, B) = M x (R, G, B) in double precision, no offsets.
 void ChannelMixerApplyToColor(const TChannelMixerParams& P, float& R, float& G, float& B);
 // Every pixel: offsets added, then the matrix; alpha untouched, no clamping.
 void ChannelMixerApplyToImage128(const TChannelMixerParams& P, TImage128& Image);
@@ -61,12 +61,12 @@ void ChannelMixerApplyToImage128(const TChannelMixerParams& P, TImage128& Image)
 // when the gain is below 0.01, the matrix is singular or a gain would be
 // infinite.
 void ChannelMixerWhiteBalance(TChannelMixerParams& P, float& GainR, float& GainG, float& GainB);
-// P := H(Angle) x P (output hues) / P := P x H(Angle) (input hues); radians.
+// P = H(Angle) x P (output hues) / P = P x H(Angle) (input hues); radians.
 void ChannelMixerRotateHue(TChannelMixerParams& P, float Angle);
 void ChannelMixerRotateHueInput(TChannelMixerParams& P, float Angle);
-// c := F (c - 1/3) + 1/3.
+// c = F (c - 1/3) + 1/3.
 void ChannelMixerSaturation(TChannelMixerParams& P, float F);
-// c := F (c - w) + w, w = 0.2126, 0.7152, 0.0722 by column.
+// c = F (c - w) + w, w = 0.2126, 0.7152, 0.0722 by column.
 void ChannelMixerSaturationLuma(TChannelMixerParams& P, float F);
 void ChannelMixerLimitGain(TChannelMixerParams& P);
 void ChannelMixerNormalizeRows(TChannelMixerParams& P);

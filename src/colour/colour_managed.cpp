@@ -85,7 +85,7 @@ bool FitSize(const TImage32& Image, int32_t BoxWidth, int32_t BoxHeight, int32_t
 }
 
 // Target pixel (x, y) of a W x H resampling takes the source pixel at row
-// H0 * y div H and column W0 * x div W.
+// H0 * y / H and column W0 * x / W.
 uint32_t NearestSourcePixel(const TImage32& Image, int32_t x, int32_t y, int32_t W, int32_t H) {
   const int64_t Sy = int64_t(Image.Height) * y / H;
   const int64_t Sx = int64_t(Image.Width) * x / W;

@@ -10,11 +10,11 @@
 
 namespace kromel {
 
-// D := S, then display RGB to Space. Linear RGB decodes with Prefs.Profile;
+// D = S, then display RGB to Space. Linear RGB decodes with Prefs.Profile;
 // Lab and the custom space are reported as not implemented (D stays S).
 void ConvertGammaToColorspace(const TColorModelPreferences& Prefs, TBGRAPixel128& D,
                               const TBGRAPixel128& S, TLUTColorSpace Space);
-// D := S, then Space back to display RGB. Bad settings are reported through
+// D = S, then Space back to display RGB. Bad settings are reported through
 // DebugShowMessage without stopping the conversion; safe on any thread.
 void ConvertColorspaceToGamma(const TColorModelPreferences& Prefs, TBGRAPixel128& D,
                               const TBGRAPixel128& S, TLUTColorSpace Space);

@@ -39,7 +39,7 @@ cmsToneCurve* BuildRec709ToneCurve();
 cmsToneCurve* BuildACESccToneCurve();
 cmsToneCurve* BuildACEScctToneCurve();
 
-// "desc" := Name, "cprt" := "No copyright, use freely" (en/US); true only
+// "desc" = Name, "cprt" = "No copyright, use freely" (en/US); true only
 // when both were written.
 bool SetProfileTexts(cmsHPROFILE Profile, const std::string& Name);
 void SetProfileDescription(cmsHPROFILE Profile, const std::string& Name);

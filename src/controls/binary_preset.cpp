@@ -122,7 +122,7 @@ private:
     if (Commit && Changed && P.OnChange) P.OnChange(&P);
   }
 
-  // Control Number := Value unless it is isolated.
+  // Control Number = Value unless it is isolated.
   void Control(int32_t Number, float Value) {
     TController* Ctl = C.At(Number);
     if (Ctl != nullptr && !Ctl->GetIsolate()) Ctl->SetControllerValueS(Value);

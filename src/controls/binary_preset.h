@@ -22,7 +22,7 @@ constexpr int32_t TabSwitchKeepMask = 6;
 
 // Writes the header and chunks 1..26 at the stream's position. The stream
 // is stamped with PresetStreamVersion (the only layout written), which is
-// also stored into Preset.Version, with Preset.Reserved := 0. False, with
+// also stored into Preset.Version, with Preset.Reserved = 0. False, with
 // "Exception in SavePresetToStream", when writing fails.
 bool SavePresetToStream(TKromelPreset& Preset, const TControllersArray& Controllers,
                         TByteStream& Stream, bool WithEmbeddedPreset,

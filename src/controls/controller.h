@@ -149,7 +149,7 @@ private:
   float SavedValue(int32_t Number) const;
 };
 
-// Isolate := Value on the controls of Container and the curve editors among
+// Isolate = Value on the controls of Container and the curve editors among
 // them; the levels below the direct children get False.
 void SetControlsIsolate(TControlNode& Container, bool Value);
 // Clears every isolate flag in the tree.

@@ -30,7 +30,7 @@ class TCLGridAdjustments : public TLUTProcessingUnit {
   bool GridsActive = false;
   const T2DEnvelopeDots* EditedGrid = nullptr;  // not owned
 
-  // Dst := Src bent through both grids in the working model, or a plain
+  // Dst = Src bent through both grids in the working model, or a plain
   // copy when the grids are off (and no C/L preview is asked for).
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };

@@ -23,7 +23,7 @@ class TFilmCurveAdjustments : public TLUTProcessingUnit {
 
   // Stops handed to the Basic unit: -1 for 1 and 2, -2 for 3, else 0.
   float GetExposureOffset() const;
-  // Off: Dst := Src. Otherwise Src in linear RGB, every channel through the
+  // Off: Dst = Src. Otherwise Src in linear RGB, every channel through the
   // curve; Dst stays in linear RGB.
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };

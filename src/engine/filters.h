@@ -24,17 +24,17 @@ void ProcessGridByCurve(T2DEnvelopeDots& Grid, const TEnvelopeDots& CurveX,
 
 // 1 - g at the centre, -g elsewhere, g the normalised Gaussian of Sigma.
 void Init1DSharpenKernel(TSample32& Kernel, float Sigma);
-// Result (disposed first) := the full convolution of A and B.
+// Result (disposed first) = the full convolution of A and B.
 void ConvolveKernels(const TSample32& A, const TSample32& B, TSample32& Result);
 // Taps divided by their sum; a kernel summing to 0 is left.
 void NormalizeKernel(TSample32& Kernel);
-// Result (disposed first) := A and B added with their centres aligned.
+// Result (disposed first) = A and B added with their centres aligned.
 void AddKernelsCentered(const TSample32& A, const TSample32& B, TSample32& Result);
 
 // --- Float buffers ---
 
 void FloatBufferSort(TSample32& Buffer);
-// Running median over Window values; the first and last Window div 2 values
+// Running median over Window values; the first and last Window / 2 values
 // stay. A window below 3 does nothing.
 void FilterMedian(TSample32& Buffer, int32_t Window);
 // Circular: v = (v + max of the three neighbours around it) / 2.

@@ -30,7 +30,7 @@ inline float HueTwistOf(const TColorModelPreferences& Settings) { return Setting
 // reports Routine + ": LUT sizes differ" and gives false.
 bool LutShapesMatch(const T3DLut& Src, const T3DLut& Dst, const std::string& Routine);
 
-// Dst := Src (planes, maxima, flags, colour space, preferences) unless they
+// Dst = Src (planes, maxima, flags, colour space, preferences) unless they
 // are one LUT; false when memory fails.
 bool CopyLutIfOther(const T3DLut& Src, T3DLut& Dst);
 
@@ -51,10 +51,10 @@ void LogToLinear(float& R, float& G, float& B, int32_t Log, const T1DLut* Custom
 // Encodes one value by the log profile; false (value kept) for a value
 // without an encoder (0, 29, unknown).
 bool LinearToLogValue(float& X, int32_t Log);
-// Log 0: Dst := copy of Src. Otherwise every node of Src decoded into Dst;
+// Log 0: Dst = copy of Src. Otherwise every node of Src decoded into Dst;
 // nothing else of Dst changes.
 void LutLogToLinear(const T3DLut& Src, T3DLut& Dst, int32_t Log, const T1DLut* CustomLut);
-// Log 0: Dst := copy of Src. Otherwise Dst's own values are encoded in place
+// Log 0: Dst = copy of Src. Otherwise Dst's own values are encoded in place
 // (Src gives only the shape); a value without an encoder is reported once
 // and leaves the nodes. Maxima, colour space and flags are the caller's.
 void ProcessGammaToLog(const T3DLut& Src, T3DLut& Dst, int32_t Log);
@@ -71,7 +71,7 @@ void LutGammaToLinear(const T3DLut& Src, T3DLut& Dst, TImageProfile Profile, flo
 // Prefs (Src's own record when null) gives the profile and the hue twist and
 // is copied into Dst. The working model is the current global pair. State 3
 // to linear goes through gamma RGB. Conversions from or to LAB are not
-// supported: reported, Dst := copy of Src with Src's mark.
+// supported: reported, Dst = copy of Src with Src's mark.
 void ProcessColorModelConversion(const T3DLut& Src, T3DLut* Dst, int32_t Target,
                                  const TColorModelPreferences* Prefs);
 

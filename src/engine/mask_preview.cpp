@@ -76,7 +76,7 @@ TScaleColor ScaleColor(int32_t ScaleType, float t, float s, const TScaleColor& R
 }
 
 // The line drawing of the preview: steps = max(|dx|, |dy|) (at least 1),
-// point i at start + (end - start) * i div steps, pixels outside skipped.
+// point i at start + (end - start) * i / steps, pixels outside skipped.
 template <class TPaint>
 void WalkLine(TImage32& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TPaint Paint) {
   const int64_t Steps = std::max<int64_t>(

@@ -89,7 +89,7 @@ class TMaskAdjustments : public TLUTProcessingUnit {
   void ReferenceRGB(float& R, float& G, float& B) const;
 
  private:
-  // MaskKey := the measure of MaskSource.
+  // MaskKey = the measure of MaskSource.
   void Measure(T3DLut& Key, const T3DLut& Source, const T3DLut* Src, const T3DLut* Dst) const;
 };
 

@@ -54,7 +54,7 @@ class TMasterAdjustments : public TLUTProcessingUnit {
   TControlledParameterSingle* Saturation;
   TControlledParameterInteger* Smooth;
 
-  // Dst := Wet combined with Dry (null: each node's identity colour). All in
+  // Dst = Wet combined with Dry (null: each node's identity colour). All in
   // gamma RGB; Wet and Dst (and Dry when given) must share one size.
   void ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
                       const TColorModelPreferences& Settings) override;

@@ -28,7 +28,7 @@ class TModelCurvesAdjustments : public TLUTProcessingUnit {
 
   // The lightness curve on 0..1 (X and result).
   float GetLuminanceCurveValue(float X) const;
-  // Enabled off: Dst := Src. Otherwise Src in the working model, the
+  // Enabled off: Dst = Src. Otherwise Src in the working model, the
   // switched-on curves applied; Dst stays in the working model.
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };

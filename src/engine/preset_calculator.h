@@ -38,7 +38,7 @@ class TKromelPresetCalculator {
   // All nine LUTs N x N x N, zero and not up to date.
   void SetSize(int32_t N);
 
-  // ALut := the identity through the units before the mask (the colours the
+  // ALut = the identity through the units before the mask (the colours the
   // mask is measured on), in gamma RGB, marked up to date. False on failure.
   bool CalcLutMaskKey(T3DLut& ALut, TColorModelPreferences& Settings);
   // The preset's mask unit's ProcessMask (nothing without a mask unit).

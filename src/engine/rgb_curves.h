@@ -46,7 +46,7 @@ class TRGBCurvesAdjustments : public TLUTProcessingUnit {
   TControlledParameterColorWheel* Gain;
   TControlledParameterIntegerArray* Ranges;  // thousandths
 
-  // Dst := Src in gamma RGB through the switched-on curves or wheels.
+  // Dst = Src in gamma RGB through the switched-on curves or wheels.
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };
 

@@ -27,7 +27,7 @@ bool SaveACVCurves(const std::string& FileName, const TEnvelopeDots* Master,
 // One curve at Pos of Bytes: its dots in Dots and Pos past it. False for a
 // point count outside 2..50 or too few bytes.
 bool ReadACVCurve(const std::vector<uint8_t>& Bytes, size_t& Pos, std::vector<TCurveDotPoint>& Dots);
-// Appends the curve's count and points (output Y div 128, input X * 255 /
+// Appends the curve's count and points (output Y / 128, input X * 255 /
 // 16384 to the nearest, halves down); nothing for fewer than 2 or more
 // than 50 dots (False).
 bool WriteACVCurve(std::vector<uint8_t>& Bytes, const TEnvelopeDots& Curve);

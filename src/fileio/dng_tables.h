@@ -93,9 +93,9 @@ class TDNGHVTable {
   // 1 where no segment holds X (also on a curve without points).
   float Evaluate(float X) const;
   float EvaluateInverse(float Y) const;
-  // Point i := (i / (n - 1), i / (n - 1)); a single point is (0, 0).
+  // Point i = (i / (n - 1), i / (n - 1)); a single point is (0, 0).
   void SetIdentity();
-  // Point i := (x, dng_tone_curve_acr3_calc(x)), x = i / (n - 1).
+  // Point i = (x, dng_tone_curve_acr3_calc(x)), x = i / (n - 1).
   void SetACR3Curve();
 };
 
@@ -147,7 +147,7 @@ void InterpolateHSVCorrection(float& Hue, float& Sat, float& Val, int32_t H, int
 // "!" .. "}" without the double quote, "&", ",", ";", "<", ">", "\" and "_".
 extern const char Adobe85Alphabet[86];
 
-// Output := (length x 4) / 5 bytes; every group of five characters gives
+// Output = (length x 4) / 5 bytes; every group of five characters gives
 // one 32-bit value, least significant byte first. An invalid character is
 // reported and ends the decoding (bytes not produced stay zero).
 void DecodeAdobe85(ByteArray& Output, const std::string& Text);

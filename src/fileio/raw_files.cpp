@@ -48,7 +48,7 @@ struct TMemImageFree {
 };
 using TMemImagePtr = std::unique_ptr<libraw_processed_image_t, TMemImageFree>;
 
-// A := B x A (B applied after A), row-major.
+// A = B x A (B applied after A), row-major.
 void MultiplyMatrixOnLeft(std::array<double, 9>& A, const std::array<double, 9>& B) {
   std::array<double, 9> P{};
   for (int I = 0; I < 3; ++I)

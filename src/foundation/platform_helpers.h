@@ -53,7 +53,7 @@ bool RunProcessNoWait(const std::string& Name, const std::vector<std::string>& A
 
 TColor AddColors(TColor A, TColor B);
 TColor SubtractColors(TColor A, TColor B);
-// ((256 - W) * A + W * B) shr 8 per channel; W is held to 0..256.
+// ((256 - W) * A + W * B) >> 8 per channel; W is held to 0..256.
 TColor BlendColors(TColor A, TColor B, int32_t W);
 TColor OffsetColor(TColor C, int32_t DR, int32_t DG, int32_t DB);
 int32_t ColorDistance(TColor A, TColor B);

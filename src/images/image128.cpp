@@ -105,7 +105,7 @@ void SmoothPass(TBGRAPixel128* P, int64_t Stride, int32_t N, float K, bool Cap) 
   }
 }
 
-// Out[Y x OutStride] := sum over the taps of In[clamp(Y + T - Half) x
+// Out[Y x OutStride] = sum over the taps of In[clamp(Y + T - Half) x
 // InStride] x K[T], for Y = 0..N-1; the ends repeat the edge pixel.
 void ConvolveLine(const TBGRAPixel128* In, int64_t InStride, int32_t N, TBGRAPixel128* Out,
                   int64_t OutStride, const float* K, int64_t Count) {

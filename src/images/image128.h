@@ -127,13 +127,13 @@ struct TImage128 {
 // pixels with alpha 1; Buf must have room for Count x 16 bytes.
 void ExpandRGBFloatToPixel128(void* Buf, int64_t Count);
 
-// Pixels whose Pixel128Saturation005 is below Threshold; Avg := the mean of
+// Pixels whose Pixel128Saturation005 is below Threshold; Avg = the mean of
 // those saturations (0 when none).
 int32_t AverageNeutralSaturation(const TImage128& Image, float& Avg, float Threshold);
 
-// Res := (1 - W) x A + W x B on all four floats.
+// Res = (1 - W) x A + W x B on all four floats.
 void BlendPixel128(TBGRAPixel128& Res, const TBGRAPixel128& A, const TBGRAPixel128& B, float W);
-// Res colour := Over x Over.A + (1 - Over.A) x Under; Res alpha not set.
+// Res colour = Over x Over.A + (1 - Over.A) x Under; Res alpha not set.
 void CompositePixel128(TBGRAPixel128& Res, const TBGRAPixel128& Under,
                        const TBGRAPixel128& Over);
 

@@ -18,7 +18,7 @@ namespace kromel::image16 {
 
 // ---- pixel mixes ------------------------------------------------------------
 
-// (P x (256 - W) + Q x W) div 256 per word; W is limited to 0..256.
+// (P x (256 - W) + Q x W) / 256 per word; W is limited to 0..256.
 template <class TPixel>
 TPixel Blend(const TPixel& P, const TPixel& Q, int64_t W) {
   W = std::clamp<int64_t>(W, 0, 256);
@@ -297,7 +297,7 @@ bool DrawGradientLine(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
   return true;
 }
 
-// Every pixel := Blend(C1, C2, round(Weight(x, y) x 256)), the weight a
+// Every pixel = Blend(C1, C2, round(Weight(x, y) x 256)), the weight a
 // Single limited to 0..1 (NaN gives 0).
 template <class TImage, class TWeight>
 void FillByWeight(TImage& I, const typename TImage::TPixel& C1, const typename TImage::TPixel& C2,

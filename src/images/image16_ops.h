@@ -433,7 +433,7 @@ void UpSample2x(TImage& I) {
   FreePixels<TImage>(Old.Pixels);
 }
 
-// Each new pixel := Mean(top-left, top-right, bottom-left, bottom-right) of
+// Each new pixel = Mean(top-left, top-right, bottom-left, bottom-right) of
 // its 2 x 2 block; an odd last row or column is dropped, and an image one
 // pixel wide or high ends empty.
 template <class TImage, class TMean>
@@ -523,7 +523,7 @@ int32_t CommonSize(const TImage& A, const TImage& B, const TImage& Dst) {
   return std::min({A.Size, B.Size, Dst.Size});
 }
 
-// Dst.c := round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G, B.
+// Dst.c = round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G, B.
 template <class TImage>
 void AddScaled(const TImage& A, const TImage& B, TImage& Dst, int32_t Offset, float Weight,
                float Scale) {
@@ -542,7 +542,7 @@ void AddScaled(const TImage& A, const TImage& B, TImage& Dst, int32_t Offset, fl
   }
 }
 
-// Dst.c := A.c x 32767 div (B.c div 2 + Bias), clamped; Bias below 1 counts
+// Dst.c = A.c x 32767 / (B.c / 2 + Bias), clamped; Bias below 1 counts
 // as 1.
 template <class TImage>
 void Divide(const TImage& A, const TImage& B, TImage& Dst, int32_t Bias) {
@@ -615,7 +615,7 @@ void NormalizeTo32(const TImage& Image, TImage32& Target, const char* Name) {
   }
 }
 
-// Re-allocates Image to the bitmap's size and reads R, G, B (shl 8) from its
+// Re-allocates Image to the bitmap's size and reads R, G, B (<< 8) from its
 // 24- or 32-bit rows; False for another pixel format. A and any further
 // field are not read.
 template <class TImage>

@@ -49,7 +49,7 @@ void OverCommonArea(TImage32& Self, const TImage32& Other, TFn&& Fn) {
   }
 }
 
-// Dest := the four recursive passes over Src; False (reported, nothing
+// Dest = the four recursive passes over Src; False (reported, nothing
 // written) when Dest is not Src's size. Dest may be Src.
 bool RecursiveBlurInto(const TImage32& Src, TImage32& Dest, float Decay) {
   if (!HasArea(Src)) return false;

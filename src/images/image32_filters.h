@@ -8,7 +8,7 @@
 
 namespace kromel {
 
-// Dest colours := Src's with saturation Amount / 255 (0..255) towards the
+// Dest colours = Src's with saturation Amount / 255 (0..255) towards the
 // plain-mean grey; Dest's alpha is not written. Unequal sizes are reported.
 void Image32SaturationEqual(const TImage32& Src, TImage32& Dest, int32_t Amount);
 
@@ -24,13 +24,13 @@ uint32_t InvertAroundGray32(uint32_t P);
 void SpreadOverflowRGB(float& R, float& G, float& B);
 // Scaled about their mean to fit into 0..1; a grey is clamped instead.
 void CompressRGBToRange(float& R, float& G, float& B);
-// Each := (v - mean) x Factor + mean.
+// Each = (v - mean) x Factor + mean.
 void SaturationEqualRGB(float& R, float& G, float& B, float Factor);
 
-// Per colour byte (W x a + (256 - W) x b) div 256, W held within 0..256;
+// Per colour byte (W x a + (256 - W) x b) / 256, W held within 0..256;
 // alpha 0.
 uint32_t BlendPixel24(uint32_t A, uint32_t B, int32_t W);
-// Per byte of all four (WA x a + WB x b) div 256, held within 0..255.
+// Per byte of all four (WA x a + WB x b) / 256, held within 0..255.
 uint32_t BlendPixels32(uint32_t A, uint32_t B, int32_t WA, int32_t WB);
 
 }  // namespace kromel

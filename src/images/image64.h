@@ -1,6 +1,6 @@
 // TImage64: the 16-bit image buffer over TPixel64 (red, green, blue, alpha).
 // A plain value type like TImage32: Init, Alloc, Dispose; views never
-// dispose. 8-bit values widen by x257 from a TImage32 and by shl 8 from a
+// dispose. 8-bit values widen by x257 from a TImage32 and by << 8 from a
 // bitmap; 16-bit values narrow to their high byte.
 #pragma once
 #include <cstdint>
@@ -102,7 +102,7 @@ struct TImage64 : TImageHeader<TPixel64> {
   // spread of the opaque pixels in thousandths (-1 when not measured).
   void GetAverageColor(int32_t X, int32_t Y, int32_t Radius, TPixel64& Avg,
                        int32_t& Spread) const;
-  // R, G, B of Avg := average of the Count darkest (brightest) pixels with
+  // R, G, B of Avg = average of the Count darkest (brightest) pixels with
   // alpha >= 32768 by R + G + B; 0 when none. Avg.A is not written.
   void GetDarkestAverage(TPixel64& Avg, int32_t Count) const;
   void GetBrightestAverage(TPixel64& Avg, int32_t Count) const;
@@ -214,11 +214,11 @@ struct TImage64 : TImageHeader<TPixel64> {
   TPixel64* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
-// Dst.c := round((B.c x WeightB + A.c) x Scale) + Offset, clamped, for R, G,
+// Dst.c = round((B.c x WeightB + A.c) x Scale) + Offset, clamped, for R, G,
 // B over the pixels all three images hold; Dst may be A or B.
 void Image64AddScaled(const TImage64& A, const TImage64& B, TImage64& Dst, float WeightB,
                       float Scale, int32_t Offset);
-// Dst.c := A.c x 32767 div (B.c div 2 + Bias), clamped; Bias below 1 counts
+// Dst.c = A.c x 32767 / (B.c / 2 + Bias), clamped; Bias below 1 counts
 // as 1.
 void Image64Divide(const TImage64& A, const TImage64& B, TImage64& Dst, int32_t Bias);
 

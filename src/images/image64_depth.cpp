@@ -22,7 +22,7 @@ void DiscSpan(TImage64& I, int64_t X, int64_t Y, int64_t R, TFn Fn) {
   }
 }
 
-// Start + (End - Start) x (T - T0) div max(1, T1 - T0).
+// Start + (End - Start) x (T - T0) / max(1, T1 - T0).
 int64_t Lerp(int64_t Start, int64_t End, int64_t T, int64_t T0, int64_t T1) {
   return Start + (End - Start) * (T - T0) / std::max<int64_t>(1, T1 - T0);
 }

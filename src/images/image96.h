@@ -143,11 +143,11 @@ struct TImage96 : TImageHeader<TPixel96> {
   TPixel96* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
-// Dst.c := round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G,
+// Dst.c = round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G,
 // B over the pixels all three images hold.
 void Image96AddScaled(const TImage96& A, const TImage96& B, TImage96& Dst, int32_t Offset,
                       float Weight, float Scale);
-// Dst.c := A.c x 32767 div (B.c div 2 + Bias), clamped; Bias below 1 counts
+// Dst.c = A.c x 32767 / (B.c / 2 + Bias), clamped; Bias below 1 counts
 // as 1.
 void Image96Divide(const TImage96& A, const TImage96& B, TImage96& Dst, int32_t Bias);
 void RGBtoHSV96(int32_t R, int32_t G, int32_t B, int32_t& H, int32_t& S, int32_t& V);
@@ -159,7 +159,7 @@ TPixel96 BlendPixel96Over(const TPixel96& D, const TPixel96& S);
 TPixel96 MultiplyPixel96(const TPixel96& D, const TPixel96& S);
 
 TPixel96 MakePixel96(int32_t R, int32_t G, int32_t B, int32_t A);
-// Bytes widen by shl 8; a TColor gives alpha 0 unless $FF000000 is added.
+// Bytes widen by << 8; a TColor gives alpha 0 unless $FF000000 is added.
 TPixel96 ColorToPixel96(uint32_t Color);
 TColor Pixel96ToColor(const TPixel96& P);
 // "R: 65535; G: 0; B: 0; A: 65535"

@@ -67,8 +67,8 @@ void AssignRowBandOf(TImageHeader<TPixelT>& View, const TImageHeader<TPixelT>& S
   View.Size = Source.Width * Rows;
 }
 
-// The renderer's eight bands: band k covers rows Height*k div 8 up to
-// Height*(k+1) div 8 - 1, so the bands cover every row once.
+// The renderer's eight bands: band k covers rows Height*k / 8 up to
+// Height*(k+1) / 8 - 1, so the bands cover every row once.
 constexpr int32_t RowBandCount = 8;
 constexpr int32_t RowBandStart(int32_t Height, int32_t Band) {
   return static_cast<int32_t>(static_cast<int64_t>(Height) * Band / RowBandCount);

@@ -42,7 +42,7 @@ public:
   void FlipVertical();
   void FlipHorizontal();
 
-  // P := 0, then the 16-bit image's darkest average (8 bits: stays 0).
+  // P = 0, then the 16-bit image's darkest average (8 bits: stays 0).
   void GetDarkestAverage(TPixel64& P, int32_t Count) const;
   // Average colour around (X, Y): the 16-bit average, or the 8-bit one
   // (pixels with alpha above 128) widened x257.

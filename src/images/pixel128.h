@@ -71,7 +71,7 @@ float Pixel128Dot3(const TBGRAPixel128& A, const TBGRAPixel128& B);
 float Vector3DotPixel128(const std::array<float, 3>& V, const TBGRAPixel128& P);
 // B x A; the fourth float is A's.
 TBGRAPixel128 Pixel128Cross3(const TBGRAPixel128& A, const TBGRAPixel128& B);
-// V's colour := W x V; V's fourth float unchanged.
+// V's colour = W x V; V's fourth float unchanged.
 void Pixel128CrossInPlace(TBGRAPixel128& V, const TBGRAPixel128& W);
 float Pixel128Length(const TBGRAPixel128& P);
 float Pixel128Distance(const TBGRAPixel128& A, const TBGRAPixel128& B);

@@ -120,7 +120,7 @@ struct TSample16 {
   bool HoldsData() const { return Data != nullptr; }
 
   void Init();
-  // Count := N, then N samples (Data null when they can't be had).
+  // Count = N, then N samples (Data null when they can't be had).
   void Alloc(int64_t N);
   // Frees the samples; Count stays.
   void Dispose();

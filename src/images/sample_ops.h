@@ -12,7 +12,7 @@
 
 namespace kromel {
 
-// Dst[i] := f(A[i], B[i]) for every i below A.Count; Dst may be A or B.
+// Dst[i] = f(A[i], B[i]) for every i below A.Count; Dst may be A or B.
 void SubtractSamples32(const TSample32& A, const TSample32& B, TSample32& Dst);
 // Over the smaller of A.Count and B.Count.
 void AddSamples32(const TSample32& A, const TSample32& B, TSample32& Dst);
@@ -49,7 +49,7 @@ void ModulateSamples32(TSample32& Dst, const TSample32& Mod, float Amount);
 // 1000 where the divisor is 0.
 void DivideSamples32(TSample32& Dst, const TSample32& Div);
 void MultiplySamples32(TSample32& Dst, const TSample32& B, float Factor);
-// Dst[i] := min(Dst[i], -AmpToDB(|Src[i]| / Ref)) over Src.Count; Unused is
+// Dst[i] = min(Dst[i], -AmpToDB(|Src[i]| / Ref)) over Src.Count; Unused is
 // not read.
 void SamplesMinAttenuation32(const TSample32& Src, TSample32& Dst, float Unused, float Ref);
 

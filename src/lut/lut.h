@@ -104,7 +104,7 @@ class T3DLut : public TLut {
   // R, G and B of a LUT of the same shape; otherwise reports
   // "Error in T3DLut.CopyRGBFrom - Sizes mismatch".
   void CopyRGBFrom(const T3DLut& Source);
-  // X := (1 - A) * Source.X + X * A with this LUT's A.
+  // X = (1 - A) * Source.X + X * A with this LUT's A.
   void CopyMaskedFrom(const T3DLut& Source);
   // False exactly when (Size > 1 or NLRH > 1) and R, G, B are present.
   bool IsEmpty() const;
@@ -153,7 +153,7 @@ class T3DLut : public TLut {
   void ClearAlpha();
   // A divided by its largest value when that exceeds 1e-10.
   void NormalizeAlpha();
-  // A := density of the image's colours over the grid, 1 at the fullest.
+  // A = density of the image's colours over the grid, 1 at the fullest.
   void AccumulateColorsToAlpha(const TImage64& Image);
   // A 3x3 matrix (row-major, row = output channel) that approximates the
   // LUT in linear light. False, with the message "Matrix optimization
@@ -202,33 +202,33 @@ class T3DLut : public TLut {
   // Smooth(1) blended back through A: A * smoothed + (1 - A) * unsmoothed.
   void SmoothMasked();
   // Weight-plane operations, all cubic.
-  // A := sum of |second differences| of R, G, B along the three axes
+  // A = sum of |second differences| of R, G, B along the three axes
   // (interior nodes; border nodes 0).
   void CurvatureToAlpha();
   // Divides the plane by its largest value when that exceeds 1e-10.
   void NormalizePlane(float* Plane);
-  // A := clamp((A - Lo) / (Hi - Lo), 0, 1); with Hi = Lo a step at Lo.
+  // A = clamp((A - Lo) / (Hi - Lo), 0, 1); with Hi = Lo a step at Lo.
   void RampAlpha(float Lo, float Hi);
-  // A := 0 below a, rising to 1 at b, 1 up to c, falling to 0 at d.
+  // A = 0 below a, rising to 1 at b, 1 up to c, falling to 0 at d.
   void TrapezoidAlpha(float a, float b, float c, float d);
-  // Interior nodes: A := (max (min) of the 3x3x3 neighbourhood + A) / 2.
+  // Interior nodes: A = (max (min) of the 3x3x3 neighbourhood + A) / 2.
   void MaximumA();
   void MinimumA();
-  // A := 0.3 R + 0.5 G + 0.2 B.
+  // A = 0.3 R + 0.5 G + 0.2 B.
   void LumaToAlpha();
   void InvertAlpha();
   // Scales R, G, B (each capped at 1) so that the luma becomes Source's A;
   // nodes of luma <= 0 are kept. Another Size is reported, nothing changes.
   void SetLumaFromAlpha(const T3DLut& Source);
   void SetAlphaOne();
-  // A := 2.25 |U| + 1.6 |V| of the node's output.
+  // A = 2.25 |U| + 1.6 |V| of the node's output.
   void SetAlphaProtectNeutrals();
   // A scaled by 0.5 - 0.5 cos(2 pi y) where y = (3R + 5G + B) / 9 < 0.5.
   void SetAlphaProtectBlacks();
   void AddAlpha(float Value);
   void ScaleAlpha(float Factor);
   void ClampAlpha();
-  // R, G, B := A.
+  // R, G, B = A.
   void AlphaToRGB();
 
   // --- Mask sources, mask blending and 3D mask editing (lut_mask.cpp) ---
@@ -256,16 +256,16 @@ class T3DLut : public TLut {
   // this LUT's: "T3DLut.ExtractDifference error - lut sizes differ".
   void ExtractDifference(const T3DLut* LutA, const T3DLut* LutB);
   void ExtractDifferenceSXY(const T3DLut* LutA, const T3DLut* LutB);
-  // R, G, B := HSP2p hue, saturation, P / 100.
+  // R, G, B = HSP2p hue, saturation, P / 100.
   void ConvertToHSP2p();
-  // R, G, B := LCh hue (0..1), chroma / 128, L / 100.
+  // R, G, B = LCh hue (0..1), chroma / 128, L / 100.
   void ConvertToHueChromaLightness();
-  // This LUT := Wet mixed with Dry's output (or the node's own colour when
+  // This LUT = Wet mixed with Dry's output (or the node's own colour when
   // Dry is null) through Mask's red output; Method 0 Fade, 1 Limit, 2 Fit,
   // any other: nothing. Wet may be this LUT. Cubic. An empty Mask, Wet or
   // Dry, or a Wet of another shape, is reported and nothing changes.
   void BlendByMask(const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dry, int32_t Method);
-  // Destination := Source with alpha scaled by this mask LUT's red output
+  // Destination = Source with alpha scaled by this mask LUT's red output
   // (1 - output for the inverted twins) at each qualifier pixel's colour;
   // pixels whose qualifier alpha is 0 become 0. Destination must hold
   // Source's number of pixels.
@@ -278,16 +278,16 @@ class T3DLut : public TLut {
   void ProcessMaskAlphaInverted64(const TImage64& Qualifier, const TImage32& Source,
                                   TImage32& Destination) const;
   // 3D mask editing by level counts (red wraps on a NonCubic LUT; green
-  // index 0 is kept). R := (neighbourhood max + R) / 2, or the
+  // index 0 is kept). R = (neighbourhood max + R) / 2, or the
   // neighbourhood min; then OnChange.
   void MaximumR();
   void MinimumR();
   // The kernel with all 26 neighbours weighing 1, applied only where their
   // sum is below 16; divisor 30 + centre.
   void SmoothMaskChannel(float* Plane, float Amount);
-  // R, G, B := 1 over Count nodes, then OnChange.
+  // R, G, B = 1 over Count nodes, then OnChange.
   void FillWhite();
-  // R, G, B := 1 - value; R, G, B := value * a + b (level counts).
+  // R, G, B = 1 - value; R, G, B = value * a + b (level counts).
   void Invert();
   void MultiplyAdd(float a, float b);
 

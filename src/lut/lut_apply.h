@@ -30,7 +30,7 @@ uint32_t ProcessColorBGRA32(const T3DLut& Lut, uint32_t BGRA);
 // comes back.
 uint32_t ProcessColorBGRA32Direct(const T3DLut& Lut, uint32_t BGRA);
 void ProcessColorBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, const TBGRAPixel128& In);
-// Out := (B, G, R, 0) through the LUT.
+// Out = (B, G, R, 0) through the LUT.
 void ProcessRGBToBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, float R, float G, float B);
 // Through the LUT, then from the LUT's colour space back to gamma RGB,
 // clamped to bytes (blue, green, red in bytes 0..2; byte 3 is 0).
@@ -50,7 +50,7 @@ void ProcessImage(const T3DLut& Lut, const TImage32& Src, TImage32& Dst, bool Di
 void ProcessImage24(const T3DLut& Lut, const TImage24& Src, TImage24& Dst, bool Dither);
 // 16-bit RGBA; Dst's alpha is not written. Sizes must match.
 void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool UseAlpha);
-// 16-bit in, 8-bit out; Dst's alpha := the high byte of Src's.
+// 16-bit in, 8-bit out; Dst's alpha = the high byte of Src's.
 void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha);
 // The 8-bit image of Src when it has pixels, else its 16-bit one.
 void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
@@ -63,7 +63,7 @@ void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32&
                         bool UseAlpha);
 void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
                       bool Dither, bool UseAlpha);
-// Float: Dst := Src * (1 - Amount) + LUT(Src) * Amount, alpha copied.
+// Float: Dst = Src * (1 - Amount) + LUT(Src) * Amount, alpha copied.
 void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount);
 
 // Raw pixel rows in the image layouts above, processed in place without
@@ -73,14 +73,14 @@ void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Fo
 
 // --- LUT by LUT (Source may be Dest) ---
 
-// Dest := (1 - Amount) * Source + Amount * Processor(Source), node by node
+// Dest = (1 - Amount) * Source + Amount * Processor(Source), node by node
 // over Source's cube; only Dest's R, G, B change. Sizes must match. With no
 // usable processor Dest becomes a copy of Source.
 void ProcessLutByLut(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor, float Amount);
 // The same through the tricubic lookup.
 void ProcessLutByLutCubic(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor,
                           float Amount);
-// Dest's R, G, B := Mask's first output at the HSL of Source's node.
+// Dest's R, G, B = Mask's first output at the HSL of Source's node.
 void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask);
 
 // --- The caution message ---

@@ -29,7 +29,7 @@ inline void CellOf(float V, int32_t NL, int32_t& I, float& F) {
   F = P - static_cast<float>(I);
 }
 
-// Floor of a position in level units, as trunc(single(v + 1024)) - 1024;
+// Floor of a position in level units, as trunc(float(v + 1024)) - 1024;
 // the position is first kept within a few levels of a grid of N levels so
 // the conversion stays in range. False for NaN.
 inline bool FloorIndex(float& V, int32_t N, int32_t& I) {

@@ -440,7 +440,7 @@ void T3DLut::ProcessMaskAlphaInverted64(const TImage64& Qualifier, const TImage3
 
 namespace {
 
-// R of every node with green index 1 or more := Combine(extreme of itself
+// R of every node with green index 1 or more = Combine(extreme of itself
 // and its neighbours, own value). Red wraps on a non-cubic LUT, else an
 // index beyond an end is the node's own; green beyond the top is the
 // node's own; blue layers beyond an end are left out. False (reported with

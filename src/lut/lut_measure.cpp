@@ -18,7 +18,7 @@ namespace {
 
 inline bool IsNaN(float V) { return V != V; }
 
-// Level of a value 0..1 on an axis of N levels: Round(single(N - 1) * V)
+// Level of a value 0..1 on an axis of N levels: round(float(N - 1) * V)
 // with halves to even, else truncated; kept within 0..N - 1.
 int32_t AxisLevel(float V, int32_t N, bool Round) {
   float P = static_cast<float>(N - 1) * V;

@@ -30,7 +30,7 @@ class TCLLUTProcessor {
   TCLLUTProcessor(const TCLLUTProcessor&) = delete;
   TCLLUTProcessor& operator=(const TCLLUTProcessor&) = delete;
 
-  // Dest := Source through Lut on the device. False, with Dest untouched,
+  // Dest = Source through Lut on the device. False, with Dest untouched,
   // when the processor is disabled, Source has no pixels, the LUT is not a
   // cube of at least two levels, the sizes differ (reported) or a device
   // call fails (reported, and the processor stays disabled).

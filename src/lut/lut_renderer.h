@@ -30,7 +30,7 @@ class TGuardedLut {
     Fn(FLut);
     ++FGeneration;
   }
-  // Dest := a copy of the LUT as one writer left it.
+  // Dest = a copy of the LUT as one writer left it.
   bool CopyTo(T3DLut& Dest) const {
     std::lock_guard<std::mutex> Guard(FLock);
     return Dest.CopyFrom(FLut);

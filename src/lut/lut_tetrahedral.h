@@ -72,7 +72,7 @@ class TPreparedLut {
   // Inputs are clamped to 0..1 and must not be NaN; no lookup leaves them.
   void Lookup(float& Red, float& Green, float& Blue) const;
 
-  // 16-bit RGBA in, 8-bit BGRA out; alpha byte := high byte of the word;
+  // 16-bit RGBA in, 8-bit BGRA out; alpha byte = high byte of the word;
   // with UseAlpha each channel is (In * (255 - A/256) + A * LUT) / 65535.
   void Apply64To32(const TPixel64* Src, TVPixel32* Dst, int64_t Count, bool UseAlpha) const;
   // 16-bit RGBA in and out; Dst's alpha is not written. With UseAlpha each

@@ -70,7 +70,7 @@ struct TColorChartTable {
   // least Columns x Rows records, and fills missing positions.
   void SetPatches(const TColorCheckerPixel128* Source, int32_t Count, int32_t NewColumns,
                   int32_t NewRows);
-  // Keeps the first min(Count, N) records (new ones zeroed); Rows := N div
+  // Keeps the first min(Count, N) records (new ones zeroed); Rows = N /
   // Columns.
   void SetCount(int32_t N);
   // Patches, Columns and Rows of Other; this table's compensation images

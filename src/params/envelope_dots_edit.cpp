@@ -16,7 +16,7 @@ namespace {
 
 int64_t Abs64(int64_t V) { return V < 0 ? -V : V; }
 
-// A * B div C in 128 bits, limited to the Int32 range; C = 0 gives 0.
+// A * B / C in 128 bits, limited to the Int32 range; C = 0 gives 0.
 int32_t MulDiv(int64_t A, int64_t B, int64_t C) {
   if (C == 0) return 0;
   const __int128 R = static_cast<__int128>(A) * B / C;

@@ -23,7 +23,7 @@ inline int32_t RoundToInt32(double V) {
   return static_cast<int32_t>(R);
 }
 
-// Pascal's div on 64-bit operands (truncating), a zero divisor giving 0.
+// Truncating division of 64-bit operands, a zero divisor giving 0.
 inline int64_t DivTrunc(int64_t A, int64_t B) { return B == 0 ? 0 : A / B; }
 
 }  // namespace kromel

@@ -20,19 +20,19 @@ namespace kromel {
 bool ExtractCurvesFromLUT(const T3DLut& Lut, TEnvelopeDots& R, TEnvelopeDots& G,
                           TEnvelopeDots& B, bool Relative);
 
-// Dst := the inverse (transposed, monotonised) curves applied to every
+// Dst = the inverse (transposed, monotonised) curves applied to every
 // node's output. Sizes that differ are reported ("ProcessLUTApplyCurve
 // error: Sizes differ") and Dst is untouched; so is it for LUTs without
 // planes. The result tells whether Dst was written.
 bool ProcessLUTRemoveCurveOnOutput(const T3DLut& Lut, T3DLut& Dst, const TEnvelopeDots& R,
                                    const TEnvelopeDots& G, const TEnvelopeDots& B);
-// Dst := Lut looked up (tetrahedrally) at the inverse curves of every
+// Dst = Lut looked up (tetrahedrally) at the inverse curves of every
 // node's input.
 bool ProcessLUTRemoveCurveOnInput(const T3DLut& Lut, T3DLut& Dst, const TEnvelopeDots& R,
                                   const TEnvelopeDots& G, const TEnvelopeDots& B);
-// Dst := Curve applied to every output channel of every node.
+// Dst = Curve applied to every output channel of every node.
 bool ProcessLUTApplyCurve(const T3DLut& Lut, T3DLut& Dst, const TEnvelopeDots& Curve);
-// Dst := every output channel decoded to linear through the profile's
+// Dst = every output channel decoded to linear through the profile's
 // curve (Gamma serves the custom profile).
 bool ProcessLUTGammaToLinear(const T3DLut& Lut, T3DLut& Dst, TImageProfile Profile, float Gamma);
 

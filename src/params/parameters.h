@@ -54,7 +54,7 @@ public:
   virtual void SetIsolate(bool Value);
   // The element's start tag without the angle brackets.
   virtual std::string GetXMLTag() const;
-  // Text := the whole element, ending with a line feed.
+  // Text = the whole element, ending with a line feed.
   virtual void SaveToXML(std::string& Text) = 0;
   // Reads the parameter from its element's text; True on success.
   virtual bool LoadFromXML(const std::string& Text) = 0;

@@ -52,9 +52,9 @@ public:
   bool CanRedo() const { return Current < Count() - 1; }
   std::string GetUndoCaption() const;
   std::string GetRedoCaption() const;
-  // Caption := the step undone; the state before it into Stream.
+  // Caption = the step undone; the state before it into Stream.
   bool Undo(TMemoryStream& Stream, std::string& Caption);
-  // Caption := the step redone; that state into Stream.
+  // Caption = the step redone; that state into Stream.
   bool Redo(TMemoryStream& Stream, std::string& Caption);
   // Index limited to the list; False only for an empty list.
   bool GoToState(int32_t Index, TMemoryStream& Stream);

@@ -212,7 +212,7 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   void FillAlphaChannel();
   // Pixels with alpha below 32768 become white; every alpha is kept.
   void FillTransparentWithWhite();
-  // Horizontally: the right half (from W div 2) becomes the reference and
+  // Horizontally: the right half (from W / 2) becomes the reference and
   // the left half the work image; vertically the same with rows.
   void SplitImage(bool Horizontally);
   // False, with the message, when no pixel has alpha.
@@ -226,7 +226,7 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool SaveLut(const std::string& FileName);
   // Writes Image processed by the current LUT (TIFF 16-bit, PNG, JPEG).
   bool SaveImage(const std::string& FileName);
-  // Out := Image through the LUT compiled at GetExportLutSize.
+  // Out = Image through the LUT compiled at GetExportLutSize.
   bool ProcessFullImage(TImage64& Out);
 
   // ---- statistics

@@ -39,7 +39,7 @@ TEST(SampleProcessors, SampleAndHoldModes) {
   C[0] = 1;
   Comb.Process(C.S, 0);
   EXPECT_EQ(Comb.Rate, 500);
-  EXPECT_EQ(C[88], -1.0f);  // 44100 div 500
+  EXPECT_EQ(C[88], -1.0f);  // 44100 / 500
 }
 
 TEST(SampleProcessors, DerivativeIntegratorAndLevel) {

@@ -168,7 +168,7 @@ TEST_F(ColourManaged, FitIntoABox) {
   Tall.Clear();
   TRawBitmap TallBitmap;
   ImageCMSCopyToBitmapRectFit(Tall, TallBitmap, 100, 100, nullptr);
-  EXPECT_EQ(TallBitmap.Width(), 37 + 25);  // left margin (100 - 25) div 2
+  EXPECT_EQ(TallBitmap.Width(), 37 + 25);  // left margin (100 - 25) / 2
   EXPECT_EQ(TallBitmap.Height(), 100);
   Tall.Dispose();
 

@@ -330,7 +330,7 @@ TEST_F(IccProfiles, Lut16TagBytes) {
     EXPECT_EQ(BE16(Tag, 52 + 4 * c), 0u);
     EXPECT_EQ(BE16(Tag, 54 + 4 * c), 65535u);
   }
-  // CLUT: first input slowest; entry (i, j, k) = (i, j, k) * 65535 div 32.
+  // CLUT: first input slowest; entry (i, j, k) = (i, j, k) * 65535 / 32.
   const std::size_t Clut = 64;
   EXPECT_EQ(ICCMFTData::GetCLUT(Tag.data()), Tag.data() + Clut);
   for (const auto& [i, j, k] : {std::tuple{0, 0, 0}, std::tuple{0, 0, 1}, std::tuple{1, 2, 3},

@@ -80,7 +80,7 @@ TEST_F(RGBCurvesTest, DepthScalesTheChannelCurve) {
 TEST_F(RGBCurvesTest, CMYKModeKeepsBlackWhenTheMasterLiftsIt) {
   Unit.MasterEnabled->SetValue(1);
   Unit.CurveMode->SetValue(rcmCMYK);
-  Unit.Master->Curve.ResetHorizontal(16384, 2);  // K := 0.5
+  Unit.Master->Curve.ResetHorizontal(16384, 2);  // K = 0.5
   Unit.Process(&Src, &Dst, Prefs);
   EXPECT_EQ(Dst.R[0], 0);
   EXPECT_EQ(Dst.G[0], 0);

@@ -134,7 +134,7 @@ TEST_F(CurveTextFilesTest, JSONReadsEveryValueOfEachArray) {
   ASSERT_TRUE(LoadJSONCurves(File("t.json"), Red, Green, Blue));
   ASSERT_EQ(Red.NumDots, 65);
   for (int32_t I = 0; I < 65; ++I) EXPECT_EQ(Red.Dot(I).X, I * 256);
-  // Index (3 - 1) * i div 256: the middle value for i = 128, the last at 256.
+  // Index (3 - 1) * i / 256: the middle value for i = 128, the last at 256.
   EXPECT_EQ(Red.Dot(32).Y, 22295);
   EXPECT_EQ(Red.Dot(64).Y, 32767);
   EXPECT_EQ(Red.Dot(31).Y, 0);

@@ -522,7 +522,7 @@ TEST_F(Image128Test, RoundRectRowsAndGradientWeights) {
   for (int32_t X = 1; X <= 5; ++X) EXPECT_FLOAT_EQ(I.Row(3)[X].R, 0.2f);
   EXPECT_EQ(I.Row(3)[0].R, 0.0f);
   EXPECT_EQ(I.Row(2)[3].R, 0.0f);
-  // Rows 0..4: weights (row * 256 div 4) / 256 = 0, 1/4, 1/2, 3/4, 1.
+  // Rows 0..4: weights (row * 256 / 4) / 256 = 0, 1/4, 1/2, 3/4, 1.
   I.Fill({0, 0, 0, 0});
   I.FillRoundRectGradient(0, 0, 6, 4, 0, Rgba(0, 0, 0, 1), Rgba(1, 1, 1, 1));
   for (int32_t Y = 0; Y <= 4; ++Y) EXPECT_FLOAT_EQ(I.Row(Y)[3].G, Y / 4.0f) << Y;

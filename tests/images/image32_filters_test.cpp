@@ -46,7 +46,7 @@ TEST_F(Image32FiltersTest, AdjustContrastTruncatesAndClampsAllFourBytes) {
   I.AdjustContrast(256, 77);  // unchanged
   EXPECT_EQ(I.Pixels[1].Value, Bgra(74, 128, 0, 255));
   I.Pixels[3].Value = Bgra(101, 0, 0, 0);
-  I.AdjustContrast(300, 128);  // -27 x 300 div 256 = -31 (toward zero)
+  I.AdjustContrast(300, 128);  // -27 x 300 / 256 = -31 (toward zero)
   EXPECT_EQ(I.Pixels[3].BGRA.B, 97);
   I.Dispose();
 }

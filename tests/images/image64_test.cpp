@@ -99,7 +99,7 @@ TEST_F(Image64Test, DepthRules) {
   EXPECT_TRUE(I64.Pixels[1] == (TPixel64{0, 0, 0, 65535}));
   EXPECT_EQ(I64.MarginBottom, 4);
 
-  // From a bitmap: shl 8, alpha not read.
+  // From a bitmap: << 8, alpha not read.
   TRawBitmap B(1, 1, pf32bit);
   const uint8_t Argb[4] = {7, 255, 128, 1};
   std::memcpy(B.ScanLine(0), Argb, 4);

@@ -298,7 +298,7 @@ TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
   TImage96 Down = Numbered96(3, 3);
   Down.DownSample2x();  // block 1, 2, 4, 5
   ASSERT_EQ(Down.Size, 1);
-  EXPECT_EQ(Down.Pixels[0].R, 2);  // ((1 + 2) div 2 + (4 + 5) div 2) div 2
+  EXPECT_EQ(Down.Pixels[0].R, 2);  // ((1 + 2) / 2 + (4 + 5) / 2) / 2
   TImage96 Thin = Numbered96(1, 3);
   Thin.DownSample2x();
   EXPECT_TRUE(Thin.IsEmpty());

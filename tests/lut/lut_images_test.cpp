@@ -121,7 +121,7 @@ TEST_F(LutImages, ReaderSizes) {
                 static_cast<float>(static_cast<uint16_t>(Lut.Count - 1) / 65535.0));
     }
   }
-  // A 512 x 512 GPU picture: node (r, g, b) from ((b mod 8) 64 + r, (b div 8) 64 + g).
+  // A 512 x 512 GPU picture: node (r, g, b) from ((b % 8) 64 + r, (b / 8) 64 + g).
   TOwned64 Img;
   ASSERT_TRUE(Img.Image.Alloc(512, 512));
   for (int32_t i = 0; i < Img.Image.Size; ++i)

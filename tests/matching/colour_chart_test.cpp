@@ -110,7 +110,7 @@ TEST(ColorChartTable, SetPatchesInterpolatesPositionsAlongRows) {
 TEST(ColorChartTable, SetCountAndGridOperationsStayInsideTheArray) {
   TColorChartTable T;
   MakeNumbered(T, 6, 4);
-  T.SetCount(10);  // Rows := 1: the grid still fits
+  T.SetCount(10);  // Rows = 1: the grid still fits
   EXPECT_EQ(T.Rows, 1);
   T.Columns = 6;
   T.Rows = 4;  // an inconsistent grid is left alone

@@ -153,7 +153,7 @@ TEST(DotGrid, RectangularLayout) {
   G.Dots[2][1].Z = 1;
   EXPECT_FALSE(G.IsDefault());
 
-  // One column or one row lies in the middle of the range (div truncates).
+  // One column or one row lies in the middle of the range (integer division truncates).
   T2DEnvelopeDots One = MakeRectGrid(1, 1, -5, 10);
   EXPECT_EQ(One.Dots[0][0].X, 2);
   EXPECT_EQ(One.Dots[0][0].Y, 2);

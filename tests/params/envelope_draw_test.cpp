@@ -12,7 +12,7 @@ constexpr TColor Red = 0x0000FF;
 constexpr TColor Grey = 0x909090;
 
 // A 200 x 130 picture with the curve area at (10, 10), 160 x 100; values
-// are drawn at 110 - 100*v div 32767.
+// are drawn at 110 - 100*v / 32767.
 class EnvelopeDrawTest : public ::testing::Test {
 protected:
   void SetUp() override {

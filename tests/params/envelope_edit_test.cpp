@@ -128,7 +128,7 @@ TEST(EnvelopeEditing, EndAndIntermediateDots) {
 
   TEnvelopeDots Line;
   Line.ResetDiagonal(2);
-  Line.AddIntermediateDots(4000);  // 16384 div 4000 = 4 parts
+  Line.AddIntermediateDots(4000);  // 16384 / 4000 = 4 parts
   EXPECT_EQ(XsOf(Line), (std::vector<int32_t>{0, 4096, 8192, 12288, 16384}));
   EXPECT_EQ(Line.Dot(2).Y, 16384);  // GetValue of the starting line, 16383.5 rounded
   Line.AddIntermediateDots(0);      // no step: nothing
