@@ -25,10 +25,7 @@ namespace {
 constexpr int32_t PixelBytes = int32_t(sizeof(TBGRAPixel128));
 
 // Width x Height pixels really lie behind Data.
-bool HasArea(const TImage128& I) {
-  return I.Data != nullptr && I.Width > 0 && I.Height > 0 &&
-         int64_t(I.Width) * I.Height <= I.Size;
-}
+bool HasArea(const TImage128& I) { return HasPixelArea(I.Data, I.Width, I.Height, I.Size); }
 
 bool Inside(const TImage128& I, int64_t X, int64_t Y) {
   return X >= 0 && Y >= 0 && X < I.Width && Y < I.Height;

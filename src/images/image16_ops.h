@@ -19,10 +19,7 @@
 
 namespace kromel::image16 {
 
-template <class TImage>
-bool HasArea(const TImage& I) {
-  return I.Pixels != nullptr && I.Width > 0 && I.Height > 0 && I.Size > 0;
-}
+using kromel::HasArea;
 
 template <class TPixel>
 void SetWords(TPixel& P, int64_t R, int64_t G, int64_t B, int64_t A) {

@@ -17,12 +17,6 @@ namespace kromel {
 
 namespace {
 
-// Width x Height pixels really lie behind Pixels.
-bool HasArea(const TImage32& I) {
-  return I.Pixels != nullptr && I.Width > 0 && I.Height > 0 &&
-         int64_t(I.Width) * I.Height <= I.Size;
-}
-
 uint8_t* Bytes(const TImage32& I) { return reinterpret_cast<uint8_t*>(I.Pixels); }
 
 uint8_t ClampToByte(int64_t V) { return uint8_t(std::clamp<int64_t>(V, 0, 255)); }

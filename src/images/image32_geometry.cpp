@@ -33,10 +33,6 @@ void Restore(TImage32& Image, const TImage32& Old) {
   Image.Pixels = Old.Pixels;
 }
 
-bool HasArea(const TImage32& Image) {
-  return Image.Pixels != nullptr && Image.Width > 0 && Image.Height > 0;
-}
-
 int32_t ToInt32(int64_t V) {
   return static_cast<int32_t>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX));
 }

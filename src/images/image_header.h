@@ -48,6 +48,16 @@ struct TImageHeader {
   }
 };
 
+// True when Width x Height pixels really lie behind Pixels: the one test of
+// every image type before its pixels are touched.
+inline bool HasPixelArea(const void* Pixels, int64_t Width, int64_t Height, int64_t Size) {
+  return Pixels != nullptr && Width > 0 && Height > 0 && Width * Height <= Size;
+}
+template <class TPixelT>
+bool HasArea(const TImageHeader<TPixelT>& I) {
+  return HasPixelArea(I.Pixels, I.Width, I.Height, I.Size);
+}
+
 // Makes View a view of Count rows of Source from FirstRow, sharing Source's
 // pixels. Rows outside Source are cut off; an empty Source gives a view
 // without pixels (Size 0, Width and Height untouched). Margins are not set.
