@@ -18,6 +18,13 @@ float CityBlock(const TBGRAPixel128& A, const TBGRAPixel128& B) {
 
 float RGBSum(const TBGRAPixel128& P) { return P.R + P.G + P.B; }
 
+// Flags chosen by saturation may mark coloured patches of equal brightness;
+// only sources near each other in every channel are one neutral patch.
+bool SimilarColours(const TBGRAPixel128& A, const TBGRAPixel128& B, float Distance) {
+  return std::fabs(A.R - B.R) < Distance && std::fabs(A.G - B.G) < Distance &&
+         std::fabs(A.B - B.B) < Distance;
+}
+
 void Invalidate(TBGRAPixel128& S, TBGRAPixel128& D) { S.A = D.A = 0; }
 
 // Sums of the colours of merged pairs; the first pair keeps the mean.
@@ -228,7 +235,8 @@ void TTetrahedralization::MergeClosePairs(bool FlaggedOnly, float Distance) {
     TPairSum Sum;
     Sum.Add(Src(I), Dst(I));
     for (int32_t J = I + 1; J < N; ++J)
-      if (Src(J).A > 0 && Eligible(J) && std::fabs(S - RGBSum(Src(J))) < Distance) {
+      if (Src(J).A > 0 && Eligible(J) && std::fabs(S - RGBSum(Src(J))) < Distance &&
+          SimilarColours(Src(I), Src(J), Distance)) {
         Sum.Add(Src(J), Dst(J));
         Invalidate(SrcColors.Data[J], DstColors.Data[J]);
       }

@@ -15,6 +15,44 @@ bool ValidPoint(const TTetrahedralization& T, int32_t I) { return T.Src(I).A > 0
 
 void ColourOnly(TBGRAPixel128& P) { P.A = 0; }
 
+// True when no hull face has C on its outer side: C lies in a gap of the
+// body inside its hull.
+bool InsideHull(const TTetrahedralization& T, const TBGRAPixel128& C) {
+  bool Any = false;
+  for (const TTetrahedron& Tet : T.Tetrahedra) {
+    if (Tet.Points[0] < 0 || !Tet.IsExternal) continue;
+    for (int32_t F = 0; F < 4; ++F) {
+      if (!Tet.FaceExternal[size_t(F)]) continue;
+      TTrianglePoints Tri;
+      int32_t Opposite = 0;
+      GetTetrahedronFace(Tri, Tet.Points, F, Opposite);
+      const TBGRAPixel128 &A = T.Src(Tri[0]), &B = T.Src(Tri[1]), &D = T.Src(Tri[2]);
+      const int32_t Inner = PlaneSide(A, B, D, T.Src(Opposite));
+      if (Inner == 0) continue;
+      Any = true;
+      if (PlaneSide(A, B, D, C) == -Inner) return false;
+    }
+  }
+  return Any;
+}
+
+// The linear map of the tetrahedron that holds C most nearly, clamped; alpha
+// is the sum of the negative weights.
+bool NearestTetrahedronExtrapolation(TTetrahedralization& T, TBGRAPixel128& Result,
+                                     const TBGRAPixel128& C) {
+  const int32_t Tet = FindBestTetrahedronByRatio(C, T.SrcColors, T);
+  if (Tet < 0) return false;
+  const TTetrahedronPoints& Q = T.Tetrahedra[size_t(Tet)].Points;
+  const float Ratio =
+      TetrahedronContainmentRatio(C, T.Src(Q[0]), T.Src(Q[1]), T.Src(Q[2]), T.Src(Q[3]));
+  if (!(Ratio < 1e7f)) return false;
+  InterpolateAt(T, Result, C, Tet);
+  Result.A = (Ratio - 1) / 2;
+  Pixel128Clamp(Result);
+  T.LastExternalTetrahedron = Tet;
+  return true;
+}
+
 }  // namespace
 
 bool CalcTetrahedralization(TTetrahedralization& T, bool ReportFailures, bool /*ShowResult*/,
@@ -173,7 +211,8 @@ bool CalcNormals(TTetrahedralization& T) {
     TBGRAPixel128 Col{};
     TetrahedralizationCalcColor(T, Col, Q, true, false, true);
     TBGRAPixel128& Slope = T.VertexSlopes[size_t(I)];
-    if (!(Len > 0)) {
+    // A step that leaves the body has no colour to take a slope from.
+    if (!(Len > 0) || T.LastTetrahedron < 0) {
       Slope = TBGRAPixel128{};
     } else {
       const TBGRAPixel128& Target = T.Dst(I);
@@ -276,6 +315,10 @@ bool RayHitsExternalFace(const TBGRAPixel128& P, const TBGRAPixel128& S0,
   V.B -= S0.B;
   TBGRAPixel128 N{};
   N.Init(U.G * V.B - U.B * V.G, U.B * V.R - U.R * V.B, U.R * V.G - U.G * V.R, 0);
+  auto Parallel = [&N](const TBGRAPixel128& E) {
+    return std::fabs(N.R * E.R + N.G * E.G + N.B * E.B) <= 1e-9f;
+  };
+  if (Parallel(E0) || Parallel(E1) || Parallel(E2)) return false;
   PlaneLineIntersection(Q0, P, N, S0, Along(S0, E0));
   PlaneLineIntersection(Q1, P, N, S1, Along(S1, E1));
   PlaneLineIntersection(Q2, P, N, S2, Along(S2, E2));
@@ -340,6 +383,8 @@ void TetrahedralizationCalcColor(TTetrahedralization& T, TBGRAPixel128& Result,
       return;
     }
     if (NoExtrapolation) return;
+    // A gap inside the hull: the neighbouring tetrahedron's map reaches it.
+    if (InsideHull(T, C) && NearestTetrahedronExtrapolation(T, Result, C)) return;
 
     // The neutral point nearest in luminance that lies inside the body.
     const float LBody = Pixel128Luminance(T.BodyCentre), LColour = Pixel128Luminance(C);
@@ -360,6 +405,7 @@ void TetrahedralizationCalcColor(TTetrahedralization& T, TBGRAPixel128& Result,
     TTrianglePoints Face{};
     double D[3] = {}, W[3] = {};
     const int32_t Ext = FindExtrapolatedTetrahedron(T, E, Face, D[0], D[1], D[2], W[0], W[1], W[2]);
+    if (Ext < 0 && NearestTetrahedronExtrapolation(T, Result, C)) return;
     if (Ext < 0) {
       if (Report) {
         std::string S;

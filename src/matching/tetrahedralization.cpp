@@ -366,6 +366,34 @@ void LineTriangleIntersectionP(TBGRAPixel128& X, const TBGRAPixel128& T0,
   }
 }
 
+float TetrahedronContainmentRatio(const TBGRAPixel128& P, const TBGRAPixel128& V0,
+                                  const TBGRAPixel128& V1, const TBGRAPixel128& V2,
+                                  const TBGRAPixel128& V3) {
+  double D[5];
+  BarycentricDeterminants(P, V0, V1, V2, V3, D);
+  if (D[0] == 0) return 1e7f;
+  return float((std::fabs(D[1]) + std::fabs(D[2]) + std::fabs(D[3]) + std::fabs(D[4])) /
+               std::fabs(D[0]));
+}
+
+int32_t FindBestTetrahedronByRatio(const TBGRAPixel128& P, const TImage128& Src,
+                                   const TTetrahedralization& T) {
+  const int32_t N = Src.Data ? Src.Size : 0;
+  int32_t Best = -1;
+  float BestRatio = 0;
+  for (int32_t I = 0; I < int32_t(T.Tetrahedra.size()); ++I) {
+    const TTetrahedronPoints& Q = T.Tetrahedra[size_t(I)].Points;
+    if (Q[0] < 0 || Q[3] >= N) continue;
+    const float Ratio = TetrahedronContainmentRatio(P, Src.Data[Q[0]], Src.Data[Q[1]],
+                                                    Src.Data[Q[2]], Src.Data[Q[3]]);
+    if (Best < 0 || Ratio < BestRatio) {
+      Best = I;
+      BestRatio = Ratio;
+    }
+  }
+  return Best;
+}
+
 int32_t FindTetrahedronInTetrahedralization(const TBGRAPixel128& P, const TImage128& Src,
                                             const TTetrahedralization& T) {
   try {

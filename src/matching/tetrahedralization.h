@@ -110,6 +110,16 @@ void LineTriangleIntersectionP(TBGRAPixel128& X, const TBGRAPixel128& T0,
                                const TBGRAPixel128& T1, const TBGRAPixel128& T2,
                                const TBGRAPixel128& L0, const TBGRAPixel128& L1);
 
+// (|D1| + |D2| + |D3| + |D4|) / |D0|: 1 inside, above 1 outside; 1e7 for a
+// degenerate tetrahedron.
+float TetrahedronContainmentRatio(const TBGRAPixel128& P, const TBGRAPixel128& V0,
+                                  const TBGRAPixel128& V1, const TBGRAPixel128& V2,
+                                  const TBGRAPixel128& V3);
+// Filled slot with the smallest containment ratio (lowest slot on ties), -1
+// when none.
+int32_t FindBestTetrahedronByRatio(const TBGRAPixel128& P, const TImage128& Src,
+                                   const TTetrahedralization& T);
+
 // Lowest filled slot holding P, or -1.
 int32_t FindTetrahedronInTetrahedralization(const TBGRAPixel128& P, const TImage128& Src,
                                             const TTetrahedralization& T);
@@ -134,6 +144,7 @@ void InterpolateAt(TTetrahedralization& T, TBGRAPixel128& Result, const TBGRAPix
 int32_t FindExtrapolatedTetrahedron(TTetrahedralization& T, const TBGRAPixel128& P,
                                     TTrianglePoints& Face, double& D0, double& D1, double& D2,
                                     double& W0, double& W1, double& W2);
+// A vertex ray parallel to the face (a vertex without a direction) misses.
 bool RayHitsExternalFace(const TBGRAPixel128& P, const TBGRAPixel128& S0,
                          const TBGRAPixel128& S1, const TBGRAPixel128& S2,
                          const TBGRAPixel128& E0, const TBGRAPixel128& E1,
