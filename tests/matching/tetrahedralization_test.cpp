@@ -55,6 +55,15 @@ std::vector<TRGB> CubeCorners(float Lo, float Hi) {
   return C;
 }
 
+// The 27 colours of three levels per channel, blue fastest.
+std::vector<TRGB> Lattice3() {
+  std::vector<TRGB> C;
+  for (float R : {0.1f, 0.5f, 0.9f})
+    for (float G : {0.1f, 0.5f, 0.9f})
+      for (float B : {0.1f, 0.5f, 0.9f}) C.push_back({R, G, B});
+  return C;
+}
+
 TRGB Affine(const TRGB& C) {
   return {0.1f + 0.7f * C[0] + 0.1f * C[1], 0.05f + 0.8f * C[1], 0.2f + 0.5f * C[2] + 0.1f * C[0]};
 }
@@ -170,10 +179,7 @@ TEST(TetrahedralBody, ExtrapolationIsClamped) {
 // fills them.
 TEST(TetrahedralBody, GapsInsideTheHullFollowTheNeighbours) {
   TErrorCapture Capture;
-  std::vector<TRGB> S;
-  for (float R : {0.1f, 0.5f, 0.9f})
-    for (float G : {0.1f, 0.5f, 0.9f})
-      for (float B : {0.1f, 0.5f, 0.9f}) S.push_back({R, G, B});
+  const std::vector<TRGB> S = Lattice3();
   TPairs P(S, S);
   TTetrahedralization T;
   T.Init();
@@ -247,10 +253,7 @@ TEST(ChartMatchingLUT, MessagesAndDistinctResults) {
 
 TEST(ChartMatchingLUT, IdentityPairsGiveNearIdentity) {
   TErrorCapture Capture;
-  std::vector<TRGB> S;
-  for (float R : {0.1f, 0.5f, 0.9f})
-    for (float G : {0.1f, 0.5f, 0.9f})
-      for (float B : {0.1f, 0.5f, 0.9f}) S.push_back({R, G, B});
+  const std::vector<TRGB> S = Lattice3();
   TPairs P(S, S);
   T3DLut LUT;
   ASSERT_TRUE(LUT.SetSize(9));
