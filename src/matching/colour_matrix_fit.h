@@ -8,11 +8,9 @@
 
 #include "colour/channel_mixer.h"
 #include "images/image128.h"
+#include "matching/colour_pairs.h"
 
 namespace kromel {
-
-// Receives a percentage.
-using TProgressCallback = std::function<void(int32_t)>;
 
 // Uniform in [0, 1) from the program's generator.
 float RandomSingle();

@@ -5,6 +5,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 namespace kromel {
 
 using TBooleanArray = std::vector<bool>;
+// Receives a percentage; called synchronously by long matching operations.
+using TProgressCallback = std::function<void(int32_t)>;
 
 int32_t CountTrueValues(const TBooleanArray& Values);
 void FillBooleanArray(TBooleanArray& Values, bool Value);
@@ -29,8 +32,10 @@ bool CheckColorPairsMonotonous(const TImage128& Src, const TImage128& Dst);
 
 // Reorders both lists by Key(B pixel), ascending and stable; the helper of
 // the pair sorts. False (with Routine's size message) when counts differ.
+// Flags, when given and holding an entry per pair, move with their pairs.
 template <class TKey>
-bool SortImage128Pairs(TImage128& A, TImage128& B, const char* Routine, TKey Key) {
+bool SortImage128Pairs(TImage128& A, TImage128& B, const char* Routine, TKey Key,
+                       TBooleanArray* Flags = nullptr) {
   if (A.Size != B.Size || (A.Size > 0 && (A.Data == nullptr || B.Data == nullptr))) {
     ErrorMessageProc(std::string(Routine) + " error: Src.Size<>Dest.Size");
     return false;
@@ -46,6 +51,10 @@ bool SortImage128Pairs(TImage128& A, TImage128& B, const char* Routine, TKey Key
   for (size_t I = 0; I < N; ++I) {
     A.Data[I] = OldA[Order[I]];
     B.Data[I] = OldB[Order[I]];
+  }
+  if (Flags != nullptr && Flags->size() >= N) {
+    const TBooleanArray Old(*Flags);
+    for (size_t I = 0; I < N; ++I) (*Flags)[I] = Old[Order[I]];
   }
   return true;
 }
