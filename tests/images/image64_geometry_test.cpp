@@ -52,7 +52,8 @@ TEST_F(Image64GeometryTest, QuarterTurns) {
 }
 
 TEST_F(Image64GeometryTest, FailedTurnKeepsTheImage) {
-  // A header whose turned size cannot be allocated.
+  // A header naming far more pixels than it holds: refused before any
+  // allocation or read.
   TImage64 I = Numbered64(1, 1);
   TPixel64* Held = I.Pixels;
   I.Width = 70000;
@@ -67,7 +68,7 @@ TEST_F(Image64GeometryTest, FailedTurnKeepsTheImage) {
     EXPECT_EQ(I.Size, 1);
     EXPECT_EQ(I.Pixels[0].R, 0);
   }
-  EXPECT_EQ(Messages().size(), 2u);  // Alloc's own reports
+  EXPECT_TRUE(Messages().empty());
   I.Width = I.Height = 1;
   I.Dispose();
 }
