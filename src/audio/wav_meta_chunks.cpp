@@ -11,6 +11,7 @@
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "foundation/text_scan.h"
+#include "foundation/text_tokens.h"
 #include "platform/folders.h"
 #include "platform/message_sink.h"
 
@@ -54,20 +55,6 @@ std::string AttributeValue(const std::string& Line, const std::string& Key) {
   const std::string Quoted = Key + "\"";
   return Line.find(Quoted) != std::string::npos ? GetAttributeValueAfter(Line, Quoted)
                                                 : GetAttributeValueAfter(Line, Key);
-}
-
-std::vector<std::string> SplitLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  size_t Start = 0;
-  while (Start <= Text.size()) {
-    size_t End = Text.find('\n', Start);
-    if (End == std::string::npos) End = Text.size();
-    std::string Line = Text.substr(Start, End - Start);
-    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
-    Lines.push_back(Line);
-    Start = End + 1;
-  }
-  return Lines;
 }
 
 }  // namespace
@@ -148,7 +135,7 @@ bool ParseBFDXML_Comment(const std::string& FileName, std::vector<std::string>& 
     return false;
   }
   Lines.clear();
-  for (const std::string& Line : SplitLines(Text)) {
+  for (const std::string& Line : SplitTextLines(Text)) {
     if (Line.find("<BFD2AudioChanInfo chanName=") == std::string::npos) continue;
     const std::string ChanName = AttributeValue(Line, "<BFD2AudioChanInfo chanName=");
     const std::string IndexText = AttributeValue(Line, "chanIndex=");

@@ -9,6 +9,20 @@
 
 namespace kromel {
 
+std::vector<std::string> SplitTextLines(const std::string& Text) {
+  std::vector<std::string> Lines;
+  size_t Start = 0;
+  while (Start <= Text.size()) {
+    size_t End = Text.find('\n', Start);
+    if (End == std::string::npos) End = Text.size();
+    std::string Line = Text.substr(Start, End - Start);
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    Lines.push_back(std::move(Line));
+    Start = End + 1;
+  }
+  return Lines;
+}
+
 namespace {
 
 bool EqualAsciiCI(const char* A, const char* B, std::size_t N) {

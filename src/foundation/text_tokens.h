@@ -13,6 +13,10 @@
 
 namespace kromel {
 
+// Text cut at each line feed, a carriage return before it dropped; a text
+// ending in a line feed gives a last empty line.
+std::vector<std::string> SplitTextLines(const std::string& Text);
+
 class TWideStringList;
 
 // Trims ("in place" forms change S).

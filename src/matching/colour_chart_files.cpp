@@ -27,18 +27,13 @@ bool IsUpperLetter(char C) { return C >= 'A' && C <= 'Z'; }
 bool IsDigitChar(char C) { return C >= '0' && C <= '9'; }
 
 std::vector<std::string> ChartLines(const std::string& Text) {
-  std::vector<std::string> Lines;
-  size_t Start = 0;
-  while (Start <= Text.size()) {
-    size_t End = Text.find('\n', Start);
-    if (End == std::string::npos) End = Text.size();
-    std::string Line = Text.substr(Start, End - Start);
+  std::vector<std::string> Lines = SplitTextLines(Text);
+  for (std::string& Line : Lines) {
     std::replace(Line.begin(), Line.end(), '\t', ' ');
     size_t First = 0, Last = Line.size();
     while (First < Last && IsBlankOrControl(Line[First])) ++First;
     while (Last > First && IsBlankOrControl(Line[Last - 1])) --Last;
-    Lines.push_back(Line.substr(First, Last - First));
-    Start = End + 1;
+    Line = Line.substr(First, Last - First);
   }
   return Lines;
 }
