@@ -79,12 +79,20 @@ TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
     S.Show();
     S.UpdateImage(true, true);  // every stage up to date
     TKromelPresetCalculator& Calc = S.Pipeline->Calculator;
-    Calc.LutMaskSource->Valid = true;
-    for (auto& Stage : Calc.LutStep) Stage->Valid = true;
+    // No calculation of the thread may run while the flags are set and read.
+    if (S.LutCalculator) S.LutCalculator->PauseUntilIdle();
+    S.EditPreset([&](TKromelPreset&) {
+      Calc.LutMaskSource->Valid = true;
+      for (auto& Stage : Calc.LutStep) Stage->Valid = true;
+    });
     S.Dirty = TDistributionDirtyFlags();
     S.InvalidateLutStages(C.Level);
-    EXPECT_EQ(!Calc.LutMaskSource->Valid, C.MaskSource);
-    for (int32_t I = 0; I <= 5; ++I) EXPECT_EQ(!Calc.LutStep[I]->Valid, I >= C.FirstInvalid) << I;
+    S.EditPreset([&](TKromelPreset&) {
+      EXPECT_EQ(!Calc.LutMaskSource->Valid, C.MaskSource);
+      for (int32_t I = 0; I <= 5; ++I)
+        EXPECT_EQ(!Calc.LutStep[I]->Valid, I >= C.FirstInvalid) << I;
+    });
+    if (S.LutCalculator) S.LutCalculator->Unpause();
     EXPECT_EQ(S.Dirty.ABDistributionDirty, C.AB);
     EXPECT_EQ(S.Dirty.CLDistributionDirty, C.AB);
     EXPECT_EQ(S.Dirty.CurvesHistogramsDirty, C.Curves);
