@@ -338,17 +338,20 @@ void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, fl
   if (!Checks64(Lut, Src.Size, Dst.Size)) return;
   if (Src.Data == nullptr || Dst.Data == nullptr) return;
   const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
+  TPreparedLut Look;
+  if (!Look.Prepare(Lut, false)) return;
   const float Keep = 1 - Amount;
   bool NaNSeen = false;
   for (int64_t i = 0; i < Count; ++i) {
     TBGRAPixel128 S = Src.Data[i];
+    // A NaN component reads as 0, in the lookup and in the mix.
+    for (float* C : {&S.R, &S.G, &S.B})
+      if (std::isnan(*C)) {
+        *C = 0;
+        NaNSeen = true;
+      }
     float R = S.R, G = S.G, B = S.B;
-    if (Lut.ProcessColorTetrahedralQuiet(R, G, B)) {
-      // A NaN component reads as 0 in the mix too.
-      NaNSeen = true;
-      for (float* C : {&S.R, &S.G, &S.B})
-        if (std::isnan(*C)) *C = 0;
-    }
+    Look.Lookup(R, G, B);
     TBGRAPixel128& D = Dst.Data[i];
     D.B = S.B * Keep + B * Amount;
     D.G = S.G * Keep + G * Amount;
