@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/file_stream.h"
 #include "audio/riff_chunks.h"
 #include "audio/sample_codec.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "foundation/files.h"
 #include "platform/message_sink.h"
 #include "platform/prompt.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/file_stream.h"
 #include "audio/wave_record.h"
 

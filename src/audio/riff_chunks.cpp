@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/file_stream.h"
 #include "foundation/ascii_case.h"
 #include "foundation/files.h"

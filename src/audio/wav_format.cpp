@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/riff_chunks.h"
 
 namespace kromel {

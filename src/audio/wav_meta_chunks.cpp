@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/file_stream.h"
 #include "audio/riff_chunks.h"
 #include "foundation/ascii_case.h"

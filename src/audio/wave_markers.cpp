@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/file_stream.h"
 #include "audio/riff_chunks.h"
 #include "foundation/files.h"

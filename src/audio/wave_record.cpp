@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "audio/endian_bytes.h"
+#include "foundation/endian_bytes.h"
 #include "audio/fft.h"
 #include "audio/sample_rate.h"
 #include "audio/wav_files.h"

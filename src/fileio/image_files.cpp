@@ -13,7 +13,7 @@
 #include "colour/cms_handles.h"
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
-#include "fileio/owned_image.h"
+#include "images/owned_image.h"
 #include "foundation/debug_log.h"
 #include "foundation/numeric.h"
 

@@ -5,7 +5,7 @@
 
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
-#include "fileio/owned_image.h"
+#include "images/owned_image.h"
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fileio/file_extension.h"
-#include "fileio/owned_image.h"
+#include "images/owned_image.h"
 #include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
 #include "foundation/numeric.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "foundation/endian_bytes.h"
 #include "foundation/files.h"
 #include "foundation/numeric.h"
 #include "images/image_chunk.h"
@@ -14,18 +15,6 @@
 namespace kromel {
 
 namespace {
-
-void StoreLE16(uint8_t* B, uint16_t V) {
-  B[0] = uint8_t(V);
-  B[1] = uint8_t(V >> 8);
-}
-
-void StoreLE32(uint8_t* B, uint32_t V) {
-  B[0] = uint8_t(V);
-  B[1] = uint8_t(V >> 8);
-  B[2] = uint8_t(V >> 16);
-  B[3] = uint8_t(V >> 24);
-}
 
 }  // namespace
 

@@ -5,25 +5,13 @@
 #include <climits>
 #include <cstring>
 
+#include "foundation/endian_bytes.h"
+
 namespace kromel {
 
 namespace {
 
 const uint8_t ChunkTag[4] = {'S', 'A', 'M', 'P'};
-
-int32_t LoadLE32(const uint8_t* B) {
-  const uint32_t V = uint32_t(B[0]) | uint32_t(B[1]) << 8 | uint32_t(B[2]) << 16 |
-                     uint32_t(B[3]) << 24;
-  return static_cast<int32_t>(V);
-}
-
-void StoreLE32(uint8_t* B, int32_t Value) {
-  const uint32_t V = static_cast<uint32_t>(Value);
-  B[0] = uint8_t(V);
-  B[1] = uint8_t(V >> 8);
-  B[2] = uint8_t(V >> 16);
-  B[3] = uint8_t(V >> 24);
-}
 
 bool SeekTo(std::FILE* F, int64_t Pos) {
   std::clearerr(F);
@@ -59,8 +47,8 @@ TImageChunkStatus ReadImageChunkHeader(std::FILE* F, int32_t PixelBytes,
   if (Got < 4 || std::memcmp(Bytes, ChunkTag, 4) != 0)
     return Fail(F, Header, TImageChunkStatus::NoTag);
   if (Got < sizeof(Bytes)) return Fail(F, Header, TImageChunkStatus::TooShort);
-  Header.Width = LoadLE32(Bytes + 4);
-  Header.Height = LoadLE32(Bytes + 8);
+  Header.Width = LoadLE32Signed(Bytes + 4);
+  Header.Height = LoadLE32Signed(Bytes + 8);
   if (Header.Width == 0 && Header.Height == 0) return TImageChunkStatus::Empty;
   if (Header.Width <= 0 || Header.Height <= 0) return Fail(F, Header, TImageChunkStatus::BadSize);
   const int64_t Count = int64_t(Header.Width) * Header.Height;
@@ -88,8 +76,8 @@ bool WriteImageChunk(std::FILE* F, int32_t Width, int32_t Height, const void* Pi
   if (F == nullptr) return false;
   uint8_t Bytes[12];
   std::memcpy(Bytes, ChunkTag, 4);
-  StoreLE32(Bytes + 4, Width);
-  StoreLE32(Bytes + 8, Height);
+  StoreLE32(Bytes + 4, static_cast<uint32_t>(Width));
+  StoreLE32(Bytes + 8, static_cast<uint32_t>(Height));
   if (std::fwrite(Bytes, 1, sizeof(Bytes), F) != sizeof(Bytes)) return false;
   const int64_t Count = int64_t(Width) * Height;
   if (Count <= 0) return true;

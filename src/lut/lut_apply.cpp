@@ -156,8 +156,7 @@ void LutByLut(const T3DLut& Source, T3DLut& Dest, float Amount, TLookup Lookup) 
 
 std::atomic<bool> CautionTicked{false};
 
-bool PromptCautionDialog(const std::string& Caption, const std::string& Text,
-                         const TCautionDialogLayout& /*Layout*/) {
+bool PromptCautionDialog(const std::string& Caption, const std::string& Text) {
   return PlatformAskOkCancel(Caption, Text + "\n\n" + CautionCheckBoxCaption);
 }
 
@@ -418,11 +417,6 @@ void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask)
 
 // --- The caution message ---
 
-TCautionDialogLayout CautionDialogLayout(const std::string& Text) {
-  const int32_t n = static_cast<int32_t>(std::count(Text.begin(), Text.end(), '\n'));
-  return {12 * n + 145, 8, 12 * n + 119, 200};
-}
-
 void SetCautionDialogProc(TCautionDialogProc Proc) {
   CautionDialog.store(Proc != nullptr ? Proc : &PromptCautionDialog);
 }
@@ -433,7 +427,7 @@ void ShowCautionOnce(const std::string& Caption, const std::string& Text) {
     DebugShowMessage(Text);
     return;
   }
-  const bool Ticked = CautionDialog.load()(Caption, Text, CautionDialogLayout(Text));
+  const bool Ticked = CautionDialog.load()(Caption, Text);
   CautionTicked.store(Ticked);
 }
 

@@ -85,21 +85,12 @@ void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask)
 
 // --- The caution message ---
 
-// Error dialog geometry for a text with n line feeds.
-struct TCautionDialogLayout {
-  int32_t Height;         // 12 n + 145
-  int32_t CheckBoxLeft;   // 8
-  int32_t CheckBoxTop;    // 12 n + 119
-  int32_t CheckBoxWidth;  // 200
-};
-TCautionDialogLayout CautionDialogLayout(const std::string& Text);
 inline constexpr const char* CautionCheckBoxCaption = "Don't show me again.";
 
 // Shows Text modally under Caption with the check box; returns whether the
 // box was ticked. The default asks through the platform prompt (OK stands
 // for a ticked box); the widget layer installs a real dialog.
-using TCautionDialogProc = bool (*)(const std::string& Caption, const std::string& Text,
-                                    const TCautionDialogLayout& Layout);
+using TCautionDialogProc = bool (*)(const std::string& Caption, const std::string& Text);
 void SetCautionDialogProc(TCautionDialogProc Proc);  // nullptr: the default
 // Nothing once the box was ticked in this run. Off the main thread the text
 // goes to the thread-safe message routine instead.

@@ -12,19 +12,13 @@
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
 #include "images/image64.h"
+#include "images/owned_image.h"
 #include "platform/folders.h"
 #include "platform/translate.h"
 
 namespace kromel {
 
 namespace {
-
-// A 16-bit image disposed when it goes out of scope.
-struct TScopedImage64 {
-  TImage64 Image;
-  TScopedImage64() { Image.Init(); }
-  ~TScopedImage64() { Image.Dispose(); }
-};
 
 // The sampling transforms run once per LUT: unoptimised, so that Little
 // CMS's 16-bit precalculated grid does not bend nodes near the gamut edge.
@@ -201,7 +195,7 @@ bool ICCTo3DLUTFromStream(TByteStream& Stream, const std::string& FileName, T3DL
         return false;
       }
     }
-    TScopedImage64 Hald, Second;
+    TOwnedImage<TImage64> Hald, Second;
     if (!Hald.Image.MakeHaldIdentity(9)) return false;
     if (!Abstract) PrepareInputHald(Hald.Image, ImageProfile, CaptureOneGamma);
     if (!Second.Image.Alloc(Hald.Image.Width, Hald.Image.Height)) return false;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <exception>
 
+#include "foundation/endian_bytes.h"
 #include "foundation/byte_stream.h"
 #include "foundation/debug_log.h"
 #include "params/envelope_dots.h"
@@ -19,18 +20,7 @@ constexpr int32_t EnvelopeRecordSize = 12;
 
 const char* const CorruptCurveText = "TEnvelopeDots.LoadFromStream - Error reading curve, file corrupt";
 
-void PutInt32(uint8_t* P, int32_t V) {
-  const uint32_t U = static_cast<uint32_t>(V);
-  P[0] = U & 0xFF;
-  P[1] = (U >> 8) & 0xFF;
-  P[2] = (U >> 16) & 0xFF;
-  P[3] = (U >> 24) & 0xFF;
-}
-
-int32_t GetInt32(const uint8_t* P) {
-  return static_cast<int32_t>(uint32_t(P[0]) | uint32_t(P[1]) << 8 | uint32_t(P[2]) << 16 |
-                              uint32_t(P[3]) << 24);
-}
+void PutInt32(uint8_t* P, int32_t V) { StoreLE32(P, static_cast<uint32_t>(V)); }
 
 }  // namespace
 
@@ -142,10 +132,10 @@ bool TEnvelopeDots::LoadFromStream(TByteStream& Stream) {
   };
   uint8_t Head[16];
   if (Stream.Read(Head, 16) != 16) return Refuse(-1);
-  const int32_t SizeField = GetInt32(Head);
-  const int32_t Version = GetInt32(Head + 4);
-  const int32_t NewCount = GetInt32(Head + 8);
-  const int32_t RecordSize = GetInt32(Head + 12);
+  const int32_t SizeField = LoadLE32Signed(Head);
+  const int32_t Version = LoadLE32Signed(Head + 4);
+  const int32_t NewCount = LoadLE32Signed(Head + 8);
+  const int32_t RecordSize = LoadLE32Signed(Head + 12);
   if (NewCount < 0 || NewCount > EnvelopeMaxDots || RecordSize < 1 ||
       RecordSize > EnvelopeRecordSize)
     return Refuse(SizeField);
@@ -167,7 +157,7 @@ bool TEnvelopeDots::LoadFromStream(TByteStream& Stream) {
     PutInt32(Merged + 8, P.Flags);
     std::memcpy(Merged, Record, static_cast<size_t>(RecordSize));
     // Any Int32 coordinates are taken: the curve's arithmetic is safe for them.
-    P = {GetInt32(Merged), GetInt32(Merged + 4), GetInt32(Merged + 8)};
+    P = {LoadLE32Signed(Merged), LoadLE32Signed(Merged + 4), LoadLE32Signed(Merged + 8)};
   }
 
   bool Changed = NewCount != NumDots;

@@ -181,15 +181,14 @@ bool TControlledParameterInteger::LoadFromXML(const std::string& Text) {
 TSectionPreset::TSectionPreset(TParameterList* List, const std::string& SectionName)
     : TControlledParameter(List, SectionName), SectionName(SectionName) {}
 
-TSectionPreset::~TSectionPreset() {
-  // Last first; each child is taken out of the list (every occurrence of it)
-  // before it is destroyed, so it is destroyed once and reports nothing.
-  while (!Children.FItems.empty()) {
-    TControlledParameter* Child = Children.FItems.back();
-    Children.FItems.erase(std::remove(Children.FItems.begin(), Children.FItems.end(), Child),
-                          Children.FItems.end());
+TOwningParameterList::~TOwningParameterList() {
+  // Last first; each parameter is taken out of the list (every occurrence of
+  // it) before it is destroyed, so it is destroyed once and reports nothing.
+  while (!FItems.empty()) {
+    TControlledParameter* Child = FItems.back();
+    FItems.erase(std::remove(FItems.begin(), FItems.end(), Child), FItems.end());
     if (Child == nullptr) continue;
-    if (Child->Owner == &Children) Child->Owner = nullptr;
+    if (Child->Owner == this) Child->Owner = nullptr;
     delete Child;
   }
 }

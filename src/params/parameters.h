@@ -32,9 +32,16 @@ public:
   TControlledParameter* Get(int32_t Index) const;
   bool Contains(const TControlledParameter* P) const;
 
-private:
-  friend class TSectionPreset;
+protected:
   std::vector<TControlledParameter*> FItems;
+};
+
+// A list that owns what registers in it (created with new): it destroys its
+// parameters, last first, when it goes; one deleted earlier has already left.
+class TOwningParameterList : public TParameterList {
+public:
+  TOwningParameterList() = default;
+  ~TOwningParameterList();
 };
 
 class TControlledParameter {
@@ -94,16 +101,12 @@ public:
   bool LoadFromXML(const std::string& Text) override;
 };
 
-// A section owns every parameter registered in its Children (created with
-// new) and destroys them, last first, when it is destroyed; a child deleted
-// earlier has already left the list.
+// A section: a parameter whose Children list owns the child parameters.
 class TSectionPreset : public TControlledParameter {
 public:
   TSectionPreset(TParameterList* List, const std::string& SectionName);
-  ~TSectionPreset() override;
-
   const std::string SectionName;
-  TParameterList Children;
+  TOwningParameterList Children;
 
   int32_t GetCount() const { return Children.Count(); }
   TControlledParameter* GetChild(int32_t Index) const { return Children.Get(Index); }

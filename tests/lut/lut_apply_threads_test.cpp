@@ -148,7 +148,7 @@ TEST_F(LutApplyThreads, DitherInPlaceOnWorkerThreads) {
 TEST_F(LutApplyThreads, CautionFromWorkerThreadsReachesTheMainThread) {
   static std::atomic<int> Dialogs{0};
   Dialogs = 0;
-  SetCautionDialogProc([](const std::string&, const std::string&, const TCautionDialogLayout&) {
+  SetCautionDialogProc([](const std::string&, const std::string&) {
     ++Dialogs;
     return true;
   });

@@ -1,5 +1,6 @@
-// An image a loader fills on its own and hands to the caller only when it is
-// complete, so a failed load leaves the caller's image as it was.
+// The owner of one image buffer: disposed when the owner goes, or handed to
+// a caller with MoveTo once complete, so a failed load leaves the caller's
+// image as it was. The one RAII owner of the image types.
 #pragma once
 
 namespace kromel {

@@ -1,4 +1,5 @@
-// Little- and big-endian numbers in byte buffers, as sound files store them.
+// Little- and big-endian numbers in byte buffers, as files and chunks store
+// them.
 #pragma once
 #include <cstdint>
 
@@ -8,6 +9,7 @@ inline uint16_t LoadLE16(const uint8_t* B) { return uint16_t(B[0] | B[1] << 8); 
 inline uint32_t LoadLE32(const uint8_t* B) {
   return uint32_t(B[0]) | uint32_t(B[1]) << 8 | uint32_t(B[2]) << 16 | uint32_t(B[3]) << 24;
 }
+inline int32_t LoadLE32Signed(const uint8_t* B) { return static_cast<int32_t>(LoadLE32(B)); }
 inline uint16_t LoadBE16(const uint8_t* B) { return uint16_t(B[0] << 8 | B[1]); }
 inline uint32_t LoadBE32(const uint8_t* B) {
   return uint32_t(B[3]) | uint32_t(B[2]) << 8 | uint32_t(B[1]) << 16 | uint32_t(B[0]) << 24;
