@@ -135,20 +135,6 @@ TScopeSample SampleOf(const TPixel64& P) {
           uint8_t(P.G >> 8), uint8_t(P.B >> 8)};
 }
 
-struct TScopePosition {
-  int32_t X, Y;
-};
-
-// Where a colour lies on a W x H vectorscope.
-TScopePosition ScopePosition(const TVideoYUV& C, int32_t W, int32_t H, int32_t Mode, double Gain,
-                             double Angle) {
-  if (Mode == 0)
-    return {Rnd((W - 1) * (C.U * Gain + 128) * (1.0 / 256)),
-            Rnd((H - 1) * (128 - C.V * Gain) * (1.0 / 256))};
-  return {Rnd((W - 1) * (C.U * std::cos(Angle) + C.V * std::sin(Angle) + 128) / 256),
-          Rnd((H - 1) * (255 - double(C.Y)) / 255)};
-}
-
 constexpr char CornerLetters[8] = {' ', 'R', 'G', 'Y', 'B', 'M', 'C', ' '};
 
 TVideoYUV CornerYUV(int32_t K, bool EqualWeights) {
@@ -165,7 +151,7 @@ void ClassicGraticule(TImage32& T) {
   }
   for (int32_t K = 1; K <= 6; ++K) {
     const TVideoYUV C = CornerYUV(K, false);
-    const TScopePosition P = ScopePosition(C, W, H, 0, 1, 0);
+    const TPoint P = VectorscopePosition(C, W, H, 0, 1, 0);
     T.DrawRectangle(P.X - 4, P.Y - 4, P.X + 4, P.Y + 4, 0x505050);
     Image_DrawLetter(T, CornerLetters[K], P.X, P.Y, 0x808080);
   }
@@ -182,13 +168,13 @@ void CubeGraticule(TImage32& T, bool EqualWeights, double Angle) {
   const int32_t SX = Rnd((S * 0.4 + 0.5) * W);
   T.DrawLine(SX - 2, 2, SX, 8, 0xFFFFFF);
   T.DrawLine(SX + 2, 2, SX, 8, 0xFFFFFF);
-  TScopePosition Corner[8];
+  TPoint Corner[8];
   for (int32_t K = 0; K < 8; ++K) {
     const TVideoYUV V = CornerYUV(K, EqualWeights);
     Corner[K] = {Rnd(W * ((C * V.U + S * V.V) / 256 + 0.5)), Rnd((H - 1) * (255 - double(V.Y)) / 255)};
     if (K == 0 || K == 7) continue;
     const int32_t Depth = -Rnd(S * V.U - C * V.V);
-    const TScopePosition& P = Corner[K];
+    const TPoint& P = Corner[K];
     T.DrawRectangle(P.X - 4, P.Y - 4, P.X + 4, P.Y + 4, 0x505050);
     Image_DrawLetter(T, CornerLetters[K], P.X, P.Y, Depth > 0 ? 0xC0C0C0 : 0x808080);
   }
@@ -213,8 +199,8 @@ void Vectorscope(const TImage& Source, TImage32& T, int32_t Mode, bool EqualWeig
       for (int32_t SY = 0; SY < Source.Height; ++SY) {
         const TScopeSample S = SampleOf(Source.Row(SY)[SX]);
         if (!S.Visible) continue;
-        const TScopePosition P =
-            ScopePosition(VideoYUV(S.R, S.G, S.B, EqualWeights), W, H, Mode, Gain, Angle);
+        const TPoint P =
+            VectorscopePosition(VideoYUV(S.R, S.G, S.B, EqualWeights), W, H, Mode, Gain, Angle);
         TPixel64& Cell = Acc.Pixels[int64_t(std::clamp(P.Y, 0, H - 1)) * Acc.Width +
                                     std::clamp(P.X, 0, W - 1)];
         if (Cell.A >= 255) continue;
@@ -264,6 +250,15 @@ TVideoYUV VideoYUV(double R, double G, double B, bool EqualWeights) {
   const long double U = 1.07L * (-0.148L * Rl - 0.291L * Gl + 0.439L * Bl);
   const long double V = 1.07L * (0.439L * Rl - 0.368L * Gl - 0.071L * Bl);
   return {float(Y), float(U), float(V)};
+}
+
+TPoint VectorscopePosition(const TVideoYUV& C, int32_t W, int32_t H, int32_t Mode, double Gain,
+                           double Angle) {
+  if (Mode == 0)
+    return {Rnd((W - 1) * (C.U * Gain + 128) * (1.0 / 256)),
+            Rnd((H - 1) * (128 - C.V * Gain) * (1.0 / 256))};
+  return {Rnd((W - 1) * (C.U * std::cos(Angle) + C.V * std::sin(Angle) + 128) / 256),
+          Rnd((H - 1) * (255 - double(C.Y)) / 255)};
 }
 
 void Image_DrawLetter(TImage32& Image, char Glyph, int32_t X, int32_t Y, uint32_t Colour) {
@@ -335,7 +330,7 @@ void BuildVectorscope64(const TImage64& Source, TImage32& Target, int32_t Mode,
 void VectorscopeDrawMark(TRawBitmap& Bitmap, int32_t Mode, int32_t R, int32_t G, int32_t B,
                          TColor MarkColour, float Gain, float Angle) {
   try {
-    const TScopePosition P = ScopePosition(VideoYUV(R, G, B, false), Bitmap.Width(),
+    const TPoint P = VectorscopePosition(VideoYUV(R, G, B, false), Bitmap.Width(),
                                            Bitmap.Height(), Mode, Gain, Angle);
     TCanvas Canvas(Bitmap);
     Canvas.Pen.Color = MarkColour;

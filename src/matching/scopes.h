@@ -19,6 +19,11 @@ struct TVideoYUV {
   float Y, U, V;
 };
 TVideoYUV VideoYUV(double R, double G, double B, bool EqualWeights);
+// Where a colour lies on a W x H vectorscope (not limited to it): mode 0 U
+// across and V upwards times Gain, otherwise U and V turned by Angle across
+// and luma upwards.
+TPoint VectorscopePosition(const TVideoYUV& C, int32_t W, int32_t H, int32_t Mode, double Gain,
+                           double Angle);
 
 // One glyph of "1245680BCGLMRXY%" anchored at (X, Y), the anchor held within
 // 2 .. W - 2 and 2 .. H - 3; Colour is the whole pixel value written.
