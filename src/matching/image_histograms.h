@@ -16,13 +16,13 @@ namespace kromel {
 // Hue on a 256-step wheel: red 43, green 128, blue 213, magenta 0; -1 for a
 // grey (max = min).
 int32_t HueByte(int32_t R, int32_t G, int32_t B);
-// (10G + 4R + 2B) shr 4.
+// (10G + 4R + 2B) >> 4.
 inline int32_t HistogramLuma(int32_t R, int32_t G, int32_t B) {
   return (10 * G + 4 * R + 2 * B) >> 4;
 }
 
 // Luma and R/G/B histograms shaped for display. LumaMode 0..2: luma
-// (35R + 50G + 15B) div 100 and the raw bytes; 3, 4: the maximum (4
+// (35R + 50G + 15B) / 100 and the raw bytes; 3, 4: the maximum (4
 // bent) and the channels seen against it; 5, 6: the minimum (6 squared) and
 // the channels above it. Luma may be null.
 void CalcImageHistograms(const TImage32& Image, TSample32* Luma, TSample32& R, TSample32& G,

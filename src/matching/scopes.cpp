@@ -52,7 +52,7 @@ TVPixel32* PixelAt(TImage32& I, int64_t X, int64_t Y) {
 
 uint8_t& ByteOf(TVPixel32& P, int32_t Channel) { return reinterpret_cast<uint8_t*>(&P)[Channel]; }
 
-// p := ((p and $FEFEFE) shr 1) + $404040
+// Halves each byte and adds 0x40.
 void Darken(TImage32& I, int64_t X, int64_t Y) {
   if (TVPixel32* P = PixelAt(I, X, Y)) P->Value = ((P->Value & 0xFEFEFE) >> 1) + 0x404040;
 }
@@ -60,7 +60,8 @@ void Darken(TImage32& I, int64_t X, int64_t Y) {
 // Channels as bytes: 0 blue, 1 green, 2 red.
 constexpr int32_t ChRed = 2, ChGreen = 1, ChBlue = 0;
 
-// Per channel: m = max (at least 16); every nonzero v becomes v·191 div m + 63.
+// Per channel: with m the largest value (at least 16), every nonzero v
+// becomes v * 191 / m + 63.
 void RescaleTraces(TImage32& T) {
   for (int32_t C : {ChRed, ChGreen, ChBlue}) {
     int32_t M = 16;

@@ -67,10 +67,10 @@ TEST(ImageHistograms, LumaModesAndShaping) {
     int64_t LumaBin;
     int64_t RBin;
   } Cases[] = {
-      {{255, 255, 255}, 0, 255, 255},  // (35 + 50 + 15) x 255 div 100
-      {{128, 0, 0}, 4, 192, 170},      // max 128 bent: 255 - 127^2 div 255
+      {{255, 255, 255}, 0, 255, 255},  // (35 + 50 + 15) x 255 / 100
+      {{128, 0, 0}, 4, 192, 170},      // max 128 bent: 255 - 127^2 / 255
       {{128, 64, 0}, 3, 128, 255},     // each channel against the maximum
-      {{100, 60, 40}, 6, 6, 94},       // 40^2 div 255; red 100 - 6 above it
+      {{100, 60, 40}, 6, 6, 94},       // 40^2 / 255; red 100 - 6 above it
       {{100, 60, 40}, 5, 40, 60},
   };
   for (const auto& C : Cases) {
@@ -165,7 +165,8 @@ TEST(HistogramPictures, BarsFadeDownwardsWithGridAndMarkers) {
   const int32_t Fade[8] = {192, 169, 151, 136, 124, 115, 108, 102};
   for (int32_t Y = 0; Y < 8; ++Y) EXPECT_EQ(PixelOf(Image.Image, 4, Y).R, Fade[Y]) << Y;
   EXPECT_EQ(Image.Image.Row(3)[0].Value, 0u);  // column 0 holds no bar
-  // Green marker at level 3: column 9 x 3 div 255 = 0, rows 0, 2, 4 (H - 1) div 2 dots.
+  // Green marker at level 3: column 9 x 3 / 255 = 0, (H - 1) / 2 dots on rows
+  // 0, 2, 4.
   for (int32_t Y = 0; Y < 8; ++Y) EXPECT_EQ(PixelOf(Image.Image, 0, Y).G, Y % 2 == 0 && Y < 6 ? 255 : 0) << Y;
 
   DrawLHistogram(Empty.S, Image.Image, true, -1);
@@ -174,4 +175,36 @@ TEST(HistogramPictures, BarsFadeDownwardsWithGridAndMarkers) {
       const bool Grid = Y % 3 == 0 && Y < 6 && (X == 0 || X == 2 || X == 4 || X == 6 || X == 9);
       EXPECT_EQ(Image.Image.Row(Y)[X].Value, Grid ? 0x3F3F3Fu : 0u) << X << "," << Y;
     }
+}
+
+TEST(ColoredHistograms, DarkBinMeansAreLiftedAndBarsTakeThem) {
+  const struct {
+    TRGBA Colour;
+    bool ChromaByLuma;
+    int32_t Bin;
+    TPixel64 Mean;
+  } Cases[] = {
+      {{10, 10, 10}, false, 10, {40, 40, 40, 20}},  // R + G + B = 30 lifted to 60
+      {{20, 10, 0}, true, 11, {40, 30, 20, 20}},    // 30 lifted to 50
+      {{200, 100, 50}, true, 118, {200, 100, 50, 20}},
+  };
+  for (const auto& C : Cases) {
+    TOwnedImage<TImage32> Image;
+    TOwnedImage<TImage64> Row;
+    Row.Image.Alloc(256, 1);
+    FillImage(Image, 5, 4, [&](int32_t, int32_t) { return C.Colour; });
+    THistogram H;
+    if (C.ChromaByLuma)
+      CalcChromaByLumaColored(Image.Image, Row.Image, H.S);
+    else
+      CalcLumaHistogramColored(Image.Image, Row.Image, H.S);
+    EXPECT_EQ(Row.Image.Pixels[C.Bin], C.Mean) << C.Bin;
+    EXPECT_FLOAT_EQ(H.S.Data[C.Bin], 1.0f);
+    // A 258-pixel-wide picture has one column per bin, column i + 1 for bin i.
+    TOwnedImage<TImage32> Picture;
+    FillImage(Picture, 258, 6, [](int32_t, int32_t) { return TRGBA{}; });
+    DrawLHistogram64(H.S, Picture.Image, Row.Image, false, -1);
+    const uint32_t Colour = uint32_t(C.Mean.R) << 16 | uint32_t(C.Mean.G) << 8 | C.Mean.B;
+    for (int32_t Y = 0; Y < 6; ++Y) EXPECT_EQ(Picture.Image.Row(Y)[C.Bin + 1].Value, Colour) << Y;
+  }
 }

@@ -116,7 +116,7 @@ TEST(Vectorscope, CellsShowTheirMeanColourAndCountAtMost255) {
   FillImage(Target, 512, 512, [](int32_t, int32_t) { return TRGBA{}; });
   BuildVectorscope(Source.Image, Target.Image, 0, false, 1, 0);
   const TPoint P = VectorscopePosition(VideoYUV(200, 100, 50, false), 512, 512, 0, 1, 0);
-  // 255 pixels counted: ((255 + 32) x 255 c div 255) div 255 + 16.
+  // 255 pixels counted: ((255 + 32) x 255 c / 255) / 255 + 16.
   const TRGBA C = PixelOf(Target.Image, P.X, P.Y);
   EXPECT_EQ(C.R, 241);
   EXPECT_EQ(C.G, 128);
