@@ -4,7 +4,9 @@
 #pragma once
 #include <cstdint>
 
+#include "audio/multi_surround_wave.h"
 #include "audio/multi_wave.h"
+#include "audio/stereo_sample.h"
 #include "audio/surround_sample.h"
 #include "audio/wave_markers.h"
 #include "audio/wave_record.h"
@@ -40,9 +42,38 @@ void AddMarkersAtChanges(const TSample32& Sample, TWaveMarkersList& Markers);
 // the last of the 351 parts takes whatever remains. False when memory ran
 // out (Dest then empty).
 bool SplitWaveAtMarkers(const TWave& Source, TMultiWave& Dest, const TWaveMarkersList& Markers);
+// The same for a multi-channel sound, except that empty stretches make no
+// part, at most 350 parts are made, and the parts after the first take the
+// name of the marker they start at. False when memory ran out.
+bool SplitSurroundAtMarkers(const TSurroundSample32& Source, TMultiSurroundWave& Dest,
+                            const TWaveMarkersList& Markers);
 // Dest = the parts one after another (stereo when any part is), at part
 // 0's rate; Markers = a generic marker named after each non-empty part
 // where it starts. False when memory ran out.
 bool JoinWaveParts(TWave& Dest, const TMultiWave& Source, TWaveMarkersList& Markers);
+
+// Dest = the parts one after another with as many channels as the widest,
+// at the multi-wave's rate; Markers as for JoinWaveParts. Reports and
+// answers False when memory ran out (Dest empty, Markers unchanged).
+bool MakeOriginalSurround(TSurroundSample32& Dest, const TMultiSurroundWave& Source,
+                          TWaveMarkersList& Markers);
+
+// Adds a generic "Click" marker (valued by its score, AltTime = Time) at
+// each frame whose jump in both channels stands out from every jump within
+// 20 frames by more than Sensitivity times the local mean level. Stops once
+// the list holds more than 45000 markers; a wave of 3073 frames or fewer is
+// not searched. Answers the number of markers in the list.
+int32_t DetectClicks(const TWave& Wave, TWaveMarkersList& Markers, float Sensitivity);
+
+// Dest = Source at twice the length: every segment between generic, sample
+// start and beat markers (from the sample start to the sample end marker)
+// plays forward, then backwards as a tail decaying faster the lower Decay
+// is. DestMarkers = the segment markers at their new times and a sample end
+// marker at twice the length. Dest must hold twice Source's frames in each
+// channel; otherwise, or for a Decay that is not a number, it reports and
+// answers False with nothing changed. Sorts SourceMarkers.
+bool StretchStereoSample(const TStereoSample32& Source, TStereoSample32& Dest,
+                         TWaveMarkersList& SourceMarkers, TWaveMarkersList& DestMarkers,
+                         float Decay);
 
 }  // namespace kromel
