@@ -106,6 +106,18 @@ void ForOpaquePixels(const TImage32& Source, TVisit Visit) {
     }
 }
 
+// Visit(L, a, b) of the jittered colour of every opaque source pixel.
+template <class TVisit>
+void ForJitteredModelColours(const TImage32& Source, TVisit Visit) {
+  const TRGBToVariableSingleProc Forward = CurrentRGBToModel.load();
+  ForOpaquePixels(Source, [&](const TBGRAPixel32& P) {
+    float R, G, B, L, A, Bb;
+    JitteredRGB(P, R, G, B);
+    Forward(R, G, B, L, A, Bb);
+    Visit(L, A, Bb);
+  });
+}
+
 // (R + G + B + ((G + B) >> 8)) mod 256 of the low three bytes.
 bool NearZeroSum(uint32_t C) { return ((C * 0x10101u) >> 16 & 0xFF) <= 2; }
 
@@ -209,11 +221,7 @@ void PlotColorDistributionPair(const TImage32& Source, TImage32& Highlights, TIm
       Highlights.Height != Shadows.Height)
     return;
   const TPlaneMap Map{CenterX, CenterY, ScaleX, ScaleY, Highlights.Width, Highlights.Height};
-  const TRGBToVariableSingleProc Forward = CurrentRGBToModel.load();
-  ForOpaquePixels(Source, [&](const TBGRAPixel32& P) {
-    float R, G, B, L, A, Bb;
-    JitteredRGB(P, R, G, B);
-    Forward(R, G, B, L, A, Bb);
+  ForJitteredModelColours(Source, [&](float L, float A, float Bb) {
     if (!Chromatic(A, Bb)) return;
     uint8_t& D = (L > Split ? Highlights : Shadows).Pixels[Map.Cell(A, Bb)].BGRA.A;
     if (D < 255) ++D;
@@ -224,11 +232,7 @@ void PlotHueDistribution(const TImage32& Source, TImage64& Plane, float LMin, fl
                          float CenterX, float CenterY, float ScaleX, float ScaleY) {
   if (!HasArea(Plane)) return;
   const TPlaneMap Map{CenterX, CenterY, ScaleX, ScaleY, Plane.Width, Plane.Height};
-  const TRGBToVariableSingleProc Forward = CurrentRGBToModel.load();
-  ForOpaquePixels(Source, [&](const TBGRAPixel32& P) {
-    float R, G, B, L, A, Bb;
-    JitteredRGB(P, R, G, B);
-    Forward(R, G, B, L, A, Bb);
+  ForJitteredModelColours(Source, [&](float L, float A, float Bb) {
     if (!(L >= LMin && L <= LMax) || !Chromatic(A, Bb)) return;
     uint16_t& D = Plane.Pixels[Map.Cell(A, Bb)].A;
     if (D < 65535) ++D;
