@@ -34,17 +34,8 @@ void Curves(float R, float G, float B, float& OR, float& OG, float& OB) {
   OB = 0.5f * (B + B * B);
 }
 
-class SessionActions : public SessionTest {
+class SessionActions : public SessionWithPresets {
  protected:
-  TKromelSession S;
-  TSessionPresets P{S};
-  TPreferences Prefs;
-
-  void SetUp() override {
-    SessionTest::SetUp();
-    P.Preferences = &Prefs;
-    P.InitDefaultPreset();
-  }
   std::unique_ptr<T3DLUTWithStatistics> Compiled() { return S.CompileLut(17, false); }
   const T3DLut& External() { return *S.Preset->ExternalLUT->ExternalLUT; }
   bool ExternalOn() { return S.Preset->ExternalLUT->ExtLUTSwitch->Value > 0; }
