@@ -2,8 +2,7 @@
 // the curves, the work image and the colour chart.
 #include "session/headless_session.h"
 
-#include <filesystem>
-
+#include "platform/folders.h"
 #include "platform/translate.h"
 #include "session/session_actions.h"
 #include "session/terminal_progress.h"
@@ -12,7 +11,7 @@ namespace kromel {
 
 void THeadlessSession::LoadExternalLut(const std::string& FileName) {
   if (FileName.empty()) return Fail(_("Load external LUT: no file name given"));
-  if (!std::filesystem::is_regular_file(FileName)) return Fail(_("File not found: ") + FileName);
+  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
   TTerminalProgress Progress(_("Loading external LUT ") + FileName);
   if (!kromel::LoadExternalLut(*Presets, FileName)) {
     Progress.SetFailed();
@@ -51,7 +50,7 @@ void THeadlessSession::SelectChart(int32_t Index) {
 }
 
 void THeadlessSession::LoadColorChart(const std::string& FileName) {
-  if (!std::filesystem::is_regular_file(FileName)) return Fail(_("File not found: ") + FileName);
+  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
   // The reader reports why it refused the file.
   if (!Chart.LoadColorChart(FileName)) Failed = true;
 }

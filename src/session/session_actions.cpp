@@ -152,7 +152,8 @@ void MasterCurveToRGB(TSessionPresets& Presets) {
       FoldMasterCurveIntoRGB(C.Red->Curve, C.Green->Curve, C.Blue->Curve, C.Master->Curve, After);
       C.Master->Curve.SetDefault(cdtDiagonal);
     } else {
-      ExtractMasterCurveFromRGB(C.Red->Curve, C.Green->Curve, C.Blue->Curve, C.Master->Curve, !After);
+      ExtractMasterCurveFromRGB(C.Red->Curve, C.Green->Curve, C.Blue->Curve, C.Master->Curve,
+                                !After);
       SetButtonSwitch(S, "CurvesMRGBRadioGroup", 0, true);
     }
     return true;
