@@ -6,6 +6,7 @@
 #include "fileio/image_files.h"
 #include "controls/switch_controls.h"
 #include "session/session_images.h"
+#include "session/terminal_progress.h"
 #include "platform/translate.h"
 
 namespace kromel {
@@ -19,7 +20,7 @@ bool FileExists(const std::string& FileName) {
 
 }  // namespace
 
-THeadlessSession::THeadlessSession() = default;
+THeadlessSession::THeadlessSession() { Chart.Init(); }
 
 THeadlessSession::~THeadlessSession() {
   Presets.reset();
@@ -98,13 +99,20 @@ void THeadlessSession::LoadAnyFile(const std::string& FileName) {
       Ok = Presets->LoadPresetXML(FileName);
       break;
     case TFileAction::LutWithPreset:
-      Ok = Presets->Load3DL(FileName);
-      if (!Ok) return Fail(_("No preset in LUT file: ") + FileName);
-      break;
-    case TFileAction::Picture:
+      // A LUT file without a preset of its own becomes the external LUT.
+      if (Presets->Load3DL(FileName)) return;
+      return LoadExternalLut(FileName);
+    case TFileAction::ExternalLut:
+      return LoadExternalLut(FileName);
+    case TFileAction::Picture: {
+      TTerminalProgress Progress(_("Loading image ") + FileName);
       Ok = Session->LoadPicture(FileName, false, false, true);
-      if (!Ok) return Fail(_("Failed to load image: ") + FileName);
+      if (!Ok) {
+        Progress.SetFailed();
+        return Fail(_("Failed to load image: ") + FileName);
+      }
       break;
+    }
     default:
       return Fail(_("Unsupported file: ") + FileName);
   }
@@ -113,12 +121,20 @@ void THeadlessSession::LoadAnyFile(const std::string& FileName) {
 
 void THeadlessSession::ExportLut(const std::string& FileName) {
   if (FileName.empty()) return Fail(_("Export LUT: no file name given"));
-  if (!Session->SaveLut(FileName)) Fail(_("Failed to export LUT to ") + FileName);
+  TTerminalProgress Progress(_("Exporting LUT ") + FileName);
+  if (!Session->SaveLut(FileName)) {
+    Progress.SetFailed();
+    Fail(_("Failed to export LUT to ") + FileName);
+  }
 }
 
 void THeadlessSession::SaveProcessedImage(const std::string& FileName) {
   if (!ImageLoaded()) return Fail(_("No image to save: ") + FileName);
-  if (!Session->SaveImage(FileName)) Fail(_("Failed to save image to ") + FileName);
+  TTerminalProgress Progress(_("Saving image ") + FileName);
+  if (!Session->SaveImage(FileName)) {
+    Progress.SetFailed();
+    Fail(_("Failed to save image to ") + FileName);
+  }
 }
 
 void THeadlessSession::SetKnob(const char* Name, int32_t Value, const std::string& Step) {

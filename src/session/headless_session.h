@@ -5,7 +5,10 @@
 #pragma once
 #include <string>
 
+#include <array>
 #include <memory>
+
+#include "matching/colour_chart.h"
 
 #include "session/command_line_passes.h"
 #include "session/session_core.h"
@@ -51,6 +54,25 @@ public:
   void SetTemperature(int32_t KnobValue) override;
   void SetMasterCurve(bool On) override;
   void ShowMessage(const std::string& Text) override;
+  // headless_actions.cpp
+  void LoadExternalLut(const std::string& FileName) override;
+  void SetExtLutPosition(int32_t Index) override;
+  void ExtLutExtractCurves() override;
+  void CurvesExtractMaster() override;
+  void ProcessImageWithLut() override;
+  void OpenMatchDialog() override;
+  void SelectChart(int32_t Index) override;
+  void LoadColorChart(const std::string& FileName) override;
+  void SetChartMatchMode(int32_t Index) override;
+  void SetChartCorners(const std::array<int32_t, 8>& XY) override;
+  void MatchChart() override;
+  void SetChartExposureShift() override;
+
+  // The chart options; matching them to the image needs the chart page.
+  TColorChartTable Chart;
+  int32_t ChartIndex = -1;
+  int32_t ChartMatchMode = 0;
+  std::array<int32_t, 8> ChartCorners{};
 
 private:
   std::string FSaveTo;

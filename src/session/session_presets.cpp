@@ -67,6 +67,11 @@ bool TSessionPresets::LoadPresetFromStream(TByteStream& Stream, const std::strin
     if (View != nullptr) View->ResetGridZoom();
     RefreshGridSelectors();
     if (Version < 20 && View != nullptr) View->ChannelMixerFromGrid();
+    // No LUT held: no name (an empty LUT keeps the unit's default name).
+    ExtLutFileName = Session.EditPreset([](TKromelPreset& P) {
+      const T3DLut& Ext = *P.ExternalLUT->ExternalLUT;
+      return Ext.IsEmpty() ? std::string() : Ext.Name;
+    });
     if (View != nullptr) View->UpdateHueSat();
     Session.Dirty.SignalPathDirty = true;
     Session.InvalidateLutStages(0);

@@ -44,6 +44,9 @@ class TSessionPresets {
   std::string PresetName = "Empty preset";
   std::string DefaultLutFileName = "Empty preset";
   bool SaveToGiven = false;
+  // The external LUT's file: set by every read and, after every preset
+  // load, the name of the LUT the preset holds.
+  std::string ExtLutFileName;
   // The A/B grid selectors: shape (1 circular) and size item of
   // "4;6;8;12;16;20;24;32" (-1 when absent).
   int32_t ABGridShapeItem = 0;

@@ -4,6 +4,8 @@
 #include "engine/kromel_preset.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
+#include "foundation/files.h"
+#include "lut/lut_file_cube.h"
 #include "session/session_presets.h"
 #include "support/test_support.h"
 
@@ -159,6 +161,117 @@ TEST_F(CommandLineRun, SecondImageIsTheReference) {
   // A missing second image is reported as a failed load.
   EXPECT_NE(Kromel({Photo, Dir.File("gone.png"), "-QUIT"}), 0);
   EXPECT_NE(ReadText(Log).find("gone.png"), std::string::npos);
+}
+
+// A CUBE file as other programs write it (size line, red fastest).
+void WriteCube(const std::string& FileName, int32_t N) {
+  std::string Text = "LUT_3D_SIZE " + std::to_string(N) + "\n";
+  char Line[64];
+  for (int32_t B = 0; B < N; ++B)
+    for (int32_t G = 0; G < N; ++G)
+      for (int32_t R = 0; R < N; ++R) {
+        const float r = R / float(N - 1), g = G / float(N - 1), b = B / float(N - 1);
+        std::snprintf(Line, sizeof Line, "%.6f %.6f %.6f\n", 0.1f + 0.8f * g, r * r, 1 - b);
+        Text += Line;
+      }
+  ASSERT_TRUE(SaveStringToFile(FileName, Text, nullptr));
+}
+
+float MaxNodeDifference(const std::string& A, const std::string& B) {
+  T3DLut La, Lb;
+  if (!LoadFromCube(&La, A, false) || !LoadFromCube(&Lb, B, false) || La.Size != Lb.Size)
+    return 1e9f;
+  float Max = 0;
+  for (int64_t I = 0; I < int64_t(La.Size) * La.Size * La.Size; ++I)
+    Max = std::max({Max, std::fabs(La.R[I] - Lb.R[I]), std::fabs(La.G[I] - Lb.G[I]),
+                    std::fabs(La.B[I] - Lb.B[I])});
+  return Max;
+}
+
+// A LUT file given as the external LUT, by the action or as a plain argument
+// without a preset of its own, is what the exported LUT does; ffmpeg agrees
+// with the saved image.
+TEST_F(CommandLineRun, ExternalLutFromTheCommandLineIsExported) {
+  const std::string Ext = Dir.File("ext.cube");
+  WriteCube(Ext, 17);
+  struct TCase {
+    const char* Name;
+    std::string LutArgument;
+  };
+  const TCase Cases[] = {{"action", "-ACTION:LOADEXTLUT:" + Ext}, {"plain", Ext}};
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const std::string Out = Dir.File(std::string(C.Name) + ".cube");
+    const std::string Saved = Dir.File(std::string(C.Name) + ".png");
+    ASSERT_EQ(Kromel({Photo, C.LutArgument, "/LUTSIZE:17", "-ACTION:EXPORTLUT:" + Out,
+                      "/Save:" + Saved, "-QUIT"}),
+              0)
+        << ReadText(Log);
+    EXPECT_LT(MaxNodeDifference(Out, Ext), 0.01f);
+    EXPECT_GT(ChangedValues(Rgb16(Saved), Rgb16(Photo)), 100);
+  }
+  EXPECT_EQ(ReadBytes(Dir.File("action.png")), ReadBytes(Dir.File("plain.png")));
+  if (!ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+  ExpectFfmpegMatches(Dir, Photo, Rgb16(Dir.File("action.png")), {"action.cube", "ext.cube"});
+}
+
+// Baking the grading into the image and starting afresh: the saved image is
+// the graded one and the LUT exported afterwards does nothing.
+TEST_F(CommandLineRun, ProcessImageWithLutBakesAndResets) {
+  const std::string Graded = Dir.File("graded.png");
+  ASSERT_EQ(Kromel({Photo, Look, "/Save:" + Graded, "-QUIT"}), 0) << ReadText(Log);
+  const std::string Baked = Dir.File("baked.png");
+  ASSERT_EQ(Kromel({Photo, Look, "/LUTSIZE:17", "-ACTION:PROCESSIMAGEWITHLUT", "/Save:" + Baked,
+                    "-ACTION:EXPORTLUT:" + Dir.File("after.cube"), "-QUIT"}),
+            0)
+      << ReadText(Log);
+  const std::vector<uint16_t> B = Rgb16(Baked);
+  ASSERT_EQ(B.size(), 48u * 32u * 3u);
+  EXPECT_EQ(ChangedValues(B, Rgb16(Graded)), 0);
+  EXPECT_GT(ChangedValues(B, Rgb16(Photo)), 100);
+  ASSERT_EQ(Kromel({Photo, "/LUTSIZE:17", "-ACTION:EXPORTLUT:" + Dir.File("empty.cube"), "-QUIT"}),
+            0);
+  EXPECT_LT(MaxNodeDifference(Dir.File("after.cube"), Dir.File("empty.cube")), 1e-5f);
+}
+
+// Every action that can't do its work says why on standard error, gives a
+// non-zero status and still honours -QUIT; the window-only dialog is only
+// reported.
+TEST_F(CommandLineRun, FailedActionsReportAndFail) {
+  const std::string Bad = Dir.File("bad.cube");
+  ASSERT_TRUE(SaveStringToFile(Bad, "LUT_3D_SIZE 5\n0.1 0.2 0.3\n", nullptr));
+  struct TCase {
+    std::vector<std::string> Args;
+    bool Fails;
+    const char* Message;
+  };
+  const TCase Cases[] = {
+      {{Photo, "-ACTION:LOADEXTLUT:" + Dir.File("none.cube")}, true, "File not found: "},
+      {{Photo, "-ACTION:LOADEXTLUT:" + Bad}, true, "Failed to load LUT from "},
+      {{Photo, "-ACTION:LOADEXTLUT"}, true, "no file name"},
+      {{Photo, "-ACTION:SETEXTLUTPOSITION:9"}, true, "Invalid external LUT position: 9"},
+      {{Photo, "-ACTION:EXTLUTEXTRACTCURVES"}, true, "because it's empty"},
+      {{"-ACTION:PROCESSIMAGEWITHLUT"}, true, "No image to process"},
+      {{Photo, "/CHART:" + Dir.File("no chart.cie")}, true, "no chart.cie"},
+      {{Photo, "/CHARTMATCHMODE:12"}, true, "Invalid chart match mode: 12"},
+      {{Photo, "/CHARTXY:1,2,3,4,5,6,7,8"}, true, "Chart matching needs"},
+      {{Photo, "-ACTION:SETCHARTEXPOSURESHIFT"}, true, "needs the main window"},
+      {{Photo, "-ACTION:MATCHDIALOG"}, false, "needs the main window"},
+  };
+  for (const TCase& C : Cases) {
+    std::vector<std::string> Args = C.Args;
+    Args.push_back("-QUIT");
+    const int Status = Kromel(Args);
+    SCOPED_TRACE(Args[Args.size() - 2]);
+    EXPECT_EQ(Status != 0, C.Fails) << ReadText(Log);
+    EXPECT_NE(ReadText(Log).find(C.Message), std::string::npos) << ReadText(Log);
+  }
+}
+
+// Standard error is not a terminal here: no progress noise.
+TEST_F(CommandLineRun, NoProgressWhenNotATerminal) {
+  ASSERT_EQ(Kromel({Photo, Look, "-ACTION:EXPORTLUT:" + Dir.File("q.cube"), "-QUIT"}), 0);
+  EXPECT_EQ(ReadText(Log), "");
 }
 
 }  // namespace

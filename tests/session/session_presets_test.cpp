@@ -7,17 +7,8 @@
 namespace kromel::session_test {
 namespace {
 
-class SessionPresets : public SessionTest {
+class SessionPresets : public SessionWithPresets {
  protected:
-  TKromelSession S;
-  TSessionPresets P{S};
-  TPreferences Prefs;
-
-  void SetUp() override {
-    SessionTest::SetUp();
-    P.Preferences = &Prefs;
-    P.InitDefaultPreset();
-  }
   TController& Knob(const char* Name) { return *S.Controls.Find(Name); }
   int32_t Temperature() { return Knob("TransformWhiteBalanceKnob").GetControllerValue(); }
   void SetTemperature(int32_t V, const std::string& Step) {

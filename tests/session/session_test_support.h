@@ -8,6 +8,7 @@
 
 #include "lut/lut.h"
 #include "session/session_core.h"
+#include "session/session_presets.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
 
@@ -53,5 +54,19 @@ inline void MakeNonTrivial(TKromelSession& S, float Exposure = 0.55f, float Temp
   });
   S.InvalidateLutStages(0);
 }
+
+// A session with its preset commands, started from the default preset.
+class SessionWithPresets : public SessionTest {
+ protected:
+  TKromelSession S;
+  TSessionPresets P{S};
+  TPreferences Prefs;
+
+  void SetUp() override {
+    SessionTest::SetUp();
+    P.Preferences = &Prefs;
+    P.InitDefaultPreset();
+  }
+};
 
 }  // namespace kromel::session_test

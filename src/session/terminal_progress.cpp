@@ -1,0 +1,51 @@
+#include "session/terminal_progress.h"
+
+#include <unistd.h>
+
+namespace kromel {
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+TTerminalProgress::TTerminalProgress(std::string Label)
+    : TTerminalProgress(std::move(Label), stderr, StderrIsTerminal(), std::chrono::seconds(1),
+                        std::chrono::seconds(1)) {}
+
+TTerminalProgress::TTerminalProgress(std::string Label, std::FILE* Out, bool Enabled,
+                                     std::chrono::milliseconds Delay,
+                                     std::chrono::milliseconds Interval)
+    : FLabel(std::move(Label)),
+      FOut(Out),
+      FDelay(Delay),
+      FInterval(Interval),
+      FStart(std::chrono::steady_clock::now()) {
+  if (Enabled && Out != nullptr) FThread = std::thread([this] { Run(); });
+}
+
+TTerminalProgress::~TTerminalProgress() {
+  if (!FThread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> Guard(FLock);
+    FDone = true;
+  }
+  FWake.notify_all();
+  FThread.join();
+  if (FShown) {
+    std::fprintf(FOut, "\r%s ... %s\n", FLabel.c_str(), FFailed ? "failed" : "done");
+    std::fflush(FOut);
+  }
+}
+
+void TTerminalProgress::Run() {
+  std::unique_lock<std::mutex> Guard(FLock);
+  if (FWake.wait_for(Guard, FDelay, [this] { return FDone; })) return;
+  FShown = true;
+  do {
+    const auto Seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::steady_clock::now() - FStart)
+                             .count();
+    std::fprintf(FOut, "\r%s ... %lld s", FLabel.c_str(), static_cast<long long>(Seconds));
+    std::fflush(FOut);
+  } while (!FWake.wait_for(Guard, FInterval, [this] { return FDone; }));
+}
+
+}  // namespace kromel

@@ -1,0 +1,47 @@
+// Progress of long work on standard error: nothing for work that ends
+// within the delay or when standard error is not a terminal (pipes and
+// tests see no noise); otherwise the label and the elapsed seconds on one
+// line, rewritten once a second, and "done" or "failed" at the end.
+#pragma once
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace kromel {
+
+class TTerminalProgress {
+ public:
+  // Shows on stderr when it is a terminal, after one second.
+  explicit TTerminalProgress(std::string Label);
+  // Shows on Out when Enabled, after Delay; a tick every Interval.
+  TTerminalProgress(std::string Label, std::FILE* Out, bool Enabled,
+                    std::chrono::milliseconds Delay, std::chrono::milliseconds Interval);
+  ~TTerminalProgress();
+  TTerminalProgress(const TTerminalProgress&) = delete;
+  TTerminalProgress& operator=(const TTerminalProgress&) = delete;
+
+  // The work failed: the final word is "failed".
+  void SetFailed() { FFailed = true; }
+
+ private:
+  void Run();
+  std::string FLabel;
+  std::FILE* FOut;
+  std::chrono::milliseconds FDelay;
+  std::chrono::milliseconds FInterval;
+  std::mutex FLock;
+  std::condition_variable FWake;
+  bool FDone = false;
+  bool FShown = false;
+  bool FFailed = false;
+  std::chrono::steady_clock::time_point FStart;
+  std::thread FThread;
+};
+
+// True when standard error is a terminal.
+bool StderrIsTerminal();
+
+}  // namespace kromel
