@@ -329,26 +329,4 @@ void ApplyCurvesToImage32(TImage32& Image, const TEnvelopeDots& CurveR,
   }
 }
 
-void ExtractMasterCurveFromRGB(TEnvelopeDots& CurveR, TEnvelopeDots& CurveG, TEnvelopeDots& CurveB,
-                               TEnvelopeDots& Master, bool IntoChannels) {
-  try {
-    Master.SetAverageOf(&CurveR, &CurveG, &CurveB);
-    for (TEnvelopeDots* C : {&CurveR, &CurveG, &CurveB}) {
-      TEnvelopeDots T;
-      T.CopyFrom(&Master);
-      T.Transpose();
-      T.AddIntermediateDots(1639);
-      if (IntoChannels) {
-        T.ApplyCurve(C);
-        T.ExtendToEnds(false, false, 1.0f);
-        C->CopyFrom(&T);
-      } else {
-        C->ApplyCurve(&T);
-      }
-    }
-  } catch (...) {
-    PlatformShowMessage("Exception in ExtractMasterCurveFromRGB");
-  }
-}
-
 }  // namespace kromel

@@ -48,10 +48,4 @@ bool EqualizeHistogramByCurves(const TImage32& Image, TEnvelopeDots& CurveR, TEn
 void ApplyCurvesToImage32(TImage32& Image, const TEnvelopeDots& CurveR,
                           const TEnvelopeDots& CurveG, const TEnvelopeDots& CurveB, float Amount);
 
-// Master becomes the mean of the three; IntoChannels: each channel becomes itself
-// after the inverse master (so master then channel gives the old channel),
-// otherwise each channel's outputs pass through the inverse master.
-void ExtractMasterCurveFromRGB(TEnvelopeDots& CurveR, TEnvelopeDots& CurveG, TEnvelopeDots& CurveB,
-                               TEnvelopeDots& Master, bool IntoChannels);
-
 }  // namespace kromel
