@@ -22,6 +22,7 @@ bool FileExists(const std::string& FileName) {
 THeadlessSession::THeadlessSession() = default;
 
 THeadlessSession::~THeadlessSession() {
+  Files.reset();
   Presets.reset();
   Session.reset();
 }
@@ -60,6 +61,8 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.LibRawUniWB = P.LibrawUniWB;
   S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
   S.UseAlpha = P.SaveAlphaChannel;
+  S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
+  S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
   return S;
 }
 
@@ -70,6 +73,7 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   Presets = std::make_unique<TSessionPresets>(*Session);
   Presets->Preferences = &Settings.Preferences;
   Presets->InitDefaultPreset();
+  Files = std::make_unique<TSessionFiles>(*Session, *Presets);
   if (!FSaveTo.empty()) {
     Presets->DefaultLutFileName = FSaveTo;
     Presets->SaveToGiven = true;
@@ -89,26 +93,26 @@ void THeadlessSession::LoadReferencePicture(const std::string& FileName) {
 
 void THeadlessSession::LoadAnyFile(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
-  bool Ok = false;
-  switch (FileActionFor(FileName)) {
-    case TFileAction::PresetBinary:
-      Ok = Presets->LoadPreset(FileName);
-      break;
-    case TFileAction::PresetXML:
-      Ok = Presets->LoadPresetXML(FileName);
-      break;
-    case TFileAction::LutWithPreset:
-      Ok = Presets->Load3DL(FileName);
-      if (!Ok) return Fail(_("No preset in LUT file: ") + FileName);
-      break;
-    case TFileAction::Picture:
-      Ok = Session->LoadPicture(FileName, false, false, true);
-      if (!Ok) return Fail(_("Failed to load image: ") + FileName);
-      break;
-    default:
-      return Fail(_("Unsupported file: ") + FileName);
+  switch (Files->LoadAnyFile(FileName, false, true)) {
+    case TLoadOutcome::Ignored:
+    case TLoadOutcome::Loaded:
+      return;
+    case TLoadOutcome::Unsupported:
+      Failed = true;
+      return;
+    case TLoadOutcome::Failed:
+      return Fail(_("Failed to load file: ") + FileName);
   }
-  if (!Ok) Fail(_("Failed to load preset: ") + FileName);
+}
+
+void THeadlessSession::AssignProfile(const std::string& FileName) {
+  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
+  if (!Session->AssignProfileFromFile(FileName, true))
+    Fail(_("Failed to assign profile from ") + FileName);
+}
+
+void THeadlessSession::SetBaseProfile(const std::string& FileName) {
+  Settings.Main.ICCBaseProfile = FileName;
 }
 
 void THeadlessSession::ExportLut(const std::string& FileName) {

@@ -105,3 +105,19 @@ bool TKromelSession::ProcessImageWithCurrentLut() {
 }
 
 }  // namespace kromel
+
+namespace kromel {
+
+void TKromelSession::CropCenterPart() {
+  {
+    TRendererBlockGuard Block(*this);
+    for (TImage64* Target : {&ReferenceImage, &Image}) {
+      const int32_t W = Target->Width, H = Target->Height;
+      if (Target->IsEmpty() || W < 2 || H < 2) continue;
+      Target->CropTo(*Target, {W / 4, H / 4}, {W * 3 / 4, H * 3 / 4});
+    }
+  }
+  EditRefresh();
+}
+
+}  // namespace kromel
