@@ -5,6 +5,7 @@
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "session/session_presets.h"
+#include "session/session_profiles.h"
 #include "support/test_support.h"
 
 namespace kromel {
@@ -159,6 +160,26 @@ TEST_F(CommandLineRun, SecondImageIsTheReference) {
   // A missing second image is reported as a failed load.
   EXPECT_NE(Kromel({Photo, Dir.File("gone.png"), "-QUIT"}), 0);
   EXPECT_NE(ReadText(Log).find("gone.png"), std::string::npos);
+}
+
+TEST_F(CommandLineRun, AssignedProfileTravelsWithTheSavedImage) {
+  const std::string Icc = Dir.File("pro.icc");
+  FIICCPROFILE P = WorkingProfileData(TWorkingProfile::ProPhotoRGB);
+  ASSERT_NE(P.data, nullptr);
+  testing::WriteBytes(Icc, std::vector<uint8_t>(static_cast<uint8_t*>(P.data),
+                                                static_cast<uint8_t*>(P.data) + P.size));
+  FreeICCProfileData(P);
+  const std::string Out = Dir.File("out.tif");
+  ASSERT_EQ(Kromel({Photo, "/Action:AssignProfile:" + Icc, "/Action:SetBaseProfile:" + Icc,
+                    "/Save:" + Out, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  EXPECT_NE(Kromel({Photo, "/Action:AssignProfile:" + Dir.File("none.icc"), "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("File not found: " + Dir.File("none.icc")), std::string::npos);
+  if (!ProgramAvailable("exiftool")) GTEST_SKIP() << "exiftool not installed";
+  const std::string Tags = Dir.File("tags.txt");
+  ASSERT_EQ(RunProgram({"exiftool", "-s3", "-ProfileDescription", Out}, Tags), 0);
+  EXPECT_NE(ReadText(Tags).find("ProPhoto"), std::string::npos) << ReadText(Tags);
 }
 
 }  // namespace
