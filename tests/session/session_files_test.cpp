@@ -8,6 +8,7 @@
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "fileio/tiff_fixtures.h"
+#include "lut/lut_apply.h"
 #include "session/session_files.h"
 #include "session/session_profiles.h"
 #include "session_test_support.h"
@@ -250,6 +251,41 @@ TEST_F(SessionFilesTest, RawLoadSetsLogDecodingMixerAndProfile) {
   Other.Show();
   ASSERT_TRUE(Other.LoadPicture(File("photo_LogC.tif"), false, true, true));
   EXPECT_EQ(Other.ImageProfileDescription, S.ImageProfileDescription);
+}
+
+}  // namespace
+}  // namespace kromel
+
+namespace kromel {
+namespace {
+
+TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
+  TSessionPreferences Prefs;
+  Prefs.ExportLutSize = 17;  // the bake uses 64 levels whatever the export size
+  TKromelSession S(nullptr, Prefs);
+  S.Show();
+  TSessionPresets Presets(S);
+  Presets.InitDefaultPreset();
+  ASSERT_TRUE(S.LoadPicture(WritePicture("p.png"), false, true, true));
+  session_test::MakeNonTrivial(S);
+  auto Lut = S.CompileLut(64, false);
+  ASSERT_TRUE(Lut);
+  TImage64 Expected;
+  Expected.Init();
+  Expected.Copy(S.Image);
+  ProcessImage64(*Lut, S.Image, Expected, S.Prefs.UseAlpha);
+  const int32_t Steps = Presets.CurrentUndoList().Count();
+  ASSERT_TRUE(Presets.ProcessImageWithLutAndReset());
+  EXPECT_TRUE(SamePixels(S.Image, Expected));
+  EXPECT_EQ(Presets.CurrentUndoList().Count(), Steps + 1);
+  EXPECT_EQ(Presets.CurrentUndoList().GetUndoCaption(), "Start new preset");
+  auto After = S.CompileLut(17, false);
+  ASSERT_TRUE(After);
+  TKromelSession Fresh;
+  auto Default = Fresh.CompileLut(17, false);
+  ASSERT_TRUE(Default);
+  EXPECT_LT(session_test::MaxLutDifference(*After, *Default), 1e-6f);
+  Expected.Dispose();
 }
 
 }  // namespace
