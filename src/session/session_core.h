@@ -266,6 +266,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // Crops the reference (when it holds pixels) and the image to their
   // centre quarters.
   void CropCenterPart();
+  // After a non-RAW load with LOG decoding on: asks whether to turn it off
+  // (unless the preferences say not to ask; the answer's box sets that).
+  void AskToTurnOffLogDecoding();
 
   // ---- statistics
   int64_t CalculationCount() const { return FCalcRuns.load(); }

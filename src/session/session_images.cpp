@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "colour/image64_transfer.h"
+#include "colour/log_curves.h"
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
 #include "fileio/image_files.h"
@@ -12,6 +13,7 @@
 #include "fileio/raw_files.h"
 #include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
+#include "foundation/file_name_list.h"
 #include "foundation/paths.h"
 #include "platform/folders.h"
 #include "platform/message_sink.h"
@@ -195,6 +197,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
           ApplyRawSettings(*this, IsRaw ? &Raw : nullptr, LogMaximum);
           if (View != nullptr) View->RawSettingsApplied();
         }
+        if (!IsRaw) AskToTurnOffLogDecoding();
         Result = true;
       }
     } catch (...) {
@@ -212,6 +215,23 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   RendererCreate();
   UpdateImage(true, false);
   return Result;
+}
+
+void TKromelSession::AskToTurnOffLogDecoding() {
+  if (!Prefs.WarnAboutLogLoading) return;
+  const bool LogOn = EditPreset([](TKromelPreset& P) { return P.LogDecoder->InputLog->Value != 0; });
+  if (!LogOn) return;
+  int32_t Answer = mrNo;
+  const bool DontShow = MessageDlgDontShowAgain(
+      _("You have LOG decoding enabled and you're loading a non-RAW image. If your image is not "
+        "LOG-encoded, LOG decoding will overcontrast it. Do you want to turn off LOG decoding?"),
+      TMsgDlgType::Confirmation, Answer);
+  Prefs.WarnAboutLogLoading = !DontShow;
+  if (Answer == mrYes)
+    EditPreset([](TKromelPreset& P) {
+      P.LogDecoder->InputLog->SetValue(static_cast<int32_t>(LogIndexOff));
+      return true;
+    });
 }
 
 void TKromelSession::SourceImageChanged() {

@@ -9,6 +9,7 @@
 #include "fileio/image_save.h"
 #include "fileio/tiff_fixtures.h"
 #include "lut/lut_apply.h"
+#include "platform/prompt.h"
 #include "session/session_files.h"
 #include "session/session_profiles.h"
 #include "session_test_support.h"
@@ -286,6 +287,48 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   ASSERT_TRUE(Default);
   EXPECT_LT(session_test::MaxLutDifference(*After, *Default), 1e-6f);
   Expected.Dispose();
+}
+
+}  // namespace
+}  // namespace kromel
+
+namespace kromel {
+namespace {
+
+TEST_F(SessionFilesTest, NonRawImageWithLogDecodingAsksToTurnItOff) {
+  THeadlessPrompt& Prompt = DefaultHeadlessPrompt();
+  Prompt.Clear();
+  TKromelSession S;
+  S.Show();
+  const std::string Png = WritePicture("p.png");
+  auto SetLog = [&](int32_t Value) {
+    S.EditPreset([&](TKromelPreset& P) {
+      P.LogDecoder->InputLog->SetValue(Value);
+      return true;
+    });
+  };
+  auto Log = [&] {
+    return S.EditPreset([](TKromelPreset& P) { return P.LogDecoder->InputLog->Value; });
+  };
+  // Off: no question. On: "No" keeps it; "Yes" with the box ticked turns it
+  // off and the question is not asked again.
+  ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
+  EXPECT_TRUE(Prompt.CheckBoxQuestions().empty());
+  SetLog(1);
+  Prompt.QueueCheckBoxAnswers({{TPromptAnswer::No, false}, {TPromptAnswer::Yes, true}});
+  ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
+  EXPECT_EQ(Log(), 1);
+  ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
+  EXPECT_EQ(Log(), 0);
+  EXPECT_FALSE(S.Prefs.WarnAboutLogLoading);
+  SetLog(1);
+  ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
+  EXPECT_EQ(Log(), 1);
+  const auto Asked = Prompt.CheckBoxQuestions();
+  ASSERT_EQ(Asked.size(), 2u);
+  EXPECT_EQ(Asked[0].Text.rfind("You have LOG decoding enabled and you're loading a non-RAW", 0),
+            0u);
+  Prompt.Clear();
 }
 
 }  // namespace
