@@ -256,8 +256,8 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   TFreeBitmapPtr ImageBitmap;
   // The file-information text: size, unique levels and the metadata.
   std::string FileInformationText() const;
-  // The previous or next "*.jpg;*.jpeg;*.png;*.tif;*.tiff" of the image's
-  // folder; a popup notification when there is none.
+  // The previous or next JPEG, PNG or TIFF (lower- or upper-case
+  // extension) of the image's folder; a popup notification when none.
   bool LoadAdjacentImage(bool Previous);
   // Temperature and tint (and, with AdjustExposure and Exposure >= 0, the
   // exposure) from per-channel gains.

@@ -154,7 +154,8 @@ bool TKromelSession::LoadAdjacentImage(bool Previous) {
   const std::string Anchor = OriginalImageFileName.empty() ? ImageFileName : OriginalImageFileName;
   std::error_code Ignored;
   if (Anchor.empty() || !std::filesystem::is_regular_file(Anchor, Ignored)) return false;
-  const char* Masks = "*.jpg;*.jpeg;*.png;*.tif;*.tiff";
+  // Names are case-sensitive here: camera files often end in ".JPG".
+  const char* Masks = "*.jpg;*.jpeg;*.png;*.tif;*.tiff;*.JPG;*.JPEG;*.PNG;*.TIF;*.TIFF";
   const std::string Name =
       Previous ? GetPrevFileInFolder(Anchor, Masks) : GetNextFileInFolder(Anchor, Masks);
   if (!Name.empty() && UpperAscii(Name) != UpperAscii(ImageFileName))

@@ -185,7 +185,7 @@ TEST_F(SessionFilesTest, NextAndPreviousImageInTheFolder) {
   TPopupView View;
   TKromelSession S(&View);
   S.Show();
-  const std::string A = WritePicture("a.png"), B = WritePicture("b.jpg"), C = WritePicture("c.tif");
+  const std::string A = WritePicture("a.png"), B = WritePicture("b.jpg"), C = WritePicture("C.TIF");
   kromel::testing::WriteText(File("d.txt"), "not an image");
   EXPECT_FALSE(S.LoadAdjacentImage(false));  // nothing loaded: nothing happens
   EXPECT_TRUE(View.Popups.empty());
