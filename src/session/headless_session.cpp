@@ -63,6 +63,7 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.UseAlpha = P.SaveAlphaChannel;
   S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
   S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
+  S.WarnAboutLogLoading = P.WarnAboutLogLoading;
   return S;
 }
 

@@ -49,7 +49,7 @@ TLoadOutcome TSessionFiles::Through(const std::function<bool(const std::string&)
 TLoadOutcome TSessionFiles::LoadCurves(int32_t Switch,
                                        const std::string& Step,
                                        const std::function<bool(TRGBCurvesAdjustments&)>& Read) {
-  const bool Read_ = Session.EditPreset([&](TKromelPreset& P) {
+  const bool Done = Session.EditPreset([&](TKromelPreset& P) {
     if (!Read(*P.RGBCurves)) return false;
     if (Switch >= 0) {
       if (TRadioGroupControl* Group = Session.Controls.FindGroup("CurvesMRGBRadioGroup"))
@@ -59,7 +59,7 @@ TLoadOutcome TSessionFiles::LoadCurves(int32_t Switch,
     }
     return true;
   });
-  if (!Read_) return TLoadOutcome::Failed;
+  if (!Done) return TLoadOutcome::Failed;
   Session.InvalidateLutStages(0);
   Session.UpdateImage(true, false);
   Presets.AddUndoStep(Step);
