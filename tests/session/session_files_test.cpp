@@ -333,3 +333,36 @@ TEST_F(SessionFilesTest, NonRawImageWithLogDecodingAsksToTurnItOff) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel {
+namespace {
+
+TEST_F(SessionFilesTest, RawWhiteBalanceFollowsThePreference) {
+  const std::string Dng = File("wb.dng");
+  kromel::testing::WriteBytes(Dng, fileio_test::MakeTestDng(fileio_test::TDngFixture{}));
+  for (const bool FromRaw : {true, false}) {
+    SCOPED_TRACE(FromRaw);
+    TSessionPreferences Prefs;
+    Prefs.LoadWhiteBalanceFromRaw = FromRaw;
+    TKromelSession S(nullptr, Prefs);
+    S.Show();
+    ASSERT_TRUE(S.LoadPicture(Dng, false, false, true));
+    TController* Temperature = S.Controls.Find("TransformWhiteBalanceKnob");
+    TController* Exposure = S.Controls.Find("TransformExposureKnob");
+    ASSERT_TRUE(Temperature && Exposure);
+    if (FromRaw) {
+      EXPECT_GT(std::fabs(Temperature->GetControllerValueS() - 0.5f), 0.01f);
+      EXPECT_EQ(Temperature->DefaultValue2, Temperature->GetControllerValue());
+      EXPECT_NEAR(Exposure->GetControllerValueS(), 0.395f, 1e-3f);
+    } else {
+      EXPECT_EQ(Temperature->GetControllerValueS(), 0.5f);
+      EXPECT_EQ(Exposure->GetControllerValueS(), 0.5f);
+    }
+    // The camera's tags reach the file information.
+    EXPECT_NE(S.FileInformationText().find("TestCam"), std::string::npos)
+        << S.FileInformationText();
+  }
+}
+
+}  // namespace
+}  // namespace kromel
