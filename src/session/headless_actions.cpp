@@ -34,7 +34,7 @@ void THeadlessSession::CurvesExtractMaster() { MasterCurveToRGB(*Presets); }
 void THeadlessSession::ProcessImageWithLut() {
   if (!ImageLoaded()) return Fail(_("No image to process with the LUT"));
   TTerminalProgress Progress(_("Processing image with the LUT"));
-  if (!ProcessImageWithLutAndResetPreset(*Presets)) {
+  if (!Presets->ProcessImageWithLutAndReset()) {
     Progress.SetFailed();
     Fail(_("Failed to process the image with the LUT"));
   }

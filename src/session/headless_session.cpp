@@ -1,5 +1,7 @@
 #include "session/headless_session.h"
 
+#include "session/session_actions.h"
+
 #include <cstdio>
 #include <filesystem>
 
@@ -23,6 +25,7 @@ bool FileExists(const std::string& FileName) {
 THeadlessSession::THeadlessSession() { Chart.Init(); }
 
 THeadlessSession::~THeadlessSession() {
+  Files.reset();
   Presets.reset();
   Session.reset();
 }
@@ -61,6 +64,9 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.LibRawUniWB = P.LibrawUniWB;
   S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
   S.UseAlpha = P.SaveAlphaChannel;
+  S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
+  S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
+  S.WarnAboutLogLoading = P.WarnAboutLogLoading;
   return S;
 }
 
@@ -71,6 +77,11 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   Presets = std::make_unique<TSessionPresets>(*Session);
   Presets->Preferences = &Settings.Preferences;
   Presets->InitDefaultPreset();
+  Files = std::make_unique<TSessionFiles>(*Session, *Presets);
+  Files->Loaders.ExternalLut = [this](const std::string& F) {
+    return kromel::LoadExternalLut(*Presets, F);
+  };
+  Files->Loaders.ColorChart = [this](const std::string& F) { return Chart.LoadColorChart(F); };
   if (!FSaveTo.empty()) {
     Presets->DefaultLutFileName = FSaveTo;
     Presets->SaveToGiven = true;
@@ -90,33 +101,29 @@ void THeadlessSession::LoadReferencePicture(const std::string& FileName) {
 
 void THeadlessSession::LoadAnyFile(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
-  bool Ok = false;
-  switch (FileActionFor(FileName)) {
-    case TFileAction::PresetBinary:
-      Ok = Presets->LoadPreset(FileName);
-      break;
-    case TFileAction::PresetXML:
-      Ok = Presets->LoadPresetXML(FileName);
-      break;
-    case TFileAction::LutWithPreset:
-      // A LUT file without a preset of its own becomes the external LUT.
-      if (Presets->Load3DL(FileName)) return;
-      return LoadExternalLut(FileName);
-    case TFileAction::ExternalLut:
-      return LoadExternalLut(FileName);
-    case TFileAction::Picture: {
-      TTerminalProgress Progress(_("Loading image ") + FileName);
-      Ok = Session->LoadPicture(FileName, false, false, true);
-      if (!Ok) {
-        Progress.SetFailed();
-        return Fail(_("Failed to load image: ") + FileName);
-      }
-      break;
-    }
-    default:
-      return Fail(_("Unsupported file: ") + FileName);
+  TTerminalProgress Progress(_("Loading ") + FileName);
+  switch (Files->LoadAnyFile(FileName, false, true)) {
+    case TLoadOutcome::Ignored:
+    case TLoadOutcome::Loaded:
+      return;
+    case TLoadOutcome::Unsupported:
+      Progress.SetFailed();
+      Failed = true;
+      return;
+    case TLoadOutcome::Failed:
+      Progress.SetFailed();
+      return Fail(_("Failed to load file: ") + FileName);
   }
-  if (!Ok) Fail(_("Failed to load preset: ") + FileName);
+}
+
+void THeadlessSession::AssignProfile(const std::string& FileName) {
+  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
+  if (!Session->AssignProfileFromFile(FileName, true))
+    Fail(_("Failed to assign profile from ") + FileName);
+}
+
+void THeadlessSession::SetBaseProfile(const std::string& FileName) {
+  Settings.Main.ICCBaseProfile = FileName;
 }
 
 void THeadlessSession::ExportLut(const std::string& FileName) {

@@ -12,6 +12,7 @@
 
 #include "session/command_line_passes.h"
 #include "session/session_core.h"
+#include "session/session_files.h"
 #include "session/session_presets.h"
 #include "session/session_settings.h"
 
@@ -30,6 +31,8 @@ public:
   // Built by Run once the settings pass has set the preferences.
   std::unique_ptr<TKromelSession> Session;
   std::unique_ptr<TSessionPresets> Presets;
+  // The file dispatcher; loaders of other panels join through Files->Loaders.
+  std::unique_ptr<TSessionFiles> Files;
   std::string ReferenceFileName;
   bool CloseRequested = false;
   bool Failed = false;
@@ -54,6 +57,8 @@ public:
   void SetTemperature(int32_t KnobValue) override;
   void SetMasterCurve(bool On) override;
   void ShowMessage(const std::string& Text) override;
+  void AssignProfile(const std::string& FileName) override;
+  void SetBaseProfile(const std::string& FileName) override;
   // headless_actions.cpp
   void LoadExternalLut(const std::string& FileName) override;
   void SetExtLutPosition(int32_t Index) override;

@@ -163,12 +163,4 @@ void MasterCurveToRGB(TSessionPresets& Presets) {
   S.UpdateImage(true, false);
 }
 
-bool ProcessImageWithLutAndResetPreset(TSessionPresets& Presets) {
-  TKromelSession& S = Presets.Session;
-  if (S.Image.Width <= 0 || !S.ProcessImageWithCurrentLut()) return false;
-  Presets.ResetToDefaultPreset(false);
-  Presets.AddUndoStep(_("Start new preset"));
-  return true;
-}
-
 }  // namespace kromel

@@ -30,9 +30,5 @@ bool ExtractCurvesFromExternalLut(TSessionPresets& Presets);
 // A master curve that is not the identity is folded into the R, G and B
 // curves and reset; an identity master is derived from them instead.
 void MasterCurveToRGB(TSessionPresets& Presets);
-// Bakes the current LUT into the work image, then starts from the default
-// preset with the step "Start new preset". False, nothing changed, when
-// there is no image or the bake fails.
-bool ProcessImageWithLutAndResetPreset(TSessionPresets& Presets);
 
 }  // namespace kromel

@@ -29,6 +29,7 @@
 #include "images/image_vbpp.h"
 #include "lut/lut_renderer.h"
 #include "lut/lut_statistics.h"
+#include "fileio/freeimage_io.h"
 
 namespace kromel {
 
@@ -49,7 +50,12 @@ class TSessionView {
   virtual void UpdateCaption() {}
   // The RAW load set up LogC input decoding; the preset side records it.
   virtual void RawSettingsApplied() {}
+  // A short notice that needs no answer.
+  virtual void ShowPopupNotification(const std::string& /*Text*/) {}
 };
+
+// The RGB working spaces the assign and convert commands offer.
+enum class TWorkingProfile : int32_t;
 
 // The Preferences window's values the session reads (the Qt side sets them).
 struct TSessionPreferences {
@@ -68,6 +74,8 @@ struct TSessionPreferences {
   bool WarnAboutLogLoading = true;
   bool DontSavePresetIntoLut = false;
   bool UseAlpha = true;           // "Use Alpha Channel"
+  bool LoadWhiteBalanceFromRaw = true;
+  bool LoadColorMatrixFromRaw = true;
 };
 
 // The six lazily redrawn page backgrounds.
@@ -228,6 +236,39 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool SaveImage(const std::string& FileName);
   // Out = Image through the LUT compiled at GetExportLutSize.
   bool ProcessFullImage(TImage64& Out);
+
+  // ---- image profile (session_profiles.cpp)
+  std::string ImageProfileDescription = "sRGB";
+  float ImageGamma = 2.4f;
+  // The description and gamma of ImageProfileData (sRGB without one, or
+  // with the message when its bytes cannot be opened).
+  void LoadInputProfile();
+  // Takes Profile's bytes as the image profile; unless AssignOnly the
+  // pixels of the image and the reference are converted into it first.
+  // False, Profile freed and nothing changed, when a conversion fails.
+  bool SetImageProfile(FIICCPROFILE& Profile, bool AssignOnly);
+  // An ICC file as the image profile; "File not found: " when missing.
+  bool AssignProfileFromFile(const std::string& FileName, bool AssignOnly);
+  bool SetWorkingProfile(TWorkingProfile Which, bool AssignOnly);
+
+  // ---- files and RAW settings (session_files.cpp, session_raw.cpp)
+  // The metadata of the loaded file (a 10 x 10 bitmap), or none.
+  TFreeBitmapPtr ImageBitmap;
+  // The file-information text: size, unique levels and the metadata.
+  std::string FileInformationText() const;
+  // The previous or next JPEG, PNG or TIFF (lower- or upper-case
+  // extension) of the image's folder; a popup notification when none.
+  bool LoadAdjacentImage(bool Previous);
+  // Temperature and tint (and, with AdjustExposure and Exposure >= 0, the
+  // exposure) from per-channel gains.
+  void SetWhiteBalanceFromRGB(bool Inverse, bool AdjustExposure, float R, float G, float B,
+                              float Exposure);
+  // Crops the reference (when it holds pixels) and the image to their
+  // centre quarters.
+  void CropCenterPart();
+  // After a non-RAW load with LOG decoding on: asks whether to turn it off
+  // (unless the preferences say not to ask; the answer's box sets that).
+  void AskToTurnOffLogDecoding();
 
   // ---- statistics
   int64_t CalculationCount() const { return FCalcRuns.load(); }

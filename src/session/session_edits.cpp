@@ -1,4 +1,7 @@
+#include <memory>
 #include <utility>
+
+#include "lut/lut_apply.h"
 
 #include "platform/message_sink.h"
 #include "platform/translate.h"
@@ -92,9 +95,14 @@ bool TKromelSession::CropToAlphaSelection() {
 }
 
 bool TKromelSession::ProcessImageWithCurrentLut() {
+  // A complete LUT of 64 levels, whatever the export size.
+  const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(64, true);
+  if (!Lut || Image.IsEmpty()) return false;
   TImage64 Out;
   Out.Init();
-  if (!ProcessFullImage(Out)) return false;
+  Out.Copy(Image);
+  if (Out.IsEmpty()) return false;
+  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
   {
     TRendererBlockGuard Block(*this);
     std::swap(Image, Out);
@@ -102,6 +110,22 @@ bool TKromelSession::ProcessImageWithCurrentLut() {
   Out.Dispose();
   SourceImageChanged();
   return true;
+}
+
+}  // namespace kromel
+
+namespace kromel {
+
+void TKromelSession::CropCenterPart() {
+  {
+    TRendererBlockGuard Block(*this);
+    for (TImage64* Target : {&ReferenceImage, &Image}) {
+      const int32_t W = Target->Width, H = Target->Height;
+      if (Target->IsEmpty() || W < 2 || H < 2) continue;
+      Target->CropTo(*Target, {W / 4, H / 4}, {W * 3 / 4, H * 3 / 4});
+    }
+  }
+  EditRefresh();
 }
 
 }  // namespace kromel

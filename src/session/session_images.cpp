@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "colour/image64_transfer.h"
+#include "colour/log_curves.h"
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
 #include "fileio/image_files.h"
@@ -12,11 +13,14 @@
 #include "fileio/raw_files.h"
 #include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
+#include "foundation/file_name_list.h"
 #include "foundation/paths.h"
 #include "platform/folders.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
 #include "session/session_core.h"
+#include "session/session_profiles.h"
+#include "session/session_raw.h"
 
 namespace kromel {
 
@@ -57,18 +61,6 @@ std::string LogCSidecarName(const std::string& FileName) {
 
 namespace {
 
-// LibRaw's output colour for the " RAW Color space " item.
-int32_t RawOutputColor(int32_t Item) {
-  switch (Item) {
-    case 1: return 2;
-    case 2: return 4;
-    case 3:
-    case 4:
-    case 5: return 0;
-    default: return 1;
-  }
-}
-
 // A decoded picture not yet shown: owns its pixels and profile until taken.
 struct TDecodedPicture {
   TDecodedPicture() {
@@ -81,6 +73,7 @@ struct TDecodedPicture {
   }
   TImage64 Image;
   FIICCPROFILE Profile;
+  TFreeBitmapPtr Metadata{FreeImage_Allocate(10, 10, 24)};
 };
 
 // The file's picture is narrower or lower than 2 pixels (read from its
@@ -100,10 +93,19 @@ bool DecodePicture(const std::string& FileName, float FloatScale, TDecodedPictur
   const TFreeBitmapPtr Bitmap = Source.Load(FileName);
   if (!Bitmap || !ConvertFreeBitmapToImage64(Bitmap.get(), Picture.Image, false, FloatScale))
     return false;
+  if (Picture.Metadata) FreeImage_CloneMetadata(Picture.Metadata.get(), Bitmap.get());
   const FIICCPROFILE* Embedded = FreeImage_GetICCProfile(Bitmap.get());
   if (Embedded != nullptr && Embedded->data != nullptr && Embedded->size > 0)
     CopyICCProfileData(*Embedded, Picture.Profile);
   return true;
+}
+
+// The profile a LogC copy is given: by the decoder's output colour and the
+// " RAW Color space " item for a RAW file, by the item alone for EXR.
+TWorkingProfile LogCProfileFor(bool IsRaw, int32_t OutputColor, int32_t Item) {
+  if ((IsRaw && OutputColor == 1) || Item == 3) return TWorkingProfile::sRGB;
+  if ((IsRaw && OutputColor == 2) || Item == 4) return TWorkingProfile::AdobeRGB;
+  return TWorkingProfile::ProPhotoRGB;
 }
 
 }  // namespace
@@ -132,6 +134,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
       const bool IsRaw = IsRawFileExtension(Name);
       const bool IsExr = UpperFileExtension(Name) == ".EXR";
       bool Decoded = false;
+      TRawDecodeResult Raw;
       if (!IsRaw) {
         const float Scale = Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f;
         if (PictureBelowTwoPixels(Name)) {
@@ -140,24 +143,29 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
           Text.replace(Text.find("%s"), 2, Name);
           PlatformShowMessage(Text);
         } else {
-          Decoded = DecodePicture(Name, Prefs.OpenEXRinSRGB ? 1.0f : 0.0625f, Picture);
+          Decoded = DecodePicture(Name, Scale, Picture);
           if (!Decoded && !Silent) PlatformShowMessage(_("Can't load file ") + Name);
         }
       } else {
-        std::array<uint16_t, 3> Clip{65535, 65535, 65535};
-        std::array<double, 9> Matrix{1, 0, 0, 0, 1, 0, 0, 0, 1};
-        float R = 1, G = 1, B = 1;
-        Decoded = LoadImage64FromRawFile(Picture.Image, Name, RawOutputColor(Prefs.LibRawColor),
-                                         Prefs.LibRawUniWB, Clip, Prefs.LibRawHighlights,
-                                         Prefs.LibRawDemosaic, Prefs.LibRawDenoise, R, G, B,
-                                         Matrix, nullptr);
+        Raw.OutputColor = RawOutputColor(Prefs.LibRawColor);
+        Decoded = LoadImage64FromRawFile(Picture.Image, Name, Raw.OutputColor, Prefs.LibRawUniWB,
+                                         Raw.HighlightClip, Prefs.LibRawHighlights,
+                                         Prefs.LibRawDemosaic, Prefs.LibRawDenoise, Raw.R, Raw.G,
+                                         Raw.B, Raw.CameraMatrix, Picture.Metadata.get());
         if (!Decoded) PlatformShowMessage(_("No image loaded from ") + Name);
       }
+      int32_t LogMaximum = 0;
       if (Decoded) {
         if (IsExr && Prefs.OpenEXRinSRGB) {
           Image64ConvertLinearToSRGB(Picture.Image);
         } else if (IsRaw || IsExr) {
           Image64ConvertLinearToLogC(Picture.Image, 8.0f);
+          if (Raw.HighlightClip[0] != 0)
+            LogMaximum = RawLogMaximumColor(Raw.HighlightClip, Picture.Image);
+          // The profile is assigned before the copy is written, so the copy
+          // carries it.
+          FreeICCProfileData(Picture.Profile);
+          Picture.Profile = WorkingProfileData(LogCProfileFor(IsRaw, Raw.OutputColor, Prefs.LibRawColor));
           const std::string Converted = LogCSidecarName(Name);
           if (FileExists(Converted)) {
             if (WarnExisting) {
@@ -180,10 +188,16 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
           std::swap(Image, Picture.Image);
           std::swap(ImageProfileData, Picture.Profile);
         }
+        ImageBitmap = std::move(Picture.Metadata);
         ImageFileName = NewName;
         OriginalImageFileName = Original;
         ImageProfileSourceFile = Name;
-        if (!Original.empty() && View != nullptr) View->RawSettingsApplied();
+        LoadInputProfile();
+        if (!Original.empty()) {
+          ApplyRawSettings(*this, IsRaw ? &Raw : nullptr, LogMaximum);
+          if (View != nullptr) View->RawSettingsApplied();
+        }
+        if (!IsRaw) AskToTurnOffLogDecoding();
         Result = true;
       }
     } catch (...) {
@@ -201,6 +215,23 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   RendererCreate();
   UpdateImage(true, false);
   return Result;
+}
+
+void TKromelSession::AskToTurnOffLogDecoding() {
+  if (!Prefs.WarnAboutLogLoading) return;
+  const bool LogOn = EditPreset([](TKromelPreset& P) { return P.LogDecoder->InputLog->Value != 0; });
+  if (!LogOn) return;
+  int32_t Answer = mrNo;
+  const bool DontShow = MessageDlgDontShowAgain(
+      _("You have LOG decoding enabled and you're loading a non-RAW image. If your image is not "
+        "LOG-encoded, LOG decoding will overcontrast it. Do you want to turn off LOG decoding?"),
+      TMsgDlgType::Confirmation, Answer);
+  Prefs.WarnAboutLogLoading = !DontShow;
+  if (Answer == mrYes)
+    EditPreset([](TKromelPreset& P) {
+      P.LogDecoder->InputLog->SetValue(static_cast<int32_t>(LogIndexOff));
+      return true;
+    });
 }
 
 void TKromelSession::SourceImageChanged() {

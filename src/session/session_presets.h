@@ -80,6 +80,9 @@ class TSessionPresets {
   // Section "Volume", "ABGrid", "CLGrid", "Mask" or "2DCurves" as a .lux.
   bool SavePagePresetToFile(const std::string& FileName, const std::string& Section);
   void ResetToDefaultPreset(bool KeepMask);
+  // "Process image with current LUT and reset settings": the LUT baked into
+  // the image, then the default preset and the step "Start new preset".
+  bool ProcessImageWithLutAndReset();
   // The Preferences grid defaults on the A/B and C/L grids (Scale: the
   // current colour model's).
   void ApplyGridDefaults(const TPreferences& Prefs, float Scale);

@@ -7,6 +7,7 @@
 #include "foundation/files.h"
 #include "lut/lut_file_cube.h"
 #include "session/session_presets.h"
+#include "session/session_profiles.h"
 #include "support/test_support.h"
 
 namespace kromel {
@@ -272,6 +273,27 @@ TEST_F(CommandLineRun, FailedActionsReportAndFail) {
 TEST_F(CommandLineRun, NoProgressWhenNotATerminal) {
   ASSERT_EQ(Kromel({Photo, Look, "-ACTION:EXPORTLUT:" + Dir.File("q.cube"), "-QUIT"}), 0);
   EXPECT_EQ(ReadText(Log), "");
+}
+
+// An assigned profile is the one the saved image carries; a missing one fails.
+TEST_F(CommandLineRun, AssignedProfileTravelsWithTheSavedImage) {
+  const std::string Icc = Dir.File("pro.icc");
+  FIICCPROFILE P = WorkingProfileData(TWorkingProfile::ProPhotoRGB);
+  ASSERT_NE(P.data, nullptr);
+  testing::WriteBytes(Icc, std::vector<uint8_t>(static_cast<uint8_t*>(P.data),
+                                                static_cast<uint8_t*>(P.data) + P.size));
+  FreeICCProfileData(P);
+  const std::string Out = Dir.File("out.tif");
+  ASSERT_EQ(Kromel({Photo, "/Action:AssignProfile:" + Icc, "/Action:SetBaseProfile:" + Icc,
+                    "/Save:" + Out, "-QUIT"}),
+            0)
+      << ReadText(Log);
+  EXPECT_NE(Kromel({Photo, "/Action:AssignProfile:" + Dir.File("none.icc"), "-QUIT"}), 0);
+  EXPECT_NE(ReadText(Log).find("File not found: " + Dir.File("none.icc")), std::string::npos);
+  if (!ProgramAvailable("exiftool")) GTEST_SKIP() << "exiftool not installed";
+  const std::string Tags = Dir.File("tags.txt");
+  ASSERT_EQ(RunProgram({"exiftool", "-s3", "-ProfileDescription", Out}, Tags), 0);
+  EXPECT_NE(ReadText(Tags).find("ProPhoto"), std::string::npos) << ReadText(Tags);
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST_F(SessionActions, MasterCurveFoldsIntoRGBAndBack) {
 }
 
 TEST_F(SessionActions, ProcessingTheImageBakesTheLutAndResetsThePreset) {
-  EXPECT_FALSE(ProcessImageWithLutAndResetPreset(P));
+  EXPECT_FALSE(P.ProcessImageWithLutAndReset());
   auto Default = Compiled();
   ASSERT_TRUE(S.Image.Alloc(16, 8));
   for (int64_t I = 0; I < 16 * 8; ++I)
@@ -165,7 +165,7 @@ TEST_F(SessionActions, ProcessingTheImageBakesTheLutAndResetsThePreset) {
   TImage64 Expected;
   Expected.Init();
   ASSERT_TRUE(S.ProcessFullImage(Expected));
-  ASSERT_TRUE(ProcessImageWithLutAndResetPreset(P));
+  ASSERT_TRUE(P.ProcessImageWithLutAndReset());
   for (int64_t I = 0; I < 16 * 8; ++I) {
     EXPECT_EQ(S.Image.Pixels[I].R, Expected.Pixels[I].R) << I;
     EXPECT_EQ(S.Image.Pixels[I].B, Expected.Pixels[I].B) << I;
