@@ -59,6 +59,7 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.LibRawDenoise = P.LibrawDenoise;
   S.LibRawUniWB = P.LibrawUniWB;
   S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
+  S.ModalPluginMode = P.ModalPluginMode;
   S.UseAlpha = P.SaveAlphaChannel;
   return S;
 }
@@ -76,6 +77,7 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   }
   Passes.ProcessLoading(*this);
   Passes.ProcessOperations(*this);
+  ApplyToPlugin();
   Session->Close();
   return Failed ? 1 : 0;
 }
