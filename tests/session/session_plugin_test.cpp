@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "colour/icc_profiles.h"
 #include "controls/binary_preset_file.h"
 #include "fileio/image_save.h"
 #include "session/headless_session.h"
@@ -91,7 +92,14 @@ TEST_F(SessionPluginThreadTest, HeadlessRunGradesTheFrameAndHandsBackLutAndPrese
     ASSERT_EQ(H.Session->Image.Height, 2);
     EXPECT_TRUE(PixelIs(H.Session->Image.Pixels[0], 65535, 0, 0));
     EXPECT_TRUE(PixelIs(H.Session->Image.Pixels[1], 0, 32768, 16384));
-    EXPECT_GT(H.Session->ImageProfileData.size, 0);
+    // A host frame is taken as Rec. 709.
+    const FIICCPROFILE& Icc = H.Session->ImageProfileData;
+    cmsHPROFILE Profile = OpenProfileFromBytes(Icc.data, size_t(Icc.size));
+    ASSERT_NE(Profile, nullptr);
+    std::string Description;
+    GetProfileDescription(Description, Profile);
+    cmsCloseProfile(Profile);
+    EXPECT_EQ(Description, "Rec 709 (HDTV)");
 
     // The calculated main LUT is in the plug-in's file, unless modal.
     T3DLut Sent, Main;
