@@ -63,6 +63,7 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.LibRawDenoise = P.LibrawDenoise;
   S.LibRawUniWB = P.LibrawUniWB;
   S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
+  S.ModalPluginMode = P.ModalPluginMode;
   S.UseAlpha = P.SaveAlphaChannel;
   S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
   S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
@@ -88,6 +89,7 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   }
   Passes.ProcessLoading(*this);
   Passes.ProcessOperations(*this);
+  ApplyToPlugin();
   Session->Close();
   return Failed ? 1 : 0;
 }

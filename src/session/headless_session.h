@@ -50,6 +50,9 @@ public:
   void LoadReferencePicture(const std::string& FileName) override;
   void LoadAnyFile(const std::string& FileName) override;
   void SaveProcessedImage(const std::string& FileName) override;
+  // "/PLUGIN": connects, grades the plug-in's frame with the loaded preset
+  // and hands the LUT back; Run ends by sending the preset (Apply).
+  void OpenPlugin() override;
   void RequestClose() override { CloseRequested = true; }
   void ExportLut(const std::string& FileName) override;
   void TurnOffTab(int32_t Index) override;
@@ -82,6 +85,8 @@ public:
 private:
   std::string FSaveTo;
   void Fail(const std::string& Text);
+  // In plug-in mode: the preset file for the plug-in.
+  void ApplyToPlugin();
   // The session's preferences from the stored ones and the command line.
   TSessionPreferences SessionPreferences() const;
   // Sets a knob of the window's control table and records its step.

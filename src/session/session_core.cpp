@@ -12,6 +12,7 @@
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
+#include "session/session_plugin.h"
 
 namespace kromel {
 
@@ -108,6 +109,8 @@ void TKromelSession::Close() {
   Log("KRMF.FormClose start");
   Ready = false;
   SetPipelineReady(false);
+  // The link goes first: no LUT or frame passes once closing has begun.
+  Plugin.reset();
   RendererBlock();
   // The calculator first, then the renderer; each is waited for until its
   // thread has really ended (pending main-thread calls run meanwhile).
@@ -171,6 +174,7 @@ void TKromelSession::LUTCalculationFinished(bool Succeeded) {
   try {
     if (!Ready) return;
     if (View != nullptr) View->LutCalculated(Succeeded);
+    if (Succeeded && Plugin) Plugin->LutCalculated();
     ProcessImageStart();
   } catch (...) {
     ErrorMessageProc("Kromel Pro: Exception in LutCalcFinished 1");

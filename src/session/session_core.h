@@ -33,6 +33,8 @@
 
 namespace kromel {
 
+class TSessionPlugin;
+
 // What the window does with the session's results (main thread). Every
 // method has an empty default, so a headless session needs none.
 class TSessionView {
@@ -147,6 +149,12 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   TRecentFiles RecentPresets;
   TRecentFiles RecentSwatches;
   TRecentFiles RecentExternalLuts;
+
+  // ---- host plug-in link (session_plugin.cpp); closed by Close
+  std::unique_ptr<TSessionPlugin> Plugin;
+  // "/PLUGIN": a new link in Folder (empty: the temporary folder), kept
+  // whatever happens; true when plug-in mode was entered.
+  bool OpenPlugin(const std::string& Folder = {});
 
   // ---- the update lock, as a scope guard
   class TUpdateLock {
