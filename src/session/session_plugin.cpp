@@ -8,6 +8,7 @@
 #include "controls/binary_preset_file.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
+#include "lut/lut_images.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
 #include "session/session_core.h"
@@ -35,7 +36,10 @@ void TSessionPlugin::TimerTick() { Link.KromelSMImageCheck(); }
 void TSessionPlugin::LutCalculated() {
   if (FSession.Prefs.ModalPluginMode || !Link.LutMapped()) return;
   T3DLut Lut;
-  if (FSession.CopyMainLut(Lut)) Link.KromelSMWriteLut(Lut);
+  if (!FSession.CopyMainLut(Lut)) return;
+  // The LUT map holds at most 64 levels: a finer LUT goes resampled.
+  if (Lut.Size > PluginLutMaxLevels && !ResampleLut(Lut, PluginLutMaxLevels)) return;
+  Link.KromelSMWriteLut(Lut);
 }
 
 bool TSessionPlugin::Apply() {

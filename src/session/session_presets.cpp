@@ -5,6 +5,7 @@
 
 #include "colour/colour_models.h"
 #include "controls/binary_preset.h"
+#include "controls/binary_preset_file.h"
 #include "fileio/file_extension.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"
@@ -100,24 +101,9 @@ bool TSessionPresets::SavePresetToStream(TByteStream& Stream, bool WithEmbeddedP
 }
 
 bool TSessionPresets::SavePresetToFile(const std::string& FileName, bool WithEmbeddedPreset) {
-  bool Result = false;
-  try {
-    TMemoryStream Stream;
-    Result = SavePresetToStream(Stream, WithEmbeddedPreset);
-    if (Result) {
-      TSafeFileWriter Writer(FileName);
-      if (!Writer.Opened()) {
-        PlatformShowMessage("Can not save preset, failed to create file " + FileName);
-        return false;
-      }
-      Result = Writer.Write(Stream.Memory(), size_t(Stream.Size())) && Writer.Commit();
-      if (!Result) PlatformShowMessage("Exception while saving preset to " + FileName);
-    }
-  } catch (...) {
-    PlatformShowMessage("Exception while saving preset to " + FileName);
-    Result = false;
-  }
-  return Result;
+  return Session.EditPreset([&](TKromelPreset& P) {
+    return SavePresetToBinaryFile(P, Session.Controls.Controllers, FileName, WithEmbeddedPreset);
+  });
 }
 
 bool TSessionPresets::LoadPreset(const std::string& FileName) {

@@ -215,6 +215,12 @@ TEST_F(SessionPluginThreadTest, TimerTakesGoodFramesRefusesBadOnesAndApplyWrites
   T3DLut Sent;
   ASSERT_TRUE(ReadPluginLut(Plugin.Lut, PluginLutMapLength, Sent));
   EXPECT_EQ(Sent.Size, 9);
+  // A LUT finer than the map holds goes over resampled, without a message.
+  ASSERT_TRUE(S.SetLUTSize(65));
+  S.UpdateImage(true, true);
+  ASSERT_TRUE(ReadPluginLut(Plugin.Lut, PluginLutMapLength, Sent));
+  EXPECT_EQ(Sent.Size, 64);
+  EXPECT_TRUE(Messages().empty());
 
   // Apply writes once; again only after the plug-in asks.
   ASSERT_TRUE(S.Plugin->Apply());
