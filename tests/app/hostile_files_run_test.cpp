@@ -115,6 +115,7 @@ protected:
 
   // Waits for R (killing it past the limit) and checks how it ended.
   void Finish(TRun& R) {
+    if (R.Pid <= 0) return;  // not started: Start failed the test
     int Status = 0;
     bool Hung = false;
     while (waitpid(R.Pid, &Status, WNOHANG) == 0) {
@@ -132,7 +133,10 @@ protected:
                                    << Text;
     const int Code = WEXITSTATUS(Status);
     EXPECT_TRUE(Code == 0 || Code == 1) << R.What << ": status " << Code << "\n" << Text;
-    if (Code != 0) EXPECT_FALSE(Text.empty()) << R.What << ": failed without a message";
+    EXPECT_TRUE(Code == 0 || !Text.empty()) << R.What << ": failed without a message";
+    // Sanitized builds report a fault and exit with a status instead of a signal.
+    for (const char* Fault : {"Sanitizer", "runtime error:"})
+      EXPECT_EQ(Text.find(Fault), std::string::npos) << R.What << "\n" << Text;
     EXPECT_EQ(Listing(R.Folder), R.Before) << R.What << ": files written\n" << Text;
     // The start-up makes the config folder; nothing may be saved into it.
     for (const auto& [Name, SizeTime] : Listing(Dir.File("home")))
@@ -161,11 +165,16 @@ TEST_F(HostileFilesRun, EveryRoleEndsQuicklyWithMessageAndNoFile) {
       for (const std::string& Name : {Image, Preset, Lut})
         fs::copy_file(F, Folder / Name, fs::copy_options::overwrite_existing);
       const std::string What = std::string(C.Name) + "/" + F.filename().string();
-      const std::string Out = Dir.File("out" + std::to_string(Runs.size()) + ".txt");
-      Runs.push_back({What + " as image and preset", Folder, {Image, Preset, "-QUIT"}, Out});
-      Runs.push_back({What + " as reference and external LUT", Folder,
-                      {"photo.png", Image, "-ACTION:LOADEXTLUT:" + Lut, "-QUIT"},
-                      Dir.File("out" + std::to_string(Runs.size()) + ".txt")});
+      const auto Add = [&](const std::string& Role, std::vector<std::string> Args) {
+        TRun R;
+        R.What = What + " as " + Role;
+        R.Folder = Folder;
+        R.Args = std::move(Args);
+        R.Out = Dir.File("out" + std::to_string(Runs.size()) + ".txt");
+        Runs.push_back(std::move(R));
+      };
+      Add("image and preset", {Image, Preset, "-QUIT"});
+      Add("reference and external LUT", {"photo.png", Image, "-ACTION:LOADEXTLUT:" + Lut, "-QUIT"});
     }
   }
   // Never two runs in one folder at once: each run's folder check is its own.
