@@ -1,5 +1,5 @@
 // The settings file read into the session's settings. A file that cannot be
-// read is moved aside; whatever was read, the settings saved again give a
+// read is moved aside (unless empty); whatever was read, the settings saved again give a
 // file that reads back to the same settings.
 #include <filesystem>
 #include <memory>
@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   {
     auto Store = std::make_shared<TSettingsFile>(File);
     LoadSessionSettings(Settings, true, Store);
-    if (!Store->LoadError().empty())
+    // An empty file holds nothing worth keeping aside.
+    if (!Store->LoadError().empty() && Size > 0)
       FUZZ_CHECK(std::filesystem::exists(File + ".bad", Ignored));
     SaveSessionSettings(Settings, Store);
   }
