@@ -445,6 +445,9 @@ bool ReadBlockChannels(TWave& W, uint32_t Channels, ReadChunk Read) {
   W.Stereo.Init();
   W.IsStereo = Channels == 2;
   bool Ok = W.IsStereo ? Read(W.Stereo.Left) && Read(W.Stereo.Right) : Read(W.Mono);
+  // The wave's length is the left channel's: a shorter right one would be
+  // read past its end.
+  if (Ok && W.IsStereo && W.Stereo.Left.Count != W.Stereo.Right.Count) Ok = false;
   if (!Ok) {
     W.Mono.Dispose();
     W.Stereo.Dispose();

@@ -18,6 +18,23 @@ std::string FormatCurveMessage(const std::string& Text, int64_t Number, const st
   return S;
 }
 
+namespace {
+
+// Sorted by X (stable); a dot on the X of the one before replaces it, as
+// AddDot does.
+void OrderCurveDots(std::vector<TCurveDotPoint>& Dots) {
+  std::stable_sort(Dots.begin(), Dots.end(),
+                   [](const TCurveDotPoint& A, const TCurveDotPoint& B) { return A.X < B.X; });
+  size_t Kept = 0;
+  for (size_t I = 0; I < Dots.size(); ++I) {
+    if (Kept > 0 && Dots[Kept - 1].X == Dots[I].X) --Kept;
+    Dots[Kept++] = Dots[I];
+  }
+  Dots.resize(Kept);
+}
+
+}  // namespace
+
 std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoint>& Points,
                                                 bool AllowNegative) {
   const int32_t MinY = AllowNegative ? -EnvelopeMaxY : 0;
@@ -26,15 +43,7 @@ std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoin
   for (const TCurveFilePoint& P : Points)
     Dots.push_back({std::clamp(RoundToInt32(P.X), 0, EnvelopeMaxX),
                     std::clamp(RoundToInt32(P.Y), MinY, EnvelopeMaxY), 0});
-  std::stable_sort(Dots.begin(), Dots.end(),
-                   [](const TCurveDotPoint& A, const TCurveDotPoint& B) { return A.X < B.X; });
-  // A dot on the X of the one before replaces it, as AddDot does.
-  size_t Kept = 0;
-  for (size_t I = 0; I < Dots.size(); ++I) {
-    if (Kept > 0 && Dots[Kept - 1].X == Dots[I].X) --Kept;
-    Dots[Kept++] = Dots[I];
-  }
-  Dots.resize(Kept);
+  OrderCurveDots(Dots);
   const size_t N = Dots.size();
   if (N <= size_t(EnvelopeMaxDots)) return Dots;
   std::vector<TCurveDotPoint> Thinned;
@@ -44,7 +53,10 @@ std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoin
   return Thinned;
 }
 
-bool SetCurveDots(TEnvelopeDots& Curve, const std::vector<TCurveDotPoint>& Dots) {
+bool SetCurveDots(TEnvelopeDots& Curve, std::vector<TCurveDotPoint> Dots) {
+  // Files may list dots out of order or twice on one X; the spline needs
+  // them ascending, and pushing a repeated X on would leave the range.
+  OrderCurveDots(Dots);
   if (Dots.size() < 2 || Dots.size() > size_t(EnvelopeMaxDots)) return false;
   const int32_t N = int32_t(Dots.size());
   for (int32_t I = 0; I < N; ++I) Curve.Dot(I) = Dots[size_t(I)];

@@ -30,9 +30,10 @@ struct TCurveFilePoint {
 std::vector<TCurveDotPoint> CurveDotsFromPoints(const std::vector<TCurveFilePoint>& Points,
                                                 bool AllowNegative);
 
-// Replaces the curve's dots by Dots (at most 131, ascending X) and
-// recalculates its spline. False, the curve unchanged, for fewer than 2.
-bool SetCurveDots(TEnvelopeDots& Curve, const std::vector<TCurveDotPoint>& Dots);
+// Replaces the curve's dots by Dots (at most 131, X in 0..16384), sorted by
+// X with the last of dots on one X kept, and recalculates its spline.
+// False, the curve unchanged, for fewer than 2 dots then.
+bool SetCurveDots(TEnvelopeDots& Curve, std::vector<TCurveDotPoint> Dots);
 
 // A new random GUID, upper-case hexadecimal: "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX"
 // with Dashes, else the 32 digits alone.

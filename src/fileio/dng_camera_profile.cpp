@@ -137,6 +137,8 @@ bool TDNGCameraProfile::ParseHueSatTable(uint32_t Type, uint32_t Count, int64_t 
   const bool Full = DimsOk && int64_t(Count) == H * S * V * 3;
   const bool Short = DimsOk && S > 1 && int64_t(Count) == H * (S - 1) * V * 3;
   if (!Full && !Short) return AddError(Prefix + "INVALID COUNT");
+  // Offset 0 is the file header: no table data there, and none is read.
+  if (Pos <= 0) return AddError(Prefix + "INVALID OFFSET");
   Table = std::make_unique<TDNGHSVTable>(Dims.Hues, Dims.Sats, Dims.Vals);
   Table->SkipSat0 = Short;
   Table->TagCount = static_cast<int32_t>(Count);

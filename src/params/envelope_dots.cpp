@@ -171,7 +171,9 @@ float EvaluateOn(const TConstSplineRef& S, const TEnvelopeDots& C, int32_t N, fl
       L = static_cast<float>(S.Y(K)) + (X - static_cast<float>(S.X(K))) *
                                             static_cast<float>(int64_t(S.Y(K + 1)) - S.Y(K)) /
                                             static_cast<float>(DX);
-    return static_cast<float>(256 - int64_t(C.Attenuation)) * L * (1.0f / 256.0f);
+    // Rounding alone can carry a line between in-range dots past the range.
+    return std::clamp(static_cast<float>(256 - int64_t(C.Attenuation)) * L * (1.0f / 256.0f),
+                      -32767.0f, 32767.0f);
   };
   if (C.Smooth == 0 || N < 3) return Straight();
 

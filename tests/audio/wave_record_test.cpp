@@ -183,6 +183,21 @@ TEST(WaveRecord, SampleBlockRoundTripAndHostileBlocks) {
   Append(T, "SAM2");
   AppendLE(T, 0x7FFFFFFF, 4);
   Bad.push_back(T);
+  {  // Stereo whose right channel (the mono wave's 20 samples) is shorter
+     // than its left (50): refused, as its right channel would be read past
+     // its end.
+    // B: the stereo block (8-byte head, two equal channel chunks), then
+    // the mono block (8-byte head, one chunk).
+    const std::string MF = Dir.File("mono.bin");
+    std::FILE* MH = std::fopen(MF.c_str(), "wb");
+    ASSERT_TRUE(M.WriteToFile(MH));
+    std::fclose(MH);
+    const size_t MonoChunk = ReadBytes(MF).size() - 8;
+    const size_t LeftChunk = (B.size() - 16 - MonoChunk) / 2;
+    TBytes Uneven(B.begin(), B.begin() + std::ptrdiff_t(8 + LeftChunk));
+    Uneven.insert(Uneven.end(), B.end() - std::ptrdiff_t(MonoChunk), B.end());
+    Bad.push_back(Uneven);
+  }
   for (size_t I = 0; I < Bad.size(); ++I) {
     TMemoryStream S(std::string(Bad[I].begin(), Bad[I].end()));
     EXPECT_FALSE(R.LoadFromStream(S)) << I;

@@ -147,5 +147,15 @@ TEST_F(ACVCurvesTest, WordsAboveTheByteScaleStayOnTheCurve) {
   EXPECT_EQ(DotsOf(Master), (TDotList{{0, 0}, {16384, 32767}}));
 }
 
+TEST_F(ACVCurvesTest, PointsOutOfOrderOrOnOneInputGiveAnAscendingCurve) {
+  // Master: inputs 255, 128, 255, 0: sorted, the last point on 255 kept.
+  // Red: both points on input 255, one dot left: the curve is unchanged.
+  ASSERT_TRUE(Load({0, 4, 0, 2, 0, 4, 0, 10, 0, 255, 0, 128, 0, 128, 0, 255, 0, 255, 0, 0, 0, 0,
+                    0, 2, 0, 1, 0, 255, 0, 2, 0, 255}));
+  EXPECT_EQ(DotsOf(Master), (TDotList{{0, 0}, {8224, 16447}, {16384, 32767}}));
+  EXPECT_EQ(DotsOf(Red), Before);
+  for (int32_t X = 0; X <= EnvelopeMaxX; X += 512) EXPECT_LE(Master.GetValueS(float(X)), 32767.0f);
+}
+
 }  // namespace
 }  // namespace kromel

@@ -397,6 +397,20 @@ TEST_F(DNGProfile, HostileFilesFailCleanly) {
   EXPECT_FALSE(P.HueSatMap1);
   EXPECT_FALSE(P.ToneCurve);
   EXPECT_EQ(P.Log[1], "Tag 50938: DATA OUTSIDE FILE");
+  // A map whose data would be at offset 0, the header: no map, rather
+  // than an empty one.
+  TDNGFileStream Z;
+  StartIFD(Z, 2);
+  if (!Z.WriteTag(0, 50937, ttLong, 3, 0))
+    for (uint32_t D : {3u, 2u, 2u}) Z.WriteLong(D);
+  Z.WriteTag(0, 50938, ttFloat, 3 * 2 * 2 * 3, 0);
+  for (int i = 0; i < 64; ++i) Z.WriteLong(0);
+  std::vector<uint8_t> AtZeroBytes = StreamBytes(Z);
+  std::fill_n(AtZeroBytes.begin() + 10 + 12 + 8, 4, 0);  // the second entry's data offset
+  TDNGCameraProfile AtZero;
+  testing::WriteBytes(File, AtZeroBytes);
+  EXPECT_TRUE(AtZero.LoadFromFile(File));
+  EXPECT_FALSE(AtZero.HueSatMap1);
 }
 
 // ExifTool names the tags of our profile.

@@ -83,6 +83,15 @@ TEST(EnvelopeEvaluation, SplineResultsAreClamped) {
   Signed.AllowNegative = true;
   SetDots(Signed, {{0, 32767}, {1000, 0}, {16384, 0}});
   EXPECT_LT(Signed.GetValueS(3000), 0.0f);
+  // Straight segments are held to the range too: a two-dot line ends at
+  // 32767 exactly, where float rounding alone gave 32767.002.
+  for (const bool Smooth : {true, false}) {
+    TEnvelopeDots Line;
+    Line.Smooth = Smooth ? 1 : 0;
+    SetDots(Line, {{9000, 9830}, {16384, 32767}});
+    for (int32_t X = 9000; X <= 16384; X += 1)
+      ASSERT_LE(Line.GetValueS(float(X)), 32767.0f) << X << " smooth " << Smooth;
+  }
 }
 
 TEST(EnvelopeEvaluation, AkimaReproducesStraightRuns) {
