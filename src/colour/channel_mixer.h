@@ -47,7 +47,7 @@ void ChannelMixerScale(TChannelMixerParams& P, double F);
 void ChannelMixerAdd(TChannelMixerParams& A, const TChannelMixerParams& B);
 // A = B x A (A applied first, then B); offsets untouched.
 void ChannelMixerMultiply(TChannelMixerParams& A, const TChannelMixerParams& B);
-// Dst = inverse of Src. A determinant (as Single) below 1e-6 in magnitude
+// Dst = inverse of Src. A determinant (as float) below 1e-6 in magnitude
 // copies Src whole into Dst; otherwise Dst's offsets are kept.
 void ChannelMixerInvert(TChannelMixerParams& Dst, const TChannelMixerParams& Src);
 // P = inverse of P; unchanged when singular.

@@ -289,7 +289,7 @@ bool LoadFromDCP(T3DLut& Lut, const std::string& FileName, bool Apply, cmsHPROFI
 
 namespace {
 
-// Dot coordinates through Map: X over 16384, Y over 32768, each as Single
+// Dot coordinates through Map: X over 16384, Y over 32768, each as float
 // and rounded halves to even.
 template <class TMap>
 void MapCurveDots(TEnvelopeDots& Curve, const TMap& Map) {

@@ -21,7 +21,7 @@ namespace kromel {
 
 namespace {
 
-// byte / 255 in double precision, stored as Singles.
+// byte / 255 in double precision, stored as floats.
 const float* ByteUnits() {
   static const std::vector<float> Table = [] {
     std::vector<float> T(256);

@@ -118,7 +118,7 @@ void ForJitteredModelColours(const TImage32& Source, TVisit Visit) {
   });
 }
 
-// (R + G + B + ((G + B) >> 8)) mod 256 of the low three bytes.
+// (R + G + B + ((G + B) >> 8)) % 256 of the low three bytes.
 bool NearZeroSum(uint32_t C) { return ((C * 0x10101u) >> 16 & 0xFF) <= 2; }
 
 template <class TImage>

@@ -5,7 +5,7 @@
 
 namespace kromel {
 
-// Master := the average of R, G and B. IntoChannels: each channel becomes
+// Master becomes the average of R, G and B. IntoChannels: each channel becomes
 // itself after the inverse master, so master then channel gives the old
 // channel; otherwise each channel's outputs pass through the inverse master.
 // Reports "Exception in ExtractMasterCurveFromRGB" on failure.
