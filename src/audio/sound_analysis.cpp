@@ -5,6 +5,7 @@
 #include <cstring>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "audio/fft.h"
 #include "audio/iir_filter.h"
@@ -258,39 +259,112 @@ float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch) {
   if (!F.Ready() || !Spectrum.Ready()) return 0.0f;
   F.F.Perform_FFT_Buf(S, FFTWindowBlackmanHarris);
   F.F.GetMagnitudes(Spectrum.S);
-  // As if S had been normalised to a peak of 1.
-  Spectrum.S.Scale(1.0f / std::max(S.Peak(), 1.0e-7f));
-  Spectrum.S.ToDecibelScale(0, 40);
-  for (int I = 0; I < 3; ++I) Spectrum.S.Data[I] = -1000.0f;
-  // The loudest bin lifted to 2, clamped, then raised by 1: every bin weighs
-  // 0.001..1.999, so silence between partials never cancels the partials.
-  Spectrum.S.AddConstant(2.0f - Spectrum.S.Max());
-  Spectrum.S.ClipTo999();
-  Spectrum.S.AddConstant(1.0f);
-
+  const float* Mag = Spectrum.S.Data;
+  const int64_t FirstBin = 3;
   const int64_t LastBin = (N / 2) / 6 - 1;
-  double Best = 1e13;
-  int32_t BestPitch = 0;
-  double Den = 0;
-  for (int32_t P = 40; P <= MaxPitch; ++P) {
-    double Num = 0;
-    Den = 0;
-    for (int64_t K = 3; K <= LastBin; ++K) {
-      const double Hz = double(K) * S.SampleRate / N;
-      const double V = Spectrum.S.Data[K];
-      const double Tooth =
-          std::pow(0.5 * std::cos(std::numbers::pi * 2 * Hz / P + std::numbers::pi) + 0.5, 0.2);
-      if (Hz > P / 4.0) Num += V * (Tooth * 2 - 1);
-      Den += V;
-    }
-    if (Den > 0 && Num / Den < Best) {
-      Best = Num / Den;
-      BestPitch = P;
+  const double BinHz = double(S.SampleRate) / N;
+
+  double Loudest = 0;
+  double Power = 0;
+  for (int64_t K = FirstBin; K <= LastBin; ++K) {
+    if (!std::isfinite(Mag[K])) return 0.0f;
+    Loudest = std::max(Loudest, double(Mag[K]));
+    Power += double(Mag[K]) * Mag[K];
+  }
+  if (!(Loudest > 0)) return 0.0f;
+  const auto Db = [&](int64_t K) {
+    return 20 * std::log10(std::max(double(Mag[K]), 1e-30) / Loudest);
+  };
+
+  // Partials: local maxima within 35 dB of the loudest, frequency refined
+  // by a parabola through the dB values, weighed by their amplitude relative
+  // to the loudest (aliases and leakage weigh little).
+  struct TPartial {
+    double Hz, Weight;
+  };
+  std::vector<TPartial> Partials;
+  for (int64_t K = FirstBin; K <= LastBin; ++K) {
+    if (!(Mag[K] > Mag[K - 1] && Mag[K] >= Mag[K + 1])) continue;
+    const double B = Db(K);
+    if (B < -35) continue;
+    const double A = Db(K - 1), C = Db(K + 1);
+    const double Curve = A - 2 * B + C;
+    const double Shift = Curve < 0 ? std::clamp(0.5 * (A - C) / Curve, -0.5, 0.5) : 0.0;
+    Partials.push_back({(double(K) + Shift) * BinHz, Mag[K] / Loudest});
+  }
+  if (Partials.empty()) return 0.0f;
+
+  // A candidate scores the weights of the partials on its teeth, less half
+  // their mean weight for every tooth up to the highest partial that finds
+  // none: the octave below a tone leaves every other tooth empty, the
+  // octave above leaves partials off its teeth.
+  const double Step = 0.25;
+  const double MissCost = 0.5;
+  const double TopHz = Partials.back().Hz;
+  const auto Tolerance = [&](double P, int32_t H) {
+    return std::min(1.5 * BinHz + H * Step / 2, P / 4);
+  };
+  const auto Nearest = [&](double P, int32_t H) -> const TPartial* {
+    const double Target = H * P, Tol = Tolerance(P, H);
+    const TPartial* Found = nullptr;
+    auto It = std::lower_bound(Partials.begin(), Partials.end(), Target - Tol,
+                               [](const TPartial& Q, double Hz) { return Q.Hz < Hz; });
+    for (; It != Partials.end() && It->Hz <= Target + Tol; ++It)
+      if (Found == nullptr || It->Weight > Found->Weight) Found = &*It;
+    return Found;
+  };
+  const double HighestCandidate = std::min(double(MaxPitch), TopHz + Tolerance(TopHz, 1));
+  double BestScore = 0;
+  double BestP = 0;
+  const int64_t Candidates = int64_t((HighestCandidate - 40) / Step);
+  for (int64_t C = 0; C <= Candidates; ++C) {
+    const double P = 40 + double(C) * Step;
+    const int32_t Teeth = int32_t((TopHz + Tolerance(P, 1)) / P);
+    double Hits = 0;
+    int32_t Found = 0;
+    for (int32_t H = 1; H <= Teeth; ++H)
+      if (const TPartial* Q = Nearest(P, H)) {
+        Hits += Q->Weight;
+        ++Found;
+      }
+    const double Score = Found > 0 ? Hits * (1 - MissCost * (Teeth - Found) / Found) : 0.0;
+    if (Score > BestScore) {
+      BestScore = Score;
+      BestP = P;
     }
   }
-  if (!(Den > 0)) return 0.0f;
-  Pitch = float(BestPitch);
-  return float(-Best * 2 * 100);
+  if (BestP == 0) return -100.0f;
+
+  // The fundamental from the partials on the winner's teeth (least squares
+  // of Hz = h·P, weighted).
+  double SumFH = 0, SumHH = 0;
+  const int32_t Teeth = int32_t((TopHz + Tolerance(BestP, 1)) / BestP);
+  for (int32_t H = 1; H <= Teeth; ++H)
+    if (const TPartial* Q = Nearest(BestP, H)) {
+      SumFH += Q->Weight * Q->Hz * H;
+      SumHH += Q->Weight * double(H) * H;
+    }
+  const double Fundamental = SumHH > 0 ? SumFH / SumHH : BestP;
+
+  // Confidence: the share of the power the comb holds beyond the share of
+  // the bins it covers (0 for a flat spectrum, 1 for partials only), mapped
+  // so that a pitch counts as found from one half up.
+  const double Reach = std::min(3 * BinHz, Fundamental / 4);
+  double OnComb = 0;
+  int64_t Covered = 0;
+  for (int64_t K = FirstBin; K <= LastBin; ++K) {
+    const double Hz = double(K) * BinHz;
+    const double H = std::max(1.0, std::nearbyint(Hz / Fundamental));
+    if (std::abs(Hz - H * Fundamental) <= Reach) {
+      OnComb += double(Mag[K]) * Mag[K];
+      ++Covered;
+    }
+  }
+  const double Chance = double(Covered) / double(LastBin - FirstBin + 1);
+  const double Share = Chance < 1 ? (OnComb / Power - Chance) / (1 - Chance) : 0.0;
+  const float Confidence = float(std::clamp(Share * 200 - 100, -100.0, 100.0));
+  if (Confidence >= 0) Pitch = float(Fundamental);
+  return Confidence;
 }
 
 float SustainedSpectrumLevel(const TSample32& S) {

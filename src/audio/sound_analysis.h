@@ -31,9 +31,10 @@ float AnalyzePeriodicity(const TSample32& S);
 // Prominence of the main spectral peak; its frequency and the number of
 // peaks found (at most 100) go to the out-parameters.
 float FindSpectralPeaks(const TSample32& S, float& Frequency, float& PeakCount);
-// The candidate from 40 to MaxPitch Hz whose harmonic comb best fits the
-// spectrum goes to Pitch; the answer is the confidence. Pitch 0 and answer
-// 0 for silence, a spectrum without weight or MaxPitch below 40.
+// The fundamental from 40 to MaxPitch Hz whose harmonic comb best fits the
+// spectrum's partials goes to Pitch; the answer is the confidence, -100..100,
+// at least 0 only when a pitch is found (Pitch stays 0 otherwise). Pitch 0
+// and answer 0 for silence, a spectrum without weight or MaxPitch below 40.
 float DetectPitchComb(const TSample32& S, float& Pitch, int32_t MaxPitch);
 // Mean of the spectrum present in every 2048-sample block; 0 without one.
 float SustainedSpectrumLevel(const TSample32& S);
