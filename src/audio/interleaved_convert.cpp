@@ -70,12 +70,8 @@ void ConvertInterleavedToSurround32(const void* Data, int32_t Channels, int32_t 
   const auto* P = static_cast<const uint8_t*>(Data);
   for (int32_t F = 0; F < Frames; ++F)
     for (int32_t C = 0; C < Channels; ++C) {
-      float V = DecodeSample(P + (int64_t(F) * Channels + C) * BytesPerSample, E, SwapBytes);
-      if (E == TSampleEncoding::Float32) {
-        if (std::isnan(V) || V > 100) V = 1000.0f;
-        else if (V < -100) V = -1000.0f;
-      }
-      Dest.Channels[size_t(C)].Data[F] = V;
+      Dest.Channels[size_t(C)].Data[F] =
+          DecodeSample(P + (int64_t(F) * Channels + C) * BytesPerSample, E, SwapBytes);
     }
 }
 

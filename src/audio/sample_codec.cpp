@@ -58,6 +58,11 @@ bool SampleEncodingOf(uint16_t FormatTag, uint16_t Bits, TSampleEncoding& E) {
   }
 }
 
+float LimitFloatSample(float V) {
+  if (std::isnan(V) || V > 100) return 1000.0f;
+  return V < -100 ? -1000.0f : V;
+}
+
 float DecodeSample(const uint8_t* P, TSampleEncoding E, bool BigEndian) {
   switch (E) {
     case TSampleEncoding::UInt8: return float(int32_t(P[0]) - 128) / 128.0f;
@@ -69,7 +74,7 @@ float DecodeSample(const uint8_t* P, TSampleEncoding E, bool BigEndian) {
     case TSampleEncoding::Int32:
       return float(double(int32_t(LoadUnsigned(P, 4, BigEndian))) / 2147483648.0);
     case TSampleEncoding::Float32:
-      return std::bit_cast<float>(LoadUnsigned(P, 4, BigEndian));
+      return LimitFloatSample(std::bit_cast<float>(LoadUnsigned(P, 4, BigEndian)));
   }
   return 0.0f;
 }

@@ -16,6 +16,10 @@ int32_t BytesPerSample(TSampleEncoding E);
 // 24 or 32 bits, or 3 (IEEE float) with 32 bits; false for anything else.
 bool SampleEncodingOf(uint16_t FormatTag, uint16_t Bits, TSampleEncoding& E);
 
+// A float sample no sound holds: NaN and values above 100 read as 1000,
+// below -100 as -1000. Every float sample read goes through it.
+float LimitFloatSample(float V);
+// Float samples come back limited (LimitFloatSample).
 float DecodeSample(const uint8_t* P, TSampleEncoding E, bool BigEndian);
 void EncodeSample(float V, uint8_t* P, TSampleEncoding E, bool BigEndian);
 

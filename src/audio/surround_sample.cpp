@@ -52,6 +52,10 @@ bool ProbeSurround(TByteStream& S, TWavLayout& L, bool ShowError, const std::str
     Show(ShowError, "Can't load wave  - Data chunk not found (sur)");
     return false;
   }
+  if (L.Frames == 0) {
+    Show(ShowError, "Can't load wave \"" + Name + "\" - no sample data");
+    return false;
+  }
   return true;
 }
 

@@ -88,6 +88,10 @@ bool Load2432(TByteStream& S, TSample32* const* Ch, int32_t Channels, bool ShowE
     Show(ShowError, "Error loading " + Prefix + Lf + "No DATA chunk found");
     return false;
   }
+  if (L.Frames == 0) {
+    Show(ShowError, "Error loading " + Prefix + Lf + "no sample data");
+    return false;
+  }
   if (!LoadChannels(S, L, Ch, Channels)) {
     Show(ShowError, "Failed to load Wav: not enough memory");
     return false;
@@ -125,6 +129,10 @@ bool Load_WAV16FromStream(TByteStream& S, TSample16& Sample, bool ShowError, boo
   }
   if (P == TWavProbe::NoData) {
     Show(ShowError, "Can't load wave \"\" - Data chunk not found (m)");
+    return false;
+  }
+  if (L.Frames == 0) {
+    Show(ShowError, "Can't load wave \"\" - no sample data");
     return false;
   }
   Sample.SampleRate = L.Format.SamplesPerSec;
@@ -201,7 +209,7 @@ bool Load_WAV_StereoFromStream(TByteStream& S, TRawStereoSample16& Raw, bool Sho
     return false;
   }
   if (L.Frames == 0) {
-    Show(ShowError, "Can't load wave \"\" - Data chunk size is zero (m)");
+    Show(ShowError, "Can't load wave \"\" - Data chunk size is zero (m) - no sample data");
     return false;
   }
   Raw.SampleRate = L.Format.SamplesPerSec;

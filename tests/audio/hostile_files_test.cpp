@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/aiff_files.h"
+#include "audio/sample_files.h"
 #include "audio/surround_sample.h"
 #include "audio/wav_files.h"
 #include "audio_test_support.h"
@@ -124,5 +125,108 @@ TEST_F(HostileFiles, AiffReaders) {
       EXPECT_EQ(Messages().back(), C.Message) << C.Name;
     }
     S.Dispose();
+  }
+}
+
+namespace {
+
+TBytes FloatBytes(std::initializer_list<uint32_t> Bits) {
+  TBytes B;
+  for (uint32_t V : Bits) AppendLE(B, V, 4);
+  return B;
+}
+
+}  // namespace
+
+// Float samples outside any sound (NaN, infinities, 1e30) read by the range
+// rule of the multi-channel converter: NaN and above 100 as 1000, below -100
+// as -1000; ordinary values stay as they are. Every float reader agrees.
+TEST_F(HostileFiles, FloatSamplesOutOfRangeAreLimited) {
+  const TBytes Data = FloatBytes({0x7FC00000u /* NaN */, 0x7F800000u /* +inf */,
+                                  0xFF800000u /* -inf */, 0x7149F2CAu /* 1e30 */,
+                                  0xF149F2CAu /* -1e30 */, 0x3F000000u /* 0.5 */,
+                                  0x42C80000u /* 100 */, 0xC2CA0000u /* -101 */});
+  const float Expected[] = {1000, 1000, -1000, 1000, -1000, 0.5f, 100, -1000};
+  const auto Check = [&](const TSample32& S, const char* Reader) {
+    ASSERT_EQ(S.Count, 8) << Reader;
+    for (int I = 0; I < 8; ++I) EXPECT_EQ(S.Data[I], Expected[I]) << Reader << ' ' << I;
+  };
+  const std::string Mono = Dir.File("mono.wav");
+  WriteBytes(Mono, MakeWav(3, 1, 44100, 32, Data));
+  TSample32 S;
+  S.Init();
+  ASSERT_TRUE(Load_WAV2432_Mono(Mono, S, false));
+  Check(S, "Load_WAV2432_Mono");
+  S.Dispose();
+  bool HighRes = false;
+  ASSERT_TRUE(LoadMonoSampleFromFile(S, Mono, false, HighRes));
+  Check(S, "LoadMonoSampleFromFile");
+  S.Dispose();
+  TStereoSample32 Stereo;
+  Stereo.Init();
+  ASSERT_TRUE(LoadWaveToSample(Mono, Stereo, false));
+  Check(Stereo.Left, "LoadWaveToSample");
+  Check(Stereo.Right, "LoadWaveToSample");
+  Stereo.Dispose();
+  TSurroundSample32 Sound;
+  ASSERT_TRUE(Sound.LoadPartFromWavFile(Mono, false, HighRes, 0, 1000));
+  Check(Sound.Channels[0], "LoadPartFromWavFile");
+  Sound.Dispose();
+
+  TBytes Pairs;  // each value on both channels
+  for (size_t I = 0; I < Data.size(); I += 4)
+    for (int C = 0; C < 2; ++C) Pairs.insert(Pairs.end(), Data.begin() + I, Data.begin() + I + 4);
+  const std::string Two = Dir.File("stereo.wav");
+  WriteBytes(Two, MakeWav(3, 2, 44100, 32, Pairs));
+  ASSERT_TRUE(Load_WAV2432_Stereo(Two, Stereo, false));
+  Check(Stereo.Left, "Load_WAV2432_Stereo");
+  Check(Stereo.Right, "Load_WAV2432_Stereo");
+  Stereo.Dispose();
+  EXPECT_TRUE(Silent());
+}
+
+// A data chunk too short for one frame: the reader answers False and keeps
+// nothing, and says "no sample data" only when errors are to be shown.
+TEST_F(HostileFiles, DataWithoutAWholeFrame) {
+  struct TCase {
+    uint16_t Tag, Channels, Bits;
+    size_t Bytes;
+  } Cases[] = {{1, 1, 16, 1}, {1, 2, 16, 3}, {1, 1, 24, 2}, {1, 2, 24, 5}, {1, 1, 32, 3},
+               {3, 1, 32, 3}, {3, 2, 32, 7}, {1, 6, 24, 17}, {1, 2, 8, 1}};
+  for (const TCase& C : Cases) {
+    const std::string Name = std::to_string(C.Tag) + "/" + std::to_string(C.Channels) + "/" +
+                             std::to_string(C.Bits) + "/" + std::to_string(C.Bytes);
+    const std::string F = Dir.File("short.wav");
+    WriteBytes(F, MakeWav(C.Tag, C.Channels, 44100, C.Bits, TBytes(C.Bytes, 0x11)));
+    for (bool Show : {false, true}) {
+      ClearErrors();
+      Sink.Clear();
+      TStereoSample32 Stereo;
+      Stereo.Init();
+      EXPECT_FALSE(LoadWaveToSample(F, Stereo, Show)) << Name;
+      EXPECT_EQ(Stereo.Left.Data, nullptr) << Name;
+      TSample32 Mono;
+      Mono.Init();
+      bool HighRes = false;
+      EXPECT_FALSE(LoadMonoSampleFromFile(Mono, F, Show, HighRes)) << Name;
+      EXPECT_EQ(Mono.Data, nullptr) << Name;
+      TSurroundSample32 Sound;
+      EXPECT_FALSE(Sound.LoadPartFromWavFile(F, Show, HighRes, 0, 1000)) << Name;
+      Sound.Dispose();
+      TSurroundSample32 Whole;
+      EXPECT_FALSE(LoadSurroundSampleFromFile(Whole, F, Show, HighRes)) << Name;
+      Whole.Dispose();
+      if (!Show) {
+        EXPECT_TRUE(Silent()) << Name << ": " << (Errors().empty() ? "" : Errors()[0]);
+        continue;
+      }
+      const std::vector<std::string> Said = Messages();
+      EXPECT_TRUE(Errors().empty()) << Name << ": " << (Errors().empty() ? "" : Errors()[0]);
+      EXPECT_FALSE(Said.empty()) << Name;
+      // The readers that show their own reason give this one.
+      for (const std::string& M : Said)
+        if (M.find("Error loading wave") == std::string::npos)
+          EXPECT_NE(M.find("no sample data"), std::string::npos) << Name << ": " << M;
+    }
   }
 }
