@@ -8,9 +8,12 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/debug_log.h"
 #include "images/blur_kernel.h"
+#include "images/draw_clip.h"
 #include "images/image_chunk.h"
 #include "images/sample.h"
 #include "images/text_raster.h"
@@ -63,16 +66,52 @@ void Span(const TImage128& I, int64_t Row, int64_t X1, int64_t X2, TPut&& Put) {
 
 // The rows of a rounded rectangle: corner rows Y1 + R - i and Y2 - R + i for
 // i = 0..R, then the full-width rows FullFirst..FullLast.
+// Only rows inside the image are visited.
 template <class TRowFn>
-void RoundRectRows(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R, int64_t FullFirst,
-                   int64_t FullLast, TRowFn&& RowFn) {
-  for (int32_t I = 0; I <= R; ++I) {
-    const int32_t H = HalfChord(R, I);
-    const int64_t Left = int64_t(X1) + R - H, Right = int64_t(X2) - R + H;
-    RowFn(int64_t(Y1) + R - I, Left, Right);
-    RowFn(int64_t(Y2) - R + I, Left, Right);
+void RoundRectRows(const TImage128& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                   int32_t R, int64_t FullFirst, int64_t FullLast, TRowFn&& RowFn) {
+  if (R >= 0) {
+    int64_t A1 = 0, B1 = R, A2 = 0, B2 = R;
+    drawclip::ClipOffsets(A1, B1, int64_t(Y1) + R, -1, Image.Height);
+    drawclip::ClipOffsets(A2, B2, int64_t(Y2) - R, 1, Image.Height);
+    drawclip::ForUnion(A1, B1, A2, B2, [&](int64_t I) {
+      const int32_t H = HalfChord(R, int32_t(I));
+      const int64_t Left = int64_t(X1) + R - H, Right = int64_t(X2) - R + H;
+      RowFn(int64_t(Y1) + R - I, Left, Right);
+      RowFn(int64_t(Y2) - R + I, Left, Right);
+    });
   }
-  for (int64_t Y = FullFirst; Y <= FullLast; ++Y) RowFn(Y, int64_t(X1), int64_t(X2));
+  for (int64_t Y = std::max<int64_t>(FullFirst, 0); Y <= std::min<int64_t>(FullLast, Image.Height - 1); ++Y)
+    RowFn(Y, int64_t(X1), int64_t(X2));
+}
+
+// Rows Y - R .. Y + R that lie in the image: Fn(Dy).
+template <class TFn>
+void ForDiscRows(const TImage128& Image, int32_t Y, int32_t R, TFn&& Fn) {
+  int64_t Lo = -int64_t(R), Hi = R;
+  drawclip::ClipOffsets(Lo, Hi, Y, 1, Image.Height);
+  for (int64_t Dy = Lo; Dy <= Hi; ++Dy) Fn(int32_t(Dy));
+}
+
+// The pixels FillRoundRect paints in the image, row by row as sorted,
+// merged column ranges {y, first, last}.
+std::vector<int64_t> RoundRectShown(const TImage128& Image, int64_t X1, int64_t Y1, int64_t X2,
+                                    int64_t Y2, int32_t R) {
+  Y1 = std::min<int64_t>(Y1, Image.Height - 1);
+  Y2 = std::min<int64_t>(Y2, Image.Height - 1);
+  std::vector<int64_t> Out;
+  for (int64_t Y = 0; Y < Image.Height; ++Y) {
+    std::pair<int64_t, int64_t> Ranges[3];
+    int N = 0;
+    if (Y >= Y1 + R && Y <= Y2 - R) Ranges[N++] = {X1, X2};
+    for (const int64_t I : {Y1 + R - Y, Y - (Y2 - R)})
+      if (R >= 0 && I >= 0 && I <= R) {
+        const int32_t H = HalfChord(R, int32_t(I));
+        Ranges[N++] = {X1 + R - H, X2 - R + H};
+      }
+    drawclip::AppendShownRow(Out, Y, Ranges, N, Image.Width);
+  }
+  return Out;
 }
 
 // Calls Put(Dst, S) for every Src pixel placed at (X, Y) that falls inside.
@@ -527,11 +566,11 @@ void TImage128::FillRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
 
 void TImage128::FillCircle(int32_t X, int32_t Y, int32_t R, const TBGRAPixel128& C) {
   if (!HasArea(*this) || R < 0) return;
-  for (int32_t Dy = -R; Dy <= R; ++Dy) {
+  ForDiscRows(*this, Y, R, [&](int32_t Dy) {
     const int32_t H = HalfChord(R, Dy);
     Span(*this, int64_t(Y) + Dy, int64_t(X) - H, int64_t(X) + H,
          [&](int32_t Xi, int32_t Yi) { Row(Yi)[Xi] = C; });
-  }
+  });
 }
 
 void TImage128::FillRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
@@ -539,7 +578,7 @@ void TImage128::FillRoundRect(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, in
   if (!HasArea(*this)) return;
   Y1 = std::min(Y1, Height - 1);
   Y2 = std::min(Y2, Height - 1);
-  RoundRectRows(X1, Y1, X2, Y2, R, int64_t(Y1) + R, int64_t(Y2) - R,
+  RoundRectRows(*this, X1, Y1, X2, Y2, R, int64_t(Y1) + R, int64_t(Y2) - R,
                 [&](int64_t Y, int64_t A, int64_t B) {
                   Span(*this, Y, A, B, [&](int32_t X, int32_t Yi) { Row(Yi)[X] = C; });
                 });
@@ -549,7 +588,7 @@ void TImage128::FillRoundRectGradient(int32_t X1, int32_t Y1, int32_t X2, int32_
                                       const TBGRAPixel128& C1, const TBGRAPixel128& C2) {
   if (!HasArea(*this)) return;
   const int64_t Span12 = int64_t(Y2) - Y1;
-  RoundRectRows(X1, Y1, X2, Y2, R, int64_t(Y1) + R, int64_t(Y2) - R,
+  RoundRectRows(*this, X1, Y1, X2, Y2, R, int64_t(Y1) + R, int64_t(Y2) - R,
                 [&](int64_t Y, int64_t A, int64_t B) {
                   if (Y < 0 || Y >= Height) return;
                   const float W = Span12 == 0 ? 0.0f : float((Y - Y1) * 256 / Span12) / 256.0f;
@@ -564,7 +603,7 @@ void TImage128::BlendRoundRectGradient(int32_t X1, int32_t Y1, int32_t X2, int32
                                        const TBGRAPixel128& C2) {
   if (!HasArea(*this)) return;
   const int64_t Span12 = int64_t(Y2) - Y1;
-  RoundRectRows(X1, Y1, X2, Y2, R, int64_t(Y1) + R + 1, int64_t(Y2) - R - 1,
+  RoundRectRows(*this, X1, Y1, X2, Y2, R, int64_t(Y1) + R + 1, int64_t(Y2) - R - 1,
                 [&](int64_t Y, int64_t A, int64_t B) {
                   if (Y < 0 || Y >= Height) return;
                   const float W = Span12 == 0 ? 0.0f : float(double(Y - Y1) / double(Span12));
@@ -579,7 +618,7 @@ void TImage128::BlendRoundRectGradient(int32_t X1, int32_t Y1, int32_t X2, int32
 void TImage128::FillSphere(int32_t X, int32_t Y, int32_t R, const TBGRAPixel128& C1,
                            const TBGRAPixel128& C2) {
   if (!HasArea(*this) || R < 0) return;
-  for (int32_t Dy = -R; Dy <= R; ++Dy) {
+  ForDiscRows(*this, Y, R, [&](int32_t Dy) {
     const int32_t H = HalfChord(R, Dy);
     Span(*this, int64_t(Y) + Dy, int64_t(X) - H, int64_t(X) + H, [&](int32_t Xi, int32_t Yi) {
       const double Dx = double(int64_t(Xi) - X);
@@ -587,31 +626,37 @@ void TImage128::FillSphere(int32_t X, int32_t Y, int32_t R, const TBGRAPixel128&
       const float W = R == 0 ? 1.0f : Quantise256(std::sqrt(std::max(0.0, Q)) / R);
       BlendPixel128(Row(Yi)[Xi], C1, C2, W);
     });
-  }
+  });
 }
 
 void TImage128::FillCircleRadial(int32_t X, int32_t Y, int32_t R, const TBGRAPixel128& C1,
                                  const TBGRAPixel128& C2) {
   if (!HasArea(*this) || R < 0) return;
-  for (int32_t Dy = -R; Dy <= R; ++Dy) {
+  ForDiscRows(*this, Y, R, [&](int32_t Dy) {
     const int32_t H = HalfChord(R, Dy);
     Span(*this, int64_t(Y) + Dy, int64_t(X) - H, int64_t(X) + H, [&](int32_t Xi, int32_t Yi) {
       const double Dx = double(int64_t(Xi) - X);
       const float W = R == 0 ? 0.0f : Quantise256(std::sqrt(Dx * Dx + double(Dy) * Dy) / R);
       BlendPixel128(Row(Yi)[Xi], C2, C1, W);
     });
-  }
+  });
 }
 
 void TImage128::FillRoundRectBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
                                    const TBGRAPixel128& C1, const TBGRAPixel128& C2,
                                    int32_t Steps) {
   if (!HasArea(*this) || Steps < 1) return;
-  for (int32_t P = 0; P <= Steps; ++P) {
-    TBGRAPixel128 C;
-    BlendPixel128(C, C1, C2, Quantise256(std::pow(double(P) / Steps, 0.1)));
-    FillRoundRect(X1 + P, Y1 + P, X2 - P, Y2 - P, R, C);
-  }
+  // No ring beyond half the shape's smaller side; rings that show the same
+  // pixels as a later one are not painted.
+  const int64_t Half = std::max<int64_t>(std::min(int64_t(X2) - X1, int64_t(Y2) - Y1) / 2, 0);
+  drawclip::PaintNestedRings(
+      std::min<int64_t>(Steps, Half), 2 * (int64_t(Width) + Height) + 64,
+      [&](int64_t P) { return RoundRectShown(*this, X1 + P, Y1 + P, X2 - P, Y2 - P, R); },
+      [&](int64_t P) {
+        TBGRAPixel128 C;
+        BlendPixel128(C, C1, C2, Quantise256(std::pow(double(P) / Steps, 0.1)));
+        FillRoundRect(int32_t(X1 + P), int32_t(Y1 + P), int32_t(X2 - P), int32_t(Y2 - P), R, C);
+      });
 }
 
 namespace {
@@ -625,26 +670,39 @@ void CushionShape(const TImage128& I, int32_t X1, int32_t Y1, int32_t X2, int32_
   auto At = [&](int64_t X, int64_t Y, int64_t Q) {
     if (Inside(I, X, Y)) Put(int32_t(X), int32_t(Y), Q);
   };
-  for (int32_t Ii = 0; Ii <= R; ++Ii) {
-    const int64_t Top = int64_t(Y1) + R - Ii, Bottom = int64_t(Y2) - R + Ii;
-    const int32_t H = HalfChord(R, Ii);
-    for (int64_t Dx = -H; Dx <= 0; ++Dx) {
-      const int64_t Q = RR - Dx * Dx - int64_t(Ii) * Ii;
-      for (const int64_t Y : {Top, Bottom}) {
-        At(int64_t(X1) + R + Dx, Y, Q);
-        At(int64_t(X2) - R - Dx, Y, Q);
-      }
-    }
-    for (const int64_t Y : {Top, Bottom})
-      for (int64_t X = int64_t(X1) + R; X <= int64_t(X2) - R; ++X)
-        At(X, Y, RR - int64_t(Ii) * Ii);
+  // Columns X1 + R + Dx and X2 - R - Dx for Dx in Lo..0, those in the image.
+  auto Columns = [&](int64_t Lo, auto&& Fn) {
+    int64_t A1 = Lo, B1 = 0, A2 = Lo, B2 = 0;
+    drawclip::ClipOffsets(A1, B1, int64_t(X1) + R, 1, I.Width);
+    drawclip::ClipOffsets(A2, B2, int64_t(X2) - R, -1, I.Width);
+    drawclip::ForUnion(A1, B1, A2, B2, Fn);
+  };
+  const int64_t FlatFirst = std::max<int64_t>(int64_t(X1) + R, 0);
+  const int64_t FlatLast = std::min<int64_t>(int64_t(X2) - R, int64_t(I.Width) - 1);
+  if (R >= 0) {
+    int64_t A1 = 0, B1 = R, A2 = 0, B2 = R;
+    drawclip::ClipOffsets(A1, B1, int64_t(Y1) + R, -1, I.Height);
+    drawclip::ClipOffsets(A2, B2, int64_t(Y2) - R, 1, I.Height);
+    drawclip::ForUnion(A1, B1, A2, B2, [&](int64_t Ii) {
+      const int64_t Top = int64_t(Y1) + R - Ii, Bottom = int64_t(Y2) - R + Ii;
+      const int32_t H = HalfChord(R, int32_t(Ii));
+      Columns(-int64_t(H), [&](int64_t Dx) {
+        const int64_t Q = RR - Dx * Dx - Ii * Ii;
+        for (const int64_t Y : {Top, Bottom}) {
+          At(int64_t(X1) + R + Dx, Y, Q);
+          At(int64_t(X2) - R - Dx, Y, Q);
+        }
+      });
+      for (const int64_t Y : {Top, Bottom})
+        for (int64_t X = FlatFirst; X <= FlatLast; ++X) At(X, Y, RR - Ii * Ii);
+    });
   }
-  for (int64_t Y = int64_t(Y1) + R; Y <= int64_t(Y2) - R; ++Y) {
-    if (Y < 0 || Y >= I.Height) continue;
-    for (int64_t Dx = -R; Dx <= 0; ++Dx) {
+  for (int64_t Y = std::max<int64_t>(int64_t(Y1) + R, 0);
+       Y <= std::min<int64_t>(int64_t(Y2) - R, int64_t(I.Height) - 1); ++Y) {
+    Columns(-int64_t(R), [&](int64_t Dx) {
       At(int64_t(X1) + R + Dx, Y, RR - Dx * Dx);
       At(int64_t(X2) - R - Dx, Y, RR - Dx * Dx);
-    }
+    });
     const int64_t A = std::max<int64_t>(int64_t(X1) + R, 0);
     const int64_t B = std::min<int64_t>(int64_t(X2) - R, int64_t(I.Width) - 1);
     for (int64_t X = A; X <= B; ++X) Inner(int32_t(X), int32_t(Y));

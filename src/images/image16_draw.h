@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 #include "foundation/number_format.h"
+#include "images/draw_clip.h"
 #include "images/image16_ops.h"
 #include "platform/canvas.h"
 #include "platform/raw_bitmap.h"
@@ -83,7 +86,7 @@ void PutOver(TImage& I, int64_t X, int64_t Y, const typename TImage::TPixel& C) 
 // Columns X1..X2 of row Y, clipped.
 template <class TImage, class TFn>
 void Span(TImage& I, int64_t X1, int64_t X2, int64_t Y, TFn Fn) {
-  if (I.Pixels == nullptr || Y < 0 || Y >= I.Height) return;
+  if (!HasArea(I) || Y < 0 || Y >= I.Height) return;
   X1 = std::max<int64_t>(X1, 0);
   X2 = std::min<int64_t>(X2, int64_t(I.Width) - 1);
   for (int64_t X = X1; X <= X2; ++X) Fn(X, Y);
@@ -108,7 +111,10 @@ void FillRect(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
 template <class TImage>
 void FillCircle(TImage& I, int64_t X, int64_t Y, int64_t Radius,
                 const typename TImage::TPixel& C) {
-  for (int64_t Dy = -Radius; Dy <= Radius; ++Dy) {
+  if (!HasArea(I)) return;
+  int64_t Lo = -Radius, Hi = Radius;
+  drawclip::ClipOffsets(Lo, Hi, Y, 1, I.Height);
+  for (int64_t Dy = Lo; Dy <= Hi; ++Dy) {
     const int64_t S = RoundedRoot((long double)(Sq(Radius) - Sq(Dy)));
     Span(I, X - S + 1, X + S - 1, Y + Dy, [&](int64_t Col, int64_t Row) { Put(I, Col, Row, C); });
   }
@@ -117,8 +123,10 @@ void FillCircle(TImage& I, int64_t X, int64_t Y, int64_t Radius,
 // The disc of radius R; Fn(x, y, dx, dy) for each of its pixels.
 template <class TImage, class TFn>
 void Disc(TImage& I, int64_t X, int64_t Y, int64_t R, TFn Fn) {
-  for (int64_t Dy = -R; Dy <= R; ++Dy) {
-    if (Y + Dy < 0 || Y + Dy >= I.Height) continue;
+  if (!HasArea(I)) return;
+  int64_t Lo = -R, Hi = R;
+  drawclip::ClipOffsets(Lo, Hi, Y, 1, I.Height);
+  for (int64_t Dy = Lo; Dy <= Hi; ++Dy) {
     const int64_t S = RoundedRoot((long double)(Sq(R) - Sq(Dy)));
     for (int64_t Dx = std::max(-S, -X); Dx <= S && X + Dx < I.Width; ++Dx) Fn(X + Dx, Y + Dy, Dx, Dy);
   }
@@ -130,7 +138,8 @@ void FillShadedDisc(TImage& I, int64_t X, int64_t Y, int64_t R, const typename T
                     const typename TImage::TPixel& Centre) {
   if (R < 1) return;
   Disc(I, X, Y, R, [&](int64_t Px, int64_t Py, int64_t Dx, int64_t Dy) {
-    const long double H = std::sqrt(std::max(0.0L, (long double)(Sq(R) - Sq(Dx) - Sq(Dy))));
+    const long double H =
+        std::sqrt(std::max(0.0L, (long double)Sq(R) - (long double)Sq(Dx) - (long double)Sq(Dy)));
     PutWords(I, Px, Py, Blend(Rim, Centre, int64_t(std::nearbyint(H / R * 256))));
   });
 }
@@ -141,9 +150,51 @@ void FillRadialDisc(TImage& I, int64_t X, int64_t Y, int64_t R, const typename T
                     const typename TImage::TPixel& Centre) {
   if (R < 1) return;
   Disc(I, X, Y, R, [&](int64_t Px, int64_t Py, int64_t Dx, int64_t Dy) {
-    const long double D = std::sqrt((long double)(Sq(Dx) + Sq(Dy)));
+    const long double D = std::sqrt((long double)Sq(Dx) + (long double)Sq(Dy));
     PutWords(I, Px, Py, Blend(Centre, Rim, std::min<int64_t>(256, int64_t(std::nearbyint(D / R * 256)))));
   });
+}
+
+// Fn(k) in ascending order for the k in 0..R whose corner row Y1 + R - k or
+// Y2 - R + k lies in the image.
+template <class TImage, class TFn>
+void ForCornerRows(const TImage& I, int64_t Y1, int64_t Y2, int64_t R, TFn Fn) {
+  int64_t A1 = 0, B1 = R, A2 = 0, B2 = R;
+  drawclip::ClipOffsets(A1, B1, Y1 + R, -1, I.Height);
+  drawclip::ClipOffsets(A2, B2, Y2 - R, 1, I.Height);
+  drawclip::ForUnion(A1, B1, A2, B2, Fn);
+}
+
+// Fn(d) in ascending order for the d in Lo..0 whose column X1 + R + d or
+// X2 - R - d lies in the image.
+template <class TImage, class TFn>
+void ForCornerColumns(const TImage& I, int64_t X1, int64_t X2, int64_t R, int64_t Lo, TFn Fn) {
+  int64_t A1 = Lo, B1 = 0, A2 = Lo, B2 = 0;
+  drawclip::ClipOffsets(A1, B1, X1 + R, 1, I.Width);
+  drawclip::ClipOffsets(A2, B2, X2 - R, -1, I.Width);
+  drawclip::ForUnion(A1, B1, A2, B2, Fn);
+}
+
+// The pixels of RoundedRows in the image, row by row as sorted, merged
+// column ranges {y, first, last}: two calls show the same pixels when their
+// results are equal.
+template <class TImage>
+std::vector<int64_t> RoundedRowsShown(const TImage& I, int64_t X1, int64_t Y1, int64_t X2,
+                                      int64_t Y2, int64_t R, int64_t MidFirst, int64_t MidLast) {
+  std::vector<int64_t> Out;
+  if (!HasArea(I) || R < 0) return Out;
+  for (int64_t Y = 0; Y < I.Height; ++Y) {
+    std::pair<int64_t, int64_t> Ranges[3];
+    int N = 0;
+    if (Y >= MidFirst && Y <= MidLast) Ranges[N++] = {X1, X2};
+    for (const int64_t K : {Y1 + R - Y, Y - (Y2 - R)})
+      if (K >= 0 && K <= R) {
+        const int64_t S = RoundedRoot((long double)(Sq(R) - Sq(K)));
+        Ranges[N++] = {X1 + R - S, X2 - R + S};
+      }
+    drawclip::AppendShownRow(Out, Y, Ranges, N, I.Width);
+  }
+  return Out;
 }
 
 // The rows of a rounded rectangle: the corner rows Y1 + R - i and Y2 - R + i
@@ -152,12 +203,12 @@ void FillRadialDisc(TImage& I, int64_t X, int64_t Y, int64_t R, const typename T
 template <class TImage, class TFn>
 void RoundedRows(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int64_t R,
                  int64_t MidFirst, int64_t MidLast, TFn Fn) {
-  if (I.Pixels == nullptr || R < 0) return;
-  for (int64_t K = 0; K <= R; ++K) {
+  if (!HasArea(I) || R < 0) return;
+  ForCornerRows(I, Y1, Y2, R, [&](int64_t K) {
     const int64_t S = RoundedRoot((long double)(Sq(R) - Sq(K)));
     Span(I, X1 + R - S, X2 - R + S, Y1 + R - K, Fn);
     Span(I, X1 + R - S, X2 - R + S, Y2 - R + K, Fn);
-  }
+  });
   for (int64_t Y = std::max<int64_t>(MidFirst, 0); Y <= std::min<int64_t>(MidLast, I.Height - 1); ++Y)
     Span(I, X1, X2, Y, Fn);
 }
@@ -185,16 +236,23 @@ void RoundedGradient(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, 
               });
 }
 
-// Rings from Outer to Inner, the colour moving fast toward Inner.
-template <class TImage, class TRounded>
-void RoundedSoftEdge(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int64_t R,
+// Rings from Outer to Inner, the colour moving fast toward Inner; no ring
+// beyond half the shape's smaller side. Shown(x1, y1, x2, y2, r) tells the
+// pixels Rounded would paint (RoundedRowsShown of what it draws).
+template <class TImage, class TRounded, class TShown>
+void RoundedSoftEdge(const TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int64_t R,
                      const typename TImage::TPixel& Outer, const typename TImage::TPixel& Inner,
-                     int64_t Steps, TRounded Rounded) {
+                     int64_t Steps, TRounded Rounded, TShown Shown) {
+  if (!HasArea(I)) return;
   Steps = std::max<int64_t>(Steps, 1);
-  for (int64_t K = 0; K <= Steps; ++K) {
-    auto C = Blend(Outer, Inner, int64_t(std::nearbyint(std::pow(double(K) / double(Steps), 0.1) * 256)));
-    Rounded(X1 + K, Y1 + K, X2 - K, Y2 - K, R, C);
-  }
+  const int64_t Half = std::max<int64_t>(std::min(X2 - X1, Y2 - Y1) / 2, 0);
+  drawclip::PaintNestedRings(
+      std::min(Steps, Half), 2 * (int64_t(I.Width) + I.Height) + 64,
+      [&](int64_t K) { return Shown(X1 + K, Y1 + K, X2 - K, Y2 - K, R); },
+      [&](int64_t K) {
+        auto C = Blend(Outer, Inner, int64_t(std::nearbyint(std::pow(double(K) / double(Steps), 0.1) * 256)));
+        Rounded(X1 + K, Y1 + K, X2 - K, Y2 - K, R, C);
+      });
 }
 
 // Cushion shading from Rim at the edge to a flat Face; Over composites.
@@ -202,7 +260,7 @@ template <class TImage>
 void RoundedEmbossed(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int64_t R,
                      const typename TImage::TPixel& Rim, const typename TImage::TPixel& Face,
                      bool Over) {
-  if (R < 1) return;
+  if (R < 1 || !HasArea(I)) return;
   auto Paint = [&](int64_t X, int64_t Y, int64_t U) {
     const auto C = Blend(Rim, Face, int64_t(std::nearbyint(256 * std::sqrt((long double)std::max<int64_t>(0, U)) / R)));
     if (Over)
@@ -210,25 +268,27 @@ void RoundedEmbossed(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, 
     else
       PutWords(I, X, Y, C);
   };
-  for (int64_t Dy = 0; Dy <= R; ++Dy) {
+  const int64_t FlatFirst = std::max<int64_t>(X1 + R, 0);
+  const int64_t FlatLast = std::min<int64_t>(X2 - R, int64_t(I.Width) - 1);
+  ForCornerRows(I, Y1, Y2, R, [&](int64_t Dy) {
     const int64_t C = RoundedRoot((long double)(Sq(R) - Sq(Dy)));
-    for (int64_t Dx = -C; Dx <= 0; ++Dx) {
+    ForCornerColumns(I, X1, X2, R, -C, [&](int64_t Dx) {
       const int64_t U = Sq(R) - Sq(Dx) - Sq(Dy);
       Paint(X1 + R + Dx, Y1 + R - Dy, U);
       Paint(X2 - R - Dx, Y1 + R - Dy, U);
       Paint(X1 + R + Dx, Y2 - R + Dy, U);
       Paint(X2 - R - Dx, Y2 - R + Dy, U);
-    }
-    for (int64_t X = X1 + R; X <= X2 - R; ++X) {
+    });
+    for (int64_t X = FlatFirst; X <= FlatLast; ++X) {
       Paint(X, Y1 + R - Dy, Sq(R) - Sq(Dy));
       Paint(X, Y2 - R + Dy, Sq(R) - Sq(Dy));
     }
-  }
+  });
   for (int64_t Y = std::max<int64_t>(Y1 + R, 0); Y <= std::min<int64_t>(Y2 - R, I.Height - 1); ++Y) {
-    for (int64_t Dx = -R; Dx <= 0; ++Dx) {
+    ForCornerColumns(I, X1, X2, R, -R, [&](int64_t Dx) {
       Paint(X1 + R + Dx, Y, Sq(R) - Sq(Dx));
       Paint(X2 - R - Dx, Y, Sq(R) - Sq(Dx));
-    }
+    });
     Span(I, X1 + R, X2 - R, Y, [&](int64_t X, int64_t Row) {
       if (Over)
         PutOver(I, X, Row, Face);
@@ -242,11 +302,12 @@ void RoundedEmbossed(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, 
 template <class TImage>
 void DrawBevel(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
                const typename TImage::TPixel& C) {
-  for (int64_t Y = Y1; Y <= Y2; ++Y) {
+  if (!HasArea(I)) return;
+  for (int64_t Y = std::max<int64_t>(Y1, 0); Y <= std::min<int64_t>(Y2, I.Height - 1); ++Y) {
     Put(I, X1, Y, C);
     Put(I, X2, Y, C);
   }
-  for (int64_t X = X1; X <= X2; ++X) {
+  for (int64_t X = std::max<int64_t>(X1, 0); X <= std::min<int64_t>(X2, I.Width - 1); ++X) {
     Put(I, X, Y1, C);
     Put(I, X, Y2, C);
   }
@@ -254,21 +315,27 @@ void DrawBevel(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
 
 // ---- lines and gradients ----------------------------------------------------
 
-// The points of a line, both ends included; Fn(x, y, k, n) for each.
-template <class TFn>
-void LinePoints(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TFn Fn) {
+// The points of a line, both ends included, that may lie in the image;
+// Fn(x, y, k, n) for each.
+template <class TImage, class TFn>
+void LinePoints(const TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, TFn Fn) {
+  if (!HasArea(I)) return;
   const int64_t N = std::max(std::abs(X2 - X1), std::abs(Y2 - Y1));
   if (N == 0) {
     Fn(X1, Y1, 0, 0);
     return;
   }
-  for (int64_t K = 0; K <= N; ++K) Fn(X1 + (X2 - X1) * K / N, Y1 + (Y2 - Y1) * K / N, K, N);
+  int64_t K0 = 0, K1 = N;
+  drawclip::ClipLineSteps(X1, X2 - X1, N, I.Width, K0, K1);
+  drawclip::ClipLineSteps(Y1, Y2 - Y1, N, I.Height, K0, K1);
+  for (int64_t K = K0; K <= K1; ++K)
+    Fn(drawclip::LineAt(X1, X2 - X1, K, N), drawclip::LineAt(Y1, Y2 - Y1, K, N), K, N);
 }
 
 template <class TImage>
 void DrawLine(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
               const typename TImage::TPixel& C) {
-  LinePoints(X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t, int64_t) { Put(I, X, Y, C); });
+  LinePoints(I, X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t, int64_t) { Put(I, X, Y, C); });
 }
 
 template <class TPixel>
@@ -281,7 +348,7 @@ void AddRGB(TPixel& P, const TPixel& C) {
 template <class TImage>
 void DrawLineAdd(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
                  const typename TImage::TPixel& C) {
-  LinePoints(X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t, int64_t) {
+  LinePoints(I, X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t, int64_t) {
     if (auto* P = At(I, X, Y)) AddRGB(*P, C);
   });
 }
@@ -291,7 +358,7 @@ template <class TImage>
 bool DrawGradientLine(TImage& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
                       const typename TImage::TPixel& C1, const typename TImage::TPixel& C2) {
   if (X1 == X2 && Y1 == Y2) return false;
-  LinePoints(X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t K, int64_t N) {
+  LinePoints(I, X1, Y1, X2, Y2, [&](int64_t X, int64_t Y, int64_t K, int64_t N) {
     PutWords(I, X, Y, Blend(C1, C2, int64_t(std::nearbyint(double(K) / double(N) * 256))));
   });
   return true;
@@ -318,11 +385,11 @@ void FillByWeight(TImage& I, const typename TImage::TPixel& C1, const typename T
 template <class TImage>
 bool DrawGradient(TImage& I, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
                   const typename TImage::TPixel& C1, const typename TImage::TPixel& C2) {
-  const float Dx = float(X2 - X1), Dy = float(Y2 - Y1);
+  const float Dx = float(int64_t(X2) - X1), Dy = float(int64_t(Y2) - Y1);
   const float L = std::sqrt(Dx * Dx + Dy * Dy);
   if (!(L * L > 0)) return false;
   FillByWeight(I, C1, C2, [&](int32_t X, int32_t Y) {
-    return (float(Y - Y1) * Dy + float(X - X1) * Dx) / (L * L);
+    return (float(int64_t(Y) - Y1) * Dy + float(int64_t(X) - X1) * Dx) / (L * L);
   });
   return true;
 }
@@ -333,7 +400,7 @@ void DrawGradientRadial(TImage& I, int32_t X, int32_t Y, int32_t RX, int32_t RY,
                         const typename TImage::TPixel& C1, const typename TImage::TPixel& C2) {
   const float FX = float(std::max(RX, 1)), FY = float(std::max(RY, 1));
   FillByWeight(I, C1, C2, [&](int32_t Px, int32_t Py) {
-    const float Dx = float(Px - X), Dy = float(Py - Y);
+    const float Dx = float(int64_t(Px) - X), Dy = float(int64_t(Py) - Y);
     return std::sqrt(Dy * Dy / FY / FY + Dx * Dx / FX / FX);
   });
 }

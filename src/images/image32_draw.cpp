@@ -6,6 +6,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/text_tokens.h"
 #include "foundation/wide_string_list.h"
+#include "images/draw_clip.h"
 #include "images/image32.h"
 #include "images/text_raster.h"
 #include "platform/canvas.h"
@@ -44,8 +45,14 @@ void LinePoints(TImage32& I, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int
     if (TVPixel32* P = At(I, X1, Y1)) Fn(*P);
     return;
   }
-  for (int64_t K = 0; K <= Steps; K += Every)
-    if (TVPixel32* P = At(I, X1 + (X2 - X1) * K / Steps, Y1 + (Y2 - Y1) * K / Steps)) Fn(*P);
+  // Only the steps that may land in the image are walked.
+  int64_t K0 = 0, K1 = Steps;
+  drawclip::ClipLineSteps(X1, X2 - X1, Steps, I.Width, K0, K1);
+  drawclip::ClipLineSteps(Y1, Y2 - Y1, Steps, I.Height, K0, K1);
+  K0 = std::max<int64_t>(K0, 0);
+  for (int64_t K = (K0 + Every - 1) / Every * Every; K <= K1; K += Every)
+    if (TVPixel32* P = At(I, drawclip::LineAt(X1, X2 - X1, K, Steps), drawclip::LineAt(Y1, Y2 - Y1, K, Steps)))
+      Fn(*P);
 }
 
 void FillRows(TImage32& I, uint8_t Alpha, int32_t (*Level)(const TImage32&, int32_t X, int32_t Y,

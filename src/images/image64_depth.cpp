@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "images/draw_clip.h"
 #include "images/image16_draw.h"
 #include "images/image64.h"
 
@@ -16,15 +17,17 @@ namespace {
 template <class TFn>
 void DiscSpan(TImage64& I, int64_t X, int64_t Y, int64_t R, TFn Fn) {
   if (!d::HasArea(I) || R < 0) return;
-  for (int64_t Dy = -R; Dy <= R; ++Dy) {
+  int64_t Lo = -R, Hi = R;
+  drawclip::ClipOffsets(Lo, Hi, Y, 1, I.Height);
+  for (int64_t Dy = Lo; Dy <= Hi; ++Dy) {
     const int64_t Half = d::RoundedRoot((long double)(d::Sq(R) - d::Sq(Dy)));
     d::Span(I, X - Half + 1, X + Half - 1, Y + Dy, Fn);
   }
 }
 
-// Start + (End - Start) x (T - T0) / max(1, T1 - T0).
+// Start + (End - Start) x (T - T0) / max(1, T1 - T0), without overflow.
 int64_t Lerp(int64_t Start, int64_t End, int64_t T, int64_t T0, int64_t T1) {
-  return Start + (End - Start) * (T - T0) / std::max<int64_t>(1, T1 - T0);
+  return Start + int64_t(static_cast<__int128>(End - Start) * (T - T0) / std::max<int64_t>(1, T1 - T0));
 }
 
 TPixel64 LerpPixel(const TPixel64& A, const TPixel64& B, int64_t T, int64_t T0, int64_t T1) {
@@ -49,7 +52,7 @@ void TImage64::FillCircleDepth(int32_t X, int32_t Y, int32_t Radius, const TPixe
 void TImage64::DrawSphereDepth(int32_t X, int32_t Y, int32_t Radius, int32_t DepthScale,
                                int32_t Shine, const TPixel64& Color) {
   if (Radius < 1) return;
-  const long double HX = X - Radius / 2, HY = Y - Radius / 2;
+  const long double HX = int64_t(X) - Radius / 2, HY = int64_t(Y) - Radius / 2;
   DiscSpan(*this, X, Y, Radius, [&](int64_t Px, int64_t Py) {
     const float Dh = float(std::hypot(Px - HX, Py - HY) / Radius);
     const float Dc = float(std::hypot((long double)(Px - X), (long double)(Py - Y)) / Radius);
@@ -66,7 +69,7 @@ void TImage64::DrawSphereDepth(int32_t X, int32_t Y, int32_t Radius, int32_t Dep
       P = {R, G, B, Depth};
     else
       P = {uint16_t((P.R >> 1) + (R >> 1)), uint16_t((P.G >> 1) + (G >> 1)),
-           uint16_t((P.B >> 1) + (B >> 1)), uint16_t(Depth + DepthScale)};
+           uint16_t((P.B >> 1) + (B >> 1)), uint16_t(int64_t(Depth) + DepthScale)};
   });
 }
 

@@ -41,13 +41,27 @@ void TImage64::FillRadialDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel
   d::FillRadialDisc(*this, X, Y, Radius, Rim, Centre);
 }
 
+namespace {
+
+// The rounded rectangle DrawRectangleRounded draws: corners moved into the
+// image, the radius at most half the image's sides.
+struct TRoundBox {
+  int32_t X1, Y1, X2, Y2, R;
+};
+
+TRoundBox DrawnBox(const TImage64& I, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R) {
+  auto Clamp = [](int32_t V, int32_t Last) { return std::max(std::min(V, Last), 0); };
+  return {Clamp(X1, I.Width - 1), Clamp(Y1, I.Height - 1), Clamp(X2, I.Width - 1),
+          Clamp(Y2, I.Height - 1), std::min({R, I.Height / 2, I.Width / 2})};
+}
+
+}  // namespace
+
 void TImage64::DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
                                     const TPixel64& Color) {
   if (!d::HasArea(*this)) return;
-  R = std::min({R, Height / 2, Width / 2});
-  auto Clamp = [](int32_t V, int32_t Last) { return std::max(std::min(V, Last), 0); };
-  d::RoundedFlat(*this, Clamp(X1, Width - 1), Clamp(Y1, Height - 1), Clamp(X2, Width - 1),
-                 Clamp(Y2, Height - 1), R, Color);
+  const TRoundBox B = DrawnBox(*this, X1, Y1, X2, Y2, R);
+  d::RoundedFlat(*this, B.X1, B.Y1, B.X2, B.Y2, B.R, Color);
 }
 
 void TImage64::FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
@@ -65,12 +79,17 @@ void TImage64::BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2,
 void TImage64::DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
                                             int32_t R, const TPixel64& Outer,
                                             const TPixel64& Inner, int32_t Steps) {
-  d::RoundedSoftEdge<TImage64>(X1, Y1, X2, Y2, R, Outer, Inner, Steps,
-                               [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad,
-                                      const TPixel64& Colour) {
-                                 DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C),
-                                                      int32_t(D), int32_t(Rad), Colour);
-                               });
+  d::RoundedSoftEdge(
+      *this, X1, Y1, X2, Y2, R, Outer, Inner, Steps,
+      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad, const TPixel64& Colour) {
+        DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad), Colour);
+      },
+      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad) {
+        const TRoundBox Box =
+            DrawnBox(*this, int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad));
+        return d::RoundedRowsShown(*this, Box.X1, Box.Y1, Box.X2, Box.Y2, Box.R,
+                                   int64_t(Box.Y1) + Box.R, int64_t(Box.Y2) - Box.R);
+      });
 }
 
 void TImage64::FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,

@@ -46,12 +46,17 @@ void TImage96::BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2,
 void TImage96::DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
                                             int32_t R, const TPixel96& Outer,
                                             const TPixel96& Inner, int32_t Steps) {
-  d::RoundedSoftEdge<TImage96>(X1, Y1, X2, Y2, R, Outer, Inner, Steps,
-                               [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad,
-                                      const TPixel96& Colour) {
-                                 DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C),
-                                                      int32_t(D), int32_t(Rad), Colour);
-                               });
+  d::RoundedSoftEdge(
+      *this, X1, Y1, X2, Y2, R, Outer, Inner, Steps,
+      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad, const TPixel96& Colour) {
+        DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad), Colour);
+      },
+      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad) {
+        // As DrawRectangleRounded moves rows below the image.
+        B = std::min<int64_t>(B, Height - 1);
+        D = std::min<int64_t>(D, Height - 1);
+        return d::RoundedRowsShown(*this, A, B, C, D, Rad, B + Rad, D - Rad);
+      });
 }
 
 void TImage96::FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
