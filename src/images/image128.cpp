@@ -742,12 +742,13 @@ void TImage128::FillLinearGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y
                                    const TBGRAPixel128& C1, const TBGRAPixel128& C2) {
   if (!HasArea(*this)) return;
   const int64_t Dx = int64_t(X2) - X1, Dy = int64_t(Y2) - Y1;
-  const double L2 = double(Dx * Dx + Dy * Dy);
+  using Wide = __int128;  // squares of sides up to 2^32 overflow 64 bits
+  const double L2 = double(Wide(Dx) * Dx + Wide(Dy) * Dy);
   for (int32_t Y = 0; Y < Height; ++Y) {
     TBGRAPixel128* P = Row(Y);
     for (int32_t X = 0; X < Width; ++X) {
       double T = 0;
-      if (L2 > 0) T = double((int64_t(X) - X1) * Dx + (int64_t(Y) - Y1) * Dy) / L2;
+      if (L2 > 0) T = double(Wide(int64_t(X) - X1) * Dx + Wide(int64_t(Y) - Y1) * Dy) / L2;
       T = std::clamp(T, 0.0, 1.0);
       BlendPixel128(P[X], C1, C2, Quantise256(T));
     }
