@@ -1,0 +1,172 @@
+// From a changed parameter to the preview's pixels ready to blit: the
+// incremental LUT calculation (every unit on, 33 levels) and the render of a
+// 2560 x 1440 viewport of a 24-megapixel 16-bit picture, at fit zoom (the
+// picture box-averaged into the viewport) and at 100 % (a crop). Each step is
+// also measured alone, and the box-average a zoom or pan costs.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <thread>
+
+#include "engine/kromel_preset.h"
+#include "engine/lut_pipeline.h"
+#include "lut/lut_renderer.h"
+#include "platform/main_thread.h"
+
+namespace kromel {
+namespace {
+
+constexpr int32_t SourceWidth = 6000, SourceHeight = 4000;
+constexpr int32_t ViewWidth = 2560, ViewHeight = 1440;
+
+const TImage64& Source() {
+  static TImage64 S = [] {
+    TImage64 I;
+    I.Init();
+    I.Alloc(SourceWidth, SourceHeight);
+    // A smooth picture with some noise, like a photograph's gradients.
+    for (int32_t Y = 0; Y < SourceHeight; ++Y)
+      for (int32_t X = 0; X < SourceWidth; ++X) {
+        const uint64_t H = uint64_t(Y * SourceWidth + X) * 0x9E3779B97F4A7C15ull;
+        I.Pixels[Y * SourceWidth + X].Init(uint16_t(X * 65535 / SourceWidth + (H & 255)),
+                                          uint16_t(Y * 65535 / SourceHeight + (H >> 8 & 255)),
+                                          uint16_t(32768 + (H >> 16 & 4095)), 65535);
+      }
+    return I;
+  }();
+  return S;
+}
+
+// The visible part at fit zoom or at 100 % about the centre.
+void MakeVisiblePart(TImage64& Dest, bool Fit) {
+  const TImage64& S = Source();
+  if (Fit) {
+    // 6000 x 4000 fitted into 2560 x 1440: 2160 wide, centred.
+    const int32_t W = ViewHeight * SourceWidth / SourceHeight;
+    const int32_t L = (ViewWidth - W) / 2;
+    Dest.StretchDrawAveragedOpaque({L, 0}, {L + W, ViewHeight}, S, TPixel64{0, 0, 0, 0});
+    return;
+  }
+  const int32_t X0 = (SourceWidth - ViewWidth) / 2, Y0 = (SourceHeight - ViewHeight) / 2;
+  for (int32_t Y = 0; Y < ViewHeight; ++Y)
+    for (int32_t X = 0; X < ViewWidth; ++X)
+      Dest.Pixels[Y * ViewWidth + X] = S.Pixels[(Y0 + Y) * SourceWidth + X0 + X];
+}
+
+void SwitchEverythingOn(TKromelPreset& P) {
+  P.LogDecoder->MaxColor->SetValue(MaxColorWhite);
+  P.Basic->Exposure->SetValue(0.55f);
+  P.ChannelMixer->Enabled->SetValue(1);
+  P.Volume->Enabled->SetValue(1);
+  P.ABGrid->Enabled->SetValue(1);
+  P.CLGrid->Enabled->SetValue(1);
+  P.CurvesEnabled->SetValue(1);
+  P.RGBCurves->MasterEnabled->SetValue(1);
+  P.RGBCurves->RGBEnabled->SetValue(1);
+  P.ModelCurves->Enabled->SetValue(1);
+  P.Curves2D->Enabled->SetValue(1);
+  P.FilmCurve->FilmCurve->SetValue(2);
+  P.Master->MasterSwitch->SetValue(1);
+}
+
+// The main window of the benchmark: the viewport-size working image, the
+// pane bitmap and the published LUT.
+class TPreviewHost : public TRendererHost {
+ public:
+  TPreviewHost() {
+    Work.Realloc(ViewWidth, ViewHeight, true);
+    Out.Init();
+    Out.Alloc(ViewWidth, ViewHeight);
+  }
+  ~TPreviewHost() override { Out.Dispose(); }
+  bool MainFormReady() const override { return true; }
+  bool CopyMainLut(T3DLut& Lut) override { return Main.CopyTo(Lut); }
+  TImageVBPP& WorkingImage() override { return Work; }
+  TImage32& ProcessedImage() override { return Out; }
+  uint8_t DisplayMode() const override { return 0; }
+  int32_t PreviewBitmapWidth() const override { return ViewWidth; }
+  bool CalcAnalyzer(bool) override { return true; }
+  void SetPreviewImageChanged() override {}
+  void ShowProcessedImage() override {}
+  void UpdateAnalyzerWindow() override {}
+  void UpdatePicker() override {}
+
+  TGuardedLut Main;
+  TImageVBPP Work;
+  TImage32 Out;
+};
+
+struct TFrame {
+  TKromelPreset Preset;
+  TLutPipeline Pipeline{Preset};
+  TPreviewHost Host;
+  TLutRenderer Renderer{Host, false};
+  float Exposure = 0.5f;
+
+  explicit TFrame(bool Fit) {
+    Renderer.UseOpenCL = false;
+    SwitchEverythingOn(Preset);
+    Pipeline.SetLutSize(33);
+    Pipeline.CalcLut();
+    MakeVisiblePart(Host.Work.Image64, Fit);
+    Publish();
+  }
+  void Publish() {
+    Host.Main.Write([this](T3DLut& Lut) { Lut.CopyFrom(Pipeline.MainLut); });
+  }
+  // A drag step on the exposure slider: stages from 1 on.
+  void ChangeParameter() {
+    Exposure = Exposure > 0.9f ? 0.1f : Exposure + 0.01f;
+    Preset.Basic->Exposure->SetValue(Exposure);
+    Pipeline.InvalidateLutStages(1);
+    benchmark::DoNotOptimize(Pipeline.CalcLut());
+  }
+  void Render() {
+    const int64_t Before = Renderer.RenderCount();
+    Renderer.RequestRender();
+    while (Renderer.RenderCount() == Before || Renderer.Busy()) {
+      DrainMainThreadCalls();
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+  }
+};
+
+void BM_PreviewFrame(benchmark::State& State) {
+  TFrame F(State.range(0) != 0);
+  for (auto _ : State) {
+    F.ChangeParameter();
+    F.Publish();
+    F.Render();
+  }
+  State.SetLabel(State.range(0) ? "fit" : "100%");
+}
+BENCHMARK(BM_PreviewFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PreviewStepIncrementalLut(benchmark::State& State) {
+  TFrame F(true);
+  for (auto _ : State) F.ChangeParameter();
+}
+BENCHMARK(BM_PreviewStepIncrementalLut)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PreviewStepPublishAndRender(benchmark::State& State) {
+  TFrame F(true);
+  for (auto _ : State) {
+    F.Publish();
+    F.Render();
+  }
+}
+BENCHMARK(BM_PreviewStepPublishAndRender)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What a zoom or the end of a pan costs before the next render.
+void BM_PreviewViewChangeBoxAverage(benchmark::State& State) {
+  TImage64 Dest;
+  Dest.Init();
+  Dest.Alloc(ViewWidth, ViewHeight);
+  Source();
+  for (auto _ : State) MakeVisiblePart(Dest, true);
+  Dest.Dispose();
+}
+BENCHMARK(BM_PreviewViewChangeBoxAverage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace kromel
