@@ -47,7 +47,7 @@ void DrawHueSaturationDisc(TImage32& Image, int32_t Lightness) {
     const double G = (Dx * Dx + Dy * Dy) / (R * R);
     const double S = (std::sqrt(G) + G) * 0.5;
     const int32_t Sat = std::min(int32_t(std::nearbyint(S * 255)), 255);
-    return HLStoColor(Angle(Image, X, Dy, 256), Sat, Lightness * 240 / 256);
+    return HLStoColor(Angle(Image, X, Dy, 256), Sat, std::clamp(Lightness, 0, 255) * 240 / 256);
   });
 }
 

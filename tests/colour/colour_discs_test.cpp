@@ -47,6 +47,16 @@ TEST(ColourDiscs, HueSaturationDiscAndTinyImages) {
   DrawHueDisc(One);
   DrawHueSaturationDisc(One, 255);
   One.Dispose();
+  // Lightness outside a byte is taken as its nearest end, not overflowed.
+  TImage32 Far = Square(8), Near = Square(8);
+  DrawHueSaturationDisc(Far, INT32_MAX);
+  DrawHueSaturationDisc(Near, 255);
+  EXPECT_EQ(std::memcmp(Far.Pixels, Near.Pixels, 64 * 4), 0);
+  DrawHueSaturationDisc(Far, INT32_MIN);
+  DrawHueSaturationDisc(Near, 0);
+  EXPECT_EQ(std::memcmp(Far.Pixels, Near.Pixels, 64 * 4), 0);
+  Far.Dispose();
+  Near.Dispose();
   TImage32 Empty;
   Empty.Init();
   DrawHueDisc(Empty);
