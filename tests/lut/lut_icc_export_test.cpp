@@ -279,6 +279,27 @@ void MakeLook(T3DLut& Lut, int32_t N) {
 
 class LutIccAgreement : public LutIccExport {
  protected:
+  // Colours through Argyll's icclu in direction Func ("f" or "b"), relative
+  // colorimetric with Lab as connection space: device values as 0..1.
+  std::vector<double> Icclu(const std::string& Func, const std::string& Profile,
+                            const std::vector<double>& In) {
+    std::string Text;
+    char Line[96];
+    for (std::size_t i = 0; i + 2 < In.size(); i += 3) {
+      std::snprintf(Line, sizeof Line, "%.6f %.6f %.6f\n", In[i], In[i + 1], In[i + 2]);
+      Text += Line;
+    }
+    testing::WriteText(Dir.File("icclu_in.txt"), Text);
+    const std::string Out = Dir.File("icclu_out.txt");
+    if (testing::RunProgram({"icclu", "-v0", "-f" + Func, "-ir", "-pl", Profile}, Out, false,
+                            Dir.File("icclu_in.txt")) != 0)
+      return {};
+    std::istringstream S(testing::ReadText(Out));
+    std::vector<double> V;
+    for (double X; S >> X;) V.push_back(X);
+    return V;
+  }
+
   // Colours through transicc (no precalculation, relative colorimetric):
   // RGB in and out as 0..1 (the tool's 0..255 scaled), Lab as it is.
   std::vector<double> Transicc(const std::vector<std::string>& Profiles,
@@ -313,6 +334,7 @@ class LutIccAgreement : public LutIccExport {
 TEST_F(LutIccAgreement, ProfilesApplyTheirLutInLittleCms) {
   const std::vector<double> Grid = AgreementGrid();
   const bool HaveTransicc = testing::ProgramAvailable("transicc");
+  const bool HaveIcclu = testing::ProgramAvailable("icclu");
   TProfilePtr Lab(cmsCreateLab4Profile(nullptr));
   TTransformPtr ToLab(cmsCreateTransform(SRGB.get(), TYPE_RGB_DBL, Lab.get(), TYPE_Lab_DBL,
                                          INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE));
@@ -387,6 +409,16 @@ TEST_F(LutIccAgreement, ProfilesApplyTheirLutInLittleCms) {
       const std::vector<double> OutLab = Transicc({"-l" + Abstract}, GridLab, 1, 1);
       Figures.push_back({Look + "transicc abstract", Graded,
                          OffFromLut(Lut, Grid, OutLab.size() == Grid.size() ? RunTransform(FromLab.get(), OutLab) : OutLab)});
+    }
+    if (HaveIcclu) {
+      // Argyll: device to Lab and back through the display profile, Lab to
+      // Lab through the abstract one; Lab brought to and from sRGB here.
+      Figures.push_back({Look + "Argyll display to sRGB", false,
+                         OffFromLut(Lut, Grid, RunTransform(FromLab.get(), Icclu("f", Display, Grid)))});
+      Figures.push_back({Look + "Argyll sRGB to display", true,
+                         OffFromLut(Lut, Grid, Icclu("b", Display, GridLab))});
+      Figures.push_back({Look + "Argyll abstract", Graded,
+                         OffFromLut(Lut, Grid, RunTransform(FromLab.get(), Icclu("f", Abstract, GridLab)))});
     }
     for (const TFigure& F : Figures) {
       std::printf("  %-34s worst %6.2f/255  mean %5.2f/255\n", F.Name.c_str(), F.Off.Worst, F.Off.Mean);
