@@ -15,7 +15,7 @@ TVelImage::TVelImage(QWidget* Parent) : TVelWidget(Parent) { setFocusPolicy(Qt::
 void TVelImage::SetBackground(const TImage32& Picture) {
   TImage32 Copy;
   Copy.Init();
-  Copy.Copy(Picture);
+  if (HasArea(Picture) && Copy.Alloc(Picture.Width, Picture.Height)) Copy.Copy(Picture);
   FBackground.Take(Copy);
   update();
 }
