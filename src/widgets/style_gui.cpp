@@ -41,7 +41,9 @@ void SetColorOf(QWidget* W, TColor C) {
   }
   QPalette P = W->palette();
   P.setColor(QPalette::Window, QColorOf(C));
-  P.setColor(QPalette::Base, QColorOf(C));
+  // An edit's colour is its text area; a form's Base stays for the boxes
+  // of its check boxes.
+  if (qobject_cast<QLineEdit*>(W)) P.setColor(QPalette::Base, QColorOf(C));
   W->setPalette(P);
   W->setAutoFillBackground(true);
 }
