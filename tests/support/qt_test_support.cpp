@@ -17,9 +17,19 @@ void EnsureQtApplication() {
   (void)App;
 }
 
-QImage GrabWidget(QWidget& Widget) {
-  return Widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+// Pixel by pixel on this thread: Qt's own conversion of larger images runs
+// on its worker pool, which ThreadSanitizer cannot follow.
+QImage ToRGB32(const QImage& Source) {
+  if (Source.format() == QImage::Format_RGB32) return Source;
+  QImage Out(Source.size(), QImage::Format_RGB32);
+  for (int Y = 0; Y < Source.height(); ++Y) {
+    auto* Row = reinterpret_cast<QRgb*>(Out.scanLine(Y));
+    for (int X = 0; X < Source.width(); ++X) Row[X] = Source.pixel(X, Y) | 0xFF000000u;
+  }
+  return Out;
 }
+
+QImage GrabWidget(QWidget& Widget) { return ToRGB32(Widget.grab().toImage()); }
 
 std::string SaveScreenshotImage(const QImage& Image, const std::string& Suite,
                                 const std::string& Name) {
@@ -27,7 +37,7 @@ std::string SaveScreenshotImage(const QImage& Image, const std::string& Suite,
   std::error_code Error;
   std::filesystem::create_directories(Folder, Error);
   const std::filesystem::path File = Folder / (Name + ".png");
-  if (Error || !Image.save(QString::fromStdString(File.string()), "PNG")) return {};
+  if (Error || !ToRGB32(Image).save(QString::fromStdString(File.string()), "PNG")) return {};
   return File.string();
 }
 
