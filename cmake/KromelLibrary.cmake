@@ -8,10 +8,10 @@ function(kromel_library name)
   target_link_libraries(kromel_${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# kromel_test(<name> SOURCES ... DEPENDS ... [TSAN_SUPPRESSIONS file])
+# kromel_test(<name> SOURCES ... DEPENDS ...)
 # One test executable per folder, discovered by CTest.
 function(kromel_test name)
-  cmake_parse_arguments(ARG "" "TSAN_SUPPRESSIONS" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_executable(test_${name} ${ARG_SOURCES})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -19,11 +19,6 @@ function(kromel_test name)
   target_precompile_headers(test_${name} PRIVATE
     <gtest/gtest.h> <algorithm> <array> <cmath> <cstdint> <cstring> <filesystem>
     <functional> <map> <memory> <string> <vector>)
-  set(extra_properties)
-  if(ARG_TSAN_SUPPRESSIONS)
-    list(APPEND extra_properties ENVIRONMENT_MODIFICATION
-         "TSAN_OPTIONS=string_append::suppressions=${ARG_TSAN_SUPPRESSIONS}")
-  endif()
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${extra_properties})
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

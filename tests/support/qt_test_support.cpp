@@ -46,3 +46,10 @@ std::string SaveScreenshot(QWidget& Widget, const std::string& Suite, const std:
 }
 
 }  // namespace kromel::testing
+
+// What the sanitizers must not report in the Qt tests: Qt's raster painting
+// and image conversion split larger images over Qt's own worker pool,
+// synchronised inside Qt where ThreadSanitizer cannot see it; and the font
+// configuration Qt loads stays for the life of the process.
+extern "C" const char* __tsan_default_suppressions() { return "race:libQt6Gui.so\n"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
