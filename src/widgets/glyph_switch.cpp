@@ -36,6 +36,10 @@ TGlyphState TGlyphSwitch::CurrentState() const {
 }
 
 void TGlyphSwitch::Paint(TImage32& Canvas) {
+  // Pictures of another size are dropped so that the skinner draws them anew.
+  const TImage32& Off = OffGlyph().Image;
+  if (!OffGlyph().Empty() && (Off.Width != width() || Off.Height != height() * FrameCount()))
+    for (auto& G : Glyphs) G.Clear();
   if (OffGlyph().Empty() && FSkinner) FSkinner->StyleControl(this, true, SkinnerBackground);
   const TImage32& Pic = Glyphs[CurrentState()].Empty() ? OffGlyph().Image : Glyphs[CurrentState()].Image;
   Canvas.Fill(Color());

@@ -216,6 +216,10 @@ TEST_F(Skinner, SubscriptionsAndFailures) {
   EXPECT_TRUE(S->OffGlyph().Empty());  // drawn at the first paint
   testing::GrabWidget(*S);
   EXPECT_FALSE(S->OffGlyph().Empty());
+  // A new size drops the pictures; the next paint draws them at that size.
+  S->resize(50, 20);
+  testing::GrabWidget(*S);
+  EXPECT_EQ(S->OffGlyph().Image.Width, 50);
   // A second walk does not subscribe twice; a switch going away unsubscribes.
   Skin->UpdateGui(Form, true, SkinnerBackground);
   EXPECT_EQ(Skin->Subscribers().size(), 1u);

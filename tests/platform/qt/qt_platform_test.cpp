@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -153,6 +155,36 @@ TEST_F(QtPlatform, RawBitmapRowsBecomeQImagePixelsAndBack) {
   EXPECT_EQ(QImageFromRawBitmap(B24).pixel(0, 0), qRgb(1, 2, 3));
   EXPECT_TRUE(QImageFromRawBitmap(TRawBitmap(1, 1, pf8bit)).isNull());
   EXPECT_TRUE(QImageFromRawBitmap(TRawBitmap()).isNull());
+}
+
+}  // namespace
+}  // namespace kromel
+
+namespace kromel {
+namespace {
+
+TEST_F(QtPlatform, ModifierKeysAnswerTheWidgetSetKeyQueries) {
+  QWindow Window;
+  Window.resize(50, 50);
+  Window.show();
+  struct TCase {
+    Qt::Key Key;
+    Qt::KeyboardModifier Modifier;
+    std::vector<int32_t> Down;
+  };
+  // Command is Ctrl here and Option is Alt (which also sets bit 7).
+  for (const TCase& C : {TCase{Qt::Key_Shift, Qt::ShiftModifier, {16}},
+                         TCase{Qt::Key_Control, Qt::ControlModifier, {17, 91, 92}},
+                         TCase{Qt::Key_Alt, Qt::AltModifier, {18}}}) {
+    QTest::keyPress(&Window, C.Key, C.Modifier);
+    for (int32_t Key : {16, 17, 18, 91, 92}) {
+      const bool Down = std::find(C.Down.begin(), C.Down.end(), Key) != C.Down.end();
+      EXPECT_EQ((GetKeyState(Key) & 0x8000) != 0, Down) << Key;
+    }
+    if (C.Key == Qt::Key_Alt) EXPECT_EQ(GetKeyState(18) & 0x80, 0x80);
+    QTest::keyRelease(&Window, C.Key, Qt::NoModifier);
+    EXPECT_EQ(GetKeyState(16) | GetKeyState(17) | GetKeyState(18), 0);
+  }
 }
 
 }  // namespace
