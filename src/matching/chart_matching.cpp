@@ -62,6 +62,51 @@ void AppendAnchor(TImage128& Src, TImage128& Dst, TBooleanArray& Flags, float V)
 
 bool HasAnchor(const TImage128& Src, float V) { return Src.FindNearColor(V, V, V, 0.01f) >= 0; }
 
+// Smoothing from neutral towards saturated: each node moves towards a
+// quadratic estimate from three samples on its line through the grey of
+// equal mean, P + (M - P)/3, P + 2 (M - P)/3 and P - (M - P)/3. A sample
+// beyond the cube is read as the straight continuation 2 f(P) - f(P + (M -
+// P)/3), so a map that is affine (the identity above all) stays as it is.
+void SmoothChartLUT(T3DLut& LUT, float Amount) {
+  const int32_t N = LUT.Size;
+  if (N < 2 || !LUT.R || !LUT.G || !LUT.B) return;
+  std::vector<float> Out(size_t(LUT.Count) * 3);
+  int64_t I = 0;
+  for (int32_t Bi = 0; Bi < N; ++Bi)
+    for (int32_t Gi = 0; Gi < N; ++Gi)
+      for (int32_t Ri = 0; Ri < N; ++Ri, ++I) {
+        const float D = float(N - 1);
+        const float P[3] = {float(Ri) / D, float(Gi) / D, float(Bi) / D};
+        const float M = (P[0] + P[1] + P[2]) / 3;
+        float A0[3], B0[3], C0[3];
+        bool Inside = true;
+        for (int K = 0; K < 3; ++K) {
+          A0[K] = P[K] + (M - P[K]) / 3;
+          B0[K] = P[K] + 2 * (M - P[K]) / 3;
+          C0[K] = P[K] + (P[K] - M) / 3;
+          Inside = Inside && C0[K] >= 0 && C0[K] <= 1;
+        }
+        LUT.ProcessColorTetrahedralQuiet(A0[0], A0[1], A0[2]);
+        LUT.ProcessColorTetrahedralQuiet(B0[0], B0[1], B0[2]);
+        const float Node[3] = {LUT.R[I], LUT.G[I], LUT.B[I]};
+        if (Inside) {
+          LUT.ProcessColorTetrahedralQuiet(C0[0], C0[1], C0[2]);
+        } else {
+          for (int K = 0; K < 3; ++K) C0[K] = 2 * Node[K] - A0[K];
+        }
+        for (int K = 0; K < 3; ++K) {
+          const float E = 1.25f * A0[K] - 0.5f * B0[K] + 0.25f * C0[K];
+          Out[size_t(I) * 3 + size_t(K)] =
+              std::clamp((1 - Amount) * Node[K] + Amount * E, 0.0f, 1.0f);
+        }
+      }
+  for (int64_t J = 0; J < LUT.Count; ++J) {
+    LUT.R[J] = Out[size_t(J) * 3];
+    LUT.G[J] = Out[size_t(J) * 3 + 1];
+    LUT.B[J] = Out[size_t(J) * 3 + 2];
+  }
+}
+
 }  // namespace
 
 bool ColorPairsDiffer(const TBGRAPixel128& Src1, const TBGRAPixel128& Src2, float Threshold,
@@ -314,7 +359,7 @@ TProfileLUTResult CreateProfileLUT(T3DLut& LUT, TImage128& Src, TImage128& Dst,
     }
     LUT.Name = "Color chart matching 3DLUT";
     if (Smooth)
-      for (int K = 0; K < 3; ++K) LUT.SmoothNeutralToSaturated(0.3f);
+      for (int K = 0; K < 3; ++K) SmoothChartLUT(LUT, 0.3f);
     LUT.Clamp();
   } catch (const std::exception&) {
     ErrorMessageProc("Exception in CreateProfileLUT");
