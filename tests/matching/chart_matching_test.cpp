@@ -223,3 +223,128 @@ TEST(ChartMatchingAccuracy, PatchesHitTheirTargetsAndExtrapolationBeatsTheMatrix
   EXPECT_LT(WorstPatch, 0.5f);
   EXPECT_LE(MeanLUT, MeanMatrix);
 }
+
+// Running out of memory (here: raised from the progress report) during the
+// build or the filling is a failed match that leaves the identity.
+TEST(ChartMatchingFailures, MemoryExhaustedIsAFailure) {
+  const std::vector<TRGB> S = ChartColours(), D = MapAll(S, Camera);
+  for (const int32_t FailAt : {0, 3, 10}) {  // build start, build, filling
+    TErrorCapture Capture;
+    TPairs P(S, D);
+    T3DLut LUT;
+    ASSERT_TRUE(LUT.SetSize(9));
+    int32_t Calls = 0;
+    const TProfileLUTResult Result = CreateProfileLUT(
+        LUT, P.Src, P.Dst, P.Flags, false, true, 0, 0, false, false, 0,
+        [&](int32_t) {
+          if (Calls++ == FailAt) throw std::bad_alloc();
+        },
+        true);
+    EXPECT_EQ(Result, TProfileLUTResult::BuildFailed) << "failing at call " << FailAt;
+    EXPECT_NE(LUT.Name, "Color chart matching 3DLUT");
+    float Worst = 0;
+    for (int64_t I = 0; I < LUT.Count; ++I) {
+      const TRGB E = Level(LUT, I), V = Node(LUT, I);
+      Worst = std::max({Worst, std::fabs(V[0] - E[0]), std::fabs(V[1] - E[1]),
+                        std::fabs(V[2] - E[2])});
+    }
+    EXPECT_EQ(Worst, 0) << "the LUT is the identity after failing at call " << FailAt;
+    EXPECT_FALSE(CapturedErrors().empty());
+  }
+}
+
+// One source with two targets builds, warns once and maps to the mean;
+// two greys close in brightness keep their own targets.
+TEST(ChartMatchingFailures, ConflictingPairsBuildWithAWarning) {
+  TErrorCapture Capture;
+  std::vector<TRGB> S = ChartColours(), D = MapAll(S, Camera);
+  const TRGB Shared = S[6];
+  S.push_back({Shared[0] + 0.001f, Shared[1], Shared[2]});
+  D.push_back({0.2f, 0.9f, 0.3f});
+  // Two greys on nodes of a 65-level LUT, 0.03 apart.
+  S.push_back({26 / 64.0f, 26 / 64.0f, 26 / 64.0f});
+  D.push_back({0.37f, 0.39f, 0.38f});
+  S.push_back({28 / 64.0f, 28 / 64.0f, 28 / 64.0f});
+  D.push_back({0.47f, 0.45f, 0.46f});
+  TPairs P(S, D);
+  P.Flags[S.size() - 1] = P.Flags[S.size() - 2] = true;
+  T3DLut LUT;
+  ASSERT_TRUE(LUT.SetSize(65));
+  ASSERT_EQ(CreateProfileLUT(LUT, P.Src, P.Dst, P.Flags, false, true, 0, 0, false, false, 0,
+                             nullptr, false),
+            TProfileLUTResult::Done);
+  int32_t Warnings = 0;
+  for (const std::string& E : CapturedErrors())
+    Warnings += E.find("share a source colour") != std::string::npos &&
+                E.find("Patches 6 and 24") != std::string::npos;
+  EXPECT_EQ(Warnings, 1);
+  // The pair lists hold the merged pair, which the LUT follows.
+  const TRGB Mean = {(D[6][0] + 0.2f) / 2, (D[6][1] + 0.9f) / 2, (D[6][2] + 0.3f) / 2};
+  EXPECT_EQ(P.Src.Data[24].A, 0);
+  EXPECT_NEAR(P.Src.Data[6].R, Shared[0] + 0.0005f, 1e-6f);
+  const TRGB Merged = {P.Dst.Data[6].R, P.Dst.Data[6].G, P.Dst.Data[6].B};
+  const TRGB Got = Apply(LUT, {Shared[0] + 0.0005f, Shared[1], Shared[2]});
+  for (size_t K = 0; K < 3; ++K) {
+    EXPECT_NEAR(Merged[K], Mean[K], 1e-6f);
+    EXPECT_NEAR(Got[K], Mean[K], 0.03f);
+  }
+  for (size_t I = S.size() - 2; I < S.size(); ++I) {
+    const TRGB G = Apply(LUT, S[I]);
+    for (size_t K = 0; K < 3; ++K) EXPECT_NEAR(G[K], D[I][K], 1e-5f) << "grey " << I;
+  }
+}
+
+// The image compensation needs white above black in every channel of the
+// patch; a tiny green or blue span leaves the pixel as it is.
+TEST(ChartCompensationImage, EveryChannelSpanIsChecked) {
+  TErrorCapture Capture;
+  struct TCase {
+    TRGB Black, White;
+    bool Changes;
+  };
+  const TCase Cases[] = {
+      {{0.1f, 0.1f, 0.1f}, {0.9f, 0.9f, 0.9f}, true},
+      {{0.1f, 0.5f, 0.1f}, {0.9f, 0.500001f, 0.9f}, false},
+      {{0.1f, 0.1f, 0.5f}, {0.9f, 0.9f, 0.49f}, false},
+      {{0.5f, 0.1f, 0.1f}, {0.5f, 0.9f, 0.9f}, false},
+  };
+  for (const TCase& C : Cases) {
+    TColorChartTable Chart;
+    Chart.Init();
+    Chart.Alloc(1);
+    Chart.Columns = Chart.Rows = 1;
+    ASSERT_TRUE(Chart.BlackCompensation.Alloc(1, 1));
+    ASSERT_TRUE(Chart.WhiteCompensation.Alloc(1, 1));
+    Chart.BlackCompensation.Data[0].Init(C.Black[0], C.Black[1], C.Black[2], 0);
+    Chart.WhiteCompensation.Data[0].Init(C.White[0], C.White[1], C.White[2], 0);
+    for (int K = 0; K < 3; ++K) {
+      Chart.BlackAverage[K] = 0.05f;
+      Chart.WhiteAverage[K] = 0.95f;
+    }
+    Chart.CompensationValid = true;
+    T2DEnvelopeDots Grid;
+    Grid.SetSize(1, 1);
+    TImage64 Image;
+    Image.Init();
+    ASSERT_TRUE(Image.Alloc(2, 2));
+    for (int32_t I = 0; I < 4; ++I) {
+      Image.Pixels[I].R = Image.Pixels[I].G = Image.Pixels[I].B = 30000;
+      Image.Pixels[I].A = 65535;
+    }
+    TImage128 Spare;
+    Spare.Init();
+    ColorChartApplyCompensationToImage(Image, Spare, Chart, Grid);
+    const TPixel64 Px = Image.Pixels[3];
+    if (C.Changes) {
+      EXPECT_NE(Px.R, 30000);
+      EXPECT_EQ(Px.R, Px.G);
+      EXPECT_EQ(Px.G, Px.B);
+    } else {
+      EXPECT_EQ(Px.R, 30000);
+      EXPECT_EQ(Px.G, 30000);
+      EXPECT_EQ(Px.B, 30000);
+    }
+    Image.Dispose();
+    Chart.Dispose();
+  }
+}
