@@ -172,7 +172,10 @@ bool PointInTriangleByAreas(const TBGRAPixel128& Q0, const TBGRAPixel128& Q1,
                             const TBGRAPixel128& Q2, const TBGRAPixel128& P, double& W0,
                             double& W1, double& W2);
 // Result's alpha: 0 inside, the extrapolation distance (0..1) outside, -1
-// after a reported failure.
+// after a reported failure. After a build the body answers: inside the
+// pairs' hull the barycentric blend (not clamped), outside it the blend
+// towards the box corners' matrix values, clamped, with alpha the corners'
+// share (black with NoExtrapolation).
 void TetrahedralizationCalcColor(TTetrahedralization& T, TBGRAPixel128& Result,
                                  const TBGRAPixel128& C, bool Report, bool ShowViewer,
                                  bool NoExtrapolation);
