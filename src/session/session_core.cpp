@@ -333,8 +333,23 @@ bool TKromelSession::RendererBlock() {
   return true;
 }
 
+void TKromelSession::SetViewSource(const TImage64& Visible) {
+  if (CloseRequested || !HasArea(Visible)) return;
+  {
+    TRendererBlockGuard Block(*this);
+    if (SourceImage.Image64.Width != Visible.Width || SourceImage.Image64.Height != Visible.Height ||
+        SourceImage.Image64.Pixels == nullptr)
+      SourceImage.Realloc(Visible.Width, Visible.Height, true);
+    std::copy(Visible.Pixels, Visible.Pixels + Visible.Size, SourceImage.Image64.Pixels);
+    if (WorkImage.Width != Visible.Width || WorkImage.Height != Visible.Height ||
+        WorkImage.Pixels == nullptr)
+      WorkImage.SetSize(Visible.Width, Visible.Height);
+  }
+  ProcessImageStart();
+}
+
 void TKromelSession::GetProcessingBitmap() {
-  if (CloseRequested || !Ready) return;
+  if (CloseRequested || !Ready || ViewSourceFromWindow) return;
   Log("GetProcessingBitmap start");
   // Fit the image into the view keeping its aspect; never above full size.
   int32_t W = Image.Width, H = Image.Height;

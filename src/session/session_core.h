@@ -199,8 +199,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // True when this call paused the renderer (the caller then calls
   // RendererCreate); false when there is none or it was paused already.
   bool RendererBlock();
-  // Rebuilds SourceImage and WorkImage from Image at the view size.
+  // Rebuilds SourceImage and WorkImage from Image at the view size (not
+  // while the window supplies the visible part).
   void GetProcessingBitmap();
+  // The window's preview supplies the renderer's input: the visible part of
+  // Image at the viewport's size. Copies it and renders it.
+  void SetViewSource(const TImage64& Visible);
+  bool ViewSourceFromWindow = false;
   // Blocks the renderer for the scope; unblocks when the block was its own.
   class TRendererBlockGuard {
    public:

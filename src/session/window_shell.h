@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "session/session_settings.h"
+
 namespace kromel {
 
 constexpr const char* ProductName = "Kromel Pro";
@@ -45,9 +47,6 @@ std::string ControlValueName(const std::string& ControlName);
 // A window's placement restored from the store on a screen of ScreenWidth x
 // ScreenHeight (1920 x 800 when unknown): stored values clamped, missing
 // ones derived from the current placement.
-struct TWindowPlacement {
-  int32_t Left = 0, Top = 0, Width = 0, Height = 0;
-};
 struct TStoredPlacement {
   std::optional<int32_t> Left, Top, Width, Height;
 };

@@ -12,22 +12,31 @@ TEST(WindowShell, CommandShortcuts) {
   for (const auto& C : Cases) EXPECT_EQ(ConvertShortcutToCmd(C.In), C.Out) << std::hex << C.In;
 }
 
+TWindowPlacement Place(int32_t L, int32_t T, int32_t W, int32_t H) {
+  TWindowPlacement P;
+  P.Left = L;
+  P.Top = T;
+  P.Width = W;
+  P.Height = H;
+  return P;
+}
+
 TEST(WindowShell, PlacementIsClampedToTheScreen) {
   TStoredPlacement S;
   S.Left = 1900;
   S.Top = 0;
   S.Width = 3000;
   S.Height = 2000;
-  const TWindowPlacement P = RestorePlacement(S, {10, 10, 800, 600}, 1920, 1080);
+  const TWindowPlacement P = RestorePlacement(S, Place(10, 10, 800, 600), 1920, 1080);
   EXPECT_EQ(P.Left, 1820);
   EXPECT_EQ(P.Top, 15);
   EXPECT_EQ(P.Width, 1920);
   EXPECT_EQ(P.Height, 1040);
   // Never stored: centred, within the screen; unknown screen: 1920 x 800.
-  const TWindowPlacement First = RestorePlacement({}, {0, 0, 800, 600}, 1920, 1080);
+  const TWindowPlacement First = RestorePlacement({}, Place(0, 0, 800, 600), 1920, 1080);
   EXPECT_EQ(First.Left, 560);
   EXPECT_EQ(First.Top, 240);
-  const TWindowPlacement Unknown = RestorePlacement({}, {0, 0, 2500, 900}, 0, 0);
+  const TWindowPlacement Unknown = RestorePlacement({}, Place(0, 0, 2500, 900), 0, 0);
   EXPECT_EQ(Unknown.Width, 1920);
   EXPECT_EQ(Unknown.Height, 760);
 }
