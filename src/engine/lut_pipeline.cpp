@@ -88,7 +88,9 @@ bool TLutPipeline::CalcLut() {
 
 void TLutPipeline::InvalidateLutStages(int32_t Level) {
   std::lock_guard<TPresetLock> Guard(Calculator.PresetLock);
-  if (Level < 1) {
+  // The mask source is made by the units of stage 0: whatever reaches
+  // stage 0 reaches it as well.
+  if (Level <= 1) {
     Calculator.LutMaskSource->Valid = false;
     Level = 1;
   }

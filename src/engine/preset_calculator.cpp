@@ -90,6 +90,7 @@ bool TKromelPresetCalculator::CalcLutMaskKey(T3DLut& ALut, TColorModelPreference
     Basic.OffsetR = Basic.OffsetG = Basic.OffsetB = 0;
     Basic.NoWhiteBalance = true;
     Basic.NoExposure = P.LogDecoder->InputLog->Value == 0;
+    Basic.ExposureOffset = P.FilmCurve->GetExposureOffset();  // not the last run's
     Basic.Process(&ALut, &ALut, Settings);
     ProcessColorModelConversion(ALut, &ALut, lcsProfileRGB, &Settings);
     ALut.Valid = true;
