@@ -152,7 +152,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
   // Block 1: preparation.
   try {
     P.ExternalLUT->CubicInterpolation = true;
-    Settings.Gamma = P.Basic->HueTwist->Value;  // the hue twist (HueTwistOf)
+    Settings.Gamma = P.Basic->HueTwist->Limited();  // the hue twist (HueTwistOf)
     if (ShareData(ALutMaskSource, ALutMask))
       DebugShowMessage("Error in CalcLutTransform: ALutMaskSource.Data=ALutMask.Data");
     if (IsDifferenceMask(MaskType) && ALutMaskKey != nullptr) ALutMaskKey->Valid = false;

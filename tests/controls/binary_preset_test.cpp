@@ -386,6 +386,33 @@ TEST_F(BinaryPresetTest, MasterControlsTakeTheMigrationNumbers) {
   EXPECT_TRUE(Messages().empty()) << Messages().front();
 }
 
+// Mended: values out of their controls' ranges loaded as they stood: the
+// chunk integers whole, and migrations past the last selector position.
+TEST_F(BinaryPresetTest, LoadedValuesStayWithinTheirControlsRanges) {
+  TBoundPreset A;
+  A.Preset.ColorModel->SetValue(15);  // version < 25 adds 2 above 10
+  A.Preset.MaskUnit()->ReferenceColor->SetValue(0x123456);
+  A.Preset.LogDecoder->MaxColor->SetValue(0x00FFEE);
+  std::string Bytes = OldStream(A, 24);
+  const size_t Values = Find(Bytes, "CtrV") + 12;
+  PutSingle(Bytes, Values + 4 * 4, INFINITY);   // contrast knob
+  PutSingle(Bytes, Values + 4 * 40, 7.0f);       // mask destination
+  // The two integers after the mask curves: reference colour, MaxColor.
+  const size_t Lut = Find(Bytes, "3DLB");
+  PutInt32(Bytes, Lut - 8, 0x7FFFFFFF);
+  PutInt32(Bytes, Lut - 4, 0xFFFFFFFF);
+  TBoundPreset B;
+  int32_t Version = 0;
+  ASSERT_TRUE(B.Load(Bytes, Version));
+  TKromelPreset& P = B.Preset;
+  EXPECT_EQ(P.ColorModel->Value, 15);
+  EXPECT_EQ(P.RGBContrast->Contrast->Value, 1.0f);
+  EXPECT_EQ(P.MaskDestination->Value, 8);
+  EXPECT_EQ(P.MaskUnit()->ReferenceColor->Value, 0xFFFFFF);
+  EXPECT_EQ(P.LogDecoder->MaxColor->Value, 0);
+  EXPECT_EQ(B.Controls.Find("ColorModelComboBox")->GetControllerValue(), 15);
+}
+
 TEST_F(BinaryPresetTest, HostileStreamsFailCleanlyAndChangeNothing) {
   TBoundPreset Source;
   ChangeEverything(Source);
