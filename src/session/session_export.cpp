@@ -27,6 +27,11 @@ std::vector<std::string> PresetLinesOf(const T3DLut& Lut) {
 }
 }  // namespace
 
+int32_t JpegQualityOfItem(int32_t Item) {
+  static const int32_t Qualities[4] = {50, 75, 95, 100};
+  return Item >= 0 && Item < 4 ? Qualities[Item] : 95;
+}
+
 bool TKromelSession::AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset) {
   auto Stream = std::make_unique<TMemoryStream>();
   if (!SavePresetToStream(*Preset, Controls.Controllers, *Stream, WithEmbeddedPreset, ""))
@@ -61,7 +66,7 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
       else
         Saved = SaveCubeWithComments(*Lut, FileName, Lines, Creator);
     }
-  } else {
+  } else if (!SaveLutInOtherFormat(FileName, Ext, Saved)) {
     PlatformShowMessage(_("Unsupported 3DLUT file type: ") + FileName);
   }
   SavingInProgress = false;
@@ -81,13 +86,19 @@ bool TKromelSession::SaveImage(const std::string& FileName) {
   TImage64 Out;
   Out.Init();
   bool Saved = false;
+  const std::string Ext = UpperFileExtension(FileName);
+  if (Ext != ".TIF" && Ext != ".TIFF" && Ext != ".PNG" && Ext != ".JPG" && Ext != ".JPEG") {
+    PlatformShowMessage(_("Unsupported image file type (use .tif, .png or .jpg): ") + FileName);
+    return false;
+  }
   SavingInProgress = true;
   if (!ProcessFullImage(Out)) {
     PlatformShowMessage(_("No image to save"));
   } else {
-    const std::string Ext = UpperFileExtension(FileName);
-    Saved = (Ext == ".JPG" || Ext == ".JPEG") ? SaveImage64ToFile8bit(Out, FileName, ImageProfileData)
-                                              : SaveImage64ToFile(Out, FileName, ImageProfileData);
+    TImageSaveOptions Options;
+    Options.KeepAlpha = Prefs.SaveAlphaChannel;
+    Options.JpegQuality = JpegQualityOfItem(Prefs.JPEGQuality);
+    Saved = SaveImage64ToFileAs(Out, FileName, ImageProfileData, Options);
   }
   SavingInProgress = false;
   Out.Dispose();
