@@ -9,6 +9,8 @@
 #include "controls/switch_controls.h"
 #include "session/session_images.h"
 #include "session/terminal_progress.h"
+#include "foundation/ascii_case.h"
+#include "foundation/paths.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
 #include "session/session_images.h"
@@ -183,16 +185,22 @@ void THeadlessSession::LoadReferencePicture(const std::string& FileName) {
     FLoadFailed = true;
     return Fail(MissingFileText(FileName));
   }
+  const size_t Shown = DefaultHeadlessSink().Messages().size();
   if (!LoadImage64FromFile(Session->ReferenceImage, FileName, false, 1.0f)) {
     FLoadFailed = true;
-    return Fail(_("Failed to load image: ") + FileName);
+    // The reader mostly says why itself.
+    if (DefaultHeadlessSink().Messages().size() > Shown) Failed = true;
+    else Fail(_("Failed to load image: ") + FileName);
+    return;
   }
   ReferenceFileName = FileName;
 }
 
 void THeadlessSession::LoadAnyFile(const std::string& FileName) {
   NoteInput(FileName, RoleOf(FileName));
-  if (!FileExists(FileName)) {
+  // "*LAST*.ext" names the newest recent file; the loaders resolve it.
+  const bool Last = UpperAscii(ExtractFileNameW(FileName)).rfind("*LAST*.", 0) == 0;
+  if (!Last && !FileExists(FileName)) {
     FLoadFailed = true;
     return Fail(MissingFileText(FileName));
   }
