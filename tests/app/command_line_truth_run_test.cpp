@@ -332,6 +332,60 @@ TEST_F(CommandLineTruth, ExportDispatchesEveryFormat) {
   Ours.Dispose();
 }
 
+// The README's example line runs as it stands, and every export extension
+// its command-line section names is written.
+TEST_F(CommandLineTruth, ReadmeCommandLineSectionHolds) {
+  const std::string Readme = ReadText(KROMEL_README);
+  const std::string Example =
+      "kromel photo.jpg look.lux /LUTSIZE:33 -ACTION:EXPORTLUT:look.cube /Save:out.tif -QUIT";
+  ASSERT_NE(Readme.find("    " + Example + "\n"), std::string::npos);
+  TImage64 Img = Load(Photo);
+  ASSERT_TRUE(SaveImage64ToFile8bit(Img, Dir.File("photo.jpg"), EmptyICCProfile()));
+  Img.Dispose();
+  ASSERT_TRUE(SaveStringToFile(Dir.File("look.lux"), "", nullptr));
+  std::vector<std::string> Args;
+  for (size_t P = Example.find(' ') + 1; P != 0; P = Example.find(' ', P) + 1) {
+    const std::string Word = Example.substr(P, Example.find(' ', P) - P);
+    const size_t Colon = Word.rfind(':');
+    // File names are the test folder's.
+    Args.push_back(Word.find('.') == std::string::npos || Word.rfind("/LUTSIZE", 0) == 0
+                       ? Word
+                       : Colon == std::string::npos ? Dir.File(Word)
+                                                    : Word.substr(0, Colon + 1) + Dir.File(Word.substr(Colon + 1)));
+  }
+  ASSERT_EQ(Kromel(Args), 0) << Output();
+  EXPECT_NE(ReadText(Dir.File("look.cube")).find("LUT_3D_SIZE 33"), std::string::npos);
+  EXPECT_TRUE(Exists("out.tif"));
+
+  const size_t From = Readme.find("`-ACTION:EXPORTLUT:<file>`");
+  const size_t To = Readme.find("`/Save:<file>`", From);
+  ASSERT_TRUE(From != std::string::npos && To != std::string::npos);
+  const std::string Bullet = Readme.substr(From, To - From);
+  // The code spans of the bullet that are file extensions.
+  std::vector<std::string> Exts;
+  for (size_t P = Bullet.find('`'); P != std::string::npos; P = Bullet.find('`', P + 1)) {
+    const size_t End = Bullet.find('`', P + 1);
+    if (End == std::string::npos) break;
+    const std::string Span = Bullet.substr(P + 1, End - P - 1);
+    if (Span.size() > 1 && Span[0] == '.') Exts.push_back(Span);
+    P = End;
+  }
+  ASSERT_GE(Exts.size(), 12u);
+  const std::string Base = Dir.File("base.dcp");
+  fs::copy_file(fs::path(KROMEL_FUZZ_CORPUS) / "dcp_profile" / "full.dcp", Base);
+  StoreSetting("DCPBaseProfile", TRegDataType::String, Base);
+  Args = {Photo};
+  for (const std::string& E : Exts) Args.push_back("-ACTION:EXPORTLUT:" + Dir.File("r" + E));
+  Args.push_back("-QUIT");
+  ASSERT_EQ(Kromel(Args), 0) << Output();
+  for (const std::string& E : Exts) {
+    bool Found = false;
+    for (const auto& F : fs::directory_iterator(Dir.Path))
+      Found = Found || F.path().filename().string().ends_with("r" + E);
+    EXPECT_TRUE(Found) << E;
+  }
+}
+
 // The stored settings reach the run and persist: the working LUT size of
 // the preferences sizes the export, the command line's options hold for
 // the run only, the recent images survive (a name with control characters
