@@ -2,7 +2,6 @@
 
 #include "controls/binary_preset.h"
 #include "fileio/curves_acv.h"
-#include "fileio/curves_lightroom.h"
 #include "fileio/file_extension.h"
 #include "fileio/image_save.h"
 #include "foundation/byte_codecs.h"
@@ -45,13 +44,11 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
   const std::string Ext = UpperFileExtension(FileName);
   SavingInProgress = true;
   bool Saved = false;
-  if (Ext == ".ACV" || Ext == ".LRTEMPLATE") {
+  if (Ext == ".ACV") {
     std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
-    Saved = Ext == ".ACV" ? SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve,
-                                          &C.Green->Curve, &C.Blue->Curve)
-                          : SaveLRTemplateCurves(FileName, &C.Master->Curve, &C.Red->Curve,
-                                                 &C.Green->Curve, &C.Blue->Curve, "");
+    Saved = SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve, &C.Green->Curve,
+                          &C.Blue->Curve);
   } else if (Ext == ".3DL" || Ext == ".CUBE" || Ext == ".CSP" || Ext == ".CMS") {
     const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(GetExportLutSize(), true);
     if (Lut) {

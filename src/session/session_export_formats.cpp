@@ -43,7 +43,7 @@ std::string WithoutExtension(const std::string& FileName) {
 
 bool TKromelSession::SaveLutInOtherFormat(const std::string& FileName, const std::string& Ext,
                                           bool& Saved) {
-  if (Ext == ".COPRESET" || Ext == ".XMP" || Ext == ".RTC") {
+  if (Ext == ".COPRESET" || Ext == ".XMP" || Ext == ".LRTEMPLATE" || Ext == ".RTC") {
     const TImageProfile Space = ImageColorSpaceFromDescription(ImageProfileDescription);
     std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
@@ -53,14 +53,18 @@ bool TKromelSession::SaveLutInOtherFormat(const std::string& FileName, const std
     } else if (Ext == ".RTC") {
       Saved = SaveRTCCurve(FileName, C.Master->Curve);
     } else {
-      // Camera Raw curves are in MelissaRGB, as the curve loaders expect.
+      // Lightroom and Camera Raw curves are in MelissaRGB, as the loaders
+      // expect.
       TEnvelopeDots Curves[4];
       const TControlledParameterCurve* From[4] = {C.Master, C.Red, C.Green, C.Blue};
       for (int32_t I = 0; I < 4; I++) {
         Curves[I].CopyFrom(&From[I]->Curve);
         ProcessCurveGammaChangeGammaProfile(Curves[I], Space, ipMelissaRGB);
       }
-      Saved = SaveXMPCurves(FileName, &Curves[0], &Curves[1], &Curves[2], &Curves[3], "");
+      Saved = Ext == ".XMP"
+                  ? SaveXMPCurves(FileName, &Curves[0], &Curves[1], &Curves[2], &Curves[3], "")
+                  : SaveLRTemplateCurves(FileName, &Curves[0], &Curves[1], &Curves[2],
+                                         &Curves[3], "");
     }
     return true;
   }
