@@ -99,7 +99,6 @@ TSessionPreferences THeadlessSession::SessionPreferences() const {
   S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
   S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
   S.WarnAboutLogLoading = P.WarnAboutLogLoading;
-  S.OpenCLEnable = P.OpenCLEnable;
   S.JPEGQuality = P.JPEGQuality;
   S.SaveAlphaChannel = P.SaveAlphaChannel;
   S.CMSIntent = P.CMSIntent;
