@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "platform/message_sink.h"
+
 namespace kromel {
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
@@ -17,7 +19,8 @@ TTerminalProgress::TTerminalProgress(std::string Label, std::FILE* Out, bool Ena
       FOut(Out),
       FDelay(Delay),
       FInterval(Interval),
-      FStart(std::chrono::steady_clock::now()) {
+      FStart(std::chrono::steady_clock::now()),
+      FClear(Out == stderr) {
   if (Enabled && Out != nullptr) FThread = std::thread([this] { Run(); });
 }
 
@@ -30,8 +33,12 @@ TTerminalProgress::~TTerminalProgress() {
   FWake.notify_all();
   FThread.join();
   if (FShown) {
-    std::fprintf(FOut, "\r%s ... %s\n", FLabel.c_str(), FFailed ? "failed" : "done");
+    std::lock_guard<std::mutex> Out(StderrLock());
+    // "\033[K" clears what is left of a longer tick.
+    std::fprintf(FOut, "\r%s ... %s%s\n", FLabel.c_str(), FFailed ? "failed" : "done",
+                 FClear ? "\033[K" : "");
     std::fflush(FOut);
+    if (FOut == stderr) SetStderrLineOpen(false);
   }
 }
 
@@ -43,8 +50,13 @@ void TTerminalProgress::Run() {
     const auto Seconds = std::chrono::duration_cast<std::chrono::seconds>(
                              std::chrono::steady_clock::now() - FStart)
                              .count();
-    std::fprintf(FOut, "\r%s ... %lld s", FLabel.c_str(), static_cast<long long>(Seconds));
-    std::fflush(FOut);
+    {
+      std::lock_guard<std::mutex> Out(StderrLock());
+      // A message printed meanwhile ended the line: start a fresh one.
+      std::fprintf(FOut, "\r%s ... %lld s", FLabel.c_str(), static_cast<long long>(Seconds));
+      std::fflush(FOut);
+      if (FOut == stderr) SetStderrLineOpen(true);
+    }
   } while (!FWake.wait_for(Guard, FInterval, [this] { return FDone; }));
 }
 

@@ -38,6 +38,7 @@ class TTerminalProgress {
   bool FShown = false;
   bool FFailed = false;
   std::chrono::steady_clock::time_point FStart;
+  bool FClear;  // a terminal: the final word clears the rest of the line
   std::thread FThread;
 };
 
