@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "colour/colour_models.h"
+#include "controls/binary_preset.h"
+#include "session/session_core.h"
+#include "session_test_support.h"
+
+namespace kromel {
+namespace {
+
+using session_test::MaxLutDifference;
+using session_test::SessionTest;
+
+constexpr int32_t Levels = 17;
+constexpr float Saturation = 0.4f;  // chroma times 0.8
+
+void SetModelAndSaturation(TKromelSession& S, int32_t Model) {
+  S.EditPreset([&](TKromelPreset& P) {
+    P.ColorModel->SetValue(Model);
+    P.ModelSaturation->Saturation->SetValue(Saturation);
+    return true;
+  });
+  S.InvalidateLutStages(0);
+}
+
+// Every node of an identity through the model's own pair with its chroma
+// scaled as the saturation unit does.
+void ExpectedLut(int32_t Model, T3DLut& Lut) {
+  const TColorModelRecord& M = ColorModelRecord(Model);
+  ASSERT_TRUE(Lut.SetSize(Levels));
+  Lut.SetDefault();
+  for (int32_t k = 0; k < Lut.Count; ++k) {
+    float V1, V2, V3;
+    M.Forward(Lut.R[k], Lut.G[k], Lut.B[k], V1, V2, V3);
+    M.Inverse(V1, 2 * Saturation * V2, 2 * Saturation * V3, Lut.R[k], Lut.G[k], Lut.B[k]);
+  }
+}
+
+TEST_F(SessionTest, PresetColourModelDecidesTheLut) {
+  // The process-wide selection names a third model: the runs must not read it.
+  SetColorModel(cmYUV);
+  TKromelSession Lab, Hsp;
+  Lab.Show();
+  Hsp.Show();
+  SetModelAndSaturation(Lab, cmLAB);
+  SetModelAndSaturation(Hsp, cmHSPe);
+  auto LabLut = Lab.CompileLut(Levels, true);
+  auto HspLut = Hsp.CompileLut(Levels, false);
+  ASSERT_TRUE(LabLut && HspLut);
+  EXPECT_GT(MaxLutDifference(*LabLut, *HspLut), 0.02f);
+  T3DLut LabExpected, HspExpected;
+  ExpectedLut(cmLAB, LabExpected);
+  ExpectedLut(cmHSPe, HspExpected);
+  EXPECT_LT(MaxLutDifference(*LabLut, LabExpected), 1e-3f);
+  EXPECT_LT(MaxLutDifference(*HspLut, HspExpected), 1e-3f);
+
+  // The LAB preset, saved and loaded into a fresh session, exports the same.
+  TKromelSession Loaded;
+  Loaded.Show();
+  int32_t Version = 0;
+  LabLut->Preset->SetPosition(0);
+  ASSERT_TRUE(Loaded.EditPreset([&](TKromelPreset& P) {
+    return LoadPresetFromStream(P, Loaded.Controls.Controllers, *LabLut->Preset, "", false,
+                                Version);
+  }));
+  Loaded.InvalidateLutStages(0);
+  auto Again = Loaded.CompileLut(Levels, false);
+  ASSERT_TRUE(Again);
+  EXPECT_LT(MaxLutDifference(*Again, *LabLut), 1e-6f);
+  SetColorModel(cmHSPe);
+  EXPECT_TRUE(Silent()) << ::testing::PrintToString(Messages());
+}
+
+// Model changes elsewhere while a run goes on never reach into it.
+TEST_F(SessionTest, ModelChangesDuringRunsDoNotMixModels) {
+  TKromelSession Lab;
+  Lab.Show();
+  SetModelAndSaturation(Lab, cmLAB);
+  T3DLut Expected;
+  ExpectedLut(cmLAB, Expected);
+  std::atomic<bool> Stop{false};
+  std::thread Switcher([&] {
+    for (int32_t I = 0; !Stop; ++I) SetColorModel(I % ColorModelCount);
+  });
+  for (int32_t Run = 0; Run < 6; ++Run) {
+    Lab.InvalidateLutStages(0);
+    auto Lut = Lab.CompileLut(Levels, false);
+    ASSERT_TRUE(Lut);
+    EXPECT_LT(MaxLutDifference(*Lut, Expected), 1e-3f) << Run;
+  }
+  Stop = true;
+  Switcher.join();
+  SetColorModel(cmHSPe);
+}
+
+}  // namespace
+}  // namespace kromel
