@@ -1,12 +1,103 @@
 #include "engine/model_saturation.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
+#include "colour/colour_models.h"
+#include "colour/hsp_models.h"
+#include "colour/hsv_hsl.h"
+#include "colour/log_gamma.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
 #include "lut/node_workers.h"
 
 namespace kromel {
+
+namespace {
+
+constexpr float WR = 0.2126f, WG = 0.7152f, WB = 0.0722f;
+// The anchor sits this far below the cusp, so that the way back crosses the
+// gamut's top rather than grazing it.
+constexpr float AnchorBelowCusp = 0.6f;
+
+struct TModelPair {
+  TRGBToVariableSingleProc Forward;
+  TVariableToRGBSingleProc Inverse;
+};
+
+// True when the model's inverse reaches (L, A, B) without limiting it: the
+// round trip comes back within the models' own precision.
+bool Representable(const TModelPair& M, float L, float A, float B) {
+  float R, G, Bl, L2, A2, B2;
+  M.Inverse(L, A, B, R, G, Bl);
+  M.Forward(R, G, Bl, L2, A2, B2);
+  return std::fabs(L2 - L) <= 0.1f &&
+         std::hypot(A2 - A, B2 - B) <= 1.0f + 0.01f * std::hypot(A, B);
+}
+
+// The most saturated colour of RGB's hue (largest channel 1, smallest 0),
+// or false for a grey.
+bool FullColour(float R, float G, float B, float Full[3]) {
+  const float Mx = std::max({R, G, B}), Mn = std::min({R, G, B});
+  if (!(Mx - Mn > 1e-6f)) return false;
+  Full[0] = (R - Mn) / (Mx - Mn);
+  Full[1] = (G - Mn) / (Mx - Mn);
+  Full[2] = (B - Mn) / (Mx - Mn);
+  return true;
+}
+
+// The lightness towards which an out-of-gamut target is brought back: its
+// own in the shadows, at most a fraction of its hue's cusp lightness above.
+// Keeping the lightness of a highlight would slide it along the nearly flat
+// top of the gamut (yellow, cyan) and tear the map there.
+float AnchorLightness(const TModelPair& M, float L, float A, float B) {
+  float R, G, Bl, Full[3], Lc, Ac, Bc;
+  M.Inverse(L, A, B, R, G, Bl);
+  if (!FullColour(R, G, Bl, Full)) return L;
+  M.Forward(Full[0], Full[1], Full[2], Lc, Ac, Bc);
+  return std::min(L, AnchorBelowCusp * Lc);
+}
+
+// (L, s A, s B), or, when the model cannot reach it, the last reachable
+// point on the way to it from the grey at the anchor lightness.
+void ScaleChroma(const TModelPair& M, float s, float& L, float& A, float& B) {
+  const float At = s * A, Bt = s * B;
+  if (s <= 1 || Representable(M, L, At, Bt)) {
+    A = At;
+    B = Bt;
+    return;
+  }
+  const float L0 = AnchorLightness(M, L, A, B);
+  float Lo = 0, Hi = 1;
+  for (int32_t I = 0; I < 10; ++I) {
+    const float U = 0.5f * (Lo + Hi);
+    (Representable(M, L0 + U * (L - L0), U * At, U * Bt) ? Lo : Hi) = U;
+  }
+  L = L0 + Lo * (L - L0);
+  A = Lo * At;
+  B = Lo * Bt;
+}
+
+// The extended HSP models measure saturation against the nearest face of
+// the cube in a way that crowds the colours just below the yellow and cyan
+// cusps next to saturation 1; scaling that measure pulls neighbouring nodes
+// far apart. There the chroma is scaled in linear light at constant
+// luminance and hue instead (the measure's factor Gain), and a colour
+// leaving the cube is brought back towards the grey of the anchor
+// luminance.
+void ScaleLinearChroma(const TModelPair& M, float Gain, float& L, float& A, float& B) {
+  float C[3];
+  M.Inverse(L, A, B, C[0], C[1], C[2]);
+  for (float& V : C) V = GammaSRGBToLinear(V);
+  const float Lum = WR * C[0] + WG * C[1] + WB * C[2];
+  float T[3];
+  for (int32_t I = 0; I < 3; ++I)
+    T[I] = LinearToGammaSRGB(std::clamp(Lum + Gain * (C[I] - Lum), 0.0f, 1.0f));
+  M.Forward(T[0], T[1], T[2], L, A, B);
+}
+
+}  // namespace
 
 TModelSaturationAdjustments::TModelSaturationAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "ModelSaturation"), Saturation(AddSingle("Saturation", 0.5f)) {}
@@ -17,12 +108,27 @@ void TModelSaturationAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   ProcessColorModelConversion(*Src, Dst, lcsCustomColorspace, &Settings);
   if (Dst->ColorSpace != lcsCustomColorspace) return;
   const float s = 2 * Saturation->Value;
+  if (s == 1) return;
+  const TModelPair M{WorkingForward(Dst->ColorModelPreferences),
+                     WorkingInverse(Dst->ColorModelPreferences)};
+  const bool Extended = M.Forward == &RGBtoHSPeXYSingle || M.Forward == &RGBtoHSPneXYSingle;
+  // These clamp each channel on the way back, with no gamut table: scaling
+  // their chroma as it stands is smoother than bringing it back.
+  const bool Plain = M.Forward == &RGBtoCMYKModel || M.Forward == &RGBtoRGBWModel ||
+                     M.Forward == &RGBtoYUVSingle || M.Forward == &RGBtoSXYSingle;
+  // HSPe's radius is the squared saturation.
+  const float Gain = M.Forward == &RGBtoHSPeXYSingle ? std::sqrt(std::max(s, 0.0f)) : s;
   ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
     int32_t k = Begin;
     try {
       for (; k < End; ++k) {
-        Dst->G[k] *= s;
-        Dst->B[k] *= s;
+        if (Plain) {
+          Dst->G[k] *= s;
+          Dst->B[k] *= s;
+        } else if (Extended)
+          ScaleLinearChroma(M, Gain, Dst->R[k], Dst->G[k], Dst->B[k]);
+        else
+          ScaleChroma(M, s, Dst->R[k], Dst->G[k], Dst->B[k]);
       }
     } catch (const std::exception&) {
       const int32_t NR = Dst->NLRH > 0 ? Dst->NLRH : 1;

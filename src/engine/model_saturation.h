@@ -12,7 +12,9 @@ public:
   TControlledParameterSingle* Saturation;  // 0.5: unchanged
 
   // Dst in the working model (state 3), its second and third components
-  // times 2 * Saturation.
+  // times 2 * Saturation. A result the model cannot reach is brought back
+  // to the gamut towards a grey at or below its lightness; the extended HSP
+  // models scale chroma in linear light at constant luminance instead.
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/colour_models.h"
 #include "colour/log_curves.h"
 #include "engine/basic_adjustments.h"
 #include "engine/clipping.h"
@@ -193,6 +194,9 @@ TEST_F(Units, ModelSaturationScalesTheChromaComponents) {
   T3DLut Half, None, Double;
   for (T3DLut* L : {&Half, &None, &Double}) MakeIdentity(*L);
   TModelSaturationAdjustments Unit(nullptr);
+  // A model whose every scaled chroma pair is reachable (the others bring
+  // what they cannot reach back into the gamut).
+  SetWorkingModel(Prefs, cmYUV);
   Unit.Process(&Half, &Half, Prefs);
   Unit.Saturation->SetValue(0);
   Unit.Process(&None, &None, Prefs);

@@ -46,14 +46,14 @@ TEST_F(SessionTest, PresetColourModelDecidesTheLut) {
   Lab.Show();
   Hsp.Show();
   SetModelAndSaturation(Lab, cmLAB);
-  SetModelAndSaturation(Hsp, cmHSPe);
+  SetModelAndSaturation(Hsp, cmHSPn);
   auto LabLut = Lab.CompileLut(Levels, true);
   auto HspLut = Hsp.CompileLut(Levels, false);
   ASSERT_TRUE(LabLut && HspLut);
   EXPECT_GT(MaxLutDifference(*LabLut, *HspLut), 0.02f);
   T3DLut LabExpected, HspExpected;
   ExpectedLut(cmLAB, LabExpected);
-  ExpectedLut(cmHSPe, HspExpected);
+  ExpectedLut(cmHSPn, HspExpected);
   EXPECT_LT(MaxLutDifference(*LabLut, LabExpected), 1e-3f);
   EXPECT_LT(MaxLutDifference(*HspLut, HspExpected), 1e-3f);
 
