@@ -79,22 +79,20 @@ void ScaleChroma(const TModelPair& M, float s, float& L, float& A, float& B) {
   B = Lo * Bt;
 }
 
-// The extended HSP models measure saturation against the nearest face of
-// the cube in a way that crowds the colours just below the yellow and cyan
-// cusps next to saturation 1; scaling that measure pulls neighbouring nodes
-// far apart. There the chroma is scaled in linear light at constant
-// luminance and hue instead (the measure's factor Gain), and a colour
-// leaving the cube is brought back towards the grey of the anchor
-// luminance.
-void ScaleLinearChroma(const TModelPair& M, float Gain, float& L, float& A, float& B) {
+// The HSP models solve for the requested luminance, so their saturation
+// near 1 crowds very different colours together where the gamut is thin in
+// luminance: below the yellow and cyan cusps (the extended measure), and
+// about dark blue. Scaling that measure pulls neighbouring nodes far apart.
+// There the chroma is scaled by the measure's factor Gain in encoded RGB,
+// away from the grey of the same luminance, each channel then clamped.
+void ScaleEncodedChroma(const TModelPair& M, float Gain, float& L, float& A, float& B) {
   float C[3];
   M.Inverse(L, A, B, C[0], C[1], C[2]);
-  for (float& V : C) V = GammaSRGBToLinear(V);
-  const float Lum = WR * C[0] + WG * C[1] + WB * C[2];
-  float T[3];
-  for (int32_t I = 0; I < 3; ++I)
-    T[I] = LinearToGammaSRGB(std::clamp(Lum + Gain * (C[I] - Lum), 0.0f, 1.0f));
-  M.Forward(T[0], T[1], T[2], L, A, B);
+  const float Grey = LinearToGammaSRGB(WR * GammaSRGBToLinear(C[0]) +
+                                       WG * GammaSRGBToLinear(C[1]) +
+                                       WB * GammaSRGBToLinear(C[2]));
+  for (float& V : C) V = std::clamp(Grey + Gain * (V - Grey), 0.0f, 1.0f);
+  M.Forward(C[0], C[1], C[2], L, A, B);
 }
 
 }  // namespace
@@ -111,24 +109,28 @@ void TModelSaturationAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   if (s == 1) return;
   const TModelPair M{WorkingForward(Dst->ColorModelPreferences),
                      WorkingInverse(Dst->ColorModelPreferences)};
-  const bool Extended = M.Forward == &RGBtoHSPeXYSingle || M.Forward == &RGBtoHSPneXYSingle;
+  const bool HSPModel = M.Forward == &RGBtoHSPeXYSingle || M.Forward == &RGBtoHSPneXYSingle ||
+                        M.Forward == &RGBtoHSPnXYSingle || M.Forward == &RGBtoHSP2XYSingle ||
+                        M.Forward == &RGBtoHSP3ModelSingle || M.Forward == &RGBtoHSPIttenSingle;
   // These clamp each channel on the way back, with no gamut table: scaling
   // their chroma as it stands is smoother than bringing it back.
-  const bool Plain = M.Forward == &RGBtoCMYKModel || M.Forward == &RGBtoRGBWModel ||
-                     M.Forward == &RGBtoYUVSingle || M.Forward == &RGBtoSXYSingle;
-  // HSPe's radius is the squared saturation.
-  const float Gain = M.Forward == &RGBtoHSPeXYSingle ? std::sqrt(std::max(s, 0.0f)) : s;
+  const bool Unlimited = M.Forward == &RGBtoCMYKModel || M.Forward == &RGBtoRGBWModel ||
+                         M.Forward == &RGBtoYUVSingle || M.Forward == &RGBtoSXYSingle;
+  // The radius of HSPn and HSPne is the saturation, of the others its square.
+  const bool Plain = M.Forward == &RGBtoHSPneXYSingle || M.Forward == &RGBtoHSPnXYSingle;
+  const float Gain = Plain ? s : std::sqrt(std::max(s, 0.0f));
   ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
     int32_t k = Begin;
     try {
       for (; k < End; ++k) {
-        if (Plain) {
+        if (Unlimited) {
           Dst->G[k] *= s;
           Dst->B[k] *= s;
-        } else if (Extended)
-          ScaleLinearChroma(M, Gain, Dst->R[k], Dst->G[k], Dst->B[k]);
-        else
+        } else if (HSPModel) {
+          ScaleEncodedChroma(M, Gain, Dst->R[k], Dst->G[k], Dst->B[k]);
+        } else {
           ScaleChroma(M, s, Dst->R[k], Dst->G[k], Dst->B[k]);
+        }
       }
     } catch (const std::exception&) {
       const int32_t NR = Dst->NLRH > 0 ? Dst->NLRH : 1;

@@ -13,8 +13,8 @@ public:
 
   // Dst in the working model (state 3), its second and third components
   // times 2 * Saturation. A result the model cannot reach is brought back
-  // to the gamut towards a grey at or below its lightness; the extended HSP
-  // models scale chroma in linear light at constant luminance instead.
+  // to the gamut towards a grey at or below its lightness; the HSP models
+  // scale chroma in encoded RGB about the grey of equal luminance instead.
   void Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreferences& Settings) override;
 };
 

@@ -42,20 +42,20 @@ void ExpectedLut(int32_t Model, T3DLut& Lut) {
 TEST_F(SessionTest, PresetColourModelDecidesTheLut) {
   // The process-wide selection names a third model: the runs must not read it.
   SetColorModel(cmYUV);
-  TKromelSession Lab, Hsp;
+  TKromelSession Lab, Mxy;
   Lab.Show();
-  Hsp.Show();
+  Mxy.Show();
   SetModelAndSaturation(Lab, cmLAB);
-  SetModelAndSaturation(Hsp, cmHSPn);
+  SetModelAndSaturation(Mxy, cmMXY);
   auto LabLut = Lab.CompileLut(Levels, true);
-  auto HspLut = Hsp.CompileLut(Levels, false);
-  ASSERT_TRUE(LabLut && HspLut);
-  EXPECT_GT(MaxLutDifference(*LabLut, *HspLut), 0.02f);
-  T3DLut LabExpected, HspExpected;
+  auto MxyLut = Mxy.CompileLut(Levels, false);
+  ASSERT_TRUE(LabLut && MxyLut);
+  EXPECT_GT(MaxLutDifference(*LabLut, *MxyLut), 0.02f);
+  T3DLut LabExpected, MxyExpected;
   ExpectedLut(cmLAB, LabExpected);
-  ExpectedLut(cmHSPn, HspExpected);
+  ExpectedLut(cmMXY, MxyExpected);
   EXPECT_LT(MaxLutDifference(*LabLut, LabExpected), 1e-3f);
-  EXPECT_LT(MaxLutDifference(*HspLut, HspExpected), 1e-3f);
+  EXPECT_LT(MaxLutDifference(*MxyLut, MxyExpected), 1e-3f);
 
   // The LAB preset, saved and loaded into a fresh session, exports the same.
   TKromelSession Loaded;
