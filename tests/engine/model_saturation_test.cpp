@@ -60,7 +60,7 @@ TEST_F(ModelSaturationTest, EverySaturationIsASmoothMap) {
     int32_t N;  // the strong ones coarser: they search the gamut more
     float MaxJump;
   };
-  const TCase Cases[] = {{0.5f, 65, 2}, {1.1f, 65, 12.5f}, {1.5f, 33, 9.5f}, {2, 33, 12}};
+  const TCase Cases[] = {{0.5f, 33, 2}, {1.1f, 65, 12.5f}, {1.5f, 33, 9.5f}, {2, 33, 12}};
   for (const TCase& C : Cases)
     for (int32_t Model = 0; Model < ColorModelCount; ++Model) {
       T3DLut Lut;
