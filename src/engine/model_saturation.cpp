@@ -6,7 +6,6 @@
 
 #include "colour/colour_models.h"
 #include "colour/hsp_models.h"
-#include "colour/hsv_hsl.h"
 #include "colour/log_gamma.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
@@ -17,66 +16,37 @@ namespace kromel {
 namespace {
 
 constexpr float WR = 0.2126f, WG = 0.7152f, WB = 0.0722f;
-// The anchor sits this far below the cusp, so that the way back crosses the
-// gamut's top rather than grazing it.
-constexpr float AnchorBelowCusp = 0.6f;
+// Distance from the cube's surface (in encoded RGB) from which on the
+// model's own result has its full weight.
+constexpr float ModelBand = 0.5f;
 
 struct TModelPair {
   TRGBToVariableSingleProc Forward;
   TVariableToRGBSingleProc Inverse;
 };
 
-// True when the model's inverse reaches (L, A, B) without limiting it: the
-// round trip comes back within the models' own precision.
-bool Representable(const TModelPair& M, float L, float A, float B) {
-  float R, G, Bl, L2, A2, B2;
-  M.Inverse(L, A, B, R, G, Bl);
-  M.Forward(R, G, Bl, L2, A2, B2);
-  return std::fabs(L2 - L) <= 0.1f &&
-         std::hypot(A2 - A, B2 - B) <= 1.0f + 0.01f * std::hypot(A, B);
-}
-
-// The most saturated colour of RGB's hue (largest channel 1, smallest 0),
-// or false for a grey.
-bool FullColour(float R, float G, float B, float Full[3]) {
-  const float Mx = std::max({R, G, B}), Mn = std::min({R, G, B});
-  if (!(Mx - Mn > 1e-6f)) return false;
-  Full[0] = (R - Mn) / (Mx - Mn);
-  Full[1] = (G - Mn) / (Mx - Mn);
-  Full[2] = (B - Mn) / (Mx - Mn);
-  return true;
-}
-
-// The lightness towards which an out-of-gamut target is brought back: its
-// own in the shadows, at most a fraction of its hue's cusp lightness above.
-// Keeping the lightness of a highlight would slide it along the nearly flat
-// top of the gamut (yellow, cyan) and tear the map there.
-float AnchorLightness(const TModelPair& M, float L, float A, float B) {
-  float R, G, Bl, Full[3], Lc, Ac, Bc;
-  M.Inverse(L, A, B, R, G, Bl);
-  if (!FullColour(R, G, Bl, Full)) return L;
-  M.Forward(Full[0], Full[1], Full[2], Lc, Ac, Bc);
-  return std::min(L, AnchorBelowCusp * Lc);
-}
-
-// (L, s A, s B), or, when the model cannot reach it, the last reachable
-// point on the way to it from the grey at the anchor lightness.
+// Near the surface of the RGB cube a model's scaled chroma leaves its gamut
+// and comes back limited at constant lightness (gamut tables, clamping),
+// which near the cusps moves neighbouring nodes far apart. So the model's
+// result (L, s A, s B) is blended with the same colour scaled by s in
+// encoded RGB away from the model's grey of lightness L (each channel then
+// clamped), the model's weight growing smoothly with the distance of that
+// encoded result from the cube's surface.
 void ScaleChroma(const TModelPair& M, float s, float& L, float& A, float& B) {
-  const float At = s * A, Bt = s * B;
-  if (s <= 1 || Representable(M, L, At, Bt)) {
-    A = At;
-    B = Bt;
-    return;
+  float C[3], Grey[3], Encoded[3], Own[3];
+  M.Inverse(L, A, B, C[0], C[1], C[2]);
+  M.Inverse(L, 0, 0, Grey[0], Grey[1], Grey[2]);
+  float Margin = 1;
+  for (int32_t I = 0; I < 3; ++I) {
+    Encoded[I] = Grey[I] + s * (C[I] - Grey[I]);
+    Margin = std::min({Margin, Encoded[I], 1 - Encoded[I]});
   }
-  const float L0 = AnchorLightness(M, L, A, B);
-  float Lo = 0, Hi = 1;
-  for (int32_t I = 0; I < 10; ++I) {
-    const float U = 0.5f * (Lo + Hi);
-    (Representable(M, L0 + U * (L - L0), U * At, U * Bt) ? Lo : Hi) = U;
-  }
-  L = L0 + Lo * (L - L0);
-  A = Lo * At;
-  B = Lo * Bt;
+  float W = std::clamp(Margin / ModelBand, 0.0f, 1.0f);
+  W = W * W * (3 - 2 * W);
+  M.Inverse(L, s * A, s * B, Own[0], Own[1], Own[2]);
+  for (int32_t I = 0; I < 3; ++I)
+    C[I] = W * Own[I] + (1 - W) * std::clamp(Encoded[I], 0.0f, 1.0f);
+  M.Forward(C[0], C[1], C[2], L, A, B);
 }
 
 // The HSP models solve for the requested luminance, so their saturation
@@ -112,10 +82,8 @@ void TModelSaturationAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   const bool HSPModel = M.Forward == &RGBtoHSPeXYSingle || M.Forward == &RGBtoHSPneXYSingle ||
                         M.Forward == &RGBtoHSPnXYSingle || M.Forward == &RGBtoHSP2XYSingle ||
                         M.Forward == &RGBtoHSP3ModelSingle || M.Forward == &RGBtoHSPIttenSingle;
-  // These clamp each channel on the way back, with no gamut table: scaling
-  // their chroma as it stands is smoother than bringing it back.
-  const bool Unlimited = M.Forward == &RGBtoCMYKModel || M.Forward == &RGBtoRGBWModel ||
-                         M.Forward == &RGBtoYUVSingle || M.Forward == &RGBtoSXYSingle;
+  // These clamp each channel on the way back and stay smooth as they are.
+  const bool Unlimited = M.Forward == &RGBtoCMYKModel || M.Forward == &RGBtoRGBWModel;
   // The radius of HSPn and HSPne is the saturation, of the others its square.
   const bool Plain = M.Forward == &RGBtoHSPneXYSingle || M.Forward == &RGBtoHSPnXYSingle;
   const float Gain = Plain ? s : std::sqrt(std::max(s, 0.0f));

@@ -194,9 +194,9 @@ TEST_F(Units, ModelSaturationScalesTheChromaComponents) {
   T3DLut Half, None, Double;
   for (T3DLut* L : {&Half, &None, &Double}) MakeIdentity(*L);
   TModelSaturationAdjustments Unit(nullptr);
-  // A model whose every scaled chroma pair is reachable (the others bring
-  // what they cannot reach back into the gamut).
-  SetWorkingModel(Prefs, cmYUV);
+  // A model whose chroma pair is scaled as it stands (the others hand over
+  // to a scaling in encoded RGB near the surface of the cube).
+  SetWorkingModel(Prefs, cmCMYK);
   Unit.Process(&Half, &Half, Prefs);
   Unit.Saturation->SetValue(0);
   Unit.Process(&None, &None, Prefs);

@@ -5,6 +5,8 @@
 
 #include "colour/colour_models.h"
 #include "controls/binary_preset.h"
+#include "engine/lut_procedures.h"
+#include "engine/model_saturation.h"
 #include "session/session_core.h"
 #include "session_test_support.h"
 
@@ -26,17 +28,17 @@ void SetModelAndSaturation(TKromelSession& S, int32_t Model) {
   S.InvalidateLutStages(0);
 }
 
-// Every node of an identity through the model's own pair with its chroma
-// scaled as the saturation unit does.
+// An identity through the saturation unit alone, with the model set
+// explicitly in its context.
 void ExpectedLut(int32_t Model, T3DLut& Lut) {
-  const TColorModelRecord& M = ColorModelRecord(Model);
   ASSERT_TRUE(Lut.SetSize(Levels));
   Lut.SetDefault();
-  for (int32_t k = 0; k < Lut.Count; ++k) {
-    float V1, V2, V3;
-    M.Forward(Lut.R[k], Lut.G[k], Lut.B[k], V1, V2, V3);
-    M.Inverse(V1, 2 * Saturation * V2, 2 * Saturation * V3, Lut.R[k], Lut.G[k], Lut.B[k]);
-  }
+  TColorModelPreferences Settings;
+  SetWorkingModel(Settings, Model);
+  TModelSaturationAdjustments Unit(nullptr);
+  Unit.Saturation->SetValue(Saturation);
+  Unit.Process(&Lut, &Lut, Settings);
+  ProcessColorModelConversion(Lut, &Lut, lcsProfileRGB, &Settings);
 }
 
 TEST_F(SessionTest, PresetColourModelDecidesTheLut) {
