@@ -27,8 +27,8 @@ void KeepDotsAscending(TEnvelopeDots& Curve) {
   if (N == 0) return;
   Curve.Dot(0).X = std::clamp(Curve.Dot(0).X, 0, EnvelopeMaxX);
   for (int32_t I = 1; I < N; ++I)
-    Curve.Dot(I).X = ClampInt(std::max<int64_t>(Curve.Dot(I).X, int64_t(Curve.Dot(I - 1).X) + 1),
-                              0, EnvelopeMaxX + int64_t(N));
+    Curve.Dot(I).X = ClampInt(std::max<int64_t>(Curve.Dot(I).X, int64_t(Curve.Dot(I - 1).X) + 1), 0,
+                              EnvelopeMaxX + int64_t(N));
   Curve.Dot(N - 1).X = std::min(Curve.Dot(N - 1).X, EnvelopeMaxX);
   for (int32_t I = N - 2; I >= 0; --I)
     Curve.Dot(I).X = std::min(Curve.Dot(I).X, Curve.Dot(I + 1).X - 1);
@@ -143,8 +143,10 @@ void TCurveEditor::SetSize(int32_t Width, int32_t Height) {
 
 void TCurveEditor::Layout() {
   const int32_t B = FNumberOfButtons >= 1 ? ButtonColumn : 0;
-  GraphWidth = std::max<int32_t>(1, ClampInt(int64_t(FWidth) - 2 * int64_t(FMargin) - B, INT32_MIN, INT32_MAX));
-  GraphHeight = std::max<int32_t>(1, ClampInt(int64_t(FHeight) - 2 * int64_t(FMargin), INT32_MIN, INT32_MAX));
+  GraphWidth = std::max<int32_t>(
+      1, ClampInt(int64_t(FWidth) - 2 * int64_t(FMargin) - B, INT32_MIN, INT32_MAX));
+  GraphHeight =
+      std::max<int32_t>(1, ClampInt(int64_t(FHeight) - 2 * int64_t(FMargin), INT32_MIN, INT32_MAX));
   GraphLeft = ClampInt(int64_t(B) + FMargin, INT32_MIN, INT32_MAX);
   GraphTop = FMargin;
   Invalidate();
@@ -281,8 +283,10 @@ void TCurveEditor::MouseDown(TEditButton Button, uint32_t Shift, int32_t X, int3
   const int32_t CX = PixelToCurveX(X);
   C.SelectedDot = C.AddDot(CX, C.GetValue(CX), 100);
   FBackup[size_t(FCurrentEnvelope)]->CopyFrom(&C);
-  if (HasSelection() && FindDotAt(X, Y) == C.SelectedDot) FDragging = true;
-  else ChangeEnded();
+  if (HasSelection() && FindDotAt(X, Y) == C.SelectedDot)
+    FDragging = true;
+  else
+    ChangeEnded();
   UpdateValueEdits();
   if (OnMouseDown) OnMouseDown(Button, Shift, X, Y);
   Invalidate();
@@ -361,8 +365,10 @@ void TCurveEditor::StartDragDot(int32_t Index, int32_t CursorX, int32_t CursorY)
   FDragging = true;
   Index = std::clamp(Index, 0, Count() - 1);
   CurrentDots->SelectedDot = Index;
-  FDragOffsetX = ClampInt(int64_t(CurveToPixelX(CurrentDots->Dot(Index).X)) - CursorX, INT32_MIN, INT32_MAX);
-  FDragOffsetY = ClampInt(int64_t(CurveToPixelY(CurrentDots->Dot(Index).Y)) - CursorY, INT32_MIN, INT32_MAX);
+  FDragOffsetX =
+      ClampInt(int64_t(CurveToPixelX(CurrentDots->Dot(Index).X)) - CursorX, INT32_MIN, INT32_MAX);
+  FDragOffsetY =
+      ClampInt(int64_t(CurveToPixelY(CurrentDots->Dot(Index).Y)) - CursorY, INT32_MIN, INT32_MAX);
 }
 
 // ---------------------------------------------------------------------------
@@ -440,8 +446,10 @@ void TCurveEditor::EditChange(bool Position) {
   if (EditLock > 0 || !HasSelection()) return;
   const int32_t V = std::clamp(StrToIntLeading((Position ? PositionEdit : ValueEdit).Text), 0, 255);
   const int32_t I = CurrentDots->SelectedDot;
-  if (Position) CurrentDots->Dot(I).X = LimitX(I, (V * 16384 + 127) / 255);
-  else CurrentDots->Dot(I).Y = (V * 32767 + 127) / 255;
+  if (Position)
+    CurrentDots->Dot(I).X = LimitX(I, (V * 16384 + 127) / 255);
+  else
+    CurrentDots->Dot(I).Y = (V * 32767 + 127) / 255;
   CurrentDots->CalcSpline();
   Invalidate();
   Changed();
@@ -507,20 +515,24 @@ void TCurveEditor::Operate(TCurveOperation Operation) {
       break;
     case TCurveOperation::Invert:
       // A unipolar curve keeps its values at 0 or above.
-      for (int32_t I = 0; I < N; ++I) C.Dot(I).Y = ClampInt(-int64_t(C.Dot(I).Y), MinY(), EnvelopeMaxY);
+      for (int32_t I = 0; I < N; ++I)
+        C.Dot(I).Y = ClampInt(-int64_t(C.Dot(I).Y), MinY(), EnvelopeMaxY);
       break;
     case TCurveOperation::Reverse:
       for (int32_t I = 0; I <= (N - 1) / 2; ++I) std::swap(C.Dot(I), C.Dot(N - 1 - I));
-      for (int32_t I = 0; I < N; ++I) C.Dot(I).X = ClampInt(int64_t(EnvelopeMaxX) - C.Dot(I).X, INT32_MIN, INT32_MAX);
+      for (int32_t I = 0; I < N; ++I)
+        C.Dot(I).X = ClampInt(int64_t(EnvelopeMaxX) - C.Dot(I).X, INT32_MIN, INT32_MAX);
       break;
     case TCurveOperation::FadeIn:
       for (int32_t I = 0; I < N; ++I)
-        C.Dot(I).Y = ClampInt(int64_t(C.Dot(I).Y) * C.Dot(I).X / EnvelopeMaxX, INT32_MIN, INT32_MAX);
+        C.Dot(I).Y =
+            ClampInt(int64_t(C.Dot(I).Y) * C.Dot(I).X / EnvelopeMaxX, INT32_MIN, INT32_MAX);
       break;
     case TCurveOperation::FadeOut:
       for (int32_t I = 0; I < N; ++I)
-        C.Dot(I).Y = ClampInt(int64_t(C.Dot(I).Y) * (EnvelopeMaxX - int64_t(C.Dot(I).X)) / EnvelopeMaxX,
-                              INT32_MIN, INT32_MAX);
+        C.Dot(I).Y =
+            ClampInt(int64_t(C.Dot(I).Y) * (EnvelopeMaxX - int64_t(C.Dot(I).X)) / EnvelopeMaxX,
+                     INT32_MIN, INT32_MAX);
       break;
     case TCurveOperation::Double:
       if (2 * N > EnvelopeMaxDots) return;
@@ -575,7 +587,8 @@ void TCurveEditor::DrawGraph(TCanvas& Canvas) {
   } else {
     TCanvas Source(Background);
     for (int32_t Y = 0; Y < Background.Height(); ++Y)
-      for (int32_t X = 0; X < Background.Width(); ++X) Canvas.SetPixel(L + X, T + Y, Source.Pixel(X, Y));
+      for (int32_t X = 0; X < Background.Width(); ++X)
+        Canvas.SetPixel(L + X, T + Y, Source.Pixel(X, Y));
     Canvas.Pen = {FrameColor, 1, psSolid};
     Canvas.Brush.Style = bsClear;
     Canvas.Rectangle(L, T, L + W, T + H);

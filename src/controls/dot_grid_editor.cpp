@@ -18,7 +18,9 @@ namespace {
 constexpr int32_t ZLimit = 128;
 constexpr long double Diag = 0.7071L;
 
-int32_t Sat(int64_t V) { return static_cast<int32_t>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX)); }
+int32_t Sat(int64_t V) {
+  return static_cast<int32_t>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX));
+}
 int32_t Div(int64_t A, int64_t B) { return B == 0 ? 0 : Sat(A / B); }
 int32_t Rnd(long double V) {
   if (std::isnan(V)) return 0;
@@ -114,7 +116,9 @@ bool TDotGridEditor::HasCurrent() const {
          Grid->CurRow < Grid->Rows();
 }
 
-TDotPoint& TDotGridEditor::Current() { return Grid->Dots[size_t(Grid->CurCol)][size_t(Grid->CurRow)]; }
+TDotPoint& TDotGridEditor::Current() {
+  return Grid->Dots[size_t(Grid->CurCol)][size_t(Grid->CurRow)];
+}
 
 void TDotGridEditor::CopyCentre(int32_t FromCol) {
   if (Grid->Rows() < 1 || FromCol < 0 || FromCol >= Grid->Cols()) return;
@@ -192,12 +196,14 @@ TPoint TDotGridEditor::CalibrateDot(const TDotPoint& Dot, bool ToPixels) const {
 }
 
 float TDotGridEditor::ColumnToX(int32_t Index) const {
-  return static_cast<float>(Grid->MinX) + static_cast<float>(Index) / static_cast<float>(Grid->ColCount - 1) *
+  return static_cast<float>(Grid->MinX) + static_cast<float>(Index) /
+                                              static_cast<float>(Grid->ColCount - 1) *
                                               static_cast<float>(Grid->MaxX - Grid->MinX);
 }
 
 float TDotGridEditor::ColumnToY(int32_t Index) const {
-  return static_cast<float>(Grid->MinY) + static_cast<float>(Index) / static_cast<float>(Grid->RowCount - 1) *
+  return static_cast<float>(Grid->MinY) + static_cast<float>(Index) /
+                                              static_cast<float>(Grid->RowCount - 1) *
                                               static_cast<float>(Grid->MaxY - Grid->MinY);
 }
 
@@ -307,7 +313,8 @@ void TDotGridEditor::MouseDown(TEditButton Button, uint32_t Shift, int32_t X, in
         MarqueeLeft = MarqueeRight = X;
         MarqueeTop = MarqueeBottom = Y;
       }
-    } else if ((Shift & EditShift::Shift) && (Shift & EditShift::Alt) && (Shift & EditShift::Ctrl)) {
+    } else if ((Shift & EditShift::Shift) && (Shift & EditShift::Alt) &&
+               (Shift & EditShift::Ctrl)) {
       G.PinSelected();
       G.InterpolateUntouchedDots();
       Fire(OnChange);
@@ -320,11 +327,15 @@ void TDotGridEditor::MouseDown(TEditButton Button, uint32_t Shift, int32_t X, in
       const int32_t C = G.CurCol, R = G.CurRow;
       TDotPoint& D = Current();
       const TDotPoint& E = G.DefaultDots[size_t(C)][size_t(R)];
-      if (D.Selected) G.ResetSelected((Shift & EditShift::Shift) != 0, G.AllPinned);
-      else D.Pinned = E.Pinned;
+      if (D.Selected)
+        G.ResetSelected((Shift & EditShift::Shift) != 0, G.AllPinned);
+      else
+        D.Pinned = E.Pinned;
       if (!(Shift & EditShift::Shift)) {
-        if (IsCentre(R)) G.ResetCentreDots();
-        else D.AssignValues(E);
+        if (IsCentre(R))
+          G.ResetCentreDots();
+        else
+          D.AssignValues(E);
       }
       G.InterpolateUntouchedDots();
       Fire(OnChange);
@@ -468,7 +479,8 @@ void TDotGridEditor::MoveSelectedDots() {
       D.Pinned = false;
       G.InterpolateUntouchedDots();
       TDotPoint& E = G.Dots[size_t(C)][size_t(R)];
-      if (std::abs(int64_t(E.X) - X) + std::abs(int64_t(E.Y) - Y) + std::abs(int64_t(E.Z) - Z) > 4) {
+      if (std::abs(int64_t(E.X) - X) + std::abs(int64_t(E.Y) - Y) + std::abs(int64_t(E.Z) - Z) >
+          4) {
         E.X = X;
         E.Y = Y;
         E.Z = Z;
@@ -482,17 +494,21 @@ void TDotGridEditor::MoveSelectedDots() {
 
 bool TDotGridEditor::KeyDown(uint16_t& Key, uint32_t Shift) {
   T2DEnvelopeDots& G = *Grid;
-  const bool Arrow = Key == EditKey::Left || Key == EditKey::Right || Key == EditKey::Up ||
-                     Key == EditKey::Down;
+  const bool Arrow =
+      Key == EditKey::Left || Key == EditKey::Right || Key == EditKey::Up || Key == EditKey::Down;
   if (Shift & (EditShift::Alt | EditShift::Shift)) {
     if (!Arrow || G.Cols() < 1 || G.Rows() < 1) return true;
     if (!HasCurrent()) G.CurCol = G.CurRow = 0;
     const int32_t N = G.Cols(), M = G.Rows();
     int32_t C = G.CurCol, R = G.CurRow;
-    if (Key == EditKey::Right) ++C;
-    else if (Key == EditKey::Left) --C;
-    else if (Key == EditKey::Up) ++R;
-    else --R;
+    if (Key == EditKey::Right)
+      ++C;
+    else if (Key == EditKey::Left)
+      --C;
+    else if (Key == EditKey::Up)
+      ++R;
+    else
+      --R;
     if (C > N - 1) C = G.Circular ? 0 : N - 1;
     if (C < 0) C = G.Circular ? N - 1 : 0;
     G.CurCol = C;
@@ -571,8 +587,10 @@ void TDotGridEditor::MoveCurrentDotBy(int32_t DX, int32_t DY, int32_t DZ) {
 // Grid building, binding, selection storage
 
 void TDotGridEditor::CreateGrid() {
-  if (Grid->Circular) Grid->InitializeCircular(true);
-  else Grid->InitializeRectangular(true);
+  if (Grid->Circular)
+    Grid->InitializeCircular(true);
+  else
+    Grid->InitializeRectangular(true);
   Grid->SavedSelection.assign(size_t(Grid->Cols()), std::vector<bool>(size_t(Grid->Rows()), false));
   Repaint();
   Fire(OnChange);
@@ -624,7 +642,8 @@ void TDotGridEditor::SelectAllMovedDots() {
     for (int32_t R = 0; R < G.Rows(); ++R) {
       TDotPoint& D = G.Dots[size_t(C)][size_t(R)];
       const TDotPoint& E = G.DefaultDots[size_t(C)][size_t(R)];
-      const bool Moved = std::abs(int64_t(D.X) - E.X) > 1 || std::abs(int64_t(D.Y) - E.Y) > 1 || D.Z != E.Z;
+      const bool Moved =
+          std::abs(int64_t(D.X) - E.X) > 1 || std::abs(int64_t(D.Y) - E.Y) > 1 || D.Z != E.Z;
       if (D.Pinned && Moved) D.Selected = true;
     }
   Repaint();
@@ -658,7 +677,8 @@ void TDotGridEditor::SelectDotNear(int32_t X, int32_t Y, bool AddToSelection) {
   int32_t C = -1, R = -1;
   Grid->GetDotAt(X, Y, C, R);
   if (C < 0 || R < 0) return;
-  if (AddToSelection) Grid->Dots[size_t(C)][size_t(R)].Selected = true;
+  if (AddToSelection)
+    Grid->Dots[size_t(C)][size_t(R)].Selected = true;
   else {
     Grid->CurCol = C;
     Grid->CurRow = R;
@@ -748,8 +768,12 @@ void TDotGridEditor::ShiftCellDots(int32_t SourceLum, int32_t SourceX, int32_t S
   int32_t C = 0, R = 0;
   CellAt(SourceX, SourceY, C, R);
   const int32_t N = G.Cols(), M = G.Rows();
-  const auto Dot = [&](int32_t DC, int32_t DR) -> TDotPoint& { return G.Dots[size_t(DC)][size_t(DR)]; };
-  const auto Bright = [&] { return Rnd(LumaModeCalcBrightness(float(SourceLum), float(TargetLum)) * 100.0f); };
+  const auto Dot = [&](int32_t DC, int32_t DR) -> TDotPoint& {
+    return G.Dots[size_t(DC)][size_t(DR)];
+  };
+  const auto Bright = [&] {
+    return Rnd(LumaModeCalcBrightness(float(SourceLum), float(TargetLum)) * 100.0f);
+  };
   if (!G.Circular) {
     if (C + 1 < N && R + 1 < M) {
       const int32_t SX = Rnd(static_cast<long double>(TargetX) - DX0);
@@ -875,7 +899,8 @@ void TDotGridEditor::Paint(TCanvas& Canvas) {
       const TPoint P = CalibrateDot(G.Dots[size_t(C)][size_t(R)], true);
       int32_t TW = 0, TH = 0;
       MeasureTextLines(Canvas, Label, TW, TH);
-      DrawTextLines(Canvas, Label, Sat(P.X - 3 * int64_t(Label.size())), Sat(int64_t(P.Y) + 6), TW, TH, 0);
+      DrawTextLines(Canvas, Label, Sat(P.X - 3 * int64_t(Label.size())), Sat(int64_t(P.Y) + 6), TW,
+                    TH, 0);
     }
 
   const bool Wrap = WrapColumns || G.Circular;
@@ -903,7 +928,8 @@ void TDotGridEditor::Paint(TCanvas& Canvas) {
       Canvas.Pen.Color = static_cast<TColor>(A.Color) & 0xFFFFFF;
       const int64_t S = A.Pinned ? int64_t(DotSize) + 2 : DotSize;
       const auto Box = [&](int64_t Grow) {
-        Canvas.Rectangle(Sat(P.X - S - Grow), Sat(P.Y - S - Grow), Sat(P.X + S + Grow), Sat(P.Y + S + Grow));
+        Canvas.Rectangle(Sat(P.X - S - Grow), Sat(P.Y - S - Grow), Sat(P.X + S + Grow),
+                         Sat(P.Y + S + Grow));
       };
       Box(0);
       Canvas.Brush.Style = bsClear;

@@ -12,7 +12,9 @@ namespace kromel {
 namespace {
 
 TEditButton EditButtonOf(TMouseButton B) {
-  return B == mbRight ? TEditButton::Right : B == mbMiddle ? TEditButton::Middle : TEditButton::Left;
+  return B == mbRight    ? TEditButton::Right
+         : B == mbMiddle ? TEditButton::Middle
+                         : TEditButton::Left;
 }
 
 TMouseButton MouseButtonOf(TEditButton B) {
@@ -88,7 +90,8 @@ void TCurveEditorWidget::UpdateButtons() {
     Button->setGeometry(B.Left, B.Top, B.Width, B.Height);
     Button->setFocusPolicy(Qt::NoFocus);
     const TCurveOperation Operation = B.Operation;
-    QObject::connect(Button, &QPushButton::clicked, this, [this, Operation] { Model.Operate(Operation); });
+    QObject::connect(Button, &QPushButton::clicked, this,
+                     [this, Operation] { Model.Operate(Operation); });
     Button->show();
     FButtons.push_back(Button);
   }
@@ -101,8 +104,8 @@ void TCurveEditorWidget::StartDragDot(int32_t Index) {
 
 void TCurveEditorWidget::SyncEdits() {
   FSyncing = true;
-  const std::pair<QLineEdit*, const TCurveValueEdit*> Pairs[] = {{FPositionEdit, &Model.PositionEdit},
-                                                                 {FValueEdit, &Model.ValueEdit}};
+  const std::pair<QLineEdit*, const TCurveValueEdit*> Pairs[] = {
+      {FPositionEdit, &Model.PositionEdit}, {FValueEdit, &Model.ValueEdit}};
   for (const auto& [Edit, State] : Pairs) {
     const QString Text = QString::fromStdString(State->Text);
     if (Edit->text() != Text) Edit->setText(Text);
@@ -148,9 +151,7 @@ void TCurveEditorWidget::KeyDown(uint16_t& Key, TShiftState Shift) {
   SyncEdits();
 }
 
-void TCurveEditorWidget::resizeEvent(QResizeEvent*) {
-  Model.SetSize(width(), height());
-}
+void TCurveEditorWidget::resizeEvent(QResizeEvent*) { Model.SetSize(width(), height()); }
 
 void TCurveEditorWidget::focusInEvent(QFocusEvent* Event) {
   Model.Focused = true;
@@ -172,7 +173,8 @@ void TCurveEditorWidget::focusOutEvent(QFocusEvent* Event) {
 
 bool TCurveEditorWidget::eventFilter(QObject* Watched, QEvent* Event) {
   const bool Position = Watched == FPositionEdit;
-  if (Watched != FPositionEdit && Watched != FValueEdit) return TVelWidget::eventFilter(Watched, Event);
+  if (Watched != FPositionEdit && Watched != FValueEdit)
+    return TVelWidget::eventFilter(Watched, Event);
   if (Event->type() == QEvent::KeyPress) {
     auto* K = static_cast<QKeyEvent*>(Event);
     uint16_t Key = PadKey(VirtualKeyOf(K->key()));

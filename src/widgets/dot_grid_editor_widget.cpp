@@ -9,7 +9,9 @@ namespace kromel {
 namespace {
 
 TEditButton EditButtonOf(TMouseButton B) {
-  return B == mbRight ? TEditButton::Right : B == mbMiddle ? TEditButton::Middle : TEditButton::Left;
+  return B == mbRight    ? TEditButton::Right
+         : B == mbMiddle ? TEditButton::Middle
+                         : TEditButton::Left;
 }
 
 TMouseButton MouseButtonOf(TEditButton B) {

@@ -23,7 +23,8 @@ protected:
   TEnvelopeDots& Curve() { return *Editor.CurrentDots; }
   void SetDots(const std::vector<std::pair<int32_t, int32_t>>& Dots) {
     Curve().NumDots = int32_t(Dots.size());
-    for (size_t I = 0; I < Dots.size(); ++I) Curve().Dot(int32_t(I)) = {Dots[I].first, Dots[I].second, 0};
+    for (size_t I = 0; I < Dots.size(); ++I)
+      Curve().Dot(int32_t(I)) = {Dots[I].first, Dots[I].second, 0};
     Curve().CalcSpline();
   }
   int32_t PX(int32_t I) { return Editor.CurveToPixelX(Curve().Dot(I).X); }
@@ -48,7 +49,7 @@ TEST_F(CurveEditorTest, MappingUnipolarAndBipolar) {
     int32_t Y, Row;
   };
   const TCase Cases[] = {
-      {false, 32767, 9}, {false, 0, 208}, {false, 16384, 108},
+      {false, 32767, 9}, {false, 0, 208},  {false, 16384, 108},
       {true, 0, 108},    {true, 32767, 9}, {true, -32767, 207},
   };
   for (const TCase& C : Cases) {
@@ -136,12 +137,12 @@ TEST_F(CurveEditorTest, DragLimitsDeletionAndZeroSnap) {
     bool Deleted;
   };
   const TCase Cases[] = {
-      {8 - 101, 100, true},   // x < -8192
-      {8 - 99, 100, false},   //
-      {208 + 101, 100, true},  // x > 24576
-      {100, 8 - 106, true},    // y > 50000
-      {100, 8 - 104, false},   //
-      {100, 208 + 306, true},  // y < -50000
+      {8 - 101, 100, true},     // x < -8192
+      {8 - 99, 100, false},     //
+      {208 + 101, 100, true},   // x > 24576
+      {100, 8 - 106, true},     // y > 50000
+      {100, 8 - 104, false},    //
+      {100, 208 + 306, true},   // y < -50000
       {100, 208 + 304, false},  //
   };
   for (const TCase& C : Cases) {
@@ -200,13 +201,22 @@ TEST_F(CurveEditorTest, TheSixOperations) {
   };
   const TCase Cases[] = {
       {TCurveOperation::Reset, {{0, 5}, {100, 6}, {16384, 7}}, {{0, 0}, {16384, 0}}},
-      {TCurveOperation::Invert, {{0, 5}, {100, -6}, {16384, 32767}}, {{0, -5}, {100, 6}, {16384, -32767}}},
-      {TCurveOperation::Reverse, {{0, 5}, {100, 6}, {16000, 7}}, {{384, 7}, {16284, 6}, {16384, 5}}},
-      {TCurveOperation::FadeIn, {{0, 16384}, {8192, 16384}, {16384, 16384}}, {{0, 0}, {8192, 8192}, {16384, 16384}}},
-      {TCurveOperation::FadeOut, {{0, 16384}, {8192, 16384}, {16384, 16384}}, {{0, 16384}, {8192, 8192}, {16384, 0}}},
+      {TCurveOperation::Invert,
+       {{0, 5}, {100, -6}, {16384, 32767}},
+       {{0, -5}, {100, 6}, {16384, -32767}}},
+      {TCurveOperation::Reverse,
+       {{0, 5}, {100, 6}, {16000, 7}},
+       {{384, 7}, {16284, 6}, {16384, 5}}},
+      {TCurveOperation::FadeIn,
+       {{0, 16384}, {8192, 16384}, {16384, 16384}},
+       {{0, 0}, {8192, 8192}, {16384, 16384}}},
+      {TCurveOperation::FadeOut,
+       {{0, 16384}, {8192, 16384}, {16384, 16384}},
+       {{0, 16384}, {8192, 8192}, {16384, 0}}},
       // The halves meet at 8192: the second one starts a unit later.
       {TCurveOperation::Double, {{0, 1}, {16384, 2}}, {{0, 1}, {8192, 2}, {8193, 1}, {16384, 2}}},
-      {TCurveOperation::Double, {{0, 1}, {101, 2}, {102, 3}, {16384, 4}},
+      {TCurveOperation::Double,
+       {{0, 1}, {101, 2}, {102, 3}, {16384, 4}},
        {{0, 1}, {50, 2}, {51, 3}, {8192, 4}, {8193, 1}, {8242, 2}, {8243, 3}, {16384, 4}}},
   };
   Editor.SetBipolar(true);
@@ -261,7 +271,7 @@ TEST_F(CurveEditorTest, KeysAndWheelKeepTheCurveRange) {
     int32_t Y, ExpectedY;
   };
   const TCase Cases[] = {
-      {false, EditKey::Up, 32740, 32767},  {false, EditKey::Down, 30, 0},
+      {false, EditKey::Up, 32740, 32767},    {false, EditKey::Down, 30, 0},
       {true, EditKey::Down, -32740, -32767}, {true, EditKey::Down, -100, -150},
       {true, EditKey::Up, -100, -50},
   };
@@ -386,22 +396,27 @@ TEST_F(CurveEditorTest, RandomInputKeepsTheCurveSound) {
     const auto Uniform = [&](int32_t Lo, int32_t Hi) {
       return std::uniform_int_distribution<int32_t>(Lo, Hi)(Random);
     };
-    const uint16_t Keys[] = {EditKey::Up,  EditKey::Down, EditKey::Left, EditKey::Right,
+    const uint16_t Keys[] = {EditKey::Up,  EditKey::Down,     EditKey::Left,  EditKey::Right,
                              EditKey::Add, EditKey::Subtract, EditKey::Return};
-    const uint32_t Shifts[] = {0, 0, 0, EditShift::Alt, EditShift::Shift,
-                               EditShift::Shift | EditShift::Ctrl};
+    const uint32_t Shifts[] = {
+        0, 0, 0, EditShift::Alt, EditShift::Shift, EditShift::Shift | EditShift::Ctrl};
     const int32_t Floor = Bipolar ? -EnvelopeMaxY : 0;
     for (int32_t Step = 0; Step < 10000; ++Step) {
       const int32_t X = Uniform(-400, 600), Y = Uniform(-500, 700);
       const uint32_t Shift = Shifts[Uniform(0, 5)];
       switch (Uniform(0, 11)) {
         case 0:
-        case 1: Editor.MouseDown(Uniform(0, 4) == 0 ? TEditButton::Right : TEditButton::Left, Shift, X / 2, Y / 2); break;
+        case 1:
+          Editor.MouseDown(Uniform(0, 4) == 0 ? TEditButton::Right : TEditButton::Left, Shift,
+                           X / 2, Y / 2);
+          break;
         case 2:
         case 3:
         case 4: Editor.MouseMove(Shift, X, Y); break;
         case 5: Editor.MouseUp(TEditButton::Left, Shift, X, Y); break;
-        case 6: Editor.MouseWheel(Shift, Uniform(-3, 3) * 120 * Uniform(1, 100), X / 2, Y / 2); break;
+        case 6:
+          Editor.MouseWheel(Shift, Uniform(-3, 3) * 120 * Uniform(1, 100), X / 2, Y / 2);
+          break;
         case 7: {
           uint16_t Key = Keys[Uniform(0, 6)];
           Editor.KeyDown(Key, Shift);

@@ -175,8 +175,8 @@ TEST_F(DotGridEditorTest, MouseGestures) {
   EXPECT_FALSE(Dot(1, 1).Pinned);
   Editor.MouseUp(TEditButton::Left, 0, 0, 0);
   Events.clear();
-  Editor.MouseDown(TEditButton::Left, EditShift::Shift | EditShift::Alt | EditShift::Ctrl, At(1, 1).X,
-                   At(1, 1).Y);
+  Editor.MouseDown(TEditButton::Left, EditShift::Shift | EditShift::Alt | EditShift::Ctrl,
+                   At(1, 1).X, At(1, 1).Y);
   EXPECT_EQ(Events, "CE");
   EXPECT_TRUE(Dot(1, 1).Pinned);
   Editor.MouseUp(TEditButton::Left, 0, 0, 0);
@@ -299,7 +299,8 @@ TEST_F(DotGridEditorTest, CellAtAndShiftCellDots) {
   struct TCase {
     int32_t X, Y, Col, Row;
   };
-  for (const TCase& T : {TCase{-100, -100, 0, 0}, TCase{500, 99, 4, 3}, TCase{-30, 10, 1, 2}, TCase{-999, -999, 0, 0}}) {
+  for (const TCase& T : {TCase{-100, -100, 0, 0}, TCase{500, 99, 4, 3}, TCase{-30, 10, 1, 2},
+                         TCase{-999, -999, 0, 0}}) {
     Editor.CellAt(T.X, T.Y, C, R);
     EXPECT_EQ(C, T.Col) << T.X;
     EXPECT_EQ(R, T.Row) << T.Y;
@@ -321,7 +322,8 @@ TEST_F(DotGridEditorTest, CellAtAndShiftCellDots) {
 
   // Circular: columns are sectors from +Y towards +X, rows rings.
   Build(true, 8, 5);
-  for (const TCase& T : {TCase{0, 50, 0, 2}, TCase{46, 19, 1, 1}, TCase{0, 0, 0, 0}, TCase{0, 400, 0, 4}}) {
+  for (const TCase& T :
+       {TCase{0, 50, 0, 2}, TCase{46, 19, 1, 1}, TCase{0, 0, 0, 0}, TCase{0, 400, 0, 4}}) {
     Editor.CellAt(T.X, T.Y, C, R);
     EXPECT_EQ(C, T.Col) << T.X << "," << T.Y;
     EXPECT_EQ(R, T.Row) << T.X << "," << T.Y;
@@ -408,15 +410,16 @@ TEST_F(DotGridEditorTest, RandomInputKeepsTheGridSound) {
     bool Circular, Rotated;
     int32_t Cols, Rows;
   };
-  const uint16_t Keys[] = {EditKey::Left, EditKey::Right,  EditKey::Up, EditKey::Down,
+  const uint16_t Keys[] = {EditKey::Left,   EditKey::Right,    EditKey::Up,  EditKey::Down,
                            EditKey::PageUp, EditKey::PageDown, EditKey::Add, EditKey::Subtract,
-                           EditKey::Back, EditKey::Delete};
+                           EditKey::Back,   EditKey::Delete};
   const uint32_t Mods[] = {EditShift::Shift, EditShift::Alt, EditShift::Ctrl, EditShift::Meta,
                            EditShift::Double};
   TRawBitmap Bitmap(208, 208, pf32bit);
   TCanvas Canvas(Bitmap);
   int32_t Seed = 4820;
-  for (const TConfig& Config : {TConfig{false, false, 5, 5}, TConfig{true, false, 8, 4}, TConfig{false, true, 4, 6}}) {
+  for (const TConfig& Config :
+       {TConfig{false, false, 5, 5}, TConfig{true, false, 8, 4}, TConfig{false, true, 4, 6}}) {
     Build(Config.Circular, Config.Cols, Config.Rows);
     Editor.SetRotated(Config.Rotated);
     Editor.SetSize(208, 208);
@@ -438,7 +441,10 @@ TEST_F(DotGridEditorTest, RandomInputKeepsTheGridSound) {
       }
       switch (Uniform(0, 9)) {
         case 0:
-        case 1: Editor.MouseDown(Uniform(0, 4) == 0 ? TEditButton::Right : TEditButton::Left, Shift, X, Y); break;
+        case 1:
+          Editor.MouseDown(Uniform(0, 4) == 0 ? TEditButton::Right : TEditButton::Left, Shift, X,
+                           Y);
+          break;
         case 2:
         case 3:
         case 4: Editor.MouseMove(Shift, X, Y); break;
@@ -450,12 +456,16 @@ TEST_F(DotGridEditorTest, RandomInputKeepsTheGridSound) {
           break;
         }
         case 8:
-          if (Uniform(0, 1) == 0) Editor.StartDragDotNear(Uniform(-150, 150), Uniform(-150, 150), X, Y);
-          else Editor.BeginDotDrag(Uniform(-150, 150), Uniform(-150, 150), X, Y);
+          if (Uniform(0, 1) == 0)
+            Editor.StartDragDotNear(Uniform(-150, 150), Uniform(-150, 150), X, Y);
+          else
+            Editor.BeginDotDrag(Uniform(-150, 150), Uniform(-150, 150), X, Y);
           break;
         default:
-          if (Uniform(0, 3) == 0) Editor.Paint(Canvas);
-          else Editor.ExpandSelection();
+          if (Uniform(0, 3) == 0)
+            Editor.Paint(Canvas);
+          else
+            Editor.ExpandSelection();
           break;
       }
       ASSERT_EQ(G.Dots.size(), size_t(G.ColCount)) << Step;

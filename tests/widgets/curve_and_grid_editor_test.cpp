@@ -155,8 +155,8 @@ TEST_F(Editors, RandomEventsKeepBothModelsSound) {
   };
   const Qt::KeyboardModifier Mods[] = {Qt::ShiftModifier, Qt::AltModifier, Qt::ControlModifier,
                                        Qt::MetaModifier};
-  const Qt::Key Keys[] = {Qt::Key_Left, Qt::Key_Right,    Qt::Key_Up,       Qt::Key_Down,
-                          Qt::Key_Plus, Qt::Key_Minus,    Qt::Key_Return,   Qt::Key_PageUp,
+  const Qt::Key Keys[] = {Qt::Key_Left,     Qt::Key_Right,     Qt::Key_Up,     Qt::Key_Down,
+                          Qt::Key_Plus,     Qt::Key_Minus,     Qt::Key_Return, Qt::Key_PageUp,
                           Qt::Key_PageDown, Qt::Key_Backspace, Qt::Key_Delete};
   const auto RandomEvents = [&](QWidget& W, const std::function<void(int32_t)>& Check) {
     for (int32_t Step = 0; Step < 10000; ++Step) {
@@ -165,7 +165,9 @@ TEST_F(Editors, RandomEventsKeepBothModelsSound) {
         if (Uniform(0, 5) == 0) M |= K;
       const QPoint P(Uniform(-40, W.width() + 40), Uniform(-40, W.height() + 40));
       switch (Uniform(0, 6)) {
-        case 0: QTest::mousePress(&W, Uniform(0, 4) == 0 ? Qt::RightButton : Qt::LeftButton, M, P); break;
+        case 0:
+          QTest::mousePress(&W, Uniform(0, 4) == 0 ? Qt::RightButton : Qt::LeftButton, M, P);
+          break;
         case 1:
         case 2: QTest::mouseMove(&W, P); break;
         case 3: QTest::mouseRelease(&W, Qt::LeftButton, M, P); break;
