@@ -73,7 +73,7 @@ void TSwitchControl::SetControllerValue(int32_t Value) {
   if (Kind == skSelector) {
     SetSelectorPosition(Value);
   } else {
-    const bool NewState = Value == 1;
+    const bool NewState = Value > 0;  // as the parameter reads it: 2 is on
     if (NewState == State) return;
     SetState(NewState);
   }

@@ -1,6 +1,8 @@
 #include "engine/lut_pipeline.h"
 
 #include <chrono>
+#include <cmath>
+#include <string>
 #include <mutex>
 
 #include "engine/kromel_preset.h"
@@ -36,7 +38,7 @@ bool TLutPipeline::CalcLutTransform(T3DLut& ALut) {
 }
 
 void TLutPipeline::ApplyRunOptions() {
-  Settings.Gamma = Preset.Basic->HueTwist->Value;
+  Settings.Gamma = Preset.Basic->HueTwist->Limited();
   Preset.Volume->Overflow = VolumeOverflow;
   Preset.CLGrid->AxisScale = CLAxisScale;
   Preset.ModelCurves->PreviewLightness = PreviewLightness;
@@ -76,6 +78,23 @@ bool TLutPipeline::CalcLut() {
     ErrorMessageProc("Exception in CalcLut 2");
     return false;
   }
+  // A node that is not a number would spread through every image: the run
+  // fails and the main LUT keeps the last result.
+  for (int32_t k = 0; k < Result.Count; ++k)
+    if (!std::isfinite(Result.R[k]) || !std::isfinite(Result.G[k]) ||
+        !std::isfinite(Result.B[k])) {
+      ErrorMessageProc("Error in CalcLut: node " + std::to_string(k) + " is not a finite number");
+      return false;
+    }
+  // A black maximum colour (a preset the window's controls never set up)
+  // leaves nothing but black: a result, but not the one anybody wants.
+  if ((Preset.LogDecoder->MaxColor->Value & 0xFFFFFF) == 0) {
+    bool Black = Result.Count > 0;
+    for (int32_t k = 0; k < Result.Count && Black; ++k)
+      Black = Result.R[k] == 0 && Result.G[k] == 0 && Result.B[k] == 0;
+    if (Black)
+      ErrorMessageProc("Warning in CalcLut: the maximum colour is black, every node is black");
+  }
   try {
     if (!MainLut.CopyFrom(Result)) throw std::bad_alloc();
     ++CalcCount;
@@ -88,7 +107,9 @@ bool TLutPipeline::CalcLut() {
 
 void TLutPipeline::InvalidateLutStages(int32_t Level) {
   std::lock_guard<TPresetLock> Guard(Calculator.PresetLock);
-  if (Level < 1) {
+  // The mask source is made by the units of stage 0: whatever reaches
+  // stage 0 reaches it as well.
+  if (Level <= 1) {
     Calculator.LutMaskSource->Valid = false;
     Level = 1;
   }

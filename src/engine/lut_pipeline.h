@@ -23,8 +23,8 @@ class TLutCalculationHost {
   virtual bool CalcLutTransform(T3DLut& ALut) = 0;
   // Main thread, after every calculation (Succeeded: the main LUT is new).
   virtual void LUTCalculationFinished(bool Succeeded) = 0;
-  // Stages Level - 1 .. 5 not up to date; a Level below 1 also the mask
-  // source, and counts as 1.
+  // Stages Level - 1 .. 5 not up to date; a Level of 1 or below (stage 0)
+  // also the mask source. A Level below 1 counts as 1.
   virtual void InvalidateLutStages(int32_t Level) = 0;
 };
 

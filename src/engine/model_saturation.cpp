@@ -16,7 +16,7 @@ void TModelSaturationAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   if (!LutsGiven(Src, Dst, "TModelSaturationAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsCustomColorspace, &Settings);
   if (Dst->ColorSpace != lcsCustomColorspace) return;
-  const float s = 2 * Saturation->Value;
+  const float s = 2 * Saturation->Limited();
   ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
     int32_t k = Begin;
     try {

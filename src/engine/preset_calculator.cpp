@@ -90,6 +90,7 @@ bool TKromelPresetCalculator::CalcLutMaskKey(T3DLut& ALut, TColorModelPreference
     Basic.OffsetR = Basic.OffsetG = Basic.OffsetB = 0;
     Basic.NoWhiteBalance = true;
     Basic.NoExposure = P.LogDecoder->InputLog->Value == 0;
+    Basic.ExposureOffset = P.FilmCurve->GetExposureOffset();  // not the last run's
     Basic.Process(&ALut, &ALut, Settings);
     ProcessColorModelConversion(ALut, &ALut, lcsProfileRGB, &Settings);
     ALut.Valid = true;
@@ -151,7 +152,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
   // Block 1: preparation.
   try {
     P.ExternalLUT->CubicInterpolation = true;
-    Settings.Gamma = P.Basic->HueTwist->Value;  // the hue twist (HueTwistOf)
+    Settings.Gamma = P.Basic->HueTwist->Limited();  // the hue twist (HueTwistOf)
     if (ShareData(ALutMaskSource, ALutMask))
       DebugShowMessage("Error in CalcLutTransform: ALutMaskSource.Data=ALutMask.Data");
     if (IsDifferenceMask(MaskType) && ALutMaskKey != nullptr) ALutMaskKey->Valid = false;

@@ -37,7 +37,10 @@ bool ReadACVCurve(const std::vector<uint8_t>& Bytes, size_t& Pos, std::vector<TC
     const uint32_t Input = std::min(ReadWordBE(Bytes, Pos + 2), 255u);
     Dots.push_back({int32_t(Input * 16384 / 255), int32_t(Output * 32767 / 255), 0});
   }
-  return true;
+  // Every point on one input is no curve.
+  for (const TCurveDotPoint& D : Dots)
+    if (D.X != Dots.front().X) return true;
+  return false;
 }
 
 bool LoadACVCurves(const std::string& FileName, TEnvelopeDots* Master, TEnvelopeDots* Red,

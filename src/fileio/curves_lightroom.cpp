@@ -63,6 +63,36 @@ bool LeadingNumber(std::string_view Line, int32_t& Value) {
 
 }  // namespace
 
+std::string LRTemplateCurvesText(const std::string& FileName, const TEnvelopeDots& Master,
+                                 const TEnvelopeDots& Red, const TEnvelopeDots& Green,
+                                 const TEnvelopeDots& Blue, const std::string& Extra) {
+  std::string Name = FileName;
+  NormalizeSlashes(Name);
+  const std::string Title = LuaQuoted(TemplateTitle(Name));
+  std::string Text = "s = {\n";
+  Text += KeyLine(1, "id", LuaQuoted(NewGUIDText(true)));
+  Text += KeyLine(1, "internalName", Title);
+  Text += KeyLine(1, "title", Title);
+  Text += KeyLine(1, "type", "\"Develop\"");
+  Text += "\tvalue = {\n\t\tsettings = {\n";
+  if (!Extra.empty()) Text += Extra + "\n";
+  Text +=
+      "\t\t\tParametricDarks = 0,\n\t\t\tParametricHighlightSplit = 75,\n"
+      "\t\t\tParametricHighlights = 0,\n\t\t\tParametricLights = 0,\n"
+      "\t\t\tParametricMidtoneSplit = 50,\n\t\t\tParametricShadowSplit = 25,\n"
+      "\t\t\tParametricShadows = 0,\n";
+  Text += KeyLine(3, "ProcessVersion", "\"6.7\"");
+  Text += KeyLine(3, "ToneCurveName2012", "\"Custom\"");
+  AppendTable(Text, "ToneCurvePV2012", Master);
+  AppendTable(Text, "ToneCurvePV2012Blue", Blue);
+  AppendTable(Text, "ToneCurvePV2012Green", Green);
+  AppendTable(Text, "ToneCurvePV2012Red", Red);
+  Text += "\t\t},\n";
+  Text += KeyLine(2, "uuid", LuaQuoted(NewGUIDText(true)));
+  Text += "\t},\n\tversion = 0,\n}\n";
+  return Text;
+}
+
 bool SaveLRTemplateCurves(const std::string& FileName, const TEnvelopeDots* Master,
                           const TEnvelopeDots* Red, const TEnvelopeDots* Green,
                           const TEnvelopeDots* Blue, const std::string& Extra) {
@@ -73,31 +103,9 @@ bool SaveLRTemplateCurves(const std::string& FileName, const TEnvelopeDots* Mast
       return false;
     }
     NormalizeSlashes(Name);
-    const std::string Title = LuaQuoted(TemplateTitle(Name));
+    const std::string Text = LRTemplateCurvesText(Name, *Master, *Red, *Green, *Blue, Extra);
     const std::string Folder = ExtractFilePathW(Name);
     if (Folder.size() > 1 && !DirectoryExistsW(Folder)) ForceFoldersW(Folder);
-
-    std::string Text = "s = {\n";
-    Text += KeyLine(1, "id", LuaQuoted(NewGUIDText(true)));
-    Text += KeyLine(1, "internalName", Title);
-    Text += KeyLine(1, "title", Title);
-    Text += KeyLine(1, "type", "\"Develop\"");
-    Text += "\tvalue = {\n\t\tsettings = {\n";
-    if (!Extra.empty()) Text += Extra + "\n";
-    Text +=
-        "\t\t\tParametricDarks = 0,\n\t\t\tParametricHighlightSplit = 75,\n"
-        "\t\t\tParametricHighlights = 0,\n\t\t\tParametricLights = 0,\n"
-        "\t\t\tParametricMidtoneSplit = 50,\n\t\t\tParametricShadowSplit = 25,\n"
-        "\t\t\tParametricShadows = 0,\n";
-    Text += KeyLine(3, "ProcessVersion", "\"6.7\"");
-    Text += KeyLine(3, "ToneCurveName2012", "\"Custom\"");
-    AppendTable(Text, "ToneCurvePV2012", *Master);
-    AppendTable(Text, "ToneCurvePV2012Blue", *Blue);
-    AppendTable(Text, "ToneCurvePV2012Green", *Green);
-    AppendTable(Text, "ToneCurvePV2012Red", *Red);
-    Text += "\t\t},\n";
-    Text += KeyLine(2, "uuid", LuaQuoted(NewGUIDText(true)));
-    Text += "\t},\n\tversion = 0,\n}\n";
 
     TSafeFileWriter Writer(Name);
     if (!Writer.Opened() || !Writer.Write(Text.data(), Text.size()) || !Writer.Commit()) {

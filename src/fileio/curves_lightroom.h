@@ -10,6 +10,12 @@
 
 namespace kromel {
 
+// The template text: title from the file name without folder and
+// ".lrtemplate", each curve reduced on a copy to at most 14 dots, Extra
+// verbatim in the settings table.
+std::string LRTemplateCurvesText(const std::string& FileName, const TEnvelopeDots& Master,
+                                 const TEnvelopeDots& Red, const TEnvelopeDots& Green,
+                                 const TEnvelopeDots& Blue, const std::string& Extra);
 // Writes the template (title from the file name without ".lrtemplate"),
 // each curve reduced on a copy to at most 14 dots; Extra goes verbatim into
 // the settings table. All four curves are required. Missing folders are

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "colour/acr3_tone_curve.h"
 #include "colour/cms_handles.h"
@@ -19,6 +21,8 @@
 #include "foundation/paths.h"
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
+#include "platform/folders.h"
+#include "platform/safe_file_writer.h"
 #include "params/lut_curves.h"
 #include "platform/translate.h"
 
@@ -99,6 +103,39 @@ void FillLookTable(TDNGHSVTable& Table, const T3DLut& L, const TDNGCameraProfile
       Grey.HueShift = Next.HueShift;
       Grey.SatScale = Next.SatScale;
     }
+}
+
+// Writes the files together, DCP first: each goes to a temporary file, and
+// only when all are complete are they renamed over their targets in order.
+// A failure is reported by name; the targets are then as they were, except
+// that a later rename failing removes the files the earlier ones created.
+bool WriteFilesTogether(const std::vector<std::pair<std::string, std::string>>& Files) {
+  std::vector<std::unique_ptr<TSafeFileWriter>> Writers;
+  for (const auto& [Name, Bytes] : Files) {
+    const std::string Folder = ExtractFilePathW(Name);
+    if (Folder.size() > 1 && !DirectoryExistsW(Folder)) ForceFoldersW(Folder);
+    auto W = std::make_unique<TSafeFileWriter>(Name);
+    if (!W->Opened()) {
+      ErrorMessageProc("Failed to create file " + Name +
+                       (W->TargetNotRegular() ? ": not a regular file" : ""));
+      return false;
+    }
+    if (!W->Write(Bytes.data(), Bytes.size())) {
+      ErrorMessageProc("Failed to save file " + Name);
+      return false;
+    }
+    Writers.push_back(std::move(W));
+  }
+  std::vector<bool> Existed;
+  for (const auto& F : Files) Existed.push_back(FileExists(F.first));
+  for (std::size_t i = 0; i < Writers.size(); ++i) {
+    if (Writers[i]->Commit()) continue;
+    ErrorMessageProc("Failed to save file " + Files[i].first);
+    for (std::size_t k = 0; k < i; ++k)
+      if (!Existed[k]) DeleteFileSafe(Files[k].first);
+    return false;
+  }
+  return true;
 }
 
 std::unique_ptr<TDNGHVTable> ACR3Curve() {
@@ -205,11 +242,18 @@ bool Save3DLutDCP(const T3DLut& Lut, const std::string& BaseDCP, const std::stri
     std::string Folder = PresetsFolder.empty() ? ExtractFilePathW(FileName) : PresetsFolder;
     IncludeTrailingSlash(Folder);
     const std::string PresetBase = Folder + WithoutPathSeparators(ProfileName);
-    SaveLRTemplateCurves(PresetBase + ".lrtemplate", &C1, &PR, &PG, &PB,
-                         "\t\tCameraProfile = \"" + LuaEscapeText(ProfileName) + "\",");
-    SaveXMPCurves(PresetBase + ".xmp", &C1, &PR, &PG, &PB,
-                  "   crs:CameraProfile=\"" + XMLEscapeText(ProfileName) + "\"");
-    const bool Result = P.SaveToFile(OutName);
+    std::string DCP = P.SaveToBytes();
+    if (DCP.empty()) {
+      ErrorMessageProc("Failed to save file " + OutName);
+      return false;
+    }
+    const std::string LRName = PresetBase + ".lrtemplate", XMPName = PresetBase + ".xmp";
+    const bool Result = WriteFilesTogether(
+        {{OutName, std::move(DCP)},
+         {LRName, LRTemplateCurvesText(LRName, C1, PR, PG, PB,
+                                       "\t\tCameraProfile = \"" + LuaEscapeText(ProfileName) + "\",")},
+         {XMPName, XMPCurvesText(XMPName, C1, PR, PG, PB,
+                                 "   crs:CameraProfile=\"" + XMLEscapeText(ProfileName) + "\"")}});
     if (Result && P.LookTable->CheckHueDiscontinuity())
       ErrorMessageProc(_("Warning! Resulting profile has extreme hue shifts, that may cause image posterization"));
     return Result;

@@ -67,7 +67,14 @@ bool TDNGCameraProfile::LoadFromFile(const std::string& FileName) {
       Errors.push_back("IFD: " + std::to_string(Count) + " entries do not fit the file");
       return false;
     }
-    for (uint16_t i = 0; i < Count; ++i) ParseTag(S, IFD + 2 + 12 * int64_t(i));
+    int32_t Read = 0;
+    for (uint16_t i = 0; i < Count; ++i)
+      if (ParseTag(S, IFD + 2 + 12 * int64_t(i))) ++Read;
+    // A file of which no tag could be read is no profile.
+    if (Read == 0) {
+      Errors.push_back("IFD: no tag could be read");
+      return false;
+    }
     for (TDNGHSVTable* T : {HueSatMap1.get(), HueSatMap2.get(), LookTable.get()})
       if (T != nullptr && T->TagCount > 0 && T->TagOffset > 0) S.ReadHueSatMapData(*T);
     if (ToneCurve && ToneCurve->TagCount > 0 && ToneCurve->TagOffset > 0) S.ReadToneCurve(*ToneCurve);

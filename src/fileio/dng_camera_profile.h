@@ -49,8 +49,8 @@ class TDNGCameraProfile {
   std::unique_ptr<TDNGHSVTable> LookTable;
 
   // True when the header was valid and the IFD walked (single tags may
-  // have failed: see Log). Offsets, counts and table sizes are checked
-  // against the file; a file that breaks them gives false.
+  // have failed: see Log, but not every one). Offsets, counts and table
+  // sizes are checked against the file; a file that breaks them gives false.
   bool LoadFromFile(const std::string& FileName);
   // The profile as a little-endian file, through the safe file writer.
   bool SaveToFile(const std::string& FileName) const;

@@ -21,12 +21,21 @@ std::string Quoted(int64_t N) { return "\"" + std::to_string(N) + "\""; }
 
 constexpr const char* ElementKey = "<Element HueDiv=";
 
+// Divisions of at least 1 whose product stays within MaxDNGTableEntries;
+// each factor is bounded before it is multiplied, so nothing overflows.
+bool DivisionsFit(int32_t H, int32_t S, int32_t V) {
+  if (H <= 0 || S <= 0 || V <= 0) return false;
+  if (H > MaxDNGTableEntries || S > MaxDNGTableEntries || V > MaxDNGTableEntries) return false;
+  const int64_t HS = int64_t(H) * S;
+  return HS <= MaxDNGTableEntries && HS * V <= MaxDNGTableEntries;
+}
+
 }  // namespace
 
 bool TDNGColorProfile::SetSize(int32_t Hues, int32_t Sats, int32_t Vals) {
   Corrections.clear();
   HueDivisions = SatDivisions = ValDivisions = 0;
-  if (Hues <= 0 || Sats <= 0 || Vals <= 0 || int64_t(Hues) * Sats * Vals > MaxDNGTableEntries) return false;
+  if (!DivisionsFit(Hues, Sats, Vals)) return false;
   HueDivisions = Hues;
   SatDivisions = Sats;
   ValDivisions = Vals;
@@ -47,7 +56,7 @@ bool TDNGColorProfile::LoadFromXML(const std::string& FileName) {
     const int32_t H = StrToIntLeading(After(Text, "hueDivisions=\""));
     const int32_t S = StrToIntLeading(After(Text, "satDivisions=\""));
     const int32_t V = StrToIntLeading(After(Text, "valDivisions=\""));
-    if (H <= 0 || S <= 0 || V <= 0 || int64_t(H) * S * V > MaxDNGTableEntries) return false;
+    if (!DivisionsFit(H, S, V)) return false;
     std::string Matrix;
     const std::size_t MStart = Text.find("<ForwardMatrix1");
     const std::size_t MEnd = MStart == std::string::npos ? MStart : Text.find("</ForwardMatrix1>", MStart);

@@ -78,7 +78,8 @@ bool SaveSwatchesToACO(const std::string& FileName, const TImage32& Image) {
     ErrorMessageProc("No colors to save!");
     return false;
   }
-  if (N > 65535) {
+  // No more than the reader takes back.
+  if (N > ACOMaxColors) {
     ErrorMessageProc("Too many colors to save: " + std::to_string(N));
     return false;
   }

@@ -16,8 +16,8 @@ constexpr int32_t ACOMaxColors = 768;
 // message, False, and Image unchanged.
 bool LoadSwatchesFromACO(const std::string& FileName, TImage32& Image);
 // Every pixel as an RGB colour (w = red * 257 ..., z = alpha * 257).
-// False with a message for no pixels or more than 65535; written through a
-// temporary file.
+// False with a message for no pixels or more than ACOMaxColors (what the
+// reader takes); written through a temporary file.
 bool SaveSwatchesToACO(const std::string& FileName, const TImage32& Image);
 
 }  // namespace kromel

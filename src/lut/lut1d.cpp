@@ -261,7 +261,7 @@ bool T1DLut::LoadFromCube(const std::string& FileName, bool ShowErrors) {
         return false;
       }
       float V[3] = {0, 0, 0};
-      if (!ParseCubeNodeWords(Words, V)) {
+      if (!ParseCubeNodeWords(Words, V, true)) {
         ErrorMessageProc("1D CUBE Import - Corrupt file: " + FileName +
                          LutLineNote(Line, Lines[Line]));
         return false;

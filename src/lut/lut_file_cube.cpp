@@ -166,7 +166,7 @@ bool LoadFromCube(T3DLut* Lut, const std::string& FileName, bool ShowErrors,
       for (int64_t k = 0; k < Count; ++k) {
         while (!NodeWords(Lines[Line])) ++Line;
         float V[3] = {0, 0, 0};
-        if (!ParseCubeNodeWords(Words, V)) {
+        if (!ParseCubeNodeWords(Words, V, false)) {
           ErrorMessageProc("CUBE Import - Corrupt file: " + FileName +
                            LutLineNote(Line, Lines[Line]));
           return false;

@@ -1,5 +1,6 @@
 #include "lut/lut_icc_export.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <vector>
@@ -37,24 +38,70 @@ int64_t CLUTPoints(const std::vector<uint8_t>& Tag) {
   return N * N * N;
 }
 
-// The host-order CLUT through a 16-bit RGB/Lab transform, in place.
-void TransformCLUT(std::vector<uint8_t>& Tag, cmsHTRANSFORM T) {
+// Lab in lut16 tables is in the legacy 16-bit encoding (L 100 at 0xFF00,
+// a and b 0 at 0x8000), whatever the profile's version: readers decode
+// this tag type so.
+
+// The host-order CLUT entries read as Lab, through a float Lab to RGB
+// transform: RGB triplets, not clipped to 0..1 where the profile allows.
+std::vector<double> CLUTLabToRGB(std::vector<uint8_t>& Tag, cmsHTRANSFORM LabToRGB) {
+  const uint16_t* C = HostCLUT(Tag);
+  const int64_t Points = CLUTPoints(Tag);
+  std::vector<double> V(static_cast<std::size_t>(3 * Points));
+  for (int64_t i = 0; i < Points; ++i) {
+    cmsCIELab Lab;
+    cmsLabEncoded2FloatV2(&Lab, C + 3 * i);
+    V[3 * i] = Lab.L;
+    V[3 * i + 1] = Lab.a;
+    V[3 * i + 2] = Lab.b;
+  }
+  cmsDoTransform(LabToRGB, V.data(), V.data(), static_cast<cmsUInt32Number>(Points));
+  for (double& X : V)
+    if (!std::isfinite(X)) X = 0;
+  return V;
+}
+
+// RGB triplets through a float RGB to Lab transform into the host-order
+// CLUT.
+void StoreCLUTLab(std::vector<uint8_t>& Tag, std::vector<double>& RGB, cmsHTRANSFORM RGBToLab) {
   uint16_t* C = HostCLUT(Tag);
-  cmsDoTransform(T, C, C, static_cast<cmsUInt32Number>(CLUTPoints(Tag)));
+  const int64_t Points = CLUTPoints(Tag);
+  cmsDoTransform(RGBToLab, RGB.data(), RGB.data(), static_cast<cmsUInt32Number>(Points));
+  for (int64_t i = 0; i < Points; ++i) {
+    cmsCIELab Lab = {RGB[3 * i], RGB[3 * i + 1], RGB[3 * i + 2]};
+    if (!std::isfinite(Lab.L) || !std::isfinite(Lab.a) || !std::isfinite(Lab.b)) Lab = {0, 0, 0};
+    cmsFloat2LabEncodedV2(C + 3 * i, &Lab);
+  }
+}
+
+// The LUT at a colour that may lie outside 0..1: inside, the lookup; outside,
+// the lookup at the nearest colour of the cube plus the distance to it, so
+// that the map goes on past the cube's faces without a fold. A table whose
+// grid points fall outside the working gamut then interpolates the colours
+// inside it without the pull of clipped neighbours.
+void ExtendedLookup(const T3DLut& Lut, double* V) {
+  float In[3];
+  for (int c = 0; c < 3; ++c) In[c] = static_cast<float>(std::clamp(V[c], 0.0, 1.0));
+  float Out[3] = {In[0], In[1], In[2]};
+  Lut.ProcessColorTetrahedralSingle(Out[0], Out[1], Out[2]);
+  for (int c = 0; c < 3; ++c) V[c] = Out[c] + (V[c] - In[c]);
 }
 
 // Every host-order CLUT entry replaced by the LUT's output for it; with
 // UseDecode each channel is first decoded with the Decode curve.
-void LookUpCLUT(std::vector<uint8_t>& Tag, const T3DLut& Lut, TImageProfile Decode, bool UseDecode) {
-  uint16_t* C = HostCLUT(Tag);
+std::vector<double> LookUpCLUT(std::vector<uint8_t>& Tag, const T3DLut& Lut, TImageProfile Decode,
+                               bool UseDecode) {
+  const uint16_t* C = HostCLUT(Tag);
   const int64_t Points = CLUTPoints(Tag);
+  std::vector<double> Out(static_cast<std::size_t>(3 * Points));
   for (int64_t i = 0; i < Points; ++i, C += 3) {
     float V[3] = {C[0] / 65535.0f, C[1] / 65535.0f, C[2] / 65535.0f};
     if (UseDecode)
       for (float& X : V) X = GammaToLinearByProfile(Decode, X);
     Lut.ProcessColorTetrahedralSingle(V[0], V[1], V[2]);
-    for (int k = 0; k < 3; ++k) C[k] = Quantize(V[k]);
+    for (int k = 0; k < 3; ++k) Out[3 * i + k] = Quantize(V[k]) / 65535.0;
   }
+  return Out;
 }
 
 void LogStep(const std::string& Text) {
@@ -111,7 +158,9 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
   const bool Shaper = Class == cmsSigInputClass && !HasBase;
   T3DLut Work;
   TProfilePtr Profile, Lab;
+  TTransformPtr T0, T1;
   std::vector<uint8_t> A2B0, B2A0;
+  std::vector<double> BaseRGB;  // the base's A2B0 grid as working RGB
   if (DebugLogEnabled()) {
     std::string Name;
     GetProfileDescription(Name, Working);
@@ -132,11 +181,14 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
     }
     cmsSetDeviceClass(Profile.get(), Class);
     LogStep("Creating transform");
-    Lab.reset(cmsCreateLab2Profile(cmsD50_xyY()));
-    TTransformPtr T0;
-    if (Lab && Working != nullptr)
-      T0.reset(cmsCreateTransform(Lab.get(), TYPE_Lab_16, Working, TYPE_RGB_16, Intent, 0));
-    if (!T0) {
+    // Float transforms: Lab values go in and out as numbers, and working RGB
+    // is not clipped where the profile allows values outside 0..1.
+    Lab.reset(cmsCreateLab4Profile(cmsD50_xyY()));
+    if (Lab && Working != nullptr) {
+      T0.reset(cmsCreateTransform(Lab.get(), TYPE_Lab_DBL, Working, TYPE_RGB_DBL, Intent, 0));
+      T1.reset(cmsCreateTransform(Working, TYPE_RGB_DBL, Lab.get(), TYPE_Lab_DBL, Intent, 0));
+    }
+    if (!T0 || !T1) {
       ErrorMessageProc(_("Failed to save ICC: Can't create transform to image profile."));
       return false;
     }
@@ -144,7 +196,7 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
       A2B0 = NewICCMFTData(Shaper ? 256 : 2, N);
       if (A2B0.empty()) return false;
       SwapCLUTOrder(A2B0.data());
-      if (Abstract) TransformCLUT(A2B0, T0.get());
+      if (Abstract) BaseRGB = CLUTLabToRGB(A2B0, T0.get());
     } else {
       A2B0 = ReadRawA2B0(Profile.get());
       if (!ICCMFTData::IsValid3x3Tag(A2B0.data(), static_cast<int64_t>(A2B0.size()))) {
@@ -154,14 +206,20 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
       LogStep(" A2B0.ClutSize=" + std::to_string(A2B0[10]));
       SwapCLUTOrder(A2B0.data());
       LogStep("Doing transform");
-      TransformCLUT(A2B0, T0.get());
+      BaseRGB = CLUTLabToRGB(A2B0, T0.get());
     }
     if (HasB2A0) {
       B2A0 = NewICCMFTData(2, N);
       if (B2A0.empty()) return false;
       SwapCLUTOrder(B2A0.data());
-      TransformCLUT(B2A0, T0.get());
-      LookUpCLUT(B2A0, Work, ImageProfile, false);
+      const std::vector<double> V = CLUTLabToRGB(B2A0, T0.get());
+      uint16_t* C = HostCLUT(B2A0);
+      for (std::size_t i = 0; i < V.size(); i += 3) {
+        float X[3];
+        for (int k = 0; k < 3; ++k) X[k] = static_cast<float>(std::clamp(V[i + k], 0.0, 1.0));
+        Work.ProcessColorTetrahedralSingle(X[0], X[1], X[2]);
+        for (int k = 0; k < 3; ++k) C[i + k] = Quantize(X[k]);
+      }
       SwapCLUTOrder(B2A0.data());
     }
   } catch (...) {
@@ -171,24 +229,25 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
   // Stage 2: the LUT into the A2B0 table.
   try {
     LogStep("Processing LUT");
-    if (!HasBase && !Abstract) {
-      const int32_t In = ICCMFTData::GetInputEntries(A2B0.data());
-      for (int32_t i = 0; i < In; ++i) {
-        float V = ICCMFTData::GetInputEntry(A2B0.data(), 0, i) / 65535.0f;
-        if (Gamma18) V = GammaGamma18ToLinear(V);
-        V = LogC ? LinearToLogC(4 * V) : LinearToGammaByProfile(ImageProfile, V);
-        if (Shaper) V = LinearToGammaByProfile(ipSRGB, V);
-        const uint16_t W = Quantize(V);
-        for (int32_t c = 0; c < 3; ++c) ICCMFTData::SetInputEntry(A2B0.data(), c, i, W);
+    std::vector<double> RGB;
+    if (!BaseRGB.empty()) {
+      RGB = std::move(BaseRGB);
+      for (std::size_t i = 0; i + 2 < RGB.size(); i += 3) ExtendedLookup(Work, &RGB[i]);
+    } else {
+      if (!Abstract) {
+        const int32_t In = ICCMFTData::GetInputEntries(A2B0.data());
+        for (int32_t i = 0; i < In; ++i) {
+          float V = ICCMFTData::GetInputEntry(A2B0.data(), 0, i) / 65535.0f;
+          if (Gamma18) V = GammaGamma18ToLinear(V);
+          V = LogC ? LinearToLogC(4 * V) : LinearToGammaByProfile(ImageProfile, V);
+          if (Shaper) V = LinearToGammaByProfile(ipSRGB, V);
+          const uint16_t W = Quantize(V);
+          for (int32_t c = 0; c < 3; ++c) ICCMFTData::SetInputEntry(A2B0.data(), c, i, W);
+        }
       }
+      RGB = LookUpCLUT(A2B0, Work, ImageProfile, Shaper);
     }
-    LookUpCLUT(A2B0, Work, ImageProfile, Shaper);
-    TTransformPtr T1(cmsCreateTransform(Working, TYPE_RGB_16, Lab.get(), TYPE_Lab_16, Intent, 0));
-    if (!T1) {
-      ErrorMessageProc(_("Failed to save ICC: Can't create transform to image profile."));
-      return false;
-    }
-    TransformCLUT(A2B0, T1.get());
+    StoreCLUTLab(A2B0, RGB, T1.get());
     SwapCLUTOrder(A2B0.data());
   } catch (...) {
     ErrorMessageProc("Exception in T3DLut.SaveICC 2");

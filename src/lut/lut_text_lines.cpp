@@ -89,8 +89,8 @@ std::string_view LutTextDataPart(std::string_view Line) {
   return TrimLutTextBlanks(Line);
 }
 
-bool ParseCubeNodeWords(const std::vector<std::string_view>& Words, float V[3]) {
-  if (Words.size() == 1) {
+bool ParseCubeNodeWords(const std::vector<std::string_view>& Words, float V[3], bool OneForAll) {
+  if (OneForAll && Words.size() == 1) {
     if (!ParseLutFloat(Words[0], V[0])) return false;
     V[1] = V[2] = V[0];
     return true;

@@ -35,10 +35,10 @@ std::string UpperLutText(std::string_view S);
 bool StartsWithCubeKeyword(std::string_view Word);
 // The line without its "#" comment and surrounding white space.
 std::string_view LutTextDataPart(std::string_view Line);
-// A CUBE node line's words as red, green and blue: three numbers, or one
-// number for all three; false for any other count or a word that is not a
-// number (V is then unspecified).
-bool ParseCubeNodeWords(const std::vector<std::string_view>& Words, float V[3]);
+// A CUBE node line's words as red, green and blue: three numbers, or, with
+// OneForAll, one number for all three; false for any other count or a word
+// that is not a number (V is then unspecified).
+bool ParseCubeNodeWords(const std::vector<std::string_view>& Words, float V[3], bool OneForAll);
 // False when Words is a CUBE domain line (DOMAIN_MIN, DOMAIN_MAX or
 // RangeKey) giving anything but the unit domain; true for every other line.
 bool CubeDomainLineIsUnit(const std::vector<std::string_view>& Words, std::string_view RangeKey);

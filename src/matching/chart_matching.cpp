@@ -62,6 +62,103 @@ void AppendAnchor(TImage128& Src, TImage128& Dst, TBooleanArray& Flags, float V)
 
 bool HasAnchor(const TImage128& Src, float V) { return Src.FindNearColor(V, V, V, 0.01f) >= 0; }
 
+// Smoothing from neutral towards saturated: each node moves towards a
+// quadratic estimate from three samples on its line through the grey of
+// equal mean, P + (M - P)/3, P + 2 (M - P)/3 and P - (M - P)/3. A sample
+// beyond the cube is read as the straight continuation 2 f(P) - f(P + (M -
+// P)/3), so a map that is affine (the identity above all) stays as it is.
+void SmoothChartLUT(T3DLut& LUT, float Amount) {
+  const int32_t N = LUT.Size;
+  if (N < 2 || !LUT.R || !LUT.G || !LUT.B) return;
+  std::vector<float> Out(size_t(LUT.Count) * 3);
+  int64_t I = 0;
+  for (int32_t Bi = 0; Bi < N; ++Bi)
+    for (int32_t Gi = 0; Gi < N; ++Gi)
+      for (int32_t Ri = 0; Ri < N; ++Ri, ++I) {
+        const float D = float(N - 1);
+        const float P[3] = {float(Ri) / D, float(Gi) / D, float(Bi) / D};
+        const float M = (P[0] + P[1] + P[2]) / 3;
+        float A0[3], B0[3], C0[3];
+        bool Inside = true;
+        for (int K = 0; K < 3; ++K) {
+          A0[K] = P[K] + (M - P[K]) / 3;
+          B0[K] = P[K] + 2 * (M - P[K]) / 3;
+          C0[K] = P[K] + (P[K] - M) / 3;
+          Inside = Inside && C0[K] >= 0 && C0[K] <= 1;
+        }
+        LUT.ProcessColorTetrahedralQuiet(A0[0], A0[1], A0[2]);
+        LUT.ProcessColorTetrahedralQuiet(B0[0], B0[1], B0[2]);
+        const float Node[3] = {LUT.R[I], LUT.G[I], LUT.B[I]};
+        if (Inside) {
+          LUT.ProcessColorTetrahedralQuiet(C0[0], C0[1], C0[2]);
+        } else {
+          for (int K = 0; K < 3; ++K) C0[K] = 2 * Node[K] - A0[K];
+        }
+        for (int K = 0; K < 3; ++K) {
+          const float E = 1.25f * A0[K] - 0.5f * B0[K] + 0.25f * C0[K];
+          Out[size_t(I) * 3 + size_t(K)] =
+              std::clamp((1 - Amount) * Node[K] + Amount * E, 0.0f, 1.0f);
+        }
+      }
+  for (int64_t J = 0; J < LUT.Count; ++J) {
+    LUT.R[J] = Out[size_t(J) * 3];
+    LUT.G[J] = Out[size_t(J) * 3 + 1];
+    LUT.B[J] = Out[size_t(J) * 3 + 2];
+  }
+}
+
+// Pairs whose sources lie within 0.0035 (city-block) of an earlier pair's
+// are one colour to the body: they merge into the earlier pair (sources,
+// targets and neutral flags averaged or joined). Targets more than 0.021
+// apart are a conflict, reported once with the first pair found.
+void MergeCoincidentSources(TImage128& Src, TImage128& Dst, TBooleanArray& Flags) {
+  const int32_t N = std::min(Src.Size, Dst.Size);
+  std::vector<int32_t> ByRed;
+  for (int32_t I = 0; I < N; ++I)
+    if (Src.Data[I].A > 0 && Dst.Data[I].A > 0) ByRed.push_back(I);
+  std::sort(ByRed.begin(), ByRed.end(),
+            [&Src](int32_t X, int32_t Y) { return Src.Data[X].R < Src.Data[Y].R; });
+  std::vector<int32_t> Position(size_t(std::max(N, 0)), -1);
+  for (size_t K = 0; K < ByRed.size(); ++K) Position[size_t(ByRed[K])] = int32_t(K);
+  constexpr float Near = 0.0035f;
+  int32_t Conflicts = 0, FirstI = -1, FirstJ = -1;
+  std::string FirstText;
+  for (int32_t I = 0; I < N; ++I) {
+    if (Position[size_t(I)] < 0 || !(Src.Data[I].A > 0)) continue;
+    const TBGRAPixel128 S = Src.Data[I], D = Dst.Data[I];
+    TPairSum Sum;
+    Sum.Add(S, D);
+    auto Visit = [&](size_t K) {
+      const int32_t J = ByRed[K];
+      if (J <= I || !(Src.Data[J].A > 0) || !(CityBlock(S, Src.Data[J]) < Near)) return;
+      if (CityBlock(D, Dst.Data[J]) > 0.021f) {
+        if (Conflicts++ == 0) {
+          std::string S1, D1, D2;
+          Pixel128ToRGBText(S, S1);
+          Pixel128ToRGBText(D, D1);
+          Pixel128ToRGBText(Dst.Data[J], D2);
+          FirstI = I;
+          FirstJ = J;
+          FirstText = "\nSrc: " + S1 + "\nDest1: " + D1 + "\nDest2: " + D2;
+        }
+      }
+      Sum.Add(Src.Data[J], Dst.Data[J]);
+      if (J < int32_t(Flags.size()) && Flags[size_t(J)] && I < int32_t(Flags.size()))
+        Flags[size_t(I)] = true;
+      Invalidate(Src.Data[J], Dst.Data[J]);
+    };
+    const size_t At = size_t(Position[size_t(I)]);
+    for (size_t K = At + 1; K < ByRed.size() && Src.Data[ByRed[K]].R - S.R < Near; ++K) Visit(K);
+    for (size_t K = At; K-- > 0 && S.R - Src.Data[ByRed[K]].R < Near;) Visit(K);
+    if (Sum.Count > 1) Sum.StoreMean(Src.Data[I], Dst.Data[I]);
+  }
+  if (Conflicts > 0)
+    ErrorMessageProc(_("Warning") + ": " + std::to_string(Conflicts) +
+                     " colour pair(s) share a source colour with another pair but not its "
+                     "target; their targets are averaged.\nPatches " +
+                     std::to_string(FirstI) + " and " + std::to_string(FirstJ) + FirstText);
+}
+
 }  // namespace
 
 bool ColorPairsDiffer(const TBGRAPixel128& Src1, const TBGRAPixel128& Src2, float Threshold,
@@ -283,9 +380,10 @@ TProfileLUTResult CreateProfileLUT(T3DLut& LUT, TImage128& Src, TImage128& Dst,
     ColorPairsAverageDuplicates(Src, Dst, PairFlags);
     if (!HasAnchor(Src, 0)) AppendAnchor(Src, Dst, PairFlags, 0);
     if (!HasAnchor(Src, 1)) AppendAnchor(Src, Dst, PairFlags, 1);
+    // Close neutral patches stay apart: each maps onto its own target.
+    MergeCoincidentSources(Src, Dst, PairFlags);
     T.SetData(Src, Dst, PairFlags);
     T.DropLowSaturation(LowSaturationFraction);
-    T.MergeClosePairs(true, 0.1f);
     Built = OrderPairsForTetrahedralization(T, SortOrder) &&
             CalcTetrahedralization(T, Report, ShowViewer, ShowSteps, Progress, Tolerance);
   } catch (const std::exception&) {
@@ -312,13 +410,14 @@ TProfileLUTResult CreateProfileLUT(T3DLut& LUT, TImage128& Src, TImage128& Dst,
         }
       if (Progress) Progress(Bi * 100 / N);
     }
-    LUT.Name = "Color chart matching 3DLUT";
     if (Smooth)
-      for (int K = 0; K < 3; ++K) LUT.SmoothNeutralToSaturated(0.3f);
+      for (int K = 0; K < 3; ++K) SmoothChartLUT(LUT, 0.3f);
     LUT.Clamp();
+    LUT.Name = "Color chart matching 3DLUT";
   } catch (const std::exception&) {
     ErrorMessageProc("Exception in CreateProfileLUT");
     T.Done();
+    LUT.SetDefault();
     return TProfileLUTResult::BuildFailed;
   }
   T.Done();
@@ -345,14 +444,16 @@ void ColorChartApplyCompensationToImage(TImage64& Image, const TImage128& /*Spar
         const int32_t P = Row * Grid.ColCount + Col;
         if (P >= Patches) continue;
         const TBGRAPixel128 &Bk = Black.Data[P], &Wh = White.Data[P];
-        if (!(Wh.R - Bk.R >= 0.0001f)) continue;
+        // A patch whose white is not above its black in every channel has
+        // no usable levels: dividing by a tiny span would saturate.
+        if (!(Wh.R - Bk.R >= 0.0001f) || !(Wh.G - Bk.G >= 0.0001f) ||
+            !(Wh.B - Bk.B >= 0.0001f))
+          continue;
         TPixel64& Px = Image.Pixels[int64_t(Y) * Image.Width + X];
         const float Lo[3] = {Bk.R, Bk.G, Bk.B}, Hi[3] = {Wh.R, Wh.G, Wh.B};
         uint16_t* V[3] = {&Px.R, &Px.G, &Px.B};
         for (int C = 0; C < 3; ++C) {
           const double Span = double(Hi[C]) - Lo[C];
-          // A flat green or blue reference leaves that channel as it is.
-          if (Span == 0) continue;
           const double Out = (Chart.BlackAverage[C] +
                               (Chart.WhiteAverage[C] - Chart.BlackAverage[C]) / Span *
                                   (*V[C] / 65535.0 - Lo[C])) * 65535.0;

@@ -17,14 +17,19 @@ namespace kromel {
 enum class TProfileLUTResult {
   Done,          // the LUT maps the pairs
   NoSourceData,  // every source colour is black; LUT = identity
-  BuildFailed,   // the body could not be built; LUT = identity
+  BuildFailed,   // the body could not be built or filled (also when memory
+                 // ran out); LUT = identity
 };
 
 // SortOrder: 1..7 the strategy rows (saturation, luminance, minimum,
 // maximum, saturation + luminance, maximum + 0.3 saturation, luminance + 0.3
 // saturation); any other value the default neutral-axis order. Src and Dst
-// change in place (duplicates averaged, anchors appended); Flags do not.
-// The viewer switches are accepted and ignored here.
+// change in place (duplicates averaged, anchors appended, pairs whose
+// sources coincide merged, with a warning when their targets differ);
+// Flags do not. Every patch maps onto its target and the identity pairs give
+// the identity; beyond the pairs' hull the map runs to the pairs' 3 x 3
+// least-squares matrix at a box just around the unit cube. Smoothing
+// keeps affine maps. The viewer switches are accepted and ignored here.
 TProfileLUTResult CreateProfileLUT(T3DLut& LUT, TImage128& Src, TImage128& Dst,
                                    const TBooleanArray& Flags, bool ShowViewer, bool Report,
                                    float Tolerance, float LowSaturationFraction,

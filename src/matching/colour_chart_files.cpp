@@ -2,6 +2,7 @@
 // dump of the reference values.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -21,6 +22,8 @@ namespace {
 // More patches than any printed chart holds; a file that asks for more is
 // refused before anything is allocated.
 constexpr int64_t MaxChartPatches = 262144;
+constexpr double MaxLabL = 110;
+constexpr double MaxLabAB = 200;
 
 bool IsBlankOrControl(char C) { return static_cast<unsigned char>(C) <= 32; }
 bool IsUpperLetter(char C) { return C >= 'A' && C <= 'Z'; }
@@ -207,9 +210,17 @@ bool TColorChartTable::LoadColorChartFromText(const std::string& Text,
              " is outside number of sets (" + std::to_string(NumSets) + ")");
       TColorCheckerPixel128& P = Parsed.Patches[size_t(Index)];
       if (NameCol >= 0) P.SetName(Word);
-      P.LabL = StrToFloatLeading(WordAt(W, LCol));
-      P.LabA = StrToFloatLeading(WordAt(W, ACol));
-      P.LabB = StrToFloatLeading(WordAt(W, BCol));
+      // Reference values are real colours: L* 0..110, a* and b* within
+      // +-200; anything else (or a value a Single cannot hold) is refused.
+      const double L = StrToDoubleLeading(WordAt(W, LCol));
+      const double A = StrToDoubleLeading(WordAt(W, ACol));
+      const double B = StrToDoubleLeading(WordAt(W, BCol));
+      if (!(L >= 0 && L <= MaxLabL) || !(std::fabs(A) <= MaxLabAB) || !(std::fabs(B) <= MaxLabAB))
+        Fail("Parsing error #6 - Lab value out of range in line " +
+             std::to_string(DataAt + 2 + K) + ": " + Line);
+      P.LabL = float(L);
+      P.LabA = float(A);
+      P.LabB = float(B);
       P.Empty = P.LabL == 0;
       P.Neutral = UpperCase(Line).find("GS") != std::string::npos;
     }

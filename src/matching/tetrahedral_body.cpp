@@ -5,6 +5,7 @@
 
 #include "foundation/debug_log.h"
 #include "images/pixel128.h"
+#include "matching/tetrahedral_mesh.h"
 #include "matching/tetrahedralization.h"
 
 namespace kromel {
@@ -55,12 +56,212 @@ bool NearestTetrahedronExtrapolation(TTetrahedralization& T, TBGRAPixel128& Resu
 
 }  // namespace
 
+namespace {
+
+constexpr int32_t FaceOpposite[4] = {3, 2, 1, 0};  // sorted point opposite face F
+
+// Margin of the box beyond the pairs and the unit cube.
+constexpr double BoxMargin = 0.05;
+
+// The 3 x 3 least-squares matrix from the valid pairs' sources to their
+// targets; the identity when the sources do not span the space.
+void FitPairsMatrix(const TTetrahedralization& T, double M[3][3]) {
+  double A[3][3] = {}, B[3][3] = {};
+  for (int32_t I = 0; I < T.PairCount(); ++I) {
+    if (!ValidPoint(T, I)) continue;
+    const double S[3] = {T.Src(I).R, T.Src(I).G, T.Src(I).B};
+    const double D[3] = {T.Dst(I).R, T.Dst(I).G, T.Dst(I).B};
+    for (int R = 0; R < 3; ++R)
+      for (int C = 0; C < 3; ++C) {
+        A[R][C] += S[R] * S[C];
+        B[R][C] += S[R] * D[C];
+      }
+  }
+  auto Det = [](const double X[3][3]) {
+    return X[0][0] * (X[1][1] * X[2][2] - X[1][2] * X[2][1]) -
+           X[0][1] * (X[1][0] * X[2][2] - X[1][2] * X[2][0]) +
+           X[0][2] * (X[1][0] * X[2][1] - X[1][1] * X[2][0]);
+  };
+  const double D0 = Det(A);
+  double Trace = A[0][0] + A[1][1] + A[2][2];
+  for (int R = 0; R < 3; ++R)
+    for (int C = 0; C < 3; ++C) M[R][C] = R == C ? 1 : 0;
+  if (!(std::fabs(D0) > 1e-12 * Trace * Trace * Trace)) return;
+  // Row Out of M solves A m = B[.][Out] (Cramer).
+  for (int Out = 0; Out < 3; ++Out)
+    for (int I = 0; I < 3; ++I) {
+      double X[3][3];
+      for (int R = 0; R < 3; ++R)
+        for (int C = 0; C < 3; ++C) X[R][C] = C == I ? B[R][Out] : A[R][C];
+      M[Out][I] = Det(X) / D0;
+    }
+}
+
+bool UsableSource(const TBGRAPixel128& P) {
+  for (float V : {P.R, P.G, P.B})
+    if (!(std::fabs(V) <= 64)) return false;
+  return true;
+}
+
+TTetrahedralMesh::TLattice ToLattice(const TTetrahedralBody& Body, const TBGRAPixel128& C) {
+  const double V[3] = {C.R, C.G, C.B};
+  TTetrahedralMesh::TLattice L{};
+  constexpr double Far = double(int64_t(1) << 40);
+  for (size_t K = 0; K < 3; ++K) {
+    const double X = (V[K] - Body.Origin[K]) * Body.Scale;
+    L[K] = std::isnan(X) ? 0 : int64_t(std::nearbyint(std::clamp(X, -Far, Far)));
+  }
+  return L;
+}
+
+// Largest volume of a tetrahedron of valid sources found by growing a seed:
+// far point, then widest triangle, then highest apex.
+double SpanVolume(const TTetrahedralization& T, const std::vector<int32_t>& Valid) {
+  if (Valid.size() < 4) return 0;
+  const TBGRAPixel128 P0 = T.Src(Valid[0]);
+  int32_t I1 = -1, I2 = -1;
+  float Best = 0;
+  for (int32_t I : Valid)
+    if (Pixel128Distance(T.Src(I), P0) > Best) {
+      Best = Pixel128Distance(T.Src(I), P0);
+      I1 = I;
+    }
+  if (I1 < 0) return 0;
+  Best = 0;
+  for (int32_t I : Valid)
+    if (TriangleArea(P0, T.Src(I1), T.Src(I)) > Best) {
+      Best = TriangleArea(P0, T.Src(I1), T.Src(I));
+      I2 = I;
+    }
+  if (I2 < 0) return 0;
+  double Volume = 0;
+  for (int32_t I : Valid) Volume = std::max(Volume, TetrahedronVolume(P0, T.Src(I1), T.Src(I2), T.Src(I)));
+  return Volume;
+}
+
+uint64_t MortonKey(const TTetrahedralMesh::TLattice& L) {
+  uint64_t Key = 0;
+  for (int Bit = 20; Bit >= 0; --Bit)
+    for (size_t K = 0; K < 3; ++K)
+      Key = (Key << 1) | ((uint64_t(std::max<int64_t>(L[K], 0)) >> (Bit + 2)) & 1);
+  return Key;
+}
+
+// The slot array, hull faces and per-vertex arrays from the mesh.
+void TakeCells(TTetrahedralization& T) {
+  TTetrahedralBody& Body = *T.Body;
+  const auto& Cells = Body.Mesh.Cells();
+  const int32_t N = T.PairCount();
+  Body.SlotOfCell.assign(Cells.size(), -1);
+  int32_t Slots = 0;
+  for (size_t C = 0; C < Cells.size(); ++C) {
+    if (!Body.Mesh.IsLive(int32_t(C))) continue;
+    const auto& V = Cells[C].V;
+    if (V[0] < N && V[1] < N && V[2] < N && V[3] < N) Body.SlotOfCell[C] = Slots++;
+  }
+  T.Tetrahedra.assign(size_t(Slots), TTetrahedron{});
+  T.NumTetrahedra = Slots;
+  T.VertexDirections.assign(size_t(N), TBGRAPixel128{});
+  T.VertexSlopes.assign(size_t(N), TBGRAPixel128{});
+  for (size_t C = 0; C < Cells.size(); ++C) {
+    const int32_t Slot = Body.SlotOfCell[C];
+    if (Slot < 0) continue;
+    TTetrahedron& Tet = T.Tetrahedra[size_t(Slot)];
+    const auto& Cell = Cells[C];
+    Tet.Points = {Cell.V[0], Cell.V[1], Cell.V[2], Cell.V[3]};
+    SortTetrahedronPoints(Tet.Points);
+    CalcTetrahedronBounds(Tet, T.SrcColors);
+    for (int32_t F = 0; F < 4; ++F) {
+      const int32_t Opposite = Tet.Points[size_t(FaceOpposite[F])];
+      int32_t Beyond = -1;
+      for (size_t I = 0; I < 4; ++I)
+        if (Cell.V[I] == Opposite) Beyond = Cell.N[I];
+      const bool External = Beyond < 0 || Body.SlotOfCell[size_t(Beyond)] < 0;
+      Tet.FaceExternal[size_t(F)] = External;
+      if (!External) continue;
+      TTrianglePoints Tri;
+      int32_t Opp = 0;
+      GetTetrahedronFace(Tri, Tet.Points, F, Opp);
+      for (int32_t Q : Tri) T.VertexDirections[size_t(Q)].A += 1;
+    }
+  }
+}
+
+// Barycentric weights of C in a cell of the body, in lattice units.
+void CellWeights(const TTetrahedralBody& Body, int32_t Cell, const TBGRAPixel128& C,
+                 double W[4]) {
+  const auto& V = Body.Mesh.Cells()[size_t(Cell)].V;
+  double P[5][3];
+  for (size_t I = 0; I < 4; ++I) {
+    const auto& L = Body.Mesh.Position(V[I]);
+    for (size_t K = 0; K < 3; ++K) P[I][K] = double(L[K]);
+  }
+  const double Q[3] = {C.R, C.G, C.B};
+  for (size_t K = 0; K < 3; ++K) P[4][K] = (Q[K] - Body.Origin[K]) * Body.Scale;
+  auto Orient = [&P](int A, int B, int Cc, int D) {
+    const double U[3] = {P[B][0] - P[A][0], P[B][1] - P[A][1], P[B][2] - P[A][2]};
+    const double X[3] = {P[Cc][0] - P[A][0], P[Cc][1] - P[A][1], P[Cc][2] - P[A][2]};
+    const double Y[3] = {P[D][0] - P[A][0], P[D][1] - P[A][1], P[D][2] - P[A][2]};
+    return U[0] * (X[1] * Y[2] - X[2] * Y[1]) - U[1] * (X[0] * Y[2] - X[2] * Y[0]) +
+           U[2] * (X[0] * Y[1] - X[1] * Y[0]);
+  };
+  const double Whole = Orient(0, 1, 2, 3);
+  int Q4[4] = {0, 1, 2, 3};
+  for (int I = 0; I < 4; ++I) {
+    int R[4] = {Q4[0], Q4[1], Q4[2], Q4[3]};
+    R[I] = 4;
+    W[I] = Whole != 0 ? Orient(R[0], R[1], R[2], R[3]) / Whole : 0.25;
+  }
+}
+
+// Evaluation through the body: inside the pairs' hull the blend of the four
+// targets; beyond it the blend reaches the corners' matrix values, clamped,
+// with alpha the corners' share.
+void BodyColor(TTetrahedralization& T, TBGRAPixel128& Result, const TBGRAPixel128& C,
+               bool NoExtrapolation) {
+  TTetrahedralBody& Body = *T.Body;
+  const int32_t Cell = Body.Mesh.Locate(ToLattice(Body, C), Body.Hint);
+  T.LastTetrahedron = -1;
+  if (Cell < 0) return;
+  Body.Hint = Cell;
+  const int32_t Slot = Body.SlotOfCell[size_t(Cell)];
+  if (Slot >= 0) T.LastTetrahedron = Slot;
+  if (Slot < 0 && NoExtrapolation) return;
+  double W[4];
+  CellWeights(Body, Cell, C, W);
+  const auto& V = Body.Mesh.Cells()[size_t(Cell)].V;
+  double Sum[3] = {0, 0, 0}, Outer = 0;
+  for (size_t I = 0; I < 4; ++I) {
+    const bool Corner = V[I] >= Body.PairCount;
+    const TBGRAPixel128& Target =
+        Corner ? Body.CornerTargets[V[I] - Body.PairCount] : T.Dst(V[I]);
+    Sum[0] += W[I] * Target.R;
+    Sum[1] += W[I] * Target.G;
+    Sum[2] += W[I] * Target.B;
+    if (Corner) Outer += W[I];
+  }
+  Result.Init(float(Sum[0]), float(Sum[1]), float(Sum[2]), 0);
+  if (Slot < 0) {
+    T.LastExternalTetrahedron = Cell;
+    Result.A = float(Outer);
+    Pixel128Clamp(Result);
+  }
+}
+
+}  // namespace
+
 bool CalcTetrahedralization(TTetrahedralization& T, bool ReportFailures, bool /*ShowResult*/,
                             bool /*ShowSteps*/, const TProgressCallback& Progress,
                             float Tolerance) {
   const int32_t N = T.PairCount();
+  T.Body.reset();
   if (N <= 3) {
     ErrorMessageProc("Not enough data for tetrahedralization!");
+    return false;
+  }
+  if (N > MaxTetrahedralizationPairs) {
+    ErrorMessageProc("Too many colour pairs for tetrahedralization: " + std::to_string(N) +
+                     " (at most " + std::to_string(MaxTetrahedralizationPairs) + ")");
     return false;
   }
   try {
@@ -68,56 +269,102 @@ bool CalcTetrahedralization(TTetrahedralization& T, bool ReportFailures, bool /*
     T.Radius = -1;
     T.Centre = TBGRAPixel128{};
     T.Tolerance = Tolerance;
-    for (TTetrahedron& Tet : T.Tetrahedra) Tet.Points[0] = -1;
+    T.Tetrahedra.clear();
     T.NumTetrahedra = 0;
-    if (T.Tetrahedra.empty()) T.Tetrahedra.resize(size_t(2) * size_t(N) * size_t(N));
 
-    // Seed: the first valid quadruple of non-zero volume.
-    auto Seeded = [&T] { return T.Tetrahedra[0].Points[0] >= 0; };
-    for (int32_t I = 0; I < N && !Seeded(); ++I) {
+    std::vector<int32_t> Valid;
+    bool Reported = false;
+    for (int32_t I = 0; I < N; ++I) {
       if (!ValidPoint(T, I)) continue;
-      for (int32_t J = I + 1; J < N && !Seeded(); ++J) {
-        if (!ValidPoint(T, J)) continue;
-        for (int32_t K = J + 1; K < N && !Seeded(); ++K) {
-          if (!ValidPoint(T, K)) continue;
-          for (int32_t L = K + 1; L < N; ++L) {
-            if (!ValidPoint(T, L)) continue;
-            if (TetrahedronVolume(T.Src(I), T.Src(J), T.Src(K), T.Src(L)) > 0) {
-              AddTetraheadron(T, I, J, K, L);
-              break;
-            }
-          }
+      if (!UsableSource(T.Src(I))) {
+        if (!Reported) {
+          std::string S;
+          Pixel128ToText(S, T.Src(I));
+          ErrorMessageProc("Colour pair " + std::to_string(I) +
+                           " left out: source outside -64..64: " + S);
         }
+        Reported = true;
+        continue;
       }
+      Valid.push_back(I);
     }
-    if (!Seeded()) {
+    if (SpanVolume(T, Valid) < 7e-9) {
       ErrorMessageProc("Error: point data is singular.");
       return false;
     }
 
-    // Insertion passes: after every success the scan starts again.
-    int64_t Added = 0;
-    bool Grew = true;
-    while (Grew) {
-      Grew = false;
-      for (int32_t I = 0; I < N; ++I) {
-        if (!ValidPoint(T, I) || T.UsedFlags[size_t(I)]) continue;
-        if (Added % 4 == 0 && Progress) Progress(int32_t(Added * Added * 100 / (int64_t(N) * N)));
-        if (AddVertex(T, I, false)) {
-          ++Added;
-          Grew = true;
-          break;
-        }
+    auto Body = std::make_shared<TTetrahedralBody>();
+    Body->PairCount = N;
+    double Lo[3] = {0, 0, 0}, Hi[3] = {1, 1, 1};
+    for (int32_t I : Valid) {
+      const double V[3] = {T.Src(I).R, T.Src(I).G, T.Src(I).B};
+      for (int K = 0; K < 3; ++K) {
+        Lo[K] = std::min(Lo[K], V[K]);
+        Hi[K] = std::max(Hi[K], V[K]);
       }
     }
-    for (int32_t I = 0; I < N; ++I)
-      if (ValidPoint(T, I) && !T.UsedFlags[size_t(I)]) AddVertex(T, I, ReportFailures);
+    double Extent = 0;
+    for (int K = 0; K < 3; ++K) {
+      Lo[K] -= BoxMargin;
+      Hi[K] += BoxMargin;
+      Extent = std::max(Extent, Hi[K] - Lo[K]);
+      Body->Origin[K] = Lo[K];
+    }
+    Body->Scale = std::ldexp(1.0, int(std::floor(std::log2(double(TTetrahedralMesh::LatticeSpan) / Extent))));
+    TTetrahedralMesh::TLattice LLo{0, 0, 0}, LHi{};
+    for (size_t K = 0; K < 3; ++K)
+      LHi[K] = int64_t(std::floor((Hi[K] - Lo[K]) * Body->Scale));
+    double M[3][3];
+    FitPairsMatrix(T, M);
+    for (int32_t K = 0; K < 8; ++K) {
+      const double P[3] = {Lo[0] + double((K & 1) ? LHi[0] : 0) / Body->Scale,
+                           Lo[1] + double((K & 2) ? LHi[1] : 0) / Body->Scale,
+                           Lo[2] + double((K & 4) ? LHi[2] : 0) / Body->Scale};
+      double D[3];
+      for (int R = 0; R < 3; ++R) D[R] = M[R][0] * P[0] + M[R][1] * P[1] + M[R][2] * P[2];
+      Body->CornerTargets[K].Init(float(D[0]), float(D[1]), float(D[2]), 0);
+    }
+    if (!Body->Mesh.Start(N, LLo, LHi)) {
+      ErrorMessageProc("Error: point data is singular.");
+      return false;
+    }
+
+    // Insertion in Morton order of the lattice points keeps every walk short.
+    std::vector<std::pair<uint64_t, int32_t>> Order;
+    Order.reserve(Valid.size());
+    for (int32_t I : Valid) Order.emplace_back(MortonKey(ToLattice(*Body, T.Src(I))), I);
+    std::sort(Order.begin(), Order.end());
+    int64_t Done = 0;
+    for (const auto& Entry : Order) {
+      if (Done % 4 == 0 && Progress)
+        Progress(int32_t(Done * 100 / int64_t(Order.size())));
+      ++Done;
+      const int32_t I = Entry.second;
+      int32_t Same = -1;
+      if (Body->Mesh.Insert(I, ToLattice(*Body, T.Src(I)), Same)) {
+        T.UsedFlags[size_t(I)] = true;
+        continue;
+      }
+      if (Same < 0) {
+        ErrorMessageProc("Error in CalcTetrahedralization: failed to insert colour pair " +
+                         std::to_string(I));
+        return false;
+      }
+      if (ReportFailures) {
+        std::string S;
+        Pixel128ToText(S, T.Src(I));
+        ErrorMessageProc("Failed to add Vertex " + std::to_string(I) + "\r\n" + S);
+      }
+    }
+    T.Body = Body;
+    TakeCells(T);
   } catch (const std::exception&) {
     ErrorMessageProc("Exception in CalcTetrahedralization, NumT=" +
                      std::to_string(T.NumTetrahedra));
+    T.Body.reset();
+    return false;
   }
 
-  PrepareTetrahedralization(T);
   if (!CalcColorBodyCenter(T)) {
     ErrorMessageProc("Failed to calculate color body center. Please check your source data.");
     return false;
@@ -127,7 +374,6 @@ bool CalcTetrahedralization(TTetrahedralization& T, bool ReportFailures, bool /*
     return true;
   }
   ErrorMessageProc("Failed to calculate normals. Please check your source data.");
-  CalcNormals(T);
   return false;
 }
 
@@ -375,6 +621,10 @@ void TetrahedralizationCalcColor(TTetrahedralization& T, TBGRAPixel128& Result,
     T.LastExtrapolated.R = T.LastExtrapolated.G = T.LastExtrapolated.B = -1;
     T.LastFace[0] = -1;
     T.LastExternalTetrahedron = -1;
+    if (T.Body) {
+      BodyColor(T, Result, C, NoExtrapolation);
+      return;
+    }
     const int32_t Found = FindTetrahedronInTetrahedralization(C, T.SrcColors, T);
     T.LastTetrahedron = Found;
     if (Found >= 0) {

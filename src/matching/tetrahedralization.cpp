@@ -77,8 +77,9 @@ void TTetrahedralization::SetData(const TImage128& Src, const TImage128& Dst,
         ErrorMessageProc("Error in TTetrahedralization.SetData: Src.Size<>Dest.Size");
       }
     }
-    Tetrahedra.assign(size_t(2) * size_t(N) * size_t(N), TTetrahedron{});
+    Tetrahedra.clear();
     NumTetrahedra = 0;
+    Body.reset();
     NeutralFlags.assign(size_t(N), false);
     EnclosedFlags.assign(size_t(N), false);
     if (int32_t(Flags.size()) >= N && CountTrueValues(Flags) >= 3)
@@ -99,6 +100,7 @@ void TTetrahedralization::Done() {
   VertexDirections.clear();
   VertexSlopes.clear();
   UsedFlags.clear();
+  Body.reset();
 }
 
 bool CalcColorBodyCenter(TTetrahedralization& T) {
@@ -426,7 +428,10 @@ int32_t FindTetrahedronInTetrahedralization(const TBGRAPixel128& P, const TImage
 }
 
 void AddTetraheadron(TTetrahedralization& T, int32_t P0, int32_t P1, int32_t P2, int32_t P3) {
-  if (T.NumTetrahedra >= int32_t(T.Tetrahedra.size())) {
+  // Slots grow with the tetrahedra made; a body of N points never needs
+  // more than about 7 N of them, far below this bound.
+  const int64_t Cap = 64 * int64_t(std::max(T.PairCount(), 1)) + 64;
+  if (T.NumTetrahedra >= Cap) {
     ErrorMessageProc("Too many tetrahedrons!");
     return;
   }
@@ -446,6 +451,7 @@ void AddTetraheadron(TTetrahedralization& T, int32_t P0, int32_t P1, int32_t P2,
   if (TetrahedronVolume(T.Src(Points[0]), T.Src(Points[1]), T.Src(Points[2]), T.Src(Points[3])) <
       7e-9)
     return;
+  if (T.NumTetrahedra >= int32_t(T.Tetrahedra.size())) T.Tetrahedra.emplace_back();
   TTetrahedron& Slot = T.Tetrahedra[size_t(T.NumTetrahedra)];
   Slot.Points = Points;
   CalcTetrahedronBounds(Slot, T.SrcColors);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,13 @@ struct TTetrahedron {
   float MinR = 0, MinG = 0, MinB = 0;
 };
 
+struct TTetrahedralBody;
+
 // A pair is valid while its source alpha is above 0. The record owns the two
-// images (released by Done); filled slots are the first NumTetrahedra.
+// images (released by Done); filled slots are the first NumTetrahedra. A
+// build also leaves Body, the Delaunay mesh of the pairs inside a box whose
+// corners carry the pairs' least-squares matrix: evaluation walks it, and
+// Tetrahedra hold its cells made of pairs only.
 struct TTetrahedralization {
   std::vector<TTetrahedron> Tetrahedra;
   int32_t NumTetrahedra = 0;
@@ -49,10 +55,11 @@ struct TTetrahedralization {
   int32_t LastTetrahedron = -1;
   int32_t LastExternalTetrahedron = -1;
   TBooleanArray UsedFlags;
+  std::shared_ptr<TTetrahedralBody> Body;
 
   void Init();
-  // Copies the pairs (N of them) and sizes 2 N^2 slots. Flags with fewer
-  // than 3 True entries (or missing entries) count as none.
+  // Copies the pairs (N of them); slots grow as tetrahedra are made. Flags
+  // with fewer than 3 True entries (or missing entries) count as none.
   void SetData(const TImage128& Src, const TImage128& Dst, const TBooleanArray& Flags);
   void Done();
   // Pair clean-up on the held lists.
@@ -131,8 +138,15 @@ bool VertexIsEnclosed(const TTetrahedralization& T, int32_t V);
 void UpdateEnclosedVertices(TTetrahedralization& T);
 bool AddVertex(TTetrahedralization& T, int32_t V, bool Report);
 
+// The largest pair count a build accepts.
+constexpr int32_t MaxTetrahedralizationPairs = 200000;
+
 // Building, hull and evaluation. The viewer switches are accepted and
-// ignored here (no window at this level).
+// ignored here (no window at this level). The build inserts the pairs into
+// a Delaunay mesh (expected O(N log N) with exact predicates); coinciding
+// sources keep the first pair. False, with a message, for fewer than 4
+// usable pairs, flat data, more than MaxTetrahedralizationPairs or any
+// failure on the way.
 bool CalcTetrahedralization(TTetrahedralization& T, bool ReportFailures, bool ShowResult,
                             bool ShowSteps, const TProgressCallback& Progress, float Tolerance);
 void PrepareTetrahedralization(TTetrahedralization& T);
@@ -158,7 +172,10 @@ bool PointInTriangleByAreas(const TBGRAPixel128& Q0, const TBGRAPixel128& Q1,
                             const TBGRAPixel128& Q2, const TBGRAPixel128& P, double& W0,
                             double& W1, double& W2);
 // Result's alpha: 0 inside, the extrapolation distance (0..1) outside, -1
-// after a reported failure.
+// after a reported failure. After a build the body answers: inside the
+// pairs' hull the barycentric blend (not clamped), outside it the blend
+// towards the box corners' matrix values, clamped, with alpha the corners'
+// share (black with NoExtrapolation).
 void TetrahedralizationCalcColor(TTetrahedralization& T, TBGRAPixel128& Result,
                                  const TBGRAPixel128& C, bool Report, bool ShowViewer,
                                  bool NoExtrapolation);

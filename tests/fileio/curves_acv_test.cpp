@@ -129,6 +129,10 @@ TEST_F(ACVCurvesTest, HostileFilesFailAndChangeNoCurve) {
       {"truncated points", {0, 4, 0, 1, 0, 3, 0, 0, 0, 0, 0, 255, 0, 255}, Curve},
       {"second curve missing", {0, 4, 0, 2, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255}, Curve},
       {"second curve bad", {0, 4, 0, 2, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0}, Curve},
+      {"points on one input", {0, 4, 0, 1, 0, 2, 0, 1, 0, 255, 0, 2, 0, 255}, Curve},
+      {"second curve on one input",
+       {0, 4, 0, 2, 0, 2, 0, 0, 0, 0, 0, 255, 0, 255, 0, 3, 0, 0, 0, 7, 0, 9, 0, 7, 0, 255, 0, 7},
+       Curve},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
@@ -147,11 +151,11 @@ TEST_F(ACVCurvesTest, WordsAboveTheByteScaleStayOnTheCurve) {
   EXPECT_EQ(DotsOf(Master), (TDotList{{0, 0}, {16384, 32767}}));
 }
 
-TEST_F(ACVCurvesTest, PointsOutOfOrderOrOnOneInputGiveAnAscendingCurve) {
+TEST_F(ACVCurvesTest, PointsOutOfOrderGiveAnAscendingCurve) {
   // Master: inputs 255, 128, 255, 0: sorted, the last point on 255 kept.
-  // Red: both points on input 255, one dot left: the curve is unchanged.
-  ASSERT_TRUE(Load({0, 4, 0, 2, 0, 4, 0, 10, 0, 255, 0, 128, 0, 128, 0, 255, 0, 255, 0, 0, 0, 0,
-                    0, 2, 0, 1, 0, 255, 0, 2, 0, 255}));
+  // A curve with all its points on one input is refused (see the hostile
+  // files).
+  ASSERT_TRUE(Load({0, 4, 0, 1, 0, 4, 0, 10, 0, 255, 0, 128, 0, 128, 0, 255, 0, 255, 0, 0, 0, 0}));
   EXPECT_EQ(DotsOf(Master), (TDotList{{0, 0}, {8224, 16447}, {16384, 32767}}));
   EXPECT_EQ(DotsOf(Red), Before);
   for (int32_t X = 0; X <= EnvelopeMaxX; X += 512) EXPECT_LE(Master.GetValueS(float(X)), 32767.0f);

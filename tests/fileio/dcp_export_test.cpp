@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <unistd.h>
+#include <vector>
 #include <string>
 
 #include "colour/acr3_tone_curve.h"
 #include "colour/cms_handles.h"
 #include "fileio/dcp_export.h"
+#include "foundation/files.h"
 #include "platform/folders.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
@@ -109,6 +114,70 @@ TEST_F(DCPExport, UnreadableBaseWritesNothing) {
     EXPECT_FALSE(Save3DLutDCP(Lut, B, Dir.File("y.dcp"), "", "P", false, false, false, false, nullptr));
   EXPECT_FALSE(FileExists(Dir.File(" y.dcp")));
   EXPECT_FALSE(FileExists(Dir.File("P.xmp")));
+}
+
+// The DCP is written before the presets, and only when all three files can
+// be written does any of them replace its target; a failure names its file
+// and leaves no file behind, an older DCP as it was.
+TEST_F(DCPExport, FailedWritesLeaveNoFile) {
+  T3DLut Lut;
+  Identity(Lut, 5);
+  const std::string DCP = Dir.File("Cam z.dcp");
+  const std::string LR = Dir.File("P.lrtemplate"), XMP = Dir.File("P.xmp");
+  // The DCP's name is taken by a folder.
+  ASSERT_TRUE(CreateFolder(DCP));
+  CapturedErrors().clear();
+  EXPECT_FALSE(Save3DLutDCP(Lut, BaseFile, Dir.File("z.dcp"), "", "P", false, false, false, false, nullptr));
+  EXPECT_NE(std::find(CapturedErrors().begin(), CapturedErrors().end(),
+                      "Failed to create file " + DCP),
+            CapturedErrors().end());
+  EXPECT_FALSE(FileExists(LR));
+  EXPECT_FALSE(FileExists(XMP));
+  ASSERT_EQ(::rmdir(DCP.c_str()), 0);
+  // A preset's folder cannot be made: an older DCP stays, no preset appears.
+  testing::WriteText(DCP, "older");
+  testing::WriteText(Dir.File("file"), "x");
+  const std::string Presets = Dir.File("file") + "/sub";
+  CapturedErrors().clear();
+  EXPECT_FALSE(Save3DLutDCP(Lut, BaseFile, Dir.File("z.dcp"), Presets, "P", false, false, false, false, nullptr));
+  EXPECT_NE(std::find(CapturedErrors().begin(), CapturedErrors().end(),
+                      "Failed to create file " + Presets + "/P.lrtemplate"),
+            CapturedErrors().end());
+  EXPECT_EQ(testing::ReadText(DCP), "older");
+  EXPECT_FALSE(FileExists(Presets + "/P.xmp"));
+  // All three writable: all three written.
+  CapturedErrors().clear();
+  EXPECT_TRUE(Save3DLutDCP(Lut, BaseFile, Dir.File("z.dcp"), "", "P", false, false, false, false, nullptr));
+  EXPECT_TRUE(CapturedErrors().empty());
+  TDNGCameraProfile Back;
+  EXPECT_TRUE(Back.LoadFromFile(DCP));
+  EXPECT_TRUE(FileExists(LR));
+  EXPECT_TRUE(FileExists(XMP));
+}
+
+// A profile file of which no tag can be read does not replace the LUT.
+TEST_F(DCPExport, FileWithoutOneReadableTagLeavesTheLut) {
+  // "II", the magic, the IFD at 8 with two entries of unknown tags.
+  const uint8_t Bytes[] = {'I', 'I', 0x52, 0x43, 8, 0, 0, 0, 2, 0,
+                           1, 0, 3, 0, 1, 0, 0, 0, 7, 0, 0, 0,
+                           2, 0, 3, 0, 1, 0, 0, 0, 9, 0, 0, 0,
+                           0, 0, 0, 0};
+  testing::WriteBytes(Dir.File("empty.dcp"), std::vector<uint8_t>(std::begin(Bytes), std::end(Bytes)));
+  TProfilePtr SRGB(cmsCreate_sRGBProfile());
+  T3DLut Lut;
+  Identity(Lut, 5);
+  Lut.R[7] = 0.25f;
+  double M[9] = {};
+  EXPECT_FALSE(LoadFromDCP(Lut, Dir.File("empty.dcp"), true, SRGB.get(), M));
+  EXPECT_EQ(Lut.Size, 5);
+  EXPECT_EQ(Lut.R[7], 0.25f);
+  TDNGCameraProfile P;
+  EXPECT_FALSE(P.LoadFromFile(Dir.File("empty.dcp")));
+  // One readable tag among them is enough.
+  TDNGCameraProfile One;
+  One.UniqueCameraModel = "Cam";
+  ASSERT_TRUE(One.SaveToFile(Dir.File("one.dcp")));
+  EXPECT_TRUE(LoadFromDCP(Lut, Dir.File("one.dcp"), true, SRGB.get(), M));
 }
 
 // Import: the LUT size follows the tables; the matrix is ForwardMatrix1.

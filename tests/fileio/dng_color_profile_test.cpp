@@ -51,6 +51,10 @@ TEST(DNGColorProfile, LoadsDivisionsMatrixAndCorrections) {
       ProfileXML("hueDivisions=\"6\" satDivisions=\"0\" valDivisions=\"1\""),
       ProfileXML("hueDivisions=\"-6\" satDivisions=\"-2\" valDivisions=\"1\""),
       ProfileXML("hueDivisions=\"2000000\" satDivisions=\"2000000\" valDivisions=\"2000000\""),
+      // Products that overflow 64 bits: near 2^31 each, and 2^64 exactly
+      // (which wraps to 0), with an element (0, 0, 0) present.
+      ProfileXML("hueDivisions=\"2147483647\" satDivisions=\"2147483647\" valDivisions=\"2147483647\""),
+      ProfileXML("hueDivisions=\"2097152\" satDivisions=\"2097152\" valDivisions=\"4194304\""),
       ProfileXML("satDivisions=\"2\" valDivisions=\"1\""),
   };
   for (const std::string& X : Bad) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,33 @@ TEST_F(ACOSwatchesTest, HostileFilesFailAndLeaveTheImage) {
   Exact[1] = 0;
   EXPECT_TRUE(Load(Exact));
   EXPECT_EQ(Image.Width, 2);
+}
+
+// The writer writes what the reader reads back, and refuses more.
+TEST_F(ACOSwatchesTest, WriterKeepsToWhatTheReaderTakes) {
+  for (const int32_t N : {ACOMaxColors, ACOMaxColors + 1, 65535}) {
+    SCOPED_TRACE(N);
+    TImage32 Many;
+    Many.Init();
+    ASSERT_TRUE(Many.Alloc(N, 1));
+    for (int32_t K = 0; K < N; ++K) Many.Pixels[K].Value = 0xFF000000u | uint32_t(K * 2654435761u >> 8);
+    const std::string Name = File("many.aco");
+    std::remove(Name.c_str());
+    ClearErrors();
+    const bool Saved = SaveSwatchesToACO(Name, Many);
+    EXPECT_EQ(Saved, N <= ACOMaxColors);
+    if (Saved) {
+      TImage32 Back;
+      Back.Init();
+      ASSERT_TRUE(LoadSwatchesFromACO(Name, Back));
+      EXPECT_EQ(PixelValues(Back), PixelValues(Many));
+      Back.Dispose();
+    } else {
+      EXPECT_EQ(Errors(), std::vector<std::string>{"Too many colors to save: " + std::to_string(N)});
+      EXPECT_FALSE(fileio_test::FileThere(Name));
+    }
+    Many.Dispose();
+  }
 }
 
 TEST_F(ACOSwatchesTest, SavingNothingIsRefused) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -217,6 +218,215 @@ TEST_F(LutIccExport, EveryKindReadByIccdump) {
       EXPECT_NE(Dump.find(Expected), std::string::npos) << K.Suffix << " " << Expected;
     EXPECT_EQ(Dump.find("'B2A0'") != std::string::npos, K.HasB2A0) << K.Suffix;
     EXPECT_EQ(Dump.find("rror"), std::string::npos) << Dump;
+  }
+}
+
+// ---- Agreement with Little CMS: the profiles apply the LUT they carry ----
+
+// The source LUT at a colour: tetrahedral lookup of the clamped copy.
+void LutAt(const T3DLut& Lut, const double In[3], double Out[3]) {
+  float V[3] = {float(In[0]), float(In[1]), float(In[2])};
+  Lut.ProcessColorTetrahedralSingle(V[0], V[1], V[2]);
+  for (int c = 0; c < 3; ++c) Out[c] = std::clamp(double(V[c]), 0.0, 1.0);
+}
+
+// The 17^3 grid of RGB colours i/16, red fastest.
+std::vector<double> AgreementGrid() {
+  std::vector<double> G;
+  for (int b = 0; b <= 16; ++b)
+    for (int g = 0; g <= 16; ++g)
+      for (int r = 0; r <= 16; ++r) G.insert(G.end(), {r / 16.0, g / 16.0, b / 16.0});
+  return G;
+}
+
+// How far Got lies from the LUT over the colours In, in 1/255 steps: the
+// worst channel anywhere and the mean of each colour's worst channel.
+struct TOff {
+  double Worst = 0, Mean = 0;
+};
+TOff OffFromLut(const T3DLut& Lut, const std::vector<double>& In, const std::vector<double>& Got) {
+  TOff Off;
+  if (Got.size() != In.size()) return {1e9, 1e9};
+  for (std::size_t i = 0; i + 2 < In.size(); i += 3) {
+    double Want[3], Worst = 0;
+    LutAt(Lut, &In[i], Want);
+    for (int c = 0; c < 3; ++c) Worst = std::max(Worst, 255 * std::fabs(Got[i + c] - Want[c]));
+    Off.Worst = std::max(Off.Worst, Worst);
+    Off.Mean += Worst;
+  }
+  Off.Mean /= double(In.size() / 3);
+  return Off;
+}
+
+std::vector<double> RunTransform(cmsHTRANSFORM T, const std::vector<double>& In) {
+  std::vector<double> Out(In.size());
+  cmsDoTransform(T, In.data(), Out.data(), cmsUInt32Number(In.size() / 3));
+  return Out;
+}
+
+// A gentle grade that keeps every node inside 0..1: a contrast curve and
+// a little cross-talk between the channels.
+void MakeLook(T3DLut& Lut, int32_t N) {
+  MakeIdentity(Lut, N);
+  for (int32_t k = 0; k < Lut.Count; ++k) {
+    const float R = Lut.R[k], G = Lut.G[k], B = Lut.B[k];
+    auto S = [](float V) { return V * V * (3 - 2 * V); };
+    Lut.R[k] = 0.85f * S(R) + 0.1f * G + 0.05f * B;
+    Lut.G[k] = 0.9f * std::sqrt(G) + 0.1f * R;
+    Lut.B[k] = 0.8f * B + 0.15f * S(G) + 0.05f;
+  }
+}
+
+class LutIccAgreement : public LutIccExport {
+ protected:
+  // Colours through Argyll's icclu in direction Func ("f" or "b"), relative
+  // colorimetric with Lab as connection space: device values as 0..1.
+  std::vector<double> Icclu(const std::string& Func, const std::string& Profile,
+                            const std::vector<double>& In) {
+    std::string Text;
+    char Line[96];
+    for (std::size_t i = 0; i + 2 < In.size(); i += 3) {
+      std::snprintf(Line, sizeof Line, "%.6f %.6f %.6f\n", In[i], In[i + 1], In[i + 2]);
+      Text += Line;
+    }
+    testing::WriteText(Dir.File("icclu_in.txt"), Text);
+    const std::string Out = Dir.File("icclu_out.txt");
+    if (testing::RunProgram({"icclu", "-v0", "-f" + Func, "-ir", "-pl", Profile}, Out, false,
+                            Dir.File("icclu_in.txt")) != 0)
+      return {};
+    std::istringstream S(testing::ReadText(Out));
+    std::vector<double> V;
+    for (double X; S >> X;) V.push_back(X);
+    return V;
+  }
+
+  // Colours through transicc (no precalculation, relative colorimetric):
+  // RGB in and out as 0..1 (the tool's 0..255 scaled), Lab as it is.
+  std::vector<double> Transicc(const std::vector<std::string>& Profiles,
+                               const std::vector<double>& In, double InScale, double OutScale) {
+    std::string Text;
+    char Line[96];
+    for (std::size_t i = 0; i + 2 < In.size(); i += 3) {
+      std::snprintf(Line, sizeof Line, "%.6f %.6f %.6f\n", In[i] * InScale, In[i + 1] * InScale,
+                    In[i + 2] * InScale);
+      Text += Line;
+    }
+    testing::WriteText(Dir.File("transicc_in.txt"), Text);
+    std::vector<std::string> Args = {"transicc", "-n", "-c0", "-t1"};
+    Args.insert(Args.end(), Profiles.begin(), Profiles.end());
+    const std::string Out = Dir.File("transicc_out.txt");
+    if (testing::RunProgram(Args, Out, false, Dir.File("transicc_in.txt")) != 0) return {};
+    std::istringstream S(testing::ReadText(Out));
+    std::vector<double> V;
+    for (double X; S >> X;) V.push_back(X / OutScale);
+    return V;
+  }
+};
+
+// Identity and graded LUTs written as display, printer and abstract
+// profiles, and a device link made from the display profile, apply the LUT
+// in Little CMS over a 17^3 grid; transicc agrees where it is installed.
+// Tables on a device grid (A2B0 of device profiles, the link) and the
+// identity abstract profile hold within 1/255 everywhere. Tables on a Lab
+// grid carrying a curved map (every B2A0, a graded abstract profile) keep
+// the error of interpolating that map between 33 Lab points: a few 1/255
+// on average.
+TEST_F(LutIccAgreement, ProfilesApplyTheirLutInLittleCms) {
+  const std::vector<double> Grid = AgreementGrid();
+  const bool HaveTransicc = testing::ProgramAvailable("transicc");
+  const bool HaveIcclu = testing::ProgramAvailable("icclu");
+  TProfilePtr Lab(cmsCreateLab4Profile(nullptr));
+  TTransformPtr ToLab(cmsCreateTransform(SRGB.get(), TYPE_RGB_DBL, Lab.get(), TYPE_Lab_DBL,
+                                         INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE));
+  TTransformPtr FromLab(cmsCreateTransform(Lab.get(), TYPE_Lab_DBL, SRGB.get(), TYPE_RGB_DBL,
+                                           INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE));
+  ASSERT_TRUE(ToLab && FromLab);
+  const std::vector<double> GridLab = RunTransform(ToLab.get(), Grid);
+  auto Open = [](const std::string& File) { return TProfilePtr(cmsOpenProfileFromFile(File.c_str(), "r")); };
+  auto Transform = [](cmsHPROFILE From, cmsHPROFILE To) {
+    return TTransformPtr(cmsCreateTransform(From, TYPE_RGB_DBL, To, TYPE_RGB_DBL,
+                                            INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE));
+  };
+  // A base profile for the LUT to follow: the identity display profile.
+  const std::string Base = Dir.File("base.icc");
+  {
+    T3DLut Identity;
+    MakeIdentity(Identity, 17);
+    ASSERT_TRUE(Save(Identity, Base, cmsSigDisplayClass, 33));
+  }
+  for (const bool Graded : {false, true}) {
+    T3DLut Lut;
+    if (Graded)
+      MakeLook(Lut, 33);
+    else
+      MakeIdentity(Lut, 33);
+    const std::string Look = Graded ? "graded " : "identity ";
+    const std::string Display = Dir.File("display.icc"), Printer = Dir.File("printer.icc"),
+                      Abstract = Dir.File("abstract.icc"), Link = Dir.File("link.icc"),
+                      OnBase = Dir.File("on base.icc");
+    ASSERT_TRUE(Save(Lut, Display, cmsSigDisplayClass, 33));
+    ASSERT_TRUE(Save(Lut, OnBase, cmsSigDisplayClass, 33, Base));
+    ASSERT_TRUE(Save(Lut, Printer, cmsSigOutputClass, 33));
+    ASSERT_TRUE(Save(Lut, Abstract, cmsSigAbstractClass, 33));
+    struct TFigure {
+      std::string Name;
+      bool LabGrid;
+      TOff Off;
+    };
+    std::vector<TFigure> Figures;
+    for (const std::string& Device : {Display, Printer, OnBase}) {
+      const std::string Kind =
+          Look + (Device == Display ? "display" : Device == Printer ? "printer" : "on base");
+      TProfilePtr P = Open(Device);
+      ASSERT_TRUE(P);
+      TTransformPtr In = Transform(P.get(), SRGB.get()), Out = Transform(SRGB.get(), P.get());
+      ASSERT_TRUE(In && Out) << Kind;
+      Figures.push_back({Kind + " device to sRGB", false, OffFromLut(Lut, Grid, RunTransform(In.get(), Grid))});
+      Figures.push_back({Kind + " sRGB to device", true, OffFromLut(Lut, Grid, RunTransform(Out.get(), Grid))});
+      if (Device != Display) continue;
+      // The display profile's way into sRGB kept as a device link.
+      TProfilePtr L(cmsTransform2DeviceLink(In.get(), 4.3, 0));
+      ASSERT_TRUE(L);
+      ASSERT_TRUE(cmsSaveProfileToFile(L.get(), Link.c_str()));
+    }
+    TProfilePtr A = Open(Abstract), L = Open(Link);
+    ASSERT_TRUE(A && L);
+    cmsHPROFILE Chain[] = {SRGB.get(), A.get(), SRGB.get()};
+    TTransformPtr TA(cmsCreateMultiprofileTransform(Chain, 3, TYPE_RGB_DBL, TYPE_RGB_DBL,
+                                                    INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOOPTIMIZE));
+    TTransformPtr TL = Transform(L.get(), nullptr);
+    ASSERT_TRUE(TA && TL);
+    Figures.push_back({Look + "abstract sRGB to sRGB", Graded, OffFromLut(Lut, Grid, RunTransform(TA.get(), Grid))});
+    Figures.push_back({Look + "device link", false, OffFromLut(Lut, Grid, RunTransform(TL.get(), Grid))});
+    if (HaveTransicc) {
+      Figures.push_back({Look + "transicc display to sRGB", false,
+                         OffFromLut(Lut, Grid, Transicc({"-i" + Display, "-o*sRGB"}, Grid, 255, 255))});
+      Figures.push_back({Look + "transicc sRGB to display", true,
+                         OffFromLut(Lut, Grid, Transicc({"-i*sRGB", "-o" + Display}, Grid, 255, 255))});
+      Figures.push_back({Look + "transicc device link", false,
+                         OffFromLut(Lut, Grid, Transicc({"-l" + Link}, Grid, 255, 255))});
+      // The abstract profile as a link from Lab to Lab, brought back to sRGB here.
+      const std::vector<double> OutLab = Transicc({"-l" + Abstract}, GridLab, 1, 1);
+      Figures.push_back({Look + "transicc abstract", Graded,
+                         OffFromLut(Lut, Grid, OutLab.size() == Grid.size() ? RunTransform(FromLab.get(), OutLab) : OutLab)});
+    }
+    if (HaveIcclu) {
+      // Argyll: device to Lab and back through the display profile, Lab to
+      // Lab through the abstract one; Lab brought to and from sRGB here.
+      Figures.push_back({Look + "Argyll display to sRGB", false,
+                         OffFromLut(Lut, Grid, RunTransform(FromLab.get(), Icclu("f", Display, Grid)))});
+      Figures.push_back({Look + "Argyll sRGB to display", true,
+                         OffFromLut(Lut, Grid, Icclu("b", Display, GridLab))});
+      Figures.push_back({Look + "Argyll abstract", Graded,
+                         OffFromLut(Lut, Grid, RunTransform(FromLab.get(), Icclu("f", Abstract, GridLab)))});
+    }
+    for (const TFigure& F : Figures) {
+      std::printf("  %-34s worst %6.2f/255  mean %5.2f/255\n", F.Name.c_str(), F.Off.Worst, F.Off.Mean);
+      if (F.LabGrid)
+        EXPECT_LE(F.Off.Mean, 4.0) << F.Name;
+      else
+        EXPECT_LE(F.Off.Worst, 1.0) << F.Name;
+    }
   }
 }
 

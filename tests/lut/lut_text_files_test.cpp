@@ -391,7 +391,6 @@ TEST_F(LutTextFiles, CubeReaderTolerance) {
        "LUT_3D_INPUT_RANGE 0 1\n   \n0.1 0.2 0.3\n" +
            Rest7,
        0.1f, 0.2f, 0.3f},
-      {"lone value", "LUT_3D_SIZE 2\n0.7\n" + Rest7, 0.7f, 0.7f, 0.7f},
       {"signs", "LUT_3D_SIZE 2\n+0.5 -0.25 .5\n" + Rest7, 0.5f, -0.25f, 0.5f},
       {"nul ends text", "LUT_3D_SIZE 2\n0.1 0.2 0.3\n" + Rest7 + std::string(1, '\0') + "junk",
        0.1f, 0.2f, 0.3f},
@@ -465,7 +464,7 @@ TEST_F(LutTextFiles, UnreadableNodeValuesAreRefused) {
   } CubeCases[] = {{"decimal comma", "0,5 0,5 0,5"}, {"text after a number", "0.5abc 0.5 0.5"},
                    {"missing third value", "0.5 0.5"},  {"fourth value", "0.5 0.5 0.5 0.5"},
                    {"nan", "0.5 nan 0.5"},             {"infinity", "-inf 0 0"},
-                   {"hex", "0x1p-1 0 0"}};
+                   {"hex", "0x1p-1 0 0"},             {"one value", "0.7"}};
   const std::string Rest7 = "0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n0 0 0\n";
   for (const auto& C : CubeCases) {
     SCOPED_TRACE(C.Name);
@@ -501,25 +500,38 @@ TEST_F(LutTextFiles, UnreadableNodeValuesAreRefused) {
   }
 }
 
-// ffmpeg's lut3d takes and refuses the same node lines as our reader.
-TEST_F(LutTextFiles, CubeNodeLinesAgreeWithFfmpeg) {
-  if (!testing::ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not found";
+// ffmpeg's lut3d takes and refuses the same node lines as our reader;
+// OpenColorIO, stricter on comments and laxer on decimal commas, refuses
+// every line we refuse but the comma one.
+TEST_F(LutTextFiles, CubeNodeLinesAgreeWithFfmpegAndOpenColorIO) {
+  const bool Ffmpeg = testing::ProgramAvailable("ffmpeg");
+  const bool Ocio = testing::ProgramAvailable("ociobakelut");
+  if (!Ffmpeg && !Ocio) GTEST_SKIP() << "neither ffmpeg nor ociobakelut found";
   const struct {
     const char* Line;
-    bool Accepted;
-  } Cases[] = {{"0.5\t0.25 1e-1", true},
-               {"0.5 0.5 0.5 # note\r", true},
-               {"0,5 0,5 0,5", false},
-               {"0.5 0.5", false}};
+    bool Accepted, OcioAccepted;
+  } Cases[] = {{"0.5\t0.25 1e-1", true, true},
+               {"0.5 0.5 0.5 # note\r", true, false},
+               {"0,5 0,5 0,5", false, true},
+               {"0.5 0.5", false, false},
+               {"0.7", false, false}};
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Line);
     WriteAll(File("f.cube"), "LUT_3D_SIZE 2\n0 0 0\n" + std::string(C.Line) +
                                  "\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n");
-    const int Code = testing::RunProgram(
-        {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=4x4:d=0.04", "-vf",
-         "lut3d=" + File("f.cube"), "-frames:v", "1", "-f", "null", "-"},
-        File("ffmpeg.txt"));
-    EXPECT_EQ(Code == 0, C.Accepted) << ReadText(File("ffmpeg.txt"));
+    if (Ffmpeg) {
+      const int Code = testing::RunProgram(
+          {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=4x4:d=0.04", "-vf",
+           "lut3d=" + File("f.cube"), "-frames:v", "1", "-f", "null", "-"},
+          File("ffmpeg.txt"));
+      EXPECT_EQ(Code == 0, C.Accepted) << ReadText(File("ffmpeg.txt"));
+    }
+    if (Ocio) {
+      const int Code = testing::RunProgram({"ociobakelut", "--lut", File("f.cube"), "--format",
+                                            "iridas_cube", "--cubesize", "2", File("baked.cube")},
+                                           File("ocio.txt"));
+      EXPECT_EQ(Code == 0, C.OcioAccepted) << ReadText(File("ocio.txt"));
+    }
     T3DLut Lut;
     EXPECT_EQ(LoadFromCube(&Lut, File("f.cube"), false), C.Accepted);
   }

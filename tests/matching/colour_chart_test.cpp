@@ -315,6 +315,19 @@ TEST(ColorChartFile, ParseErrorsLeaveTheTableAsItWas) {
       {"LGOROWLENGTH 2\n" + ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 50 1 1", "3 50 1 1", "4 50 1 1",
                                                  "5 50 1 1"}, 5),
        "Parsing error #5 - Patch named () N4 is outside number of sets (5)"},
+      // Non-finite and absurd Lab values, named by their file line.
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 -1e30 1 1", "3 50 1 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 7: 2 -1e30 1 1"},
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 1e39 1 1", "2 50 1 1", "3 50 1 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 6: 1 1e39 1 1"},
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 50 1 1", "3 50 1e39 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 8: 3 50 1e39 1"},
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 50 1 -250", "3 50 1 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 7: 2 50 1 -250"},
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 150 1 1", "3 50 1 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 7: 2 150 1 1"},
+      {ChartFile("SAMPLE_ID LAB_L LAB_A LAB_B", {"1 50 1 1", "2 50 1e400 1", "3 50 1 1", "4 50 1 1"}, 4),
+       "Parsing error #6 - Lab value out of range in line 7: 2 50 1e400 1"},
   };
   for (const auto& C : Cases) {
     TColorChartTable T;

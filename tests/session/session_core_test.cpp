@@ -69,7 +69,7 @@ struct TInvalidationCase {
 
 TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
   const TInvalidationCase Cases[] = {
-      {0, true, 0, true, true, true},   {1, false, 0, true, true, true},
+      {0, true, 0, true, true, true},   {1, true, 0, true, true, true},
       {3, false, 2, true, true, true},  {6, false, 5, false, false, false},
       {7, false, 6, false, false, false},
   };

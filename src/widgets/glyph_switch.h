@@ -1,0 +1,71 @@
+// The glyph switch: a control that shows one of six state pictures (off, on,
+// pressed off, pressed on, hover off, hover on) that its skinner renders;
+// a selector stacks one frame per ";"-item of its caption. Its model is a
+// TSwitchControl (or a TComboControl for the combo-box switch).
+#pragma once
+#include <memory>
+
+#include "controls/switch_controls.h"
+#include "widgets/control_widget.h"
+#include "widgets/glyph_picture.h"
+
+namespace kromel {
+
+class TGUISkinner;
+
+enum TGlyphState : int32_t {
+  gsOff = 0,
+  gsOn = 1,
+  gsDownOff = 2,
+  gsDownOn = 3,
+  gsHoverOff = 4,
+  gsHoverOn = 5
+};
+
+class TGlyphSwitch : public TControlWidget {
+public:
+  explicit TGlyphSwitch(QWidget* Parent = nullptr, TSwitchKind Kind = skTumbler);
+  // A switch over a given model (a combo box's TComboControl).
+  TGlyphSwitch(std::unique_ptr<TSwitchControl> Model, QWidget* Parent);
+  ~TGlyphSwitch() override;
+
+  TSwitchControl& Switch() const { return static_cast<TSwitchControl&>(Controller()); }
+  TSwitchKind Kind() const { return Switch().Kind; }
+  const std::string& Caption() const { return Switch().Caption; }
+  // A new caption drops the pictures so that the skinner draws them again.
+  void SetCaption(const std::string& Value);
+  // Number of picture frames: the caption's ";"-items for a selector, else 1.
+  int32_t FrameCount() const;
+
+  TGUISkinner* GUISkinner() const { return FSkinner; }
+  void SetGUISkinner(TGUISkinner* Skinner) { FSkinner = Skinner; }
+
+  // The six state pictures, indexed by TGlyphState, and an optional icon mask.
+  TGlyphPicture Glyphs[6];
+  TGlyphPicture IconGlyph;
+  TGlyphPicture& OffGlyph() { return Glyphs[gsOff]; }
+  TGlyphPicture& OnGlyph() { return Glyphs[gsOn]; }
+
+  bool Pressed() const { return FPressed; }
+  bool Hover() const { return FHover; }
+  // The picture index the switch shows now.
+  TGlyphState CurrentState() const;
+
+  TNotifyHandler OnClick;
+
+protected:
+  void Paint(TImage32& Canvas) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+
+private:
+  void Click();
+  TGUISkinner* FSkinner = nullptr;
+  bool FPressed = false;
+  bool FHover = false;
+};
+
+}  // namespace kromel
