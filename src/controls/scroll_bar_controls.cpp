@@ -17,12 +17,16 @@ void TScrollBarControl::SetPosition(int32_t Value) {
   Value = std::clamp(Value, Min, std::max(Min, Max));
   if (Value == Position) return;
   Position = Value;
+  if (OnInvalidate) OnInvalidate(this);
   WriteParameterSingle(GetControllerValueS());
   if (!Loading && OnChange) OnChange(this);
 }
 
 void TScrollBarControl::SetPositionSilent(int32_t Value) {
-  Position = std::clamp(Value, Min, std::max(Min, Max));
+  Value = std::clamp(Value, Min, std::max(Min, Max));
+  if (Value == Position) return;
+  Position = Value;
+  if (OnInvalidate) OnInvalidate(this);
 }
 
 void TScrollBarControl::SetMin(int32_t Value) {
@@ -246,6 +250,7 @@ TCaptionedScrollBarControl::~TCaptionedScrollBarControl() {
 void TCaptionedScrollBarControl::RefreshTexts() {
   EditText = FormatScaledValue();
   ValueLabelText = EditText + UnitsStr;
+  if (OnTextChanged) OnTextChanged(this);
 }
 
 void TCaptionedScrollBarControl::UpdateText() {
@@ -348,6 +353,7 @@ void TCaptionedScrollBarControl::EditChange(const std::string& Text) {
   }
   CaptionBox.SetValue(ScrollBar.GetDisplayPosition());
   ValueLabelText = FormatScaledValue() + UnitsStr;
+  if (OnTextChanged) OnTextChanged(this);
   ValueChanged = true;
   SetControllerValueS(GetSPosition());
   --LockCount;
@@ -381,6 +387,7 @@ void TCaptionedScrollBarControl::EditDone() {
   Editing = false;
   ValueLabelText = FormatScaledValue() + UnitsStr;
   EditText = ValueLabelText;
+  if (OnTextChanged) OnTextChanged(this);
   if (LockCount > 0) return;
   if (ValueChanged && OnChangeEnd) OnChangeEnd(this);
   ValueChanged = false;

@@ -74,6 +74,8 @@ public:
   bool Button1Down = false, Button2Down = false;
   TNotifyEvent OnChangeStart;
   TNotifyEvent OnChangeEnd;
+  // The position changed, silently or not: repaint.
+  TNotifyEvent OnInvalidate;
 
   // Thumb, buttons and rail for the current size and position.
   TScrollBarLayout CalcLayout();
@@ -134,6 +136,8 @@ public:
   int32_t SavedValue = 0;
   TNotifyEvent OnChange;
   TNotifyEvent OnChangeEnd;
+  // ValueLabelText or EditText changed.
+  TNotifyEvent OnTextChanged;
 
   std::string ClassName() const override { return "TGlyphScrollBarWithCaption"; }
 
