@@ -119,7 +119,7 @@ TEST(ColorWatch, LayoutApartAndTogether) {
 }
 
 TEST(ColorPlate, DialogColourReachesTheBoundParameter) {
-  TParameterList List;
+  TOwningParameterList List;
   auto* P = new TControlledParameterInteger(&List, "MaskColor", 0);
   TColorPlateControl Plate("Plate", 0x808080);
   Plate.ConnectToParameter(P);

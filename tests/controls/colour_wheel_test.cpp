@@ -48,6 +48,16 @@ TEST(ColorWheel, MainWindowMapping) {
   EXPECT_EQ(Z.Calibrate(5, 5, false).X, 0);
   Z.SetBounds(20, 15);
   EXPECT_EQ(Z.Calibrate(5, 5, false).Y, 0);
+  // An empty range: nothing divides by it.
+  TColorWheelControl E;
+  E.SetMaxX(-100);
+  E.SetBounds(81, 65);
+  EXPECT_EQ(E.ZeroX, 0);
+  EXPECT_EQ(E.Calibrate(10, 10, true).X, 0);
+  EXPECT_EQ(E.GetSubControllerValueS(0), 0.0f);
+  E.MouseDown(TPressButton::Left, 0, 10, 10);
+  E.MouseMove(0, 30, 30);
+  EXPECT_EQ(E.Dot->X, -100);
 }
 
 TEST(ColorWheel, DragClampsBrightnessDragAndDoubleClickResets) {

@@ -191,7 +191,7 @@ TEST(GlyphScrollBar, PagingButtonsDefaultsAndEmptyRange) {
 }
 
 TEST(GlyphScrollBar, BoundParameterFollowsEveryStepWithoutEcho) {
-  TParameterList List;
+  TOwningParameterList List;
   auto* P = new TControlledParameterSingle(&List, "Depth", 0.5f);
   TScrollBarControl B;
   Shape(B, 200, 48, false);
@@ -257,7 +257,7 @@ TEST(CaptionedScrollBar, LayoutWidths) {
 }
 
 TEST(CaptionedScrollBar, TypingEscapeAndCaptionDrag) {
-  TParameterList List;
+  TOwningParameterList List;
   auto* P = new TControlledParameterSingle(&List, "Gamma", 0);
   TCaptionedScrollBarControl S;
   S.SetMax(400);
@@ -300,6 +300,14 @@ TEST(CaptionedScrollBar, TypingEscapeAndCaptionDrag) {
   EXPECT_EQ(Change, 2);
   EXPECT_EQ(End, 1);
   EXPECT_FLOAT_EQ(P->Value, 260.0f / 350.0f);
+
+  // A zero scale never divides: typed text moves nothing.
+  S.SetValueScale(0);
+  S.ValueLabelClick();
+  S.EditChange("3");
+  EXPECT_EQ(S.GetValue(), 310);
+  S.EditDone();
+  S.SetValueScale(0.01f);
 
   // A preset change reaches the bar and the texts.
   P->SetValue(0.0f);

@@ -60,7 +60,7 @@ TEST(MultiRange, ConstrainedPushingWrites) {
 // A bound array shorter than DotCount (a load resized it) is never written
 // past its end, and the dots it has still push each other.
 TEST(MultiRange, ShortBoundArrayIsNeverWrittenPastItsEnd) {
-  TParameterList List;
+  TOwningParameterList List;
   auto* P = new TControlledParameterIntegerArray(&List, "Rings", 5);
   TMultiRangeControl B;
   B.SetDotCount(5);
