@@ -148,7 +148,8 @@ void TColorWatchModel::MenuClick(int32_t Tag) {
 }
 
 void TColorWatchModel::ToggleStatus() {
-  Status = Status == "G" ? "L" : "G";
+  const bool Global = Status == "G";
+  Status = std::string(Global ? "L" : "G");
   Changed();
   if (OnStatusChange) OnStatusChange(this);
 }
