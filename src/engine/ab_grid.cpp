@@ -73,7 +73,7 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
   }
   const T2DEnvelopeDots& GridH = Highlights->Grid;
   const T2DEnvelopeDots& GridS = Shadows->Grid;
-  const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
+  const TVariableToRGBSingleProc Inverse = WorkingInverse(Settings);
 
   ParallelForNodes(Dst2->Count, [&](int32_t Begin, int32_t End) {
     for (int32_t k = Begin; k < End; ++k) {

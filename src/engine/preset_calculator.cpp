@@ -81,6 +81,7 @@ bool TKromelPresetCalculator::CalcLutMaskKey(T3DLut& ALut, TColorModelPreference
     TKromelPreset& P = *Preset;
     ALut.SetDefault();
     if (ALut.R == nullptr) throw std::runtime_error("no planes");
+    SetWorkingModel(Settings, P.ColorModel->Value);
     ALut.ColorModelPreferences = Settings;
     if (P.ExternalLUTPosition->Value == 0 && P.MaskDestination->Value == 6 && MaskOn() &&
         ExternalLUTOn())
@@ -153,6 +154,8 @@ bool TKromelPresetCalculator::CalcLutTransform(
   try {
     P.ExternalLUT->CubicInterpolation = true;
     Settings.Gamma = P.Basic->HueTwist->Limited();  // the hue twist (HueTwistOf)
+    // The preset's model for the whole run: no stage reads the global one.
+    SetWorkingModel(Settings, P.ColorModel->Value);
     if (ShareData(ALutMaskSource, ALutMask))
       DebugShowMessage("Error in CalcLutTransform: ALutMaskSource.Data=ALutMask.Data");
     if (IsDifferenceMask(MaskType) && ALutMaskKey != nullptr) ALutMaskKey->Valid = false;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "colour/colour_models.h"
 #include "fileio/image_files.h"
 #include "foundation/debug_log.h"
 #include "platform/folders.h"
@@ -157,6 +158,9 @@ bool TKromelSession::CalcLut() {
   {
     std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     Pipeline->VolumeOverflow = Prefs.ClipToWhite;
+    // The run takes the preset's model into its own context; the readers
+    // outside a run (plots, histograms, the grid extent) follow it here.
+    SetColorModel(Pipeline->Preset.ColorModel->Value);
     Done = Pipeline->CalcLut();
     if (Done) Publish();
   }

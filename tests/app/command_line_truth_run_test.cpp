@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engine/kromel_preset.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "foundation/files.h"
@@ -346,7 +347,9 @@ TEST_F(CommandLineTruth, ReadmeCommandLineSectionHolds) {
   TImage64 Img = Load(Photo);
   ASSERT_TRUE(SaveImage64ToFile8bit(Img, Dir.File("photo.jpg"), EmptyICCProfile()));
   Img.Dispose();
-  ASSERT_TRUE(SaveStringToFile(Dir.File("look.lux"), "", nullptr));
+  TKromelPreset Preset;
+  Preset.Basic->Exposure->SetValue(0.6f);
+  ASSERT_TRUE(SavePresetToFile(Preset, Dir.File("look.lux")));
   std::vector<std::string> Args;
   for (size_t P = Example.find(' ') + 1; P != 0; P = Example.find(' ', P) + 1) {
     const std::string Word = Example.substr(P, Example.find(' ', P) - P);
