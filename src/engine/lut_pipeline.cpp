@@ -165,6 +165,9 @@ bool TLutPipeline::CalcLutTransform(T3DLut& ALut) {
 
 bool TLutPipeline::CalcLut() {
   if (!Ready) return false;
+  // Holding the run lock over the copy too: callers that edit the preset
+  // under Calculator.PresetLock may call this from any thread.
+  std::lock_guard<TPresetLock> Run(Calculator.PresetLock);
   PostSnapshot();
   return RunSnapshot() == TRunResult::Done;
 }
@@ -225,7 +228,10 @@ TLutPipeline::TRunResult TLutPipeline::RunSnapshot() {
     std::lock_guard<std::mutex> Slot(FSlotLock);
     S = std::move(FPosted);
   }
-  if (!S) return TRunResult::NothingPosted;
+  if (!S) {
+    FAbandoned = true;  // nothing new to show
+    return TRunResult::NothingPosted;
+  }
   FAbandoned = false;
   if (DebugLogEnabled()) DebugLogAdd("MainForm.CalcLut Start", 0);
   TKromelPresetCalculator& C = Calculator;

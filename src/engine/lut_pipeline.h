@@ -30,8 +30,8 @@ class TLutCalculationHost {
   // Stages Level - 1 .. 5 not up to date; a Level below 1 also the mask
   // source, and counts as 1.
   virtual void InvalidateLutStages(int32_t Level) = 0;
-  // The last CalcLut stopped early because its input went stale; nothing
-  // is to be reported or shown for it.
+  // The last CalcLut stopped early because its input went stale, or found
+  // nothing new to calculate; nothing is to be reported or shown for it.
   virtual bool RunWasAbandoned() { return false; }
   // Makes a CalcLut under way on another thread stop at its next stage.
   virtual void AbandonRun() {}
@@ -74,7 +74,8 @@ class TLutPipeline : public TLutCalculationHost {
   // Copies the run-time options into the preset's units.
   void ApplyRunOptions() { ApplyRunOptionsTo(Preset); }
 
-  // PostSnapshot, then RunSnapshot on the calling thread.
+  // PostSnapshot, then RunSnapshot on the calling thread, both under
+  // Calculator.PresetLock.
   bool CalcLut() override;
   // The run of the edited preset into ALut with the stage LUTs (waits for
   // a run under way).

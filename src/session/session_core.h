@@ -6,10 +6,16 @@
 // and the tests all drive this one class; the window implements
 // TSessionView to receive what must be drawn.
 //
-// Threads: the calculator runs CalcLut under the preset calculator's
-// PresetLock and publishes each finished LUT into a guarded copy that the
-// renderer reads, so a render never sees a half-written LUT and an edit
-// (EditPreset, InvalidateLutStages) never meets a running calculation.
+// Threads: the preset, the controls and every field here belong to the main
+// thread. UpdateImage posts a snapshot of the preset to the pipeline; the
+// calculator thread calculates the latest snapshot and publishes each
+// finished LUT into a guarded copy that the renderer reads. An edit
+// therefore never waits for a calculation, and a calculation whose
+// snapshot was replaced stops at its next stage. SourceImage and WorkImage,
+// which the renderer reads, change only while the renderer is blocked.
+//
+// Events: any number of views subscribe (preview, pages, analyzer); they
+// are told on the main thread, in the order they subscribed.
 #pragma once
 #include <FreeImage.h>
 
@@ -18,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/main_controls.h"
 #include "engine/kromel_preset.h"
@@ -35,8 +42,9 @@ namespace kromel {
 
 class TSessionPlugin;
 
-// What the window does with the session's results (main thread). Every
-// method has an empty default, so a headless session needs none.
+// What a view does with the session's results; always called on the main
+// thread. Every method has an empty default, so a view overrides only what
+// it shows.
 class TSessionView {
  public:
   virtual ~TSessionView() = default;
@@ -112,8 +120,17 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // the renderer (in that order) waiting without limit. Idempotent.
   void Close();
 
+  // ---- events (main thread)
+  // Observer (not owned; null ignored) is told of every event from now on,
+  // once however often it subscribes, until it unsubscribes.
+  void Subscribe(TSessionView* Observer);
+  void Unsubscribe(TSessionView* Observer);
+  // Tells every observer, on the main thread: from another thread the call
+  // is posted and runs at the main thread's next drain (not at all once
+  // the session is gone).
+  void Notify(const std::function<void(TSessionView&)>& Event);
+
   // ---- state
-  TSessionView* View;
   TSessionPreferences Prefs;
   std::atomic<bool> Ready{false};  // MainFormReady
   int32_t UpdateLockCount = 0;
@@ -125,9 +142,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
 
   std::unique_ptr<TKromelPreset> Preset;
   TMainWindowControls Controls;  // Controls.Controllers: the registry
-  std::unique_ptr<TLutPipeline> Pipeline;
   std::unique_ptr<TLUTCalculator> LutCalculator;
-  std::unique_ptr<TLutRenderer> Renderer;
+  // The calculation: the stage LUTs and the main LUT belong to whichever
+  // run holds Calculator.PresetLock; the main thread posts snapshots.
+  TLutPipeline& Pipeline() { return *FPipeline; }
+  const TLutPipeline& Pipeline() const { return *FPipeline; }
+  // The renderer thread, null until the first RendererCreate.
+  TLutRenderer* Renderer() const { return FRenderer.get(); }
 
   // The full-size work image (the preview control's Image) and its profile.
   TImage64 Image;
@@ -139,9 +160,10 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   int32_t LastImageHeight = 0;
   // The reference image (split and crop commands).
   TImage64 ReferenceImage;
-  // The renderer's input (the image at the view's size) and output.
-  TImageVBPP SourceImage;
-  TImage32 WorkImage;
+  // The renderer's input (the image at the view's size) and output; the
+  // renderer reads them, so they change only inside GetProcessingBitmap.
+  const TImageVBPP& SourceImage() const { return FSourceImage; }
+  const TImage32& WorkImage() const { return FWorkImage; }
   int32_t ViewWidth = 0;  // the visible part's size; 0: the image's own
   int32_t ViewHeight = 0;
 
@@ -168,19 +190,25 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
     TKromelSession& FS;
   };
 
-  // Runs Fn on the preset while no calculation runs; returns its result.
+  // Runs Fn on the preset (main thread; calculations read snapshots, so
+  // nothing is waited for); returns its result.
   template <class TFn>
   auto EditPreset(TFn Fn) {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     return Fn(*Preset);
   }
 
   // ---- pipeline
-  int32_t LutSize() const { return Pipeline->LutSize; }
+  int32_t LutSize() const { return FPipeline->LutSize; }
   // A consistent copy of the main LUT (any thread).
   bool CopyMainLut(T3DLut& Lut) override;
   void UpdateImage(bool ShowResult, bool Sync);
+  // The latest posted snapshot into the main LUT (calculator thread, or
+  // the main thread while the calculator is paused).
   bool CalcLut() override;
+  bool RunWasAbandoned() override;
+  void AbandonRun() override;
+  // The preset and the run options as the next calculation's input.
+  void PostSnapshot();
   bool CalcLutTransform(T3DLut& ALut) override;
   void LUTCalculationFinished(bool Succeeded) override;
   void ProcessImageStart();
@@ -199,6 +227,8 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // True when this call paused the renderer (the caller then calls
   // RendererCreate); false when there is none or it was paused already.
   bool RendererBlock();
+  // Ends the renderer thread (the next RendererCreate makes a new one).
+  void RendererDestroy();
   // Rebuilds SourceImage and WorkImage from Image at the view size.
   void GetProcessingBitmap();
   // Blocks the renderer for the scope; unblocks when the block was its own.
@@ -284,10 +314,10 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
 
   // ---- TRendererHost
   bool MainFormReady() const override { return Ready.load(); }
-  TImageVBPP& WorkingImage() override { return SourceImage; }
-  TImage32& ProcessedImage() override { return WorkImage; }
+  TImageVBPP& WorkingImage() override { return FSourceImage; }
+  TImage32& ProcessedImage() override { return FWorkImage; }
   uint8_t DisplayMode() const override { return 0; }
-  int32_t PreviewBitmapWidth() const override { return WorkImage.Width; }
+  int32_t PreviewBitmapWidth() const override { return FWorkImage.Width; }
   bool CalcAnalyzer(bool) override { return true; }
   void SetPreviewImageChanged() override {}
   void ShowProcessedImage() override;
@@ -310,6 +340,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   void EditRefresh();
   // Attaches the preset in its chunked form to Lut (PresetLock held).
   bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);
+  std::unique_ptr<TLutPipeline> FPipeline;
+  std::unique_ptr<TLutRenderer> FRenderer;
+  TImageVBPP FSourceImage;
+  TImage32 FWorkImage;
+  std::vector<TSessionView*> FObservers;
+  // Cleared on destruction; events posted from other threads check it.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
   TGuardedLut FPublished;
   std::atomic<int32_t> FRunning{0};
   std::atomic<int32_t> FMaxConcurrent{0};

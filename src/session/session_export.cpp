@@ -41,7 +41,6 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
   SavingInProgress = true;
   bool Saved = false;
   if (Ext == ".ACV" || Ext == ".LRTEMPLATE") {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
     Saved = Ext == ".ACV" ? SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve,
                                           &C.Green->Curve, &C.Blue->Curve)

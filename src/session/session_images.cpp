@@ -195,7 +195,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
         LoadInputProfile();
         if (!Original.empty()) {
           ApplyRawSettings(*this, IsRaw ? &Raw : nullptr, LogMaximum);
-          if (View != nullptr) View->RawSettingsApplied();
+          Notify([](TSessionView& V) { V.RawSettingsApplied(); });
         }
         if (!IsRaw) AskToTurnOffLogDecoding();
         Result = true;
@@ -206,7 +206,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
     }
   }
   PresetUnmodified = true;
-  if (View != nullptr) View->UpdateCaption();
+  Notify([](TSessionView& V) { V.UpdateCaption(); });
   if (Result) {
     RecentImages.Add(Name);
     SourceImageChanged();
@@ -241,7 +241,7 @@ void TKromelSession::SourceImageChanged() {
     GetProcessingBitmap();
   }
   UpdateImage(true, false);
-  if (View != nullptr) View->SourceImageChanged();
+  Notify([](TSessionView& V) { V.SourceImageChanged(); });
   LastImageWidth = Image.Width;
   LastImageHeight = Image.Height;
 }

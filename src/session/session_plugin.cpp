@@ -27,7 +27,7 @@ TSessionPlugin::~TSessionPlugin() {
 
 bool TSessionPlugin::Connect() {
   PluginMode = Link.KromelSMOpen(true) && Link.KromelSMImageOpen() && Link.KromelSMImageLoad();
-  if (FSession.View != nullptr) FSession.View->UpdateCaption();
+  FSession.Notify([](TSessionView& V) { V.UpdateCaption(); });
   return PluginMode;
 }
 
@@ -86,7 +86,7 @@ bool TKromelSession::OpenPlugin(const std::string& Folder) {
 
 void TSessionPlugin::SetPresetSent() {
   PresetSent = true;
-  if (FSession.View != nullptr) FSession.View->UpdateCaption();
+  FSession.Notify([](TSessionView& V) { V.UpdateCaption(); });
 }
 
 }  // namespace kromel

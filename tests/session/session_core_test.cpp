@@ -78,7 +78,7 @@ TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
     TKromelSession S;
     S.Show();
     S.UpdateImage(true, true);  // every stage up to date
-    TKromelPresetCalculator& Calc = S.Pipeline->Calculator;
+    TKromelPresetCalculator& Calc = S.Pipeline().Calculator;
     // No calculation of the thread may run while the flags are set and read.
     if (S.LutCalculator) S.LutCalculator->PauseUntilIdle();
     S.EditPreset([&](TKromelPreset&) {
@@ -104,13 +104,15 @@ TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
 
 TEST_F(SessionTest, InvalidationWaitsForReadyButNotForTheUpdateLock) {
   TKromelSession S;
-  S.Pipeline->Calculator.LutStep[5]->Valid = true;
+  S.Pipeline().Calculator.LutStep[5]->Valid = true;
   S.InvalidateLutStages(6);
-  EXPECT_TRUE(S.Pipeline->Calculator.LutStep[5]->Valid);
+  EXPECT_TRUE(S.Pipeline().Calculator.LutStep[5]->Valid);
   S.Show();
+  // The stage flags belong to a run under way: none may run while read.
+  if (S.LutCalculator) S.LutCalculator->PauseUntilIdle();
   TKromelSession::TUpdateLock Lock(S);
   S.InvalidateLutStages(6);
-  EXPECT_FALSE(S.Pipeline->Calculator.LutStep[5]->Valid);
+  EXPECT_FALSE(S.Pipeline().Calculator.LutStep[5]->Valid);
 }
 
 TEST_F(SessionTest, SetLUTSizeRefusesOutOfRangeAndReportsSmallSizes) {
@@ -147,20 +149,20 @@ TEST_F(SessionTest, SetLUTSizeRefusesOutOfRangeAndReportsSmallSizes) {
 TEST_F(SessionTest, UpdateLockDefersRendererCreation) {
   TKromelSession S;
   S.Show();
-  S.Renderer.reset();
+  S.RendererDestroy();
   {
     TKromelSession::TUpdateLock Lock(S);
     S.RendererCreate();
     EXPECT_TRUE(S.RendererCreatePending);
-    EXPECT_FALSE(S.Renderer);
+    EXPECT_FALSE(S.Renderer());
   }
   S.RendererCreate();
   EXPECT_FALSE(S.RendererCreatePending);
-  EXPECT_TRUE(S.Renderer);
+  EXPECT_TRUE(S.Renderer());
   EXPECT_TRUE(S.RendererBlock());
   EXPECT_FALSE(S.RendererBlock());  // already blocked: not this caller's
   S.RendererCreate();
-  EXPECT_FALSE(S.Renderer->StopRequested());
+  EXPECT_FALSE(S.Renderer()->StopRequested());
 }
 
 TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
@@ -175,7 +177,7 @@ TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
   EXPECT_EQ(S.UpdateLockCount, 0);
   EXPECT_TRUE(S.RendererCreatePending);  // unblocked under the lock: pending
   S.RendererCreate();
-  EXPECT_FALSE(S.Renderer->StopRequested());
+  EXPECT_FALSE(S.Renderer()->StopRequested());
   const int64_t Before = S.CalculationCount();
   S.UpdateImage(true, true);
   EXPECT_GT(S.CalculationCount(), Before);  // the first update may also finish now

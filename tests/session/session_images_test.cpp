@@ -84,7 +84,7 @@ TEST_F(SessionImagesTest, FailedLoadsKeepThePreviousImageAndName) {
   ASSERT_TRUE(S.LoadPicture(Good, false, true, true));
   EXPECT_EQ(S.ImageFileName, Good);
   EXPECT_EQ(S.Image.Width, 40);
-  EXPECT_EQ(S.SourceImage.GetWidth(), 40);
+  EXPECT_EQ(S.SourceImage().GetWidth(), 40);
   const std::string Corrupt = File("corrupt.png");
   kromel::testing::WriteText(Corrupt, std::string(600, 'x'));
   const std::string Thin = WritePicture("thin.png", 1, 100);

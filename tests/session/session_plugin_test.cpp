@@ -209,8 +209,8 @@ TEST_F(SessionPluginThreadTest, TimerTakesGoodFramesRefusesBadOnesAndApplyWrites
   ASSERT_EQ(S.Image.Width, 3);
   EXPECT_TRUE(PixelIs(S.Image.Pixels[2], 7000, 8000, 9000));
   // The renderer's input and output follow the new picture.
-  EXPECT_EQ(S.SourceImage.Image64.Width, 3);
-  EXPECT_EQ(S.WorkImage.Width, 3);
+  EXPECT_EQ(S.SourceImage().Image64.Width, 3);
+  EXPECT_EQ(S.WorkImage().Width, 3);
   S.UpdateImage(true, true);
   T3DLut Sent;
   ASSERT_TRUE(ReadPluginLut(Plugin.Lut, PluginLutMapLength, Sent));
