@@ -304,6 +304,7 @@ int32_t TKromelSession::GetExportLutSize() const {
 }
 
 std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, bool Flag) {
+  TJobScope Job(Progress, _("Compiling LUT"));
   try {
     if (!ValidLutLevels(Size)) throw std::invalid_argument("size");
     T3DLut A, B, C, E;
@@ -316,6 +317,10 @@ std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, b
       // LUTs and a run under way are left alone.
       TKromelPresetCalculator Calc;
       Calc.Preset = Preset.get();
+      Calc.ContinueRun = [&Job](int32_t Block) {
+        Job.Step((Block - 1) / 7.0);
+        return !Job.Cancelled();
+      };
       FPipeline->VolumeOverflow = Prefs.ClipToWhite;
       FPipeline->ApplyRunOptions();
       TColorModelPreferences Settings = FPipeline->Settings;
@@ -325,11 +330,15 @@ std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, b
       T3DLut* Mask = &A;
       Calc.ProcessMask(Source, Key, Mask, nullptr, nullptr, Settings);
       if (!Calc.CalcLutTransform(*R, R.get(), R.get(), nullptr, &E, R.get(), R.get(), &B, &C, &A,
-                                 Size, Settings, smNone, nullptr))
+                                 Size, Settings, smNone, nullptr)) {
+        if (Calc.Abandoned) return nullptr;  // cancelled
         throw std::runtime_error("calculation");
+      }
       if (!Prefs.DontSavePresetIntoLut && !AttachPresetStream(*R, Flag))
         throw std::runtime_error("preset");
     }
+    Job.Step(1);
+    Job.Succeed(true);
     return R;
   } catch (...) {
     ErrorMessageProc("Exception in CompileLut");

@@ -36,6 +36,7 @@
 #include "images/image_vbpp.h"
 #include "lut/lut_renderer.h"
 #include "lut/lut_statistics.h"
+#include "session/job_progress.h"
 #include "fileio/freeimage_io.h"
 
 namespace kromel {
@@ -132,6 +133,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
 
   // ---- state
   TSessionPreferences Prefs;
+  // Where long jobs (LoadPicture, CompileLut and the exports built on it,
+  // SaveImage) report progress and ask for cancel; not owned, may be null.
+  TJobProgress* Progress = nullptr;
   std::atomic<bool> Ready{false};  // MainFormReady
   int32_t UpdateLockCount = 0;
   bool RendererCreatePending = false;
@@ -221,7 +225,8 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   int32_t GetExportLutSize() const;
   // The complete LUT of the current preset at Size, the stage LUTs left
   // alone, with the preset stream attached (unless the preferences say not
-  // to); null, reported, on failure.
+  // to); null, reported, on failure, and null without a word when Progress
+  // was cancelled (checked between the stages).
   std::unique_ptr<T3DLUTWithStatistics> CompileLut(int32_t Size, bool Flag);
   void RendererCreate();
   // True when this call paused the renderer (the caller then calls

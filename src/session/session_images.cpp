@@ -117,6 +117,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   if (UpperAscii(RemoveFileExt(ExtractFileNameW(Name))) == "*LAST*" &&
       RecentImages.Names.GetCount() > 0)
     Name = RecentImages.Names.Get(0);
+  TJobScope Job(Progress, _("Loading ") + Name);
   bool Result = false;
   if (!FileExists(Name)) {
     if (UpperAscii(Name) == UpperAscii(TempFolder() + "/KromelImage.tif"))
@@ -214,7 +215,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   Dirty.SetAll();
   RendererCreate();
   UpdateImage(true, false);
-  return Result;
+  return Job.Succeed(Result);
 }
 
 void TKromelSession::AskToTurnOffLogDecoding() {

@@ -17,11 +17,23 @@ TTerminalProgress::TTerminalProgress(std::string Label, std::FILE* Out, bool Ena
       FOut(Out),
       FDelay(Delay),
       FInterval(Interval),
-      FStart(std::chrono::steady_clock::now()) {
-  if (Enabled && Out != nullptr) FThread = std::thread([this] { Run(); });
+      FStart(std::chrono::steady_clock::now()),
+      FEnabled(Enabled && Out != nullptr) {
+  Start();
 }
 
-TTerminalProgress::~TTerminalProgress() {
+TTerminalProgress::TTerminalProgress(std::FILE* Out, bool Enabled,
+                                     std::chrono::milliseconds Delay,
+                                     std::chrono::milliseconds Interval)
+    : FOut(Out), FDelay(Delay), FInterval(Interval), FEnabled(Enabled && Out != nullptr) {}
+
+TTerminalProgress::~TTerminalProgress() { Finish(); }
+
+void TTerminalProgress::Start() {
+  if (FEnabled) FThread = std::thread([this] { Run(); });
+}
+
+void TTerminalProgress::Finish() {
   if (!FThread.joinable()) return;
   {
     std::lock_guard<std::mutex> Guard(FLock);
@@ -33,6 +45,19 @@ TTerminalProgress::~TTerminalProgress() {
     std::fprintf(FOut, "\r%s ... %s\n", FLabel.c_str(), FFailed ? "failed" : "done");
     std::fflush(FOut);
   }
+}
+
+void TTerminalProgress::Begin(const std::string& Label) {
+  Finish();
+  FLabel = Label;
+  FDone = FShown = FFailed = false;
+  FStart = std::chrono::steady_clock::now();
+  Start();
+}
+
+void TTerminalProgress::End(bool Succeeded) {
+  if (!Succeeded) FFailed = true;
+  Finish();
 }
 
 void TTerminalProgress::Run() {

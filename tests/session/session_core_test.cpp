@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "controls/binary_preset.h"
 #include "session/session_core.h"
+#include "session/terminal_progress.h"
 #include "session_test_support.h"
 
 namespace kromel {
@@ -182,6 +186,84 @@ TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
   S.UpdateImage(true, true);
   EXPECT_GT(S.CalculationCount(), Before);  // the first update may also finish now
   EXPECT_FALSE(S.LutCalculator->Paused);
+}
+
+}  // namespace
+}  // namespace kromel
+
+namespace kromel {
+namespace {
+
+using session_test::SessionTest;
+
+// Records what a job reports; cancels at the first step when asked to.
+class TRecordingProgress : public TJobProgress {
+ public:
+  void Begin(const std::string& Label) override { Events.push_back("begin " + Label); }
+  void Step(double Fraction) override {
+    EXPECT_GE(Fraction, Last);
+    Last = Fraction;
+    ++Steps;
+    if (CancelAtFirstStep) Cancel();
+  }
+  void End(bool Succeeded) override { Events.push_back(Succeeded ? "end ok" : "end failed"); }
+  void Reset(bool CancelFirst) {
+    Events.clear();
+    Last = 0;
+    Steps = 0;
+    CancelAtFirstStep = CancelFirst;
+    ResetCancel();
+  }
+  std::vector<std::string> Events;
+  double Last = 0;
+  int Steps = 0;
+  bool CancelAtFirstStep = false;
+};
+
+TEST_F(SessionTest, LongJobsReportProgressAndStopWhenCancelled) {
+  TKromelSession S;
+  TRecordingProgress Progress;
+  S.Progress = &Progress;
+  auto Lut = S.CompileLut(9, false);
+  ASSERT_TRUE(Lut);
+  EXPECT_EQ(Progress.Events, (std::vector<std::string>{"begin Compiling LUT", "end ok"}));
+  EXPECT_EQ(Progress.Last, 1.0);
+  EXPECT_GE(Progress.Steps, 6);
+  // Cancelled between stages: no LUT and no message.
+  Progress.Reset(true);
+  EXPECT_FALSE(S.CompileLut(9, false));
+  EXPECT_EQ(Progress.Events, (std::vector<std::string>{"begin Compiling LUT", "end failed"}));
+  EXPECT_EQ(Progress.Steps, 1);
+  EXPECT_TRUE(Messages().empty());
+  // A failed load ends failed.
+  Progress.Reset(false);
+  EXPECT_FALSE(S.LoadPicture(File("missing.png"), true, false, false));
+  ASSERT_EQ(Progress.Events.size(), 2u);
+  EXPECT_EQ(Progress.Events[1], "end failed");
+  S.Progress = nullptr;
+}
+
+// The terminal progress as the session's job progress: a job longer than
+// the delay shows its label and ends its line with the outcome.
+TEST_F(SessionTest, TerminalProgressShowsEachJobItIsToldOf) {
+  std::FILE* Out = std::tmpfile();
+  ASSERT_NE(Out, nullptr);
+  {
+    TTerminalProgress Terminal(Out, true, std::chrono::milliseconds(0),
+                               std::chrono::milliseconds(1000));
+    Terminal.Begin("Job A");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Terminal.End(true);
+    Terminal.Begin("Job B");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Terminal.End(false);
+  }
+  std::rewind(Out);
+  std::string Text;
+  for (int C = std::fgetc(Out); C != EOF; C = std::fgetc(Out)) Text += char(C);
+  std::fclose(Out);
+  EXPECT_NE(Text.find("\rJob A ... done\n"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("\rJob B ... failed\n"), std::string::npos) << Text;
 }
 
 }  // namespace
