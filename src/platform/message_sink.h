@@ -40,4 +40,14 @@ THeadlessMessageSink& DefaultHeadlessSink();
 // drains its queue, through the sink installed at that time.
 void PlatformShowMessage(const std::string& Text);
 
+// Standard error shared by messages and a progress line that is rewritten
+// in place: hold StderrLock while writing; a writer that leaves its line
+// open (no line feed yet) says so, and the next message first ends that
+// line (EndOpenStderrLine, under the lock).
+std::mutex& StderrLock();
+void SetStderrLineOpen(bool Open);
+void EndOpenStderrLine();
+// A message line on standard error, after ending an open progress line.
+void WriteStderrLine(const std::string& Text);
+
 }  // namespace kromel

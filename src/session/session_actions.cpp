@@ -44,6 +44,10 @@ bool ReadLut(T3DLut& Lut, const std::string& FileName) {
   if (Ext == ".PNG" || Ext == ".TIF" || Ext == ".TIFF" || Ext == ".3DL" || Ext == ".CUBE")
     return LoadFromFile(Lut, FileName, true, nullptr, ipSRGB, true);
   if (Ext == ".KRS") return Lut.LoadFromKrs(FileName);
+  if (Ext == ".CSP") {
+    PlatformShowMessage(_("Unsupported LUT type: ") + FileName);
+    return false;
+  }
   if (Ext == ".DCP") {
     TProfilePtr Working(cmsCreate_sRGBProfile());
     double Matrix[9] = {};

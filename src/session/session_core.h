@@ -87,7 +87,19 @@ struct TSessionPreferences {
   bool UseAlpha = true;           // "Use Alpha Channel"
   bool LoadWhiteBalanceFromRaw = true;
   bool LoadColorMatrixFromRaw = true;
+  int32_t JPEGQuality = 2;        // " JPEG Save quality " item: 50, 75, 95, 100
+  bool SaveAlphaChannel = true;   // "Save Alpha channel to TIFF && PNG files"
+  int32_t CMSIntent = 0;          // rendering intent of ICC exports
+  // The ICC and DCP save dialogs' files: an ICC export on a base profile is
+  // an input profile built on it (else an abstract profile); a DCP export
+  // needs its base camera profile.
+  std::string ICCBaseProfile;
+  std::string DCPBaseProfile;
+  std::string DCPLightroomCurvesFolder;
 };
+
+// The JPEG quality of a " JPEG Save quality " item (95 for none).
+int32_t JpegQualityOfItem(int32_t Item);
 
 // The six lazily redrawn page backgrounds.
 struct TDistributionDirtyFlags {
@@ -275,7 +287,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // ---- export (session_export.cpp)
   // Writes the LUT compiled at GetExportLutSize by the file's extension.
   bool SaveLut(const std::string& FileName);
-  // Writes Image processed by the current LUT (TIFF 16-bit, PNG, JPEG).
+  // Writes Image processed by the current LUT by extension: TIFF and PNG
+  // 16-bit with the alpha channel (unless the preferences say not to),
+  // JPEG at the preferences' quality; other names are refused.
   bool SaveImage(const std::string& FileName);
   // Out = Image through the LUT compiled at GetExportLutSize.
   bool ProcessFullImage(TImage64& Out);
@@ -343,6 +357,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // The pipeline's own ready flag, which the calculator reads under the lock.
   void SetPipelineReady(bool Value);
   void EditRefresh();
+  // SaveLut for the picture, ICC, DCP and curve formats; false when Ext is
+  // none of them (Saved untouched).
+  bool SaveLutInOtherFormat(const std::string& FileName, const std::string& Ext, bool& Saved);
   // Attaches the preset in its chunked form to Lut (PresetLock held).
   bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);
   std::unique_ptr<TLutPipeline> FPipeline;

@@ -134,6 +134,9 @@ TLoadOutcome TSessionFiles::LoadAnyFile(const std::string& FileName, bool WarnEx
         return LoadCaptureOneCurves(Name, &C.Master->Curve, &C.Red->Curve, &C.Green->Curve,
                                     &C.Blue->Curve, nullptr);
       });
+    case TFileAction::UnsupportedLut:
+      PlatformShowMessage(_("Unsupported LUT type: ") + Name);
+      return TLoadOutcome::Unsupported;
     case TFileAction::Picture:
       return Session.LoadPicture(Name, false, WarnExisting, true) ? TLoadOutcome::Loaded
                                                                   : TLoadOutcome::Failed;

@@ -48,6 +48,7 @@ TFileAction FileActionFor(const std::string& FileName) {
       {".JSON", TFileAction::JsonCurves},
       {".ACV", TFileAction::PhotoshopCurves},
       {".COPRESET", TFileAction::CaptureOneCurves},
+      {".CSP", TFileAction::UnsupportedLut},
   };
   const auto It = Table.find(UpperFileExtension(Name));
   return It == Table.end() ? TFileAction::Picture : It->second;

@@ -51,6 +51,7 @@ class TTerminalProgress : public TJobProgress {
   bool FShown = false;
   bool FFailed = false;
   std::chrono::steady_clock::time_point FStart;
+  bool FClear;  // a terminal: the final word clears the rest of the line
   std::thread FThread;
   bool FEnabled = false;
 };

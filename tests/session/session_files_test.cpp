@@ -366,3 +366,41 @@ TEST_F(SessionFilesTest, RawWhiteBalanceFollowsThePreference) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel::session_test {
+namespace {
+
+// Curves exported as Lightroom, Camera Raw, Capture One, RawTherapee and
+// Photoshop files load back as they were (the loaders' colour encoding
+// is undone by the writers').
+TEST_F(SessionFilesTest, ExportedCurvesLoadBackUnchanged) {
+  TKromelSession S;
+  S.Show();
+  TSessionPresets Presets(S);
+  Presets.InitDefaultPreset();
+  TSessionFiles Files(S, Presets);
+  auto Master = [&]() -> TEnvelopeDots& { return S.Preset->RGBCurves->Master->Curve; };
+  S.EditPreset([&](TKromelPreset&) {
+    Master().AddDot(4000, 9000, 100);
+    Master().CalcSpline();
+    return true;
+  });
+  const float Before = Master().GetValueS(4000);
+  ASSERT_GT(std::fabs(Before - 4000), 1000.0f);
+  for (const char* Name : {"c.lrtemplate", "c.acv", "c.rtc", "c.copreset"}) {
+    SCOPED_TRACE(Name);
+    ASSERT_TRUE(S.SaveLut(File(Name)));
+    S.EditPreset([&](TKromelPreset&) {
+      Master().ResetDiagonal(2);
+      Master().CalcSpline();
+      return true;
+    });
+    ASSERT_EQ(Files.LoadAnyFile(File(Name), false, false), TLoadOutcome::Loaded);
+    EXPECT_NEAR(Master().GetValueS(4000), Before, 120.0f);
+  }
+  ASSERT_TRUE(S.SaveLut(File("c.xmp")));  // read by no loader; written whole
+  EXPECT_NE(kromel::testing::ReadText(File("c.xmp")).find("ToneCurvePV2012"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kromel::session_test

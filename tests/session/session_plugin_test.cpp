@@ -83,6 +83,8 @@ TEST_F(SessionPluginThreadTest, HeadlessRunGradesTheFrameAndHandsBackLutAndPrese
     PutFloatFrame(Plugin);
 
     THeadlessSession H;
+    std::remove(File("settings.xml").c_str());  // no preference of the previous case
+    H.SettingsFile = std::make_shared<TSettingsFile>(File("settings.xml"));
     H.Settings.Preferences.ModalPluginMode = Modal;
     EXPECT_EQ(H.Run({"kromel", GradeFile(), "/PLUGIN"}), 0);
     EXPECT_TRUE(Messages().empty()) << Messages().front();
@@ -139,7 +141,7 @@ TEST_F(SessionPluginThreadTest, FailedConnectionLeavesThePictureAndWritesNothing
   const std::vector<TCase> Cases = {
       {None, 3, 1, 1,
        " Can not connect to plug-in, error (" + std::to_string(ENOENT) +
-           "), please check that plug-in is running" + std::strerror(ENOENT)},
+           "), please check that plug-in is running (" + std::string(std::strerror(ENOENT)) + ")"},
       {LutOnly, 3, 1, 1, ""},
       {Both, 16, 4096, 2161,
        "SMImageLoad failed, frame larger than the shared memory, PixelBytes: 16 Image Width: "
@@ -159,6 +161,8 @@ TEST_F(SessionPluginThreadTest, FailedConnectionLeavesThePictureAndWritesNothing
       if (Plugin->Image) Plugin->PutFrame(C.PixelBytes, C.Width, C.Height);
     }
     THeadlessSession H;
+    std::remove(File("settings.xml").c_str());  // no preference of the previous case
+    H.SettingsFile = std::make_shared<TSettingsFile>(File("settings.xml"));
     H.Settings.Preferences.ModalPluginMode = false;
     EXPECT_EQ(H.Run({"kromel", Pic, "/PLUGIN"}), 1);
     if (C.Message.empty())
