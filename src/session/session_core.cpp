@@ -63,8 +63,18 @@ void CheckFolders() {
 
 }  // namespace
 
-TKromelSession::TKromelSession(TSessionView* View, const TSessionPreferences& Prefs)
-    : Prefs(Prefs) {
+namespace {
+TSessionSettings& SettingsOrOwn(TSessionSettings* Given,
+                                std::unique_ptr<TSessionSettings>& Own) {
+  if (Given != nullptr) return *Given;
+  Own = std::make_unique<TSessionSettings>();
+  return *Own;
+}
+}  // namespace
+
+TKromelSession::TKromelSession(TSessionView* View, TSessionSettings* SettingsRecord,
+                               int32_t LutSize)
+    : Settings(SettingsOrOwn(SettingsRecord, FOwnSettings)), Prefs(Settings.Preferences) {
   Subscribe(View);
   Image.Init();
   ReferenceImage.Init();
@@ -80,7 +90,7 @@ TKromelSession::TKromelSession(TSessionView* View, const TSessionPreferences& Pr
   Controls.LinkControlsToPreset(*Preset);
   FPipeline = std::make_unique<TLutPipeline>(*Preset);
   FPipeline->Ready = false;
-  int32_t Size = std::max(3, Prefs.LutSize);
+  int32_t Size = std::max(3, LutSize > 0 ? LutSize : Prefs.WorkingLutSize());
   if (!ValidLutLevels(Size)) Size = 33;
   FPipeline->SetLutSize(Size);
   Publish();
@@ -334,7 +344,7 @@ std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, b
         if (Calc.Abandoned) return nullptr;  // cancelled
         throw std::runtime_error("calculation");
       }
-      if (!Prefs.DontSavePresetIntoLut && !AttachPresetStream(*R, Flag))
+      if (!Prefs.DontSavePresetsToLUTs && !AttachPresetStream(*R, Flag))
         throw std::runtime_error("preset");
     }
     Job.Step(1);

@@ -37,6 +37,7 @@
 #include "lut/lut_renderer.h"
 #include "lut/lut_statistics.h"
 #include "session/job_progress.h"
+#include "session/session_settings.h"
 #include "fileio/freeimage_io.h"
 
 namespace kromel {
@@ -68,35 +69,6 @@ class TSessionView {
 // The RGB working spaces the assign and convert commands offer.
 enum class TWorkingProfile : int32_t;
 
-// The Preferences window's values the session reads (the Qt side sets them).
-struct TSessionPreferences {
-  int32_t LutSize = 33;           // working LUT size
-  bool AlwaysSave64 = true;       // "Always save 3DLUT with size 64"
-  int32_t ExportLutSize = 64;     // 64, or the /LUTSIZE: option
-  bool OpenCLEnable = false;
-  bool ClipToWhite = false;
-  bool ModalPluginMode = false;
-  bool OpenEXRinSRGB = true;
-  int32_t LibRawColor = 3;        // " RAW Color space " item
-  int32_t LibRawHighlights = 0;
-  int32_t LibRawDemosaic = 3;
-  int32_t LibRawDenoise = 0;
-  bool LibRawUniWB = false;
-  bool WarnAboutLogLoading = true;
-  bool DontSavePresetIntoLut = false;
-  bool UseAlpha = true;           // "Use Alpha Channel"
-  bool LoadWhiteBalanceFromRaw = true;
-  bool LoadColorMatrixFromRaw = true;
-  int32_t JPEGQuality = 2;        // " JPEG Save quality " item: 50, 75, 95, 100
-  bool SaveAlphaChannel = true;   // "Save Alpha channel to TIFF && PNG files"
-  int32_t CMSIntent = 0;          // rendering intent of ICC exports
-  // The ICC and DCP save dialogs' files: an ICC export on a base profile is
-  // an input profile built on it (else an abstract profile); a DCP export
-  // needs its base camera profile.
-  std::string ICCBaseProfile;
-  std::string DCPBaseProfile;
-  std::string DCPLightroomCurvesFolder;
-};
 
 // The JPEG quality of a " JPEG Save quality " item (95 for none).
 int32_t JpegQualityOfItem(int32_t Item);
@@ -118,10 +90,14 @@ struct TDistributionDirtyFlags {
 
 class TKromelSession : public TLutCalculationHost, public TRendererHost {
  public:
-  // Builds everything with the default preset at Prefs.LutSize; the session
-  // is not ready (nothing calculated or rendered) until Show.
-  explicit TKromelSession(TSessionView* View = nullptr,
-                          const TSessionPreferences& Prefs = TSessionPreferences());
+  // Builds everything with the default preset at LutSize (0: the working
+  // size of the preferences), reading Settings (not owned; the composition
+  // root's) by reference, so what the Preferences window or the command
+  // line sets holds at once. Without Settings the session keeps a default
+  // record of its own. Not ready (nothing calculated or rendered) until
+  // Show.
+  explicit TKromelSession(TSessionView* View = nullptr, TSessionSettings* Settings = nullptr,
+                          int32_t LutSize = 0);
   ~TKromelSession() override;
   TKromelSession(const TKromelSession&) = delete;
   TKromelSession& operator=(const TKromelSession&) = delete;
@@ -144,7 +120,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   void Notify(const std::function<void(TSessionView&)>& Event);
 
   // ---- state
-  TSessionPreferences Prefs;
+ private:
+  std::unique_ptr<TSessionSettings> FOwnSettings;  // without a root's; before Settings
+
+ public:
+  // The one settings record and its preferences (main thread).
+  TSessionSettings& Settings;
+  TPreferences& Prefs;
   // Where long jobs (LoadPicture, CompileLut and the exports built on it,
   // SaveImage) report progress and ask for cancel; not owned, may be null.
   TJobProgress* Progress = nullptr;

@@ -74,7 +74,7 @@ bool TKromelSession::ProcessFullImage(TImage64& Out) {
   if (!Lut || Image.IsEmpty()) return false;
   Out.Copy(Image);
   if (Out.IsEmpty()) return false;
-  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
+  ProcessImage64(*Lut, Image, Out, Prefs.SaveAlphaChannel);
   return true;
 }
 

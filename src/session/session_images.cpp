@@ -150,9 +150,9 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
         }
       } else {
         Raw.OutputColor = RawOutputColor(Prefs.LibRawColor);
-        Decoded = LoadImage64FromRawFile(Picture.Image, Name, Raw.OutputColor, Prefs.LibRawUniWB,
-                                         Raw.HighlightClip, Prefs.LibRawHighlights,
-                                         Prefs.LibRawDemosaic, Prefs.LibRawDenoise, Raw.R, Raw.G,
+        Decoded = LoadImage64FromRawFile(Picture.Image, Name, Raw.OutputColor, Prefs.LibrawUniWB,
+                                         Raw.HighlightClip, Prefs.LibrawHighlights,
+                                         Prefs.LibrawDemosaic, Prefs.LibrawDenoise, Raw.R, Raw.G,
                                          Raw.B, Raw.CameraMatrix, Picture.Metadata.get());
         if (!Decoded) PlatformShowMessage(_("No image loaded from ") + Name);
       }

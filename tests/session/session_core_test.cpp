@@ -19,9 +19,7 @@ using session_test::MaxIdentityError;
 using session_test::SessionTest;
 
 TEST_F(SessionTest, DefaultPresetGivesIdentityMainLutAtPreferencesSize) {
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 17;
-  TKromelSession S(nullptr, Prefs);
+  TKromelSession S(nullptr, nullptr, 17);
   S.Show();
   S.UpdateImage(true, true);
   T3DLut Lut;
@@ -31,7 +29,7 @@ TEST_F(SessionTest, DefaultPresetGivesIdentityMainLutAtPreferencesSize) {
 }
 
 TEST_F(SessionTest, CompileLutEqualsCalcLutAndCarriesThePreset) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   session_test::MakeNonTrivial(S);
   S.UpdateImage(true, true);
@@ -43,7 +41,7 @@ TEST_F(SessionTest, CompileLutEqualsCalcLutAndCarriesThePreset) {
   EXPECT_LT(MaxLutDifference(*Compiled, Main), 1e-6f);
   ASSERT_TRUE(Compiled->Preset);
   // The stream loads back into a fresh session to the same LUT.
-  TKromelSession Other;
+  TKromelSession Other{nullptr, nullptr, 33};
   Other.Show();
   int32_t Version = 0;
   Compiled->Preset->SetPosition(0);
@@ -58,7 +56,7 @@ TEST_F(SessionTest, CompileLutEqualsCalcLutAndCarriesThePreset) {
 }
 
 TEST_F(SessionTest, CompileLutRefusesUnusableSizes) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   EXPECT_FALSE(S.CompileLut(1, false));
   EXPECT_FALSE(S.CompileLut(300, false));
@@ -79,7 +77,7 @@ TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Level);
-    TKromelSession S;
+    TKromelSession S{nullptr, nullptr, 33};
     S.Show();
     S.UpdateImage(true, true);  // every stage up to date
     TKromelPresetCalculator& Calc = S.Pipeline().Calculator;
@@ -107,7 +105,7 @@ TEST_F(SessionTest, InvalidationMarksExactlyTheTableStagesAndFlags) {
 }
 
 TEST_F(SessionTest, InvalidationWaitsForReadyButNotForTheUpdateLock) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Pipeline().Calculator.LutStep[5]->Valid = true;
   S.InvalidateLutStages(6);
   EXPECT_TRUE(S.Pipeline().Calculator.LutStep[5]->Valid);
@@ -120,7 +118,7 @@ TEST_F(SessionTest, InvalidationWaitsForReadyButNotForTheUpdateLock) {
 }
 
 TEST_F(SessionTest, SetLUTSizeRefusesOutOfRangeAndReportsSmallSizes) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   for (int32_t Size : {1, 0, -3, 300}) {
     SCOPED_TRACE(Size);
@@ -151,7 +149,7 @@ TEST_F(SessionTest, SetLUTSizeRefusesOutOfRangeAndReportsSmallSizes) {
 }
 
 TEST_F(SessionTest, UpdateLockDefersRendererCreation) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   S.RendererDestroy();
   {
@@ -170,7 +168,7 @@ TEST_F(SessionTest, UpdateLockDefersRendererCreation) {
 }
 
 TEST_F(SessionTest, FailingHandlerLeavesNoLockPauseOrBlockBehind) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   try {
     TKromelSession::TUpdateLock Lock(S);
@@ -221,7 +219,7 @@ class TRecordingProgress : public TJobProgress {
 };
 
 TEST_F(SessionTest, LongJobsReportProgressAndStopWhenCancelled) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   TRecordingProgress Progress;
   S.Progress = &Progress;
   auto Lut = S.CompileLut(9, false);

@@ -42,9 +42,7 @@ TEST_F(SessionTest, ConcurrentEditsCalculationsRendersAndResizes) {
   Pic.Dispose();
 
   TCountingView View;
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 9;
-  TKromelSession S(&View, Prefs);
+  TKromelSession S(&View, nullptr, 9);
   S.Show();
   ASSERT_TRUE(S.LoadPicture(A, false, true, true));
   std::mt19937 Rng(7);
@@ -90,7 +88,7 @@ TEST_F(SessionTest, ConcurrentEditsCalculationsRendersAndResizes) {
 }
 
 TEST_F(SessionTest, ThreadCloseWithPendingWorkEndsCleanly) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   for (int I = 0; I < 20; ++I) {
     session_test::MakeNonTrivial(S, 0.4f + I * 0.01f);
@@ -117,9 +115,7 @@ using session_test::SessionTest;
 // edit never waits for a calculation. The stale run is then abandoned and
 // the result is that of the last edit.
 TEST_F(SessionTest, EditsDuringA65LevelRunNeverWaitForIt) {
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 65;
-  TKromelSession S(nullptr, Prefs);
+  TKromelSession S(nullptr, nullptr, 65);
   TSessionPresets Presets(S);
   std::mutex Lock;
   std::condition_variable Changed;
@@ -179,9 +175,7 @@ TEST_F(SessionTest, EditsDuringA65LevelRunNeverWaitForIt) {
 // Closing while a run is held inside its stages: the run stops at its next
 // stage and Close returns.
 TEST_F(SessionTest, CloseDuringARunStopsItAtTheNextStage) {
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 33;
-  TKromelSession S(nullptr, Prefs);
+  TKromelSession S(nullptr, nullptr, 33);
   std::atomic<bool> Held{false}, Closing{false};
   std::atomic<int> StagesAfterClose{0};
   S.Pipeline().StageHook = [&](int32_t Block) {
@@ -214,7 +208,7 @@ TEST_F(SessionTest, ObserversAreToldOnTheMainThread) {
     int Captions = 0;
     bool OnMain = true;
   } Preview, Pages, Analyzer;
-  TKromelSession S(&Preview);
+  TKromelSession S(&Preview, nullptr, 33);
   S.Subscribe(&Pages);
   S.Subscribe(&Pages);  // once only
   S.Subscribe(&Analyzer);
@@ -230,7 +224,7 @@ TEST_F(SessionTest, ObserversAreToldOnTheMainThread) {
   EXPECT_TRUE(Preview.OnMain && Pages.OnMain && Analyzer.OnMain);
   // An event posted by a worker for a session that is gone is dropped.
   {
-    TKromelSession Gone(&Preview);
+    TKromelSession Gone(&Preview, nullptr, 33);
     std::thread([&] { Gone.Notify([](TSessionView& V) { V.UpdateCaption(); }); }).join();
   }
   DrainMainThreadCalls();
@@ -240,7 +234,7 @@ TEST_F(SessionTest, ObserversAreToldOnTheMainThread) {
 // The edit transaction: a refused change leaves no step and no update; an
 // accepted one invalidates from its level, records its step and updates.
 TEST_F(SessionTest, ApplyEditIsOneTransaction) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   TSessionPresets Presets(S);
   S.Show();
   S.UpdateImage(true, true);
