@@ -215,12 +215,10 @@ void THeadlessSession::SaveProcessedImage(const std::string& FileName) {
 void THeadlessSession::SetKnob(const char* Name, int32_t Value, const std::string& Step) {
   TController* C = Session->Controls.Find(Name);
   if (C == nullptr) return Fail(std::string("Unknown control ") + Name);
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(Step, 0, [&](TKromelPreset&) {
     C->SetControllerValue(Value);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(Step);
 }
 
 void THeadlessSession::SetSaturation(int32_t Value) {
@@ -234,23 +232,19 @@ void THeadlessSession::SetTemperature(int32_t KnobValue) {
 void THeadlessSession::TurnOffTab(int32_t Index) {
   TRadioGroupControl* Pages = Session->Controls.FindGroup("PagesRadioGroup");
   if (Pages == nullptr) return Fail("Unknown control PagesRadioGroup");
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(_("Turn tab off"), 0, [&](TKromelPreset&) {
     Pages->SetButtonSwitchState(Index, false);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(_("Turn tab off"));
 }
 
 void THeadlessSession::SetMasterCurve(bool On) {
   TRadioGroupControl* Group = Session->Controls.FindGroup("CurvesMRGBRadioGroup");
   if (Group == nullptr) return Fail("Unknown control CurvesMRGBRadioGroup");
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(_("Master curve ") + (On ? "On" : "Off"), 0, [&](TKromelPreset&) {
     Group->SetButtonSwitchState(0, On);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(_("Master curve ") + (On ? "On" : "Off"));
 }
 
 }  // namespace kromel
