@@ -75,6 +75,7 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   Root.LoadSettings(true);
   // The command line's preferences hold for this run only.
   const TPreferences Stored = Settings.Preferences;
+  const std::string StoredIccBase = Settings.Main.ICCBaseProfile;
   TCommandLinePasses Passes(Args);
   Passes.ProcessSettings(*this);
   Root.Build();
@@ -89,6 +90,7 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   ApplyToPlugin();
   Root.Close();
   Settings.Preferences = Stored;
+  Settings.Main.ICCBaseProfile = StoredIccBase;
   Settings.ProgramVersion = "1.52";
   Settings.ProgramPath = ProgramPathOf(Args);
   Root.SaveSettings();
@@ -184,7 +186,7 @@ void THeadlessSession::SetBaseProfile(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("Base profile ") + FileName + _(" not found"));
   Settings.Main.ICCBaseProfile = FileName;
   // An ICC export of this run is an input profile on it.
-  Session->Settings.Main.ICCBaseProfile = FileName;
+  Settings.Main.ICCBaseProfile = FileName;
 }
 
 void THeadlessSession::ExportLut(const std::string& FileName) {

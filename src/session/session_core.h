@@ -122,11 +122,15 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // ---- state
  private:
   std::unique_ptr<TSessionSettings> FOwnSettings;  // without a root's; before Settings
-
- public:
   // The one settings record and its preferences (main thread).
   TSessionSettings& Settings;
   TPreferences& Prefs;
+
+ public:
+  // The settings record the session reads (the root's), main thread only.
+  TSessionSettings& SessionSettings() { return Settings; }
+  TPreferences& Preferences() { return Prefs; }
+  const TPreferences& Preferences() const { return Prefs; }
   // Where long jobs (LoadPicture, CompileLut and the exports built on it,
   // SaveImage) report progress and ask for cancel; not owned, may be null.
   TJobProgress* Progress = nullptr;

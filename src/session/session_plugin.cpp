@@ -34,7 +34,7 @@ bool TSessionPlugin::Connect() {
 void TSessionPlugin::TimerTick() { Link.KromelSMImageCheck(); }
 
 void TSessionPlugin::LutCalculated() {
-  if (FSession.Prefs.ModalPluginMode || !Link.LutMapped()) return;
+  if (FSession.Preferences().ModalPluginMode || !Link.LutMapped()) return;
   T3DLut Lut;
   if (!FSession.CopyMainLut(Lut)) return;
   // The LUT map holds at most 64 levels: a finer LUT goes resampled.

@@ -144,7 +144,7 @@ TEST_F(SessionTest, SetLUTSizeRefusesOutOfRangeAndReportsSmallSizes) {
   EXPECT_TRUE(S.SetLUTSize(9));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(S.GetExportLutSize(), 64);
-  S.Prefs.AlwaysSave64 = false;
+  S.Preferences().AlwaysSave64 = false;
   EXPECT_EQ(S.GetExportLutSize(), 9);
 }
 
@@ -249,11 +249,17 @@ TEST_F(SessionTest, TerminalProgressShowsEachJobItIsToldOf) {
   {
     TTerminalProgress Terminal(Out, true, std::chrono::milliseconds(0),
                                std::chrono::milliseconds(1000));
+    // Each job lasts until its first tick is out (stdio locks the file).
+    auto WaitForTick = [&] {
+      const long Before = std::ftell(Out);
+      for (int I = 0; I < 5000 && std::ftell(Out) == Before; ++I)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
     Terminal.Begin("Job A");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WaitForTick();
     Terminal.End(true);
     Terminal.Begin("Job B");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WaitForTick();
     Terminal.End(false);
   }
   std::rewind(Out);

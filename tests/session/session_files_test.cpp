@@ -276,7 +276,7 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   TImage64 Expected;
   Expected.Init();
   Expected.Copy(S.Image);
-  ProcessImage64(*Lut, S.Image, Expected, S.Prefs.SaveAlphaChannel);
+  ProcessImage64(*Lut, S.Image, Expected, S.Preferences().SaveAlphaChannel);
   const int32_t Steps = Presets.CurrentUndoList().Count();
   ASSERT_TRUE(Presets.ProcessImageWithLutAndReset());
   EXPECT_TRUE(SamePixels(S.Image, Expected));
@@ -322,7 +322,7 @@ TEST_F(SessionFilesTest, NonRawImageWithLogDecodingAsksToTurnItOff) {
   EXPECT_EQ(Log(), 1);
   ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
   EXPECT_EQ(Log(), 0);
-  EXPECT_FALSE(S.Prefs.WarnAboutLogLoading);
+  EXPECT_FALSE(S.Preferences().WarnAboutLogLoading);
   SetLog(1);
   ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
   EXPECT_EQ(Log(), 1);

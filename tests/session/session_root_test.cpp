@@ -22,7 +22,7 @@ TEST_F(SessionTest, RootBuildsEveryPartOnTheOnePreferencesRecord) {
   ASSERT_TRUE(Root.Session && Root.Presets && Root.Files);
   TKromelSession& S = *Root.Session;
   // Held by reference: a change made after the build reaches the session.
-  EXPECT_EQ(&S.Prefs, &Root.Settings.Preferences);
+  EXPECT_EQ(&S.Preferences(), &Root.Settings.Preferences);
   EXPECT_EQ(Root.Presets->Preferences, &Root.Settings.Preferences);
   EXPECT_EQ(S.LutSize(), 9);
   EXPECT_EQ(S.RecentImages.Names.GetCount(), 1);
