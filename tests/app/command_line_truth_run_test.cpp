@@ -109,9 +109,13 @@ TEST_F(CommandLineTruth, RefusedArgumentsReportAndFail) {
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Arg);
-    EXPECT_EQ(Kromel({Photo, C.Arg, "-ACTION:SETSATURATION:120", "-QUIT"}), 1) << Output();
+    fs::remove(Dir.File("after.cube"));
+    EXPECT_EQ(Kromel({Photo, C.Arg, "-ACTION:EXPORTLUT:" + Dir.File("after.cube"), "-QUIT"}), 1)
+        << Output();
     EXPECT_NE(Output().find(C.Message), std::string::npos) << Output();
     EXPECT_FALSE(Exists("a.cube"));
+    // The rest of the line ran.
+    EXPECT_EQ(Exists("after.cube"), C.Arg != "ImageFromPs") << Output();
   }
   EXPECT_EQ(Kromel({Photo, "-psn_0_1234", "-ACTION:EXPORTLUT:" + Dir.File("psn.cube"), "-QUIT"}), 0);
   EXPECT_EQ(Output(), "");
