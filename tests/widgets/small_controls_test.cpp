@@ -184,26 +184,27 @@ TEST_F(SmallControls, LightCheckTogglesAndPaintsItsLed) {
 TEST_F(SmallControls, SignalPathBoxesAndLinksFallOnTheGrid) {
   TRawBitmap Bitmap(260, 130, pf32bit);
   TCanvas C(Bitmap);
-  C.Brush.Color = 0xFFFFFF;
+  constexpr TColor Ground = 0x383838;
+  C.Brush.Color = Ground;
   C.FillRect(0, 0, 260, 130);
   DrawSignalPathBlock(C, 0, 1, "In", 0x90A0C0, 0xFFFFFF);
   // The frame spans (17, 18) to (53, 46), right and bottom exclusive.
   EXPECT_EQ(C.Pixel(17, 18), 0x90A0C0u);
   EXPECT_EQ(C.Pixel(52, 45), 0x90A0C0u);
   EXPECT_EQ(C.Pixel(52, 18), 0x90A0C0u);
-  EXPECT_EQ(C.Pixel(53, 46), 0xFFFFFFu);
-  EXPECT_EQ(C.Pixel(16, 18), 0xFFFFFFu);
-  EXPECT_EQ(C.Pixel(18, 19), 0xFFFFFFu) << "the box is not filled";
+  EXPECT_EQ(C.Pixel(53, 46), Ground);
+  EXPECT_EQ(C.Pixel(16, 18), Ground);
+  EXPECT_EQ(C.Pixel(18, 19), Ground) << "the box is not filled";
   DrawSignalPathBlock(C, 1, 1, "Lvl", 0xC0A090, 0x666666);
-  DrawSignalPathBlockWrapped(C, 2, 1, "Colour\rmatch", 0x90A0C0, 0x202020);
+  DrawSignalPathBlockWrapped(C, 2, 1, "Colour\rmatch", 0x90A0C0, 0xFFFFFF);
   EXPECT_EQ(C.Pixel(107, 75), 0x90A0C0u) << "a wrapped box spans two rows";
-  EXPECT_EQ(C.Pixel(107, 76), 0xFFFFFFu);
-  DrawSignalPathBlock(C, 4, 1, "Out", 0x90A0C0, 0x202020);
+  EXPECT_EQ(C.Pixel(107, 76), Ground);
+  DrawSignalPathBlock(C, 4, 1, "Out", 0x90A0C0, 0xFFFFFF);
 
   // A link from column -1 starts at x = 8.
   DrawSignalPathLink(C, -1, 1, 0, 1, 0, 0x808080);
   EXPECT_EQ(C.Pixel(8, 32), 0x808080u);
-  EXPECT_EQ(C.Pixel(7, 32), 0xFFFFFFu);
+  EXPECT_EQ(C.Pixel(7, 32), Ground);
   // Straight head at Q - 19 = 16: barbs 3 up and 4 down.
   EXPECT_EQ(C.Pixel(13, 29), 0x808080u);
   EXPECT_EQ(C.Pixel(13, 35), 0x808080u);
@@ -213,7 +214,7 @@ TEST_F(SmallControls, SignalPathBoxesAndLinksFallOnTheGrid) {
   EXPECT_EQ(C.Pixel(150, 32 + 48), 0x808080u);
   EXPECT_EQ(C.Pixel(215, 32 + 20), 0x808080u);
   EXPECT_EQ(C.Pixel(215, 32 + 16), 0x808080u) << "the tip stops at y2 + 16";
-  EXPECT_EQ(C.Pixel(215, 32 + 15), 0xFFFFFFu);
+  EXPECT_EQ(C.Pixel(215, 32 + 15), Ground);
   DrawSignalPathLink(C, 2, 1, 4, 1, 0, 0x808080);
   TImage32 Picture;
   Picture.Init();
@@ -354,6 +355,7 @@ TEST_F(SmallControls, SelectorsShowAndChangeTheirNames) {
   auto* F = new TVelSettingsFileSelector(&Form);
   F->setGeometry(5, 35, 250, 22);
   F->SetColor(0xF0F0F0);
+  F->show();
   int FChanges = 0;
   F->OnChange = [&](QWidget*) { ++FChanges; };
   F->SetFileName("/home/user/grades/warm look.cube");
