@@ -53,6 +53,16 @@ int32_t TGlyphSwitch::CurrentFrame() const {
 }
 
 void TGlyphSwitch::Paint(TImage32& Canvas) {
+  const bool On = isEnabled() && Switch().State;
+  if (FullSizeBackgroundList != nullptr && FullSizeBackgroundList->size() > 1) {
+    const size_t Index = StateOrder == 0 ? size_t(FPressed) + 2 * size_t(On) : 2 * size_t(FPressed) + size_t(On);
+    Canvas.Fill(Color());
+    if (Index < FullSizeBackgroundList->size()) {
+      const QPoint At = mapTo(window(), QPoint(0, 0));
+      Canvas.DrawImage((*FullSizeBackgroundList)[Index], -At.x(), -At.y());
+    }
+    return;
+  }
   // Pictures of another size are dropped so that the skinner draws them anew.
   const TImage32& Off = OffGlyph().Image;
   if (!OffGlyph().Empty() && (Off.Width != width() || Off.Height != height() * FrameCount()))

@@ -5,6 +5,7 @@
 // can carry a small secondary switch at its left edge.
 #pragma once
 #include <memory>
+#include <vector>
 
 #include "controls/switch_controls.h"
 #include "widgets/control_widget.h"
@@ -50,6 +51,11 @@ public:
 
   // A click never toggles; the switch reports it through OnChange.
   bool Hold = false;
+  // Optional window-sized backgrounds, one per state (not owned): with more
+  // than one the switch shows its own part of the picture at index
+  // Pressed + 2 x State (StateOrder 0) or 2 x Pressed + State.
+  const std::vector<TImage32>* FullSizeBackgroundList = nullptr;
+  int32_t StateOrder = 0;
 
   bool Pressed() const { return FPressed; }
   bool Hover() const { return FHover; }

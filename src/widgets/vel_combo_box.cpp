@@ -64,7 +64,9 @@ bool TVelComboBoxController::event(QEvent* E) {
   // instead of moving the focus.
   if (E->type() == QEvent::ShortcutOverride || E->type() == QEvent::KeyPress) {
     const int K = static_cast<QKeyEvent*>(E)->key();
-    if (K == Qt::Key_Left || K == Qt::Key_Right || K == Qt::Key_Up || K == Qt::Key_Down) {
+    const bool Keypad = (static_cast<QKeyEvent*>(E)->modifiers() & Qt::KeypadModifier) != 0;
+    if (K == Qt::Key_Left || K == Qt::Key_Right || K == Qt::Key_Up || K == Qt::Key_Down ||
+        (Keypad && (K == Qt::Key_Plus || K == Qt::Key_Minus))) {
       if (E->type() == QEvent::ShortcutOverride) {
         E->accept();
         return true;

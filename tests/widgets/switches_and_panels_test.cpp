@@ -210,6 +210,28 @@ TEST_F(Switches, SelectorFramesAndTheSecondarySwitch) {
   Page.SetHasSwitch(false);
   EXPECT_FALSE(Page.SwitchState());
   EXPECT_TRUE(DefaultHeadlessSink().Messages().empty());
+
+  // Full-size backgrounds: the switch shows its own part of the state's picture.
+  QWidget Window;
+  Window.resize(100, 60);
+  auto* B = new TGlyphSwitch(&Window, skTumbler);
+  B->setGeometry(30, 20, 20, 10);
+  std::vector<TImage32> Backs(4);
+  const TColor Fills[4] = {0x000010, 0x000020, 0x000030, 0x000040};
+  for (int I = 0; I < 4; ++I) {
+    Backs[I].Init();
+    Backs[I].Alloc(100, 60);
+    Backs[I].Fill(Fills[I]);
+    Backs[I].Row(20)[30].Value = 0xFFFFFFFF;
+  }
+  B->FullSizeBackgroundList = &Backs;
+  B->Switch().SetStateSilent(true);
+  EXPECT_EQ(PixelAt(*B, 1, 1), Fills[2]);
+  EXPECT_EQ(PixelAt(*B, 0, 0), 0xFFFFFFu) << "the picture is placed at minus the switch's position";
+  B->StateOrder = 1;
+  EXPECT_EQ(PixelAt(*B, 1, 1), Fills[1]);
+  for (auto& I : Backs) I.Dispose();
+  B->FullSizeBackgroundList = nullptr;
 }
 
 TEST_F(Switches, RadioGroupBuildsButtonsFromMarkup) {
@@ -290,6 +312,16 @@ TEST_F(Switches, ToolGroupsCountTheirVariant) {
   // Only the chosen variant is visible.
   EXPECT_TRUE(Tool->SwitchButton(0)->isVisibleTo(Tool));
   EXPECT_FALSE(Tool->SwitchButton(1)->isVisibleTo(Tool));
+
+  // A press held on a stacked group starts the 150 ms menu timer; a release stops it.
+  QTest::mousePress(Tool->SwitchButton(0), Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_TRUE(Tool->HoldTimer().isActive());
+  EXPECT_EQ(Tool->HoldTimer().interval(), 150);
+  QTest::mouseRelease(Tool->SwitchButton(0), Qt::LeftButton, {}, QPoint(300, 300));
+  EXPECT_FALSE(Tool->HoldTimer().isActive());
+  QTest::mousePress(G->SwitchButton(0), Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_FALSE(G->HoldTimer().isActive()) << "a group that is not stacked has no menu";
+  QTest::mouseRelease(G->SwitchButton(0), Qt::LeftButton, {}, QPoint(300, 300));
 
   // The variant menu: rebuilt from the items, the selection ticked.
   Tool->ShowSubtoolMenu();
