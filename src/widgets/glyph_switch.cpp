@@ -67,7 +67,8 @@ void TGlyphSwitch::Paint(TImage32& Canvas) {
   const TImage32& Off = OffGlyph().Image;
   if (!OffGlyph().Empty() && (Off.Width != width() || Off.Height != height() * FrameCount()))
     for (auto& G : Glyphs) G.Clear();
-  if (OffGlyph().Empty() && FSkinner) {
+  // A radio group's reset empties the on picture only; the skinner draws it again.
+  if ((OffGlyph().Empty() || OnGlyph().Empty()) && FSkinner) {
     try {
       FSkinner->StyleControl(this, true, SkinnerBackground);
     } catch (...) {

@@ -288,6 +288,11 @@ TEST_F(Switches, RadioGroupBuildsButtonsFromMarkup) {
 
   Skinner.UpdateGui(&Form, false, Skinner.BackgroundColor);
   G->SetItemIndex(3);
+  // After a reset of the on pictures the next paint has them drawn again.
+  G->ResetButtonGlyphs();
+  EXPECT_TRUE(G->SwitchButton(3)->OnGlyph().Empty());
+  G->SwitchButton(3)->PaintToBuffer();
+  EXPECT_FALSE(G->SwitchButton(3)->OnGlyph().Empty());
   testing::SaveScreenshot(Form, Suite, "radio_group_two_columns");
 }
 
