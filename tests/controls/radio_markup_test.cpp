@@ -143,6 +143,13 @@ TEST(SelectorValues, PositionsAreClampedToTheCaptionItemsWhenSet) {
   TSwitchControl Bare("B", "", skSelector);
   Bare.SetSelectorPosition(7);
   EXPECT_EQ(Bare.SelectorPosition, 7);
+  // A bound switch set through its integer value keeps the parameter there.
+  TControlledParameterInteger P(nullptr, "P", 0);
+  TSwitchControl Bound("Bound");
+  Bound.ConnectToParameter(&P);
+  Bound.SetControllerValue(1);
+  EXPECT_EQ(P.Value, 1);
+  EXPECT_TRUE(Bound.State);
   // Tumblers switch on strictly above one half.
   TSwitchControl T("T");
   T.SetState(true);

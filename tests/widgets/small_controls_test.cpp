@@ -334,7 +334,7 @@ TEST_F(SmallControls, SelectorsShowAndChangeTheirNames) {
   EXPECT_EQ(ColorOfQColor(D->Label().palette().color(QPalette::WindowText)), 0xE0E0E0u);
 
   Form.show();
-  D->StartEdit();
+  QTest::mouseClick(&D->Label(), Qt::LeftButton, {}, QPoint(3, 3));
   EXPECT_TRUE(D->Edit().isVisible());
   EXPECT_FALSE(D->Label().isVisible());
   D->Edit().setText("/no/such/folder/here");

@@ -280,10 +280,13 @@ TEST_F(Switches, RadioGroupBuildsButtonsFromMarkup) {
   G->SetColumns(0);
   EXPECT_EQ(G->Columns(), 1);
   G->SetColumns(2);
+  int SwitchChanges = 0;
+  G->SetOnSwitchChange([&](QWidget*) { ++SwitchChanges; });
   // The page switch sets its bound state.
   G->SetButtonSwitchState(0, true);
   EXPECT_TRUE(G->GetButtonSwitchState(0));
   EXPECT_FALSE(G->GetButtonSwitchState(9));
+  EXPECT_EQ(SwitchChanges, 1);
   EXPECT_EQ(G->GetButtonSwitch(0), G->SwitchButton(0)->SwitchControl());
 
   Skinner.UpdateGui(&Form, false, Skinner.BackgroundColor);
@@ -294,6 +297,32 @@ TEST_F(Switches, RadioGroupBuildsButtonsFromMarkup) {
   G->SwitchButton(3)->PaintToBuffer();
   EXPECT_FALSE(G->SwitchButton(3)->OnGlyph().Empty());
   testing::SaveScreenshot(Form, Suite, "radio_group_two_columns");
+}
+
+TEST_F(Switches, LoadingGroupsOnlyStoreTheirIndexAndPlainSkinnersDrawNothing) {
+  TVelRadioGroup G(nullptr, "Loaded");
+  G.resize(120, 60);
+  G.SetLoading(true);
+  G.SetItemIndex(5);
+  EXPECT_EQ(G.ItemIndex(), 5) << "stored unchanged while loading";
+  G.SetItems({"a", "b", "c"});
+  G.SetLoading(false);
+  EXPECT_EQ(G.ButtonCount(), 3);
+  EXPECT_EQ(G.ItemIndex(), 2);
+  EXPECT_TRUE(G.SwitchButton(2)->Switch().State);
+  EXPECT_FALSE(G.SwitchButton(0)->Switch().State);
+
+  TGUISkinner Plain;
+  {
+    TGlyphSwitch S(nullptr, skTumbler);
+    S.resize(30, 20);
+    S.SetColor(0x102030);
+    S.SetGUISkinner(&Plain);
+    S.PaintToBuffer();
+    EXPECT_TRUE(S.OffGlyph().Empty());
+    EXPECT_EQ(S.Buffer().Row(10)[15].Value & 0xFFFFFF, ColorToBGRA(0x102030) & 0xFFFFFF);
+  }
+  EXPECT_TRUE(DefaultHeadlessSink().Messages().empty());
 }
 
 TEST_F(Switches, ToolGroupsCountTheirVariant) {
