@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cctype>
+#include <filesystem>
 
 #include "fileio/file_dialogs.h"
 #include "foundation/debug_log.h"
@@ -26,7 +28,6 @@
 #include "platform/message_sink.h"
 #include "platform/prompt.h"
 #include "platform/translate.h"
-#include "session/session_actions.h"
 #include "session/window_shell.h"
 #include "widgets/image_with_zoom.h"
 
@@ -37,7 +38,7 @@ namespace {
 const char* const ImageFilter =
     "Images|*.jpg;*.jpeg;*.png;*.tif;*.tiff;*.bmp;*.exr;*.dng;*.cr2;*.cr3;*.nef;*.arw;*.raf;*.orf;"
     "*.rw2|All files|*";
-const char* const PresetFilter = "Presets|*.lux;*.luc|All files|*";
+const char* const PresetFilter = "Presets|*.luc|Text presets|*.lux|All files|*";
 const char* const LutFilter =
     "CUBE|*.cube|3DL|*.3dl|Cinespace|*.csp|Hald image PNG|*.png|Hald image TIFF|*.tif|"
     "ICC profile|*.icc;*.icm|DNG camera profile|*.dcp";
@@ -73,18 +74,18 @@ const std::array<const char*, 7>& TKromelMainForm::PageCaptions() {
   return Captions;
 }
 
-TKromelMainForm::TKromelMainForm(QWidget* Parent) : QMainWindow(Parent) {
-  FSession = std::make_unique<TKromelSession>(this, TSessionPreferences());
+TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QWidget* Parent)
+    : QMainWindow(Parent) {
+  FRoot.SettingsFile = std::move(SettingsFile);
+  FRoot.LoadSettings(true);
+  FRoot.Build(this, this);
+  FSession = FRoot.Session.get();
+  FPresets = FRoot.Presets.get();
+  FFiles = FRoot.Files.get();
   FSession->ViewSourceFromWindow = true;
-  FPresets = std::make_unique<TSessionPresets>(*FSession, this);
-  FPresets->Preferences = &FSettings.Preferences;
-  FPresets->InitDefaultPreset();
-  FFiles = std::make_unique<TSessionFiles>(*FSession, *FPresets);
-  FFiles->Loaders.ExternalLut = [this](const std::string& F) {
-    return kromel::LoadExternalLut(*FPresets, F);
-  };
   BuildForm();
   BuildMenus();
+  FBuilt = true;
   setAcceptDrops(true);
   resize(1280, 800);
   UpdateCaption();
@@ -92,7 +93,10 @@ TKromelMainForm::TKromelMainForm(QWidget* Parent) : QMainWindow(Parent) {
 }
 
 TKromelMainForm::~TKromelMainForm() {
-  if (FSession) FSession->Close();
+  Guarded("FormDestroy", [&] {
+    FRoot.Close();
+    FRoot.SaveSettings();
+  });
 }
 
 void TKromelMainForm::BuildForm() {
@@ -149,7 +153,6 @@ void TKromelMainForm::BuildForm() {
   FStatus = new QLabel(this);
   statusBar()->addWidget(FStatus, 1);
   SelectPage(FCurrentPage);
-  PagesChanged();
 }
 
 void TKromelMainForm::BuildMenus() {
@@ -176,7 +179,7 @@ void TKromelMainForm::BuildMenus() {
   File->addSeparator();
   Add(File, "Save preset as...", QKeySequence::Save, [this] {
     std::string FilterName;
-    const std::string F = NewSaveFileDialog(PresetFilter, {}, FPresets->PresetName + ".lux", -1, FilterName);
+    const std::string F = NewSaveFileDialog(PresetFilter, {}, FPresets->PresetName + ".luc", -1, FilterName);
     if (!F.empty()) SavePresetAs(F);
   });
   Add(File, "Export 3DLUT...", QKeySequence("Ctrl+E"), [this] {
@@ -262,7 +265,13 @@ bool TKromelMainForm::LoadAnyFile(const std::string& FileName) {
 
 bool TKromelMainForm::SavePresetAs(const std::string& FileName) {
   TBusyCursor Busy;
-  const bool Ok = FPresets->SavePresetToFile(FileName, true);
+  // The binary form keeps the window's controls too; ".lux" is the text form.
+  std::string Ext = std::filesystem::path(FileName).extension().string();
+  for (char& C : Ext) C = char(std::tolower(static_cast<unsigned char>(C)));
+  const bool Ok = Ext == ".lux" ? FSession->EditPreset([&](TKromelPreset& P) {
+    return kromel::SavePresetToFile(P, FileName);
+  })
+                                : FPresets->SavePresetToFile(FileName, true);
   if (Ok) {
     FSession->PresetUnmodified = true;
     UpdateCaption();
@@ -318,14 +327,13 @@ void TKromelMainForm::SetPageSwitch(int32_t Index, bool On) {
   TRadioGroupControl* Pages = FSession->Controls.FindGroup("PagesRadioGroup");
   if (Pages == nullptr || Index < 0 || Index >= 7) return;
   if (Pages->GetButtonSwitchState(Index) != On) {
-    FSession->EditPreset([&](TKromelPreset&) {
-      Pages->SetButtonSwitchState(Index, On);
-      return true;
-    });
-    FSession->InvalidateLutStages(0);
-    FPresets->AddUndoStep(_(On ? "Turn on " : "Turn off ") + _(PageCaptions()[size_t(Index)]) + _(" tab"));
-    MarkModified();
-    FSession->UpdateImage(true, false);
+    const std::string Step =
+        _(On ? "Turn on " : "Turn off ") + _(PageCaptions()[size_t(Index)]) + _(" tab");
+    if (FPresets->ApplyEdit(Step, 0, [&](TKromelPreset&) {
+          Pages->SetButtonSwitchState(Index, On);
+          return true;
+        }))
+      MarkModified();
   }
   PagesChanged();
 }
@@ -341,11 +349,13 @@ void TKromelMainForm::SetViewMode(TViewMode Mode) {
 }
 
 void TKromelMainForm::ShowProcessedImage(const TImage32& WorkImage) {
+  if (!FBuilt) return;  // the root calls back while it is being built
   FPreview->SetResult(WorkImage);
   ++FShownRenders;
 }
 
 void TKromelMainForm::SourceImageChanged() {
+  if (!FBuilt) return;  // the root calls back while it is being built
   FPreview->SetSourceImage(&FSession->Image);
   FPreview->SetReferenceImage(FSession->ReferenceImage.Pixels ? &FSession->ReferenceImage : nullptr);
   FPreview->ZoomFit();
@@ -354,6 +364,7 @@ void TKromelMainForm::SourceImageChanged() {
 }
 
 void TKromelMainForm::UpdateCaption() {
+  if (!FBuilt) return;  // the root calls back while it is being built
   TCaptionState S;
   S.ImageFileName = FSession->ImageFileName;
   S.ImageProfileDescription = FSession->Image.Pixels ? FSession->ImageProfileDescription : "";
@@ -363,20 +374,24 @@ void TKromelMainForm::UpdateCaption() {
 }
 
 void TKromelMainForm::LutCalculated(bool Succeeded) {
+  if (!FBuilt) return;  // the root calls back while it is being built
   if (!Succeeded) FStatus->setText(QString::fromStdString(_("The LUT could not be calculated")));
 }
 
 void TKromelMainForm::ShowPopupNotification(const std::string& Text) {
+  if (!FBuilt) return;  // the root calls back while it is being built
   FStatus->setText(QString::fromStdString(Text));
 }
 
 void TKromelMainForm::PagesChanged() {
+  if (!FBuilt) return;  // the root calls back while it is being built
   for (int32_t I = 0; I < 7; ++I) FPageSwitches[size_t(I)]->setChecked(PageSwitch(I));
 }
 
 void TKromelMainForm::UndoCaptionChanged() { RefreshMenus(); }
 
 void TKromelMainForm::RefreshMenus() {
+  if (!FBuilt) return;  // the root calls back while it is being built
   if (FUndo) {
     FUndo->setEnabled(FPresets->UndoEnabled);
     FUndo->setText(QString::fromStdString(FPresets->UndoCaption.empty() ? _("Undo") : FPresets->UndoCaption));
@@ -408,7 +423,10 @@ void TKromelMainForm::closeEvent(QCloseEvent* Event) {
     Event->ignore();
     return;
   }
-  Guarded("FormClose", [&] { FSession->Close(); });
+  Guarded("FormClose", [&] {
+    FRoot.Close();
+    FRoot.SaveSettings();
+  });
   Event->accept();
 }
 

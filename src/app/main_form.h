@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "session/session_core.h"
-#include "session/session_files.h"
-#include "session/session_presets.h"
-#include "session/session_settings.h"
+#include "session/session_root.h"
 
 class QAction;
 class QButtonGroup;
@@ -30,7 +27,9 @@ enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStac
 
 class TKromelMainForm : public QMainWindow, public TSessionView, public TPresetRefreshView {
 public:
-  explicit TKromelMainForm(QWidget* Parent = nullptr);
+  // SettingsFile: the store to use (the user's when null).
+  explicit TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile = nullptr,
+                           QWidget* Parent = nullptr);
   ~TKromelMainForm() override;
 
   // Files named on the command line (image, preset, LUT), opened once shown.
@@ -85,10 +84,11 @@ private:
   // Asks before an unsaved preset is lost; true when closing may go on.
   bool CanClose();
 
-  TSessionSettings FSettings;
-  std::unique_ptr<TKromelSession> FSession;
-  std::unique_ptr<TSessionPresets> FPresets;
-  std::unique_ptr<TSessionFiles> FFiles;
+  // The one root of settings, session, presets and files.
+  TSessionRoot FRoot;
+  TKromelSession* FSession = nullptr;
+  TSessionPresets* FPresets = nullptr;
+  TSessionFiles* FFiles = nullptr;
 
   TImageWithZoom* FPreview = nullptr;
   QStackedWidget* FPages = nullptr;
@@ -101,6 +101,7 @@ private:
   std::vector<QAction*> FViewActions;
   int32_t FCurrentPage = 2;
   TViewMode FViewMode = TViewMode::Result;
+  bool FBuilt = false;
   bool FShown = false;
   int64_t FShownRenders = 0;
   std::vector<std::string> FPendingFiles;
