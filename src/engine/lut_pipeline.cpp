@@ -226,7 +226,7 @@ bool TLutPipeline::Calculate(int32_t Size, TColorModelPreferences& S, TShowMaskT
     }
   // A black maximum colour (a preset the window's controls never set up)
   // leaves nothing but black: a result, but not the one anybody wants.
-  if ((Preset.LogDecoder->MaxColor->Value & 0xFFFFFF) == 0) {
+  if ((P.LogDecoder->MaxColor->Value & 0xFFFFFF) == 0) {
     bool Black = Result.Count > 0;
     for (int32_t k = 0; k < Result.Count && Black; ++k)
       Black = Result.R[k] == 0 && Result.G[k] == 0 && Result.B[k] == 0;
