@@ -65,6 +65,7 @@ TBenchHost& Host() {
 void Render(benchmark::State& State, bool OnDevice) {
   TLutRenderer Renderer(Host(), OnDevice);
   Renderer.UseOpenCL = OnDevice;
+  Renderer.UseOpenCLOnCPU = OnDevice;  // measured on POCL too
   if (OnDevice && (Renderer.CLProcessor() == nullptr || !Renderer.CLProcessor()->Usable())) {
     State.SkipWithError("no OpenCL device");
     return;

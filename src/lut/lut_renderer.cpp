@@ -237,7 +237,7 @@ void TLutRenderer::Render() {
     FStep = 4;
     TImage32& Out = FHost.ProcessedImage();
     bool Done = false;
-    if (UseOpenCL && FCL != nullptr)
+    if (UseOpenCL && FCL != nullptr && (!FCL->DeviceIsCPU() || UseOpenCLOnCPU))
       Done = FCL->ProcessImage64To32WithLUT(FHost.WorkingImage().Image64, Out, FLut);
     FLastOnDevice = Done;
     if (Done)

@@ -119,6 +119,9 @@ class TLutRenderer : public TKromelThread {
   int64_t RenderCount() const { return FRenderCount.load(); }
 
   std::atomic<bool> UseOpenCL{true};
+  // A device that is the processor itself (no GPU) is slower than the
+  // workers: it is used only when this is set.
+  std::atomic<bool> UseOpenCLOnCPU{false};
   TCLLUTProcessor* CLProcessor() { return FCL.get(); }
   // Which path the last render took: true for the device.
   bool LastRenderOnDevice() const { return FLastOnDevice.load(); }
