@@ -212,9 +212,38 @@ struct TPreparedRows {
     const __m256 Mid = _mm256_max_ps(_mm256_min_ps(fb, fg), _mm256_min_ps(_mm256_max_ps(fb, fg), fr));
     const __m256 W[4] = {_mm256_sub_ps(_mm256_set1_ps(1.0f), Hi), _mm256_sub_ps(Hi, Mid),
                          _mm256_sub_ps(Mid, Lo), Lo};
+    if (L.FStride == 4) {
+      BlendNodes(L.FR, K, W, R, G, B);
+      return;
+    }
     R = Blend(L.FR, K, W);
     G = Blend(L.FG, K, W);
     B = Blend(L.FB, K, W);
+  }
+
+  // The blend over interleaved nodes: each corner's R, G, B (and pad) come
+  // in one 16-byte load and are blended together, pixel by pixel, in the
+  // kernel's order of operations; cheaper than twelve gathers.
+  KROMEL_AVX2 static inline void BlendNodes(const float* Nodes, const __m256i K[4],
+                                            const __m256 W[4], __m256& R, __m256& G, __m256& B) {
+    alignas(32) int32_t Ks[4][8];
+    alignas(32) float Ws[4][8];
+    for (int c = 0; c < 4; ++c) {
+      _mm256_store_si256(reinterpret_cast<__m256i*>(Ks[c]), K[c]);
+      _mm256_store_ps(Ws[c], W[c]);
+    }
+    __m128 P[8];
+    for (int j = 0; j < 8; ++j) {
+      __m128 S = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(Ws[0][j]), _mm_loadu_ps(Nodes + Ks[0][j])),
+                            _mm_mul_ps(_mm_set1_ps(Ws[1][j]), _mm_loadu_ps(Nodes + Ks[1][j])));
+      S = _mm_add_ps(S, _mm_mul_ps(_mm_set1_ps(Ws[2][j]), _mm_loadu_ps(Nodes + Ks[2][j])));
+      P[j] = _mm_add_ps(S, _mm_mul_ps(_mm_set1_ps(Ws[3][j]), _mm_loadu_ps(Nodes + Ks[3][j])));
+    }
+    _MM_TRANSPOSE4_PS(P[0], P[1], P[2], P[3]);
+    _MM_TRANSPOSE4_PS(P[4], P[5], P[6], P[7]);
+    R = _mm256_set_m128(P[4], P[0]);
+    G = _mm256_set_m128(P[5], P[1]);
+    B = _mm256_set_m128(P[6], P[2]);
   }
 
   // rnd(255 * V) limited to 0..255 (NaN gives 0), as RoundClamp.
