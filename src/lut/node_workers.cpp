@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace kromel {
 
@@ -16,6 +21,30 @@ namespace {
 constexpr int32_t MinParallelNodes = 2048;
 constexpr int32_t MinRangeNodes = 256;
 constexpr int32_t MaxThreads = 8;
+// A calculation runs its walks back to back: workers watch for the next one
+// this long before they sleep, and the caller watches for the workers' end
+// before it sleeps, so neither waits for a wake-up in between.
+constexpr auto WorkerSpin = std::chrono::microseconds(200);
+constexpr auto CallerSpin = std::chrono::microseconds(50);
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
+// Spins until Ready() or For has passed; returns Ready().
+template <class TReady>
+bool SpinUntil(TReady Ready, std::chrono::microseconds For) {
+  const auto Until = std::chrono::steady_clock::now() + For;
+  for (int32_t Round = 0;; ++Round) {
+    if (Ready()) return true;
+    for (int32_t i = 0; i < 16; ++i) CpuRelax();
+    if ((Round & 15) == 15 && std::chrono::steady_clock::now() >= Until) return Ready();
+  }
+}
 
 thread_local bool GInsidePool = false;
 
@@ -33,6 +62,7 @@ class TNodeWorkerPool {
     {
       std::lock_guard<std::mutex> Guard(FLock);
       FStop = true;
+      FStopping.store(true);
     }
     FWake.notify_all();
     for (std::thread& T : FThreads) T.join();
@@ -59,15 +89,17 @@ class TNodeWorkerPool {
       FSeats = Threads - 1;
       FError = nullptr;
       ++FGeneration;
+      FPosted.store(FGeneration, std::memory_order_release);
     }
     FWake.notify_all();
     GInsidePool = true;
     RunRanges(Proc, Context, Count, FRange);
     GInsidePool = false;
     std::exception_ptr Error;
+    SpinUntil([this] { return FActive.load(std::memory_order_acquire) == 0; }, CallerSpin);
     {
       std::unique_lock<std::mutex> Lock(FLock);
-      FDone.wait(Lock, [this] { return FActive == 0; });
+      FDone.wait(Lock, [this] { return FActive.load() == 0; });
       // Workers waking late find no job.
       FProc = nullptr;
       FSeats = 0;
@@ -92,8 +124,12 @@ class TNodeWorkerPool {
   int32_t FCount = 0;
   int32_t FRange = 0;
   int32_t FSeats = 0;   // workers that may still join
-  int32_t FActive = 0;  // workers inside the walk
+  // Workers inside the walk; changed under FLock, read without it too.
+  std::atomic<int32_t> FActive{0};
   uint64_t FGeneration = 0;
+  // FGeneration, and FStop, for a look without the lock.
+  std::atomic<uint64_t> FPosted{0};
+  std::atomic<bool> FStopping{false};
   bool FStop = false;
   std::exception_ptr FError;
 
@@ -117,6 +153,16 @@ class TNodeWorkerPool {
     uint64_t Seen = 0;
     std::unique_lock<std::mutex> Lock(FLock);
     for (;;) {
+      if (!FStop && FGeneration == Seen) {
+        Lock.unlock();
+        SpinUntil(
+            [&] {
+              return FStopping.load(std::memory_order_relaxed) ||
+                     FPosted.load(std::memory_order_acquire) != Seen;
+            },
+            WorkerSpin);
+        Lock.lock();
+      }
       FWake.wait(Lock, [&] { return FStop || FGeneration != Seen; });
       if (FStop) return;
       Seen = FGeneration;
