@@ -285,10 +285,19 @@ struct TPreparedRows {
     for (; i + 8 <= Count; i += 8) {
       __m256i Ri, Gi, Bi, Ai;
       LoadWords(Src + i, Ri, Gi, Bi, Ai);
+      const __m256i A8 = _mm256_srli_epi32(Ai, 8);
+      if (UseAlpha && _mm256_testz_si256(Ai, Ai)) {
+        // Eight transparent pixels (a view's margins): the mix keeps only
+        // In * 255 / 65535, no lookup needed.
+        const __m256i Zero = _mm256_setzero_si256();
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i),
+                            Pack(MixWord(Bi, Zero, B255, Zero), MixWord(Gi, Zero, B255, Zero),
+                                 MixWord(Ri, Zero, B255, Zero), Zero));
+        continue;
+      }
       __m256 R = Unit(Ri, WordMax), G = Unit(Gi, WordMax), B = Unit(Bi, WordMax);
       Lookup8(L, R, G, B);
       __m256i OR = ToByte(R), OG = ToByte(G), OB = ToByte(B);
-      const __m256i A8 = _mm256_srli_epi32(Ai, 8);
       if (UseAlpha) {
         // (In * (255 - A8) + A * L) / 65535; the sum stays below 2^26, where
         // (x + 1 + x / 65536) / 65536 is x / 65535 exactly.

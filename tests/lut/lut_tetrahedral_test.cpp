@@ -52,7 +52,9 @@ TEST_P(PreparedLut, EightPixelFormMatchesPlainLoop) {
   std::vector<TVPixel32> Src8(Count);
   for (int32_t i = 0; i < Count; ++i) {
     const uint16_t A = i % 3 == 0 ? 65535 : static_cast<uint16_t>(Hash01(7 * i) * 65535.0f);
-    Src[i].Init(TestWord(i, 0, N), TestWord(i, 1, N), TestWord(i, 2, N), i % 11 == 0 ? 0 : A);
+    // Scattered transparent pixels, and a run of whole transparent groups.
+    const bool Clear = i % 11 == 0 || (i >= 403 && i < 445);
+    Src[i].Init(TestWord(i, 0, N), TestWord(i, 1, N), TestWord(i, 2, N), Clear ? 0 : A);
     Src8[i].BGRA = {static_cast<uint8_t>(Src[i].B >> 8), static_cast<uint8_t>(Src[i].G >> 8),
                     static_cast<uint8_t>(Src[i].R >> 8), static_cast<uint8_t>(Src[i].A >> 8)};
   }
