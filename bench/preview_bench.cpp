@@ -5,8 +5,6 @@
 // also measured alone, and the box-average a zoom or pan costs.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <thread>
 
@@ -98,21 +96,6 @@ class TPreviewHost : public TRendererHost {
   TImage32 Out;
 };
 
-// Processor time of every thread of the process, in ms: on a shared machine
-// the wall time depends on what else runs, this does much less.
-double ProcessCpuMs() {
-  rusage U{};
-  getrusage(RUSAGE_SELF, &U);
-  return (U.ru_utime.tv_sec + U.ru_stime.tv_sec) * 1e3 +
-         (U.ru_utime.tv_usec + U.ru_stime.tv_usec) / 1e3;
-}
-
-// Reports the process's processor time per iteration since Start.
-void CountCpu(benchmark::State& State, double Start) {
-  if (State.iterations() > 0)
-    State.counters["cpu_ms_all_threads"] = (ProcessCpuMs() - Start) / double(State.iterations());
-}
-
 struct TFrame {
   TKromelPreset Preset;
   TLutPipeline Pipeline{Preset};
@@ -149,33 +132,27 @@ struct TFrame {
 
 void BM_PreviewFrame(benchmark::State& State) {
   TFrame F(State.range(0) != 0);
-  const double Cpu = ProcessCpuMs();
   for (auto _ : State) {
     F.ChangeParameter();
     F.Publish();
     F.Render();
   }
-  CountCpu(State, Cpu);
   State.SetLabel(State.range(0) ? "fit" : "100%");
 }
 BENCHMARK(BM_PreviewFrame)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PreviewStepIncrementalLut(benchmark::State& State) {
   TFrame F(true);
-  const double Cpu = ProcessCpuMs();
   for (auto _ : State) F.ChangeParameter();
-  CountCpu(State, Cpu);
 }
 BENCHMARK(BM_PreviewStepIncrementalLut)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PreviewStepPublishAndRender(benchmark::State& State) {
   TFrame F(true);
-  const double Cpu = ProcessCpuMs();
   for (auto _ : State) {
     F.Publish();
     F.Render();
   }
-  CountCpu(State, Cpu);
 }
 BENCHMARK(BM_PreviewStepPublishAndRender)->Unit(benchmark::kMillisecond)->UseRealTime();
 
