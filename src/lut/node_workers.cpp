@@ -5,10 +5,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -51,11 +55,11 @@ thread_local bool GInsidePool = false;
 class TNodeWorkerPool {
  public:
   TNodeWorkerPool() {
-    const int32_t Cores = static_cast<int32_t>(std::thread::hardware_concurrency());
-    const int32_t Workers = std::clamp(Cores, 1, MaxThreads) - 1;
+    const int32_t Workers = std::clamp(UsableCores(), 1, MaxThreads) - 1;
     FLimit.store(Workers + 1);
     FThreads.reserve(size_t(Workers));
-    for (int32_t I = 0; I < Workers; ++I) FThreads.emplace_back([this] { WorkerLoop(); });
+    for (int32_t I = 0; I < Workers; ++I) FWake.push_back(std::make_unique<std::condition_variable>());
+    for (int32_t I = 0; I < Workers; ++I) FThreads.emplace_back([this, I] { WorkerLoop(I); });
   }
 
   ~TNodeWorkerPool() {
@@ -64,7 +68,7 @@ class TNodeWorkerPool {
       FStop = true;
       FStopping.store(true);
     }
-    FWake.notify_all();
+    for (auto& W : FWake) W->notify_one();
     for (std::thread& T : FThreads) T.join();
   }
 
@@ -87,11 +91,13 @@ class TNodeWorkerPool {
       FRange = std::max(MinRangeNodes, Count / (Threads * 4));
       FNext.store(0);
       FSeats = Threads - 1;
+      FInvited = Threads - 1;
       FError = nullptr;
       ++FGeneration;
       FPosted.store(FGeneration, std::memory_order_release);
     }
-    FWake.notify_all();
+    // Only the workers the limit lets in are woken.
+    for (int32_t I = 0; I < Threads - 1; ++I) FWake[size_t(I)]->notify_one();
     GInsidePool = true;
     RunRanges(Proc, Context, Count, FRange);
     GInsidePool = false;
@@ -112,7 +118,7 @@ class TNodeWorkerPool {
 
  private:
   std::mutex FLock;
-  std::condition_variable FWake;
+  std::vector<std::unique_ptr<std::condition_variable>> FWake;  // one per worker
   std::condition_variable FDone;
   std::vector<std::thread> FThreads;
   std::atomic<bool> FBusy{false};
@@ -124,6 +130,7 @@ class TNodeWorkerPool {
   int32_t FCount = 0;
   int32_t FRange = 0;
   int32_t FSeats = 0;   // workers that may still join
+  int32_t FInvited = 0; // workers 0..FInvited - 1 may join
   // Workers inside the walk; changed under FLock, read without it too.
   std::atomic<int32_t> FActive{0};
   uint64_t FGeneration = 0;
@@ -148,12 +155,25 @@ class TNodeWorkerPool {
     }
   }
 
-  void WorkerLoop() {
+  // The processors this process may run on (its affinity mask), else the
+  // machine's count.
+  static int32_t UsableCores() {
+#ifdef __linux__
+    cpu_set_t Set;
+    CPU_ZERO(&Set);
+    if (sched_getaffinity(0, sizeof(Set), &Set) == 0) return std::max(1, CPU_COUNT(&Set));
+#endif
+    return static_cast<int32_t>(std::thread::hardware_concurrency());
+  }
+
+  void WorkerLoop(int32_t Index) {
     GInsidePool = true;
     uint64_t Seen = 0;
+    std::condition_variable& Wake = *FWake[size_t(Index)];
     std::unique_lock<std::mutex> Lock(FLock);
     for (;;) {
-      if (!FStop && FGeneration == Seen) {
+      // Only workers the limit lets in watch for the next walk.
+      if (!FStop && FGeneration == Seen && Index < FLimit.load(std::memory_order_relaxed) - 1) {
         Lock.unlock();
         SpinUntil(
             [&] {
@@ -163,7 +183,7 @@ class TNodeWorkerPool {
             WorkerSpin);
         Lock.lock();
       }
-      FWake.wait(Lock, [&] { return FStop || FGeneration != Seen; });
+      Wake.wait(Lock, [&] { return FStop || (FGeneration != Seen && Index < FInvited); });
       if (FStop) return;
       Seen = FGeneration;
       if (FProc == nullptr || FSeats <= 0) continue;
