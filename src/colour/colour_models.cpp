@@ -205,6 +205,10 @@ const TColorModelRecord& CurrentColorModel() {
   return *CurrentRecord.load(std::memory_order_acquire);
 }
 
+const TColorModelRecord& ColorModelRecord(int Model) {
+  return Model >= 0 && Model < ColorModelCount ? ModelRecords[Model] : ModelRecords[cmHSPe];
+}
+
 std::string ColorModelDisplayName(int Model) {
   return Model >= 0 && Model < ColorModelCount ? ModelNames[Model] : "";
 }

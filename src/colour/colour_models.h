@@ -50,6 +50,9 @@ struct TColorModelRecord {
 // SetColorModel through one atomic pointer. A thread that needs the pair
 // and the scale together reads the record once.
 const TColorModelRecord& CurrentColorModel();
+// The record of one model without installing it; a value outside 0..15
+// gives the cmHSPe record.
+const TColorModelRecord& ColorModelRecord(int Model);
 
 // Single fields of the selected model, each read from the current record.
 struct TCurrentForward {

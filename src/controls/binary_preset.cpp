@@ -218,7 +218,11 @@ bool TPresetStreamReader::Run() {
     if (!P.LogDecoder->CustomLog->LoadFromStream(S, Changed)) return Fail(true);
     LutChanged(Changed);
   }
-  if (Commit) MigrateD();
+  if (Commit) {
+    MigrateD();
+    // Every value within its control's range, whatever the stream held.
+    LimitParameterValues(P);
+  }
   return true;
 }
 

@@ -242,6 +242,15 @@ bool TControllersArray::LoadValuesFromStream(TByteStream& Stream) {
   if (Fits) {
     Values.resize(static_cast<size_t>(Count));
     if (ReadChunkSingles(Stream, Values.data(), Count)) {
+      for (const auto& [Former, Current] : FormerNumbers) {
+        int32_t Sub = 0;
+        if (Former < 0 || Former >= Count || Current < 0 || Current >= Count ||
+            OwnerOf(Former, Sub) != nullptr)
+          continue;
+        float& To = Values[static_cast<size_t>(Current)];
+        const float From = Values[static_cast<size_t>(Former)];
+        if (std::isnan(To) && !std::isnan(From)) To = From;
+      }
       for (int32_t I = 0; I < Count && I < TController::MaxControllers; ++I) {
         const float V = Values[static_cast<size_t>(I)];
         if (std::isnan(V)) continue;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/byte_stream.h"
@@ -113,6 +114,10 @@ public:
   TControllersArray& operator=(const TControllersArray&) = delete;
 
   const int32_t Offset = 0;
+  // {former, current} numbers of controls that moved: a "CtrV" chunk with no
+  // value at the current number, and none of the registry's controls at the
+  // former one, gives the current number the former number's value.
+  std::vector<std::pair<int32_t, int32_t>> FormerNumbers;
   std::array<TController*, SlotCount> Controllers{};
   std::array<int32_t, SlotCount> ControllerMap{};
   std::array<int32_t, MapIndexSize> ControllerMapIndex{};

@@ -84,6 +84,13 @@ const std::vector<TRadioGroupDef>& MainRadioGroupTable() {
   return Groups;
 }
 
+const std::vector<std::pair<int32_t, int32_t>>& MainFormerNumbers() {
+  // Streams written before the master controls took their numbers.
+  static const std::vector<std::pair<int32_t, int32_t>> Moved = {
+      {125, 47}, {128, 46}, {129, 49}, {130, 50}, {131, 51}};
+  return Moved;
+}
+
 const std::vector<TControlDef>& MainControlTable() {
   static const std::vector<TControlDef> Table = {
       // Page on/off switches.
@@ -194,21 +201,23 @@ const std::vector<TControlDef>& MainControlTable() {
       Plate("ToolsMask1ColorShape", 9879270, "Mask", "ReferenceColor"),
       Selector("MaskMethodComboBox", 42, 0, "Fade;Limit;Fit", 3, 0, "Mask", "MaskMethod"),
 
-      // External LUT and master panel (numbers not given: free ones taken).
+      // External LUT and master panel. The master's switch and amounts take
+      // the numbers the stream migrations use (46, 47, 49..51); the others
+      // free ones.
       Switch("ExternalLUTGlyphSwitch", 122, 0, false, "ExternalLUT", "ExtLUTSwitch"),
       Captioned("ExtLutBlendScrollBar", 123, 1, -200, 200, 100, 1, "ExternalLUT", "Blend"),
       Selector("UtilityLUTModeComboBox", 124, 1, "Input;After WB;Middle;Output;Mask;Masked alt.", 6,
                0, nullptr, "ExternalLUTPosition"),
-      Switch("MasterGlyphSwitch", 125, 0, false, "Master", "MasterSwitch"),
+      Switch("MasterGlyphSwitch", 47, 0, false, "Master", "MasterSwitch"),
       Selector("LutModeComboBox", 126, 0,
                "Normal;Lighten;Darken;Less Sat;More Sat;Multiply;Screen;Overlay;Soft Light;"
                "Linear Light;LL Difference",
                11, 0, "Master", "BlendingMode"),
       Selector("MasterColorModelComboBox", 127, 0, "LAB;SXY;HSP;YUV", 4, 0, "Master", "ColorModel"),
-      Captioned("GrandMasterOpacityScrollBar", 128, 0, -200, 200, 100, 1, "Master", "Blend"),
-      Captioned("MasterLuminanceScrollBar", 129, 0, -200, 200, 100, 1, "Master", "Luminance"),
-      Captioned("MasterHueScrollBar", 130, 0, -200, 200, 100, 1, "Master", "Hue"),
-      Captioned("MasterSaturationScrollBar", 131, 0, -200, 200, 100, 1, "Master", "Saturation"),
+      Captioned("GrandMasterOpacityScrollBar", 46, 0, -200, 200, 100, 1, "Master", "Blend"),
+      Captioned("MasterLuminanceScrollBar", 49, 0, -200, 200, 100, 1, "Master", "Luminance"),
+      Captioned("MasterHueScrollBar", 50, 0, -200, 200, 100, 1, "Master", "Hue"),
+      Captioned("MasterSaturationScrollBar", 51, 0, -200, 200, 100, 1, "Master", "Saturation"),
       Switch("MasterSmoothGlyphSwitch", 132, 0, false, "Master", "Smooth"),
 
       // Window-wide selectors.

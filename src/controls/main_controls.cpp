@@ -111,6 +111,7 @@ TMainWindowControls::TMainWindowControls() {
     FByName[D.Name] = Control;
   }
   Controllers.RegisterControls(Form);
+  Controllers.FormerNumbers = MainFormerNumbers();
 }
 
 TMainWindowControls::~TMainWindowControls() = default;

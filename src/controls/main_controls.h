@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/controller.h"
@@ -53,6 +54,11 @@ struct TControlDef {
 // The main window's controls in binding order; the unbound registered ones
 // follow. See main_control_table.cpp.
 const std::vector<TControlDef>& MainControlTable();
+
+// {former, current} controller numbers of controls that moved: a stored
+// "CtrV" chunk without a value at the current number gives the one it holds
+// at the former number.
+const std::vector<std::pair<int32_t, int32_t>>& MainFormerNumbers();
 
 // The radio groups whose buttons carry enable switches, with their items.
 struct TRadioGroupDef {

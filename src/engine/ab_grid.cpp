@@ -11,15 +11,15 @@ namespace kromel {
 
 TABGridAdjustments::TABGridAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "ABGrid"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       Highlights(
           new TControlledParameterGrid(&Children, "Highlights", 9, 9, -1000, 1000, -1000, 1000)),
       Shadows(new TControlledParameterGrid(&Children, "Shadows", 9, 9, -1000, 1000, -1000, 1000)),
       HSThreshold(AddSingle("HSThreshold", 0.5f)),
-      AffectShadows(AddInteger("AffectShadows", 1)),
-      AffectHighlights(AddInteger("AffectHighlights", 1)),
-      Double(AddInteger("Double", 0)),
-      LumaMode(AddInteger("LumaMode", 0)),
+      AffectShadows(AddSwitch("AffectShadows", 1)),
+      AffectHighlights(AddSwitch("AffectHighlights", 1)),
+      Double(AddSwitch("Double", 0)),
+      LumaMode(AddInteger("LumaMode", 0, 0, 3)),
       Brightness(AddSingle("Brightness", 0.5f)) {
   ProcessType = ptProcess1i;
 }
@@ -62,8 +62,8 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
   bool S = AffectShadows->Value > 0 && Enabled->Value > 0;
   bool H = AffectHighlights->Value > 0 && Enabled->Value > 0;
   if (SelectionPreview) S = H = true;
-  const float Off = ApplyBrightness ? 1 - 2 * Brightness->Value : 0;
-  const float E = ABHighlightExponent(HSThreshold->Value);
+  const float Off = ApplyBrightness ? 1 - 2 * Brightness->Limited() : 0;
+  const float E = ABHighlightExponent(HSThreshold->Limited());
   const bool Dbl = Double->Value > 0;
   const int32_t Mode = LumaMode->Value;
   int32_t CurCol = -1, CurRow = -1;
@@ -73,7 +73,7 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
   }
   const T2DEnvelopeDots& GridH = Highlights->Grid;
   const T2DEnvelopeDots& GridS = Shadows->Grid;
-  const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
+  const TVariableToRGBSingleProc Inverse = WorkingInverse(Settings);
 
   ParallelForNodes(Dst2->Count, [&](int32_t Begin, int32_t End) {
     for (int32_t k = Begin; k < End; ++k) {

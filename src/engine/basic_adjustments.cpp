@@ -96,11 +96,11 @@ void TBasicAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPrefe
   if (Src != Dst && !LutShapesMatch(*Src, *Dst, "TBasicAdjustments.ProcessBasic")) return;
   TBasicValues V;
   V.ExposureGain =
-      NoExposure ? 1.0f : std::exp2(Exposure->Value * 10 - 5 + ExposureOffset);
-  V.DRGamma = std::exp2(DynamicRange->Value * 2 - 1);
-  V.b = Blacks->Value * 0.4f - 0.2f;
-  const float A = NoWhiteBalance ? 1.0f : std::exp2((Temperature->Value - 0.5f) * 4.6f);
-  const float B = NoWhiteBalance ? 1.0f : std::exp2((Tint->Value - 0.5f) * 2.4f);
+      NoExposure ? 1.0f : std::exp2(Exposure->Limited() * 10 - 5 + ExposureOffset);
+  V.DRGamma = std::exp2(DynamicRange->Limited() * 2 - 1);
+  V.b = Blacks->Limited() * 0.4f - 0.2f;
+  const float A = NoWhiteBalance ? 1.0f : std::exp2((Temperature->Limited() - 0.5f) * 4.6f);
+  const float B = NoWhiteBalance ? 1.0f : std::exp2((Tint->Limited() - 0.5f) * 2.4f);
   CalcWhiteBalanceGains(A, B, V.Gain[0], V.Gain[1], V.Gain[2]);
   for (int Ch = 0; Ch < 3; ++Ch) V.GainUp[Ch] = std::max(V.Gain[Ch], 1.0f);
   V.Offset[0] = OffsetR;

@@ -50,7 +50,7 @@ void MaskNegatives(double (&c)[3], const float (&In)[3]) {
 
 TChannelMixerAdjustments::TChannelMixerAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "ChannelMixer"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       Darken(AddSingle("Darken", 0.5f)),
       Lighten(AddSingle("Lighten", 0.5f)),
       ChannelMixerGamma(AddSingle("ChannelMixerGamma", 0.542f)),
@@ -60,11 +60,11 @@ TChannelMixerAdjustments::TChannelMixerAdjustments(TParameterList* List)
       OffsetG(AddSingle("OffsetG", 0.5f)),
       OffsetB(AddSingle("OffsetB", 0.5f)),
       SaturationLimit(AddSingle("SaturationLimit", 1)),
-      AutoGamma(AddInteger("AutoGamma", 1)),
-      LumaMode(AddInteger("LumaMode", 1)),
-      CameraCalibration(AddInteger("CameraCalibration", 0)),
-      ClipProtect(AddInteger("ClipProtect", 0)),
-      NegativeMasking(AddInteger("NegativeMasking", 0)) {
+      AutoGamma(AddSwitch("AutoGamma", 1)),
+      LumaMode(AddInteger("LumaMode", 1, 0, 2)),
+      CameraCalibration(AddSwitch("CameraCalibration", 0)),
+      ClipProtect(AddSwitch("ClipProtect", 0)),
+      NegativeMasking(AddSwitch("NegativeMasking", 0)) {
   T2DEnvelopeDots& Grid = ChannelMixerGrid->Grid;
   for (int32_t C = 0; C < 3; ++C) {
     TDotPoint& D = Grid.Dots[size_t(C)][0];
@@ -96,9 +96,9 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   GetMatrix(M);
   double Offset[3] = {0, 0, 0};
   if (OwnOffsets) {
-    Offset[0] = OffsetR->Value;
-    Offset[1] = OffsetG->Value;
-    Offset[2] = OffsetB->Value;
+    Offset[0] = OffsetR->Limited();
+    Offset[1] = OffsetG->Limited();
+    Offset[2] = OffsetB->Limited();
   }
   float Z[3] = {0, 0, 0};
   const T2DEnvelopeDots& Grid = ChannelMixerGrid->Grid;
@@ -110,14 +110,14 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
       Offset[Row] = std::min(Offset[Row] + Z[Row] / 100.0, 0.99);
       for (int Col = 0; Col < 3; ++Col) M.Matrix[3 * Row + Col] *= 1 - Offset[Row];
     }
-  const float Gamma = 3.5f * ChannelMixerGamma->Value + 0.5f;
+  const float Gamma = 3.5f * ChannelMixerGamma->Limited() + 0.5f;
   const bool Linear = AutoGamma->GetAsBoolean();
   ProcessColorModelConversion(*Src, Dst, Linear ? lcsLinearRGB : lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != (Linear ? lcsLinearRGB : lcsProfileRGB)) return;
   if (!Linear) LutLinearToGamma(*Dst, *Dst, ipCustom, Gamma);
-  const double kD = 2.0 * Darken->Value;
-  const double kL = 2.0 * Lighten->Value;
-  const double S = SaturationLimit->Value;
+  const double kD = 2.0 * Darken->Limited();
+  const double kL = 2.0 * Lighten->Limited();
+  const double S = SaturationLimit->Limited();
   try {
     const bool Protect = ClipProtect->GetAsBoolean();
     const bool MaskNegative = NegativeMasking->GetAsBoolean();

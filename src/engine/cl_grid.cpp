@@ -19,7 +19,7 @@ float CLGridAxisScale(int32_t ColorModel, float Rotation) {
 
 TCLGridAdjustments::TCLGridAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "CLGrid"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       AL(new TControlledParameterGrid(&Children, "AL", 9, 9, -1000, 1000, 0, 1000)),
       BL(new TControlledParameterGrid(&Children, "BL", 9, 9, -1000, 1000, 0, 1000)),
       GridRotation(AddSingle("GridRotation", 0.5f)) {}
@@ -45,7 +45,7 @@ void TCLGridAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPref
     CurCol = EditedGrid->CurCol;
     CurRow = EditedGrid->CurRow;
   }
-  const float Theta = (GridRotation->Value - 0.5f) * std::numbers::pi_v<float>;
+  const float Theta = (GridRotation->Limited() - 0.5f) * std::numbers::pi_v<float>;
   const float s = std::sin(Theta), c = std::cos(Theta), K = AxisScale;
   const T2DEnvelopeDots& GridA = AL->Grid;
   const T2DEnvelopeDots& GridB = BL->Grid;

@@ -13,8 +13,8 @@ TClippingAdjustments::TClippingAdjustments(TParameterList* List)
 void TClippingAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                    const TColorModelPreferences& Settings) {
   if (!LutsGiven(Src, Dst, "TClippingAdjustments.Process")) return;
-  ProcessLUTRecovery(*Src, *Dst, Settings, 4 - 4 * HighlightRecovery->Value,
-                     ColorRecovery->Value);
+  ProcessLUTRecovery(*Src, *Dst, Settings, 4 - 4 * HighlightRecovery->Limited(),
+                     ColorRecovery->Limited());
 }
 
 }  // namespace kromel

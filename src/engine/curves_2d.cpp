@@ -14,12 +14,12 @@ namespace kromel {
 
 T2DCurvesAdjustments::T2DCurvesAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "2DCurves"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       Blend(AddSingle("Blend", 0.5f)),
-      RBEnabled(AddInteger("RBEnabled", 0)),
-      RGEnabled(AddInteger("RGEnabled", 0)),
-      GBEnabled(AddInteger("GBEnabled", 0)),
-      Proportional(AddInteger("Proportional", 0)),
+      RBEnabled(AddSwitch("RBEnabled", 0)),
+      RGEnabled(AddSwitch("RGEnabled", 0)),
+      GBEnabled(AddSwitch("GBEnabled", 0)),
+      Proportional(AddSwitch("Proportional", 0)),
       RB(new TControlledParameterGrid(&Children, "RB", 7, 7, 0, 1000, 0, 1000)),
       RG(new TControlledParameterGrid(&Children, "RG", 7, 7, 0, 1000, 0, 1000)),
       GB(new TControlledParameterGrid(&Children, "GB", 7, 7, 0, 1000, 0, 1000)) {
@@ -49,7 +49,7 @@ void T2DCurvesAdjustments::Process2i(T3DLut* Src, T3DLut* Src2, T3DLut* Src3, T3
   if ((Src2 != nullptr && !LutShapesMatch(*Src, *Src2, "Process2DCurves")) ||
       (Src3 != nullptr && !LutShapesMatch(*Src, *Src3, "Process2DCurves")))
     return;
-  const float F = 2 * Blend->Value;
+  const float F = 2 * Blend->Limited();
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
   if (Src2 != nullptr) Src2->ColorSpace = lcsProfileRGB;

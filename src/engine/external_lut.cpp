@@ -9,7 +9,7 @@ namespace kromel {
 TExternalLUT::TExternalLUT(TParameterList* List)
     : TLUTProcessingUnit(List, "ExternalLUT"),
       Blend(AddSingle("Blend", 0.75f)),
-      ExtLUTSwitch(AddInteger("ExtLUTSwitch", 0)),
+      ExtLUTSwitch(AddSwitch("ExtLUTSwitch", 0)),
       ExternalLUT(std::make_unique<T3DLUTWithStatistics>()) {
   ExternalLUT->Name = "ExternalLUT";
 }
@@ -18,7 +18,7 @@ void TExternalLUT::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPreference
   if (!LutsGiven(Src, Dst, "TExternalLUT.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
-  const float Amount = Blend->Value * 4 - 2;
+  const float Amount = Blend->Limited() * 4 - 2;
   if (CubicInterpolation)
     ProcessLutByLutCubic(*Dst, *Dst, *ExternalLUT, Amount);
   else

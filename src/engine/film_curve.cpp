@@ -23,7 +23,7 @@ float FilmCurveFunctionB(float X) {
 }
 
 TFilmCurveAdjustments::TFilmCurveAdjustments(TParameterList* List)
-    : TLUTProcessingUnit(List, "FilmCurve"), FilmCurve(AddInteger("FilmCurve", 0)) {}
+    : TLUTProcessingUnit(List, "FilmCurve"), FilmCurve(AddInteger("FilmCurve", 0, 0, 3)) {}
 
 float TFilmCurveAdjustments::GetExposureOffset() const {
   switch (FilmCurve->Value) {

@@ -3,6 +3,8 @@
 #include "engine/mask_slot.h"
 #include "foundation/debug_log.h"
 #include "foundation/files.h"
+#include "platform/message_sink.h"
+#include "platform/translate.h"
 
 namespace kromel {
 
@@ -55,6 +57,11 @@ TKromelPreset::TKromelPreset() : TSectionPreset(nullptr, "KromelPreset") {
   ColorModel = new TControlledParameterInteger(&Children, "ColorModel", PresetDefaultColorModel);
   MaskDestination = new TControlledParameterInteger(&Children, "MaskDestination", 0);
   CurvesEnabled = new TControlledParameterInteger(&Children, "CurvesEnabled", 0);
+  // The ranges of their selectors.
+  ExternalLUTPosition->SetRange(0, 5);
+  ColorModel->SetRange(0, PresetColorModelCount - 1);
+  MaskDestination->SetRange(0, 8);
+  CurvesEnabled->SetRange(0, 1);
 }
 
 TKromelPreset::~TKromelPreset() {
@@ -80,9 +87,58 @@ bool TKromelPreset::LoadFromXML(const std::string& Text) {
   return Result;
 }
 
+namespace {
+
+// Whether Text is one whole preset element: the root start tag first (after
+// blanks), every section closed, and nothing but blanks after the root's end.
+// Damaged is set for a text that starts as a preset but is not whole.
+bool IsWholePresetText(const std::string& Text, bool& Damaged) {
+  Damaged = false;
+  const std::string Root = std::string(SectionStart) + "\"KromelPreset\">";
+  const size_t First = Text.find_first_not_of(" \t\r\n");
+  if (First == std::string::npos || Text.compare(First, Root.size(), Root) != 0) return false;
+  Damaged = true;
+  int32_t Depth = 0;
+  size_t End = std::string::npos;
+  for (size_t At = Text.find('<', First); At != std::string::npos; At = Text.find('<', At + 1)) {
+    if (Text.compare(At, 13, SectionStart) == 0) {
+      if (Depth == 0 && At != First) return false;  // a second root
+      ++Depth;
+    } else if (Text.compare(At, 6, SectionEnd) == 0) {
+      if (--Depth < 0) return false;
+      if (Depth == 0) End = At + 6;
+    } else if (Depth == 0) {
+      return false;  // an element after the root
+    }
+  }
+  if (Depth != 0 || End == std::string::npos) return false;
+  if (Text.find_first_not_of(" \t\r\n", End) != std::string::npos) return false;
+  Damaged = false;
+  return true;
+}
+
+}  // namespace
+
 bool LoadPresetFromFile(TKromelPreset& Preset, const std::string& FileName) {
   std::string Text;
   if (!LoadFileToString(FileName, Text)) return false;
+  // All or nothing: a text that is no preset, or one cut short or with a
+  // section that cannot be read, changes nothing.
+  bool Damaged = false;
+  bool Whole = IsWholePresetText(Text, Damaged);
+  if (Whole) {
+    TKromelPreset Scratch;
+    Whole = Scratch.LoadFromXML(Text);
+    Damaged = !Whole;
+  }
+  if (!Whole) {
+    std::string Message = Damaged ? _("Error: the preset file %s is damaged; nothing was loaded.")
+                                  : _("Error: %s is not a preset file.");
+    const size_t At = Message.find("%s");
+    if (At != std::string::npos) Message.replace(At, 2, FileName);
+    PlatformShowMessage(Message);
+    return false;
+  }
   Preset.LoadFromXML(Text);
   return true;
 }

@@ -39,6 +39,8 @@ namespace kromel {
 // Default of the global ColorModel: the working model's index in the
 // program's list of colour models.
 constexpr int32_t PresetDefaultColorModel = 10;
+// The number of colour models the global ColorModel selects from.
+constexpr int32_t PresetColorModelCount = 16;
 constexpr int32_t PresetTabSwitchCount = 7;
 
 class TKromelPreset : public TSectionPreset {

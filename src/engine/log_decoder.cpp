@@ -9,8 +9,8 @@ namespace kromel {
 
 TLogDecoderAdjustments::TLogDecoderAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "LogDecoder"),
-      InputLog(AddInteger("InputLog", LogIndexOff)),
-      MaxColor(AddInteger("MaxColor", 0)),
+      InputLog(AddInteger("InputLog", LogIndexOff, 0, LogIndexCustom)),
+      MaxColor(AddInteger("MaxColor", 0, 0, 0xFFFFFF)),
       CustomLog(std::make_unique<T1DLut>()) {
   CustomLog->Name = "Custom Log";
 }

@@ -8,7 +8,8 @@
 namespace kromel {
 
 TLogEncoderAdjustments::TLogEncoderAdjustments(TParameterList* List)
-    : TLUTProcessingUnit(List, "LogEncoder"), OutputLog(AddInteger("OutputLog", LogIndexOff)) {}
+    : TLUTProcessingUnit(List, "LogEncoder"),
+      OutputLog(AddInteger("OutputLog", LogIndexOff, 0, LogIndexPQ)) {}
 
 void TLogEncoderAdjustments::Process(T3DLut* Src, T3DLut* Dst,
                                      const TColorModelPreferences& Settings) {

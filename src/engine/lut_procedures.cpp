@@ -115,8 +115,9 @@ void MapPlanes(const T3DLut& Src, T3DLut& Dst, const char* Routine, F Curve) {
 }
 
 // The model pair's forward (or inverse) step with the hue twist, in place.
-void ToWorkingModel(T3DLut& Lut, float HueTwist) {
-  const TRGBToVariableSingleProc Forward = CurrentRGBToModel.load();
+void ToWorkingModel(T3DLut& Lut, const TColorModelPreferences& Context) {
+  const TRGBToVariableSingleProc Forward = WorkingForward(Context);
+  const float HueTwist = HueTwistOf(Context);
   ParallelForNodes(Lut.Count, [&](int32_t Begin, int32_t End) {
     for (int32_t k = Begin; k < End; ++k) {
       float R = Lut.R[k], G = Lut.G[k], B = Lut.B[k];
@@ -126,8 +127,9 @@ void ToWorkingModel(T3DLut& Lut, float HueTwist) {
   });
 }
 
-void FromWorkingModel(T3DLut& Lut, float HueTwist) {
-  const TVariableToRGBSingleProc Inverse = CurrentModelToRGB.load();
+void FromWorkingModel(T3DLut& Lut, const TColorModelPreferences& Context) {
+  const TVariableToRGBSingleProc Inverse = WorkingInverse(Context);
+  const float HueTwist = HueTwistOf(Context);
   ParallelForNodes(Lut.Count, [&](int32_t Begin, int32_t End) {
     for (int32_t k = Begin; k < End; ++k) {
       float R, G, B;
@@ -151,6 +153,20 @@ float PowerOf(float Base, float Exponent) {
 }
 
 }  // namespace
+
+void SetWorkingModel(TColorModelPreferences& Settings, int32_t Model) {
+  const TColorModelRecord& Record = ColorModelRecord(Model);
+  Settings.RGBToCustom = Record.Forward;
+  Settings.CustomToRGB = Record.Inverse;
+}
+
+TRGBToVariableSingleProc WorkingForward(const TColorModelPreferences& Settings) {
+  return Settings.RGBToCustom != nullptr ? Settings.RGBToCustom : CurrentRGBToModel.load();
+}
+
+TVariableToRGBSingleProc WorkingInverse(const TColorModelPreferences& Settings) {
+  return Settings.CustomToRGB != nullptr ? Settings.CustomToRGB : CurrentModelToRGB.load();
+}
 
 bool LutShapesMatch(const T3DLut& Src, const T3DLut& Dst, const std::string& Routine) {
   const bool Match = Src.R != nullptr && Src.G != nullptr && Src.B != nullptr &&
@@ -283,7 +299,12 @@ void ProcessColorModelConversion(const T3DLut& Src, T3DLut* Dst, int32_t Target,
     return;
   }
   // Src may be Dst: read what is needed of it before Dst changes.
-  const TColorModelPreferences Context = Prefs != nullptr ? *Prefs : Src.ColorModelPreferences;
+  TColorModelPreferences Context = Prefs != nullptr ? *Prefs : Src.ColorModelPreferences;
+  if (Context.RGBToCustom == nullptr || Context.CustomToRGB == nullptr) {
+    // A record without a model: the one Src was made with, if it has one.
+    Context.RGBToCustom = Src.ColorModelPreferences.RGBToCustom;
+    Context.CustomToRGB = Src.ColorModelPreferences.CustomToRGB;
+  }
   const int32_t From = Src.ColorSpace;
   if (!CopyLutIfOther(Src, *Dst)) return;
   if (From != Target) {
@@ -292,20 +313,19 @@ void ProcessColorModelConversion(const T3DLut& Src, T3DLut* Dst, int32_t Target,
                        LUTColorSpaceName(From) + " to " + LUTColorSpaceName(Target));
       return;
     }
-    const float HueTwist = HueTwistOf(Context);
     switch (Target) {
       case lcsCustomColorspace:
         if (From == lcsLinearRGB) LutGammaToLinear(*Dst, *Dst, Context.Profile, 2.4f);
-        ToWorkingModel(*Dst, HueTwist);
+        ToWorkingModel(*Dst, Context);
         break;
       case lcsProfileRGB:
         if (From == lcsCustomColorspace)
-          FromWorkingModel(*Dst, HueTwist);
+          FromWorkingModel(*Dst, Context);
         else
           LutGammaToLinear(*Dst, *Dst, Context.Profile, 2.4f);
         break;
       default:  // lcsLinearRGB
-        if (From == lcsCustomColorspace) FromWorkingModel(*Dst, HueTwist);
+        if (From == lcsCustomColorspace) FromWorkingModel(*Dst, Context);
         LutLinearToGamma(*Dst, *Dst, Context.Profile, 2.4f);
         break;
     }

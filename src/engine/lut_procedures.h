@@ -26,6 +26,14 @@ class TEnvelopeDots;
 // The hue twist of a calculation: the settings record's first Single.
 inline float HueTwistOf(const TColorModelPreferences& Settings) { return Settings.Gamma; }
 
+// The working colour model of a calculation is the context's pair: the
+// calculator sets it from the preset at the start of each run, and every
+// stage reads it there. A record without a pair (made outside a run) falls
+// back to the process-wide selection.
+void SetWorkingModel(TColorModelPreferences& Settings, int32_t Model);
+TRGBToVariableSingleProc WorkingForward(const TColorModelPreferences& Settings);
+TVariableToRGBSingleProc WorkingInverse(const TColorModelPreferences& Settings);
+
 // True when both LUTs have planes of the same level counts; otherwise
 // reports Routine + ": LUT sizes differ" and gives false.
 bool LutShapesMatch(const T3DLut& Src, const T3DLut& Dst, const std::string& Routine);
@@ -69,7 +77,7 @@ void LutGammaToLinear(const T3DLut& Src, T3DLut& Dst, TImageProfile Profile, flo
 
 // Brings Src into Target (a TLUTColorSpace) in Dst and marks Dst with it;
 // Prefs (Src's own record when null) gives the profile and the hue twist and
-// is copied into Dst. The working model is the current global pair. State 3
+// is copied into Dst. The working model is that record's pair. State 3
 // to linear goes through gamma RGB. Conversions from or to LAB are not
 // supported: reported, Dst = copy of Src with Src's mark.
 void ProcessColorModelConversion(const T3DLut& Src, T3DLut* Dst, int32_t Target,

@@ -33,18 +33,18 @@ bool InHueRange(float H, float Min, float Max) {
 
 TMaskAdjustments::TMaskAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "Mask"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       Curve1(AddMaskCurve(&Children, "Curve1")),
       Curve2(AddMaskCurve(&Children, "Curve2")),
       Curve3(AddMaskCurve(&Children, "Curve3")),
-      Curve1Enable(AddInteger("Curve1Enable", 1)),
-      Curve2Enable(AddInteger("Curve2Enable", 1)),
-      Curve3Enable(AddInteger("Curve3Enable", 1)),
-      MaskType(AddInteger("MaskType", mtLuminance)),
-      MaskMethod(AddInteger("MaskMethod", 0)),
-      Preview(AddInteger("Preview", 0)),
-      Invert(AddInteger("Invert", 0)),
-      ReferenceColor(AddInteger("ReferenceColor", 9879270)),
+      Curve1Enable(AddSwitch("Curve1Enable", 1)),
+      Curve2Enable(AddSwitch("Curve2Enable", 1)),
+      Curve3Enable(AddSwitch("Curve3Enable", 1)),
+      MaskType(AddInteger("MaskType", mtLuminance, 0, mt3DHSL)),
+      MaskMethod(AddInteger("MaskMethod", 0, 0, 2)),
+      Preview(AddSwitch("Preview", 0)),
+      Invert(AddSwitch("Invert", 0)),
+      ReferenceColor(AddInteger("ReferenceColor", 9879270, 0, 0xFFFFFF)),
       MaskLUT(std::make_unique<T3DLut>()) {
   MaskLUT->Name = "3D Mask";
   MaskLUT->SetLevels(144, 10, 16);

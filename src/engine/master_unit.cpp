@@ -61,14 +61,14 @@ void MasterModelPair(int32_t Model, TRGBToVariableSingleProc& Forward,
 
 TMasterAdjustments::TMasterAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "Master"),
-      MasterSwitch(AddInteger("MasterSwitch", 0)),
-      BlendingMode(AddInteger("BlendingMode", 0)),
-      ColorModel(AddInteger("ColorModel", 0)),
+      MasterSwitch(AddSwitch("MasterSwitch", 0)),
+      BlendingMode(AddInteger("BlendingMode", 0, 0, 10)),
+      ColorModel(AddInteger("ColorModel", 0, 0, 3)),
       Blend(AddSingle("Blend", 0.75f)),
       Luminance(AddSingle("Luminance", 0.75f)),
       Hue(AddSingle("Hue", 0.75f)),
       Saturation(AddSingle("Saturation", 0.75f)),
-      Smooth(AddInteger("Smooth", 0)) {
+      Smooth(AddSwitch("Smooth", 0)) {
   ProcessType = ptProcessCombine;
 }
 
@@ -84,10 +84,10 @@ void TMasterAdjustments::ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
     ErrorMessageProc("TMasterAdjustments.ProcessCombine srcDry not in profile: " +
                      LUTColorSpaceName(Dry->ColorSpace));
   const int32_t Mode = BlendingMode->Value;
-  const float kB = MasterFactor(Blend->Value);
-  const float kL = MasterFactor(Luminance->Value);
-  const float kH = MasterFactor(Hue->Value);
-  const float kS = MasterFactor(Saturation->Value);
+  const float kB = MasterFactor(Blend->Limited());
+  const float kL = MasterFactor(Luminance->Limited());
+  const float kH = MasterFactor(Hue->Limited());
+  const float kS = MasterFactor(Saturation->Limited());
   TRGBToVariableSingleProc Forward = nullptr;
   TVariableToRGBSingleProc Inverse = nullptr;
   MasterModelPair(ColorModel->Value, Forward, Inverse);

@@ -35,11 +35,11 @@ TModelCurvesAdjustments::TModelCurvesAdjustments(TParameterList* List)
       SatLuma(AddCurve(Children, "SatLuma", cdtHorizontalMiddle, 16387, 0xA0B0D0)),
       LumaSat(AddCurve(Children, "LumaSat", cdtHorizontalMiddle, 16387, 0xA0D0B0)),
       Saturation(AddCurve(Children, "Saturation", cdtDiagonal, 0, 0xD0B0A0)),
-      Enabled(AddInteger("Enabled", 0)),
-      LuminanceCurveEnabled(AddInteger("LuminanceCurveEnabled", 0)),
-      LumaSatCurveEnabled(AddInteger("LumaSatCurveEnabled", 0)),
-      SatLumaCurveEnabled(AddInteger("SatLumaCurveEnabled", 0)),
-      SaturationCurveEnabled(AddInteger("SaturationCurveEnabled", 0)) {}
+      Enabled(AddSwitch("Enabled", 0)),
+      LuminanceCurveEnabled(AddSwitch("LuminanceCurveEnabled", 0)),
+      LumaSatCurveEnabled(AddSwitch("LumaSatCurveEnabled", 0)),
+      SatLumaCurveEnabled(AddSwitch("SatLumaCurveEnabled", 0)),
+      SaturationCurveEnabled(AddSwitch("SaturationCurveEnabled", 0)) {}
 
 float TModelCurvesAdjustments::GetLuminanceCurveValue(float X) const {
   return Luminance->Curve.GetValueS(X * 16384) / 32767;

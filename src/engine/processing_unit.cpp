@@ -38,12 +38,17 @@ bool TLUTProcessingUnit::LutsGiven(const T3DLut* Src, const T3DLut* Dst, const c
 
 TControlledParameterSingle* TLUTProcessingUnit::AddSingle(const std::string& Name,
                                                           float Default) {
-  return new TControlledParameterSingle(&Children, Name, Default);
+  auto* P = new TControlledParameterSingle(&Children, Name, Default);
+  P->SetRange(0, 1);
+  return P;
 }
 
 TControlledParameterInteger* TLUTProcessingUnit::AddInteger(const std::string& Name,
-                                                            int32_t Value) {
-  return new TControlledParameterInteger(&Children, Name, Value);
+                                                            int32_t Value, int32_t Min,
+                                                            int32_t Max) {
+  auto* P = new TControlledParameterInteger(&Children, Name, Value);
+  P->SetRange(Min, Max);
+  return P;
 }
 
 }  // namespace kromel

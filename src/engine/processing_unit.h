@@ -47,9 +47,15 @@ public:
 protected:
   // False, reporting "Error in " + Where + ": LUT=nil", when a LUT is missing.
   static bool LutsGiven(const T3DLut* Src, const T3DLut* Dst, const char* Where);
-  // A Single or Integer parameter created in Children (owned by the section).
+  // A Single or Integer parameter created in Children (owned by the section)
+  // with the range of its control: a Single is a bar's normalised 0..1, a
+  // switch 0..1, a selector 0..Max.
   TControlledParameterSingle* AddSingle(const std::string& Name, float Default);
-  TControlledParameterInteger* AddInteger(const std::string& Name, int32_t Value);
+  TControlledParameterInteger* AddInteger(const std::string& Name, int32_t Value, int32_t Min,
+                                          int32_t Max);
+  TControlledParameterInteger* AddSwitch(const std::string& Name, int32_t Value) {
+    return AddInteger(Name, Value, 0, 1);
+  }
 };
 
 }  // namespace kromel

@@ -15,9 +15,9 @@ void TRGBContrastAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   if (!LutsGiven(Src, Dst, "TRGBContrastAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
-  const float v = Contrast->Value;
+  const float v = Contrast->Limited();
   const float c = v > 0.5f ? 2 * v - 1 : 1.5f * v - 0.75f;
-  if (c != 0) ProcessRGBContrast(*Dst, *Dst, c, Pivot->Value);
+  if (c != 0) ProcessRGBContrast(*Dst, *Dst, c, Pivot->Limited());
 }
 
 }  // namespace kromel

@@ -41,10 +41,10 @@ TRGBCurvesAdjustments::TRGBCurvesAdjustments(TParameterList* List)
       Red(AddDiagonal(Children, "Red")),
       Green(AddDiagonal(Children, "Green")),
       Blue(AddDiagonal(Children, "Blue")),
-      CurveMode(AddInteger("CurveMode", 0)),
-      MasterBefore(AddInteger("MasterBefore", 0)),
-      MasterEnabled(AddInteger("MasterEnabled", 0)),
-      RGBEnabled(AddInteger("RGBEnabled", 0)),
+      CurveMode(AddInteger("CurveMode", 0, 0, 8)),
+      MasterBefore(AddSwitch("MasterBefore", 0)),
+      MasterEnabled(AddSwitch("MasterEnabled", 0)),
+      RGBEnabled(AddSwitch("RGBEnabled", 0)),
       RGBDepth(AddSingle("RGBDepth", 0.5f)),
       HueRotation(AddSingle("HueRotation", 0.5f)),
       RGBGamutExtension(AddSingle("RGBGamutExtension", 0.5f)),
@@ -71,11 +71,11 @@ void TRGBCurvesAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   WheelRanges.P1 = static_cast<float>(Ranges->GetValue(0)) / 1000;
   WheelRanges.P2 = static_cast<float>(Ranges->GetValue(1)) / 1000;
   WheelRanges.P3 = static_cast<float>(Ranges->GetValue(2)) / 1000;
-  const float G = std::pow(8.0f, 2 * RGBGamutExtension->Value - 1);
-  float D = 2 * RGBDepth->Value;
-  const float H = 360 * HueRotation->Value - 180;
+  const float G = std::pow(8.0f, 2 * RGBGamutExtension->Limited() - 1);
+  float D = 2 * RGBDepth->Limited();
+  const float H = 360 * HueRotation->Limited() - 180;
   const int32_t WheelMode = CurveMode->Value;
-  const float WheelAmount = 2 * RGBDepth->Value;
+  const float WheelAmount = 2 * RGBDepth->Limited();
 
   bool ChannelsAfter = MasterBefore->Value == 0;
   const bool ChannelsOn = RGBEnabled->Value > 0 && WheelMode != rcm3Way && WheelMode != rcmSMH;

@@ -70,13 +70,13 @@ bool SetVolume(float (&c)[3], float avg, float v, int32_t LumaMode) {
 
 TVolumeAdjustments::TVolumeAdjustments(TParameterList* List)
     : TLUTProcessingUnit(List, "Volume"),
-      Enabled(AddInteger("Enabled", 0)),
+      Enabled(AddSwitch("Enabled", 0)),
       Darken(AddSingle("Darken", 0.5f)),
       Lighten(AddSingle("Lighten", 0.5f)),
       Gamma(AddSingle("Gamma", 0.542f)),
       Limit(AddSingle("Limit", 1)),
-      LumaMode(AddInteger("LumaMode", 2)),
-      Mode(AddInteger("Mode", 0)),
+      LumaMode(AddInteger("LumaMode", 2, 0, 2)),
+      Mode(AddInteger("Mode", 0, 0, 3)),
       VolumeGrid(new TControlledParameterGrid(&Children, "VolumeGrid", 1, 1, -2000, 2000, -1732,
                                               2000)) {
   T2DEnvelopeDots& Grid = VolumeGrid->Grid;
@@ -90,11 +90,11 @@ void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   if (!LutsGiven(Src, Dst, "TVolumeAdjustments.Process")) return;
   ProcessColorModelConversion(*Src, Dst, lcsProfileRGB, &Settings);
   if (Dst->ColorSpace != lcsProfileRGB) return;
-  const float g = 3.5f * Gamma->Value + 0.5f;
+  const float g = 3.5f * Gamma->Limited() + 0.5f;
   if (!(g >= 0.1f)) return;
-  const float kL = 2 * Lighten->Value;
-  const float kD = 2 * Darken->Value;
-  const float L = Limit->Value;
+  const float kL = 2 * Lighten->Limited();
+  const float kD = 2 * Darken->Limited();
+  const float L = Limit->Limited();
   const TVolumeDot Dot1 = DotOf(VolumeGrid->Grid, 0);
   const TVolumeDot Dot2 = DotOf(VolumeGrid->Grid, 1);
   const int32_t VolumeMode = Mode->Value;

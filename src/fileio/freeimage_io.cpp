@@ -186,12 +186,13 @@ bool FreeBitmapExportable(FREE_IMAGE_FORMAT Fif, FIBITMAP* Bitmap) {
   return FreeImage_FIFSupportsExportType(Fif, Type);
 }
 
-bool SaveFreeBitmapToFile(FIBITMAP* Bitmap, FREE_IMAGE_FORMAT Fif, const std::string& FileName) {
+bool SaveFreeBitmapToFile(FIBITMAP* Bitmap, FREE_IMAGE_FORMAT Fif, const std::string& FileName,
+                          int Flags) {
   if (Bitmap == nullptr) return false;
   InstallFreeImageMessageLog();
   FIMEMORY* Memory = FreeImage_OpenMemory(nullptr, 0);
   if (Memory == nullptr) return false;
-  bool Ok = FreeImage_SaveToMemory(Fif, Bitmap, Memory, 0) != 0;
+  bool Ok = FreeImage_SaveToMemory(Fif, Bitmap, Memory, Flags) != 0;
   BYTE* Data = nullptr;
   DWORD Size = 0;
   if (Ok) Ok = FreeImage_AcquireMemory(Memory, &Data, &Size) != 0 && Data != nullptr && Size > 0;

@@ -67,9 +67,10 @@ void InstallFreeImageMessageLog();
 // standard bitmap by its bit count, any other type by its type.
 bool FreeBitmapExportable(FREE_IMAGE_FORMAT Fif, FIBITMAP* Bitmap);
 
-// Encodes Bitmap in format Fif with default options and writes the bytes to
-// FileName through a temporary file in the same folder. False when encoding
-// or writing fails; the old file is then kept.
-bool SaveFreeBitmapToFile(FIBITMAP* Bitmap, FREE_IMAGE_FORMAT Fif, const std::string& FileName);
+// Encodes Bitmap in format Fif with the encoder's Flags (0: its defaults)
+// and writes the bytes to FileName through a temporary file in the same
+// folder. False when encoding or writing fails; the old file is then kept.
+bool SaveFreeBitmapToFile(FIBITMAP* Bitmap, FREE_IMAGE_FORMAT Fif, const std::string& FileName,
+                          int Flags = 0);
 
 }  // namespace kromel

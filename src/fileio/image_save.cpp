@@ -142,6 +142,47 @@ bool SaveImage64ToFile8bit(const TImage64& Image, const std::string& FileName,
   }
 }
 
+bool SaveImage64ToFileAs(const TImage64& Image, const std::string& FileName,
+                         const FIICCPROFILE& Profile, const TImageSaveOptions& Options) {
+  try {
+    const std::string Ext = UpperFileExtension(FileName);
+    const bool Jpeg = Ext == ".JPG" || Ext == ".JPEG";
+    const FREE_IMAGE_FORMAT Fif = Jpeg ? FIF_JPEG
+                                  : (Ext == ".PNG")                   ? FIF_PNG
+                                  : (Ext == ".TIF" || Ext == ".TIFF") ? FIF_TIFF
+                                                                      : FIF_UNKNOWN;
+    if (Fif == FIF_UNKNOWN) {
+      ErrorMessageProc("Unsupported image file type: " + FileName);
+      return false;
+    }
+    TFreeBitmapPtr Bitmap = NewRGBA16Bitmap(Image);
+    if (!Bitmap) {
+      ErrorMessageProc("Error in SaveImage64ToFileAs: " + FileName + "\nNo image to save");
+      return false;
+    }
+    bool Transparent = false;
+    if (Options.KeepAlpha && !Jpeg)
+      for (int64_t I = 0; I < int64_t(Image.Width) * Image.Height && !Transparent; ++I)
+        Transparent = Image.Pixels[I].A != 65535;
+    int Flags = 0;
+    if (Jpeg) {
+      Bitmap.reset(FreeImage_ConvertTo24Bits(Bitmap.get()));
+      Flags = Options.JpegQuality < 1 ? 1 : (Options.JpegQuality > 100 ? 100 : Options.JpegQuality);
+    } else if (!Transparent) {
+      Bitmap.reset(FreeImage_ConvertToRGB16(Bitmap.get()));
+    }
+    if (!Bitmap || !EmbedProfile(Bitmap.get(), Profile) ||
+        !SaveFreeBitmapToFile(Bitmap.get(), Fif, FileName, Flags)) {
+      ErrorMessageProc("Error in SaveImage64ToFileAs: failed to write " + FileName);
+      return false;
+    }
+    return true;
+  } catch (...) {
+    ErrorMessageProc("Exception in SaveImage64ToFileAs: " + FileName);
+    return false;
+  }
+}
+
 bool SaveImageVBPPToFile(const TImageVBPP& Image, const std::string& FileName,
                          const FIICCPROFILE& Profile) {
   if (Image.Image64.Pixels != nullptr) return SaveImage64ToFile(Image.Image64, FileName, Profile);

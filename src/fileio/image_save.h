@@ -30,6 +30,17 @@ bool SaveImage64ToFileNoProfile(const TImage64& Image, const std::string& FileNa
 // 24-bit RGB file from the high bytes.
 bool SaveImage64ToFile8bit(const TImage64& Image, const std::string& FileName,
                            const FIICCPROFILE& Profile);
+// How a processed image is written.
+struct TImageSaveOptions {
+  bool KeepAlpha = true;     // RGBA where the format holds it (TIFF, PNG)
+  int32_t JpegQuality = 95;  // 1..100
+};
+// TIFF and PNG with 16 bits per channel, with alpha when KeepAlpha and some
+// pixel is not opaque; JPEG with 8 bits per channel at JpegQuality. Other
+// formats are reported ("Unsupported image file type: ") and give False.
+bool SaveImage64ToFileAs(const TImage64& Image, const std::string& FileName,
+                         const FIICCPROFILE& Profile, const TImageSaveOptions& Options);
+
 // The 16-bit image when it has pixels, else the 8-bit one; False when
 // neither has.
 bool SaveImageVBPPToFile(const TImageVBPP& Image, const std::string& FileName,

@@ -167,7 +167,7 @@ bool TKromelPluginLink::KromelSMOpen(bool ShowErrors) {
     ShowMappingFailure(Code);
   else if (ShowErrors)
     PlatformShowMessage(" Can not connect to plug-in, error (" + std::to_string(Code) +
-                        "), please check that plug-in is running" + ErrorText(Code));
+                        "), please check that plug-in is running (" + ErrorText(Code) + ")");
   return false;
 }
 

@@ -209,8 +209,6 @@ void TLutRenderer::ShowError(const std::string& Text) {
 void TLutRenderer::RenderOnCPU() {
   TImageVBPP& Work = FHost.WorkingImage();
   TImage32& Out = FHost.ProcessedImage();
-  const int64_t Nodes = int64_t(FLut.NLRH) * FLut.NLGS * FLut.NLBL;
-  FLook.Prepare(FLut, Work.GetSize() >= 4 * Nodes);
   const int32_t H = Work.GetHeight(), P = Out.Height;
   for (int32_t i = 0; i < WorkerCount; ++i) {
     TImageLutProcessorWorker& W = *FWorkers[i];
@@ -237,7 +235,15 @@ void TLutRenderer::Render() {
   FStep = 0;
   try {
     FStep = 3;
-    FHost.CopyMainLut(FLut);
+    // Without a LUT that can be applied the preview stays as it is.
+    if (!FHost.CopyMainLut(FLut) ||
+        !FLook.Prepare(FLut, FHost.WorkingImage().GetSize() >=
+                                 4 * int64_t(FLut.NLRH) * FLut.NLGS * FLut.NLBL)) {
+      LogLine("TLutRenderer.Render: no usable main LUT (" + std::to_string(FLut.NLRH) + "x" +
+              std::to_string(FLut.NLGS) + "x" + std::to_string(FLut.NLBL) +
+              "), the preview is left as it was");
+      return;
+    }
     if (FLut.ColorSpace != lcsProfileRGB)
       DebugShowMessage("Error in LUTRenderer.Render: Wrong LUT colorspace");
     FStep = 4;

@@ -137,7 +137,8 @@ class TLutRenderer : public TKromelThread {
 
   TRendererHost& FHost;
   T3DLut FLut;            // private copy of the main LUT
-  TPreparedLut FLook;     // built once per render, shared by the workers
+  TPreparedLut FLook;     // built once per render before the image is touched,
+                          // shared by the workers
   std::unique_ptr<TImageLutProcessorWorker> FWorkers[WorkerCount];
   std::unique_ptr<TCLLUTProcessor> FCL;
   std::mutex FLock;  // guards the request, stop and busy transitions

@@ -143,12 +143,15 @@ void TControlledParameterSingle::SaveToXML(std::string& Text) {
   Text = "<" + Name + ">" + ParameterSingleToText(Value) + "</" + Name + ">\n";
 }
 
+float TControlledParameterSingle::Limit(float X) const {
+  if (std::isnan(X)) X = std::isnan(DefaultValue) ? 0.0f : DefaultValue;
+  return X < MinValue ? MinValue : X > MaxValue ? MaxValue : X;
+}
+
 bool TControlledParameterSingle::LoadFromXML(const std::string& Text) {
-  // A number beyond the Single range saturates: an infinity would spread
-  // through the adjustments and reads back as 0 once written.
-  float V = StrToFloatLeading(ScalarValueText(Text));
-  if (std::isinf(V)) V = std::copysign(std::numeric_limits<float>::max(), V);
-  SetValue(V);
+  // Kept within the range: a number beyond it (an infinity above all) would
+  // spread through the adjustments.
+  SetValue(Limit(StrToFloatLeading(ScalarValueText(Text))));
   NotifyLoaded();
   return true;
 }
@@ -170,7 +173,7 @@ void TControlledParameterInteger::SaveToXML(std::string& Text) {
 }
 
 bool TControlledParameterInteger::LoadFromXML(const std::string& Text) {
-  SetValue(StrToIntLeading(ScalarValueText(Text)));
+  SetValue(Limit(StrToIntLeading(ScalarValueText(Text))));
   NotifyLoaded();
   return true;
 }
@@ -226,6 +229,21 @@ bool TSectionPreset::LoadFromXML(const std::string& Text) {
     Result = Child->LoadFromXML(GetParameterElement(Text, Child->GetXMLTag()));
   }
   return Result;
+}
+
+void LimitParameterValues(TSectionPreset& Section) {
+  for (int32_t I = 0; I < Section.GetCount(); ++I) {
+    TControlledParameter* Child = Section.GetChild(I);
+    if (Child == nullptr || Child->Isolate) continue;
+    if (auto* Sub = dynamic_cast<TSectionPreset*>(Child)) {
+      LimitParameterValues(*Sub);
+    } else if (auto* S = dynamic_cast<TControlledParameterSingle*>(Child)) {
+      const float V = S->Limited();
+      if (!(V == S->Value)) S->SetValue(V);
+    } else if (auto* N = dynamic_cast<TControlledParameterInteger*>(Child)) {
+      if (N->Limited() != N->Value) N->SetValue(N->Limited());
+    }
+  }
 }
 
 }  // namespace kromel

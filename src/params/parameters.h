@@ -3,6 +3,7 @@
 // "<tab section=...>" and "</tab>".
 #pragma once
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,19 @@ public:
 
   float Value = 0;
   float DefaultValue = 0;
+  // The range of the control bound to it; the loaders keep the value in it
+  // and the units read it limited to it.
+  float MinValue = -std::numeric_limits<float>::max();
+  float MaxValue = std::numeric_limits<float>::max();
+
+  void SetRange(float Min, float Max) {
+    MinValue = Min;
+    MaxValue = Max;
+  }
+  // X within MinValue..MaxValue; a NaN gives DefaultValue (itself limited).
+  float Limit(float X) const;
+  // Value limited to the range.
+  float Limited() const { return Limit(Value); }
 
   // Stores X and notifies when X differs from Value (a NaN always differs).
   void SetValue(float X);
@@ -93,6 +107,18 @@ public:
   TControlledParameterInteger(TParameterList* List, const std::string& Name, int32_t Value);
 
   int32_t Value = 0;
+  // The range of the control bound to it (a switch 0..1, a selector 0..its
+  // positions - 1); the loaders keep the value in it and the units read it
+  // limited to it.
+  int32_t MinValue = std::numeric_limits<int32_t>::min();
+  int32_t MaxValue = std::numeric_limits<int32_t>::max();
+
+  void SetRange(int32_t Min, int32_t Max) {
+    MinValue = Min;
+    MaxValue = Max;
+  }
+  int32_t Limit(int32_t X) const { return X < MinValue ? MinValue : X > MaxValue ? MaxValue : X; }
+  int32_t Limited() const { return Limit(Value); }
 
   void SetValue(int32_t X);
   bool GetAsBoolean() const { return Value > 0; }
@@ -117,6 +143,11 @@ public:
   void SaveChildToXML(std::string& Text, TControlledParameter* Child);
   bool LoadFromXML(const std::string& Text) override;
 };
+
+// Every single and integer below Section (sections included) that is not
+// isolated and lies outside its range set to its limited value, through the
+// change rule.
+void LimitParameterValues(TSectionPreset& Section);
 
 // True when Text holds the start tag "<" + Tag at At, ended there by ">", a
 // blank or "/": "<Blend" is not the start of "<BlendingMode>".

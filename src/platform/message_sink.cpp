@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/main_thread.h"
+
 namespace kromel {
 
 void THeadlessMessageSink::ShowMessage(const std::string& Text) {
@@ -10,10 +12,7 @@ void THeadlessMessageSink::ShowMessage(const std::string& Text) {
     std::lock_guard<std::mutex> Guard(FLock);
     FMessages.push_back(Text);
   }
-  if (EchoToStderr) {
-    std::fprintf(stderr, "[message] %s\n", Text.c_str());
-    std::fflush(stderr);
-  }
+  if (EchoToStderr) WriteStderrLine("[message] " + Text);
 }
 
 std::vector<std::string> THeadlessMessageSink::Messages() const {
@@ -28,6 +27,27 @@ void THeadlessMessageSink::Clear() {
 
 namespace {
 std::atomic<TMessageSink*> GSink{nullptr};
+bool GStderrLineOpen = false;  // under StderrLock
+}  // namespace
+
+std::mutex& StderrLock() {
+  static std::mutex M;
+  return M;
+}
+
+void SetStderrLineOpen(bool Open) { GStderrLineOpen = Open; }
+
+void EndOpenStderrLine() {
+  if (!GStderrLineOpen) return;
+  std::fputc('\n', stderr);
+  GStderrLineOpen = false;
+}
+
+void WriteStderrLine(const std::string& Text) {
+  std::lock_guard<std::mutex> Guard(StderrLock());
+  EndOpenStderrLine();
+  std::fprintf(stderr, "%s\n", Text.c_str());
+  std::fflush(stderr);
 }
 
 THeadlessMessageSink& DefaultHeadlessSink() {
@@ -42,6 +62,12 @@ TMessageSink& MessageSink() {
 
 void SetMessageSink(TMessageSink* Sink) { GSink.store(Sink); }
 
-void PlatformShowMessage(const std::string& Text) { MessageSink().ShowMessage(Text); }
+void PlatformShowMessage(const std::string& Text) {
+  if (IsMainThread()) {
+    MessageSink().ShowMessage(Text);
+    return;
+  }
+  PostToMainThread([Text] { MessageSink().ShowMessage(Text); });
+}
 
 }  // namespace kromel

@@ -80,6 +80,94 @@ bool ParseBool(const std::string& S, bool& V) {
   return true;
 }
 
+// True when XML 1.0 can carry Text as it is: well-formed UTF-8 without
+// control characters other than tab, line feed and carriage return, and
+// without U+FFFE and U+FFFF.
+bool XmlCarries(const std::string& Text) {
+  const auto* P = reinterpret_cast<const unsigned char*>(Text.data());
+  const size_t N = Text.size();
+  for (size_t I = 0; I < N;) {
+    const unsigned char C = P[I];
+    if (C < 0x80) {
+      if (C < 0x20 && C != '\t' && C != '\n' && C != '\r') return false;
+      ++I;
+      continue;
+    }
+    int Len = 0;
+    uint32_t Code = 0;
+    if (C >= 0xC2 && C <= 0xDF) Len = 2, Code = C & 0x1F;
+    else if (C >= 0xE0 && C <= 0xEF) Len = 3, Code = C & 0x0F;
+    else if (C >= 0xF0 && C <= 0xF4) Len = 4, Code = C & 0x07;
+    else return false;
+    if (I + Len > N) return false;
+    for (int K = 1; K < Len; ++K) {
+      if ((P[I + K] & 0xC0) != 0x80) return false;
+      Code = (Code << 6) | (P[I + K] & 0x3F);
+    }
+    const uint32_t Least = Len == 2 ? 0x80 : (Len == 3 ? 0x800 : 0x10000);
+    if (Code < Least || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF) || Code == 0xFFFE ||
+        Code == 0xFFFF)
+      return false;
+    I += Len;
+  }
+  return true;
+}
+
+// Attribute Name holds Text; text XML cannot carry goes as hexadecimal
+// bytes in Name + "-hex" instead.
+void SetTextAttribute(pugi::xml_node Node, const char* Name, const std::string& Text) {
+  if (XmlCarries(Text)) {
+    Node.append_attribute(Name) = Text.c_str();
+    return;
+  }
+  static const char Digits[] = "0123456789abcdef";
+  std::string Hex;
+  for (unsigned char C : Text) {
+    Hex += Digits[C >> 4];
+    Hex += Digits[C & 15];
+  }
+  Node.append_attribute((std::string(Name) + "-hex").c_str()) = Hex.c_str();
+}
+
+std::string TextAttribute(pugi::xml_node Node, const char* Name) {
+  const pugi::xml_attribute Hex = Node.attribute((std::string(Name) + "-hex").c_str());
+  if (!Hex) return Node.attribute(Name).as_string();
+  std::string Text;
+  const std::string H = Hex.as_string();
+  auto Nibble = [](char C) {
+    return C >= '0' && C <= '9' ? C - '0' : (C >= 'a' && C <= 'f' ? C - 'a' + 10 : -1);
+  };
+  for (size_t I = 0; I + 1 < H.size(); I += 2) {
+    const int A = Nibble(H[I]), B = Nibble(H[I + 1]);
+    if (A < 0 || B < 0) break;
+    Text += static_cast<char>(A * 16 + B);
+  }
+  return Text;
+}
+
+// Moves FileName to the first free name of FileName + ".bad", ".bad.1", ...
+// without replacing any; the name used, or empty when it could not move.
+std::string KeepAside(const std::string& FileName) {
+  for (int I = 0; I < 1000; ++I) {
+    const std::string Aside = FileName + ".bad" + (I == 0 ? "" : "." + std::to_string(I));
+    std::error_code Ec;
+    // A hard link never replaces an existing name.
+    std::filesystem::create_hard_link(FileName, Aside, Ec);
+    if (!Ec) {
+      std::filesystem::remove(FileName, Ec);
+      if (!Ec) return Aside;
+      std::filesystem::remove(Aside, Ec);
+      return {};
+    }
+    if (!std::filesystem::exists(Aside, Ec)) {
+      // No hard links here: a rename that checks first.
+      if (std::rename(FileName.c_str(), Aside.c_str()) == 0) return Aside;
+      return {};
+    }
+  }
+  return {};
+}
+
 std::mutex& UserFilesLock() {
   static std::mutex M;
   return M;
@@ -145,14 +233,14 @@ void TSettingsFile::Load() {
       Error = "it is not a settings file";
     } else {
       for (pugi::xml_node K : Root.children("key")) {
-        TKey Key{NormalizeKey(K.attribute("path").as_string()), {}};
+        TKey Key{NormalizeKey(TextAttribute(K, "path")), {}};
         for (pugi::xml_node V : K.children("value")) {
-          const std::string Name = V.attribute("name").as_string();
+          const std::string Name = TextAttribute(V, "name");
           bool Duplicate = false;
           for (TValue& Old : Key.Values)
             if (Old.Name == Name) Duplicate = true;
           if (!Duplicate)
-            Key.Values.push_back({Name, V.attribute("type").as_string(), V.attribute("data").as_string()});
+            Key.Values.push_back({Name, V.attribute("type").as_string(), TextAttribute(V, "data")});
         }
         bool Merged = false;
         for (TKey& Old : Keys)
@@ -172,8 +260,16 @@ void TSettingsFile::Load() {
   FLoadError = Error;
   std::string Text = "Could not read the settings file " + FFileName + " (" + Error +
                      "). Default settings are used";
-  if (Size > 0 && std::rename(FFileName.c_str(), (FFileName + ".bad").c_str()) == 0)
-    Text += "; the unreadable file was kept as " + FFileName + ".bad";
+  if (Size > 0) {
+    const std::string Aside = KeepAside(FFileName);
+    if (!Aside.empty()) {
+      Text += "; the unreadable file was kept as " + Aside;
+    } else {
+      // Never overwrite what could not be kept aside.
+      FNoSave = true;
+      Text += "; it could not be moved aside, so it is left as it is and settings are not saved";
+    }
+  }
   PlatformShowMessage(Text + ".");
 }
 
@@ -196,12 +292,12 @@ std::string TSettingsFile::Serialize() const {
   Root.append_attribute("version") = kFormatVersion;
   for (const TKey& K : FKeys) {
     pugi::xml_node Key = Root.append_child("key");
-    Key.append_attribute("path") = (K.Path + "\\").c_str();
+    SetTextAttribute(Key, "path", K.Path + "\\");
     for (const TValue& V : K.Values) {
       pugi::xml_node Val = Key.append_child("value");
-      Val.append_attribute("name") = V.Name.c_str();
+      SetTextAttribute(Val, "name", V.Name);
       Val.append_attribute("type") = V.TypeName.c_str();
-      Val.append_attribute("data") = V.Data.c_str();
+      SetTextAttribute(Val, "data", V.Data);
     }
   }
   std::ostringstream Out;
@@ -216,6 +312,7 @@ bool TSettingsFile::Save() {
   {
     std::lock_guard<std::mutex> Guard(FLock);
     if (FChangeCount == FSavedCount) return true;
+    if (FNoSave) return false;
     Text = Serialize();
     Count = FChangeCount;
   }

@@ -29,8 +29,12 @@ enum class TRegDataType { None, Integer, Boolean, String, Float, DateTime, Unkno
 class TSettingsFile {
 public:
   // Loads FileName. A missing file gives an empty store. An empty, truncated,
-  // non-XML or foreign file gives an empty store and one message; it is moved
-  // aside to FileName + ".bad" so that a later save cannot lose it.
+  // non-XML or foreign file gives an empty store and one message; a non-empty
+  // one is moved aside to the first free name of FileName + ".bad",
+  // ".bad.1", ... (earlier copies are kept), and when it cannot be moved
+  // the store never saves over it. Text that XML 1.0 cannot carry (control
+  // characters, broken UTF-8) is written as hexadecimal bytes in a "-hex"
+  // attribute, so other XML readers accept the file.
   explicit TSettingsFile(std::string FileName);
   TSettingsFile(const TSettingsFile&) = delete;
   TSettingsFile& operator=(const TSettingsFile&) = delete;
@@ -92,6 +96,7 @@ private:
   std::string FLoadError;
   uint64_t FChangeCount = 0;
   uint64_t FSavedCount = 0;
+  bool FNoSave = false;  // an unreadable file stayed in place
 };
 
 // A handle on the store with one open key, named after the runtime's

@@ -44,7 +44,7 @@ void Log(const std::string& Text, int32_t Level) {
 }
 
 void ReportInvalidValue(TCommandLineHost& Host, const std::string& Arg) {
-  Host.ShowMessage(_("Invalid value in argument: ") + Arg);
+  Host.ReportError(_("Invalid value in argument: ") + Arg);
 }
 
 // Reads the number after Key of Arg into Value; reports a bad one.
@@ -88,7 +88,7 @@ bool CommandLineInteger(const std::string& Text, int32_t& Value) {
   if (First != Last && *First == '+') First++;
   int64_t V = 0;
   auto R = std::from_chars(First, Last, V);
-  if (R.ec != std::errc() || V < INT32_MIN || V > INT32_MAX) return false;
+  if (R.ec != std::errc() || R.ptr != Last || V < INT32_MIN || V > INT32_MAX) return false;
   Value = static_cast<int32_t>(V);
   return true;
 }
@@ -100,9 +100,17 @@ bool CommandLineNumber(const std::string& Text, double& Value) {
   if (First != Last && *First == '+') First++;
   double V = 0;
   auto R = std::from_chars(First, Last, V, std::chars_format::fixed);
-  if (R.ec != std::errc() || !std::isfinite(V)) return false;
+  if (R.ec != std::errc() || R.ptr != Last || !std::isfinite(V)) return false;
   Value = V;
   return true;
+}
+
+bool IsDebugSwitchArgument(int32_t I, const std::string& Arg) {
+  if (I < 1 || I > 3) return false;
+  std::string A = UpperAscii(Arg);
+  const size_t Slash = A.find_last_of("/\\");
+  if (Slash != std::string::npos) A.erase(0, Slash + 1);
+  return A == "DEBUG" || A == "DEBUG.TXT";
 }
 
 int32_t ClampExportLutSize(int32_t N) { return N < 17 ? 17 : (N > 256 ? 256 : N); }
@@ -126,7 +134,9 @@ void TCommandLinePasses::ProcessSettings(TCommandLineHost& Host) {
     const std::string U = UpperAscii(Arg);
     FConsumed[I] = true;
     int32_t N = 0;
-    if (StartsWith(U, "/?") || StartsWith(U, "-?")) {
+    if (IsDebugSwitchArgument(I, Arg)) {
+      // The debug log's switch, read at start-up; never a file.
+    } else if (StartsWith(U, "/?") || StartsWith(U, "-?")) {
       Host.ShowHelp(CommandLineHelpText());
     } else if (StartsWith(U, "/LUTSIZE:")) {
       if (ArgInteger(Host, Arg, 9, N)) Host.SetExportLutSize(ClampExportLutSize(N));
@@ -226,7 +236,7 @@ void TCommandLinePasses::ProcessOperations(TCommandLineHost& Host) {
     } else if (IsSwitch(U, "QUIT")) {
       Host.RequestClose();
     } else if (!Arg.empty() && Arg[0] == '-') {
-      Host.ShowMessage(_("Unknown parameter: ") + Arg);
+      Host.ReportError(_("Unknown parameter: ") + Arg);
     }
   }
   if (ChartMatchWanted) Host.MatchChart();
@@ -239,13 +249,17 @@ void TCommandLinePasses::DoAction(TCommandLineHost& Host, const std::string& Act
   int32_t N = 0;
   auto Integer = [&](int32_t& Value) {
     if (CommandLineInteger(Param, Value)) return true;
-    Host.ShowMessage(_("Invalid value in argument: ") + Action + ":" + Param);
+    Host.ReportError(_("Invalid value in argument: ") + Action + ":" + Param);
     return false;
   };
   if (A == "LOADEXTLUT") {
     Host.LoadExternalLut(Param);
   } else if (A == "TURNOFFTAB") {
-    if (Integer(N) && N >= 0 && N <= 6) Host.TurnOffTab(N);
+    if (!Integer(N)) return;
+    if (N >= 0 && N <= 6)
+      Host.TurnOffTab(N);
+    else
+      Host.ReportError(_("Invalid value in argument: ") + Action + ":" + Param);
   } else if (A == "SETCHARTEXPOSURESHIFT") {
     Host.SetChartExposureShift();
   } else if (A == "PROCESSIMAGEWITHLUT") {
@@ -265,7 +279,7 @@ void TCommandLinePasses::DoAction(TCommandLineHost& Host, const std::string& Act
     if (CommandLineNumber(Param, V) && std::fabs(V) < 1e8)
       Host.SetTemperature(static_cast<int32_t>(std::nearbyint(V * 10)));
     else
-      Host.ShowMessage(_("Invalid value in argument: ") + Action + ":" + Param);
+      Host.ReportError(_("Invalid value in argument: ") + Action + ":" + Param);
   } else if (A == "MATCHDIALOG") {
     Host.OpenMatchDialog();
   } else if (A == "ASSIGNPROFILE") {
@@ -276,7 +290,7 @@ void TCommandLinePasses::DoAction(TCommandLineHost& Host, const std::string& Act
     Host.ExportLut(Param);
   } else {
     Log("Unknown Action: " + Action + " " + Param, 0);
-    Host.ShowMessage(_("Unknown action: ") + Action + "\n" + Param);
+    Host.ReportError(_("Unknown action: ") + Action + "\n" + Param);
   }
 }
 

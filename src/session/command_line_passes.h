@@ -64,8 +64,12 @@ public:
   virtual void AssignProfile(const std::string& /*FileName*/) {}
   virtual void SetBaseProfile(const std::string& /*FileName*/) {}
   virtual void ExportLut(const std::string& /*FileName*/) {}
-  // A message box of the passes ("Unknown parameter: ", ...).
+  // A message box of the passes.
   virtual void ShowMessage(const std::string& Text);
+  // An argument the passes refuse ("Unknown parameter: ", "Unknown action: ",
+  // "Invalid value in argument: ", an option that does nothing): the
+  // message; the headless run also fails.
+  virtual void ReportError(const std::string& Text) { ShowMessage(Text); }
 };
 
 class TCommandLinePasses {
@@ -93,11 +97,14 @@ private:
 std::string CommandLineHelpText();
 
 // The number after a key: the text is cut at the first space, line feed,
-// "&" or "<", leading spaces are skipped, then an optional sign and digits
-// are read. False when there is no digit.
+// "&" or "<", leading spaces are skipped, then what is left must be a whole
+// integer (optional sign and digits, nothing after them). False otherwise.
 bool CommandLineInteger(const std::string& Text, int32_t& Value);
-// A decimal number with "." as separator; False when none leads the text.
+// The same for a decimal number with "." as separator (no exponent).
 bool CommandLineNumber(const std::string& Text, double& Value);
+// Argument I (1..3) is the debug switch: its file name, upper-cased, is
+// "DEBUG" or "DEBUG.TXT".
+bool IsDebugSwitchArgument(int32_t I, const std::string& Arg);
 // The LUT size "/LUTSIZE:" sets: 17..256.
 int32_t ClampExportLutSize(int32_t N);
 

@@ -10,13 +10,20 @@
 namespace kromel {
 
 void THeadlessSession::LoadExternalLut(const std::string& FileName) {
-  if (FileName.empty()) return Fail(_("Load external LUT: no file name given"));
-  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
-  TTerminalProgress Progress(_("Loading external LUT ") + FileName);
-  if (!kromel::LoadExternalLut(*Presets, FileName)) {
-    Progress.SetFailed();
-    Fail(_("Failed to load LUT from ") + FileName);
+  NoteInput(FileName, _("external LUT"));
+  const auto LoadFailed = [this](const std::string& Text) {
+    FLoadFailed = true;
+    Fail(Text);
+  };
+  if (FileName.empty()) return LoadFailed(_("Load external LUT: no file name given"));
+  if (!FileExists(FileName)) return LoadFailed(MissingFileText(FileName));
+  bool Loaded;
+  {
+    TTerminalProgress Progress(_("Loading external LUT ") + FileName);
+    Loaded = kromel::LoadExternalLut(*Presets, FileName);
+    if (!Loaded) Progress.SetFailed();
   }
+  if (!Loaded) LoadFailed(_("Failed to load LUT from ") + FileName);
 }
 
 void THeadlessSession::SetExtLutPosition(int32_t Index) {
@@ -50,7 +57,8 @@ void THeadlessSession::SelectChart(int32_t Index) {
 }
 
 void THeadlessSession::LoadColorChart(const std::string& FileName) {
-  if (!FileExists(FileName)) return Fail(_("File not found: ") + FileName);
+  NoteInput(FileName, _("colour chart"));
+  if (!FileExists(FileName)) return Fail(MissingFileText(FileName));
   // The reader reports why it refused the file.
   if (!Chart.LoadColorChart(FileName)) Failed = true;
 }

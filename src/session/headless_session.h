@@ -7,6 +7,8 @@
 
 #include <array>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "matching/colour_chart.h"
 
@@ -14,25 +16,36 @@
 #include "session/session_core.h"
 #include "session/session_files.h"
 #include "session/session_presets.h"
+#include "session/session_root.h"
 #include "session/session_settings.h"
 
 namespace kromel {
+
+// Why FileName cannot be read as a file: "File not found: " or, for a
+// folder, "Not a file but a folder: ".
+std::string MissingFileText(const std::string& FileName);
 
 class THeadlessSession : public TCommandLineHost {
 public:
   THeadlessSession();
   ~THeadlessSession() override;
 
-  // Runs the three passes over Args (Args[0] the program path); the exit
-  // status: 0 when every file and action succeeded, else 1.
+  // Loads the settings store, runs the three passes over Args (Args[0] the
+  // program path) and saves the store; the exit status: 0 when every file,
+  // argument and action succeeded, else 1.
   int Run(const std::vector<std::string>& Args);
 
-  TSessionSettings Settings;
+  // Everything the run works on, built by the composition root; the names
+  // below are its parts.
+  TSessionRoot Root;
+  TSessionSettings& Settings = Root.Settings;
+  // The settings store (the user's when null at Run).
+  std::shared_ptr<TSettingsFile>& SettingsFile = Root.SettingsFile;
   // Built by Run once the settings pass has set the preferences.
-  std::unique_ptr<TKromelSession> Session;
-  std::unique_ptr<TSessionPresets> Presets;
+  std::unique_ptr<TKromelSession>& Session = Root.Session;
+  std::unique_ptr<TSessionPresets>& Presets = Root.Presets;
   // The file dispatcher; loaders of other panels join through Files->Loaders.
-  std::unique_ptr<TSessionFiles> Files;
+  std::unique_ptr<TSessionFiles>& Files = Root.Files;
   std::string ReferenceFileName;
   bool CloseRequested = false;
   bool Failed = false;
@@ -46,7 +59,9 @@ public:
   void SetRawHighlight(int32_t Index) override { Settings.Preferences.LibrawHighlights = Index; }
   void SetRawUniWB(bool On) override { Settings.Preferences.LibrawUniWB = On; }
   void SetRawNoWhiteBalance() override { Settings.Preferences.LoadWhiteBalanceFromRaw = false; }
+  void SetInputLog(int32_t Index) override;
   bool ImageLoaded() override { return Session && Session->Image.Width > 0; }
+  void LoadImageFromHostApplication() override;
   void LoadReferencePicture(const std::string& FileName) override;
   void LoadAnyFile(const std::string& FileName) override;
   void SaveProcessedImage(const std::string& FileName) override;
@@ -60,6 +75,7 @@ public:
   void SetTemperature(int32_t KnobValue) override;
   void SetMasterCurve(bool On) override;
   void ShowMessage(const std::string& Text) override;
+  void ReportError(const std::string& Text) override { Fail(Text); }
   void AssignProfile(const std::string& FileName) override;
   void SetBaseProfile(const std::string& FileName) override;
   // headless_actions.cpp
@@ -84,11 +100,18 @@ public:
 
 private:
   std::string FSaveTo;
+  int32_t FInputLog = -1;
+  // A file given to load failed: exports and saves are skipped.
+  bool FLoadFailed = false;
+  // The files this run read, with what each was ({file, role}).
+  std::vector<std::pair<std::string, std::string>> FInputs;
+  void NoteInput(const std::string& FileName, const std::string& Role);
+  // False, with the reason, when an output to FileName must not be written:
+  // a load failed, or FileName is one of this run's input files.
+  bool MayWrite(const std::string& FileName, const std::string& What);
   void Fail(const std::string& Text);
   // In plug-in mode: the preset file for the plug-in.
   void ApplyToPlugin();
-  // The session's preferences from the stored ones and the command line.
-  TSessionPreferences SessionPreferences() const;
   // Sets a knob of the window's control table and records its step.
   void SetKnob(const char* Name, int32_t Value, const std::string& Step);
 };

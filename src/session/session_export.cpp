@@ -2,7 +2,6 @@
 
 #include "controls/binary_preset.h"
 #include "fileio/curves_acv.h"
-#include "fileio/curves_lightroom.h"
 #include "fileio/file_extension.h"
 #include "fileio/image_save.h"
 #include "foundation/byte_codecs.h"
@@ -27,6 +26,11 @@ std::vector<std::string> PresetLinesOf(const T3DLut& Lut) {
 }
 }  // namespace
 
+int32_t JpegQualityOfItem(int32_t Item) {
+  static const int32_t Qualities[4] = {50, 75, 95, 100};
+  return Item >= 0 && Item < 4 ? Qualities[Item] : 95;
+}
+
 bool TKromelSession::AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset) {
   auto Stream = std::make_unique<TMemoryStream>();
   if (!SavePresetToStream(*Preset, Controls.Controllers, *Stream, WithEmbeddedPreset, ""))
@@ -40,13 +44,10 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
   const std::string Ext = UpperFileExtension(FileName);
   SavingInProgress = true;
   bool Saved = false;
-  if (Ext == ".ACV" || Ext == ".LRTEMPLATE") {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
+  if (Ext == ".ACV") {
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
-    Saved = Ext == ".ACV" ? SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve,
-                                          &C.Green->Curve, &C.Blue->Curve)
-                          : SaveLRTemplateCurves(FileName, &C.Master->Curve, &C.Red->Curve,
-                                                 &C.Green->Curve, &C.Blue->Curve, "");
+    Saved = SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve, &C.Green->Curve,
+                          &C.Blue->Curve);
   } else if (Ext == ".3DL" || Ext == ".CUBE" || Ext == ".CSP" || Ext == ".CMS") {
     const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(GetExportLutSize(), true);
     if (Lut) {
@@ -61,7 +62,7 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
       else
         Saved = SaveCubeWithComments(*Lut, FileName, Lines, Creator);
     }
-  } else {
+  } else if (!SaveLutInOtherFormat(FileName, Ext, Saved)) {
     PlatformShowMessage(_("Unsupported 3DLUT file type: ") + FileName);
   }
   SavingInProgress = false;
@@ -73,7 +74,7 @@ bool TKromelSession::ProcessFullImage(TImage64& Out) {
   if (!Lut || Image.IsEmpty()) return false;
   Out.Copy(Image);
   if (Out.IsEmpty()) return false;
-  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
+  ProcessImage64(*Lut, Image, Out, Prefs.SaveAlphaChannel);
   return true;
 }
 
@@ -81,13 +82,19 @@ bool TKromelSession::SaveImage(const std::string& FileName) {
   TImage64 Out;
   Out.Init();
   bool Saved = false;
+  const std::string Ext = UpperFileExtension(FileName);
+  if (Ext != ".TIF" && Ext != ".TIFF" && Ext != ".PNG" && Ext != ".JPG" && Ext != ".JPEG") {
+    PlatformShowMessage(_("Unsupported image file type (use .tif, .png or .jpg): ") + FileName);
+    return false;
+  }
   SavingInProgress = true;
   if (!ProcessFullImage(Out)) {
     PlatformShowMessage(_("No image to save"));
   } else {
-    const std::string Ext = UpperFileExtension(FileName);
-    Saved = (Ext == ".JPG" || Ext == ".JPEG") ? SaveImage64ToFile8bit(Out, FileName, ImageProfileData)
-                                              : SaveImage64ToFile(Out, FileName, ImageProfileData);
+    TImageSaveOptions Options;
+    Options.KeepAlpha = Prefs.SaveAlphaChannel;
+    Options.JpegQuality = JpegQualityOfItem(Prefs.JPEGQuality);
+    Saved = SaveImage64ToFileAs(Out, FileName, ImageProfileData, Options);
   }
   SavingInProgress = false;
   Out.Dispose();

@@ -20,6 +20,7 @@ enum class TFileAction {
   JsonCurves,         // ".JSON"
   PhotoshopCurves,    // ".ACV"
   CaptureOneCurves,   // ".COPRESET"
+  UnsupportedLut,     // ".CSP": written, never read ("Unsupported LUT type: ")
   Picture             // anything else
 };
 

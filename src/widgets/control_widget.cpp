@@ -5,13 +5,19 @@ namespace kromel {
 TControlWidget::TControlWidget(std::unique_ptr<TController> Controller, QWidget* Parent)
     : TVelWidget(Parent), FController(std::move(Controller)) {
   if (!FController) FController = std::make_unique<TController>();
+  FModel = FController.get();
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+TControlWidget::TControlWidget(TController& Model, QWidget* Parent)
+    : TVelWidget(Parent), FModel(&Model) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
 TControlWidget::~TControlWidget() = default;
 
 void TControlWidget::CMSetValueS(int64_t WParam) {
-  FController->SetControllerValueS(float(double(WParam) / 65535.0));
+  FModel->SetControllerValueS(float(double(WParam) / 65535.0));
   update();
 }
 

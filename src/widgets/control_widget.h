@@ -13,12 +13,15 @@ namespace kromel {
 class TControlWidget : public TVelWidget {
 public:
   explicit TControlWidget(std::unique_ptr<TController> Controller, QWidget* Parent = nullptr);
+  // A widget over a model it does not own: a part of a composite control's
+  // model, or one of the window's bound controls. Model outlives the widget.
+  explicit TControlWidget(TController& Model, QWidget* Parent = nullptr);
   ~TControlWidget() override;
 
-  TController& Controller() const { return *FController; }
+  TController& Controller() const { return *FModel; }
   // The class name of the control's model.
-  std::string ClassName() const override { return FController->ClassName(); }
-  void SetIsolate(bool Value) override { FController->ApplyIsolate(Value); }
+  std::string ClassName() const override { return FModel->ClassName(); }
+  void SetIsolate(bool Value) override { FModel->ApplyIsolate(Value); }
 
   // $401: the normalised value WParam / 65535 (sent by the pop-up value edit).
   void CMSetValueS(int64_t WParam);
@@ -29,6 +32,7 @@ public:
 
 private:
   std::unique_ptr<TController> FController;
+  TController* FModel;
 };
 
 // The control model of a widget, nullptr for a widget that is no control.

@@ -2,11 +2,26 @@
 
 #include <algorithm>
 
+#include "widgets/draw_helpers.h"
+#include "widgets/label_box.h"
+#include "widgets/stroke_draw.h"
+
 namespace kromel {
 
 TGlyphScrollBar::TGlyphScrollBar(QWidget* Parent, TScrollBarKind K)
     : TControlWidget(std::make_unique<TScrollBarControl>(), Parent), Kind(K) {
-  ScrollBar().OnChange = [this](void*) { update(); };
+  Init();
+}
+
+TGlyphScrollBar::TGlyphScrollBar(TScrollBarControl& Model, QWidget* Parent, TScrollBarKind K)
+    : TControlWidget(Model, Parent), Kind(K) {
+  Init();
+}
+
+TGlyphScrollBar::~TGlyphScrollBar() { ScrollBar().OnInvalidate = nullptr; }
+
+void TGlyphScrollBar::Init() {
+  ScrollBar().OnInvalidate = [this](void*) { update(); };
 }
 
 int32_t TGlyphScrollBar::ThumbLength() const {
@@ -14,84 +29,110 @@ int32_t TGlyphScrollBar::ThumbLength() const {
   return std::max(std::min(width(), height()) * 4 / 5 / 2 * 2, 2);
 }
 
+void TGlyphScrollBar::SyncModel() const {
+  TScrollBarControl& M = ScrollBar();
+  M.Vertical = Kind == sbVertical;
+  M.Width = width();
+  M.Height = height();
+  M.HasButtons = HasButtons;
+  // Without a skinned picture the thumb is a plain block of ThumbLength.
+  M.ThumbPictureWidth = M.Vertical ? width() : ThumbLength();
+  M.ThumbPictureHeight = M.Vertical ? ThumbLength() : height();
+}
+
+TScrollBarLayout TGlyphScrollBar::Layout() const {
+  SyncModel();
+  return ScrollBar().CalcLayout();
+}
+
 int32_t TGlyphScrollBar::ThumbOffset() const {
-  const TScrollBarControl& M = ScrollBar();
-  const int32_t Span = (Kind == sbVertical ? height() : width()) - ThumbLength();
-  if (M.Max <= M.Min || Span <= 0) return 0;
-  const int64_t P = M.GetDisplayPosition() - M.Min;
-  const int64_t Off = P * Span / (M.Max - M.Min);
-  // A vertical bar has its maximum at the top.
-  return int32_t(Kind == sbVertical ? Span - Off : Off);
+  const TScrollBarLayout L = Layout();
+  return Kind == sbVertical ? L.Thumb.Top : L.Thumb.Left;
 }
 
 void TGlyphScrollBar::Paint(TImage32& Canvas) {
+  const TScrollBarLayout L = Layout();
   if (PicRail.Empty())
     Canvas.Fill(Color());
   else {
     Canvas.Fill(0);
     Canvas.DrawImage(PicRail.Image, 0, 0);
   }
-  const int32_t Off = ThumbOffset();
+  const TScrollBarControl& M = ScrollBar();
+  if (M.Button1Down || M.Button2Down) {
+    const TRect& B = M.Button1Down ? L.Button1 : L.Button2;
+    FrameBox(Canvas, B.Left, B.Top, B.Right, B.Bottom, 0);
+    DrawFrame3D(Canvas, TRect{B.Left + 1, B.Top + 1, B.Right - 1, B.Bottom - 1}, 0xE0E0E0, 0x202020);
+    DrawFrame3D(Canvas, TRect{B.Left + 2, B.Top + 2, B.Right - 2, B.Bottom - 2}, 0xB0B0B0, 0x505050);
+    FillBox(Canvas, B.Left + 3, B.Top + 3, B.Right - 3, B.Bottom - 3, Color());
+  }
+  if (!isEnabled()) return;  // a disabled bar shows no thumb
   if (PicThumb.Empty()) {
-    const int32_t L = ThumbLength();
-    const uint32_t C = 0xFFC0C0C0u;
     if (Kind == sbVertical)
-      for (int32_t Y = Off; Y < Off + L; ++Y) Canvas.DrawLine(1, Y, Canvas.Width - 2, Y, C);
+      FillBox(Canvas, 1, L.Thumb.Top, Canvas.Width - 1, L.Thumb.Bottom, 0xC0C0C0);
     else
-      for (int32_t X = Off; X < Off + L; ++X) Canvas.DrawLine(X, 1, X, Canvas.Height - 2, C);
+      FillBox(Canvas, L.Thumb.Left, 1, L.Thumb.Right, Canvas.Height - 1, 0xC0C0C0);
     return;
   }
   // The thumb's transparent pixels keep the rail.
-  const TImage32& T = PicThumb.Image;
-  const int32_t X0 = Kind == sbVertical ? 0 : Off, Y0 = Kind == sbVertical ? Off : 0;
-  for (int32_t Y = 0; Y < T.Height; ++Y)
-    for (int32_t X = 0; X < T.Width; ++X) {
-      const int32_t DX = X0 + X, DY = Y0 + Y;
-      if (DX < 0 || DY < 0 || DX >= Canvas.Width || DY >= Canvas.Height) continue;
-      const TBGRAPixel32 S = T.Row(Y)[X].BGRA;
-      TBGRAPixel32& D = Canvas.Row(DY)[DX].BGRA;
-      const int32_t A = S.A;
-      D.B = uint8_t((S.B * A + D.B * (255 - A)) / 255);
-      D.G = uint8_t((S.G * A + D.G * (255 - A)) / 255);
-      D.R = uint8_t((S.R * A + D.R * (255 - A)) / 255);
-    }
-}
-
-void TGlyphScrollBar::MoveThumbTo(int32_t X, int32_t Y) {
-  TScrollBarControl& M = ScrollBar();
-  const int32_t L = ThumbLength();
-  const int32_t Span = (Kind == sbVertical ? height() : width()) - L;
-  if (Span <= 0 || M.Max <= M.Min) return;
-  int64_t Off = (Kind == sbVertical ? Y : X) - L / 2;
-  Off = std::clamp<int64_t>(Off, 0, Span);
-  if (Kind == sbVertical) Off = Span - Off;
-  const int64_t P = M.Min + (Off * (M.Max - M.Min) + Span / 2) / Span;
-  M.SetDisplayPosition(int32_t(P));
-  update();
+  DrawImageBlended(Canvas, PicThumb.Image, L.Thumb.Left, L.Thumb.Top);
 }
 
 void TGlyphScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (Button == mbLeft) {
-    FDragging = true;
-    MoveThumbTo(X, Y);
-  }
   TControlWidget::MouseDown(Button, Shift, X, Y);
+  if (Shift & ssDouble) return;
+  setFocus(Qt::MouseFocusReason);
+  SyncModel();
+  if (ScrollBar().MouseDown(static_cast<TPressButton>(Button), Shift, X, Y)) ShowValueHint(Hint.empty() ? "-" : Hint);
+  update();
 }
 
 void TGlyphScrollBar::MouseMove(TShiftState Shift, int32_t X, int32_t Y) {
-  if (FDragging) MoveThumbTo(X, Y);
+  SyncModel();
+  ScrollBar().MouseMove(X, Y);
+  if (ScrollBar().Dragging) update();
   TControlWidget::MouseMove(Shift, X, Y);
 }
 
 void TGlyphScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) {
-  if (Button == mbLeft) FDragging = false;
   TControlWidget::MouseUp(Button, Shift, X, Y);
+  HideValueHint();
+  ScrollBar().MouseUp();
+  update();
+}
+
+void TGlyphScrollBar::DblClick() {
+  TControlWidget::DblClick();
+  TScrollBarControl& M = ScrollBar();
+  if (!M.DblClick()) {
+    update();
+    return;
+  }
+  QWidget* Host = parentWidget() != nullptr ? parentWidget() : this;
+  const int32_t X = parentWidget() != nullptr ? x() + (width() - 50) / 2 : (width() - 50) / 2;
+  const int32_t Y = parentWidget() != nullptr ? y() : 0;
+  const float Shown = static_cast<float>(M.GetDisplayPosition());
+  if (PopupEdit == nullptr) {
+    PopupEdit = ShowPopupEdit(Host, X, Y, this, static_cast<float>(M.Min), static_cast<float>(M.Max), Shown);
+  } else {
+    PopupEdit->Model = {Shown, static_cast<float>(M.Min), static_cast<float>(M.Max)};
+    PopupEdit->setText(QString::fromStdString(TPopupEditModel::InitialText(Shown)));
+    PopupEdit->show();
+    PopupEdit->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void TGlyphScrollBar::CMEditClosed() {
+  if (PopupEdit == nullptr) return;
+  if (PopupEdit->hasFocus()) setFocus(Qt::OtherFocusReason);
+  PopupEdit->hide();
+  unsetCursor();
+  if (ScrollBar().OnChangeEnd) ScrollBar().OnChangeEnd(&ScrollBar());
 }
 
 bool TGlyphScrollBar::MouseWheel(TShiftState, int32_t WheelDelta, int32_t, int32_t) {
   if (WheelDelta == 0) return false;
-  TScrollBarControl& M = ScrollBar();
-  M.SetDisplayPosition(M.GetDisplayPosition() + (WheelDelta > 0 ? 1 : -1));
+  ScrollBar().MouseWheel(WheelDelta);
   update();
   return true;
 }

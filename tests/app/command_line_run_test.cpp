@@ -22,6 +22,9 @@ using testing::TTestTempDir;
 class CommandLineRun : public ::testing::Test {
 protected:
   TTestTempDir Dir{"kromel_cli"};
+  // The runs keep their settings here, never in the user's folder.
+  testing::TScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
+  std::string SettingsXml = Dir.File("config") + "/kromel/settings.xml";
   std::string Photo = Dir.File("photo.png");
   std::string Look = Dir.File("look.lux");
   std::string Luc = Dir.File("look.luc");
@@ -148,7 +151,7 @@ TEST_F(CommandLineRun, FailuresGiveStatusAndMessage) {
   EXPECT_NE(ReadText(Log).find("File not found: "), std::string::npos);
   EXPECT_NE(Kromel({Photo, "-ACTION:EXPORTLUT:" + Dir.File("no/such/dir/x.cube"), "-QUIT"}), 0);
   EXPECT_NE(ReadText(Log).find("x.cube"), std::string::npos);
-  EXPECT_EQ(Kromel({"-FOO", "-QUIT"}), 0);
+  EXPECT_EQ(Kromel({"-FOO", "-QUIT"}), 1);
   EXPECT_NE(ReadText(Log).find("Unknown parameter: -FOO"), std::string::npos);
   EXPECT_EQ(Kromel({"/?"}), 0);
   EXPECT_EQ(ReadText(Log).rfind("Kromel Pro command line parameters:\n", 0), 0u);

@@ -329,6 +329,90 @@ void PutInt32(std::string& Bytes, size_t At, uint32_t V) {
   for (int I = 0; I < 4; ++I) Bytes[At + size_t(I)] = char((V >> (8 * I)) & 0xFF);
 }
 
+void PutSingle(std::string& Bytes, size_t At, float V) {
+  uint32_t U = 0;
+  std::memcpy(&U, &V, 4);
+  for (int I = 0; I < 4; ++I) Bytes[At + size_t(I)] = char((U >> (8 * I)) & 0xFF);
+}
+
+// Mended: the master controls sat at 125..131, so the migrations' numbers
+// (46 blend, 47 switch, 49..51 luminance, hue, saturation) and streams of
+// that numbering reached nothing. Streams of the former numbering still load.
+TEST_F(BinaryPresetTest, MasterControlsTakeTheMigrationNumbers) {
+  TBoundPreset Probe;
+  EXPECT_EQ(Probe.Registry().At(46), Probe.Controls.Find("GrandMasterOpacityScrollBar"));
+  EXPECT_EQ(Probe.Registry().At(47), Probe.Controls.Find("MasterGlyphSwitch"));
+  EXPECT_EQ(Probe.Registry().At(49), Probe.Controls.Find("MasterLuminanceScrollBar"));
+  EXPECT_EQ(Probe.Registry().At(50), Probe.Controls.Find("MasterHueScrollBar"));
+  EXPECT_EQ(Probe.Registry().At(51), Probe.Controls.Find("MasterSaturationScrollBar"));
+  const float NaN = std::nanf("");
+  // Values: switch, blend, luminance, hue, saturation.
+  const float Stored[5] = {1, 0.3f, 0.2f, 0.9f, 0.1f};
+  const float Defaults[5] = {0, 0.75f, 0.75f, 0.75f, 0.75f};
+  const int32_t Numbers[5] = {47, 46, 49, 50, 51};
+  const int32_t Former[5] = {125, 128, 129, 130, 131};
+  struct TCase {
+    const char* Name;
+    uint32_t Version;
+    const int32_t* At;       // where the stream holds the values
+    const int32_t* Cleared;  // numbers written as no value
+    const float* Want;
+  } Cases[] = {
+      {"version 13", 13, Numbers, Former, Defaults},
+      {"version 51", 51, Numbers, Former, Stored},
+      {"version 51, former numbers", 51, Former, Numbers, Stored},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TBoundPreset A;
+    std::string Bytes = OldStream(A, C.Version);
+    const size_t Values = Find(Bytes, "CtrV") + 12;
+    for (int32_t I = 0; I < 5; ++I) {
+      PutSingle(Bytes, Values + 4 * size_t(C.At[I]), Stored[I]);
+      PutSingle(Bytes, Values + 4 * size_t(C.Cleared[I]), NaN);
+    }
+    TBoundPreset B;
+    int32_t Version = 0;
+    ASSERT_TRUE(B.Load(Bytes, Version));
+    TMasterAdjustments& M = *B.Preset.Master;
+    EXPECT_EQ(M.MasterSwitch->Value, int32_t(C.Want[0]));
+    EXPECT_FLOAT_EQ(M.Blend->Value, C.Want[1]);
+    EXPECT_FLOAT_EQ(M.Luminance->Value, C.Want[2]);
+    EXPECT_FLOAT_EQ(M.Hue->Value, C.Want[3]);
+    EXPECT_FLOAT_EQ(M.Saturation->Value, C.Want[4]);
+    for (int32_t I = 1; I < 5; ++I)
+      EXPECT_FLOAT_EQ(B.Registry().At(Numbers[I])->GetControllerValueS(), C.Want[I]);
+  }
+  EXPECT_TRUE(Messages().empty()) << Messages().front();
+}
+
+// Mended: values out of their controls' ranges loaded as they stood: the
+// chunk integers whole, and migrations past the last selector position.
+TEST_F(BinaryPresetTest, LoadedValuesStayWithinTheirControlsRanges) {
+  TBoundPreset A;
+  A.Preset.ColorModel->SetValue(15);  // version < 25 adds 2 above 10
+  A.Preset.MaskUnit()->ReferenceColor->SetValue(0x123456);
+  A.Preset.LogDecoder->MaxColor->SetValue(0x00FFEE);
+  std::string Bytes = OldStream(A, 24);
+  const size_t Values = Find(Bytes, "CtrV") + 12;
+  PutSingle(Bytes, Values + 4 * 4, INFINITY);   // contrast knob
+  PutSingle(Bytes, Values + 4 * 40, 7.0f);       // mask destination
+  // The two integers after the mask curves: reference colour, MaxColor.
+  const size_t Lut = Find(Bytes, "3DLB");
+  PutInt32(Bytes, Lut - 8, 0x7FFFFFFF);
+  PutInt32(Bytes, Lut - 4, 0xFFFFFFFF);
+  TBoundPreset B;
+  int32_t Version = 0;
+  ASSERT_TRUE(B.Load(Bytes, Version));
+  TKromelPreset& P = B.Preset;
+  EXPECT_EQ(P.ColorModel->Value, 15);
+  EXPECT_EQ(P.RGBContrast->Contrast->Value, 1.0f);
+  EXPECT_EQ(P.MaskDestination->Value, 8);
+  EXPECT_EQ(P.MaskUnit()->ReferenceColor->Value, 0xFFFFFF);
+  EXPECT_EQ(P.LogDecoder->MaxColor->Value, 0);
+  EXPECT_EQ(B.Controls.Find("ColorModelComboBox")->GetControllerValue(), 15);
+}
+
 TEST_F(BinaryPresetTest, HostileStreamsFailCleanlyAndChangeNothing) {
   TBoundPreset Source;
   ChangeEverything(Source);

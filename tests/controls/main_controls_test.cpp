@@ -242,3 +242,57 @@ TEST(DefaultPreset, HoldsTheValuesTheControlsPush) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel {
+namespace {
+
+// The units limit their parameters to the ranges of the controls bound to
+// them: a bar's normalised 0..1, a switch's 0..1, a selector's positions
+// (the log selectors' engine ranges also hold the profiles their items do
+// not list yet), a colour plate's 24 bits.
+TEST(MainControlTable, ParameterRangesAreTheControlsRanges) {
+  TKromelPreset Preset;
+  for (const TControlDef& D : MainControlTable()) {
+    if (D.Parameter == nullptr) continue;
+    SCOPED_TRACE(D.Name);
+    TControlledParameter* P = FindPresetParameter(Preset, D.Section, D.Parameter);
+    if (P == nullptr) continue;  // a mask stand-in
+    if (auto* S = dynamic_cast<TControlledParameterSingle*>(P)) {
+      EXPECT_EQ(S->MinValue, 0.0f);
+      EXPECT_EQ(S->MaxValue, 1.0f);
+      continue;
+    }
+    auto* I = dynamic_cast<TControlledParameterInteger*>(P);
+    if (I == nullptr) continue;  // wheels and ranges
+    EXPECT_EQ(I->MinValue, 0);
+    switch (D.Kind) {
+      case TControlKind::Switch:
+      case TControlKind::ButtonSwitch: EXPECT_EQ(I->MaxValue, 1); break;
+      case TControlKind::ColorPlate: EXPECT_EQ(I->MaxValue, 0xFFFFFF); break;
+      case TControlKind::Selector:
+        if (std::string(D.Parameter).find("Log") != std::string::npos)
+          EXPECT_GE(I->MaxValue, D.ModesCount - 1);
+        else
+          EXPECT_EQ(I->MaxValue, D.ModesCount - 1);
+        break;
+      default: ADD_FAILURE() << "integer under a bar";
+    }
+  }
+}
+
+// Mended: a switch given 2 (as a text preset may hold) was shown off and
+// wrote 0 back to its parameter.
+TEST(MainControlBinding, SwitchGivenTwoIsOn) {
+  TKromelPreset Preset;
+  TMainWindowControls C;
+  C.LinkControlsToPreset(Preset);
+  auto* Switch = C.Get<TSwitchControl>("Curves2DProportionalGlyphSwitch");
+  ASSERT_NE(Switch, nullptr);
+  Switch->SetState(false);
+  Switch->SetControllerValue(2);
+  EXPECT_TRUE(Switch->State);
+  EXPECT_GT(Preset.Curves2D->Proportional->Value, 0);
+}
+
+}  // namespace
+}  // namespace kromel

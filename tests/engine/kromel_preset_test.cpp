@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
 
+#include "colour/log_curves.h"
 #include "engine/mask_slot.h"
 #include "support/test_support.h"
 
@@ -40,10 +43,13 @@ void ChangeEverything(TSectionPreset& Section, int32_t& Seed) {
       ChangeEverything(*S, Seed);
       continue;
     } else if (auto* F = dynamic_cast<TControlledParameterSingle*>(P)) {
-      const float V = float(Seed % 40) / 16 + 0.0625f;  // exact in six decimals
-      F->SetValue(V != F->Value ? V : V + 0.0625f);
+      // Within the control's range and exact in six decimals.
+      const float V = float(Seed % 31 + 1) / 32;
+      F->SetValue(V != F->Value ? V : std::fmod(V + 0.5f, 1.0f));
     } else if (auto* N = dynamic_cast<TControlledParameterInteger*>(P)) {
-      N->SetValue(N->Value + 1 + Seed % 5);
+      const int64_t Span = int64_t{N->MaxValue} - N->MinValue + 1;
+      const int64_t Step = 1 + Seed % std::min<int64_t>(5, Span - 1);
+      N->SetValue(int32_t(N->MinValue + (int64_t{N->Value} - N->MinValue + Step) % Span));
     } else if (auto* C = dynamic_cast<TControlledParameterCurve*>(P)) {
       C->Curve.NumDots = 3;
       C->Curve.Dot(0) = {0, Seed, 0};
@@ -233,9 +239,11 @@ TEST_F(KromelPresetTest, EmptyMissingAndDamagedFiles) {
   ChangeEverything(Preset, Seed);
   const std::string Before = TextOf(Preset);
   testing::WriteText(Dir.File("empty.lux"), "");
-  EXPECT_TRUE(LoadPresetFromFile(Preset, Dir.File("empty.lux")));
+  // An empty file holds no preset: refused, with a message.
+  EXPECT_FALSE(LoadPresetFromFile(Preset, Dir.File("empty.lux")));
   EXPECT_FALSE(LoadPresetFromFile(Preset, Dir.File("none.lux")));
   EXPECT_EQ(TextOf(Preset), Before);
+  Sink.Clear();
 
   // A damaged curve ends its own section's loading; the other sections and
   // the globals still load, and the load reports failure.
@@ -255,6 +263,95 @@ TEST_F(KromelPresetTest, EmptyMissingAndDamagedFiles) {
   EXPECT_EQ(Preset.ColorModel->Value, PresetDefaultColorModel);
   EXPECT_EQ(TextOf(*Preset.RGBCurves->Master), TextOf(*Fresh.RGBCurves->Master));
   EXPECT_NE(TextOf(*Preset.RGBCurves->Red), TextOf(*Fresh.RGBCurves->Red));  // kept
+}
+
+// Mended: a damaged file half-loaded and returned True without a word (cut
+// at half, 42 of 108 parameters changed; binary garbage was accepted). Now
+// the file loads whole or not at all, with one message.
+TEST_F(KromelPresetTest, DamagedOrForeignFilesChangeNothingAndSaySo) {
+  TTestTempDir Dir;
+  TKromelPreset Source;
+  int32_t Seed = 0;
+  ChangeEverything(Source, Seed);
+  const std::string Good = TextOf(Source);
+  const std::string Name = Dir.File("preset.lux");
+  std::string Garbage;
+  for (int32_t I = 0; I < 4000; ++I) Garbage += char((I * 7919 + 13) % 256);
+  std::string BadCurve = Good;
+  const size_t Curve = BadCurve.find("points=\"3\"");
+  ASSERT_NE(Curve, std::string::npos);
+  BadCurve.replace(Curve, 10, "points=\"999\"");
+  const struct {
+    const char* Name;
+    std::string Text;
+    const char* Message;
+  } Cases[] = {
+      {"empty", "", "Error: %s is not a preset file."},
+      {"binary garbage", Garbage, "Error: %s is not a preset file."},
+      {"no root element", "<tab section=\"Basic\">\n<Exposure>0.700000</Exposure>\n</tab>\n",
+       "Error: %s is not a preset file."},
+      {"cut at half", Good.substr(0, Good.size() / 2),
+       "Error: the preset file %s is damaged; nothing was loaded."},
+      {"cut before the last line", Good.substr(0, Good.size() - 7),
+       "Error: the preset file %s is damaged; nothing was loaded."},
+      {"text after the root", Good + "<Exposure>1</Exposure>\n",
+       "Error: the preset file %s is damaged; nothing was loaded."},
+      {"curve of 999 dots", BadCurve, "Error: the preset file %s is damaged; nothing was loaded."},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TKromelPreset Preset;
+    const std::string Before = TextOf(Preset);
+    testing::WriteText(Name, C.Text);
+    Sink.Clear();
+    EXPECT_FALSE(LoadPresetFromFile(Preset, Name));
+    EXPECT_TRUE(TextOf(Preset) == Before);
+    std::string Want = C.Message;
+    Want.replace(Want.find("%s"), 2, Name);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], Want);
+  }
+  // The whole file, with blank lines and CR LF line ends, still loads.
+  std::string Crlf;
+  for (char Ch : Good) Crlf += Ch == '\n' ? std::string("\r\n") : std::string(1, Ch);
+  testing::WriteText(Name, "\n" + Crlf + "\r\n");
+  TKromelPreset Target;
+  Sink.Clear();
+  ASSERT_TRUE(LoadPresetFromFile(Target, Name));
+  EXPECT_TRUE(Messages().empty());
+  ExpectSameValues(Source, Target);
+}
+
+// Mended: values beyond a control's range loaded as they stood (a stored
+// 1e39 gave a LUT of NaN; a switch holding 2 was shown off). The loader keeps
+// every value within the range of its control.
+TEST_F(KromelPresetTest, LoadedValuesStayWithinTheirControlsRanges) {
+  TKromelPreset Fresh;
+  std::string Text = TextOf(Fresh);
+  const auto Set = [&Text](const std::string& From, const std::string& To) {
+    const size_t At = Text.find(From);
+    ASSERT_NE(At, std::string::npos) << From;
+    Text.replace(At, From.size(), To);
+  };
+  Set("<Contrast>0.500000</Contrast>", "<Contrast>1e39</Contrast>");
+  Set("<Exposure>0.500000</Exposure>", "<Exposure>-3.5</Exposure>");
+  Set("<MaskType>8</MaskType>", "<MaskType>99</MaskType>");
+  Set("<Invert>0</Invert>", "<Invert>2</Invert>");
+  Set("<ReferenceColor>9879270</ReferenceColor>", "<ReferenceColor>-5</ReferenceColor>");
+  Set("<InputLog>0</InputLog>", "<InputLog>400</InputLog>");
+  Set("<MaskDestination>0</MaskDestination>", "<MaskDestination>12</MaskDestination>");
+  TTestTempDir Dir;
+  testing::WriteText(Dir.File("range.lux"), Text);
+  TKromelPreset P;
+  ASSERT_TRUE(LoadPresetFromFile(P, Dir.File("range.lux")));
+  EXPECT_EQ(P.RGBContrast->Contrast->Value, 1.0f);
+  EXPECT_EQ(P.Basic->Exposure->Value, 0.0f);
+  EXPECT_EQ(P.MaskUnit()->MaskType->Value, mt3DHSL);
+  EXPECT_EQ(P.MaskUnit()->Invert->Value, 1);
+  EXPECT_EQ(P.MaskUnit()->ReferenceColor->Value, 0);
+  EXPECT_EQ(P.LogDecoder->InputLog->Value, int32_t(kromel::LogIndexCustom));
+  EXPECT_EQ(P.MaskDestination->Value, 8);
+  EXPECT_TRUE(Silent());
 }
 
 }  // namespace

@@ -186,3 +186,92 @@ TEST_F(PresetCalculatorTest, ModelCurvesEnabledIsSetSilently) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel {
+namespace {
+
+bool AllFinite(const T3DLut& Lut) {
+  for (int32_t k = 0; k < Lut.Count; ++k)
+    if (!std::isfinite(Lut.R[k]) || !std::isfinite(Lut.G[k]) || !std::isfinite(Lut.B[k]))
+      return false;
+  return Lut.Count > 0;
+}
+
+// Mended: a NaN or infinite parameter filled the whole LUT with NaN and the
+// run reported success. Every unit reads its values within the control's
+// range (0..1; a NaN reads as the default).
+TEST_F(PresetCalculatorTest, NonFiniteParametersReadAsTheirLimitedValues) {
+  const float Inf = INFINITY, NaN = std::nanf("");
+  Preset.Master->MasterSwitch->SetValue(1);
+  Preset.LogDecoder->InputLog->SetValue(1);  // the master's dry input is the mask source
+  const struct {
+    const char* Name;
+    TControlledParameterSingle* P;
+    float Bad, Reads;
+  } Cases[] = {
+      {"contrast NaN", Preset.RGBContrast->Contrast, NaN, 0.5f},
+      {"contrast +inf", Preset.RGBContrast->Contrast, Inf, 1},
+      {"master blend NaN", Preset.Master->Blend, NaN, 0.75f},
+      {"master blend -inf", Preset.Master->Blend, -Inf, 0},
+      {"A/B brightness +inf", Preset.ABGrid->Brightness, Inf, 1},
+      {"A/B brightness NaN", Preset.ABGrid->Brightness, NaN, 0.5f},
+      {"exposure +inf", Preset.Basic->Exposure, Inf, 1},
+      {"hue twist NaN", Preset.Basic->HueTwist, NaN, 0},
+      {"saturation 1e30", Preset.ModelSaturation->Saturation, 1e30f, 1},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    const float Saved = C.P->Value;
+    C.P->SetValue(C.Bad);
+    Pipeline.InvalidateLutStages(0);
+    ASSERT_TRUE(Pipeline.CalcLut());
+    EXPECT_TRUE(AllFinite(Pipeline.MainLut));
+    T3DLut Bad;
+    Bad.CopyFrom(Pipeline.MainLut);
+    C.P->SetValue(C.Reads);
+    Pipeline.InvalidateLutStages(0);
+    ASSERT_TRUE(Pipeline.CalcLut());
+    EXPECT_EQ(MaxDifference(Bad, Pipeline.MainLut), 0);
+    C.P->SetValue(Saved);
+  }
+  EXPECT_TRUE(Silent()) << ::testing::PrintToString(Errors());
+}
+
+// Mended: a finished LUT holding a non-finite node became the main LUT.
+TEST_F(PresetCalculatorTest, NonFiniteNodeFailsTheRunAndKeepsTheLastLut) {
+  ASSERT_TRUE(Pipeline.CalcLut());
+  T3DLut Before;
+  Before.CopyFrom(Pipeline.MainLut);
+  TExternalLUT& Ext = *Preset.ExternalLUT;
+  MakeIdentity(*Ext.ExternalLUT, 5);
+  Ext.ExternalLUT->G[60] = std::nanf("");
+  Ext.ExtLUTSwitch->SetValue(1);
+  Preset.ExternalLUTPosition->SetValue(3);
+  EXPECT_FALSE(Pipeline.CalcLut());
+  EXPECT_EQ(MaxDifference(Pipeline.MainLut, Before), 0);
+  ASSERT_FALSE(Errors().empty());
+  EXPECT_EQ(Errors().back().rfind("Error in CalcLut: node ", 0), 0u) << Errors().back();
+}
+
+// A bare preset's log decoder has a black maximum colour: every node is
+// black, and the run says so.
+TEST_F(PresetCalculatorTest, BlackMaximumColourIsReported) {
+  Preset.LogDecoder->MaxColor->SetValue(0);
+  Pipeline.InvalidateLutStages(0);
+  ASSERT_TRUE(Pipeline.CalcLut());
+  float Largest = 0;
+  for (int32_t k = 0; k < Pipeline.MainLut.Count; ++k)
+    Largest = std::max({Largest, Pipeline.MainLut.R[k], Pipeline.MainLut.G[k],
+                        Pipeline.MainLut.B[k]});
+  std::printf("largest node value with a black maximum colour: %g\n", Largest);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0], "Warning in CalcLut: the maximum colour is black, every node is black");
+  ClearErrors();
+  Preset.LogDecoder->MaxColor->SetValue(MaxColorWhite);
+  Pipeline.InvalidateLutStages(0);
+  ASSERT_TRUE(Pipeline.CalcLut());
+  EXPECT_TRUE(Errors().empty());
+}
+
+}  // namespace
+}  // namespace kromel

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "colour/colour_models.h"
 #include "colour/log_curves.h"
 #include "engine/basic_adjustments.h"
 #include "engine/clipping.h"
@@ -193,6 +194,9 @@ TEST_F(Units, ModelSaturationScalesTheChromaComponents) {
   T3DLut Half, None, Double;
   for (T3DLut* L : {&Half, &None, &Double}) MakeIdentity(*L);
   TModelSaturationAdjustments Unit(nullptr);
+  // A model whose chroma pair is scaled as it stands (the others hand over
+  // to a scaling in encoded RGB near the surface of the cube).
+  SetWorkingModel(Prefs, cmCMYK);
   Unit.Process(&Half, &Half, Prefs);
   Unit.Saturation->SetValue(0);
   Unit.Process(&None, &None, Prefs);

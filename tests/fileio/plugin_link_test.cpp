@@ -158,7 +158,7 @@ TEST_F(PluginLinkTest, WithoutThePluginNothingConnects) {
   EXPECT_EQ(Link.CaptionText(false), "");
   EXPECT_EQ(Messages(), std::vector<std::string>{
                             " Can not connect to plug-in, error (" + std::to_string(ENOENT) +
-                            "), please check that plug-in is running" + std::strerror(ENOENT)});
+                            "), please check that plug-in is running (" + std::string(std::strerror(ENOENT)) + ")"});
   EXPECT_EQ(Host.Blocks + Host.Replaced, 0);
   Sink.Clear();
   EXPECT_FALSE(Link.KromelSMOpen(false));

@@ -3,7 +3,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -235,6 +238,54 @@ TEST(LutRendererThread, NotReadyRendersNothingAndDestroyBeforeRenderEnds) {
   }
   EXPECT_EQ(Pixels(Host.Out), Before);
   { TLutRenderer Never(Host, false); }  // never started: workers end without a band
+}
+
+// Mended: an empty main LUT, or one that cannot be prepared, painted the
+// preview black and counted as a render. The preview stays as it was, nothing
+// is shown, and the debug log gets one line.
+TEST(LutRendererThread, UnusableLutLeavesThePreviewAsItWas) {
+  testing::TTestTempDir Temp{"kromel_renderer_log"};
+  testing::TScopedEnv Tmp{"TMPDIR", Temp.Path.string()};
+  SetProgramName("RendererLog");
+  SetDebugLogEnabled(true);
+  const struct {
+    const char* Name;
+    std::function<void(T3DLut&)> Make;
+  } Cases[] = {
+      {"never calculated", [](T3DLut&) {}},
+      {"freed", [](T3DLut& L) { L.FreeData(); }},
+      {"one level", [](T3DLut& L) { L.NLRH = 1; }},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    TTestHost Host;
+    Host.MakeImages(12, 7, true);
+    for (int32_t k = 0; k < Host.Out.Size; ++k) Host.Out.Pixels[k].Value = 0xFF123456u + k;
+    const std::vector<uint32_t> Before = Pixels(Host.Out);
+    if (std::string(C.Name) != "never calculated") Host.MakeLut(5);
+    Host.Main.Write(C.Make);
+    std::atomic<int> Copies{0};
+    Host.OnCopy = [&] { ++Copies; };
+    std::error_code Ignored;
+    std::filesystem::remove(DebugLogFileName(), Ignored);
+    {
+      TLutRenderer Renderer(Host, true);
+      Renderer.RequestRender();
+      ASSERT_TRUE(DrainUntil([&] { return Copies.load() == 1 && !Renderer.Busy(); }));
+      DrainUntil([] { return false; }, 20ms);
+      EXPECT_EQ(Renderer.RenderCount(), 0);
+    }
+    EXPECT_EQ(Pixels(Host.Out), Before);
+    EXPECT_EQ(Host.Shown.load(), 0);
+    EXPECT_EQ(Host.Analyzed.load(), 0);
+    int32_t Lines = 0;
+    std::ifstream Log(DebugLogFileName());
+    for (std::string L; std::getline(Log, L);)
+      if (L.find("no usable main LUT") != std::string::npos) ++Lines;
+    EXPECT_EQ(Lines, 1);
+  }
+  SetDebugLogEnabled(false);
+  SetProgramName("");
 }
 
 // The device renders a 16-bit image (within one code of the CPU); an 8-bit

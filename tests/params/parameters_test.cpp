@@ -245,6 +245,50 @@ TEST_F(SectionTest, FailingChildStopsLaterChildren) {
   EXPECT_EQ(Later->Value, 0.5f);
 }
 
+// Values kept within a control's range: read limited, loaded limited, and
+// limited in place below a section (isolated ones left alone).
+TEST(ParameterRange, LimitedReadsLoadsAndSections) {
+  TSectionPreset Section(nullptr, "S");
+  auto* F = new TControlledParameterSingle(&Section.Children, "F", 0.25f);
+  auto* N = new TControlledParameterInteger(&Section.Children, "N", 1);
+  auto* Kept = new TControlledParameterInteger(&Section.Children, "Kept", 1);
+  F->SetRange(0, 1);
+  N->SetRange(0, 4);
+  Kept->SetRange(0, 4);
+  const float Inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float In, Out;
+  } Singles[] = {{0.5f, 0.5f}, {std::nanf(""), 0.25f}, {Inf, 1}, {-Inf, 0}, {1e30f, 1}, {-2, 0}};
+  for (const auto& C : Singles) {
+    F->Value = C.In;
+    EXPECT_EQ(F->Limited(), C.Out) << C.In;
+  }
+  N->Value = 9;
+  EXPECT_EQ(N->Limited(), 4);
+  EXPECT_TRUE(F->LoadFromXML("<F>1e39</F>"));
+  EXPECT_EQ(F->Value, 1.0f);
+  EXPECT_TRUE(N->LoadFromXML("<N>-7</N>"));
+  EXPECT_EQ(N->Value, 0);
+
+  F->Value = std::nanf("");
+  N->Value = 12;
+  Kept->Value = 12;
+  Kept->Isolate = true;
+  int Notified = 0;
+  N->OnChange = [&](void*) { ++Notified; };
+  LimitParameterValues(Section);
+  EXPECT_EQ(F->Value, 0.25f);
+  EXPECT_EQ(N->Value, 4);
+  EXPECT_EQ(Notified, 1);
+  EXPECT_EQ(Kept->Value, 12);
+  // Without a range a single keeps any finite value; an infinity saturates.
+  TControlledParameterSingle Free(nullptr, "Free", 0);
+  EXPECT_TRUE(Free.LoadFromXML("<Free>12.5</Free>"));
+  EXPECT_EQ(Free.Value, 12.5f);
+  EXPECT_TRUE(Free.LoadFromXML("<Free>-1e39</Free>"));
+  EXPECT_EQ(Free.Value, -std::numeric_limits<float>::max());
+}
+
 TEST(ParameterOwnership, SectionDestroysChildrenOnceAndListsForget) {
   TReportCapture Capture;
   auto* Section = new TSectionPreset(nullptr, "S");

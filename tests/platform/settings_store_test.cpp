@@ -285,3 +285,64 @@ TEST_F(SettingsStore, FailedSaveKeepsTheChangesPending) {
   EXPECT_TRUE(R.Flush());
   EXPECT_FALSE(F->Modified());
 }
+
+// Text that XML 1.0 cannot carry (control characters, broken UTF-8) goes
+// into the file in a form other XML readers accept and reads back whole.
+TEST_F(SettingsStore, ControlCharactersKeepTheFileValidXml) {
+  const std::vector<std::string> Odd = {
+      std::string("nul\0inside", 10), "bell\a and escape \x1b[0m", "form\ffeed\vtab",
+      "broken \xC3 utf-8 \xFF", "surrogate \xED\xA0\x80", "noncharacter \xEF\xBF\xBF", "\x7F del is fine"};
+  const std::string OddKey = "Software\\Kromel\\Odd\x01Key";
+  {
+    TRegistry R(Fresh());
+    ASSERT_TRUE(R.OpenKey(kKey, true));
+    for (size_t I = 0; I < Odd.size(); ++I) R.WriteString("Text" + std::to_string(I), Odd[I]);
+    R.WriteString("name\x02with control", "v");
+    ASSERT_TRUE(R.OpenKey(OddKey, true));
+    R.WriteInteger("N", 7);
+    EXPECT_TRUE(R.Flush());
+  }
+  // Plain text stays plain.
+  EXPECT_NE(ReadText(FileName).find("data=\"\x7F del is fine\""), std::string::npos);
+  TRegistry R(Fresh());
+  ASSERT_TRUE(R.OpenKeyReadOnly(kKey));
+  for (size_t I = 0; I < Odd.size(); ++I)
+    EXPECT_EQ(R.ReadString("Text" + std::to_string(I)), Odd[I]) << I;
+  EXPECT_EQ(R.ReadString("name\x02with control"), "v");
+  ASSERT_TRUE(R.OpenKeyReadOnly(OddKey));
+  EXPECT_EQ(R.ReadInteger("N"), 7);
+  EXPECT_TRUE(Sink.Messages().empty());
+  if (!kromel::testing::ProgramAvailable("xmllint")) GTEST_SKIP() << "xmllint not installed";
+  EXPECT_EQ(kromel::testing::RunProgram({"xmllint", "--noout", FileName}, Dir.File("lint.txt")), 0)
+      << ReadText(Dir.File("lint.txt"));
+}
+
+// Every unreadable file is kept under a name of its own; when none is free
+// the file stays in place and the store never saves over it.
+TEST_F(SettingsStore, KeptAsideCopiesAreNeverReplaced) {
+  for (int I = 0; I < 3; ++I) {
+    WriteText(FileName, "junk " + std::to_string(I));
+    auto F = Fresh();
+    TRegistry R(F);
+    ASSERT_TRUE(R.OpenKey(kKey, true));
+    R.WriteInteger("Run", I);
+    EXPECT_TRUE(R.Flush());
+  }
+  EXPECT_EQ(ReadText(FileName + ".bad"), "junk 0");
+  EXPECT_EQ(ReadText(FileName + ".bad.1"), "junk 1");
+  EXPECT_EQ(ReadText(FileName + ".bad.2"), "junk 2");
+  EXPECT_EQ(Sink.Messages().size(), 3u);
+  EXPECT_NE(Sink.Messages()[2].find("kept as " + FileName + ".bad.2"), std::string::npos);
+
+  for (int I = 3; I < 1000; ++I) WriteText(FileName + ".bad." + std::to_string(I), "older");
+  WriteText(FileName, "junk to keep");
+  Sink.Clear();
+  auto F = Fresh();
+  ASSERT_EQ(Sink.Messages().size(), 1u);
+  EXPECT_NE(Sink.Messages()[0].find("settings are not saved"), std::string::npos);
+  TRegistry R(F);
+  ASSERT_TRUE(R.OpenKey(kKey, true));
+  R.WriteInteger("Run", 9);
+  EXPECT_FALSE(R.Flush());
+  EXPECT_EQ(ReadText(FileName), "junk to keep");
+}

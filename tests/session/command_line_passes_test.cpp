@@ -73,7 +73,7 @@ TEST(CommandLinePasses, ArgumentTable) {
       {{"-ACTION:SETMASTERCURVE"}, {"MasterCurve on"}},
       {{"-ACTION:SETSATURATION:150"}, {"Saturation 150"}},
       {{"-ACTION:TURNOFFTAB:2"}, {"TurnOffTab 2"}},
-      {{"-ACTION:TURNOFFTAB:9"}, {}},
+      {{"-ACTION:TURNOFFTAB:9"}, {"Message Invalid value in argument: TURNOFFTAB:9"}},
       {{"-FOO"}, {"Message Unknown parameter: -FOO"}},
       {{"-psn_0_1234"}, {}},
       {{"/QUIT"}, {"Quit"}},
@@ -90,6 +90,13 @@ TEST(CommandLinePasses, ArgumentTable) {
       {{"/Chart:My Charts/It8 Ref.cie"}, {"ChartFile My Charts/It8 Ref.cie"}},
       {{"/CHARTXY:1,2,3,4,5"}, {"Corners 1 2 3 4 5 5 5 5", "MatchChart"}},
       {{"/?"}, {"Help Kromel Pro command line parameters:"}},
+      // Numbers parse whole; the debug switch is never a file.
+      {{"-ACTION:SETTEMPERATURE:1e9"}, {"Message Invalid value in argument: SETTEMPERATURE:1e9"}},
+      {{"-ACTION:SETTEMPERATURE:12abc"}, {"Message Invalid value in argument: SETTEMPERATURE:12abc"}},
+      {{"-ACTION:SETSATURATION:12abc"}, {"Message Invalid value in argument: SETSATURATION:12abc"}},
+      {{"/LUTSIZE:33x"}, {"Message Invalid value in argument: /LUTSIZE:33x"}},
+      {{"DEBUG", "/tmp/Debug.txt", "a.jpg"}, {"Load a.jpg"}},
+      {{"a.jpg", "b.jpg", "c.cube", "DEBUG"}, {"Load a.jpg", "Reference b.jpg", "Load c.cube", "Load DEBUG"}},
   };
   for (const TCase& C : Cases) {
     EXPECT_EQ(RunPasses(C.Args), C.Calls) << C.Args[0];

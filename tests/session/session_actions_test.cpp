@@ -2,9 +2,14 @@
 
 #include <cstdio>
 #include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "lut/lut_file_cube.h"
 #include "matching/master_curve.h"
+#include "platform/message_sink.h"
 #include "session/terminal_progress.h"
 #include "session_test_support.h"
 
@@ -207,6 +212,37 @@ TEST(TerminalProgressThread, ShowsOnlyLongWork) {
       EXPECT_NE(Text.find(C.Expected), std::string::npos) << Text;
     }
   }
+}
+
+// A message printed while the progress line is open starts on a line of
+// its own, and the progress line is ended by a line feed.
+TEST(TerminalProgressTest, MessagesNeverGlueToTheProgressLine) {
+  const kromel::testing::TTestTempDir Dir("kromel_progress");
+  const std::string File = Dir.File("stderr.txt");
+  std::fflush(stderr);
+  const int Saved = ::dup(2);
+  const int Fd = ::open(File.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ::dup2(Fd, 2);
+  ::close(Fd);
+  {
+    TTerminalProgress Progress("Long work", stderr, true, std::chrono::milliseconds(5),
+                               std::chrono::milliseconds(10));
+    // Until the progress line shows.
+    for (int I = 0; I < 400 && kromel::testing::ReadText(File).empty(); ++I)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WriteStderrLine("A message");
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  std::fflush(stderr);
+  ::dup2(Saved, 2);
+  ::close(Saved);
+  const std::string Text = kromel::testing::ReadText(File);
+  const size_t At = Text.find("A message\n");
+  ASSERT_NE(At, std::string::npos) << Text;
+  ASSERT_GT(At, 0u);
+  EXPECT_EQ(Text[At - 1], '\n') << Text;
+  EXPECT_EQ(Text.substr(Text.size() - 1), "\n") << Text;
+  EXPECT_NE(Text.find("Long work ... done"), std::string::npos) << Text;
 }
 
 }  // namespace

@@ -157,10 +157,13 @@ namespace kromel::session_test {
 namespace {
 
 TEST(HeadlessActions, ActionsChangeTheSessionAndQuit) {
+  const testing::TTestTempDir Dir("kromel_headless");
   THeadlessSession H;
+  H.SettingsFile = std::make_shared<TSettingsFile>(Dir.File("settings.xml"));
+  // The invalid tab index is reported, the rest runs, and the run fails.
   EXPECT_EQ(H.Run({"kromel", "-ACTION:SETTEMPERATURE:12.5", "-ACTION:SETSATURATION:150",
                    "-ACTION:TURNOFFTAB:x", "-ACTION:TURNOFFTAB:2", "-QUIT"}),
-            0);
+            1);
   EXPECT_TRUE(H.CloseRequested);
   EXPECT_EQ(H.Session->Controls.Find("TransformWhiteBalanceKnob")->GetControllerValue(), 125);
   EXPECT_EQ(H.Session->Controls.Find("TransformSaturationKnob")->GetControllerValue(), 150);

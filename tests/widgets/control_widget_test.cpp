@@ -149,10 +149,16 @@ TEST_F(ControlBase, ASwitchTogglesOnClickAndTheScrollBarTakesKeysAndTheWheel) {
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(Bar, &Wheel);
   EXPECT_EQ(Bar->ScrollBar().Position, 50);
-  // A press drags the thumb to the pointer: the middle of the bar is 50.
-  QTest::mousePress(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(90, 10));
-  QTest::mouseRelease(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(90, 10));
-  EXPECT_GT(Bar->ScrollBar().Position, 90);
+  // A press on the rail beside the thumb pages by LargeChange; a thumb
+  // dragged to the end of the track reaches the maximum.
+  QTest::mousePress(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(70, 10));
+  QTest::mouseRelease(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(70, 10));
+  EXPECT_EQ(Bar->ScrollBar().Position, 54);
+  const int32_t Thumb = Bar->ThumbOffset() + Bar->ThumbLength() / 2;
+  QTest::mousePress(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(Thumb, 10));
+  QTest::mouseMove(Bar, QPoint(99, 10));
+  QTest::mouseRelease(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(99, 10));
+  EXPECT_EQ(Bar->ScrollBar().Position, 100);
 }
 
 TEST_F(ControlBase, ComponentMessagesAreMethodCalls) {
