@@ -65,6 +65,7 @@ TBenchHost& Host() {
 void Render(benchmark::State& State, bool OnDevice) {
   TLutRenderer Renderer(Host(), OnDevice);
   Renderer.UseOpenCL = OnDevice;
+  Renderer.UseOpenCLOnCPU = OnDevice;  // measured on POCL too
   if (OnDevice && (Renderer.CLProcessor() == nullptr || !Renderer.CLProcessor()->Usable())) {
     State.SkipWithError("no OpenCL device");
     return;
@@ -72,10 +73,9 @@ void Render(benchmark::State& State, bool OnDevice) {
   for (auto _ : State) {
     const int64_t Before = Renderer.RenderCount();
     Renderer.RequestRender();
-    while (Renderer.RenderCount() == Before || Renderer.Busy()) {
-      DrainMainThreadCalls();
-      std::this_thread::sleep_for(std::chrono::microseconds(100));  // leave the cores to the workers
-    }
+    // Sleeps until the render is done; the renderer wakes this thread.
+    DrainMainThreadCallsUntil(
+        [&] { return Renderer.RenderCount() != Before && !Renderer.Busy(); });
   }
   if (OnDevice && !Renderer.LastRenderOnDevice()) State.SkipWithError("the device refused");
   State.SetItemsProcessed(State.iterations() * int64_t(Width) * Height);

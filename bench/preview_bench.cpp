@@ -124,10 +124,9 @@ struct TFrame {
   void Render() {
     const int64_t Before = Renderer.RenderCount();
     Renderer.RequestRender();
-    while (Renderer.RenderCount() == Before || Renderer.Busy()) {
-      DrainMainThreadCalls();
-      std::this_thread::sleep_for(std::chrono::microseconds(50));
-    }
+    // Sleeps until the render is done; the renderer wakes this thread.
+    DrainMainThreadCallsUntil(
+        [&] { return Renderer.RenderCount() != Before && !Renderer.Busy(); });
   }
 };
 

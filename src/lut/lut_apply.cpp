@@ -284,6 +284,15 @@ void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool 
   Look.Prepared.Apply64(Src.Pixels, Dst.Pixels, Count, UseAlpha);
 }
 
+void ProcessImage64(const TPreparedLut& Look, const TImage64& Src, TImage64& Dst, bool UseAlpha) {
+  if (Src.Size != Dst.Size) {
+    ErrorMessageProc("Error T3DLut.ProcessImage64 - different image sizes!");
+    return;
+  }
+  if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
+  Look.Apply64(Src.Pixels, Dst.Pixels, std::min(Spanned(Src), Spanned(Dst)), UseAlpha);
+}
+
 void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha) {
   if (!Checks64(Lut, Src.Size, Dst.Size)) return;
   const TLookup Look(Lut, std::min(Spanned(Src), Spanned(Dst)));

@@ -61,6 +61,9 @@ void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, b
 void ProcessImage(const TPreparedLut& Look, const TImage32& Src, TImage32& Dst, bool Dither);
 void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32& Dst,
                         bool UseAlpha);
+// 16-bit through a lookup prepared once per picture (bands on several
+// threads share it); sizes must match.
+void ProcessImage64(const TPreparedLut& Look, const TImage64& Src, TImage64& Dst, bool UseAlpha);
 void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
                       bool Dither, bool UseAlpha);
 // Float: Dst = Src * (1 - Amount) + LUT(Src) * Amount, alpha copied.

@@ -22,15 +22,24 @@ namespace kromel {
 
 namespace {
 
+// Node(i) for each of the first N nodes, on the node workers; Node may
+// only touch node i.
+template <class TNode>
+void ForNodes(int64_t N, TNode Node) {
+  ParallelForNodes(static_cast<int32_t>(N), [&](int32_t Begin, int32_t End) {
+    for (int32_t i = Begin; i < End; ++i) Node(i);
+  });
+}
+
 // Writes Measure(R, G, B) of each of the first N nodes to R, G and B.
 template <class TMeasure>
 void WriteGrey(T3DLut& Lut, int64_t N, TMeasure Measure) {
-  for (int64_t i = 0; i < N; ++i) {
+  ForNodes(N, [&](int32_t i) {
     const float V = Measure(Lut.R[i], Lut.G[i], Lut.B[i]);
     Lut.R[i] = V;
     Lut.G[i] = V;
     Lut.B[i] = V;
-  }
+  });
 }
 
 // HSPe chroma pulled in by sqrt(|c|^2 / 10000) + 0.4.
@@ -260,48 +269,48 @@ void T3DLut::ChromaCrossAxisToGray(float RefR, float RefG, float RefB) {
 void T3DLut::ExtractDifference(const T3DLut* LutA, const T3DLut* LutB) {
   const int64_t N = CubicNodeCount();
   if (!DifferenceSourcesUsable(*this, N, LutA, LutB)) return;
-  for (int64_t i = 0; i < N; ++i) {
+  ForNodes(N, [&](int32_t i) {
     const float V[6] = {LutA->R[i], LutA->G[i], LutA->B[i], LutB->R[i], LutB->G[i], LutB->B[i]};
     const float Hi = *std::max_element(V, V + 6);
     const float Lo = *std::min_element(V, V + 6);
     const float DR = V[0] - V[3], DG = V[1] - V[4], DB = V[2] - V[5];
     const float D = std::sqrt((DR * DR + DG * DG + DB * DB) / 3) / (std::min(Hi, 1 - Lo) + 0.0001f);
     R[i] = G[i] = B[i] = D;
-  }
+  });
 }
 
 void T3DLut::ExtractDifferenceSXY(const T3DLut* LutA, const T3DLut* LutB) {
   const int64_t N = CubicNodeCount();
   if (!DifferenceSourcesUsable(*this, N, LutA, LutB)) return;
-  for (int64_t i = 0; i < N; ++i) {
+  ForNodes(N, [&](int32_t i) {
     float S1, X1, Y1, S2, X2, Y2;
     RGBtoSXYSingle(LutA->R[i], LutA->G[i], LutA->B[i], S1, X1, Y1);
     RGBtoSXYSingle(LutB->R[i], LutB->G[i], LutB->B[i], S2, X2, Y2);
     const float DX = X1 - X2, DY = Y1 - Y2;
     R[i] = G[i] = B[i] = std::sqrt(std::sqrt(DX * DX + DY * DY) / 220);
-  }
+  });
 }
 
 void T3DLut::ConvertToHSP2p() {
   const int64_t N = CubicNodeCount();
-  for (int64_t i = 0; i < N; ++i) {
+  ForNodes(N, [&](int32_t i) {
     float H, S, P;
     RGBtoHSP2pSingle(R[i], G[i], B[i], H, S, P);
     R[i] = H;
     G[i] = S;
     B[i] = P / 100;
-  }
+  });
 }
 
 void T3DLut::ConvertToHueChromaLightness() {
   const int64_t N = CubicNodeCount();
-  for (int64_t i = 0; i < N; ++i) {
+  ForNodes(N, [&](int32_t i) {
     float L, C, H;
     RGBtoLChSingle(R[i], G[i], B[i], L, C, H);
     R[i] = H;
     G[i] = C / 128;
     B[i] = L / 100;
-  }
+  });
 }
 
 // --- Blending ---

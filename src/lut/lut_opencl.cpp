@@ -49,8 +49,14 @@ __kernel void apply_lut(__read_only image2d_t src_image, __write_only image2d_t 
   const float4 s = read_imagef(src_image, smp, pos);
   const float4 L = tetrahedralInterpolation(p_LUT, lut_size, clamp(s.z, 0.0f, 1.0f),
                                             clamp(s.y, 0.0f, 1.0f), clamp(s.x, 0.0f, 1.0f));
-  const float a = s.w, k = 1.0f - a;
-  write_imagef(dst_image, pos, (float4)(L.z * a + s.z * k, L.y * a + s.y * k, L.x * a + s.x * k, a));
+  // As the CPU path: the looked-up bytes mixed with the source words by the
+  // 16-bit alpha, (in * (255 - a8) + a * byte) / 65535, alpha = a8.
+  const uint4 in = convert_uint4_sat_rte(s * 65535.0f);
+  const uint4 lb = min(convert_uint4_sat_rte((float4)(L.z, L.y, L.x, 0.0f) * 255.0f), (uint4)(255));
+  const uint a = in.w, a8 = a >> 8, keep = 255 - a8;
+  const uint4 o = (uint4)((in.z * keep + a * lb.x) / 65535, (in.y * keep + a * lb.y) / 65535,
+                          (in.x * keep + a * lb.z) / 65535, a8);
+  write_imagef(dst_image, pos, convert_float4(o) / 255.0f);
 }
 )CL";
 
@@ -136,6 +142,9 @@ TCLLUTProcessor::TCLLUTProcessor(const std::string& Source) {
   DeviceName = InfoText([&](size_t N, char* B, size_t* S) {
     return clGetDeviceInfo(Device, CL_DEVICE_NAME, N, B, S);
   });
+  cl_device_type Type = 0;
+  if (clGetDeviceInfo(Device, CL_DEVICE_TYPE, sizeof(Type), &Type, nullptr) == CL_SUCCESS)
+    FDeviceIsCPU = (Type & CL_DEVICE_TYPE_CPU) != 0 && (Type & CL_DEVICE_TYPE_GPU) == 0;
   cl_context Context = clCreateContext(nullptr, 1, &Device, nullptr, nullptr, &Status);
   FContext = Context;
   if (CheckError(Status, Context == nullptr)) return;

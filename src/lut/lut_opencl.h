@@ -39,6 +39,9 @@ class TCLLUTProcessor {
   // Usable while LastError >= 0; setting 0 lets the device be tried again.
   bool Usable() const { return LastError.load() >= 0 && FKernel != nullptr; }
   bool HasDevice() const { return FDevice != nullptr; }
+  // The device chosen is the processor itself (no GPU was found): the
+  // renderer's own workers beat it there.
+  bool DeviceIsCPU() const { return FDeviceIsCPU; }
 
   std::atomic<int32_t> LastError{0};
   std::string PlatformName = "None";
@@ -58,6 +61,7 @@ class TCLLUTProcessor {
   void* FQueue = nullptr;     // cl_command_queue
   void* FProgram = nullptr;   // cl_program
   void* FKernel = nullptr;    // cl_kernel
+  bool FDeviceIsCPU = false;
 };
 
 }  // namespace kromel

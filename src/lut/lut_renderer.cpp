@@ -197,6 +197,7 @@ void TLutRenderer::Execute() {
       FBusy = false;
     }
     FChanged.notify_all();
+    WakeMainThreadWaiter();
   }
   LogLine("TLutRenderer Finished");
 }
@@ -213,13 +214,18 @@ void TLutRenderer::RenderOnCPU() {
     TImageLutProcessorWorker& W = *FWorkers[i];
     W.Source.AssignRowBand(Work, RowBandStart(H, i), RowBandRows(H, i));
     W.Dest.AssignRowBand(Out, RowBandStart(P, i), RowBandRows(P, i));
-    W.Start(FLook, FStopRequested);
   }
+  // The first band runs on this thread, which would only wait otherwise.
+  for (int32_t i = 1; i < WorkerCount; ++i) FWorkers[i]->Start(FLook, FStopRequested);
   if (Work.Image32.Pixels != nullptr)
     Out.CopyMarginsFrom(Work.Image32);
   else
     Out.CopyMarginsFrom(Work.Image64);
-  for (auto& W : FWorkers) W->WaitDone();
+  try {
+    ProcessBand(FLook, FWorkers[0]->Source, FWorkers[0]->Dest, FStopRequested);
+  } catch (...) {
+  }
+  for (int32_t i = 1; i < WorkerCount; ++i) FWorkers[i]->WaitDone();
 }
 
 void TLutRenderer::Render() {
@@ -243,7 +249,7 @@ void TLutRenderer::Render() {
     FStep = 4;
     TImage32& Out = FHost.ProcessedImage();
     bool Done = false;
-    if (UseOpenCL && FCL != nullptr)
+    if (UseOpenCL && FCL != nullptr && (!FCL->DeviceIsCPU() || UseOpenCLOnCPU))
       Done = FCL->ProcessImage64To32WithLUT(FHost.WorkingImage().Image64, Out, FLut);
     FLastOnDevice = Done;
     if (Done)
@@ -259,9 +265,12 @@ void TLutRenderer::Render() {
     FHost.SetPreviewImageChanged();
     ++FStep;
     if (!Terminated() && FHost.MainFormReady() && !FStopRequested) {
-      RunOnMainThreadBlocking([this] { FHost.ShowProcessedImage(); });
-      RunOnMainThreadBlocking([this] { FHost.UpdateAnalyzerWindow(); });
-      RunOnMainThreadBlocking([this] { FHost.UpdatePicker(); });
+      // One round trip for the three.
+      RunOnMainThreadBlocking([this] {
+        FHost.ShowProcessedImage();
+        FHost.UpdateAnalyzerWindow();
+        FHost.UpdatePicker();
+      });
     }
     ++FStep;
     ++FRenderCount;

@@ -1,7 +1,8 @@
 // The preview renderer: a background thread that, on request, copies the
 // main LUT, passes the working image through it into the processed image
-// (on the OpenCL device, else on eight band workers), applies the display
-// mode and hands the refresh to the main thread.
+// (on an OpenCL device that is not the processor itself, else in eight bands:
+// seven workers and the renderer thread), applies the display mode and hands
+// the refresh to the main thread in one blocking call.
 #pragma once
 #include <atomic>
 #include <condition_variable>
@@ -119,6 +120,9 @@ class TLutRenderer : public TKromelThread {
   int64_t RenderCount() const { return FRenderCount.load(); }
 
   std::atomic<bool> UseOpenCL{true};
+  // A device that is the processor itself (no GPU) is slower than the
+  // workers: it is used only when this is set.
+  std::atomic<bool> UseOpenCLOnCPU{false};
   TCLLUTProcessor* CLProcessor() { return FCL.get(); }
   // Which path the last render took: true for the device.
   bool LastRenderOnDevice() const { return FLastOnDevice.load(); }

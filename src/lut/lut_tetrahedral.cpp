@@ -212,9 +212,38 @@ struct TPreparedRows {
     const __m256 Mid = _mm256_max_ps(_mm256_min_ps(fb, fg), _mm256_min_ps(_mm256_max_ps(fb, fg), fr));
     const __m256 W[4] = {_mm256_sub_ps(_mm256_set1_ps(1.0f), Hi), _mm256_sub_ps(Hi, Mid),
                          _mm256_sub_ps(Mid, Lo), Lo};
+    if (L.FStride == 4) {
+      BlendNodes(L.FR, K, W, R, G, B);
+      return;
+    }
     R = Blend(L.FR, K, W);
     G = Blend(L.FG, K, W);
     B = Blend(L.FB, K, W);
+  }
+
+  // The blend over interleaved nodes: each corner's R, G, B (and pad) come
+  // in one 16-byte load and are blended together, pixel by pixel, in the
+  // kernel's order of operations; cheaper than twelve gathers.
+  KROMEL_AVX2 static inline void BlendNodes(const float* Nodes, const __m256i K[4],
+                                            const __m256 W[4], __m256& R, __m256& G, __m256& B) {
+    alignas(32) int32_t Ks[4][8];
+    alignas(32) float Ws[4][8];
+    for (int c = 0; c < 4; ++c) {
+      _mm256_store_si256(reinterpret_cast<__m256i*>(Ks[c]), K[c]);
+      _mm256_store_ps(Ws[c], W[c]);
+    }
+    __m128 P[8];
+    for (int j = 0; j < 8; ++j) {
+      __m128 S = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(Ws[0][j]), _mm_loadu_ps(Nodes + Ks[0][j])),
+                            _mm_mul_ps(_mm_set1_ps(Ws[1][j]), _mm_loadu_ps(Nodes + Ks[1][j])));
+      S = _mm_add_ps(S, _mm_mul_ps(_mm_set1_ps(Ws[2][j]), _mm_loadu_ps(Nodes + Ks[2][j])));
+      P[j] = _mm_add_ps(S, _mm_mul_ps(_mm_set1_ps(Ws[3][j]), _mm_loadu_ps(Nodes + Ks[3][j])));
+    }
+    _MM_TRANSPOSE4_PS(P[0], P[1], P[2], P[3]);
+    _MM_TRANSPOSE4_PS(P[4], P[5], P[6], P[7]);
+    R = _mm256_set_m128(P[4], P[0]);
+    G = _mm256_set_m128(P[5], P[1]);
+    B = _mm256_set_m128(P[6], P[2]);
   }
 
   // rnd(255 * V) limited to 0..255 (NaN gives 0), as RoundClamp.
@@ -256,10 +285,19 @@ struct TPreparedRows {
     for (; i + 8 <= Count; i += 8) {
       __m256i Ri, Gi, Bi, Ai;
       LoadWords(Src + i, Ri, Gi, Bi, Ai);
+      const __m256i A8 = _mm256_srli_epi32(Ai, 8);
+      if (UseAlpha && _mm256_testz_si256(Ai, Ai)) {
+        // Eight transparent pixels (a view's margins): the mix keeps only
+        // In * 255 / 65535, no lookup needed.
+        const __m256i Zero = _mm256_setzero_si256();
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i),
+                            Pack(MixWord(Bi, Zero, B255, Zero), MixWord(Gi, Zero, B255, Zero),
+                                 MixWord(Ri, Zero, B255, Zero), Zero));
+        continue;
+      }
       __m256 R = Unit(Ri, WordMax), G = Unit(Gi, WordMax), B = Unit(Bi, WordMax);
       Lookup8(L, R, G, B);
       __m256i OR = ToByte(R), OG = ToByte(G), OB = ToByte(B);
-      const __m256i A8 = _mm256_srli_epi32(Ai, 8);
       if (UseAlpha) {
         // (In * (255 - A8) + A * L) / 65535; the sum stays below 2^26, where
         // (x + 1 + x / 65536) / 65536 is x / 65535 exactly.
@@ -296,36 +334,45 @@ struct TPreparedRows {
     Ai = _mm256_srli_epi32(BA, 16);
   }
 
+  // (In * (65535 - A) + A * Lc) / 65535: the sum is at most 65535^2, below
+  // 2^32, where (x + 1 + x / 65536) / 65536 equals x / 65535 exactly.
+  KROMEL_AVX2 static inline __m256i MixWord16(__m256i In, __m256i Lc, __m256i Keep, __m256i A) {
+    const __m256i X = _mm256_add_epi32(_mm256_mullo_epi32(In, Keep), _mm256_mullo_epi32(A, Lc));
+    return _mm256_srli_epi32(
+        _mm256_add_epi32(_mm256_add_epi32(X, _mm256_set1_epi32(1)), _mm256_srli_epi32(X, 16)), 16);
+  }
+
   KROMEL_AVX2 static int64_t Rows64(const TPreparedLut& L, const TPixel64* Src, TPixel64* Dst,
                                     int64_t Count, bool UseAlpha) {
     const __m256 WordMax = _mm256_set1_ps(65535.0f);
+    const __m256i W65535 = _mm256_set1_epi32(65535);
+    // In place the destination's alpha is the source's: no second read.
+    const bool InPlace = Src == Dst;
     int64_t i = 0;
     for (; i + 8 <= Count; i += 8) {
       __m256i Ri, Gi, Bi, Ai;
       LoadWords(Src + i, Ri, Gi, Bi, Ai);
       __m256 R = Unit(Ri, WordMax), G = Unit(Gi, WordMax), B = Unit(Bi, WordMax);
       Lookup8(L, R, G, B);
-      if (!UseAlpha) {
-        // Words of the output beside the destination's own alpha, back in
-        // pixel order.
-        __m256i DR, DG, DB, DA;
+      __m256i OR = ToWord(R), OG = ToWord(G), OB = ToWord(B);
+      if (UseAlpha) {
+        const __m256i Keep = _mm256_sub_epi32(W65535, Ai);
+        OR = MixWord16(Ri, OR, Keep, Ai);
+        OG = MixWord16(Gi, OG, Keep, Ai);
+        OB = MixWord16(Bi, OB, Keep, Ai);
+      }
+      // The output words beside the destination's own alpha, back in pixel order.
+      __m256i DA = Ai;
+      if (!InPlace) {
+        __m256i DR, DG, DB;
         LoadWords(Dst + i, DR, DG, DB, DA);
-        const __m256i RG = _mm256_or_si256(ToWord(R), _mm256_slli_epi32(ToWord(G), 16));
-        const __m256i BA = _mm256_or_si256(ToWord(B), _mm256_slli_epi32(DA, 16));
-        const __m256i Lo = _mm256_unpacklo_epi32(RG, BA), Hi = _mm256_unpackhi_epi32(RG, BA);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), _mm256_permute2x128_si256(Lo, Hi, 0x20));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 4),
-                            _mm256_permute2x128_si256(Lo, Hi, 0x31));
-        continue;
       }
-      alignas(32) float V[3][8];
-      _mm256_store_ps(V[0], R);
-      _mm256_store_ps(V[1], G);
-      _mm256_store_ps(V[2], B);
-      for (int k = 0; k < 8; ++k) {
-        const float C[3] = {V[0][k], V[1][k], V[2][k]};
-        Finish64(Src[i + k], C, Dst[i + k], UseAlpha);
-      }
+      const __m256i RG = _mm256_or_si256(OR, _mm256_slli_epi32(OG, 16));
+      const __m256i BA = _mm256_or_si256(OB, _mm256_slli_epi32(DA, 16));
+      const __m256i Lo = _mm256_unpacklo_epi32(RG, BA), Hi = _mm256_unpackhi_epi32(RG, BA);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), _mm256_permute2x128_si256(Lo, Hi, 0x20));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 4),
+                          _mm256_permute2x128_si256(Lo, Hi, 0x31));
     }
     return i;
   }

@@ -27,7 +27,8 @@ TCLLUTProcessor& Device() {
 }
 
 struct TImages {
-  TImages(int32_t W, int32_t H) {
+  // AnyAlpha: every 16-bit alpha, not only those whose high byte is their 8-bit value.
+  TImages(int32_t W, int32_t H, bool AnyAlpha = false) {
     Src.Init();
     Cpu.Init();
     Gpu.Init();
@@ -37,7 +38,8 @@ struct TImages {
     for (int32_t i = 0; i < Src.Size; ++i) {
       auto Word = [&](uint32_t c) { return static_cast<uint16_t>(Hash01(4 * i + c) * 65535.0f); };
       // Opaque, transparent, and alphas whose high byte is their 8-bit value.
-      const uint16_t A = i % 3 == 0 ? 65535 : static_cast<uint16_t>(257 * (i % 256));
+      uint16_t A = i % 3 == 0 ? 65535 : static_cast<uint16_t>(257 * (i % 256));
+      if (AnyAlpha && i % 3 != 0) A = static_cast<uint16_t>(Hash01(4 * i + 3) * 65535.0f);
       Src.Pixels[i].Init(Word(0), Word(1), Word(2), A);
     }
     for (int32_t i = 0; i < Gpu.Size; ++i) Gpu.Pixels[i].Value = 0x12345678;
@@ -62,11 +64,11 @@ void RandomLut(T3DLut& Lut, int32_t N) {
 
 TEST(OpenCL, DeviceMatchesCpuWithinOneCode) {
   if (!Device().Usable()) GTEST_SKIP() << "no OpenCL device";
-  for (int32_t N : {2, 17, 33}) {
-    SCOPED_TRACE(N);
+  for (auto [N, AnyAlpha] : {std::pair{2, false}, {17, false}, {33, false}, {17, true}, {33, true}}) {
+    SCOPED_TRACE(::testing::Message() << N << (AnyAlpha ? " any alpha" : ""));
     T3DLut Lut;
     RandomLut(Lut, N);
-    TImages I(67, 45);
+    TImages I(67, 45, AnyAlpha);
     ProcessImage64To32(Lut, I.Src, I.Cpu, true);
     ASSERT_TRUE(Device().ProcessImage64To32WithLUT(I.Src, I.Gpu, Lut));
     int Worst = 0;

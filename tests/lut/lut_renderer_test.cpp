@@ -298,6 +298,7 @@ TEST(LutRendererThread, OpenCLFirstThenWorkersFor8Bit) {
   TLutRenderer Renderer(Host, true);
   if (Renderer.CLProcessor() == nullptr || !Renderer.CLProcessor()->Usable())
     GTEST_SKIP() << "no OpenCL device";
+  Renderer.UseOpenCLOnCPU = true;
   std::vector<uint32_t> Want = Reference(Host);
   Renderer.RequestRender();
   ASSERT_TRUE(DrainUntil([&] { return Renderer.RenderCount() == 1 && !Renderer.Busy(); }));
@@ -312,6 +313,23 @@ TEST(LutRendererThread, OpenCLFirstThenWorkersFor8Bit) {
   Want = Reference(Host);
   Renderer.RequestRender();
   ASSERT_TRUE(DrainUntil([&] { return Renderer.RenderCount() == 2 && !Renderer.Busy(); }));
+  EXPECT_FALSE(Renderer.LastRenderOnDevice());
+  EXPECT_EQ(Pixels(Host.Out), Want);
+}
+
+// A device that is the processor itself (POCL) loses to the workers: the
+// renderer keeps to them unless told otherwise, with the workers' exact result.
+TEST(LutRendererThread, CPUDeviceLeftToTheWorkers) {
+  TTestHost Host;
+  Host.MakeImages(40, 30, true);
+  Host.MakeLut(17);
+  TLutRenderer Renderer(Host, true);
+  if (Renderer.CLProcessor() == nullptr || !Renderer.CLProcessor()->Usable())
+    GTEST_SKIP() << "no OpenCL device";
+  if (!Renderer.CLProcessor()->DeviceIsCPU()) GTEST_SKIP() << "the device is not the processor";
+  const std::vector<uint32_t> Want = Reference(Host);
+  Renderer.RequestRender();
+  ASSERT_TRUE(DrainUntil([&] { return Renderer.RenderCount() == 1 && !Renderer.Busy(); }));
   EXPECT_FALSE(Renderer.LastRenderOnDevice());
   EXPECT_EQ(Pixels(Host.Out), Want);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -71,6 +73,26 @@ TEST(NodeWorkersThread, LimitOneRunsOnTheCaller) {
   EXPECT_EQ(Elsewhere.load(), 0);
   SetNodeThreadLimit(Old);
   EXPECT_EQ(NodeThreadLimit(), Old);
+}
+
+// A limit of 2 lets one worker join the caller, never more, walk after walk
+// (workers past the limit are neither woken nor watching), and the whole
+// range is still covered once.
+TEST(NodeWorkersThread, LimitTwoUsesAtMostTwoThreads) {
+  const int32_t Old = SetNodeThreadLimit(2);
+  for (int Run = 0; Run < 20; ++Run) {
+    std::mutex Lock;
+    std::set<std::thread::id> Seen;
+    std::atomic<int32_t> Total{0};
+    ParallelForNodes(50000, [&](int32_t B, int32_t E) {
+      Total += E - B;
+      std::lock_guard<std::mutex> Guard(Lock);
+      Seen.insert(std::this_thread::get_id());
+    });
+    EXPECT_EQ(Total.load(), 50000);
+    EXPECT_LE(Seen.size(), 2u) << "run " << Run;
+  }
+  SetNodeThreadLimit(Old);
 }
 
 }  // namespace
