@@ -33,17 +33,17 @@ std::string FilePart(const std::string& Path) {
 
 uint8_t GreyProbeByte(cmsHTRANSFORM RGB8ToLab) {
   const uint8_t Grey[4] = {24, 24, 24, 255};
-  cmsCIELab Lab{};
+  float Lab[3] = {};
   if (RGB8ToLab != nullptr) {
-    cmsDoTransform(RGB8ToLab, Grey, &Lab, 1);
+    cmsDoTransform(RGB8ToLab, Grey, Lab, 1);
   } else {
     TProfilePtr SRGB(cmsCreate_sRGBProfile());
     TProfilePtr LabD50(cmsCreateLab2Profile(cmsD50_xyY()));
     TTransformPtr T(cmsCreateTransform(SRGB.get(), TYPE_BGRA_8, LabD50.get(), TYPE_Lab_FLT,
                                        INTENT_ABSOLUTE_COLORIMETRIC, 0));
-    if (T) cmsDoTransform(T.get(), Grey, &Lab, 1);
+    if (T) cmsDoTransform(T.get(), Grey, Lab, 1);
   }
-  const double V = std::nearbyint(Lab.L * 255.0 / 100.0);
+  const double V = std::nearbyint(double(Lab[0]) * 255.0 / 100.0);
   return static_cast<uint8_t>(std::clamp(std::isfinite(V) ? V : 0.0, 0.0, 255.0));
 }
 
@@ -234,7 +234,8 @@ void TViewColourManagement::MakeCMSTransforms() {
   FDisplay.reset(cmsCreateTransform(Source, TYPE_BGRA_8, Monitor, TYPE_ARGB_8, UsedIntent, 0));
   FDisplay16.reset(cmsCreateTransform(Source, TYPE_RGBA_16, Monitor, TYPE_ARGB_8, UsedIntent, 0));
   FSwatch.reset(cmsCreateTransform(Source, TYPE_ARGB_8, Monitor, TYPE_ARGB_8, UsedIntent, 0));
-  const uint32_t Flags = ProofingFlags();
+  // Without a proofing profile the proofing transforms are plain ones.
+  const uint32_t Flags = FProofing ? ProofingFlags() : 0;
   FProofing8.reset(cmsCreateProofingTransform(Source, TYPE_BGRA_8, Monitor, TYPE_ARGB_8,
                                               FProofing.get(), UsedIntent, UsedIntent, Flags));
   FProofing16.reset(cmsCreateProofingTransform(Source, TYPE_RGBA_16, Monitor, TYPE_ARGB_8,
