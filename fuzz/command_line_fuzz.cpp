@@ -59,11 +59,10 @@ void WriteFixtures() {
   TKromelPreset Preset;
   Preset.Basic->Exposure->SetValue(0.5f);
   FUZZ_CHECK(SavePresetToFile(Preset, Scratch("fixture.lux")));
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 9;
-  Prefs.AlwaysSave64 = false;
-  Prefs.ExportLutSize = 17;
-  TKromelSession Session(nullptr, Prefs);
+  TSessionSettings Settings;
+  Settings.Preferences.AlwaysSave64 = false;
+  Settings.Preferences.SetExportLutSize(17);
+  TKromelSession Session(nullptr, &Settings, 9);
   TSessionPresets Presets(Session);
   FUZZ_CHECK(Presets.SavePresetToFile(Scratch("fixture.luc"), true));
   FUZZ_CHECK(Session.SaveLut(Scratch("fixture.cube")));

@@ -1,5 +1,6 @@
 #include "controls/switch_controls.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/text_tokens.h"
@@ -36,9 +37,15 @@ void TSwitchControl::SetState(bool Value) {
 
 void TSwitchControl::SetStateSilent(bool Value) { State = Value; }
 
+int32_t TSwitchControl::ClampPosition(int32_t Value) const {
+  if (Kind == skSelector && !Caption.empty())
+    Value = std::min(Value, CountSemicolonItems(Caption) - 1);
+  return std::max(Value, 0);
+}
+
 void TSwitchControl::SetSelectorPosition(int32_t Value) {
   PreviousItemIndex = SelectorPosition;
-  if (Value < 0) Value = 0;
+  Value = ClampPosition(Value);
   if (Value == SelectorPosition) return;
   SelectorPosition = Value;
   WriteParameterInteger(SelectorPosition);
@@ -46,7 +53,7 @@ void TSwitchControl::SetSelectorPosition(int32_t Value) {
 }
 
 void TSwitchControl::SetSelectorPositionSilent(int32_t Value) {
-  if (Value < 0) Value = 0;
+  Value = ClampPosition(Value);
   if (Value == SelectorPosition) return;
   SelectorPosition = Value;
   if (OnSilentChange) OnSilentChange(this);
@@ -160,6 +167,14 @@ void TRadioGroupControl::SetItemIndex(int32_t Value) {
   if (Value == ItemIndex) return;
   ItemIndex = Value;
   if (OnChange) OnChange(this);
+}
+
+void TRadioGroupControl::SetState(bool Value) {
+  State = Value;
+  if (Value && ItemIndex < 0)
+    SetItemIndex(-ItemIndex - 1);
+  else if (!Value && ItemIndex >= 0)
+    SetItemIndex(-ItemIndex - 1);
 }
 
 float TRadioGroupControl::GetControllerValueS() {

@@ -36,8 +36,12 @@ public:
 
   void SetState(bool Value);
   void SetStateSilent(bool Value);
+  // Positions are kept within 0 .. (glyph count - 1); a selector's glyph
+  // count is the number of ";"-items of its caption (no upper bound while
+  // the caption is empty).
   void SetSelectorPosition(int32_t Value);
   void SetSelectorPositionSilent(int32_t Value);
+  int32_t ClampPosition(int32_t Value) const;
 
   // Only integer parameters are accepted.
   void ConnectToParameter(TControlledParameter* P) override;
@@ -72,10 +76,15 @@ public:
 
   std::vector<std::string> Items;  // the captions without markup
   int32_t ItemIndex = -1;
+  // False hides the selection: ItemIndex keeps it as its complement -i - 1.
+  bool State = false;
   TNotifyEvent OnChange;
 
   std::string ClassName() const override { return "TVelRadioGroup"; }
   void SetItemIndex(int32_t Value);
+  // Off stores the selection as its complement, on restores it (a group
+  // without selection selects item 0).
+  void SetState(bool Value);
   float GetControllerValueS() override;
   void SetControllerValueS(float Value) override;
   void SetControllerValueSSilent(float Value) override;

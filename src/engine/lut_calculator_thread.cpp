@@ -18,6 +18,13 @@ TLUTCalculator::~TLUTCalculator() {
   TerminateAndWait();
 }
 
+void TLUTCalculator::Stop() {
+  Terminate();
+  FHost.AbandonRun();
+  FWake.notify_all();
+  TerminateAndWait();
+}
+
 void TLUTCalculator::Request() {
   {
     std::lock_guard<std::mutex> Guard(FLock);
@@ -59,6 +66,8 @@ void TLUTCalculator::Unpause() {
 
 void TLUTCalculator::DoCalcLut() {
   const bool Succeeded = FHost.CalcLut();
+  // A stale run has nothing to show; the newer request runs next.
+  if (!Succeeded && FHost.RunWasAbandoned()) return;
   RunOnMainThreadBlocking([this, Succeeded] { FHost.LUTCalculationFinished(Succeeded); });
 }
 

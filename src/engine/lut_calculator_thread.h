@@ -35,6 +35,9 @@ class TLUTCalculator : public TKromelThread {
   // The same without a time limit: returns only once no calculation runs.
   void PauseUntilIdle();
   void Unpause();
+  // Ends the thread: a calculation under way stops at its next stage
+  // (through the host's AbandonRun) and is waited for.
+  void Stop();
   // Runs that have finished.
   int64_t CalculationCount() const { return FCount.load(); }
 

@@ -108,6 +108,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     T3DLut* ALutMask, int32_t ALutSize, TColorModelPreferences& Settings,
     TShowMaskType PreviewMode, const T2DEnvelopeDots* EditedGrid) {
   std::lock_guard<TPresetLock> Guard(PresetLock);
+  Abandoned = false;
   if (Preset == nullptr || ALutStep0 == nullptr || ALutStep1 == nullptr ||
       ALutStep5 == nullptr) {
     DebugShowMessage("Error in CalcLutTransform: stage LUT is nil");
@@ -145,6 +146,12 @@ bool TKromelPresetCalculator::CalcLutTransform(
     if (IsDifferenceMask(MaskType)) RunMask(Stage);
     Stage->BlendByMask(*Stage, *ALutMask, Base, MaskMethod);
   };
+  // Between blocks: a run whose input went stale ends here.
+  auto Stale = [&](int32_t Block) {
+    if (!ContinueRun || ContinueRun(Block)) return false;
+    Abandoned = true;
+    return true;
+  };
   auto EndWith = [&](const T3DLut& Stage) {
     if (!ALut.CopyFrom(Stage)) throw std::bad_alloc();
     Ended = true;
@@ -174,6 +181,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(1);
   }
 
+  if (Stale(2)) return false;
   // Block 2: stage 0 (cached).
   try {
     P.ModelCurves->Enabled->Value = P.CurvesEnabled->Value;  // silently: not the user's edit
@@ -223,6 +231,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(2);
   }
 
+  if (Stale(3)) return false;
   // Block 3: stage 1 (cached).
   try {
     if (ShareData(ALutStep0, ALutStep1)) ALutStep0->Valid = false;
@@ -245,6 +254,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(3);
   }
 
+  if (Stale(4)) return false;
   // Block 4: colour grids and model curves.
   try {
     if (PreviewMode == smTransform && (EditedGrid == nullptr || EditedGrid->CurCol < 0))
@@ -275,6 +285,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(4);
   }
 
+  if (Stale(5)) return false;
   // Block 5: back to gamma RGB, RGB contrast, film curve, RGB curves.
   try {
     ProcessColorModelConversion(*ALutStep3, ALutStep3, lcsProfileRGB, &Settings);
@@ -292,6 +303,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(5);
   }
 
+  if (Stale(6)) return false;
   // Block 6: 2D curves and the late external LUT.
   try {
     MaskStage(4, ALutStep4, MaskBase);
@@ -311,6 +323,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     Report(6);
   }
 
+  if (Stale(7)) return false;
   // Block 7: final mask, master and output.
   try {
     bool ShowMask = false;

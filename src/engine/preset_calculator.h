@@ -4,11 +4,12 @@
 // The external LUT can enter at one of six places, the mask restrict one of
 // nine, and a preview mode ends the run early with an intermediate stage.
 //
-// A run holds PresetLock from start to end; whoever edits the preset's
-// data takes the same lock, so a run never sees a half-made change and two
-// runs never overlap.
+// A run holds PresetLock from start to end, so two runs never overlap and
+// nobody else touches the stage LUTs meanwhile. The preset a run reads is
+// the caller's business (the pipeline hands it a snapshot).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "engine/preset_lock.h"
@@ -34,6 +35,11 @@ class TKromelPresetCalculator {
   std::unique_ptr<T3DLut> LutMaskKey;
   std::unique_ptr<T3DLut> LutMask;
   TPresetLock PresetLock;
+  // Asked before each block of CalcLutTransform with its number (2..7);
+  // false stops the run there: Abandoned is set and the result is false,
+  // unreported. Null: every run goes to its end.
+  std::function<bool(int32_t Block)> ContinueRun;
+  bool Abandoned = false;
 
   // All nine LUTs N x N x N, zero and not up to date.
   void SetSize(int32_t N);

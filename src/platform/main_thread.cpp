@@ -15,6 +15,7 @@ const std::thread::id GMainThreadId = std::this_thread::get_id();
 struct TQueuedCall {
   std::function<void()> Fn;
   bool Done = false;
+  bool Posted = false;  // nobody waits for it
   std::exception_ptr Error;
 };
 
@@ -58,6 +59,21 @@ void RunOnMainThreadBlocking(const std::function<void()>& Fn) {
   if (Call->Error) std::rethrow_exception(Call->Error);
 }
 
+void PostToMainThread(std::function<void()> Fn) {
+  auto Call = std::make_shared<TQueuedCall>();
+  Call->Fn = std::move(Fn);
+  Call->Posted = true;
+  TCallQueue& Q = Queue();
+  std::function<void()> Wakeup;
+  {
+    std::lock_guard<std::mutex> Guard(Q.Lock);
+    Q.Calls.push_back(std::move(Call));
+    Wakeup = Q.Wakeup;
+  }
+  Q.Queued.notify_all();
+  if (Wakeup) Wakeup();
+}
+
 int DrainMainThreadCalls() {
   if (!IsMainThread()) return 0;
   TCallQueue& Q = Queue();
@@ -73,7 +89,11 @@ int DrainMainThreadCalls() {
     try {
       Call->Fn();
     } catch (...) {
-      Call->Error = std::current_exception();
+      if (!Call->Posted) Call->Error = std::current_exception();
+    }
+    if (Call->Posted) {
+      ++Count;
+      continue;
     }
     {
       std::lock_guard<std::mutex> Guard(Q.Lock);

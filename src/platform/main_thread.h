@@ -16,7 +16,14 @@ bool IsMainThread();
 // rethrown in the calling thread.
 void RunOnMainThreadBlocking(const std::function<void()>& Fn);
 
-// Runs every queued call; main thread only. Returns the number run.
+// Queues Fn to run on the main thread and returns at once, on any thread
+// (the main thread too: Fn then runs at its next drain, never inside the
+// caller). Calls run in the order they were queued, blocking ones included.
+// An exception thrown by Fn is dropped.
+void PostToMainThread(std::function<void()> Fn);
+
+// Runs every queued call (blocking and posted); main thread only. Returns
+// the number run.
 int DrainMainThreadCalls();
 
 // Main thread: runs queued calls until Done returns true, sleeping while the

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/main_thread.h"
+
 namespace kromel {
 
 void THeadlessMessageSink::ShowMessage(const std::string& Text) {
@@ -60,6 +62,12 @@ TMessageSink& MessageSink() {
 
 void SetMessageSink(TMessageSink* Sink) { GSink.store(Sink); }
 
-void PlatformShowMessage(const std::string& Text) { MessageSink().ShowMessage(Text); }
+void PlatformShowMessage(const std::string& Text) {
+  if (IsMainThread()) {
+    MessageSink().ShowMessage(Text);
+    return;
+  }
+  PostToMainThread([Text] { MessageSink().ShowMessage(Text); });
+}
 
 }  // namespace kromel

@@ -7,6 +7,7 @@
 
 namespace kromel {
 
+// Sinks are called on the main thread only (see PlatformShowMessage).
 class TMessageSink {
 public:
   virtual ~TMessageSink() = default;
@@ -32,7 +33,11 @@ TMessageSink& MessageSink();
 void SetMessageSink(TMessageSink* Sink);
 THeadlessMessageSink& DefaultHeadlessSink();
 
-// Shows Text through the current sink.
+// Shows Text through the current sink, always on the main thread: a sink
+// touches widgets and may be modal, so it is only ever called there. From
+// another thread the text is posted to the main thread (PostToMainThread)
+// and the caller goes on at once; it is shown when the main thread next
+// drains its queue, through the sink installed at that time.
 void PlatformShowMessage(const std::string& Text);
 
 // Standard error shared by messages and a progress line that is rewritten

@@ -24,11 +24,6 @@ bool FileExists(const std::string& FileName) {
   return std::filesystem::is_regular_file(FileName, Ignored);
 }
 
-void CopyRecent(const TRecentFiles& From, TRecentFiles& To) {
-  To.Names.Clear();
-  To.Names.AddWideStrings(From.Names);
-}
-
 // What a file given to load is, for the refusal to write over it.
 std::string RoleOf(const std::string& FileName) {
   switch (FileActionFor(FileName)) {
@@ -58,11 +53,7 @@ std::string MissingFileText(const std::string& FileName) {
 
 THeadlessSession::THeadlessSession() { Chart.Init(); }
 
-THeadlessSession::~THeadlessSession() {
-  Files.reset();
-  Presets.reset();
-  Session.reset();
-}
+THeadlessSession::~THeadlessSession() = default;
 
 void THeadlessSession::Fail(const std::string& Text) {
   Failed = true;
@@ -80,53 +71,15 @@ void THeadlessSession::SetExportLutSize(int32_t Size) { Settings.Preferences.Set
 
 void THeadlessSession::SetSaveTo(const std::string& FileName) { FSaveTo = FileName; }
 
-TSessionPreferences THeadlessSession::SessionPreferences() const {
-  const TPreferences& P = Settings.Preferences;
-  TSessionPreferences S;
-  S.LutSize = P.WorkingLutSize();
-  S.AlwaysSave64 = P.AlwaysSave64;
-  S.ExportLutSize = P.ExportLutSize;
-  S.ClipToWhite = P.ClipToWhite;
-  S.OpenEXRinSRGB = P.OpenEXRinSRGB;
-  S.LibRawColor = P.LibRawColor;
-  S.LibRawHighlights = P.LibrawHighlights;
-  S.LibRawDemosaic = P.LibrawDemosaic;
-  S.LibRawDenoise = P.LibrawDenoise;
-  S.LibRawUniWB = P.LibrawUniWB;
-  S.DontSavePresetIntoLut = P.DontSavePresetsToLUTs;
-  S.ModalPluginMode = P.ModalPluginMode;
-  S.UseAlpha = P.SaveAlphaChannel;
-  S.LoadWhiteBalanceFromRaw = P.LoadWhiteBalanceFromRaw;
-  S.LoadColorMatrixFromRaw = P.LoadColorMatrixFromRaw;
-  S.WarnAboutLogLoading = P.WarnAboutLogLoading;
-  S.JPEGQuality = P.JPEGQuality;
-  S.SaveAlphaChannel = P.SaveAlphaChannel;
-  S.CMSIntent = P.CMSIntent;
-  S.DCPBaseProfile = Settings.Main.DCPBaseProfile;
-  S.DCPLightroomCurvesFolder = Settings.Main.DCPLightroomCurvesFolder;
-  return S;
-}
-
 int THeadlessSession::Run(const std::vector<std::string>& Args) {
-  if (!SettingsFile) SettingsFile = TSettingsFile::ForUser();
-  LoadSessionSettings(Settings, true, SettingsFile);
+  Root.LoadSettings(true);
   // The command line's preferences hold for this run only.
   const TPreferences Stored = Settings.Preferences;
+  const std::string StoredIccBase = Settings.Main.ICCBaseProfile;
   TCommandLinePasses Passes(Args);
   Passes.ProcessSettings(*this);
-  Session = std::make_unique<TKromelSession>(nullptr, SessionPreferences());
-  Presets = std::make_unique<TSessionPresets>(*Session);
-  Presets->Preferences = &Settings.Preferences;
-  Presets->InitDefaultPreset();
-  CopyRecent(Settings.Recent.Images, Session->RecentImages);
-  CopyRecent(Settings.Recent.Presets, Session->RecentPresets);
-  CopyRecent(Settings.Recent.ColorSwatches, Session->RecentSwatches);
-  CopyRecent(Settings.Recent.LUTs, Session->RecentExternalLuts);
+  Root.Build();
   if (FInputLog >= 0) SetKnob("InputLogComboBox", FInputLog, _("Set LOG decoding"));
-  Files = std::make_unique<TSessionFiles>(*Session, *Presets);
-  Files->Loaders.ExternalLut = [this](const std::string& F) {
-    return kromel::LoadExternalLut(*Presets, F);
-  };
   Files->Loaders.ColorChart = [this](const std::string& F) { return Chart.LoadColorChart(F); };
   if (!FSaveTo.empty()) {
     Presets->DefaultLutFileName = FSaveTo;
@@ -135,15 +88,12 @@ int THeadlessSession::Run(const std::vector<std::string>& Args) {
   Passes.ProcessLoading(*this);
   Passes.ProcessOperations(*this);
   ApplyToPlugin();
-  Session->Close();
-  CopyRecent(Session->RecentImages, Settings.Recent.Images);
-  CopyRecent(Session->RecentPresets, Settings.Recent.Presets);
-  CopyRecent(Session->RecentSwatches, Settings.Recent.ColorSwatches);
-  CopyRecent(Session->RecentExternalLuts, Settings.Recent.LUTs);
+  Root.Close();
   Settings.Preferences = Stored;
+  Settings.Main.ICCBaseProfile = StoredIccBase;
   Settings.ProgramVersion = "1.52";
   Settings.ProgramPath = ProgramPathOf(Args);
-  SaveSessionSettings(Settings, SettingsFile);
+  Root.SaveSettings();
   return Failed ? 1 : 0;
 }
 
@@ -236,7 +186,7 @@ void THeadlessSession::SetBaseProfile(const std::string& FileName) {
   if (!FileExists(FileName)) return Fail(_("Base profile ") + FileName + _(" not found"));
   Settings.Main.ICCBaseProfile = FileName;
   // An ICC export of this run is an input profile on it.
-  Session->Prefs.ICCBaseProfile = FileName;
+  Settings.Main.ICCBaseProfile = FileName;
 }
 
 void THeadlessSession::ExportLut(const std::string& FileName) {
@@ -267,12 +217,10 @@ void THeadlessSession::SaveProcessedImage(const std::string& FileName) {
 void THeadlessSession::SetKnob(const char* Name, int32_t Value, const std::string& Step) {
   TController* C = Session->Controls.Find(Name);
   if (C == nullptr) return Fail(std::string("Unknown control ") + Name);
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(Step, 0, [&](TKromelPreset&) {
     C->SetControllerValue(Value);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(Step);
 }
 
 void THeadlessSession::SetSaturation(int32_t Value) {
@@ -286,23 +234,19 @@ void THeadlessSession::SetTemperature(int32_t KnobValue) {
 void THeadlessSession::TurnOffTab(int32_t Index) {
   TRadioGroupControl* Pages = Session->Controls.FindGroup("PagesRadioGroup");
   if (Pages == nullptr) return Fail("Unknown control PagesRadioGroup");
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(_("Turn tab off"), 0, [&](TKromelPreset&) {
     Pages->SetButtonSwitchState(Index, false);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(_("Turn tab off"));
 }
 
 void THeadlessSession::SetMasterCurve(bool On) {
   TRadioGroupControl* Group = Session->Controls.FindGroup("CurvesMRGBRadioGroup");
   if (Group == nullptr) return Fail("Unknown control CurvesMRGBRadioGroup");
-  Session->EditPreset([&](TKromelPreset&) {
+  Presets->ApplyEdit(_("Master curve ") + (On ? "On" : "Off"), 0, [&](TKromelPreset&) {
     Group->SetButtonSwitchState(0, On);
     return true;
   });
-  Session->InvalidateLutStages(0);
-  Presets->AddUndoStep(_("Master curve ") + (On ? "On" : "Off"));
 }
 
 }  // namespace kromel

@@ -16,6 +16,7 @@
 #include "session/session_core.h"
 #include "session/session_files.h"
 #include "session/session_presets.h"
+#include "session/session_root.h"
 #include "session/session_settings.h"
 
 namespace kromel {
@@ -34,14 +35,17 @@ public:
   // argument and action succeeded, else 1.
   int Run(const std::vector<std::string>& Args);
 
-  TSessionSettings Settings;
+  // Everything the run works on, built by the composition root; the names
+  // below are its parts.
+  TSessionRoot Root;
+  TSessionSettings& Settings = Root.Settings;
   // The settings store (the user's when null at Run).
-  std::shared_ptr<TSettingsFile> SettingsFile;
+  std::shared_ptr<TSettingsFile>& SettingsFile = Root.SettingsFile;
   // Built by Run once the settings pass has set the preferences.
-  std::unique_ptr<TKromelSession> Session;
-  std::unique_ptr<TSessionPresets> Presets;
+  std::unique_ptr<TKromelSession>& Session = Root.Session;
+  std::unique_ptr<TSessionPresets>& Presets = Root.Presets;
   // The file dispatcher; loaders of other panels join through Files->Loaders.
-  std::unique_ptr<TSessionFiles> Files;
+  std::unique_ptr<TSessionFiles>& Files = Root.Files;
   std::string ReferenceFileName;
   bool CloseRequested = false;
   bool Failed = false;
@@ -108,8 +112,6 @@ private:
   void Fail(const std::string& Text);
   // In plug-in mode: the preset file for the plug-in.
   void ApplyToPlugin();
-  // The session's preferences from the stored ones and the command line.
-  TSessionPreferences SessionPreferences() const;
   // Sets a knob of the window's control table and records its step.
   void SetKnob(const char* Name, int32_t Value, const std::string& Step);
 };

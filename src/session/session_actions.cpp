@@ -79,39 +79,29 @@ bool ReadExternalLutFile(TSessionPresets& Presets, const std::string& FileName) 
 bool LoadExternalLut(TSessionPresets& Presets, const std::string& FileName) {
   TKromelSession& S = Presets.Session;
   const bool Read = ReadExternalLutFile(Presets, FileName);
-  {
-    TKromelSession::TUpdateLock Lock(S);
-    S.EditPreset([&](TKromelPreset&) {
-      SetControl(S, "ExternalLUTGlyphSwitch", 1);
-      return true;
-    });
-    S.InvalidateLutStages(0);
-  }
   S.Dirty.SignalPathDirty = true;
-  S.UpdateImage(true, false);
-  Presets.AddUndoStep(_("Load External LUT from ") + FileName);
+  Presets.ApplyEdit(_("Load External LUT from ") + FileName, 0, [&](TKromelPreset&) {
+    SetControl(S, "ExternalLUTGlyphSwitch", 1);
+    return true;
+  });
   return Read;
 }
 
 bool SetExternalLutPosition(TSessionPresets& Presets, int32_t Index) {
   if (Index < 0 || Index > 5) return false;
   TKromelSession& S = Presets.Session;
-  S.EditPreset([&](TKromelPreset&) {
+  S.Dirty.SignalPathDirty = true;
+  return Presets.ApplyEdit(_("Switch External LUT Mode"), 0, [&](TKromelPreset&) {
     SetControl(S, "UtilityLUTModeComboBox", Index);
     return true;
   });
-  S.InvalidateLutStages(0);
-  S.Dirty.SignalPathDirty = true;
-  S.UpdateImage(true, false);
-  Presets.AddUndoStep(_("Switch External LUT Mode"));
-  return true;
 }
 
 bool ExtractCurvesFromExternalLut(TSessionPresets& Presets) {
   TKromelSession& S = Presets.Session;
   bool Result = false;
   try {
-    Result = S.EditPreset([&](TKromelPreset& P) {
+    Result = Presets.ApplyEdit(_("Extract RGB curves from Ext. LUT"), 0, [&](TKromelPreset& P) {
       T3DLUTWithStatistics& Ext = *P.ExternalLUT->ExternalLUT;
       if (Ext.IsEmpty()) {
         PlatformShowMessage(_("Can't extract RGB curves from 3DLUT because it's empty."));
@@ -139,17 +129,13 @@ bool ExtractCurvesFromExternalLut(TSessionPresets& Presets) {
     PlatformShowMessage("Exception in ExtractCurveFromExtLut");
     Result = false;
   }
-  if (!Result) return false;
-  S.InvalidateLutStages(0);
-  S.Dirty.SignalPathDirty = true;
-  Presets.AddUndoStep(_("Extract RGB curves from Ext. LUT"));
-  S.UpdateImage(true, false);
-  return true;
+  if (Result) S.Dirty.SignalPathDirty = true;
+  return Result;
 }
 
 void MasterCurveToRGB(TSessionPresets& Presets) {
   TKromelSession& S = Presets.Session;
-  S.EditPreset([&](TKromelPreset& P) {
+  Presets.ApplyEdit(_("Extract Master curve from RGB curves"), 0, [&](TKromelPreset& P) {
     TRGBCurvesAdjustments& C = *P.RGBCurves;
     const bool After = C.MasterBefore->Value == 1;
     if (!CurveIsIdentity(C.Master->Curve)) {
@@ -162,9 +148,6 @@ void MasterCurveToRGB(TSessionPresets& Presets) {
     }
     return true;
   });
-  S.InvalidateLutStages(0);
-  Presets.AddUndoStep(_("Extract Master curve from RGB curves"));
-  S.UpdateImage(true, false);
 }
 
 }  // namespace kromel

@@ -64,11 +64,22 @@ void CheckFolders() {
 
 }  // namespace
 
-TKromelSession::TKromelSession(TSessionView* View, const TSessionPreferences& Prefs)
-    : View(View), Prefs(Prefs) {
+namespace {
+TSessionSettings& SettingsOrOwn(TSessionSettings* Given,
+                                std::unique_ptr<TSessionSettings>& Own) {
+  if (Given != nullptr) return *Given;
+  Own = std::make_unique<TSessionSettings>();
+  return *Own;
+}
+}  // namespace
+
+TKromelSession::TKromelSession(TSessionView* View, TSessionSettings* SettingsRecord,
+                               int32_t LutSize)
+    : Settings(SettingsOrOwn(SettingsRecord, FOwnSettings)), Prefs(Settings.Preferences) {
+  Subscribe(View);
   Image.Init();
   ReferenceImage.Init();
-  WorkImage.Init();
+  FWorkImage.Init();
   ImageProfileData = EmptyICCProfile();
   try {
     CheckFolders();
@@ -78,21 +89,22 @@ TKromelSession::TKromelSession(TSessionView* View, const TSessionPreferences& Pr
   TUpdateLock Lock(*this);
   Preset = std::make_unique<TKromelPreset>();
   Controls.LinkControlsToPreset(*Preset);
-  Pipeline = std::make_unique<TLutPipeline>(*Preset);
-  Pipeline->Ready = false;
-  int32_t Size = std::max(3, Prefs.LutSize);
+  FPipeline = std::make_unique<TLutPipeline>(*Preset);
+  FPipeline->Ready = false;
+  int32_t Size = std::max(3, LutSize > 0 ? LutSize : Prefs.WorkingLutSize());
   if (!ValidLutLevels(Size)) Size = 33;
-  Pipeline->SetLutSize(Size);
+  FPipeline->SetLutSize(Size);
   Publish();
   LutCalculator = std::make_unique<TLUTCalculator>(*this);
 }
 
 TKromelSession::~TKromelSession() {
+  *FAlive = false;
   Close();
   Image.Dispose();
   ReferenceImage.Dispose();
-  WorkImage.Dispose();
-  SourceImage.Dispose();
+  FWorkImage.Dispose();
+  FSourceImage.Dispose();
   FreeICCProfileData(ImageProfileData);
 }
 
@@ -114,23 +126,50 @@ void TKromelSession::Close() {
   Plugin.reset();
   RendererBlock();
   // The calculator first, then the renderer; each is waited for until its
-  // thread has really ended (pending main-thread calls run meanwhile).
+  // thread has really ended (pending main-thread calls run meanwhile). A
+  // calculation under way stops at its next stage.
   if (LutCalculator) {
-    LutCalculator->Terminate();
-    LutCalculator->Resume();
-    LutCalculator->WaitFor();
+    LutCalculator->Stop();
     LutCalculator.reset();
   }
-  Renderer.reset();
+  RendererDestroy();
+  // Messages and events the threads posted before they ended.
+  if (IsMainThread()) DrainMainThreadCalls();
   Log("KRMF.FormClose end");
+}
+
+// ---- events
+
+void TKromelSession::Subscribe(TSessionView* Observer) {
+  if (Observer == nullptr) return;
+  if (std::find(FObservers.begin(), FObservers.end(), Observer) == FObservers.end())
+    FObservers.push_back(Observer);
+}
+
+void TKromelSession::Unsubscribe(TSessionView* Observer) {
+  FObservers.erase(std::remove(FObservers.begin(), FObservers.end(), Observer),
+                   FObservers.end());
+}
+
+void TKromelSession::Notify(const std::function<void(TSessionView&)>& Event) {
+  if (!IsMainThread()) {
+    std::weak_ptr<bool> Alive = FAlive;
+    PostToMainThread([this, Alive, Event] {
+      const auto Live = Alive.lock();
+      if (Live && *Live) Notify(Event);
+    });
+    return;
+  }
+  // A copy: an observer may unsubscribe while it is told.
+  const std::vector<TSessionView*> Observers = FObservers;
+  for (TSessionView* Observer : Observers)
+    if (std::find(FObservers.begin(), FObservers.end(), Observer) != FObservers.end())
+      Event(*Observer);
 }
 
 // ---- calculation
 
-void TKromelSession::SetPipelineReady(bool Value) {
-  std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-  Pipeline->Ready = Value;
-}
+void TKromelSession::SetPipelineReady(bool Value) { FPipeline->Ready = Value; }
 
 TKromelSession::TCalculatorPause::TCalculatorPause(TKromelSession& S)
     : FCalc(S.LutCalculator.get()) {
@@ -143,7 +182,7 @@ TKromelSession::TCalculatorPause::~TCalculatorPause() {
 
 void TKromelSession::Publish() {
   FPublished.Write([this](T3DLut& Lut) {
-    if (!Lut.CopyFrom(Pipeline->MainLut)) Lut.FreeData();
+    if (!Lut.CopyFrom(FPipeline->MainLut)) Lut.FreeData();
   });
 }
 
@@ -154,14 +193,11 @@ bool TKromelSession::CalcLut() {
   int32_t Max = FMaxConcurrent.load();
   while (Now > Max && !FMaxConcurrent.compare_exchange_weak(Max, Now)) {
   }
+  // The latest snapshot the main thread posted; the preset itself is not
+  // read here, so edits go on meanwhile.
   bool Done = false;
-  {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-    Pipeline->VolumeOverflow = Prefs.ClipToWhite;
-    // The run takes the preset's model into its own context; the readers
-    // outside a run (plots, histograms, the grid extent) follow it here.
-    SetColorModel(Pipeline->Preset.ColorModel->Value);
-    Done = Pipeline->CalcLut();
+  if (Ready) {
+    Done = FPipeline->RunSnapshot() == TLutPipeline::TRunResult::Done;
     if (Done) Publish();
   }
   ++FCalcRuns;
@@ -169,15 +205,27 @@ bool TKromelSession::CalcLut() {
   return Done;
 }
 
+bool TKromelSession::RunWasAbandoned() { return FPipeline->RunWasAbandoned(); }
+
+void TKromelSession::AbandonRun() { FPipeline->AbandonRun(); }
+
+void TKromelSession::PostSnapshot() {
+  FPipeline->VolumeOverflow = Prefs.ClipToWhite;
+  // The run takes the preset's model into its own context; the readers
+  // outside a run (plots, histograms, the grid extent) follow it here.
+  SetColorModel(Preset->ColorModel->Value);
+  FPipeline->PostSnapshot();
+}
+
 bool TKromelSession::CalcLutTransform(T3DLut& ALut) {
   if (!Ready) return false;
-  return Pipeline->CalcLutTransform(ALut);
+  return FPipeline->CalcLutTransform(ALut);
 }
 
 void TKromelSession::LUTCalculationFinished(bool Succeeded) {
   try {
     if (!Ready) return;
-    if (View != nullptr) View->LutCalculated(Succeeded);
+    Notify([Succeeded](TSessionView& V) { V.LutCalculated(Succeeded); });
     if (Succeeded && Plugin) Plugin->LutCalculated();
     ProcessImageStart();
   } catch (...) {
@@ -187,7 +235,7 @@ void TKromelSession::LUTCalculationFinished(bool Succeeded) {
 }
 
 void TKromelSession::UpdateImage(bool ShowResult, bool Sync) {
-  if (!Ready || !Renderer || UpdateLockCount > 0) return;
+  if (!Ready || !FRenderer || UpdateLockCount > 0) return;
   if (!LutCalculator && !Sync) {
     Log("UpdateImage Cancel, thread nil");
     return;
@@ -198,6 +246,7 @@ void TKromelSession::UpdateImage(bool ShowResult, bool Sync) {
     if (Sync) {
       Log("UpdateImage Start1");
       bool Done = false;
+      PostSnapshot();  // a run under way goes stale and stops at once
       {
         TCalculatorPause Pause(*this);
         Done = CalcLut();
@@ -205,6 +254,7 @@ void TKromelSession::UpdateImage(bool ShowResult, bool Sync) {
       LUTCalculationFinished(Done);
       Log("UpdateImage Finish");
     } else {
+      PostSnapshot();
       LutCalculator->Request();
       LutCalculator->Resume();
     }
@@ -214,11 +264,11 @@ void TKromelSession::UpdateImage(bool ShowResult, bool Sync) {
 }
 
 void TKromelSession::ProcessImageStart() {
-  if (!Ready || !Renderer || UpdateLockCount > 0) return;
+  if (!Ready || !FRenderer || UpdateLockCount > 0) return;
   try {
     Log("ProcessImageStart");
-    Renderer->UseOpenCL = Prefs.OpenCLEnable;
-    Renderer->RequestRender();
+    FRenderer->UseOpenCL = Prefs.OpenCLEnable;
+    FRenderer->RequestRender();
   } catch (...) {
     ErrorMessageProc("Exception in ProcessImageStart");
   }
@@ -226,34 +276,24 @@ void TKromelSession::ProcessImageStart() {
 
 void TKromelSession::InvalidateLutStages(int32_t Level) {
   if (!Ready) return;
-  Pipeline->InvalidateLutStages(Level);
+  FPipeline->InvalidateLutStages(Level);
   if (Level <= 3) Dirty.ABDistributionDirty = Dirty.CLDistributionDirty = true;
   if (Level <= 4) Dirty.CurvesHistogramsDirty = true;
   if (Level <= 5) Dirty.Curves2DDistributionDirty = Dirty.MaskHistogramDirty = true;
 }
 
 void TKromelSession::MaskChanged() {
-  {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-    TKromelPresetCalculator& C = Pipeline->Calculator;
-    TMaskAdjustments* Mask = C.MaskUnit();
-    const int32_t Type = Mask != nullptr ? Mask->MaskType->Value : 0;
-    if (Type != 18 && Type != 19) {
-      T3DLut* Source = C.LutMaskSource.get();
-      T3DLut* Key = C.LutMaskKey.get();
-      T3DLut* Dest = C.LutMask.get();
-      C.ProcessMask(Source, Key, Dest, nullptr, nullptr, Pipeline->Settings);
-    }
-  }
+  // Built now when no run holds the mask LUTs, else before the next run.
+  FPipeline->RequestMaskUpdate();
   InvalidateLutStages(1);
 }
 
 bool TKromelSession::UpdateMaskKeyLut(T3DLut& Lut) {
-  TCalculatorPause Pause(*this);
-  std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-  Pipeline->ApplyRunOptions();
-  return Lut.EnsureSize(Pipeline->LutSize) &&
-         Pipeline->Calculator.CalcLutMaskKey(Lut, Pipeline->Settings);
+  // A calculator of its own over the preset: no run is waited for.
+  TKromelPresetCalculator Calc;
+  Calc.Preset = Preset.get();
+  FPipeline->ApplyRunOptions();
+  return Lut.EnsureSize(FPipeline->LutSize) && Calc.CalcLutMaskKey(Lut, FPipeline->Settings);
 }
 
 bool TKromelSession::SetLUTSize(int32_t Size) {
@@ -261,11 +301,12 @@ bool TKromelSession::SetLUTSize(int32_t Size) {
   if (Size < 5 || !ValidLutLevels(Size))
     PlatformShowMessage("Error in Set 3DLUT Size: Size " + std::to_string(Size) + " is unusable");
   if (!ValidLutLevels(Size)) return false;
-  if (Size == Pipeline->LutSize) return true;
+  if (Size == FPipeline->LutSize) return true;
   {
     TRendererBlockGuard Block(*this);
+    FPipeline->AbandonRun();
     TCalculatorPause Pause(*this);
-    Pipeline->SetLutSize(Size);
+    FPipeline->SetLutSize(Size);
     Publish();
   }
   UpdateImage(true, false);
@@ -273,10 +314,11 @@ bool TKromelSession::SetLUTSize(int32_t Size) {
 }
 
 int32_t TKromelSession::GetExportLutSize() const {
-  return Prefs.AlwaysSave64 ? Prefs.ExportLutSize : Pipeline->LutSize;
+  return Prefs.AlwaysSave64 ? Prefs.ExportLutSize : FPipeline->LutSize;
 }
 
 std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, bool Flag) {
+  TJobScope Job(Progress, _("Compiling LUT"));
   try {
     if (!ValidLutLevels(Size)) throw std::invalid_argument("size");
     T3DLut A, B, C, E;
@@ -285,21 +327,32 @@ std::unique_ptr<T3DLUTWithStatistics> TKromelSession::CompileLut(int32_t Size, b
         !R->SetSize(Size))
       return nullptr;
     {
-      std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
-      TKromelPresetCalculator& Calc = Pipeline->Calculator;
-      Pipeline->VolumeOverflow = Prefs.ClipToWhite;
-      Pipeline->ApplyRunOptions();
-      if (!Calc.CalcLutMaskKey(B, Pipeline->Settings)) return nullptr;
+      // A calculator of its own over the preset (main thread): the stage
+      // LUTs and a run under way are left alone.
+      TKromelPresetCalculator Calc;
+      Calc.Preset = Preset.get();
+      Calc.ContinueRun = [&Job](int32_t Block) {
+        Job.Step((Block - 1) / 7.0);
+        return !Job.Cancelled();
+      };
+      FPipeline->VolumeOverflow = Prefs.ClipToWhite;
+      FPipeline->ApplyRunOptions();
+      TColorModelPreferences Settings = FPipeline->Settings;
+      if (!Calc.CalcLutMaskKey(B, Settings)) return nullptr;
       T3DLut* Source = &B;
       T3DLut* Key = &A;
       T3DLut* Mask = &A;
-      Calc.ProcessMask(Source, Key, Mask, nullptr, nullptr, Pipeline->Settings);
+      Calc.ProcessMask(Source, Key, Mask, nullptr, nullptr, Settings);
       if (!Calc.CalcLutTransform(*R, R.get(), R.get(), nullptr, &E, R.get(), R.get(), &B, &C, &A,
-                                 Size, Pipeline->Settings, smNone, nullptr))
+                                 Size, Settings, smNone, nullptr)) {
+        if (Calc.Abandoned) return nullptr;  // cancelled
         throw std::runtime_error("calculation");
-      if (!Prefs.DontSavePresetIntoLut && !AttachPresetStream(*R, Flag))
+      }
+      if (!Prefs.DontSavePresetsToLUTs && !AttachPresetStream(*R, Flag))
         throw std::runtime_error("preset");
     }
+    Job.Step(1);
+    Job.Succeed(true);
     return R;
   } catch (...) {
     ErrorMessageProc("Exception in CompileLut");
@@ -317,25 +370,27 @@ void TKromelSession::RendererCreate() {
     return;
   }
   RendererCreatePending = false;
-  if (!Renderer) Renderer = std::make_unique<TLutRenderer>(*this, Prefs.OpenCLEnable);
-  Renderer->ClearStop();
+  if (!FRenderer) FRenderer = std::make_unique<TLutRenderer>(*this, Prefs.OpenCLEnable);
+  FRenderer->ClearStop();
   Log("RendererCreate end");
 }
 
 bool TKromelSession::RendererBlock() {
-  if (!Renderer) {
+  if (!FRenderer) {
     Log("RendererBlock Not needed - thread=nil");
     return false;
   }
-  if (Renderer->StopRequested()) {
+  if (FRenderer->StopRequested()) {
     Log("RendererBlock start - already blocked");
     return false;
   }
   Log("RendererBlock start");
-  Renderer->StopAndWait();
+  FRenderer->StopAndWait();
   Log("RendererBlock Finished");
   return true;
 }
+
+void TKromelSession::RendererDestroy() { FRenderer.reset(); }
 
 void TKromelSession::GetProcessingBitmap() {
   if (CloseRequested || !Ready) return;
@@ -352,18 +407,18 @@ void TKromelSession::GetProcessingBitmap() {
   TRendererBlockGuard Block(*this);
   try {
     if (Image.IsEmpty()) {
-      SourceImage.Dispose();
-      WorkImage.Dispose();
+      FSourceImage.Dispose();
+      FWorkImage.Dispose();
     } else {
       if (W == Image.Width && H == Image.Height) {
-        SourceImage.Image64.Copy(Image);
+        FSourceImage.Image64.Copy(Image);
       } else {
-        SourceImage.Dispose();
-        SourceImage.Image64.Init();
-        Image.DrawFittedToImage64(SourceImage.Image64, W, H, 0, 0);
+        FSourceImage.Dispose();
+        FSourceImage.Image64.Init();
+        Image.DrawFittedToImage64(FSourceImage.Image64, W, H, 0, 0);
       }
-      if (WorkImage.Width != W || WorkImage.Height != H || WorkImage.Pixels == nullptr)
-        WorkImage.SetSize(W, H);
+      if (FWorkImage.Width != W || FWorkImage.Height != H || FWorkImage.Pixels == nullptr)
+        FWorkImage.SetSize(W, H);
     }
   } catch (...) {
     ErrorMessageProc("Kromel Pro: GetProcessingBitmap - Exception 3");
@@ -375,7 +430,7 @@ void TKromelSession::ShowProcessedImage() {
   if (FPreviewRefreshDepth > 0) return;
   ++FPreviewRefreshDepth;
   try {
-    if (View != nullptr) View->ShowProcessedImage(WorkImage);
+    Notify([this](TSessionView& V) { V.ShowProcessedImage(FWorkImage); });
   } catch (...) {
     ErrorMessageProc("Exception in ShowProcessedImage");
   }
@@ -383,11 +438,11 @@ void TKromelSession::ShowProcessedImage() {
 }
 
 void TKromelSession::UpdateAnalyzerWindow() {
-  if (View != nullptr) View->UpdateAnalyzerWindow();
+  Notify([](TSessionView& V) { V.UpdateAnalyzerWindow(); });
 }
 
 void TKromelSession::UpdatePicker() {
-  if (View != nullptr) View->UpdatePicker();
+  Notify([](TSessionView& V) { V.UpdatePicker(); });
 }
 
 }  // namespace kromel

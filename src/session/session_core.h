@@ -6,10 +6,16 @@
 // and the tests all drive this one class; the window implements
 // TSessionView to receive what must be drawn.
 //
-// Threads: the calculator runs CalcLut under the preset calculator's
-// PresetLock and publishes each finished LUT into a guarded copy that the
-// renderer reads, so a render never sees a half-written LUT and an edit
-// (EditPreset, InvalidateLutStages) never meets a running calculation.
+// Threads: the preset, the controls and every field here belong to the main
+// thread. UpdateImage posts a snapshot of the preset to the pipeline; the
+// calculator thread calculates the latest snapshot and publishes each
+// finished LUT into a guarded copy that the renderer reads. An edit
+// therefore never waits for a calculation, and a calculation whose
+// snapshot was replaced stops at its next stage. SourceImage and WorkImage,
+// which the renderer reads, change only while the renderer is blocked.
+//
+// Events: any number of views subscribe (preview, pages, analyzer); they
+// are told on the main thread, in the order they subscribed.
 #pragma once
 #include <FreeImage.h>
 
@@ -18,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/main_controls.h"
 #include "engine/kromel_preset.h"
@@ -29,14 +36,17 @@
 #include "images/image_vbpp.h"
 #include "lut/lut_renderer.h"
 #include "lut/lut_statistics.h"
+#include "session/job_progress.h"
+#include "session/session_settings.h"
 #include "fileio/freeimage_io.h"
 
 namespace kromel {
 
 class TSessionPlugin;
 
-// What the window does with the session's results (main thread). Every
-// method has an empty default, so a headless session needs none.
+// What a view does with the session's results; always called on the main
+// thread. Every method has an empty default, so a view overrides only what
+// it shows.
 class TSessionView {
  public:
   virtual ~TSessionView() = default;
@@ -59,35 +69,6 @@ class TSessionView {
 // The RGB working spaces the assign and convert commands offer.
 enum class TWorkingProfile : int32_t;
 
-// The Preferences window's values the session reads (the Qt side sets them).
-struct TSessionPreferences {
-  int32_t LutSize = 33;           // working LUT size
-  bool AlwaysSave64 = true;       // "Always save 3DLUT with size 64"
-  int32_t ExportLutSize = 64;     // 64, or the /LUTSIZE: option
-  bool OpenCLEnable = false;
-  bool ClipToWhite = false;
-  bool ModalPluginMode = false;
-  bool OpenEXRinSRGB = true;
-  int32_t LibRawColor = 3;        // " RAW Color space " item
-  int32_t LibRawHighlights = 0;
-  int32_t LibRawDemosaic = 3;
-  int32_t LibRawDenoise = 0;
-  bool LibRawUniWB = false;
-  bool WarnAboutLogLoading = true;
-  bool DontSavePresetIntoLut = false;
-  bool UseAlpha = true;           // "Use Alpha Channel"
-  bool LoadWhiteBalanceFromRaw = true;
-  bool LoadColorMatrixFromRaw = true;
-  int32_t JPEGQuality = 2;        // " JPEG Save quality " item: 50, 75, 95, 100
-  bool SaveAlphaChannel = true;   // "Save Alpha channel to TIFF && PNG files"
-  int32_t CMSIntent = 0;          // rendering intent of ICC exports
-  // The ICC and DCP save dialogs' files: an ICC export on a base profile is
-  // an input profile built on it (else an abstract profile); a DCP export
-  // needs its base camera profile.
-  std::string ICCBaseProfile;
-  std::string DCPBaseProfile;
-  std::string DCPLightroomCurvesFolder;
-};
 
 // The JPEG quality of a " JPEG Save quality " item (95 for none).
 int32_t JpegQualityOfItem(int32_t Item);
@@ -109,10 +90,14 @@ struct TDistributionDirtyFlags {
 
 class TKromelSession : public TLutCalculationHost, public TRendererHost {
  public:
-  // Builds everything with the default preset at Prefs.LutSize; the session
-  // is not ready (nothing calculated or rendered) until Show.
-  explicit TKromelSession(TSessionView* View = nullptr,
-                          const TSessionPreferences& Prefs = TSessionPreferences());
+  // Builds everything with the default preset at LutSize (0: the working
+  // size of the preferences), reading Settings (not owned; the composition
+  // root's) by reference, so what the Preferences window or the command
+  // line sets holds at once. Without Settings the session keeps a default
+  // record of its own. Not ready (nothing calculated or rendered) until
+  // Show.
+  explicit TKromelSession(TSessionView* View = nullptr, TSessionSettings* Settings = nullptr,
+                          int32_t LutSize = 0);
   ~TKromelSession() override;
   TKromelSession(const TKromelSession&) = delete;
   TKromelSession& operator=(const TKromelSession&) = delete;
@@ -124,9 +109,31 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // the renderer (in that order) waiting without limit. Idempotent.
   void Close();
 
+  // ---- events (main thread)
+  // Observer (not owned; null ignored) is told of every event from now on,
+  // once however often it subscribes, until it unsubscribes.
+  void Subscribe(TSessionView* Observer);
+  void Unsubscribe(TSessionView* Observer);
+  // Tells every observer, on the main thread: from another thread the call
+  // is posted and runs at the main thread's next drain (not at all once
+  // the session is gone).
+  void Notify(const std::function<void(TSessionView&)>& Event);
+
   // ---- state
-  TSessionView* View;
-  TSessionPreferences Prefs;
+ private:
+  std::unique_ptr<TSessionSettings> FOwnSettings;  // without a root's; before Settings
+  // The one settings record and its preferences (main thread).
+  TSessionSettings& Settings;
+  TPreferences& Prefs;
+
+ public:
+  // The settings record the session reads (the root's), main thread only.
+  TSessionSettings& SessionSettings() { return Settings; }
+  TPreferences& Preferences() { return Prefs; }
+  const TPreferences& Preferences() const { return Prefs; }
+  // Where long jobs (LoadPicture, CompileLut and the exports built on it,
+  // SaveImage) report progress and ask for cancel; not owned, may be null.
+  TJobProgress* Progress = nullptr;
   std::atomic<bool> Ready{false};  // MainFormReady
   int32_t UpdateLockCount = 0;
   bool RendererCreatePending = false;
@@ -137,9 +144,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
 
   std::unique_ptr<TKromelPreset> Preset;
   TMainWindowControls Controls;  // Controls.Controllers: the registry
-  std::unique_ptr<TLutPipeline> Pipeline;
   std::unique_ptr<TLUTCalculator> LutCalculator;
-  std::unique_ptr<TLutRenderer> Renderer;
+  // The calculation: the stage LUTs and the main LUT belong to whichever
+  // run holds Calculator.PresetLock; the main thread posts snapshots.
+  TLutPipeline& Pipeline() { return *FPipeline; }
+  const TLutPipeline& Pipeline() const { return *FPipeline; }
+  // The renderer thread, null until the first RendererCreate.
+  TLutRenderer* Renderer() const { return FRenderer.get(); }
 
   // The full-size work image (the preview control's Image) and its profile.
   TImage64 Image;
@@ -151,9 +162,10 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   int32_t LastImageHeight = 0;
   // The reference image (split and crop commands).
   TImage64 ReferenceImage;
-  // The renderer's input (the image at the view's size) and output.
-  TImageVBPP SourceImage;
-  TImage32 WorkImage;
+  // The renderer's input (the image at the view's size) and output; the
+  // renderer reads them, so they change only inside GetProcessingBitmap.
+  const TImageVBPP& SourceImage() const { return FSourceImage; }
+  const TImage32& WorkImage() const { return FWorkImage; }
   int32_t ViewWidth = 0;  // the visible part's size; 0: the image's own
   int32_t ViewHeight = 0;
 
@@ -180,19 +192,25 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
     TKromelSession& FS;
   };
 
-  // Runs Fn on the preset while no calculation runs; returns its result.
+  // Runs Fn on the preset (main thread; calculations read snapshots, so
+  // nothing is waited for); returns its result.
   template <class TFn>
   auto EditPreset(TFn Fn) {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     return Fn(*Preset);
   }
 
   // ---- pipeline
-  int32_t LutSize() const { return Pipeline->LutSize; }
+  int32_t LutSize() const { return FPipeline->LutSize; }
   // A consistent copy of the main LUT (any thread).
   bool CopyMainLut(T3DLut& Lut) override;
   void UpdateImage(bool ShowResult, bool Sync);
+  // The latest posted snapshot into the main LUT (calculator thread, or
+  // the main thread while the calculator is paused).
   bool CalcLut() override;
+  bool RunWasAbandoned() override;
+  void AbandonRun() override;
+  // The preset and the run options as the next calculation's input.
+  void PostSnapshot();
   bool CalcLutTransform(T3DLut& ALut) override;
   void LUTCalculationFinished(bool Succeeded) override;
   void ProcessImageStart();
@@ -205,12 +223,15 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   int32_t GetExportLutSize() const;
   // The complete LUT of the current preset at Size, the stage LUTs left
   // alone, with the preset stream attached (unless the preferences say not
-  // to); null, reported, on failure.
+  // to); null, reported, on failure, and null without a word when Progress
+  // was cancelled (checked between the stages).
   std::unique_ptr<T3DLUTWithStatistics> CompileLut(int32_t Size, bool Flag);
   void RendererCreate();
   // True when this call paused the renderer (the caller then calls
   // RendererCreate); false when there is none or it was paused already.
   bool RendererBlock();
+  // Ends the renderer thread (the next RendererCreate makes a new one).
+  void RendererDestroy();
   // Rebuilds SourceImage and WorkImage from Image at the view size.
   void GetProcessingBitmap();
   // Blocks the renderer for the scope; unblocks when the block was its own.
@@ -298,10 +319,10 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
 
   // ---- TRendererHost
   bool MainFormReady() const override { return Ready.load(); }
-  TImageVBPP& WorkingImage() override { return SourceImage; }
-  TImage32& ProcessedImage() override { return WorkImage; }
+  TImageVBPP& WorkingImage() override { return FSourceImage; }
+  TImage32& ProcessedImage() override { return FWorkImage; }
   uint8_t DisplayMode() const override { return 0; }
-  int32_t PreviewBitmapWidth() const override { return WorkImage.Width; }
+  int32_t PreviewBitmapWidth() const override { return FWorkImage.Width; }
   bool CalcAnalyzer(bool) override { return true; }
   void SetPreviewImageChanged() override {}
   void ShowProcessedImage() override;
@@ -327,6 +348,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool SaveLutInOtherFormat(const std::string& FileName, const std::string& Ext, bool& Saved);
   // Attaches the preset in its chunked form to Lut (PresetLock held).
   bool AttachPresetStream(T3DLut& Lut, bool WithEmbeddedPreset);
+  std::unique_ptr<TLutPipeline> FPipeline;
+  std::unique_ptr<TLutRenderer> FRenderer;
+  TImageVBPP FSourceImage;
+  TImage32 FWorkImage;
+  std::vector<TSessionView*> FObservers;
+  // Cleared on destruction; events posted from other threads check it.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
   TGuardedLut FPublished;
   std::atomic<int32_t> FRunning{0};
   std::atomic<int32_t> FMaxConcurrent{0};

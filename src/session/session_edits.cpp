@@ -102,7 +102,7 @@ bool TKromelSession::ProcessImageWithCurrentLut() {
   Out.Init();
   Out.Copy(Image);
   if (Out.IsEmpty()) return false;
-  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
+  ProcessImage64(*Lut, Image, Out, Prefs.SaveAlphaChannel);
   {
     TRendererBlockGuard Block(*this);
     std::swap(Image, Out);

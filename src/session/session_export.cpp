@@ -45,7 +45,6 @@ bool TKromelSession::SaveLut(const std::string& FileName) {
   SavingInProgress = true;
   bool Saved = false;
   if (Ext == ".ACV") {
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
     Saved = SaveACVCurves(FileName, &C.Master->Curve, &C.Red->Curve, &C.Green->Curve,
                           &C.Blue->Curve);
@@ -75,7 +74,7 @@ bool TKromelSession::ProcessFullImage(TImage64& Out) {
   if (!Lut || Image.IsEmpty()) return false;
   Out.Copy(Image);
   if (Out.IsEmpty()) return false;
-  ProcessImage64(*Lut, Image, Out, Prefs.UseAlpha);
+  ProcessImage64(*Lut, Image, Out, Prefs.SaveAlphaChannel);
   return true;
 }
 

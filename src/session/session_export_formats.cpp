@@ -45,7 +45,6 @@ bool TKromelSession::SaveLutInOtherFormat(const std::string& FileName, const std
                                           bool& Saved) {
   if (Ext == ".COPRESET" || Ext == ".XMP" || Ext == ".LRTEMPLATE" || Ext == ".RTC") {
     const TImageProfile Space = ImageColorSpaceFromDescription(ImageProfileDescription);
-    std::lock_guard<TPresetLock> Guard(Pipeline->Calculator.PresetLock);
     const TRGBCurvesAdjustments& C = *Preset->RGBCurves;
     if (Ext == ".COPRESET") {
       Saved = SaveCaptureOneCurves(FileName, &C.Master->Curve, &C.Red->Curve, &C.Green->Curve,
@@ -71,7 +70,7 @@ bool TKromelSession::SaveLutInOtherFormat(const std::string& FileName, const std
   const bool Picture = Ext == ".PNG" || Ext == ".TIF" || Ext == ".TIFF";
   const bool Icc = Ext == ".ICC" || Ext == ".ICM";
   if (!Picture && !Icc && Ext != ".DCP") return false;
-  if (Ext == ".DCP" && Prefs.DCPBaseProfile.empty()) {
+  if (Ext == ".DCP" && Settings.Main.DCPBaseProfile.empty()) {
     PlatformShowMessage(_("A DNG camera profile is built on a base camera profile; none is set "
                           "(\"Base on profile:\" of the DCP export): ") +
                         FileName);
@@ -83,14 +82,14 @@ bool TKromelSession::SaveLutInOtherFormat(const std::string& FileName, const std
     Saved = SaveLutToImageFile(*Lut, FileName, LutImageLayoutOfFile(FileName));
   } else if (Icc) {
     const TProfilePtr Working = ImageProfileHandle(ImageProfileData);
-    const bool OnBase = !Prefs.ICCBaseProfile.empty();
+    const bool OnBase = !Settings.Main.ICCBaseProfile.empty();
     Saved = SaveICC(*Lut, FileName, Lut->Size, Working.get(),
                     ImageColorSpaceFromDescription(ImageProfileDescription),
                     OnBase ? cmsSigInputClass : cmsSigAbstractClass, false, true,
-                    Prefs.ICCBaseProfile, static_cast<cmsUInt32Number>(Prefs.CMSIntent));
+                    Settings.Main.ICCBaseProfile, static_cast<cmsUInt32Number>(Prefs.CMSIntent));
   } else {
     const TProfilePtr Working = ImageProfileHandle(ImageProfileData);
-    Saved = Save3DLutDCP(*Lut, Prefs.DCPBaseProfile, FileName, Prefs.DCPLightroomCurvesFolder,
+    Saved = Save3DLutDCP(*Lut, Settings.Main.DCPBaseProfile, FileName, Settings.Main.DCPLightroomCurvesFolder,
                          WithoutExtension(FileName), false, false, false, false, Working.get());
   }
   return true;

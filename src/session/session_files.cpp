@@ -49,7 +49,7 @@ TLoadOutcome TSessionFiles::Through(const std::function<bool(const std::string&)
 TLoadOutcome TSessionFiles::LoadCurves(int32_t Switch,
                                        const std::string& Step,
                                        const std::function<bool(TRGBCurvesAdjustments&)>& Read) {
-  const bool Done = Session.EditPreset([&](TKromelPreset& P) {
+  const bool Done = Presets.ApplyEdit(Step, 0, [&](TKromelPreset& P) {
     if (!Read(*P.RGBCurves)) return false;
     if (Switch >= 0) {
       if (TRadioGroupControl* Group = Session.Controls.FindGroup("CurvesMRGBRadioGroup"))
@@ -59,11 +59,7 @@ TLoadOutcome TSessionFiles::LoadCurves(int32_t Switch,
     }
     return true;
   });
-  if (!Done) return TLoadOutcome::Failed;
-  Session.InvalidateLutStages(0);
-  Session.UpdateImage(true, false);
-  Presets.AddUndoStep(Step);
-  return TLoadOutcome::Loaded;
+  return Done ? TLoadOutcome::Loaded : TLoadOutcome::Failed;
 }
 
 TLoadOutcome TSessionFiles::LoadAnyFile(const std::string& FileName, bool WarnExisting,
@@ -95,16 +91,13 @@ TLoadOutcome TSessionFiles::LoadAnyFile(const std::string& FileName, bool WarnEx
     case TFileAction::Swatches:
       return Through(Loaders.Swatches, Name, "Color swatches can't be loaded here: ");
     case TFileAction::ChannelMixerPreset: {
-      const bool Loaded = Session.EditPreset([&](TKromelPreset& P) {
-        TChannelMixerAdjustments& Mixer = *P.ChannelMixer;
-        return LoadChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Name,
-                                      Mixer.CameraCalibration->Value != 0);
-      });
-      if (!Loaded) return TLoadOutcome::Failed;
-      Session.InvalidateLutStages(1);
-      Session.UpdateImage(true, false);
-      Presets.AddUndoStep(_("Load channel mixer preset"));
-      return TLoadOutcome::Loaded;
+      const bool Loaded =
+          Presets.ApplyEdit(_("Load channel mixer preset"), 1, [&](TKromelPreset& P) {
+            TChannelMixerAdjustments& Mixer = *P.ChannelMixer;
+            return LoadChannelMixerPreset(&Mixer.ChannelMixerGrid->Grid, Name,
+                                          Mixer.CameraCalibration->Value != 0);
+          });
+      return Loaded ? TLoadOutcome::Loaded : TLoadOutcome::Failed;
     }
     case TFileAction::PresetXML:
       return Presets.LoadPresetXML(Name) ? TLoadOutcome::Loaded : TLoadOutcome::Failed;
@@ -163,9 +156,9 @@ bool TKromelSession::LoadAdjacentImage(bool Previous) {
       Previous ? GetPrevFileInFolder(Anchor, Masks) : GetNextFileInFolder(Anchor, Masks);
   if (!Name.empty() && UpperAscii(Name) != UpperAscii(ImageFileName))
     return LoadPicture(Name, false, true, true);
-  if (View != nullptr)
-    View->ShowPopupNotification(Previous ? _("No previous image found in the folder")
-                                         : _("No next image found in the folder"));
+  const std::string Text = Previous ? _("No previous image found in the folder")
+                                    : _("No next image found in the folder");
+  Notify([Text](TSessionView& V) { V.ShowPopupNotification(Text); });
   return false;
 }
 

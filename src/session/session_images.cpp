@@ -118,6 +118,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   if (UpperAscii(RemoveFileExt(ExtractFileNameW(Name))) == "*LAST*" &&
       RecentImages.Names.GetCount() > 0)
     Name = RecentImages.Names.Get(0);
+  TJobScope Job(Progress, _("Loading ") + Name);
   bool Result = false;
   if (!FileExists(Name)) {
     if (UpperAscii(Name) == UpperAscii(TempFolder() + "/KromelImage.tif"))
@@ -149,9 +150,9 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
         }
       } else {
         Raw.OutputColor = RawOutputColor(Prefs.LibRawColor);
-        Decoded = LoadImage64FromRawFile(Picture.Image, Name, Raw.OutputColor, Prefs.LibRawUniWB,
-                                         Raw.HighlightClip, Prefs.LibRawHighlights,
-                                         Prefs.LibRawDemosaic, Prefs.LibRawDenoise, Raw.R, Raw.G,
+        Decoded = LoadImage64FromRawFile(Picture.Image, Name, Raw.OutputColor, Prefs.LibrawUniWB,
+                                         Raw.HighlightClip, Prefs.LibrawHighlights,
+                                         Prefs.LibrawDemosaic, Prefs.LibrawDenoise, Raw.R, Raw.G,
                                          Raw.B, Raw.CameraMatrix, Picture.Metadata.get());
         if (!Decoded) PlatformShowMessage(_("No image loaded from ") + Name);
       }
@@ -196,7 +197,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
         LoadInputProfile();
         if (!Original.empty()) {
           ApplyRawSettings(*this, IsRaw ? &Raw : nullptr, LogMaximum);
-          if (View != nullptr) View->RawSettingsApplied();
+          Notify([](TSessionView& V) { V.RawSettingsApplied(); });
         }
         if (!IsRaw) AskToTurnOffLogDecoding();
         Result = true;
@@ -207,7 +208,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
     }
   }
   PresetUnmodified = true;
-  if (View != nullptr) View->UpdateCaption();
+  Notify([](TSessionView& V) { V.UpdateCaption(); });
   if (Result) {
     RecentImages.Add(Name);
     SourceImageChanged();
@@ -215,7 +216,7 @@ bool TKromelSession::LoadPicture(const std::string& FileName, bool Silent, bool 
   Dirty.SetAll();
   RendererCreate();
   UpdateImage(true, false);
-  return Result;
+  return Job.Succeed(Result);
 }
 
 void TKromelSession::AskToTurnOffLogDecoding() {
@@ -242,7 +243,7 @@ void TKromelSession::SourceImageChanged() {
     GetProcessingBitmap();
   }
   UpdateImage(true, false);
-  if (View != nullptr) View->SourceImageChanged();
+  Notify([](TSessionView& V) { V.SourceImageChanged(); });
   LastImageWidth = Image.Width;
   LastImageHeight = Image.Height;
 }

@@ -27,14 +27,14 @@ TSessionPlugin::~TSessionPlugin() {
 
 bool TSessionPlugin::Connect() {
   PluginMode = Link.KromelSMOpen(true) && Link.KromelSMImageOpen() && Link.KromelSMImageLoad();
-  if (FSession.View != nullptr) FSession.View->UpdateCaption();
+  FSession.Notify([](TSessionView& V) { V.UpdateCaption(); });
   return PluginMode;
 }
 
 void TSessionPlugin::TimerTick() { Link.KromelSMImageCheck(); }
 
 void TSessionPlugin::LutCalculated() {
-  if (FSession.Prefs.ModalPluginMode || !Link.LutMapped()) return;
+  if (FSession.Preferences().ModalPluginMode || !Link.LutMapped()) return;
   T3DLut Lut;
   if (!FSession.CopyMainLut(Lut)) return;
   // The LUT map holds at most 64 levels: a finer LUT goes resampled.
@@ -86,7 +86,7 @@ bool TKromelSession::OpenPlugin(const std::string& Folder) {
 
 void TSessionPlugin::SetPresetSent() {
   PresetSent = true;
-  if (FSession.View != nullptr) FSession.View->UpdateCaption();
+  FSession.Notify([](TSessionView& V) { V.UpdateCaption(); });
 }
 
 }  // namespace kromel

@@ -279,10 +279,23 @@ void TSessionPresets::NewPreset() {
 
 // ---- history
 
+bool TSessionPresets::ApplyEdit(const std::string& StepName, int32_t Level,
+                                const std::function<bool(TKromelPreset&)>& Change,
+                                bool Notify) {
+  {
+    TKromelSession::TUpdateLock Lock(Session);
+    if (!Session.EditPreset(Change)) return false;
+    if (Level < NoInvalidation) Session.InvalidateLutStages(Level);
+  }
+  if (!StepName.empty()) AddUndoStep(StepName, Notify);
+  Session.UpdateImage(true, false);
+  return true;
+}
+
 void TSessionPresets::AddUndoStep(const std::string& StepName, bool Notify) {
   if (Notify) ShowPopupNotification(StepName);
   Session.PresetUnmodified = false;
-  if (Session.View != nullptr) Session.View->UpdateCaption();
+  Session.Notify([](TSessionView& V) { V.UpdateCaption(); });
   TMemoryStream Stream;
   if (SavePresetToStream(Stream, true))
     CurrentUndoList().AddState(Stream.Memory(), int32_t(Stream.Size()), StepName);

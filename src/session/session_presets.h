@@ -6,6 +6,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "foundation/byte_stream.h"
@@ -93,6 +94,17 @@ class TSessionPresets {
   void NewPreset();
   // The LUT file name "/SAVETO:" or the last load proposes.
   std::string DefaultLutName() const { return DefaultLutFileName; }
+
+  // ---- edits
+  // The one edit transaction every command goes through. Change runs on
+  // the preset with the update lock raised, so the controls it sets start
+  // nothing; when it returns true, the stages from Level are marked
+  // invalid (none for NoInvalidation), the undo step StepName is recorded
+  // (none when empty: a drag records its step when it ends) and the image
+  // is updated. Returns Change's result; false changes nothing more.
+  static constexpr int32_t NoInvalidation = 7;
+  bool ApplyEdit(const std::string& StepName, int32_t Level,
+                 const std::function<bool(TKromelPreset&)>& Change, bool Notify = false);
 
   // ---- history
   void AddUndoStep(const std::string& StepName, bool Notify = false);

@@ -143,7 +143,7 @@ bool TKromelSession::SetImageProfile(FIICCPROFILE& Profile, bool AssignOnly) {
   ImageProfileData = Profile;
   Profile = EmptyICCProfile();
   LoadInputProfile();
-  if (View != nullptr) View->UpdateCaption();
+  Notify([](TSessionView& V) { V.UpdateCaption(); });
   SourceImageChanged();
   return true;
 }

@@ -112,7 +112,7 @@ void TKromelSession::SetWhiteBalanceFromRGB(bool Inverse, bool AdjustExposure, f
 
 void ApplyRawSettings(TKromelSession& S, const TRawDecodeResult* Raw, int32_t LogMaximumColor) {
   TKromelSession::TUpdateLock Lock(S);
-  if (Raw != nullptr && S.Prefs.LoadWhiteBalanceFromRaw) {
+  if (Raw != nullptr && S.Preferences().LoadWhiteBalanceFromRaw) {
     S.SetWhiteBalanceFromRGB(true, true, Raw->R, Raw->G, Raw->B, -1.0f);
     S.EditPreset([&](TKromelPreset&) {
       for (const char* Name : {"TransformWhiteBalanceKnob", "TransformTintKnob"})
@@ -123,11 +123,11 @@ void ApplyRawSettings(TKromelSession& S, const TRawDecodeResult* Raw, int32_t Lo
       return true;
     });
   }
-  if (Raw != nullptr && S.Prefs.LoadColorMatrixFromRaw && Raw->OutputColor == 0) {
+  if (Raw != nullptr && S.Preferences().LoadColorMatrixFromRaw && Raw->OutputColor == 0) {
     std::array<double, 9> M = Raw->CameraMatrix;
-    if (S.Prefs.LibRawColor == 4)
+    if (S.Preferences().LibRawColor == 4)
       M = MatrixProduct(M, RawAdobeRGBMatrix);
-    else if (S.Prefs.LibRawColor == 5)
+    else if (S.Preferences().LibRawColor == 5)
       M = MatrixProduct(M, RawProPhotoMatrix);
     TChannelMixerParams Params;
     std::copy(M.begin(), M.end(), Params.Matrix);

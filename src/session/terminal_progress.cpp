@@ -20,11 +20,27 @@ TTerminalProgress::TTerminalProgress(std::string Label, std::FILE* Out, bool Ena
       FDelay(Delay),
       FInterval(Interval),
       FStart(std::chrono::steady_clock::now()),
-      FClear(Out == stderr) {
-  if (Enabled && Out != nullptr) FThread = std::thread([this] { Run(); });
+      FClear(Out == stderr),
+      FEnabled(Enabled && Out != nullptr) {
+  Start();
 }
 
-TTerminalProgress::~TTerminalProgress() {
+TTerminalProgress::TTerminalProgress(std::FILE* Out, bool Enabled,
+                                     std::chrono::milliseconds Delay,
+                                     std::chrono::milliseconds Interval)
+    : FOut(Out),
+      FDelay(Delay),
+      FInterval(Interval),
+      FClear(Out == stderr),
+      FEnabled(Enabled && Out != nullptr) {}
+
+TTerminalProgress::~TTerminalProgress() { Finish(); }
+
+void TTerminalProgress::Start() {
+  if (FEnabled) FThread = std::thread([this] { Run(); });
+}
+
+void TTerminalProgress::Finish() {
   if (!FThread.joinable()) return;
   {
     std::lock_guard<std::mutex> Guard(FLock);
@@ -40,6 +56,19 @@ TTerminalProgress::~TTerminalProgress() {
     std::fflush(FOut);
     if (FOut == stderr) SetStderrLineOpen(false);
   }
+}
+
+void TTerminalProgress::Begin(const std::string& Label) {
+  Finish();
+  FLabel = Label;
+  FDone = FShown = FFailed = false;
+  FStart = std::chrono::steady_clock::now();
+  Start();
+}
+
+void TTerminalProgress::End(bool Succeeded) {
+  if (!Succeeded) FFailed = true;
+  Finish();
 }
 
 void TTerminalProgress::Run() {

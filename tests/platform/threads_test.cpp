@@ -179,10 +179,59 @@ TEST(MessageSink, HeadlessSinkAndPromptServeConcurrentThreads) {
       }
     });
   for (auto& T : Threads) T.join();
+  // The workers' messages wait for the main thread.
+  DrainMainThreadCalls();
   SetMessageSink(nullptr);
   SetPrompt(nullptr);
   EXPECT_EQ(Sink.Messages().size(), std::size_t(Workers * Each));
   EXPECT_EQ(Ask.Questions().size(), std::size_t(Workers * Each));
   EXPECT_EQ(Oks.load(), Workers * Each / 2);
   EXPECT_EQ(ModalLevel(), 0);
+}
+
+// Posted calls: the poster never waits, the main thread runs them in the
+// order queued (mixed with blocking calls), a throwing one is dropped, and
+// the wake-up hook hears of every one.
+TEST(MainThreadQueue, PostedCallsRunInOrderWithoutWaiting) {
+  std::atomic<int> Wakeups{0};
+  SetMainThreadWakeup([&] { ++Wakeups; });
+  std::vector<int> Order;  // main thread only
+  PostToMainThread([&] { Order.push_back(0); });
+  EXPECT_TRUE(Order.empty());  // not run inside the main thread's own post
+  std::atomic<int> Finished{0};
+  std::thread Worker([&] {
+    PostToMainThread([&] { throw std::runtime_error("dropped"); });
+    PostToMainThread([&] { Order.push_back(1); });
+    RunOnMainThreadBlocking([&] { Order.push_back(2); });
+    PostToMainThread([&] { Order.push_back(3); });
+    ++Finished;
+  });
+  EXPECT_EQ(DrainUntil(Finished, 1), 5);
+  Worker.join();
+  DrainMainThreadCalls();
+  SetMainThreadWakeup(nullptr);
+  EXPECT_EQ(Order, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(Wakeups.load(), 5);
+}
+
+// A message raised on a worker reaches the sink on the main thread, and
+// the worker is not held while it waits there.
+TEST(MessageSink, WorkerMessagesAreShownOnTheMainThread) {
+  class TThreadSink : public TMessageSink {
+   public:
+    void ShowMessage(const std::string& Text) override {
+      Texts.push_back(Text);
+      OnMain.push_back(IsMainThread());
+    }
+    std::vector<std::string> Texts;
+    std::vector<bool> OnMain;
+  } Sink;
+  SetMessageSink(&Sink);
+  std::thread([] { PlatformShowMessage("from a worker"); }).join();
+  EXPECT_TRUE(Sink.Texts.empty());
+  DrainMainThreadCalls();
+  PlatformShowMessage("from main");
+  SetMessageSink(nullptr);
+  EXPECT_EQ(Sink.Texts, (std::vector<std::string>{"from a worker", "from main"}));
+  EXPECT_EQ(Sink.OnMain, (std::vector<bool>{true, true}));
 }

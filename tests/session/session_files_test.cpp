@@ -83,7 +83,7 @@ TEST(SessionProfiles, GammaAndColourSpaceFromDescription) {
 }
 
 TEST_F(SessionFilesTest, WhiteBalanceFromGainsSetsTheKnobs) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   TController* Temperature = S.Controls.Find("TransformWhiteBalanceKnob");
   TController* Tint = S.Controls.Find("TransformTintKnob");
   ASSERT_TRUE(Temperature && Tint);
@@ -98,7 +98,7 @@ TEST_F(SessionFilesTest, WhiteBalanceFromGainsSetsTheKnobs) {
 }
 
 TEST_F(SessionFilesTest, AssignKeepsPixelsConvertChangesThemFailuresChangeNothing) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   ASSERT_TRUE(S.LoadPicture(WritePicture("p.png"), false, true, true));
   EXPECT_EQ(S.ImageProfileDescription, "sRGB");
@@ -132,7 +132,7 @@ TEST_F(SessionFilesTest, AssignKeepsPixelsConvertChangesThemFailuresChangeNothin
 }
 
 TEST_F(SessionFilesTest, DispatcherRunsEachLoaderOrSaysItCannot) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   TSessionPresets Presets(S);
   Presets.InitDefaultPreset();
@@ -183,7 +183,7 @@ TEST_F(SessionFilesTest, DispatcherRunsEachLoaderOrSaysItCannot) {
 
 TEST_F(SessionFilesTest, NextAndPreviousImageInTheFolder) {
   TPopupView View;
-  TKromelSession S(&View);
+  TKromelSession S(&View, nullptr, 33);
   S.Show();
   const std::string A = WritePicture("a.png"), B = WritePicture("b.jpg"), C = WritePicture("C.TIF");
   kromel::testing::WriteText(File("d.txt"), "not an image");
@@ -205,7 +205,7 @@ TEST_F(SessionFilesTest, NextAndPreviousImageInTheFolder) {
 }
 
 TEST_F(SessionFilesTest, FileInformationAndCropCentre) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   ASSERT_TRUE(S.LoadPicture(WritePicture("p.png", 101, 60), false, true, true));
   const std::string Info = S.FileInformationText();
@@ -229,9 +229,10 @@ TEST_F(SessionFilesTest, FileInformationAndCropCentre) {
 }
 
 TEST_F(SessionFilesTest, RawLoadSetsLogDecodingMixerAndProfile) {
-  TSessionPreferences Prefs;
+  TSessionSettings Settings;
+  TPreferences& Prefs = Settings.Preferences;
   Prefs.LibRawColor = 4;  // "RAW - AdobeRGB": raw colour, Adobe RGB profile
-  TKromelSession S(nullptr, Prefs);
+  TKromelSession S(nullptr, &Settings);
   S.Show();
   const std::string Dng = File("photo.dng");
   kromel::testing::WriteBytes(Dng, fileio_test::MakeTestDng(fileio_test::TDngFixture{}));
@@ -248,7 +249,7 @@ TEST_F(SessionFilesTest, RawLoadSetsLogDecodingMixerAndProfile) {
   EXPECT_NE(S.ImageProfileDescription.find("Adobe"), std::string::npos)
       << S.ImageProfileDescription;
   // The LogC copy carries the assigned profile.
-  TKromelSession Other;
+  TKromelSession Other{nullptr, nullptr, 33};
   Other.Show();
   ASSERT_TRUE(Other.LoadPicture(File("photo_LogC.tif"), false, true, true));
   EXPECT_EQ(Other.ImageProfileDescription, S.ImageProfileDescription);
@@ -261,9 +262,10 @@ namespace kromel {
 namespace {
 
 TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
-  TSessionPreferences Prefs;
+  TSessionSettings Settings;
+  TPreferences& Prefs = Settings.Preferences;
   Prefs.ExportLutSize = 17;  // the bake uses 64 levels whatever the export size
-  TKromelSession S(nullptr, Prefs);
+  TKromelSession S(nullptr, &Settings);
   S.Show();
   TSessionPresets Presets(S);
   Presets.InitDefaultPreset();
@@ -274,7 +276,7 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   TImage64 Expected;
   Expected.Init();
   Expected.Copy(S.Image);
-  ProcessImage64(*Lut, S.Image, Expected, S.Prefs.UseAlpha);
+  ProcessImage64(*Lut, S.Image, Expected, S.Preferences().SaveAlphaChannel);
   const int32_t Steps = Presets.CurrentUndoList().Count();
   ASSERT_TRUE(Presets.ProcessImageWithLutAndReset());
   EXPECT_TRUE(SamePixels(S.Image, Expected));
@@ -282,7 +284,7 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   EXPECT_EQ(Presets.CurrentUndoList().GetUndoCaption(), "Start new preset");
   auto After = S.CompileLut(17, false);
   ASSERT_TRUE(After);
-  TKromelSession Fresh;
+  TKromelSession Fresh{nullptr, nullptr, 33};
   auto Default = Fresh.CompileLut(17, false);
   ASSERT_TRUE(Default);
   EXPECT_LT(session_test::MaxLutDifference(*After, *Default), 1e-6f);
@@ -298,7 +300,7 @@ namespace {
 TEST_F(SessionFilesTest, NonRawImageWithLogDecodingAsksToTurnItOff) {
   THeadlessPrompt& Prompt = DefaultHeadlessPrompt();
   Prompt.Clear();
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   const std::string Png = WritePicture("p.png");
   auto SetLog = [&](int32_t Value) {
@@ -320,7 +322,7 @@ TEST_F(SessionFilesTest, NonRawImageWithLogDecodingAsksToTurnItOff) {
   EXPECT_EQ(Log(), 1);
   ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
   EXPECT_EQ(Log(), 0);
-  EXPECT_FALSE(S.Prefs.WarnAboutLogLoading);
+  EXPECT_FALSE(S.Preferences().WarnAboutLogLoading);
   SetLog(1);
   ASSERT_TRUE(S.LoadPicture(Png, false, true, true));
   EXPECT_EQ(Log(), 1);
@@ -342,9 +344,10 @@ TEST_F(SessionFilesTest, RawWhiteBalanceFollowsThePreference) {
   kromel::testing::WriteBytes(Dng, fileio_test::MakeTestDng(fileio_test::TDngFixture{}));
   for (const bool FromRaw : {true, false}) {
     SCOPED_TRACE(FromRaw);
-    TSessionPreferences Prefs;
+    TSessionSettings Settings;
+    TPreferences& Prefs = Settings.Preferences;
     Prefs.LoadWhiteBalanceFromRaw = FromRaw;
-    TKromelSession S(nullptr, Prefs);
+    TKromelSession S(nullptr, &Settings);
     S.Show();
     ASSERT_TRUE(S.LoadPicture(Dng, false, false, true));
     TController* Temperature = S.Controls.Find("TransformWhiteBalanceKnob");
@@ -374,7 +377,7 @@ namespace {
 // Photoshop files load back as they were (the loaders' colour encoding
 // is undone by the writers').
 TEST_F(SessionFilesTest, ExportedCurvesLoadBackUnchanged) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   TSessionPresets Presets(S);
   Presets.InitDefaultPreset();

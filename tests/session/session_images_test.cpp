@@ -78,13 +78,13 @@ class SessionImagesTest : public SessionTest {
 };
 
 TEST_F(SessionImagesTest, FailedLoadsKeepThePreviousImageAndName) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   const std::string Good = WritePicture("good.png", 40, 30);
   ASSERT_TRUE(S.LoadPicture(Good, false, true, true));
   EXPECT_EQ(S.ImageFileName, Good);
   EXPECT_EQ(S.Image.Width, 40);
-  EXPECT_EQ(S.SourceImage.GetWidth(), 40);
+  EXPECT_EQ(S.SourceImage().GetWidth(), 40);
   const std::string Corrupt = File("corrupt.png");
   kromel::testing::WriteText(Corrupt, std::string(600, 'x'));
   const std::string Thin = WritePicture("thin.png", 1, 100);
@@ -110,7 +110,7 @@ TEST_F(SessionImagesTest, FailedLoadsKeepThePreviousImageAndName) {
 }
 
 TEST_F(SessionImagesTest, RawSidecarWrittenOnceNeverOverwritten) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   const std::string Dng = File("photo.dng");
   kromel::testing::WriteBytes(Dng, fileio_test::MakeTestDng(fileio_test::TDngFixture{}));
@@ -153,7 +153,7 @@ bool ReadCinespace(const std::string& FileName, T3DLut& Lut) {
 }
 
 TEST_F(SessionImagesTest, ExportedLutsReadBackEqualToTheCompiledLut) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   session_test::MakeNonTrivial(S);
   auto Compiled = S.CompileLut(S.GetExportLutSize(), false);
@@ -182,7 +182,7 @@ TEST_F(SessionImagesTest, ExportedLutsReadBackEqualToTheCompiledLut) {
 
 TEST_F(SessionImagesTest, FfmpegWithTheExportedCubeMatchesTheSavedImage) {
   if (!kromel::testing::ProgramAvailable("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   const std::string Photo = WritePicture("photo.png", 160, 120);
   ASSERT_TRUE(S.LoadPicture(Photo, false, true, true));
@@ -226,7 +226,7 @@ TEST_F(SessionImagesTest, FfmpegWithTheExportedCubeMatchesTheSavedImage) {
 }
 
 TEST_F(SessionImagesTest, SplitAtOddWidthAndFillTransparentWithWhite) {
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   S.Show();
   ASSERT_TRUE(S.LoadPicture(WritePicture("p.png", 101, 20), false, true, true));
   TImage64 Before;

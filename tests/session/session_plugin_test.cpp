@@ -53,7 +53,7 @@ protected:
   // A preset file that visibly changes colours.
   std::string GradeFile() {
     const std::string Name = File("grade.luc");
-    TKromelSession S;
+    TKromelSession S{nullptr, nullptr, 33};
     session_test::MakeNonTrivial(S);
     EXPECT_TRUE(S.EditPreset([&](TKromelPreset& P) {
       return SavePresetToBinaryFile(P, S.Controls.Controllers, Name, true);
@@ -117,7 +117,7 @@ TEST_F(SessionPluginThreadTest, HeadlessRunGradesTheFrameAndHandsBackLutAndPrese
 
     // Apply wrote the preset file, which loads as the graded preset.
     EXPECT_EQ(Plugin.Get(pifPresetWritten), 1);
-    TKromelSession Check;
+    TKromelSession Check{nullptr, nullptr, 33};
     ASSERT_TRUE(Check.EditPreset([&](TKromelPreset& P) {
       return LoadPresetFromBinaryFile(P, Check.Controls.Controllers, File("LutPreset7.luc"));
     }));
@@ -184,9 +184,9 @@ TEST_F(SessionPluginThreadTest, TimerTakesGoodFramesRefusesBadOnesAndApplyWrites
   Plugin.SetDocument(3, "Doc");
   const std::vector<uint8_t> First = {10, 20, 30, 40, 50, 60};  // 2 x 1, 8-bit
   Plugin.PutFrame(3, 2, 1, First.data(), First.size());
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 9;
-  TKromelSession S(nullptr, Prefs);
+  TSessionSettings Settings;
+  Settings.Preferences.ModalPluginMode = false;  // every LUT goes to the plug-in
+  TKromelSession S(nullptr, &Settings, 9);
   S.Show();
   ASSERT_TRUE(S.OpenPlugin());
   ASSERT_TRUE(S.Plugin && S.Plugin->PluginMode);
@@ -213,8 +213,8 @@ TEST_F(SessionPluginThreadTest, TimerTakesGoodFramesRefusesBadOnesAndApplyWrites
   ASSERT_EQ(S.Image.Width, 3);
   EXPECT_TRUE(PixelIs(S.Image.Pixels[2], 7000, 8000, 9000));
   // The renderer's input and output follow the new picture.
-  EXPECT_EQ(S.SourceImage.Image64.Width, 3);
-  EXPECT_EQ(S.WorkImage.Width, 3);
+  EXPECT_EQ(S.SourceImage().Image64.Width, 3);
+  EXPECT_EQ(S.WorkImage().Width, 3);
   S.UpdateImage(true, true);
   T3DLut Sent;
   ASSERT_TRUE(ReadPluginLut(Plugin.Lut, PluginLutMapLength, Sent));

@@ -58,7 +58,7 @@ inline void MakeNonTrivial(TKromelSession& S, float Exposure = 0.55f, float Temp
 // A session with its preset commands, started from the default preset.
 class SessionWithPresets : public SessionTest {
  protected:
-  TKromelSession S;
+  TKromelSession S{nullptr, nullptr, 33};
   TSessionPresets P{S};
   TPreferences Prefs;
 
