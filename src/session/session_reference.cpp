@@ -74,10 +74,10 @@ bool TSessionReference::Load(const std::string& Name) {
     }
     FreeICCProfileData(Target);
     TakeImageProfile();
-    if (FSession.View != nullptr) {
-      FSession.View->UpdateAnalyzerWindow();
-      FSession.View->UpdatePicker();
-    }
+    FSession.Notify([](TSessionView& V) {
+      V.UpdateAnalyzerWindow();
+      V.UpdatePicker();
+    });
     return true;
   } catch (...) {
     ErrorMessageProc("Exception in LoadReferencePicture");
@@ -120,7 +120,7 @@ bool TSessionReference::SnapshotProcessed() {
   TOwnedImage<TImage64> Snapshot;
   Snapshot.Image.Copy(FSession.Image);
   if (Snapshot.Image.IsEmpty()) return false;
-  ProcessImage64(Lut, Snapshot.Image, Snapshot.Image, FSession.Prefs.UseAlpha);
+  ProcessImage64(Lut, Snapshot.Image, Snapshot.Image, UseAlpha);
   std::swap(FSession.ReferenceImage, Snapshot.Image);
   TakeImageProfile();
   FileName = ProcessedSnapshotName(FSession.ImageFileName);
@@ -136,7 +136,7 @@ bool TSessionReference::Swap() {
   }
   TakeImageProfile();
   FSession.Dirty.SetAll(false);
-  if (FSession.View != nullptr) FSession.View->UpdateCaption();
+  FSession.Notify([](TSessionView& V) { V.UpdateCaption(); });
   FSession.SourceImageChanged();
   return true;
 }
@@ -166,9 +166,9 @@ bool TSessionReference::LoadAdjacent(bool Previous) {
   const std::string Name =
       Previous ? GetPrevFileInFolder(FileName, Masks) : GetNextFileInFolder(FileName, Masks);
   if (!Name.empty() && UpperAscii(Name) != UpperAscii(FileName)) return Load(Name);
-  if (FSession.View != nullptr)
-    FSession.View->ShowPopupNotification(Previous ? _("No previous image found in the folder")
-                                                  : _("No next image found in the folder"));
+  const std::string Notice = Previous ? _("No previous image found in the folder")
+                                      : _("No next image found in the folder");
+  FSession.Notify([Notice](TSessionView& V) { V.ShowPopupNotification(Notice); });
   return false;
 }
 

@@ -29,6 +29,7 @@ class TSessionReference {
   FIICCPROFILE ProfileData{};     // ReferenceProfileData (owned)
   std::string ProfileSourceFile;  // ReferenceProfileSourceFile
   bool ShowReference = false;     // "Show Reference" tick
+  bool UseAlpha = true;           // "Use Alpha Channel" tick (the snapshot's blend)
 
   // Decodes FileName into the work image's profile (an untagged work image
   // takes the file's profile). A missing file does nothing; a file that

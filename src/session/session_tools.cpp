@@ -134,18 +134,17 @@ bool ABGridPullPushClick(TSessionPresets& Presets, uint32_t Stage1Colour, bool P
   float R, G, B, L, A, Bm;
   Channels(Stage1Colour, R, G, B);
   CurrentColorModel().Forward(R, G, B, L, A, Bm);
-  const bool Changed = Presets.Session.EditPreset([&](TKromelPreset& P) {
-    if (P.ABGrid == nullptr) return false;
-    T2DEnvelopeDots& Grid = P.ABGrid->Highlights->Grid;
-    if (!PullInPushOutGrid(Grid, GridUnits(A), GridUnits(Bm), Push, Shift, false, false, false))
-      return false;
-    P.ABGrid->Enabled->SetValue(1);
-    return true;
-  });
-  if (!Changed) return false;
-  Presets.AddUndoStep(Push ? _("Push Out tool") : _("Pull In tool"));
-  Presets.Session.UpdateImage(true, false);
-  return true;
+  // The A/B grid is recalculated by every run: nothing to invalidate.
+  return Presets.ApplyEdit(Push ? _("Push Out tool") : _("Pull In tool"),
+                           TSessionPresets::NoInvalidation, [&](TKromelPreset& P) {
+                             if (P.ABGrid == nullptr) return false;
+                             T2DEnvelopeDots& Grid = P.ABGrid->Highlights->Grid;
+                             if (!PullInPushOutGrid(Grid, GridUnits(A), GridUnits(Bm), Push,
+                                                    Shift, false, false, false))
+                               return false;
+                             P.ABGrid->Enabled->SetValue(1);
+                             return true;
+                           });
 }
 
 bool MaskPickClick(TSessionPresets& Presets, int32_t Selector, uint32_t Stage6Colour, bool Shift,
@@ -169,6 +168,7 @@ bool MaskPickClick(TSessionPresets& Presets, int32_t Selector, uint32_t Stage6Co
     return true;
   });
   if (!Changed) return false;
+  // The mask key and mask are rebuilt before the step is recorded.
   Presets.Session.MaskChanged();
   Presets.AddUndoStep(_("Change HSL Mask"));
   Presets.Session.UpdateImage(true, false);

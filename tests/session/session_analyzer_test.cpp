@@ -2,6 +2,7 @@
 // buffers while the renderer runs and two threads compute.
 #include <atomic>
 #include <cmath>
+#include <chrono>
 #include <thread>
 
 #include "fileio/image_save.h"
@@ -210,21 +211,26 @@ TEST_F(SessionTest, AnalyzerBuffersStayCompleteWhileThePreviewRenders) {
   Analyzer.SetSettings(A);
   TAnalyzingView View;
   View.Analyzer = &Analyzer;
-  TSessionPreferences Prefs;
-  Prefs.LutSize = 9;
-  TKromelSession S(&View, Prefs);
+  TKromelSession S(&View, nullptr, 9);
   S.Show();
   ASSERT_TRUE(S.LoadPicture(Path, true, false, true));
 
   // A second thread computes as the renderer's end-of-render step would.
   std::atomic<bool> Stop{false};
+  std::atomic<int> WorkerRuns{0};
   std::thread Worker([&] {
     TAnalyzerSources Src;
     Src.Work = &Photo.Image;
-    while (!Stop.load()) Analyzer.Calc(Src, false);
+    while (!Stop.load()) {
+      Analyzer.Calc(Src, false);
+      ++WorkerRuns;
+    }
   });
   int Incomplete = 0;
-  for (int Step = 0; Step < 40; ++Step) {
+  // Until both sides have computed several times (bounded).
+  for (int Step = 0; Step < 3000 && (Step < 40 || View.Shown < 5 || WorkerRuns.load() < 5);
+       ++Step) {
+    if (Step >= 40) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     MakeNonTrivial(S, 0.3f + 0.01f * float(Step), 0.6f);
     S.UpdateImage(true, false);
     Analyzer.SetSettings(Step % 2 != 0 ? A : B);

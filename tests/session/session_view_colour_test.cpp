@@ -308,7 +308,7 @@ TEST_F(ReferenceTest, SnapshotSwapAndPaste) {
   EXPECT_EQ(S.Image.Pixels, RefPixels);
   EXPECT_EQ(S.ImageFileName, File("photo(Processed).png"));
   EXPECT_EQ(R.FileName, Work);
-  EXPECT_EQ(S.SourceImage.GetWidth(), 8);
+  EXPECT_EQ(S.SourceImage().GetWidth(), 8);
   ASSERT_TRUE(R.Swap());
   EXPECT_EQ(S.Image.Pixels, WorkPixels);
   EXPECT_EQ(S.ImageFileName, Work);
