@@ -28,6 +28,11 @@ std::vector<uint32_t> PixelsOf(const TImage32& I) {
 
 }  // namespace
 
+uint32_t AverageGrey(uint32_t Color) {
+  const uint32_t G = ((Color & 255) + ((Color >> 8) & 255) + ((Color >> 16) & 255)) / 3;
+  return G | (G << 8) | (G << 16);
+}
+
 void TSessionAnalyzer::SetSettings(const TAnalyzerSettings& Settings) {
   std::lock_guard<std::mutex> Guard(FLock);
   FSettings = Settings;

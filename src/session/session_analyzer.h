@@ -56,6 +56,14 @@ struct TAnalyzerSources {
   const TImage32* Reference = nullptr;  // the reference at display size
 };
 
+// The average watch's second plate: the grey (g, g, g) of a TColor with
+// g = (R + G + B) div 3.
+uint32_t AverageGrey(uint32_t Color);
+// A new swatch's Top: 34 pixels below the previous one (the first at 0).
+constexpr int32_t NextSwatchTop(int32_t Count, int32_t PreviousTop) {
+  return Count == 0 ? 0 : PreviousTop + 34;
+}
+
 class TSessionAnalyzer {
  public:
   void SetSettings(const TAnalyzerSettings& Settings);

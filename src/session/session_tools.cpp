@@ -118,6 +118,36 @@ TToolCursors ToolCursors(const TToolState& State, bool Alt, bool Shift, bool Tat
   return Out;
 }
 
+uint8_t DragPreviewModeOfPress(const TToolState& State, bool Alt, bool Shift, bool LBBox) {
+  const int32_t Code = State.Code();
+  if (!Alt || Shift) return 0;
+  if (Code != 0 && Code != 1 && Code != 2 && Code != 3 && Code != 34) return 0;
+  switch (State.Page) {
+    case TToolPage::ABGrid: return 5;
+    case TToolPage::Curves2D: return 9;
+    case TToolPage::CLGrid: return LBBox ? 7 : 6;
+    default: return 0;
+  }
+}
+
+TColourReplaceMode ColourReplaceMode(int32_t TatType) {
+  switch (TatType) {
+    case 0: return {true, true, true, true, "Color Replace in Exact mode"};
+    case 1: return {true, true, true, false, "Color Replace in Color mode"};
+    case 2: return {true, true, false, false, "Color Replace in Hue mode"};
+    case 3: return {true, false, false, true, "Color Replace in Luminance mode"};
+    default: return {};
+  }
+}
+
+void ReferenceShown(TToolState& State) {
+  if (State.ToolItem == ToolChartGrid) {
+    State.ToolItem = 0;
+    State.ToolSubTool = 0;
+    State.ToolChanged();
+  }
+}
+
 bool PullInPushOutGrid(T2DEnvelopeDots& Grid, int32_t X, int32_t Y, bool Push, bool Shift,
                        bool Ctrl, bool Alt, bool CLGrid) {
   if (Ctrl || Alt) return false;

@@ -66,6 +66,31 @@ struct TToolCursors {
 };
 TToolCursors ToolCursors(const TToolState& State, bool Alt, bool Shift, bool TatSameColor);
 
+// The preview mode an Alt press (without Shift) with a grid tool asks for:
+// 5 on the A/B page, 9 on the 2D curves page, 6 or 7 on the C/L page for
+// its L/A or L/B box (LBBox); 0 otherwise.
+uint8_t DragPreviewModeOfPress(const TToolState& State, bool Alt, bool Shift, bool LBBox);
+
+// Rectangles drawn on the preview (sum of width and height in client
+// pixels): a zoom window under 15 refits the view, an alpha rectangle
+// under 5 takes the whole image.
+constexpr bool ZoomWindowRefits(int32_t Width, int32_t Height) { return Width + Height < 15; }
+constexpr bool AlphaRectIsWholeImage(int32_t Width, int32_t Height) { return Width + Height < 5; }
+
+// The colour replace of an A/B replace type (0 Exact, 1 Color, 2 Hue,
+// 3 Luminance): what the grid cell takes from the target, and the undo
+// step; Known false for other types ("No tool selected").
+struct TColourReplaceMode {
+  bool Known = false;
+  bool MovePosition = false, SetRadius = false, SetBrightness = false;
+  const char* StepName = "";
+};
+TColourReplaceMode ColourReplaceMode(int32_t TatType);
+
+// The reference view switched on: the chart grid tool (item 7) gives way to
+// item 0.
+void ReferenceShown(TToolState& State);
+
 // Pull (Push false) or push the dots of Grid around the point (X, Y) in
 // grid units: strength +0.2 or -0.2; all dots when at most one is
 // selected, else the selected ones; Shift turns the dots instead of moving

@@ -125,6 +125,15 @@ TEST(Analyzer, EqualsTheScopeBuildersOnTheSamePixels) {
   EXPECT_EQ(R.HistG, Samples(Sat.S));
 }
 
+TEST(Analyzer, AverageGreyAndSwatchPlaces) {
+  EXPECT_EQ(AverageGrey(0x00102030u), 0x00202020u);
+  EXPECT_EQ(AverageGrey(0x00FFFF00u), 0x00AAAAAAu);
+  EXPECT_EQ(AverageGrey(0x00000001u), 0u);
+  EXPECT_EQ(NextSwatchTop(0, 99), 0);
+  EXPECT_EQ(NextSwatchTop(1, 0), 34);
+  EXPECT_EQ(NextSwatchTop(2, 34), 68);
+}
+
 TEST(Analyzer, HiddenWindowPartialRunsAndSources) {
   TOwnedImage<TImage32> Photo, Ref;
   MakePhoto(Photo.Image, 40, 30);

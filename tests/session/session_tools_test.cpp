@@ -146,6 +146,47 @@ TEST(ToolState, ZoomFactorsCodesAndParking) {
   }
 }
 
+TEST(ToolState, PressModesRectanglesAndReplaceTypes) {
+  struct {
+    int32_t Item, Sub;
+    TToolPage Page;
+    bool Alt, Shift, LB;
+    uint8_t Mode;
+  } const Cases[] = {
+      {0, 0, TToolPage::ABGrid, true, false, false, 5},
+      {2, 1, TToolPage::Curves2D, true, false, false, 9},
+      {1, 0, TToolPage::CLGrid, true, false, false, 6},
+      {3, 0, TToolPage::CLGrid, true, false, true, 7},
+      {0, 0, TToolPage::ABGrid, true, true, false, 0},   // Alt+Shift: a swatch
+      {4, 0, TToolPage::ABGrid, true, false, false, 0},  // not a grid tool
+      {0, 0, TToolPage::Mask, true, false, false, 0},
+      {0, 0, TToolPage::ABGrid, false, false, false, 0},
+  };
+  for (const auto& C : Cases) {
+    TToolState S;
+    S.ToolItem = C.Item;
+    S.ToolSubTool = C.Sub;
+    S.Page = C.Page;
+    EXPECT_EQ(DragPreviewModeOfPress(S, C.Alt, C.Shift, C.LB), C.Mode) << C.Item;
+  }
+  EXPECT_TRUE(ZoomWindowRefits(7, 7));
+  EXPECT_FALSE(ZoomWindowRefits(8, 7));
+  EXPECT_TRUE(AlphaRectIsWholeImage(2, 2));
+  EXPECT_FALSE(AlphaRectIsWholeImage(3, 2));
+
+  const TColourReplaceMode Exact = ColourReplaceMode(0), Lum = ColourReplaceMode(3);
+  EXPECT_TRUE(Exact.MovePosition && Exact.SetRadius && Exact.SetBrightness);
+  EXPECT_STREQ(Exact.StepName, "Color Replace in Exact mode");
+  EXPECT_TRUE(!Lum.MovePosition && !Lum.SetRadius && Lum.SetBrightness);
+  EXPECT_STREQ(ColourReplaceMode(2).StepName, "Color Replace in Hue mode");
+  EXPECT_FALSE(ColourReplaceMode(-1).Known);
+
+  TToolState Chart;
+  Chart.ToolItem = ToolChartGrid;
+  ReferenceShown(Chart);
+  EXPECT_EQ(Chart.Code(), 0);
+}
+
 TEST(ToolState, Cursors) {
   struct {
     int32_t Item, Sub;
