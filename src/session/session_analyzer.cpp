@@ -6,6 +6,7 @@
 
 #include "images/owned_image.h"
 #include "images/sample.h"
+#include "lut/lut.h"
 #include "matching/image_histograms.h"
 #include "matching/scopes.h"
 
@@ -121,14 +122,25 @@ bool TSessionAnalyzer::Calc(const TAnalyzerSources& Sources, bool Partial) {
     // rendered image.
     TOwnedImage<TImage32> Before;
     const TImage32* I = Sources.Work;
+    const TImage64* Q = Sources.Source16;
     if (S.AnalyzeReference) {
       I = Sources.Reference;
+      Q = Sources.Reference16;
     } else if (S.ShowBefore && Sources.Source16 != nullptr && !Sources.Source16->IsEmpty()) {
       Before.Image.Alloc(Sources.Source16->Width, Sources.Source16->Height);
       Sources.Source16->CopyToImage32(Before.Image);
       I = &Before.Image;
     }
     if (I == nullptr || I->Pixels == nullptr || I->Size <= 0) return false;
+    TOwnedImage<TImage32> Masked;
+    if (S.MaskMode != 0 && Sources.Mask != nullptr && Q != nullptr && I->Size > 1 &&
+        Q->Size == I->Size && Masked.Image.Alloc(I->Width, I->Height)) {
+      if (S.MaskMode == 1)
+        Sources.Mask->ProcessMaskAlpha64(*Q, *I, Masked.Image);
+      else
+        Sources.Mask->ProcessMaskAlphaInverted64(*Q, *I, Masked.Image);
+      I = &Masked.Image;
+    }
     TAnalyzerResults Out;
     {
       // Partial runs keep the other pictures of the last computation.

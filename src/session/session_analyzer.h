@@ -19,6 +19,8 @@
 
 namespace kromel {
 
+class T3DLut;
+
 enum class THistogramKind : int32_t { RGB, Saturation, Luminance, SaturationLum, Hue };
 
 struct TAnalyzerSettings {
@@ -35,6 +37,7 @@ struct TAnalyzerSettings {
   bool AnalyzeReference = false; // "Ref."
   bool ShowBefore = false;       // View > show before
   int32_t ColorSortKey = 0;      // 0 hue, 1 luma
+  int32_t MaskMode = 0;          // 0 "Full", 1 "Inside", 2 "Outside"
 };
 
 // One complete computation.
@@ -54,6 +57,11 @@ struct TAnalyzerSources {
   const TImage32* Work = nullptr;       // the rendered image
   const TImage64* Source16 = nullptr;   // the renderer's 16-bit input
   const TImage32* Reference = nullptr;  // the reference at display size
+  const TImage64* Reference16 = nullptr;
+  // The mask LUT (stage 8) the caller keeps unchanged during the call;
+  // with MaskMode 1 or 2 each pixel's alpha is scaled by the mask (or its
+  // inverse) at the 16-bit companion's colour.
+  const T3DLut* Mask = nullptr;
 };
 
 // The average watch's second plate: the grey (g, g, g) of a TColor with

@@ -183,6 +183,37 @@ TEST(Analyzer, HiddenWindowPartialRunsAndSources) {
   EXPECT_EQ(A.Results().HistR, OfRef.HistR);
 }
 
+TEST(Analyzer, MaskModesScaleAlpha) {
+  TOwnedImage<TImage32> Photo;
+  MakePhoto(Photo.Image, 30, 20);
+  TOwnedImage<TImage64> Q;
+  Q.Image.Alloc(30, 20);
+  Q.Image.CopyFromImage32(Photo.Image);
+  T3DLut Mask;
+  ASSERT_TRUE(Mask.EnsureSize(5));
+  for (int64_t K = 0; K < 125; ++K) Mask.R[K] = 1.0f;  // everything inside
+  TSessionAnalyzer A;
+  TAnalyzerSettings S = AllPanels();
+  TAnalyzerSources Src;
+  Src.Work = &Photo.Image;
+  Src.Source16 = &Q.Image;
+  Src.Mask = &Mask;
+  TAnalyzerResults Full;
+  TSessionAnalyzer::Compute(S, Photo.Image, false, Full);
+  struct {
+    int32_t Mode;
+    bool SameAsFull;
+  } const Cases[] = {{0, true}, {1, true}, {2, false}};
+  for (const auto& C : Cases) {
+    S.MaskMode = C.Mode;
+    A.SetSettings(S);
+    ASSERT_TRUE(A.Calc(Src, false));
+    EXPECT_EQ(A.Results().HistR == Full.HistR, C.SameAsFull) << C.Mode;
+  }
+  // Outside an all-inside mask nothing is counted.
+  for (float V : A.Results().HistR) EXPECT_EQ(V, 0.0f);
+}
+
 // Hands every render to the analyzer on the main thread.
 class TAnalyzingView : public TSessionView {
  public:
