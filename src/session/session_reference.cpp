@@ -69,7 +69,6 @@ bool TSessionReference::Load(const std::string& Name) {
       FreeICCProfileData(FSession.ImageProfileData);
       FSession.ImageProfileData = Target;
       Target = EmptyICCProfile();
-      FSession.ImageProfileSourceFile = Name;
       FSession.LoadInputProfile();
     }
     FreeICCProfileData(Target);
