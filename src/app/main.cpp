@@ -1,20 +1,20 @@
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
+#include "app/window_start.h"
 #include "session/headless_session.h"
 
 int main(int argc, char** argv) {
   kromel::RunStartupSteps(argc, argv);
+  const std::vector<std::string> Args(argv, argv + argc);
   int Status = 0;
-  if (argc > 1) {
-    // No window yet: the command line runs headless and the program exits.
-    std::vector<std::string> Args(argv, argv + argc);
+  if (kromel::WantsWindow(Args)) {
+    // The window, with the files named on the command line loaded.
+    Status = kromel::RunWindow(argc, argv, kromel::WindowFiles(Args));
+  } else {
     kromel::THeadlessSession Session;
     Status = Session.Run(Args);
-  } else {
-    std::printf("Kromel: start-up complete; the main window is not built yet.\n");
   }
   kromel::RunShutdownSteps();
   return Status;

@@ -8,12 +8,6 @@ namespace kromel {
 
 namespace {
 
-int32_t ScaleToRange(int32_t Lo, int32_t Hi, float X) {
-  const float T = std::nearbyint(static_cast<float>(static_cast<int64_t>(Hi) - Lo) * X);
-  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(Lo) + static_cast<int64_t>(T),
-                                                  std::min(Lo, Hi), std::max(Lo, Hi)));
-}
-
 // P - D div M to P + D div M.
 void Grip(TKnobStroke& S, TPoint P, TPoint D, int32_t M, int32_t Color, TKnobPenMode Mode) {
   S.From = {P.X - D.X / M, P.Y - D.Y / M};
@@ -26,75 +20,11 @@ void Grip(TKnobStroke& S, TPoint P, TPoint D, int32_t M, int32_t Color, TKnobPen
 }  // namespace
 
 TKnobControl::TKnobControl(std::string Name, std::string Caption)
-    : TController(std::move(Name), std::move(Caption)) {}
+    : TRangedValueControl(std::move(Name), std::move(Caption)) {}
 
 void TKnobControl::Invalidated() {
   NeedsRedraw = true;
   if (OnInvalidate) OnInvalidate(this);
-}
-
-void TKnobControl::SetValue(int32_t V) {
-  if (Min == Max) return;
-  V = std::clamp(V, std::min(Min, Max), std::max(Min, Max));
-  if (V == Value) return;
-  ValueChanged = true;
-  Value = V;
-  Invalidated();
-  if (OnChange) OnChange(this);
-}
-
-void TKnobControl::SetMin(int32_t V) {
-  Min = V;
-  if (Max < Min) SetMax(Min);
-  SetValue(Value);
-}
-
-void TKnobControl::SetMax(int32_t V) {
-  const float N = GetNormalizedValue();
-  Max = V;
-  if (Max < Min) SetMin(Max);
-  SetNormalizedValue(N);
-  if (OnInvalidate) OnInvalidate(this);
-}
-
-float TKnobControl::GetNormalizedValue() const {
-  if (Min == Max) return 0;
-  return static_cast<float>(static_cast<double>(static_cast<int64_t>(Value) - Min) /
-                            static_cast<double>(static_cast<int64_t>(Max) - Min));
-}
-
-void TKnobControl::SetNormalizedValue(float X) {
-  if (Min == Max || std::isnan(X)) return;
-  SetValue(ScaleToRange(Min, Max, std::clamp(X, 0.0f, 1.0f)));
-}
-
-void TKnobControl::SetNormalizedValueSilent(float X) {
-  if (Min == Max || std::isnan(X)) return;
-  const int32_t V = ScaleToRange(Min, Max, std::clamp(X, 0.0f, 1.0f));
-  if (V == Value) return;
-  Value = V;
-  Invalidated();
-}
-
-int32_t TKnobControl::GetControllerValue() {
-  return static_cast<int32_t>(std::nearbyint(GetNormalizedValue() * 32768.0f));
-}
-
-void TKnobControl::SetControllerValue(int32_t V) {
-  SetNormalizedValue(static_cast<float>(V) / 32768.0f);
-}
-
-void TKnobControl::SetControllerValueS(float X) {
-  if (X != GetNormalizedValue()) SetNormalizedValue(X);
-}
-
-void TKnobControl::SetControllerValueSSilent(float X) {
-  if (X != GetNormalizedValue()) SetNormalizedValueSilent(X);
-}
-
-void TKnobControl::ReportValue() {
-  if (OnControllerChange)
-    OnControllerChange(this, GetControllerNumber(), static_cast<float>(GetControllerValue()));
 }
 
 bool TKnobControl::MouseDown(TPressButton Button, TModifiers Shift, int32_t X, int32_t Y) {

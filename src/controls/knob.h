@@ -8,7 +8,7 @@
 #include <string>
 
 #include "controls/control_input.h"
-#include "controls/controller.h"
+#include "controls/ranged_value_control.h"
 #include "images/image_header.h"
 
 namespace kromel {
@@ -24,15 +24,12 @@ struct TKnobStroke {
 // Shadow, body and core of the pointer, then the five grips.
 using TKnobStrokes = std::array<TKnobStroke, 8>;
 
-class TKnobControl : public TController {
+class TKnobControl : public TRangedValueControl {
 public:
   static constexpr int32_t DragPixels = 400;
 
   explicit TKnobControl(std::string Name = {}, std::string Caption = {});
 
-  int32_t Value = 0;
-  int32_t Min = 0;
-  int32_t Max = 200;
   int32_t RangeAngle = 270;
   int32_t Margin = 4;
   int32_t FocusedColor = 0x202020;
@@ -43,28 +40,9 @@ public:
   bool Dragging = false;
   int32_t DragOrigin = 0;
   TPoint PressPoint;
-  bool ValueChanged = false;
   bool NeedsRedraw = true;
-  TNotifyEvent OnChange;
-  TNotifyEvent OnChangeEnd;
-  // A change that needs a repaint (silent ones included).
-  TNotifyEvent OnInvalidate;
 
   std::string ClassName() const override { return "TKnob"; }
-
-  void SetValue(int32_t V);
-  void SetMin(int32_t V);
-  // Keeps the pointer's angle; the value follows.
-  void SetMax(int32_t V);
-  float GetNormalizedValue() const;
-  void SetNormalizedValue(float X);
-  void SetNormalizedValueSilent(float X);
-
-  int32_t GetControllerValue() override;
-  void SetControllerValue(int32_t V) override;
-  float GetControllerValueS() override { return GetNormalizedValue(); }
-  void SetControllerValueS(float X) override;
-  void SetControllerValueSSilent(float X) override;
 
   // A press; true when the widget is to show the hint. Ctrl-click sets the
   // default (or the knob's second default when the value is the default).
@@ -81,8 +59,7 @@ public:
   double PointerAngle() const;
 
 private:
-  void ReportValue();
-  void Invalidated();
+  void Invalidated() override;
 };
 
 }  // namespace kromel

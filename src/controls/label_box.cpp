@@ -10,84 +10,13 @@ namespace kromel {
 
 namespace {
 
-// Lo + nearest(float(Hi - Lo) * X), the product in single precision.
-int32_t ScaleToRange(int32_t Lo, int32_t Hi, float X) {
-  const float T = std::nearbyint(static_cast<float>(static_cast<int64_t>(Hi) - Lo) * X);
-  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(Lo) + static_cast<int64_t>(T),
-                                                  std::min(Lo, Hi), std::max(Lo, Hi)));
-}
-
 }  // namespace
 
 TLabelBoxControl::TLabelBoxControl(std::string Name, std::string Caption)
-    : TController(std::move(Name), std::move(Caption)) {}
-
-void TLabelBoxControl::SetValue(int32_t V) {
-  if (Min == Max) return;
-  V = std::clamp(V, std::min(Min, Max), std::max(Min, Max));
-  if (V == Value) return;
-  ValueChanged = true;
-  Value = V;
-  if (OnInvalidate) OnInvalidate(this);
-  if (OnChange) OnChange(this);
-}
-
-void TLabelBoxControl::SetMin(int32_t V) {
-  Min = V;
-  if (Max < V) SetMax(V);
-  SetValue(Value);
-}
-
-void TLabelBoxControl::SetMax(int32_t V) {
-  const float N = GetNormalizedValue();
-  Max = V;
-  if (V < Min) SetMin(V);
-  SetNormalizedValue(N);
-  if (OnInvalidate) OnInvalidate(this);
-}
-
-float TLabelBoxControl::GetNormalizedValue() const {
-  if (Min == Max) return 0;
-  return static_cast<float>(static_cast<double>(static_cast<int64_t>(Value) - Min) /
-                            static_cast<double>(static_cast<int64_t>(Max) - Min));
-}
-
-void TLabelBoxControl::SetNormalizedValue(float X) {
-  if (Min == Max || std::isnan(X)) return;
-  SetValue(ScaleToRange(Min, Max, std::clamp(X, 0.0f, 1.0f)));
-}
-
-void TLabelBoxControl::SetNormalizedValueSilent(float X) {
-  if (Min == Max || std::isnan(X)) return;
-  const int32_t V = ScaleToRange(Min, Max, std::clamp(X, 0.0f, 1.0f));
-  if (V == Value) return;
-  Value = V;
-  if (OnInvalidate) OnInvalidate(this);
-}
-
-int32_t TLabelBoxControl::GetControllerValue() {
-  return static_cast<int32_t>(std::nearbyint(GetNormalizedValue() * 32768.0f));
-}
-
-void TLabelBoxControl::SetControllerValue(int32_t V) {
-  SetNormalizedValue(static_cast<float>(V) / 32768.0f);
-}
-
-void TLabelBoxControl::SetControllerValueS(float X) {
-  if (X != GetNormalizedValue()) SetNormalizedValue(X);
-}
-
-void TLabelBoxControl::SetControllerValueSSilent(float X) {
-  if (X != GetNormalizedValue()) SetNormalizedValueSilent(X);
-}
+    : TRangedValueControl(std::move(Name), std::move(Caption)) {}
 
 double TLabelBoxControl::DragSpeed() const {
   return (FineDrag ? 10000.0 : 1000.0) * ChangeSpeed;
-}
-
-void TLabelBoxControl::ReportValue() {
-  if (OnControllerChange)
-    OnControllerChange(this, GetControllerNumber(), static_cast<float>(GetControllerValue()));
 }
 
 bool TLabelBoxControl::MouseDown(TPressButton Button, TModifiers Shift, int32_t X, int32_t Y) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "controls/control_input.h"
-#include "controls/controller.h"
+#include "controls/ranged_value_control.h"
 #include "images/image_header.h"
 
 namespace kromel {
@@ -20,15 +20,11 @@ enum TChangeDirection : int32_t {
   cdHorizontalInverted = 3
 };
 
-class TLabelBoxControl : public TController {
+class TLabelBoxControl : public TRangedValueControl {
 public:
   explicit TLabelBoxControl(std::string Name = {}, std::string Caption = {});
 
-  int32_t Value = 0;
-  int32_t Min = 0;
-  int32_t Max = 200;
   int32_t DragOrigin = 0;
-  bool ValueChanged = false;
   TPoint PressPoint;
   bool Locked = false;
   bool Moved = false;
@@ -38,26 +34,8 @@ public:
   bool FineDrag = false;
   int32_t ChangeSpeed = 1;
   bool Dragging = false;
-  TNotifyEvent OnChange;
-  TNotifyEvent OnChangeEnd;
-  // Called when a value change needs a repaint (silent changes included).
-  TNotifyEvent OnInvalidate;
 
   std::string ClassName() const override { return "TLabelBox"; }
-
-  void SetValue(int32_t V);
-  void SetMin(int32_t V);
-  // Keeps the value's relative position in the range.
-  void SetMax(int32_t V);
-  float GetNormalizedValue() const;
-  void SetNormalizedValue(float X);
-  void SetNormalizedValueSilent(float X);
-
-  int32_t GetControllerValue() override;
-  void SetControllerValue(int32_t V) override;
-  float GetControllerValueS() override { return GetNormalizedValue(); }
-  void SetControllerValueS(float X) override;
-  void SetControllerValueSSilent(float X) override;
 
   // Pixels of travel over the whole range: 1000 (10000 for a fine drag)
   // times ChangeSpeed.
@@ -75,7 +53,6 @@ public:
 
 private:
   void DragTo(int32_t X, int32_t Y);
-  void ReportValue();
 };
 
 // The normalised value of a typed number as the pop-up edit sends it:

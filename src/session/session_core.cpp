@@ -390,10 +390,25 @@ bool TKromelSession::RendererBlock() {
   return true;
 }
 
+void TKromelSession::SetViewSource(const TImage64& Visible) {
+  if (CloseRequested || !HasArea(Visible)) return;
+  {
+    TRendererBlockGuard Block(*this);
+    if (FSourceImage.Image64.Width != Visible.Width || FSourceImage.Image64.Height != Visible.Height ||
+        FSourceImage.Image64.Pixels == nullptr)
+      FSourceImage.Realloc(Visible.Width, Visible.Height, true);
+    std::copy(Visible.Pixels, Visible.Pixels + Visible.Size, FSourceImage.Image64.Pixels);
+    if (FWorkImage.Width != Visible.Width || FWorkImage.Height != Visible.Height ||
+        FWorkImage.Pixels == nullptr)
+      FWorkImage.SetSize(Visible.Width, Visible.Height);
+  }
+  ProcessImageStart();
+}
+
 void TKromelSession::RendererDestroy() { FRenderer.reset(); }
 
 void TKromelSession::GetProcessingBitmap() {
-  if (CloseRequested || !Ready) return;
+  if (CloseRequested || !Ready || ViewSourceFromWindow) return;
   Log("GetProcessingBitmap start");
   // Fit the image into the view keeping its aspect; never above full size.
   int32_t W = Image.Width, H = Image.Height;

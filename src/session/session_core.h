@@ -232,8 +232,13 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool RendererBlock();
   // Ends the renderer thread (the next RendererCreate makes a new one).
   void RendererDestroy();
-  // Rebuilds SourceImage and WorkImage from Image at the view size.
+  // Rebuilds SourceImage and WorkImage from Image at the view size (not
+  // while the window supplies the visible part).
   void GetProcessingBitmap();
+  // The window's preview supplies the renderer's input: the visible part of
+  // Image at the viewport's size. Copies it and renders it.
+  void SetViewSource(const TImage64& Visible);
+  bool ViewSourceFromWindow = false;
   // Blocks the renderer for the scope; unblocks when the block was its own.
   class TRendererBlockGuard {
    public:

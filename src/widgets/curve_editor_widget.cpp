@@ -6,29 +6,9 @@
 #include <QKeyEvent>
 
 #include "platform/canvas.h"
+#include "widgets/editor_input_map.h"
 
 namespace kromel {
-
-namespace {
-
-TEditButton EditButtonOf(TMouseButton B) {
-  return B == mbRight    ? TEditButton::Right
-         : B == mbMiddle ? TEditButton::Middle
-                         : TEditButton::Left;
-}
-
-TMouseButton MouseButtonOf(TEditButton B) {
-  return B == TEditButton::Right ? mbRight : B == TEditButton::Middle ? mbMiddle : mbLeft;
-}
-
-// The plus and minus keys stand for the numeric pad's.
-uint16_t PadKey(uint16_t Key) {
-  if (Key == 187) return EditKey::Add;
-  if (Key == 189) return EditKey::Subtract;
-  return Key;
-}
-
-}  // namespace
 
 TCurveEditorWidget::TCurveEditorWidget(QWidget* Parent) : TVelWidget(Parent) {
   setFocusPolicy(Qt::StrongFocus);

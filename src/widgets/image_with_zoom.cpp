@@ -188,6 +188,8 @@ void TImageWithZoom::MakeVisiblePartBitmaps() {
   }
   SizeImage(FBefore, std::max(P->Width, 1), std::max(P->Height, 1));
   Layout.BeforeZoom.Rendered = false;
+  // The After pane shows the old view until the new one is rendered.
+  Layout.ResultReady = false;
   if (OnVisiblePartChanged) OnVisiblePartChanged();
   update();
 }
@@ -220,7 +222,10 @@ void TImageWithZoom::MakeReferenceBitmaps() {
 }
 
 void TImageWithZoom::SetResult(const TImage32& Rendered) {
-  if (!HasArea(Rendered)) return;
+  // A rendering of another view size is stale: the next one follows.
+  if (!HasArea(Rendered) || Rendered.Width != FVisiblePart.Width ||
+      Rendered.Height != FVisiblePart.Height)
+    return;
   SizeImage(FAfter, Rendered.Width, Rendered.Height);
   std::copy(Rendered.Pixels, Rendered.Pixels + Rendered.Size, FAfter.Pixels);
   Layout.ResultReady = true;
@@ -268,6 +273,8 @@ void TImageWithZoom::paintEvent(QPaintEvent*) {
     }
     // Until the first rendering of a new view the old screen stays.
     if (!Layout.ResultReady && !Layout.ShowReference) return;
+    // Rows an odd height leaves between or below the panes.
+    Painter.fillRect(rect(), Back);
     QFont Small = Painter.font();
     Small.setPixelSize(10);
     Painter.setFont(Small);

@@ -43,6 +43,8 @@ TEST_F(Preview, SideBySideCompareDrawsTheDividerBetweenItsPanes) {
   MakePicture(Picture, 1200, 800);
   TImageWithZoom W;
   W.resize(600, 400);
+  W.show();
+  QCoreApplication::processEvents();
   W.SetSourceImage(&Picture);
   W.SetCompare(true, false, false);
   W.Layout.MainZoom.Refit();
