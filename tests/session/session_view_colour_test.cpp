@@ -11,6 +11,7 @@
 #include "fileio/image_save.h"
 #include "images/owned_image.h"
 #include "lut/lut_apply.h"
+#include "platform/main_thread.h"
 #include "session/session_profiles.h"
 #include "session/session_reference.h"
 #include "session/session_test_support.h"
@@ -333,6 +334,30 @@ TEST_F(ReferenceTest, SnapshotSwapAndPaste) {
   EXPECT_EQ(S.ImageFileName, " *** Image from clipboard ***");
   EXPECT_TRUE(R.ShowReference);
   S.Close();
+}
+
+class NoticeView : public TSessionView {
+ public:
+  std::vector<std::string> Notices;
+  void ShowPopupNotification(const std::string& Text) override { Notices.push_back(Text); }
+};
+
+TEST_F(ReferenceTest, NextAndPreviousReferenceInTheFolder) {
+  NoticeView View;
+  TKromelSession S(&View);
+  TSessionReference R(S);
+  const std::string A = WritePicture("a.png", 10, nullptr);
+  const std::string B = WritePicture("b.png", 20, nullptr);
+  EXPECT_FALSE(R.LoadAdjacent(false));  // no reference yet: nothing
+  ASSERT_TRUE(R.Load(A));
+  ASSERT_TRUE(R.LoadAdjacent(false));
+  EXPECT_EQ(R.FileName, B);
+  EXPECT_FALSE(R.LoadAdjacent(false));
+  DrainMainThreadCalls();
+  EXPECT_EQ(View.Notices, std::vector<std::string>{"No next image found in the folder"});
+  EXPECT_EQ(R.FileName, B);
+  ASSERT_TRUE(R.LoadAdjacent(true));
+  EXPECT_EQ(R.FileName, A);
 }
 
 TEST_F(ReferenceTest, ConvertingCommitsBothImagesOrNeither) {
