@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
@@ -176,6 +177,23 @@ void TKromelMainForm::BuildMenus() {
         "3D LUTs|*.cube;*.3dl;*.csp;*.png;*.tif;*.icc;*.icm;*.dcp|All files|*", {});
     if (!F.empty()) LoadAnyFile(F);
   });
+  // The recent lists, rebuilt each time they open.
+  auto Recent = [this, File](const char* Text, TRecentFiles& List) {
+    QMenu* Sub = File->addMenu(QString::fromStdString(_(Text)));
+    QObject::connect(Sub, &QMenu::aboutToShow, this, [this, Sub, &List] {
+      Sub->clear();
+      for (int32_t I = 0; I < List.Names.GetCount(); ++I) {
+        const std::string Name = List.Names.Get(I);
+        QAction* A = Sub->addAction(QString::fromStdString(Name));
+        QObject::connect(A, &QAction::triggered, this,
+                         [this, Name] { Guarded("RecentFileClick", [&] { LoadAnyFile(Name); }); });
+      }
+      Sub->setEnabled(!Sub->isEmpty());
+    });
+  };
+  Recent("Recent images", FSession->RecentImages);
+  Recent("Recent presets", FSession->RecentPresets);
+  Recent("Recent external LUTs", FSession->RecentExternalLuts);
   File->addSeparator();
   Add(File, "Save preset as...", QKeySequence::Save, [this] {
     std::string FilterName;
@@ -236,6 +254,25 @@ void TKromelMainForm::showEvent(QShowEvent* Event) {
   QMainWindow::showEvent(Event);
   if (FShown) return;
   FShown = true;
+  Guarded("LoadWindowPlacement", [&] {
+    const TWindowPlacement& Stored = FSession->SessionSettings().Placements[0];
+    TStoredPlacement S;
+    if (Stored.Width > 0 && Stored.Height > 0) {
+      S.Left = Stored.Left;
+      S.Top = Stored.Top;
+      S.Width = Stored.Width;
+      S.Height = Stored.Height;
+    }
+    TWindowPlacement Now;
+    Now.Left = geometry().x();
+    Now.Top = geometry().y();
+    Now.Width = width();
+    Now.Height = height();
+    const QScreen* Screen = screen();
+    const QRect Area = Screen ? Screen->availableGeometry() : QRect();
+    const TWindowPlacement P = RestorePlacement(S, Now, Area.width(), Area.height());
+    setGeometry(P.Left, P.Top, P.Width, P.Height);
+  });
   Guarded("FormShow", [&] {
     FSession->Show();
     std::vector<std::string> Files;
@@ -424,6 +461,13 @@ void TKromelMainForm::closeEvent(QCloseEvent* Event) {
     return;
   }
   Guarded("FormClose", [&] {
+    TWindowPlacement& P = FSession->SessionSettings().Placements[0];
+    P.Maximized = isMaximized();
+    P.Visible = isVisible();
+    P.Left = std::max(0, geometry().x());
+    P.Top = geometry().y();
+    P.Width = width();
+    P.Height = height();
     FRoot.Close();
     FRoot.SaveSettings();
   });

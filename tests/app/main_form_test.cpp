@@ -200,3 +200,32 @@ TEST_F(MainForm, ExportsAndSavesFromTheWindow) {
 
 }  // namespace
 }  // namespace kromel
+
+namespace kromel {
+namespace {
+
+TEST_F(MainForm, StoredPlacementIsClampedToTheScreenAndKeptAtClose) {
+  auto F = std::make_unique<TKromelMainForm>(std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
+  TWindowPlacement& P = F->Session().SessionSettings().Placements[0];
+  P.Left = 100000;
+  P.Top = 0;
+  P.Width = 30000;
+  P.Height = 500;
+  F->show();
+  const QRect Screen = F->screen()->availableGeometry();
+  EXPECT_EQ(F->width(), Screen.width());
+  EXPECT_EQ(F->geometry().x(), Screen.width() - 100);
+  EXPECT_EQ(F->geometry().y(), 15);
+  F->resize(640, 480);
+  EXPECT_TRUE(F->close());
+  EXPECT_EQ(F->Session().SessionSettings().Placements[0].Width, 640);
+  // The recent images list names the photograph once it was opened.
+  auto G = std::make_unique<TKromelMainForm>(std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
+  G->show();
+  ASSERT_TRUE(G->LoadAnyFile(Photo));
+  EXPECT_EQ(G->Session().RecentImages.Names.Get(0), Photo);
+  G->Session().PresetUnmodified = true;
+}
+
+}  // namespace
+}  // namespace kromel
