@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_hosts.h"
 #include "bench_lut.h"
 #include "lut/lut_renderer.h"
 #include "platform/main_thread.h"
@@ -22,13 +23,10 @@ using namespace kromel;
 
 constexpr int32_t Width = 6000, Height = 4000;
 
-// The main window of the benchmark: the picture, the LUT, no analyzer.
-class TBenchHost : public TRendererHost {
+// The picture (or raw words named by KROMEL_BENCH_RAW16) and the LUT.
+class TBenchHost : public bench::TBenchRendererHost {
  public:
-  TBenchHost() {
-    Work.Realloc(Width, Height, true);
-    Out.Init();
-    Out.Alloc(Width, Height);
+  TBenchHost() : TBenchRendererHost(Width, Height) {
     const char* Raw = std::getenv("KROMEL_BENCH_RAW16");
     std::ifstream In(Raw != nullptr ? Raw : "", std::ios::binary);
     if (!In.read(reinterpret_cast<char*>(Work.Image64.Pixels),
@@ -39,22 +37,6 @@ class TBenchHost : public TRendererHost {
       }
     Main.Write([](T3DLut& Lut) { kromel::bench::MakeBenchLut(Lut); });
   }
-  ~TBenchHost() override { Out.Dispose(); }
-  bool MainFormReady() const override { return true; }
-  bool CopyMainLut(T3DLut& Lut) override { return Main.CopyTo(Lut); }
-  TImageVBPP& WorkingImage() override { return Work; }
-  TImage32& ProcessedImage() override { return Out; }
-  uint8_t DisplayMode() const override { return 0; }
-  int32_t PreviewBitmapWidth() const override { return Width; }
-  bool CalcAnalyzer(bool) override { return true; }
-  void SetPreviewImageChanged() override {}
-  void ShowProcessedImage() override {}
-  void UpdateAnalyzerWindow() override {}
-  void UpdatePicker() override {}
-
-  TGuardedLut Main;
-  TImageVBPP Work;
-  TImage32 Out;
 };
 
 TBenchHost& Host() {

@@ -4,6 +4,8 @@
 // walks on 1, 2 and 8 threads.
 #include <benchmark/benchmark.h>
 
+#include "bench_hosts.h"
+
 #include "engine/kromel_preset.h"
 #include "engine/lut_pipeline.h"
 #include "lut/node_workers.h"
@@ -11,29 +13,11 @@
 namespace kromel {
 namespace {
 
-void SwitchEverythingOn(TKromelPreset& P) {
-  P.LogDecoder->MaxColor->SetValue(MaxColorWhite);
-  P.Basic->Exposure->SetValue(0.55f);
-  P.ChannelMixer->Enabled->SetValue(1);
-  P.Volume->Enabled->SetValue(1);
-  P.ABGrid->Enabled->SetValue(1);
-  P.CLGrid->Enabled->SetValue(1);
-  P.CurvesEnabled->SetValue(1);
-  P.RGBCurves->MasterEnabled->SetValue(1);
-  P.RGBCurves->RGBEnabled->SetValue(1);
-  P.ModelCurves->Enabled->SetValue(1);
-  P.Curves2D->Enabled->SetValue(1);
-  P.FilmCurve->FilmCurve->SetValue(2);
-  P.MaskUnit()->Enabled->SetValue(1);
-  P.MaskDestination->SetValue(4);
-  P.Master->MasterSwitch->SetValue(1);
-}
-
 // Arguments: LUT levels and the threads the node walks may use.
 void Run(benchmark::State& State, int32_t FromLevel) {
   const int32_t Before = SetNodeThreadLimit(int32_t(State.range(1)));
   TKromelPreset Preset;
-  SwitchEverythingOn(Preset);
+  bench::SwitchEverythingOn(Preset);
   TLutPipeline Pipeline(Preset);
   Pipeline.SetLutSize(int32_t(State.range(0)));
   Pipeline.CalcLut();

@@ -5,6 +5,8 @@
 // also measured alone, and the box-average a zoom or pan costs.
 #include <benchmark/benchmark.h>
 
+#include "bench_hosts.h"
+
 #include <chrono>
 #include <thread>
 
@@ -53,59 +55,16 @@ void MakeVisiblePart(TImage64& Dest, bool Fit) {
       Dest.Pixels[Y * ViewWidth + X] = S.Pixels[(Y0 + Y) * SourceWidth + X0 + X];
 }
 
-void SwitchEverythingOn(TKromelPreset& P) {
-  P.LogDecoder->MaxColor->SetValue(MaxColorWhite);
-  P.Basic->Exposure->SetValue(0.55f);
-  P.ChannelMixer->Enabled->SetValue(1);
-  P.Volume->Enabled->SetValue(1);
-  P.ABGrid->Enabled->SetValue(1);
-  P.CLGrid->Enabled->SetValue(1);
-  P.CurvesEnabled->SetValue(1);
-  P.RGBCurves->MasterEnabled->SetValue(1);
-  P.RGBCurves->RGBEnabled->SetValue(1);
-  P.ModelCurves->Enabled->SetValue(1);
-  P.Curves2D->Enabled->SetValue(1);
-  P.FilmCurve->FilmCurve->SetValue(2);
-  P.Master->MasterSwitch->SetValue(1);
-}
-
-// The main window of the benchmark: the viewport-size working image, the
-// pane bitmap and the published LUT.
-class TPreviewHost : public TRendererHost {
- public:
-  TPreviewHost() {
-    Work.Realloc(ViewWidth, ViewHeight, true);
-    Out.Init();
-    Out.Alloc(ViewWidth, ViewHeight);
-  }
-  ~TPreviewHost() override { Out.Dispose(); }
-  bool MainFormReady() const override { return true; }
-  bool CopyMainLut(T3DLut& Lut) override { return Main.CopyTo(Lut); }
-  TImageVBPP& WorkingImage() override { return Work; }
-  TImage32& ProcessedImage() override { return Out; }
-  uint8_t DisplayMode() const override { return 0; }
-  int32_t PreviewBitmapWidth() const override { return ViewWidth; }
-  bool CalcAnalyzer(bool) override { return true; }
-  void SetPreviewImageChanged() override {}
-  void ShowProcessedImage() override {}
-  void UpdateAnalyzerWindow() override {}
-  void UpdatePicker() override {}
-
-  TGuardedLut Main;
-  TImageVBPP Work;
-  TImage32 Out;
-};
-
 struct TFrame {
   TKromelPreset Preset;
   TLutPipeline Pipeline{Preset};
-  TPreviewHost Host;
+  bench::TBenchRendererHost Host{ViewWidth, ViewHeight};
   TLutRenderer Renderer{Host, false};
   float Exposure = 0.5f;
 
   explicit TFrame(bool Fit) {
     Renderer.UseOpenCL = false;
-    SwitchEverythingOn(Preset);
+    bench::SwitchEverythingOn(Preset, false);
     Pipeline.SetLutSize(33);
     Pipeline.CalcLut();
     MakeVisiblePart(Host.Work.Image64, Fit);
