@@ -14,6 +14,7 @@
 #include "images/blur_kernel.h"
 #include "images/image32.h"
 #include "images/image_header.h"
+#include "images/parallel_rows.h"
 #include "images/sample.h"
 #include "platform/raw_bitmap.h"
 
@@ -163,7 +164,10 @@ void StretchAveraged(TImage& Image, TPoint TL, TPoint BR, const TImage& Src,
   const int64_t SW = Src.Width, SH = Src.Height;
   const int64_t SpanX = int64_t(BR.X) - TL.X;
   const int64_t SpanY = int64_t(BR.Y) - TL.Y;
-  for (int64_t Y = 0; Y < Image.Height; ++Y) {
+  // Rows are independent: bands on several threads give the same pixels.
+  const int64_t Work = std::max<int64_t>(int64_t(Image.Width) * Image.Height, SW * SH);
+  ForEachRowBand(Image.Height, Work, [&](int32_t FirstRow, int32_t LastRow) {
+  for (int64_t Y = FirstRow; Y < LastRow; ++Y) {
     auto* Dst = Image.Row(int32_t(Y));
     for (int64_t X = 0; X < Image.Width; ++X) {
       if (X < TL.X || X >= BR.X || Y < TL.Y || Y >= BR.Y) {
@@ -189,6 +193,7 @@ void StretchAveraged(TImage& Image, TPoint TL, TPoint BR, const TImage& Src,
       SetWords(Dst[X], R / N, G / N, B / N, Opaque ? 65535 : A / N);
     }
   }
+  });
 }
 
 // The bounded sorted list of GetDarkestAverage / GetBrightestAverage: R, G,

@@ -517,4 +517,33 @@ TEST_F(ImageVBPPOpsTest, AveragesAndCentralText) {
   EXPECT_TRUE(Silent());
 }
 
+// A halving large enough to run in bands on several threads gives exactly the
+// 2 x 2 means, band edges included.
+TEST_F(Image64GeometryTest, LargeAveragedStretchIsTheExactMeanInEveryBand) {
+  TImage64 Src, Dst;
+  Src.Init();
+  Dst.Init();
+  ASSERT_TRUE(Src.Alloc(2400, 1800));
+  ASSERT_TRUE(Dst.Alloc(1200, 900));
+  for (int32_t I = 0; I < Src.Size; ++I) {
+    const uint32_t H = uint32_t(I) * 2654435761u;
+    Src.Pixels[I] = {uint16_t(H), uint16_t(H >> 7), uint16_t(H >> 13), uint16_t(H >> 16)};
+  }
+  Dst.StretchDrawAveraged({0, 0}, {1200, 900}, Src, TPixel64{0, 0, 0, 0});
+  int32_t Wrong = 0;
+  for (int32_t Y = 0; Y < 900; ++Y)
+    for (int32_t X = 0; X < 1200; ++X) {
+      const TPixel64* A = &Src.Pixels[(2 * Y) * 2400 + 2 * X];
+      const TPixel64* B = A + 2400;
+      const TPixel64 Want = {uint16_t((A[0].R + A[1].R + B[0].R + B[1].R) / 4),
+                             uint16_t((A[0].G + A[1].G + B[0].G + B[1].G) / 4),
+                             uint16_t((A[0].B + A[1].B + B[0].B + B[1].B) / 4),
+                             uint16_t((A[0].A + A[1].A + B[0].A + B[1].A) / 4)};
+      if (!(Dst.Pixels[Y * 1200 + X] == Want)) ++Wrong;
+    }
+  EXPECT_EQ(Wrong, 0);
+  Src.Dispose();
+  Dst.Dispose();
+}
+
 }  // namespace
