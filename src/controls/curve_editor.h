@@ -116,7 +116,7 @@ public:
   void MouseUp(TEditButton Button, uint32_t Shift, int32_t X, int32_t Y);
   // Always true (the wheel is taken).
   bool MouseWheel(uint32_t Shift, int32_t WheelDelta, int32_t X, int32_t Y);
-  // Key := 0 for a key the editor used; false leaves it to the widget.
+  // Key = 0 for a key the editor used; false leaves it to the widget.
   bool KeyDown(uint16_t& Key, uint32_t Shift);
   void MoveActiveDot(int32_t DX, int32_t DY);
   // A drag of dot Index that goes on with positions in the coordinates of

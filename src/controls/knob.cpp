@@ -8,7 +8,7 @@ namespace kromel {
 
 namespace {
 
-// P - D div M to P + D div M.
+// P - D / M to P + D / M (integer division).
 void Grip(TKnobStroke& S, TPoint P, TPoint D, int32_t M, int32_t Color, TKnobPenMode Mode) {
   S.From = {P.X - D.X / M, P.Y - D.Y / M};
   S.To = {P.X + D.X / M, P.Y + D.Y / M};
@@ -99,7 +99,7 @@ TKnobStrokes TKnobControl::Strokes(int32_t W, int32_t H, bool Focused, bool Enab
                   static_cast<int32_t>(std::nearbyint(std::sin(A) * R1))};
   const TPoint D2{static_cast<int32_t>(std::nearbyint(std::sin(A) * R2)),
                   static_cast<int32_t>(std::nearbyint(-std::cos(A) * R2))};
-  // centre + K * D1 div 5
+  // centre + K * D1 / 5 (integer division)
   auto Along = [&](int32_t K) { return TPoint{C.X + K * D1.X / 5, C.Y + K * D1.Y / 5}; };
   TKnobStrokes S{};
   const TPoint P0 = Along(-6), P1 = Along(-2);

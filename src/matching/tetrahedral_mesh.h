@@ -31,8 +31,8 @@ public:
   // the box is flat.
   bool Start(int32_t FirstCorner, const TLattice& Lo, const TLattice& Hi);
   // Inserts vertex Id at P, which must lie strictly inside the box. False
-  // when P coincides with a vertex already present (Duplicate := that
-  // vertex) or the mesh became inconsistent (Duplicate := -1).
+  // when P coincides with a vertex already present (Duplicate = that
+  // vertex) or the mesh became inconsistent (Duplicate = -1).
   bool Insert(int32_t Id, const TLattice& P, int32_t& Duplicate);
 
   // A live cell whose closure holds P (walking from Hint), or the boundary
