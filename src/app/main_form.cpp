@@ -23,6 +23,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "app/main_form_shell.h"
 #include "fileio/file_dialogs.h"
 #include "foundation/debug_log.h"
 #include "platform/main_thread.h"
@@ -86,6 +87,7 @@ TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QW
   FSession->ViewSourceFromWindow = true;
   BuildForm();
   BuildMenus();
+  FShell = new TMainFormShell(*this);
   FBuilt = true;
   setAcceptDrops(true);
   resize(1280, 800);
@@ -94,6 +96,8 @@ TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QW
 }
 
 TKromelMainForm::~TKromelMainForm() {
+  delete FShell;
+  FShell = nullptr;
   Guarded("FormDestroy", [&] {
     FRoot.Close();
     FRoot.SaveSettings();
@@ -159,6 +163,7 @@ void TKromelMainForm::BuildForm() {
 void TKromelMainForm::BuildMenus() {
   auto Add = [this](QMenu* Menu, const char* Text, QKeySequence Key, auto Fn) {
     QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
+    A->setProperty("KromelSourceText", QString::fromUtf8(Text));
     if (!Key.isEmpty()) A->setShortcut(Key);
     QObject::connect(A, &QAction::triggered, this, [this, Text, Fn] { Guarded(Text, [&] { Fn(); }); });
     return A;
@@ -275,6 +280,7 @@ void TKromelMainForm::showEvent(QShowEvent* Event) {
   });
   Guarded("FormShow", [&] {
     FSession->Show();
+    FShell->SwitchLanguage();
     std::vector<std::string> Files;
     Files.swap(FPendingFiles);
     for (const std::string& F : Files) LoadAnyFile(F);
@@ -407,6 +413,7 @@ void TKromelMainForm::UpdateCaption() {
   S.ImageProfileDescription = FSession->Image.Pixels ? FSession->ImageProfileDescription : "";
   S.PresetModified = !FSession->PresetUnmodified;
   S.Saving = FSession->SavingInProgress;
+  S.ExtendedHighlights = FShell != nullptr && FShell->Keys.ExtendedHighlightsMode;
   setWindowTitle(QString::fromStdString(BuildCaption(S)));
 }
 

@@ -21,6 +21,7 @@ class QToolButton;
 namespace kromel {
 
 class TImageWithZoom;
+class TMainFormShell;
 
 // The view modes of the preview.
 enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStacked, CompareSplit };
@@ -55,6 +56,8 @@ public:
   TKromelSession& Session() { return *FSession; }
   TSessionPresets& Presets() { return *FPresets; }
   TImageWithZoom& Preview() { return *FPreview; }
+  // Keyboard, timer, language, history and preferences.
+  TMainFormShell& Shell() { return *FShell; }
   // The page captions in selector order.
   static const std::array<const char*, 7>& PageCaptions();
   // Renders done since the window was made (tests wait on it).
@@ -91,6 +94,7 @@ private:
   TSessionFiles* FFiles = nullptr;
 
   TImageWithZoom* FPreview = nullptr;
+  TMainFormShell* FShell = nullptr;
   QStackedWidget* FPages = nullptr;
   QButtonGroup* FPageButtons = nullptr;
   std::array<QCheckBox*, 7> FPageSwitches{};

@@ -21,7 +21,7 @@ bool CountHiddenKey(TKeyboardState& State) {
 
 }  // namespace
 
-TKeyDown MapKeyDown(TKeyboardState& State, uint16_t Key, const TShiftState& Shift, bool EditFocused) {
+TKeyDown MapKeyDown(TKeyboardState& State, uint16_t Key, const TKeyModifiers& Shift, bool EditFocused) {
   TKeyDown R;
   auto Add = [&](TKeyCommand C, int32_t Index = 0) { R.Actions.push_back({C, Index}); };
   using C = TKeyCommand;

@@ -16,7 +16,7 @@ constexpr uint16_t Key0 = 48, Key1 = 49, Key7 = 55, Key8 = 56, Key9 = 57;
 }  // namespace vk
 
 // The modifiers held; Meta is the Command key.
-struct TShiftState {
+struct TKeyModifiers {
   bool Shift = false;
   bool Alt = false;
   bool Ctrl = false;
@@ -70,7 +70,7 @@ struct TKeyDown {
 
 // The commands of a key press in the order they run; State changes as the
 // hidden chords say. EditFocused: a single-line edit field has the focus.
-TKeyDown MapKeyDown(TKeyboardState& State, uint16_t Key, const TShiftState& Shift, bool EditFocused);
+TKeyDown MapKeyDown(TKeyboardState& State, uint16_t Key, const TKeyModifiers& Shift, bool EditFocused);
 // The commands of a key release.
 std::vector<TKeyAction> MapKeyUp(uint16_t Key);
 

@@ -14,8 +14,8 @@ namespace {
 
 using C = TKeyCommand;
 
-TShiftState Mods(const char* M) {
-  TShiftState S;
+TKeyModifiers Mods(const char* M) {
+  TKeyModifiers S;
   for (const char* P = M; *P; ++P) {
     if (*P == 's') S.Shift = true;
     if (*P == 'a') S.Alt = true;
@@ -81,7 +81,7 @@ TEST(KeyboardMap, SlashOpensTheMaskPreviewEvenInAnEditField) {
 }
 
 TEST(KeyboardMap, HiddenChordsActOnlyAfterAnotherCountedChord) {
-  const TShiftState CS = Mods("cs");
+  const TKeyModifiers CS = Mods("cs");
   TKeyboardState S;
   // F once only counts; the second F acts.
   EXPECT_FALSE(Has(MapKeyDown(S, 'F', CS, false), C::ShowExperimentalFeatures));
