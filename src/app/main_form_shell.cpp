@@ -110,7 +110,6 @@ TMainFormShell::TMainFormShell(TKromelMainForm& AForm) : QObject(&AForm), Form(A
   StyleGui1->Loading = false;
   StyleGui1->setToolTip(QString::fromStdString(_("Shift+Ctrl+click: next style")));
   Form.statusBar()->addPermanentWidget(StyleGui1);
-  StyleGui1->installEventFilter(this);
   Timer1 = new QTimer(this);
   Timer1->setInterval(1000);
   QObject::connect(Timer1, &QTimer::timeout, this, [this] { Guarded("Timer1Timer", [&] { Timer1Timer(); }); });

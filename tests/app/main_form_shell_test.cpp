@@ -39,6 +39,7 @@
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
 #include "widgets/image_with_zoom.h"
+#include "widgets/style_gui.h"
 
 namespace kromel {
 namespace {
@@ -477,6 +478,23 @@ TEST_F(MainFormShell, ChartMeasurementDumpGoesToTheConfigurationFolder) {
     setenv("XDG_CONFIG_HOME", Saved.c_str(), 1);
   else
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// Shift+Ctrl+click on the style component cycles black, white, grey,
+// blue and black again; a plain click changes nothing.
+TEST_F(MainFormShell, StyleCyclesThroughTheFourPalettes) {
+  auto F = Open();
+  TStyleGui& Style = *F->Shell().StyleGui1;
+  EXPECT_EQ(Style.StyleType(), stBlack);
+  QTest::mouseClick(&Style, Qt::LeftButton);
+  EXPECT_EQ(Style.StyleType(), stBlack);
+  const TStyleType Expected[] = {stWhite, stGray, stBlue, stBlack};
+  for (TStyleType T : Expected) {
+    QTest::mouseClick(&Style, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(Style.StyleType(), T);
+    EXPECT_EQ(Style.BackgroundColor, StylePalette(T).BackgroundColor);
+    if (T == stWhite) testing::SaveScreenshot(*F, "main_window_shell", "style_white");
+  }
 }
 
 TEST_F(MainFormShell, AboutShowsVersionAndHistory) {
