@@ -1,7 +1,10 @@
 #include "engine/lut_procedures.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <numbers>
 
@@ -96,16 +99,46 @@ void CopyMaxima(const T3DLut& Src, T3DLut& Dst) {
   Dst.MaxB = Src.MaxB;
 }
 
+// Curve with its last results kept by input bits: planes that vary along
+// one axis only (as the first stages' do) repeat few values.
+template <class F>
+class TCurveMemo {
+ public:
+  explicit TCurveMemo(F& Curve) : FCurve(Curve) {
+    // A NaN no input is taken for: its entries hold its own result.
+    const float Unused = Curve(std::bit_cast<float>(EmptyKey));
+    FKeys.fill(EmptyKey);
+    FValues.fill(Unused);
+  }
+  float operator()(float X) {
+    const uint32_t Key = std::bit_cast<uint32_t>(X);
+    const size_t Slot = (Key * 0x9E3779B1u) >> (32 - SlotBits);
+    if (FKeys[Slot] != Key) {
+      FKeys[Slot] = Key;
+      FValues[Slot] = FCurve(X);
+    }
+    return FValues[Slot];
+  }
+
+ private:
+  static constexpr int SlotBits = 8;
+  static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;
+  F& FCurve;
+  std::array<uint32_t, size_t(1) << SlotBits> FKeys;
+  std::array<float, size_t(1) << SlotBits> FValues;
+};
+
 // Each plane value of Src through Curve into Dst, then Src's maxima.
 template <class F>
 void MapPlanes(const T3DLut& Src, T3DLut& Dst, const char* Routine, F Curve) {
   if (!LutShapesMatch(Src, Dst, Routine)) return;
   try {
     ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      TCurveMemo<F> Memo(Curve);
       for (int32_t k = Begin; k < End; ++k) {
-        Dst.R[k] = Curve(Src.R[k]);
-        Dst.G[k] = Curve(Src.G[k]);
-        Dst.B[k] = Curve(Src.B[k]);
+        Dst.R[k] = Memo(Src.R[k]);
+        Dst.G[k] = Memo(Src.G[k]);
+        Dst.B[k] = Memo(Src.B[k]);
       }
     });
     CopyMaxima(Src, Dst);

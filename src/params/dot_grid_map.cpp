@@ -1,6 +1,7 @@
 // The dot-grid model: mapping points through the displaced dots, resampling
 // to a new size and baking the spread positions.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -103,13 +104,42 @@ bool LocateSector(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, float
   return true;
 }
 
+// What the chord rule needs of N sectors alone.
+struct TChordConstants {
+  float CosHalf = 0;   // cos of half a sector
+  float EdgeLength = 0;  // a chord of the unit circle across one sector
+};
+
+TChordConstants MakeChordConstants(int32_t N) {
+  TChordConstants K;
+  K.CosHalf = std::cos(PiF / float(N));
+  const float EX = std::cos(2 * PiF / float(N)) - 1;
+  const float EY = std::sin(2 * PiF / float(N));
+  K.EdgeLength = std::sqrt(EX * EX + EY * EY);
+  return K;
+}
+
+// Made once for every sector count a grid can have.
+const TChordConstants& ChordConstants(int32_t N) {
+  static const auto* const Table = [] {
+    auto* T = new std::array<TChordConstants, size_t(DotGridMaxCount) + 1>;
+    for (int32_t I = 1; I <= DotGridMaxCount; ++I) (*T)[size_t(I)] = MakeChordConstants(I);
+    return T;
+  }();
+  if (N >= 1 && N <= DotGridMaxCount) return (*Table)[size_t(N)];
+  thread_local TChordConstants Other;
+  Other = MakeChordConstants(N);
+  return Other;
+}
+
 // Circular layout of Interpolation: rings joined by straight chords.
 bool CircularChordCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, float Y,
                        TCellMix& Mix) {
   TSector Sec;
   if (!LocateSector(G, N, M, X, Y, Sec)) return false;
+  const TChordConstants& K = ChordConstants(N);
   const float ThetaM = float(2 * Sec.S0 + 1) * PiF / float(N);
-  const float CosHalf = std::cos(PiF / float(N));
+  const float CosHalf = K.CosHalf;
   const float CosOff = std::cos(Sec.Theta - ThetaM);
   float Rho = Sec.Rho * CosOff / CosHalf;
   if (!(Rho > 0)) Rho = 0;
@@ -117,9 +147,7 @@ bool CircularChordCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, 
   const float Ratio = CosHalf / CosOff;
   const float PX = std::cos(Phi) * Ratio;
   const float PY = std::sin(Phi) * Ratio;
-  const float EX = std::cos(2 * PiF / float(N)) - 1;
-  const float EY = std::sin(2 * PiF / float(N));
-  float FS = std::sqrt((PX - 1) * (PX - 1) + PY * PY) / std::sqrt(EX * EX + EY * EY);
+  float FS = std::sqrt((PX - 1) * (PX - 1) + PY * PY) / K.EdgeLength;
   if (std::isnan(FS)) FS = 0;
   int32_t R0, R1;
   float FR;
@@ -173,8 +201,10 @@ bool MapThroughCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, bool Chord, 
 }  // namespace
 
 void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z) const {
-  const int32_t N = Cols();
-  const int32_t M = Rows();
+  Interpolation(X, Y, Z, Cols(), Rows());
+}
+
+void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z, int32_t N, int32_t M) const {
   if (N < 2 || M < 2) return;
   TCellMix Mix;
   MapThroughCell(*this, N, M, true, X, Y, Z, Mix);
