@@ -1,16 +1,14 @@
 #include "engine/lut_procedures.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <exception>
 #include <numbers>
 
 #include "colour/colour_models.h"
 #include "colour/contrast_clip.h"
 #include "colour/log_gamma.h"
+#include "engine/curve_memo.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
@@ -98,35 +96,6 @@ void CopyMaxima(const T3DLut& Src, T3DLut& Dst) {
   Dst.MaxG = Src.MaxG;
   Dst.MaxB = Src.MaxB;
 }
-
-// Curve with its last results kept by input bits: planes that vary along
-// one axis only (as the first stages' do) repeat few values.
-template <class F>
-class TCurveMemo {
- public:
-  explicit TCurveMemo(F& Curve) : FCurve(Curve) {
-    // A NaN no input is taken for: its entries hold its own result.
-    const float Unused = Curve(std::bit_cast<float>(EmptyKey));
-    FKeys.fill(EmptyKey);
-    FValues.fill(Unused);
-  }
-  float operator()(float X) {
-    const uint32_t Key = std::bit_cast<uint32_t>(X);
-    const size_t Slot = (Key * 0x9E3779B1u) >> (32 - SlotBits);
-    if (FKeys[Slot] != Key) {
-      FKeys[Slot] = Key;
-      FValues[Slot] = FCurve(X);
-    }
-    return FValues[Slot];
-  }
-
- private:
-  static constexpr int SlotBits = 8;
-  static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;
-  F& FCurve;
-  std::array<uint32_t, size_t(1) << SlotBits> FKeys;
-  std::array<float, size_t(1) << SlotBits> FValues;
-};
 
 // Each plane value of Src through Curve into Dst, then Src's maxima.
 template <class F>

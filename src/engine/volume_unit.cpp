@@ -5,6 +5,7 @@
 #include <exception>
 #include <numbers>
 
+#include "engine/curve_memo.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
@@ -109,12 +110,14 @@ void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
     return;
   }
   try {
+    auto Decode = [g](float x) { return ApplyGamma(x, g); };
     ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+      TCurveMemo<decltype(Decode)> Linear(Decode);
       for (int32_t k = Begin; k < End; ++k) {
         const float In[3] = {std::max(Dst->R[k], 0.0f), std::max(Dst->G[k], 0.0f),
                              std::max(Dst->B[k], 0.0f)};
         float Lin[3], c[3];
-        for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = ApplyGamma(In[Ch], g);
+        for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = Linear(In[Ch]);
         const float avg = Mean(c);
         float Weight = 0;
         if (avg > 0) {

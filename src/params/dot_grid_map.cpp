@@ -97,8 +97,14 @@ bool LocateSector(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, float
   Out.S = float(N) * Out.Theta / (2 * PiF);
   if (!(Out.S > 0)) Out.S = 0;
   Out.S0 = static_cast<int64_t>(Out.S);
-  Out.C0 = static_cast<int32_t>((N + Out.S0) % N);
-  Out.C1 = (N + Out.C0 + 1) % N;
+  // (N + S0) mod N and the next column, by subtraction: S0 is near 2 N.
+  int64_t C = Out.S0;
+  if (C < 8 * int64_t(N))
+    while (C >= N) C -= N;
+  else
+    C %= N;
+  Out.C0 = static_cast<int32_t>(C);
+  Out.C1 = Out.C0 + 1 == N ? 0 : Out.C0 + 1;
   Out.Rho = float(M - 1) * std::sqrt(X * X + Y * Y) / R;
   if (!(Out.Rho > 0)) Out.Rho = 0;  // also NaN
   return true;
@@ -179,10 +185,6 @@ bool CircularSimpleCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X,
   return true;
 }
 
-float DotX(const TDotPoint& D) { return float(D.X); }
-float DotY(const TDotPoint& D) { return float(D.Y); }
-float DotZ(const TDotPoint& D) { return float(D.Z); }
-
 // Finds the cell of (X, Y) (circular grids by chords when Chord, else by
 // the simple rule) and maps X, Y and Z through its dots. False, with X, Y
 // and Z unchanged, when the point lies in no cell.
@@ -192,9 +194,17 @@ bool MapThroughCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, bool Chord, 
                      : Chord     ? CircularChordCell(G, N, M, X, Y, Mix)
                                  : CircularSimpleCell(G, N, M, X, Y, Mix);
   if (!Found) return false;
-  X = Mix.Mix(G.Dots, DotX);
-  Y = Mix.Mix(G.Dots, DotY);
-  Z = Mix.Mix(G.Dots, DotZ);
+  // The three sums of Mix in one pass, each in the same order.
+  float QX = 0, QY = 0, QZ = 0;
+  for (int32_t I = 0; I < Mix.Count; ++I) {
+    const TDotPoint& D = G.Dots[size_t(Mix.C[I])][size_t(Mix.R[I])];
+    QX += float(D.X) * Mix.W[I];
+    QY += float(D.Y) * Mix.W[I];
+    QZ += float(D.Z) * Mix.W[I];
+  }
+  X = QX;
+  Y = QY;
+  Z = QZ;
   return true;
 }
 
