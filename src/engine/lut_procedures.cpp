@@ -379,6 +379,18 @@ float DotBrightnessCurve(float v, float Z) {
   return static_cast<float>(std::atan(4.0 * Z * v / 100) / std::atan(4.0 * Z / 100));
 }
 
+TDotBrightnessCurve::TDotBrightnessCurve(float Z)
+    : FZ(Z), FExponent(Z <= 0 ? std::exp2(-Z / 100) : 1), FScale(std::atan(4.0 * Z / 100)) {}
+
+float TDotBrightnessCurve::operator()(float v) const {
+  if (FZ <= 0) {
+    // v^1 is v: the power is left out.
+    if (FExponent == 1) return v;
+    return PowerOf(v, FExponent);
+  }
+  return static_cast<float>(std::atan(4.0 * FZ * v / 100) / FScale);
+}
+
 void ProcessLGG(const T3DLut& Src, T3DLut& Dst, const TLiftGammaGain& LGG, float Amount,
                 float Low, float High) {
   if (!LutShapesMatch(Src, Dst, "ProcessLGG")) return;

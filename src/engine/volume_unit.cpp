@@ -22,11 +22,11 @@ constexpr double Pi = std::numbers::pi;
 // One dot's channel weights and brightness.
 struct TVolumeDot {
   float W[3] = {1.0f / 3, 1.0f / 3, 1.0f / 3};
-  float Z = 0;
+  TDotBrightnessCurve Curve{0};
 
   float VolumeOf(const float (&c)[3]) const {
     const float v = std::max(W[0] * c[0] + W[1] * c[1] + W[2] * c[2], 0.0f);
-    return DotBrightnessCurve(v, Z);
+    return Curve(v);
   }
 };
 
@@ -36,7 +36,7 @@ TVolumeDot DotOf(const T2DEnvelopeDots& Grid, int32_t Col) {
   const TDotPoint& D = Grid.Dots[size_t(Col)][0];
   VolumeXYToRGB(Dot.W[0], Dot.W[1], Dot.W[2], MixerGridGeometry, true, false, D.X / 1000.0f,
                 D.Y / 1000.0f, 0);
-  Dot.Z = static_cast<float>(D.Z);
+  Dot.Curve = TDotBrightnessCurve(static_cast<float>(D.Z));
   return Dot;
 }
 
