@@ -33,15 +33,15 @@ struct TGridSample {
 
 // Preview 5: the current dot's weight; preview 2: the selection; otherwise
 // the plain displacement (when Move is set; else the point stays).
-TGridSample SampleGrid(const T2DEnvelopeDots& Grid, float X, float Y, uint8_t Preview, bool Move,
-                       int32_t CurCol, int32_t CurRow) {
+TGridSample SampleGrid(const T2DEnvelopeDots& Grid, int32_t N, int32_t M, float X, float Y,
+                       uint8_t Preview, bool Move, int32_t CurCol, int32_t CurRow) {
   TGridSample S{X, Y};
   if (Preview == smTransformImage)
     Grid.InterpolationSelectionDot(S.X, S.Y, S.Z, S.Sel, CurCol, CurRow);
   else if (Preview == smTransform)
     Grid.InterpolationSelection(S.X, S.Y, S.Z, S.Sel);
   else if (Move)
-    Grid.Interpolation(S.X, S.Y, S.Z);
+    Grid.Interpolation(S.X, S.Y, S.Z, N, M);
   return S;
 }
 
@@ -73,6 +73,8 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
   }
   const T2DEnvelopeDots& GridH = Highlights->Grid;
   const T2DEnvelopeDots& GridS = Shadows->Grid;
+  const int32_t NH = GridH.Cols(), MH = GridH.Rows();
+  const int32_t NS = GridS.Cols(), MS = GridS.Rows();
   const TVariableToRGBSingleProc Inverse = WorkingInverse(Settings);
 
   ParallelForNodes(Dst2->Count, [&](int32_t Begin, int32_t End) {
@@ -88,15 +90,15 @@ void TABGridAdjustments::Process1i(T3DLut* Src, T3DLut* Dst1, T3DLut* Dst2,
       const float X = 10 * A, Y = 10 * B;
       float X1, Y1, Z1, Sel;
       if (Dbl) {
-        const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H, CurCol, CurRow);
-        const TGridSample Ss = SampleGrid(GridS, X, Y, Preview, S, CurCol, CurRow);
+        const TGridSample Hs = SampleGrid(GridH, NH, MH, X, Y, Preview, H, CurCol, CurRow);
+        const TGridSample Ss = SampleGrid(GridS, NS, MS, X, Y, Preview, S, CurCol, CurRow);
         X1 = (1 - W) * Ss.X + W * Hs.X;
         Y1 = (1 - W) * Ss.Y + W * Hs.Y;
         Z1 = (1 - W) * Ss.Z + W * Hs.Z;
         Sel = (1 - W) * Ss.Sel + W * Hs.Sel;
       } else {
         const float K = H && S ? 1 : (H ? W : (S ? 1 - W : 0));
-        const TGridSample Hs = SampleGrid(GridH, X, Y, Preview, H || S, CurCol, CurRow);
+        const TGridSample Hs = SampleGrid(GridH, NH, MH, X, Y, Preview, H || S, CurCol, CurRow);
         X1 = (1 - K) * X + K * Hs.X;
         Y1 = (1 - K) * Y + K * Hs.Y;
         Z1 = K * Hs.Z;

@@ -5,6 +5,7 @@
 #include <exception>
 #include <numbers>
 
+#include "engine/curve_memo.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
 #include "lut/node_workers.h"
@@ -29,12 +30,9 @@ struct TBasicValues {
 
 // Display-referred values: the gain acts in the shadows and fades out
 // towards 1.
-void ApplyGainsDisplayReferred(const TBasicValues& V, float (&c)[3]) {
-  for (int Ch = 0; Ch < 3; ++Ch) {
-    const float x = c[Ch];
-    const float w = static_cast<float>((0.5 - 0.5 * std::cos(Pi * x)) * (0.5 * x + 0.5));
-    c[Ch] = x * w + x * V.Gain[Ch] * V.ExposureGain * (1 - w) + V.Offset[Ch];
-  }
+float GainDisplayReferred(const TBasicValues& V, int Ch, float x) {
+  const float w = static_cast<float>((0.5 - 0.5 * std::cos(Pi * x)) * (0.5 * x + 0.5));
+  return x * w + x * V.Gain[Ch] * V.ExposureGain * (1 - w) + V.Offset[Ch];
 }
 
 // Scene-linear values: clipped highlights stay neutral as a channel nears
@@ -76,6 +74,19 @@ float ApplyTone(const TBasicValues& V, float x) {
   return x < 0 ? 0 : x;
 }
 
+// The display-referred walk of nodes Begin..End - 1: gain and tone per
+// channel.
+void WalkDisplayReferred(const TBasicValues& V, const T3DLut& Src, T3DLut& Dst, int32_t Begin,
+                         int32_t End) {
+  const float* In[3] = {Src.R, Src.G, Src.B};
+  float* Out[3] = {Dst.R, Dst.G, Dst.B};
+  for (int Ch = 0; Ch < 3; ++Ch) {
+    auto Channel = [&V, Ch](float x) { return ApplyTone(V, GainDisplayReferred(V, Ch, x)); };
+    TCurveMemo<decltype(Channel)> Memo(Channel);
+    for (int32_t k = Begin; k < End; ++k) Out[Ch][k] = Memo(In[Ch][k]);
+  }
+}
+
 }  // namespace
 
 TBasicAdjustments::TBasicAdjustments(TParameterList* List)
@@ -114,12 +125,14 @@ void TBasicAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPrefe
   V.DisplayReferred = Src->DisplayReferred;
   try {
     ParallelForNodes(Src->Count, [&](int32_t Begin, int32_t End) {
+      if (V.DisplayReferred) {
+        // Each channel on its own: the planes' repeated values are looked up.
+        WalkDisplayReferred(V, *Src, *Dst, Begin, End);
+        return;
+      }
       for (int32_t k = Begin; k < End; ++k) {
         float c[3] = {Src->R[k], Src->G[k], Src->B[k]};
-        if (V.DisplayReferred)
-          ApplyGainsDisplayReferred(V, c);
-        else
-          ApplyGainsSceneLinear(V, c);
+        ApplyGainsSceneLinear(V, c);
         Dst->R[k] = ApplyTone(V, c[0]);
         Dst->G[k] = ApplyTone(V, c[1]);
         Dst->B[k] = ApplyTone(V, c[2]);

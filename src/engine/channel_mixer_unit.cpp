@@ -121,6 +121,8 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
   try {
     const bool Protect = ClipProtect->GetAsBoolean();
     const bool MaskNegative = NegativeMasking->GetAsBoolean();
+    const TDotBrightnessCurve Bright[3] = {TDotBrightnessCurve(Z[0]), TDotBrightnessCurve(Z[1]),
+                                           TDotBrightnessCurve(Z[2])};
     ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
       for (int32_t k = Begin; k < End; ++k) {
         const float In[3] = {Dst->R[k], Dst->G[k], Dst->B[k]};
@@ -131,7 +133,7 @@ void TChannelMixerAdjustments::Process(T3DLut* Src, T3DLut* Dst,
         }
         for (int Ch = 0; Ch < 3; ++Ch) {
           if (Luma == 0)
-            c[Ch] = DotBrightnessCurve(static_cast<float>(std::max(c[Ch], 0.0)), Z[Ch]);
+            c[Ch] = Bright[Ch](static_cast<float>(std::max(c[Ch], 0.0)));
           c[Ch] = In[Ch] + (c[Ch] - In[Ch]) * (c[Ch] < In[Ch] ? kD : kL);
         }
         const double Largest = std::max({c[0], c[1], c[2]});

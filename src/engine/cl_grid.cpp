@@ -49,6 +49,8 @@ void TCLGridAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPref
   const float s = std::sin(Theta), c = std::cos(Theta), K = AxisScale;
   const T2DEnvelopeDots& GridA = AL->Grid;
   const T2DEnvelopeDots& GridB = BL->Grid;
+  const int32_t NA = GridA.Cols(), MA = GridA.Rows();
+  const int32_t NB = GridB.Cols(), MB = GridB.Rows();
   ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
     for (int32_t k = Begin; k < End; ++k) {
       float L = Dst->R[k], A = Dst->G[k], B = Dst->B[k];
@@ -69,10 +71,10 @@ void TCLGridAdjustments::Process(T3DLut* Src, T3DLut* Dst, const TColorModelPref
         L = 100 * Sel;
       } else {
         float U1 = U, YA = Y, ZA = 0;
-        GridA.Interpolation(U1, YA, ZA);
+        GridA.Interpolation(U1, YA, ZA, NA, MA);
         float dU = U1 - U, dY = YA - Y, dV = ZA * CLGridZScale;
         float V1 = V, YB = Y, ZB = 0;
-        GridB.Interpolation(V1, YB, ZB);
+        GridB.Interpolation(V1, YB, ZB, NB, MB);
         dV += V1 - V;
         dY += YB - Y;
         dU += ZB * CLGridZScale;

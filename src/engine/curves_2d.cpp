@@ -36,6 +36,7 @@ struct TStage {
   uint8_t PreviewA, PreviewB;
   int XCh, YCh, TCh;  // channel indices 0 R, 1 G, 2 B
   bool LimitRatio;
+  int32_t Cols = 0, Rows = 0;  // of Work
 };
 
 }  // namespace
@@ -66,6 +67,8 @@ void T2DCurvesAdjustments::Process2i(T3DLut* Src, T3DLut* Src2, T3DLut* Src3, T3
         Stages[S].Work = std::make_unique<T2DEnvelopeDots>();
         Stages[S].Work->Assign(*Stages[S].Own);
         Stages[S].Work->Resize(14, 14, false, 0);
+        Stages[S].Cols = Stages[S].Work->Cols();
+        Stages[S].Rows = Stages[S].Work->Rows();
       }
   } catch (...) {
     DebugShowMessage("Exception in Process2DCurves 1");
@@ -96,7 +99,7 @@ void T2DCurvesAdjustments::Process2i(T3DLut* Src, T3DLut* Src2, T3DLut* Src3, T3
             Previewed = true;
             break;
           }
-          St.Work->Interpolation(X, Y, Z);
+          St.Work->Interpolation(X, Y, Z, St.Cols, St.Rows);
           C[St.XCh] = X;
           C[St.YCh] = Y;
           float& T = C[St.TCh];

@@ -8,6 +8,7 @@
 #include "colour/colour_models.h"
 #include "colour/contrast_clip.h"
 #include "colour/log_gamma.h"
+#include "engine/curve_memo.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
@@ -102,10 +103,11 @@ void MapPlanes(const T3DLut& Src, T3DLut& Dst, const char* Routine, F Curve) {
   if (!LutShapesMatch(Src, Dst, Routine)) return;
   try {
     ParallelForNodes(Src.Count, [&](int32_t Begin, int32_t End) {
+      TCurveMemo<F> Memo(Curve);
       for (int32_t k = Begin; k < End; ++k) {
-        Dst.R[k] = Curve(Src.R[k]);
-        Dst.G[k] = Curve(Src.G[k]);
-        Dst.B[k] = Curve(Src.B[k]);
+        Dst.R[k] = Memo(Src.R[k]);
+        Dst.G[k] = Memo(Src.G[k]);
+        Dst.B[k] = Memo(Src.B[k]);
       }
     });
     CopyMaxima(Src, Dst);
@@ -375,6 +377,18 @@ void CalcWhiteBalanceGains(float A, float B, float& GainR, float& GainG, float& 
 float DotBrightnessCurve(float v, float Z) {
   if (Z <= 0) return PowerOf(v, std::exp2(-Z / 100));
   return static_cast<float>(std::atan(4.0 * Z * v / 100) / std::atan(4.0 * Z / 100));
+}
+
+TDotBrightnessCurve::TDotBrightnessCurve(float Z)
+    : FZ(Z), FExponent(Z <= 0 ? std::exp2(-Z / 100) : 1), FScale(std::atan(4.0 * Z / 100)) {}
+
+float TDotBrightnessCurve::operator()(float v) const {
+  if (FZ <= 0) {
+    // v^1 is v: the power is left out.
+    if (FExponent == 1) return v;
+    return PowerOf(v, FExponent);
+  }
+  return static_cast<float>(std::atan(4.0 * FZ * v / 100) / FScale);
 }
 
 void ProcessLGG(const T3DLut& Src, T3DLut& Dst, const TLiftGammaGain& LGG, float Amount,

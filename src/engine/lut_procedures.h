@@ -101,6 +101,18 @@ constexpr bool MixerGridGeometry = true;
 // Z > 0 gives atan(4 Z v / 100) / atan(4 Z / 100).
 float DotBrightnessCurve(float v, float Z);
 
+// DotBrightnessCurve for one Z, its constants taken once (same values).
+class TDotBrightnessCurve {
+ public:
+  explicit TDotBrightnessCurve(float Z);
+  float operator()(float v) const;
+
+ private:
+  float FZ;
+  float FExponent;  // Z <= 0
+  double FScale;    // Z > 0: atan(4 Z / 100)
+};
+
 // Three colour shifts (alpha ignored) at the range positions P1 < P2 < P3.
 struct TLGGRanges {
   TBGRAPixel128 Shift[3]{};

@@ -270,7 +270,9 @@ bool TKromelPresetCalculator::CalcLutTransform(
     AB.ApplyBrightness = InputLog == 0;
     AB.PreviewMode = PreviewMode;
     AB.EditedGrid = EditedGrid;
-    AB.Process1i(ALutStep1, ALutStep2, ALutStep3, Settings);
+    // Stage 2 in RGB is read by nothing: the grids' result goes on in the
+    // model (ALutStep3) only.
+    AB.Process1i(ALutStep1, nullptr, ALutStep3, Settings);
     TCLGridAdjustments& CL = *P.CLGrid;
     CL.PreviewMode = PreviewMode;
     CL.EditedGrid = EditedGrid;

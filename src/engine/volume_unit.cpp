@@ -5,6 +5,7 @@
 #include <exception>
 #include <numbers>
 
+#include "engine/curve_memo.h"
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
@@ -21,11 +22,11 @@ constexpr double Pi = std::numbers::pi;
 // One dot's channel weights and brightness.
 struct TVolumeDot {
   float W[3] = {1.0f / 3, 1.0f / 3, 1.0f / 3};
-  float Z = 0;
+  TDotBrightnessCurve Curve{0};
 
   float VolumeOf(const float (&c)[3]) const {
     const float v = std::max(W[0] * c[0] + W[1] * c[1] + W[2] * c[2], 0.0f);
-    return DotBrightnessCurve(v, Z);
+    return Curve(v);
   }
 };
 
@@ -35,7 +36,7 @@ TVolumeDot DotOf(const T2DEnvelopeDots& Grid, int32_t Col) {
   const TDotPoint& D = Grid.Dots[size_t(Col)][0];
   VolumeXYToRGB(Dot.W[0], Dot.W[1], Dot.W[2], MixerGridGeometry, true, false, D.X / 1000.0f,
                 D.Y / 1000.0f, 0);
-  Dot.Z = static_cast<float>(D.Z);
+  Dot.Curve = TDotBrightnessCurve(static_cast<float>(D.Z));
   return Dot;
 }
 
@@ -109,12 +110,14 @@ void TVolumeAdjustments::Process(T3DLut* Src, T3DLut* Dst,
     return;
   }
   try {
+    auto Decode = [g](float x) { return ApplyGamma(x, g); };
     ParallelForNodes(Dst->Count, [&](int32_t Begin, int32_t End) {
+      TCurveMemo<decltype(Decode)> Linear(Decode);
       for (int32_t k = Begin; k < End; ++k) {
         const float In[3] = {std::max(Dst->R[k], 0.0f), std::max(Dst->G[k], 0.0f),
                              std::max(Dst->B[k], 0.0f)};
         float Lin[3], c[3];
-        for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = ApplyGamma(In[Ch], g);
+        for (int Ch = 0; Ch < 3; ++Ch) c[Ch] = Lin[Ch] = Linear(In[Ch]);
         const float avg = Mean(c);
         float Weight = 0;
         if (avg > 0) {

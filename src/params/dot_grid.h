@@ -134,6 +134,9 @@ public:
   // A grid of fewer than 2 columns or rows, zero ranges or a NaN point
   // leave the point unchanged.
   void Interpolation(float& X, float& Y, float& Z) const;
+  // The same for a walk over many points: N = Cols(), M = Rows(), taken
+  // once while the grid does not change.
+  void Interpolation(float& X, float& Y, float& Z, int32_t N, int32_t M) const;
   // Sel: how strongly the point belongs to the selection (0..1).
   void InterpolationSelection(float& X, float& Y, float& Z, float& Sel) const;
   // W: the weight of dot (Col, Row) at the point (0..1).

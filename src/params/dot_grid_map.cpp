@@ -1,6 +1,7 @@
 // The dot-grid model: mapping points through the displaced dots, resampling
 // to a new size and baking the spread positions.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -96,11 +97,45 @@ bool LocateSector(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, float
   Out.S = float(N) * Out.Theta / (2 * PiF);
   if (!(Out.S > 0)) Out.S = 0;
   Out.S0 = static_cast<int64_t>(Out.S);
-  Out.C0 = static_cast<int32_t>((N + Out.S0) % N);
-  Out.C1 = (N + Out.C0 + 1) % N;
+  // (N + S0) mod N and the next column, by subtraction: S0 is near 2 N.
+  int64_t C = Out.S0;
+  if (C < 8 * int64_t(N))
+    while (C >= N) C -= N;
+  else
+    C %= N;
+  Out.C0 = static_cast<int32_t>(C);
+  Out.C1 = Out.C0 + 1 == N ? 0 : Out.C0 + 1;
   Out.Rho = float(M - 1) * std::sqrt(X * X + Y * Y) / R;
   if (!(Out.Rho > 0)) Out.Rho = 0;  // also NaN
   return true;
+}
+
+// What the chord rule needs of N sectors alone.
+struct TChordConstants {
+  float CosHalf = 0;   // cos of half a sector
+  float EdgeLength = 0;  // a chord of the unit circle across one sector
+};
+
+TChordConstants MakeChordConstants(int32_t N) {
+  TChordConstants K;
+  K.CosHalf = std::cos(PiF / float(N));
+  const float EX = std::cos(2 * PiF / float(N)) - 1;
+  const float EY = std::sin(2 * PiF / float(N));
+  K.EdgeLength = std::sqrt(EX * EX + EY * EY);
+  return K;
+}
+
+// Made once for every sector count a grid can have.
+const TChordConstants& ChordConstants(int32_t N) {
+  static const auto* const Table = [] {
+    auto* T = new std::array<TChordConstants, size_t(DotGridMaxCount) + 1>;
+    for (int32_t I = 1; I <= DotGridMaxCount; ++I) (*T)[size_t(I)] = MakeChordConstants(I);
+    return T;
+  }();
+  if (N >= 1 && N <= DotGridMaxCount) return (*Table)[size_t(N)];
+  thread_local TChordConstants Other;
+  Other = MakeChordConstants(N);
+  return Other;
 }
 
 // Circular layout of Interpolation: rings joined by straight chords.
@@ -108,8 +143,9 @@ bool CircularChordCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, 
                        TCellMix& Mix) {
   TSector Sec;
   if (!LocateSector(G, N, M, X, Y, Sec)) return false;
+  const TChordConstants& K = ChordConstants(N);
   const float ThetaM = float(2 * Sec.S0 + 1) * PiF / float(N);
-  const float CosHalf = std::cos(PiF / float(N));
+  const float CosHalf = K.CosHalf;
   const float CosOff = std::cos(Sec.Theta - ThetaM);
   float Rho = Sec.Rho * CosOff / CosHalf;
   if (!(Rho > 0)) Rho = 0;
@@ -117,9 +153,7 @@ bool CircularChordCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X, 
   const float Ratio = CosHalf / CosOff;
   const float PX = std::cos(Phi) * Ratio;
   const float PY = std::sin(Phi) * Ratio;
-  const float EX = std::cos(2 * PiF / float(N)) - 1;
-  const float EY = std::sin(2 * PiF / float(N));
-  float FS = std::sqrt((PX - 1) * (PX - 1) + PY * PY) / std::sqrt(EX * EX + EY * EY);
+  float FS = std::sqrt((PX - 1) * (PX - 1) + PY * PY) / K.EdgeLength;
   if (std::isnan(FS)) FS = 0;
   int32_t R0, R1;
   float FR;
@@ -151,10 +185,6 @@ bool CircularSimpleCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, float X,
   return true;
 }
 
-float DotX(const TDotPoint& D) { return float(D.X); }
-float DotY(const TDotPoint& D) { return float(D.Y); }
-float DotZ(const TDotPoint& D) { return float(D.Z); }
-
 // Finds the cell of (X, Y) (circular grids by chords when Chord, else by
 // the simple rule) and maps X, Y and Z through its dots. False, with X, Y
 // and Z unchanged, when the point lies in no cell.
@@ -164,17 +194,27 @@ bool MapThroughCell(const T2DEnvelopeDots& G, int32_t N, int32_t M, bool Chord, 
                      : Chord     ? CircularChordCell(G, N, M, X, Y, Mix)
                                  : CircularSimpleCell(G, N, M, X, Y, Mix);
   if (!Found) return false;
-  X = Mix.Mix(G.Dots, DotX);
-  Y = Mix.Mix(G.Dots, DotY);
-  Z = Mix.Mix(G.Dots, DotZ);
+  // The three sums of Mix in one pass, each in the same order.
+  float QX = 0, QY = 0, QZ = 0;
+  for (int32_t I = 0; I < Mix.Count; ++I) {
+    const TDotPoint& D = G.Dots[size_t(Mix.C[I])][size_t(Mix.R[I])];
+    QX += float(D.X) * Mix.W[I];
+    QY += float(D.Y) * Mix.W[I];
+    QZ += float(D.Z) * Mix.W[I];
+  }
+  X = QX;
+  Y = QY;
+  Z = QZ;
   return true;
 }
 
 }  // namespace
 
 void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z) const {
-  const int32_t N = Cols();
-  const int32_t M = Rows();
+  Interpolation(X, Y, Z, Cols(), Rows());
+}
+
+void T2DEnvelopeDots::Interpolation(float& X, float& Y, float& Z, int32_t N, int32_t M) const {
   if (N < 2 || M < 2) return;
   TCellMix Mix;
   MapThroughCell(*this, N, M, true, X, Y, Z, Mix);
