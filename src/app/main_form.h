@@ -21,6 +21,7 @@ class QToolButton;
 namespace kromel {
 
 class TImageWithZoom;
+class TMainFormDisplay;
 
 // The view modes of the preview.
 enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStacked, CompareSplit };
@@ -55,6 +56,8 @@ public:
   TKromelSession& Session() { return *FSession; }
   TSessionPresets& Presets() { return *FPresets; }
   TImageWithZoom& Preview() { return *FPreview; }
+  // Display modes, the separate image window, the signal path.
+  TMainFormDisplay& Display() { return *FDisplay; }
   // The page captions in selector order.
   static const std::array<const char*, 7>& PageCaptions();
   // Renders done since the window was made (tests wait on it).
@@ -105,6 +108,7 @@ private:
   bool FShown = false;
   int64_t FShownRenders = 0;
   std::vector<std::string> FPendingFiles;
+  std::unique_ptr<TMainFormDisplay> FDisplay;  // last: goes first
 };
 
 }  // namespace kromel
