@@ -75,9 +75,11 @@ TMainFormDisplay::TMainFormDisplay(TKromelMainForm& Form) : QObject(&Form), FFor
   if (FHueDisc.Alloc(256, 256)) DrawHueDisc(FHueDisc);
   // The image window goes with the main window when it hides.
   Form.installEventFilter(this);
+  Form.Session().Subscribe(this);
 }
 
 TMainFormDisplay::~TMainFormDisplay() {
+  FForm.Session().Unsubscribe(this);
   Guarded("FormDestroy", [&] {
     // The preview belongs to the main window's tree again before the
     // image window goes.
@@ -104,6 +106,7 @@ void TMainFormDisplay::BuildViewMenu(QMenu* View) {
   QObject::connect(FClipWarnings, &QAction::triggered, this,
                    [this](bool On) { Guarded("Showclipwarnings1Click", [&] { SetClipWarnings(On); }); });
   QMenu* Channels = View->addMenu(Tr("Show separate channels"));
+  FChannelsMenu = Channels;
   Channels->menuAction()->setObjectName("Showseparatechannels1");
   auto* Group = new QActionGroup(this);
   for (size_t I = 0; I < FChannelItems.size(); ++I) {
@@ -130,6 +133,19 @@ void TMainFormDisplay::BuildWindowMenu(QMenu* Window) {
   QObject::connect(FSeparateWindow, &QAction::triggered, this, [this] {
     Guarded("MenuViewSeparateimageWindowClick", [&] { MenuViewSeparateimageWindowClick(); });
   });
+}
+
+void TMainFormDisplay::Retranslate() {
+  if (FClipWarnings != nullptr) FClipWarnings->setText(Tr("Show clip warnings"));
+  if (FChannelsMenu != nullptr) FChannelsMenu->setTitle(Tr("Show separate channels"));
+  for (size_t I = 0; I < FChannelItems.size(); ++I)
+    if (FChannelItems[I] != nullptr) FChannelItems[I]->setText(Tr(SeparateChannelItems()[I].Caption));
+  if (FSeparateWindow != nullptr) FSeparateWindow->setText(Tr("Separate image window"));
+  DrawSignalPath();
+}
+
+void TMainFormDisplay::LutCalculated(bool) {
+  if (FForm.Session().Dirty.SignalPathDirty) DrawSignalPath();
 }
 
 void TMainFormDisplay::FormShow() {
@@ -191,11 +207,7 @@ void TMainFormDisplay::MenuViewSeparateimageWindowClick() {
   TWindowPlacement& Stored = Settings.Placements[ImageWindowPlacement];
   if (!Wanted) {
     // Back into the main window, beside the tools.
-    const QRect G = FImageWindow->geometry();
-    Stored.Left = G.x();
-    Stored.Top = G.y();
-    Stored.Width = G.width();
-    Stored.Height = G.height();
+    StoreImageWindowPlacement();
     FImageWindow->hide();
     if (FSplitter != nullptr) {
       FSplitter->insertWidget(1, &Preview);
@@ -241,10 +253,23 @@ void TMainFormDisplay::MenuViewSeparateimageWindowClick() {
   Settings.Main.SeparateImageWindow = Wanted;
 }
 
+void TMainFormDisplay::StoreImageWindowPlacement() {
+  if (FImageWindow == nullptr || !FImageWindow->isVisible()) return;
+  TWindowPlacement& Stored = FForm.Session().SessionSettings().Placements[ImageWindowPlacement];
+  const QRect G = FImageWindow->geometry();
+  Stored.Visible = true;
+  Stored.Left = G.x();
+  Stored.Top = G.y();
+  Stored.Width = G.width();
+  Stored.Height = G.height();
+}
+
 bool TMainFormDisplay::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Watched == &FForm && Event->type() == QEvent::Hide && FImageWindow != nullptr &&
-      FImageWindow->isVisible())
-    FImageWindow->hide();
+  if (Watched == &FForm && FImageWindow != nullptr) {
+    // Before the main window saves its settings on closing.
+    if (Event->type() == QEvent::Close) StoreImageWindowPlacement();
+    if (Event->type() == QEvent::Hide && FImageWindow->isVisible()) FImageWindow->hide();
+  }
   return QObject::eventFilter(Watched, Event);
 }
 

@@ -13,6 +13,7 @@
 
 #include "images/image32.h"
 #include "session/harmony_page.h"
+#include "session/session_core.h"
 
 class QAction;
 class QLabel;
@@ -37,7 +38,7 @@ protected:
   void closeEvent(QCloseEvent* Event) override;
 };
 
-class TMainFormDisplay : public QObject {
+class TMainFormDisplay : public QObject, public TSessionView {
 public:
   explicit TMainFormDisplay(TKromelMainForm& Form);
   ~TMainFormDisplay() override;
@@ -50,6 +51,8 @@ public:
   void InstallToolsPage(QStackedWidget* Pages, int32_t Index);
   // Once, when the window is first shown: the stored separate-window state.
   void FormShow();
+  // The menu texts and the tools page's label in the current language.
+  void Retranslate();
 
   // ---- display modes
   // Ticks item Item of "Show separate channels" (-1: keeps the ticked one)
@@ -77,17 +80,22 @@ public:
   // the graded result stay as they are.
   bool ShowHarmonyMask(int32_t Index);
 
+  // ---- TSessionView: a finished calculation redraws a stale signal path.
+  void LutCalculated(bool Succeeded) override;
+
 protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
   void ApplyDisplayMode();
   void MenuViewSeparateimageWindowClick();
+  void StoreImageWindowPlacement();
 
   TKromelMainForm& FForm;
   QAction* FClipWarnings = nullptr;
   std::array<QAction*, 9> FChannelItems{};
   QAction* FSeparateWindow = nullptr;
+  QMenu* FChannelsMenu = nullptr;
   TKromelImageWindowForm* FImageWindow = nullptr;
   QSplitter* FSplitter = nullptr;
   QList<int> FSplitterSizes;

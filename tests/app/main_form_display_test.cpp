@@ -218,6 +218,7 @@ TEST_F(MainFormDisplay, TheSeparateImageWindowTakesThePreviewAndGivesItBack) {
   auto G = Open();
   EXPECT_TRUE(G->Display().SeparateImageWindow());
   EXPECT_TRUE(ActionNamed(*G, "MenuViewSeparateimageWindow")->isChecked());
+  EXPECT_EQ(G->Display().ImageWindow()->width(), 700);  // the bounds it had
   G->Session().PresetUnmodified = true;
 }
 
