@@ -83,6 +83,27 @@ TEST_F(SessionTest, SignalPathOfTheDefaultPresetHasEveryFixedBoxGreyedWhereOff) 
   EXPECT_TRUE(On.Box("CM")->Active);
   EXPECT_TRUE(On.Box("Curves")->Active);
   EXPECT_FALSE(On.Box("Volume")->Active);
+
+  // The rest of what the diagram reads of the controls.
+  S.Controls.Get<TSwitchControl>("InputLogComboBox")->SelectorPosition = 1;
+  S.Controls.Get<TSwitchControl>("UtilityLUTModeComboBox")->SelectorPosition = 3;
+  S.Controls.Get<TSwitchControl>("MaskDestinationComboBox")->SelectorPosition = 5;
+  S.Controls.Get<TSwitchControl>("ExternalLUTGlyphSwitch")->State = true;
+  S.Controls.Get<TSwitchControl>("MasterGlyphSwitch")->State = true;
+  S.Controls.Find("TransformTintKnob")->SetControllerValue(40);
+  const TSignalPathInputs More = SignalPathInputsOf(S.Controls);
+  EXPECT_TRUE(More.InputLog);
+  EXPECT_FALSE(More.OutputLog);
+  EXPECT_TRUE(More.ExternalLutOn);
+  EXPECT_EQ(More.ExternalLutPosition, 3);
+  EXPECT_EQ(More.MaskDestination, 5);
+  EXPECT_TRUE(More.WhiteBalance);
+  EXPECT_TRUE(More.MasterOn);
+  const TSignalPathLayout M = LayoutSignalPath(More);
+  EXPECT_TRUE(M.Box("WB")->Active);
+  EXPECT_TRUE(M.Box("Master")->Active);
+  EXPECT_EQ(M.BoxCaptions(), (Captions{"LogDec", "WB", "CM", "Volume", "A/B", "C/L", "Curves", "Mask", "2DCur",
+                                       "ExtLUT", "Master"}));
 }
 
 TEST(SignalPathLayout, ExternalLutLogCurvesAndMaskDestinationsPlaceTheirBoxes) {
