@@ -265,6 +265,8 @@ void TMainFormDisplay::StoreImageWindowPlacement() {
 }
 
 bool TMainFormDisplay::eventFilter(QObject* Watched, QEvent* Event) {
+  // The name is shortened to the label's width.
+  if (Watched == FLutName && Event->type() == QEvent::Resize) UpdateLutLabel();
   if (Watched == &FForm && FImageWindow != nullptr) {
     // Before the main window saves its settings on closing.
     if (Event->type() == QEvent::Close) StoreImageWindowPlacement();
@@ -300,6 +302,7 @@ void TMainFormDisplay::InstallToolsPage(QStackedWidget* Pages, int32_t Index) {
   FLutName->setObjectName("UtilityLutNameLabelBox");
   FLutName->setMinimumWidth(60);
   FLutName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  FLutName->installEventFilter(this);
   LutLayout->addWidget(FLutImage);
   LutLayout->addWidget(FLutName, 1);
   Layout->addWidget(Lut);
@@ -326,12 +329,7 @@ void TMainFormDisplay::DrawSignalPath() {
     ExternalLutThumbnail(FHueDisc, Ext, FThumbnail);
     FLutImage->SetBackground(FThumbnail);
     FLutImage->update();
-    const QFontMetrics Metrics = FLutName->fontMetrics();
-    const TExternalLutLabel Label = ExternalLutLabel(
-        Ext, [&](const std::string& T) { return int32_t(Metrics.horizontalAdvance(QString::fromStdString(T))); },
-        std::max(60, FLutName->width() - Metrics.horizontalAdvance(" [Preset 9999 kb]")));
-    FLutName->setText(QString::fromStdString(Label.Caption));
-    FLutName->setToolTip(QString::fromStdString(Label.Hint));
+    UpdateLutLabel();
     FDiagram->SetLayout(LayoutSignalPath(SignalPathInputsOf(S.Controls)));
   } catch (...) {
     ErrorMessageProc("Exception in DrawSignalPath");
@@ -339,6 +337,18 @@ void TMainFormDisplay::DrawSignalPath() {
 }
 
 // ---------------------------------------------------------------- harmony page
+
+void TMainFormDisplay::UpdateLutLabel() {
+  TKromelSession& S = FForm.Session();
+  if (!S.Preset || FLutName == nullptr) return;
+  const T3DLut* Ext = S.Preset->ExternalLUT != nullptr ? S.Preset->ExternalLUT->ExternalLUT.get() : nullptr;
+  const QFontMetrics Metrics = FLutName->fontMetrics();
+  const TExternalLutLabel Label = ExternalLutLabel(
+      Ext, [&](const std::string& T) { return int32_t(Metrics.horizontalAdvance(QString::fromStdString(T))); },
+      std::max(60, FLutName->width() - Metrics.horizontalAdvance(" [Preset 9999 kb]")));
+  FLutName->setText(QString::fromStdString(Label.Caption));
+  FLutName->setToolTip(QString::fromStdString(Label.Hint));
+}
 
 bool TMainFormDisplay::ShowHarmonyMask(int32_t Index) {
   bool Shown = false;

@@ -90,6 +90,7 @@ private:
   void ApplyDisplayMode();
   void MenuViewSeparateimageWindowClick();
   void StoreImageWindowPlacement();
+  void UpdateLutLabel();
 
   TKromelMainForm& FForm;
   QAction* FClipWarnings = nullptr;
