@@ -31,6 +31,7 @@
 #include "platform/prompt.h"
 #include "platform/translate.h"
 #include "session/window_shell.h"
+#include "app/main_form_display.h"
 #include "widgets/image_with_zoom.h"
 
 namespace kromel {
@@ -85,9 +86,11 @@ TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QW
   FPresets = FRoot.Presets.get();
   FFiles = FRoot.Files.get();
   FSession->ViewSourceFromWindow = true;
+  FDisplay = std::make_unique<TMainFormDisplay>(*this);
   BuildForm();
   BuildMenus();
   FShell = new TMainFormShell(*this);
+  FDisplay->InstallToolsPage(FPages, 6);
   FBuilt = true;
   setAcceptDrops(true);
   resize(1280, 800);
@@ -247,12 +250,14 @@ void TKromelMainForm::BuildMenus() {
   Add(View, "Zoom 100%", QKeySequence("Ctrl+1"), [this] { FPreview->Zoom100(); });
   Add(View, "Zoom in", QKeySequence::ZoomIn, [this] { FPreview->ZoomAt(-1, -1, 1.33333f); });
   Add(View, "Zoom out", QKeySequence::ZoomOut, [this] { FPreview->ZoomAt(-1, -1, 0.750002f); });
+  FDisplay->BuildViewMenu(View);
 
   QMenu* Window = menuBar()->addMenu(QString::fromStdString(_("&Window")));
   Add(Window, "Next tab", QKeySequence("Ctrl+PgDown"), [this] { NextPage(true); });
   Add(Window, "Prev. tab", QKeySequence("Ctrl+PgUp"), [this] { NextPage(false); });
   Add(Window, "Turn current tab on/off", QKeySequence("Ctrl+\\"),
       [this] { SetPageSwitch(FCurrentPage, !PageSwitch(FCurrentPage)); });
+  FDisplay->BuildWindowMenu(Window);
 }
 
 void TKromelMainForm::showEvent(QShowEvent* Event) {
@@ -281,6 +286,7 @@ void TKromelMainForm::showEvent(QShowEvent* Event) {
   Guarded("FormShow", [&] {
     FSession->Show();
     FShell->SwitchLanguage();
+    FDisplay->FormShow();
     std::vector<std::string> Files;
     Files.swap(FPendingFiles);
     for (const std::string& F : Files) LoadAnyFile(F);
@@ -414,6 +420,7 @@ void TKromelMainForm::UpdateCaption() {
   S.PresetModified = !FSession->PresetUnmodified;
   S.Saving = FSession->SavingInProgress;
   S.ExtendedHighlights = FShell != nullptr && FShell->Keys.ExtendedHighlightsMode;
+  S.ClipWarnings = FDisplay && FDisplay->ClipWarnings();
   setWindowTitle(QString::fromStdString(BuildCaption(S)));
 }
 
@@ -430,6 +437,7 @@ void TKromelMainForm::ShowPopupNotification(const std::string& Text) {
 void TKromelMainForm::PagesChanged() {
   if (!FBuilt) return;  // the root calls back while it is being built
   for (int32_t I = 0; I < 7; ++I) FPageSwitches[size_t(I)]->setChecked(PageSwitch(I));
+  if (FDisplay) FDisplay->DrawSignalPath();
 }
 
 void TKromelMainForm::UndoCaptionChanged() { RefreshMenus(); }

@@ -22,6 +22,7 @@ namespace kromel {
 
 class TImageWithZoom;
 class TMainFormShell;
+class TMainFormDisplay;
 
 // The view modes of the preview.
 enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStacked, CompareSplit };
@@ -58,6 +59,8 @@ public:
   TImageWithZoom& Preview() { return *FPreview; }
   // Keyboard, timer, language, history and preferences.
   TMainFormShell& Shell() { return *FShell; }
+  // Display modes, the separate image window, the signal path.
+  TMainFormDisplay& Display() { return *FDisplay; }
   // The page captions in selector order.
   static const std::array<const char*, 7>& PageCaptions();
   // Renders done since the window was made (tests wait on it).
@@ -109,6 +112,7 @@ private:
   bool FShown = false;
   int64_t FShownRenders = 0;
   std::vector<std::string> FPendingFiles;
+  std::unique_ptr<TMainFormDisplay> FDisplay;  // last: goes first
 };
 
 }  // namespace kromel

@@ -17,6 +17,7 @@
 #include <libraw/libraw_version.h>
 
 #include "app/main_form.h"
+#include "app/main_form_display.h"
 #include "app/preferences_form.h"
 #include "engine/variable_blur.h"
 #include "fileio/file_dialogs.h"
@@ -463,6 +464,7 @@ void TMainFormShell::SwitchLanguage() {
   const bool Found = SelectLanguage(Code);
   if (!LanguageSwitched && Code.empty() && !Found) return;
   RetranslateTexts();
+  Form.Display().Retranslate();
   LanguageSwitched = true;
   if (DebugLogEnabled()) DebugLogAdd("SwitchLanguage finish", 0);
 }

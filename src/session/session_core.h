@@ -239,6 +239,8 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   // Image at the viewport's size. Copies it and renders it.
   void SetViewSource(const TImage64& Visible);
   bool ViewSourceFromWindow = false;
+  // The preview's display mode (0..9) that the renderer applies.
+  std::atomic<uint8_t> PreviewDisplayMode{0};
   // Blocks the renderer for the scope; unblocks when the block was its own.
   class TRendererBlockGuard {
    public:
@@ -326,7 +328,7 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   bool MainFormReady() const override { return Ready.load(); }
   TImageVBPP& WorkingImage() override { return FSourceImage; }
   TImage32& ProcessedImage() override { return FWorkImage; }
-  uint8_t DisplayMode() const override { return 0; }
+  uint8_t DisplayMode() const override { return PreviewDisplayMode.load(); }
   int32_t PreviewBitmapWidth() const override { return FWorkImage.Width; }
   bool CalcAnalyzer(bool) override { return true; }
   void SetPreviewImageChanged() override {}

@@ -6,6 +6,7 @@
 
 #include "foundation/debug_log.h"
 #include "foundation/platform_helpers.h"
+#include "images/image32_display_mode.h"
 
 namespace kromel {
 
@@ -47,10 +48,12 @@ TImageWithZoom::TImageWithZoom(QWidget* Parent) : TVelWidget(Parent) {
       if (OnChange) OnChange();
     };
     Layout.BeforeZoom.OnRender = [this](TViewZoom& Z) {
-      if (OnRenderBefore)
+      if (OnRenderBefore) {
         OnRenderBefore(FBefore);
-      else
+      } else {
         Display(FVisiblePart, FBefore);
+        ProcessImage32DisplayMode(FBefore, DisplayMode);
+      }
       Z.Rendered = true;
     };
     // The panes cover every pixel: no background erase, no flicker.

@@ -45,6 +45,9 @@ public:
   void SetResult(const TImage32& Rendered);
   // Fills the Before pane; by default the visible part through ToDisplay.
   std::function<void(TImage32& BeforePane)> OnRenderBefore;
+  // The display mode (0..9) the default Before pane shows, as the renderer
+  // applies it to the After pane.
+  uint8_t DisplayMode = 0;
   void InvalidateBefore();
   // A view changed (zoom, zoom command, end of a pan).
   std::function<void()> OnChange;

@@ -1,6 +1,7 @@
 #include "widgets/signal_path.h"
 
 #include "images/image32.h"
+#include "images/text_raster.h"
 
 namespace kromel {
 
@@ -29,8 +30,9 @@ void DrawSignalPathBlock(TCanvas& C, int32_t Col, int32_t Row, const std::string
   C.Brush.Style = bsClear;
   C.Font.Color = TextColor;
   C.Font.Size = 10;
+  // Centred by the caption's own width (no trailing space).
   int32_t W = 0, H = 0;
-  MeasureTextLines(C, Caption, W, H);
+  MeasureTextLine(Caption, C.Font.Name, C.Font.Size, C.Font.Style, W, H);
   if (W <= 0 || H <= 0) return;
   DrawTextLines(C, Caption, Col * 45 + 35 - W / 2 - 1, Row * 30 + 2 - H / 2 - 1, W, H, 0);
 }
