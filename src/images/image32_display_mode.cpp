@@ -14,14 +14,34 @@ int64_t CommonPixels(const TImage32& Src, const TImage32& Dst) {
   return std::max<int64_t>(0, std::min(Src.Size, Dst.Size));
 }
 
+// Every pixel of the picture; the margins around it (the view's background)
+// are copied as they are.
 template <class TFn>
 void EachPixel(const TImage32& Src, TImage32& Dst, TFn Fn) {
   const int64_t Count = CommonPixels(Src, Dst);
-  for (int64_t i = 0; i < Count; ++i) {
-    TBGRAPixel32 P = Src.Pixels[i].BGRA;
-    Fn(P);
-    Dst.Pixels[i].BGRA = P;
+  const bool Framed = Src.Width == Dst.Width && Src.Height == Dst.Height &&
+                      int64_t(Src.Width) * Src.Height <= Count &&
+                      (Src.MarginLeft > 0 || Src.MarginRight > 0 || Src.MarginTop > 0 ||
+                       Src.MarginBottom > 0);
+  if (!Framed) {
+    for (int64_t i = 0; i < Count; ++i) {
+      TBGRAPixel32 P = Src.Pixels[i].BGRA;
+      Fn(P);
+      Dst.Pixels[i].BGRA = P;
+    }
+    return;
   }
+  const int32_t X0 = std::clamp(Src.MarginLeft, 0, Src.Width);
+  const int32_t X1 = std::max(X0, Src.Width - std::clamp(Src.MarginRight, 0, Src.Width));
+  const int32_t Y0 = std::clamp(Src.MarginTop, 0, Src.Height);
+  const int32_t Y1 = std::max(Y0, Src.Height - std::clamp(Src.MarginBottom, 0, Src.Height));
+  if (&Src != &Dst) std::copy(Src.Pixels, Src.Pixels + int64_t(Src.Width) * Src.Height, Dst.Pixels);
+  for (int32_t y = Y0; y < Y1; ++y)
+    for (int32_t x = X0; x < X1; ++x) {
+      TBGRAPixel32 P = Src.Row(y)[x].BGRA;
+      Fn(P);
+      Dst.Row(y)[x].BGRA = P;
+    }
 }
 
 // The first rule that matches: highlights (255) before shadows (0).

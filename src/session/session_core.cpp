@@ -398,6 +398,7 @@ void TKromelSession::SetViewSource(const TImage64& Visible) {
         FSourceImage.Image64.Pixels == nullptr)
       FSourceImage.Realloc(Visible.Width, Visible.Height, true);
     std::copy(Visible.Pixels, Visible.Pixels + Visible.Size, FSourceImage.Image64.Pixels);
+    FSourceImage.Image64.CopyMarginsFrom(Visible);
     if (FWorkImage.Width != Visible.Width || FWorkImage.Height != Visible.Height ||
         FWorkImage.Pixels == nullptr)
       FWorkImage.SetSize(Visible.Width, Visible.Height);

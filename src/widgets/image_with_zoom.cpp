@@ -76,6 +76,7 @@ TImageWithZoom::~TImageWithZoom() {
 void TImageWithZoom::Display(const TImage64& Source, TImage32& Target) {
   SizeImage(Target, std::max(Source.Width, 1), std::max(Source.Height, 1));
   if (!HasArea(Source)) return;
+  Target.CopyMarginsFrom(Source);
   if (ToDisplay)
     ToDisplay(Source, Target);
   else
@@ -189,6 +190,13 @@ void TImageWithZoom::MakeVisiblePartBitmaps() {
   } else {
     std::fill(FVisiblePart.Pixels, FVisiblePart.Pixels + FVisiblePart.Size, TPixel64{0, 0, 0, 0});
   }
+  // The background around the picture is not part of it: display modes and
+  // scopes leave it out.
+  if (FSource && FSource->Width > 1 && HasView)
+    FVisiblePart.CopyMarginsFrom(std::clamp(D.Left, 0, W), std::clamp(W - D.Right, 0, W),
+                                 std::clamp(D.Top, 0, H), std::clamp(H - D.Bottom, 0, H));
+  else
+    FVisiblePart.CopyMarginsFrom(0, 0, 0, 0);
   SizeImage(FBefore, std::max(P->Width, 1), std::max(P->Height, 1));
   Layout.BeforeZoom.Rendered = false;
   // The After pane shows the old view until the new one is rendered.

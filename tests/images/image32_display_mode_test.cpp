@@ -97,6 +97,23 @@ TEST(DisplayMode, FalseColorZonesAndMargins) {
   I.Dispose();
 }
 
+TEST(DisplayMode, EveryModeLeavesTheMarginsAlone) {
+  // A 4 x 3 view: one column of background on the left, one row on top.
+  for (uint8_t Mode = 1; Mode <= 9; ++Mode) {
+    TImage32 I;
+    I.Init();
+    I.Alloc(4, 3);
+    for (int64_t i = 0; i < I.Size; ++i) I.Pixels[i].Value = Bgra(0x20, 0x20, 0x20, 255);
+    I.CopyMarginsFrom(1, 0, 1, 0);
+    ProcessImage32DisplayMode(I, Mode);
+    for (int32_t y = 0; y < 3; ++y)
+      for (int32_t x = 0; x < 4; ++x)
+        if (x == 0 || y == 0)
+          EXPECT_EQ(I.Row(y)[x].Value, Bgra(0x20, 0x20, 0x20, 255)) << int(Mode) << " " << x << "," << y;
+    I.Dispose();
+  }
+}
+
 TEST(DisplayMode, ClipWarningRefusesDifferentSizes) {
   kromel::testing::TErrorCapture Capture;
   TImage32 A, B;
