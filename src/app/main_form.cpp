@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSizePolicy>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -127,7 +128,8 @@ void TKromelMainForm::BuildForm() {
     auto* Button = new QToolButton(Cell);
     Button->setText(QString::fromStdString(_(PageCaptions()[size_t(I)])));
     Button->setCheckable(true);
-    Button->setMinimumWidth(56);
+    // Never narrower than its caption, in any language.
+    Button->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
     FPageButtons->addButton(Button, I);
     auto* Switch = new QCheckBox(Cell);
     Switch->setToolTip(QString::fromStdString(_("Turn this tab on or off")));
