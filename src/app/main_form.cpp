@@ -23,6 +23,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "app/main_form_wiring.h"
 #include "fileio/file_dialogs.h"
 #include "foundation/debug_log.h"
 #include "platform/main_thread.h"
@@ -87,6 +88,7 @@ TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QW
   BuildForm();
   BuildMenus();
   FBuilt = true;
+  FWiring = std::make_unique<TMainFormWiring>(*this);
   setAcceptDrops(true);
   resize(1280, 800);
   UpdateCaption();

@@ -21,6 +21,7 @@ class QToolButton;
 namespace kromel {
 
 class TImageWithZoom;
+class TMainFormWiring;
 
 // The view modes of the preview.
 enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStacked, CompareSplit };
@@ -55,6 +56,8 @@ public:
   TKromelSession& Session() { return *FSession; }
   TSessionPresets& Presets() { return *FPresets; }
   TImageWithZoom& Preview() { return *FPreview; }
+  // Tools on the image, picker, analyzer, view colour and reference.
+  TMainFormWiring& Wiring() { return *FWiring; }
   // The page captions in selector order.
   static const std::array<const char*, 7>& PageCaptions();
   // Renders done since the window was made (tests wait on it).
@@ -105,6 +108,7 @@ private:
   bool FShown = false;
   int64_t FShownRenders = 0;
   std::vector<std::string> FPendingFiles;
+  std::unique_ptr<TMainFormWiring> FWiring;
 };
 
 }  // namespace kromel
