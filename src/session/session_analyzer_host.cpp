@@ -31,6 +31,7 @@ void TKromelSession::SetAnalyzerReference(const TImage64* Reference) {
   } else {
     FAnalyzerRef16.Copy(*Reference);
   }
+  FAnalyzerRef.Dispose();
   if (FAnalyzerRef16.Pixels == nullptr || !FAnalyzerRef.Alloc(FAnalyzerRef16.Width, FAnalyzerRef16.Height)) {
     FAnalyzerRef.Dispose();
     return;
