@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -22,6 +23,8 @@
 #include "engine/kromel_preset.h"
 #include "foundation/debug_log.h"
 #include "engine/mask_unit.h"
+#include "engine/model_curves.h"
+#include "engine/rgb_curves.h"
 #include "fileio/file_dialogs.h"
 #include "foundation/platform_helpers.h"
 #include "images/owned_image.h"
@@ -141,6 +144,7 @@ TMainFormWiring::TMainFormWiring(TKromelMainForm& Form)
   FAnalyzer->resize(300, 720);
   FPickerLabel = new QLabel(&FForm);
   FPickerLabel->setObjectName("PickerLabel");
+  FPickerLabel->setMinimumWidth(340);
   FForm.statusBar()->addPermanentWidget(FPickerLabel);
   BuildToolBar();
   BuildMenus();
@@ -427,9 +431,53 @@ void TMainFormWiring::UpdatePicker() {
       }
       Picker.SetGridPosition(StageColour(Tools.Page == TToolPage::ABGrid ? 1 : 2, Picker.PickerColor));
     }
+    // The editors draw the markers of the curves they show.
+    FSession.EditPreset([&](TKromelPreset& K) {
+      if (K.ModelCurves) {
+        TControlledParameterCurve* SatLum[4] = {K.ModelCurves->Luminance, K.ModelCurves->SatLuma,
+                                                K.ModelCurves->LumaSat, K.ModelCurves->Saturation};
+        for (size_t I = 0; I < 4; ++I)
+          if (SatLum[I]) SatLum[I]->Curve.SetPickerPosition(CurvesMarkers.SatLum[I]);
+      }
+      if (K.RGBCurves) {
+        TControlledParameterCurve* MRGB[4] = {K.RGBCurves->Master, K.RGBCurves->Red, K.RGBCurves->Green,
+                                              K.RGBCurves->Blue};
+        for (size_t I = 0; I < 4; ++I)
+          if (MRGB[I]) MRGB[I]->Curve.SetPickerPosition(CurvesMarkers.MRGB[I]);
+      }
+      if (Tools.Page == TToolPage::Mask)
+        if (TMaskAdjustments* M = K.MaskUnit()) {
+          TControlledParameterCurve* Curves[3] = {M->Curve1, M->Curve2, M->Curve3};
+          for (size_t I = 0; I < 3; ++I)
+            if (Curves[I]) Curves[I]->Curve.SetPickerPosition(MaskMarkers[I]);
+        }
+      return true;
+    });
+    for (auto& [Editor, Axes] : FPickerGrids) {
+      // Grid units are ten model units.
+      const float X = Axes == TPickerAxes::BL ? Picker.GridB : Picker.GridA;
+      const float Y = Axes == TPickerAxes::AB ? Picker.GridB : Picker.GridL;
+      Editor->PickerVisible = Picker.PointerOverPreview && std::isfinite(X) && std::isfinite(Y);
+      if (Editor->PickerVisible) {
+        Editor->PickerX = int32_t(std::nearbyint(std::clamp(X * 10.0f, -1e6f, 1e6f)));
+        Editor->PickerY = int32_t(std::nearbyint(std::clamp(Y * 10.0f, -1e6f, 1e6f)));
+      }
+      if (Editor->OnInvalidate) Editor->OnInvalidate();
+    }
     if (FPickerLabel) FPickerLabel->setText(QString::fromStdString(PickerText()));
     if (FAnalyzer && FAnalyzer->isVisible()) FAnalyzer->SetPickerColour(Picker.PickerColorAfter);
   });
+}
+
+void TMainFormWiring::AddPickerGrid(TDotGridEditor& Editor, TPickerAxes Axes) {
+  RemovePickerGrid(Editor);
+  FPickerGrids.emplace_back(&Editor, Axes);
+}
+
+void TMainFormWiring::RemovePickerGrid(TDotGridEditor& Editor) {
+  FPickerGrids.erase(std::remove_if(FPickerGrids.begin(), FPickerGrids.end(),
+                                    [&](const auto& P) { return P.first == &Editor; }),
+                     FPickerGrids.end());
 }
 
 // ---- analyzer

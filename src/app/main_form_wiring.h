@@ -15,6 +15,7 @@
 #include "session/session_reference.h"
 #include "session/session_tools.h"
 #include "session/session_view_colour.h"
+#include "controls/dot_grid_editor.h"
 #include "widgets/vel_widget.h"
 
 class QAction;
@@ -56,6 +57,12 @@ public:
   // 0..16384, -1 hidden) for the picked colour.
   TCurvesPickerMarkers CurvesMarkers;
   std::array<int32_t, 3> MaskMarkers{-1, -1, -1};
+  // A grid editor that shows the picked colour: the A/B plane, or the
+  // lightness against A or B of the C/L page. The editor must outlive
+  // the window or be removed first.
+  enum class TPickerAxes { AB, AL, BL };
+  void AddPickerGrid(TDotGridEditor& Editor, TPickerAxes Axes);
+  void RemovePickerGrid(TDotGridEditor& Editor);
 
   // ---- analyzer
   TAnalyzerWindow& Analyzer() { return *FAnalyzer; }
@@ -112,6 +119,7 @@ private:
   QAction* FBlackPointAction = nullptr;
   QAction* FLoadProofingAction = nullptr;
   std::unique_ptr<T3DLut> FMainLut;
+  std::vector<std::pair<TDotGridEditor*, TPickerAxes>> FPickerGrids;
   bool FPreviewMouseDown = false;
   int32_t FPreviewCursor = 0;
   int32_t FPressY = 0;

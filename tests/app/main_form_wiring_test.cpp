@@ -33,6 +33,9 @@
 #include "session/session_profiles.h"
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
+#include "engine/rgb_curves.h"
+#include "widgets/curve_editor_widget.h"
+#include "widgets/dot_grid_editor_widget.h"
 #include "widgets/image_with_zoom.h"
 
 namespace kromel {
@@ -262,6 +265,9 @@ TEST_F(MainFormWiring, PickerReadoutShowsBothColoursAndEditorMarkers) {
   EXPECT_GE(W.CurvesMarkers.SatLum[0], 0);
   EXPECT_LE(W.CurvesMarkers.SatLum[0], 16384);
   EXPECT_GE(W.CurvesMarkers.MRGB[1], W.CurvesMarkers.MRGB[3]);  // red above blue on the disc
+  EXPECT_TRUE(WaitUntil([&] { return P.Layout.ResultReady; }));
+  P.repaint();
+  testing::SaveScreenshot(*F, "main_window_wiring", "picker_readout");
   // The mask page (HSP): hue, saturation and lightness markers.
   F->SelectPage(6);
   F->Session().EditPreset([&](TKromelPreset& K) { return K.MaskUnit()->MaskType->SetValue(20), true; });
@@ -271,7 +277,61 @@ TEST_F(MainFormWiring, PickerReadoutShowsBothColoursAndEditorMarkers) {
   RGBtoHSP2pSingle(((C >> 16) & 255u) / 255.0f, ((C >> 8) & 255u) / 255.0f, (C & 255u) / 255.0f, H, Sat, Pv);
   EXPECT_EQ(W.MaskMarkers[0], int32_t(std::nearbyint(H * 16384.0f)));
   EXPECT_EQ(W.MaskMarkers[1], int32_t(std::nearbyint(Sat * 16384.0f)));
-  testing::SaveScreenshot(*F, "main_window_wiring", "picker_readout");
+}
+
+TEST_F(MainFormWiring, PickerMarkersShowOnTheCurveAndGridEditors) {
+  auto F = Open();
+  TMainFormWiring& W = F->Wiring();
+  TImageWithZoom& P = F->Preview();
+  TKromelSession& S = F->Session();
+  const QPoint At = DiscPoint(*F);
+  ASSERT_GE(At.x(), 0);
+  // The red curve box and the A/B grid box as the pages have them.
+  TCurveEditorWidget Curve;
+  Curve.Model.SetNumberOfButtons(0);
+  Curve.Model.SetBipolar(false);
+  Curve.UpdateButtons();
+  Curve.Model.ConnectToParameter(0, S.Preset->RGBCurves->Red);
+  Curve.Model.SetLineColor(0x4040FF);
+  Curve.SetColor(0x303030);
+  Curve.resize(300, 300);
+  Curve.show();
+  TDotGridEditorWidget Grid;
+  Grid.Model.SetMinX(-1000);
+  Grid.Model.SetMaxX(1000);
+  Grid.Model.SetMinY(-1000);
+  Grid.Model.SetMaxY(1000);
+  Grid.Model.ConnectToParameter(S.Preset->ABGrid->Highlights);
+  Grid.resize(260, 260);
+  Grid.show();
+  W.AddPickerGrid(Grid.Model, TMainFormWiring::TPickerAxes::AB);
+
+  F->SelectPage(4);
+  SendMouse(P, QEvent::MouseMove, At, Qt::NoButton, Qt::NoButton);
+  const int32_t Red = S.Preset->RGBCurves->Red->Curve.PickerPosition;
+  EXPECT_EQ(Red, W.CurvesMarkers.MRGB[1]);
+  EXPECT_GT(Red, 16384 * 3 / 4);  // the disc is bright red
+  EXPECT_TRUE(Grid.Model.PickerVisible);
+  EXPECT_EQ(Grid.Model.PickerX, int32_t(std::nearbyint(W.Picker.GridA * 10.0f)));
+  EXPECT_EQ(Grid.Model.PickerY, int32_t(std::nearbyint(W.Picker.GridB * 10.0f)));
+  const QImage CurveShot = testing::GrabWidget(Curve);
+  const QImage GridShot = testing::GrabWidget(Grid);
+  testing::SaveScreenshotImage(CurveShot, "main_window_wiring", "picker_marker_curve");
+  testing::SaveScreenshotImage(GridShot, "main_window_wiring", "picker_marker_grid");
+  // The ring's outer white square, 6 pixels left of the point.
+  const TPoint G = Grid.Model.Calibrate(Grid.Model.PickerX, Grid.Model.PickerY, true);
+  EXPECT_EQ(GridShot.pixel(G.X - 6, G.Y + 2) & 0xFFFFFF, 0xFFFFFFu);
+  // The marker column of the curve lies at its picker position.
+  const int32_t MX = Curve.Model.CurveToPixelX(Red);
+  int32_t Lit = 0;
+  for (int Y = 0; Y < CurveShot.height(); ++Y) Lit += (CurveShot.pixel(MX, Y) & 0xFFFFFF) != (CurveShot.pixel(MX - 3, Y) & 0xFFFFFF);
+  EXPECT_GT(Lit, CurveShot.height() / 3);
+  // Off the preview the grid hides the ring; other pages hide the curve marker.
+  SendMouse(P, QEvent::Leave, At, Qt::NoButton, Qt::NoButton);
+  F->SelectPage(2);
+  W.UpdatePicker();
+  EXPECT_EQ(S.Preset->RGBCurves->Red->Curve.PickerPosition, -1);
+  W.RemovePickerGrid(Grid.Model);
 }
 
 TEST_F(MainFormWiring, AnalyzerShowsTheScopesOfTheRenderedImage) {
