@@ -522,6 +522,8 @@ bool TMainFormWiring::ExportImageProfile(const std::string& FileName) {
 // ---- reference
 
 void TMainFormWiring::ReferenceChanged() {
+  FLastRefPixels = FSession.ReferenceImage.Pixels;
+  FLastImageName = FSession.ImageFileName;
   TImageWithZoom& P = FForm.Preview();
   P.SetReferenceImage(FSession.ReferenceImage.Pixels ? &FSession.ReferenceImage : nullptr);
   P.Layout.RefitViews(true, false);
@@ -582,7 +584,22 @@ void TMainFormWiring::ShowReference(bool Show) {
 
 // ---- session events
 
+void TMainFormWiring::SyncReferenceProfile() {
+  const void* Pixels = FSession.ReferenceImage.Pixels;
+  if (Pixels != nullptr) {
+    const bool NewWorkImage = FSession.ImageFileName != FLastImageName;
+    if (Pixels != FLastRefPixels) {
+      if (!NewWorkImage) Reference.TakeImageProfile();
+    } else if (NewWorkImage) {
+      Reference.ConvertImageProfile();
+    }
+  }
+  FLastRefPixels = FSession.ReferenceImage.Pixels;
+  FLastImageName = FSession.ImageFileName;
+}
+
 void TMainFormWiring::SourceImageChanged() {
+  Guarded("ConvertImageProfile", [&] { SyncReferenceProfile(); });
   Guarded("LoadInputProfile", [&] {
     Colour.LoadInputProfile(FSession.ImageProfileData, FSession.ImageProfileSourceFile);
     FSession.SetAnalyzerReference(FSession.ReferenceImage.Pixels ? &FSession.ReferenceImage : nullptr);

@@ -92,6 +92,10 @@ private:
   void BuildToolBar();
   void SyncToolPage();
   void ReferenceChanged();
+  // Keeps the reference's profile record true after the session changed
+  // the images: a new work image brings the reference into its profile; a
+  // conversion of both leaves the reference in the image profile.
+  void SyncReferenceProfile();
   void PreviewMouseDownEvent(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
   void PreviewMouseMoveEvent(TShiftState Shift, int32_t X, int32_t Y);
   void PreviewMouseUpEvent(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
@@ -123,6 +127,8 @@ private:
   bool FPreviewMouseDown = false;
   int32_t FPreviewCursor = 0;
   int32_t FPressY = 0;
+  const void* FLastRefPixels = nullptr;
+  std::string FLastImageName;
 };
 
 }  // namespace kromel

@@ -495,6 +495,29 @@ TEST_F(MainFormWiring, ReferenceLoadsShowsSnapshotsAndSwaps) {
   EXPECT_TRUE(S.OriginalImageFileName.empty());
   W.ShowReference(false);
   EXPECT_EQ(F->ViewMode(), TViewMode::Result);
+
+  // A file that cannot be decoded keeps name and pixels.
+  const std::string Bad = Dir.File("broken.png");
+  { std::FILE* Out = std::fopen(Bad.c_str(), "wb"); ASSERT_NE(Out, nullptr); std::fputs("not a picture", Out); std::fclose(Out); }
+  const TPixel64 Kept = S.ReferenceImage.Pixels[0];
+  EXPECT_FALSE(W.LoadReference(Bad));
+  EXPECT_EQ(W.Reference.FileName, RefName);
+  EXPECT_EQ(S.ReferenceImage.Pixels[0].R, Kept.R);
+  DefaultHeadlessPrompt().Clear();
+
+  // Converting to ProPhoto takes both images along; a new work image then
+  // brings the reference back into its own (sRGB) profile.
+  ASSERT_TRUE(W.LoadReference(Second));
+  const int32_t K = 120 * S.ReferenceImage.Width + 450;  // a flat spot
+  const TPixel64 Original = S.ReferenceImage.Pixels[K];
+  ASSERT_TRUE(S.SetWorkingProfile(TWorkingProfile::ProPhotoRGB, false));
+  ASSERT_EQ(W.Reference.ProfileData.size, S.ImageProfileData.size);
+  EXPECT_NE(S.ReferenceImage.Pixels[K].B, Original.B);
+  ASSERT_TRUE(F->LoadAnyFile(Second));
+  EXPECT_EQ(W.Reference.ProfileData.size, S.ImageProfileData.size);
+  EXPECT_NEAR(S.ReferenceImage.Pixels[K].R, Original.R, 700);
+  EXPECT_NEAR(S.ReferenceImage.Pixels[K].G, Original.G, 700);
+  EXPECT_NEAR(S.ReferenceImage.Pixels[K].B, Original.B, 700);
 }
 
 }  // namespace
