@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QComboBox>
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "app/analyzer_window.h"
 #include "app/main_form.h"
 #include "engine/kromel_preset.h"
+#include "colour/log_gamma.h"
 #include "foundation/debug_log.h"
 #include "engine/mask_unit.h"
 #include "engine/model_curves.h"
@@ -199,6 +201,15 @@ void TMainFormWiring::BuildToolBar() {
     FToolActions.emplace_back(Code, A);
   }
   FToolBar->addSeparator();
+  FReplaceCombo = new QComboBox(FToolBar);
+  FReplaceCombo->setObjectName("ABGridTATTypeRadioGroup");
+  for (const char* T : {"No replace", "Exact", "Color", "Hue", "Luminance"})
+    FReplaceCombo->addItem(QString::fromStdString(_(T)));
+  FReplaceCombo->setToolTip(QString::fromStdString(_("Color replace tool")));
+  FToolBar->addWidget(FReplaceCombo);
+  QObject::connect(FReplaceCombo, &QComboBox::currentIndexChanged, this, [this](int I) {
+    Guarded("ABGridTATTypeRadioGroupClick", [&] { SetABReplaceType(I - 1); });
+  });
   FMaskPickerAction = FToolBar->addAction(QString::fromStdString(_("Mask picker")));
   FMaskPickerAction->setToolTip(QString::fromStdString(_("Pick the mask color from the image")));
   FMaskPickerAction->setCheckable(true);
@@ -216,6 +227,10 @@ void TMainFormWiring::SetTool(int32_t Code) {
     Tools.ToolItem = Code % 32;
     Tools.ToolSubTool = Code / 32;
     Tools.ToolChanged();
+    if (FReplaceCombo && FReplaceCombo->currentIndex() != 0) {
+      const QSignalBlocker Block(FReplaceCombo);
+      FReplaceCombo->setCurrentIndex(0);
+    }
   }
   if (FMaskPickerAction && FMaskPickerAction->isChecked() != Tools.MaskPicker) {
     const QSignalBlocker Block(FMaskPickerAction);
@@ -242,6 +257,27 @@ void TMainFormWiring::SetMaskPicker(bool Down) {
     FForm.Preview().SelectionEnabled = false;
   } else {
     Tools.ResetPickers();
+  }
+  UpdateToolCursor();
+}
+
+void TMainFormWiring::SetABReplaceType(int32_t Type) {
+  SyncToolPage();
+  if (Type >= 0) {
+    Tools.ABTatType = Type;
+    if (Tools.ToolItem >= 0) Tools.ToolItem = ParkedIndex(Tools.ToolItem);
+    for (auto& [C, A] : FToolActions) {
+      const QSignalBlocker Block(A);
+      A->setChecked(false);
+    }
+    FForm.Preview().SelectionEnabled = false;
+  } else {
+    if (Tools.ABTatType >= 0) Tools.ABTatType = ParkedIndex(Tools.ABTatType);
+    if (Tools.ToolItem < 0) SetTool(ParkedIndex(Tools.ToolItem));
+  }
+  if (FReplaceCombo && FReplaceCombo->currentIndex() != std::max(Type, -1) + 1) {
+    const QSignalBlocker Block(FReplaceCombo);
+    FReplaceCombo->setCurrentIndex(std::max(Type, -1) + 1);
   }
   UpdateToolCursor();
 }
@@ -291,6 +327,7 @@ void TMainFormWiring::PreviewMouseDownEvent(TMouseButton Button, TShiftState Shi
     bool FromReference = false;
     const int32_t Radius = std::clamp(FSession.Preferences().PickerArea, 0, 5);
     const uint32_t C = FForm.Preview().GetColorAt(X, Y, Radius, FromReference);
+    FPressX = X;
     FPressY = Y;
     ColorSourceMouseDown(C, Button, Shift, FromReference);
   });
@@ -313,16 +350,43 @@ void TMainFormWiring::ColorSourceMouseDown(uint32_t Colour, TMouseButton Button,
       FForm.PagesChanged();
       return;
     }
-    if (FromReference) return;
-    if (Tools.Page == TToolPage::ABGrid && (Code == ToolPullIn || Code == ToolPushOut)) {
-      ABGridPullPushClick(FPresets, StageColour(1, Colour), Code == ToolPushOut, ShiftKey);
-      FForm.PagesChanged();
+    // The reference colour of the replace tools.
+    const bool GridTool = Code == 0 || Code == 1 || Code == 2 || Code == 3 || Code == 6 || Code == 34;
+    if (FromReference || (Alt && !ShiftKey && !GridTool)) {
+      const uint32_t T = FromReference ? Colour : StageColour(1, Colour);
+      BrushColor = ((T >> 16) & 255u) | (T & 0xFF00u) | ((T & 255u) << 16);
+      return;
     }
+    if (Tools.Page == TToolPage::ChannelMixer && Code == ToolMovePoint) {
+      const TImageProfile Profile = this->Colour.GetImageColorSpace();
+      const float R = GammaToLinearByProfile(Profile, float((Colour >> 16) & 255u) / 255.0f);
+      const float G = GammaToLinearByProfile(Profile, float((Colour >> 8) & 255u) / 255.0f);
+      const float B = GammaToLinearByProfile(Profile, float(Colour & 255u) / 255.0f);
+      FMixerDrag.Start(FPresets, R, G, B, ShiftKey, FPressX, FPressY);
+      return;
+    }
+    if (Tools.Page != TToolPage::ABGrid) return;
+    const uint32_t C1 = StageColour(1, Colour);
+    if (Code == ToolPullIn || Code == ToolPushOut) {
+      ABGridPullPushClick(FPresets, C1, Code == ToolPushOut, ShiftKey);
+    } else if (Code == ToolMovePoint || Code == ToolMarquee || Code == ToolMoveFour) {
+      FGridDrag.Start(FPresets, C1, Code == ToolMoveFour, ShiftKey, FPressX, FPressY);
+    } else if (Code < 0 && Tools.ABTatType >= 0) {
+      ABColourReplaceClick(FPresets, C1, BrushColor, Tools.ABTatType);
+    }
+    FForm.PagesChanged();
   });
 }
 
 void TMainFormWiring::PreviewMouseMoveEvent(TShiftState, int32_t X, int32_t Y) {
   if (FForm.Preview().Layout.Panning()) return;
+  if (FGridDrag.Active() || FMixerDrag.Active()) {
+    Guarded("ColorSourceMouseMove", [&] {
+      FGridDrag.Move(X, Y);
+      FMixerDrag.Move(X, Y);
+    });
+    return;
+  }
   Guarded("TMainForm.Image1MouseMove", [&] {
     Picker.PickerUnprocessed = false;
     const TImageWithZoom& P = FForm.Preview();
@@ -339,6 +403,10 @@ void TMainFormWiring::PreviewMouseMoveEvent(TShiftState, int32_t X, int32_t Y) {
 
 void TMainFormWiring::PreviewMouseUpEvent(TMouseButton, TShiftState, int32_t, int32_t) {
   FPreviewMouseDown = false;
+  Guarded("ColorSourceMouseUp", [&] {
+    const bool Changed = FGridDrag.End() | FMixerDrag.End();
+    if (Changed) FForm.PagesChanged();
+  });
 }
 
 void TMainFormWiring::PreviewSelection() {

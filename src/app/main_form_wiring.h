@@ -14,12 +14,14 @@
 #include "session/session_picker.h"
 #include "session/session_reference.h"
 #include "session/session_tools.h"
+#include "session/session_tools_drag.h"
 #include "session/session_view_colour.h"
 #include "controls/dot_grid_editor.h"
 #include "widgets/vel_widget.h"
 
 class QAction;
 class QActionGroup;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -44,6 +46,12 @@ public:
   void SetTool(int32_t Code);
   // The mask page's colour picker switch.
   void SetMaskPicker(bool Down);
+  // The A/B page's colour replace type (0 Exact .. 3 Luminance; -1 none):
+  // a chosen type parks the tool selector.
+  void SetABReplaceType(int32_t Type);
+  // The target of the colour replace (TColor): set by an Alt click or a
+  // click on the reference.
+  uint32_t BrushColor = 0x808080;
   void UpdateToolCursor();
   // The preview's cursor number last applied.
   int32_t PreviewCursor() const { return FPreviewCursor; }
@@ -123,10 +131,13 @@ private:
   QAction* FBlackPointAction = nullptr;
   QAction* FLoadProofingAction = nullptr;
   std::unique_ptr<T3DLut> FMainLut;
+  TABGridDrag FGridDrag;
+  TMixerHueDrag FMixerDrag;
+  QComboBox* FReplaceCombo = nullptr;
   std::vector<std::pair<TDotGridEditor*, TPickerAxes>> FPickerGrids;
   bool FPreviewMouseDown = false;
   int32_t FPreviewCursor = 0;
-  int32_t FPressY = 0;
+  int32_t FPressX = 0, FPressY = 0;
   const void* FLastRefPixels = nullptr;
   std::string FLastImageName;
 };

@@ -156,7 +156,10 @@ void TMixerHueDrag::Move(int32_t X, int32_t Y) {
   Result.OffsetG = FPressMatrix.OffsetG;
   Result.OffsetB = FPressMatrix.OffsetB;
   FPresets->Session.EditPreset([&](TKromelPreset& P) {
-    if (P.ChannelMixer) P.ChannelMixer->SetMatrix(Result);
+    if (P.ChannelMixer) {
+      P.ChannelMixer->SetMatrix(Result);
+      P.ChannelMixer->Enabled->SetValue(1);
+    }
     return true;
   });
   FMoved = true;

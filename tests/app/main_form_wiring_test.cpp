@@ -19,11 +19,14 @@
 #include "colour/colour_models.h"
 #include "colour/hsp_models.h"
 #include "engine/ab_grid.h"
+#include "engine/channel_mixer_unit.h"
 #include "engine/kromel_preset.h"
 #include "engine/mask_unit.h"
 #include "fileio/image_files.h"
 #include "fileio/image_save.h"
 #include "images/owned_image.h"
+#include "lut/lut.h"
+#include "lut/lut_apply.h"
 #include "matching/image_histograms.h"
 #include "matching/scopes.h"
 #include "params/dot_grid.h"
@@ -207,6 +210,83 @@ TEST_F(MainFormWiring, PullInAndMaskPickWithTheMouseChangeThePresetInOneUndoStep
   EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 2);
   W.SetMaskPicker(false);
   EXPECT_EQ(W.Tools.Code(), ToolPullIn + 32);  // the selector comes back
+}
+
+TEST_F(MainFormWiring, GridDragColourReplaceAndMixerDragWithTheMouse) {
+  auto F = Open();
+  TMainFormWiring& W = F->Wiring();
+  TImageWithZoom& P = F->Preview();
+  TKromelSession& S = F->Session();
+  TSessionPresets& Pr = F->Presets();
+  const QPoint At = DiscPoint(*F);
+  ASSERT_GE(At.x(), 0);
+  auto Moved = [&] {
+    int32_t N = 0;
+    const T2DEnvelopeDots& G = S.Preset->ABGrid->Highlights->Grid;
+    for (size_t C = 0; C < G.Dots.size(); ++C)
+      for (size_t R = 0; R < G.Dots[C].size(); ++R)
+        N += G.Dots[C][R].X != G.DefaultDots[C][R].X || G.Dots[C][R].Y != G.DefaultDots[C][R].Y;
+    return N;
+  };
+  // A/B page, one-dot tool: a drag moves the dot of the colour, one step.
+  F->SelectPage(2);
+  W.SetTool(ToolMovePoint);
+  int32_t Steps = Pr.CurrentUndoList().Count();
+  Drag(P, At, At + QPoint(30, -20));
+  EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 1);
+  EXPECT_NE(Pr.UndoCaption.find("Move A/B grid point"), std::string::npos) << Pr.UndoCaption;
+  EXPECT_EQ(Moved(), 1);
+  // An Alt click with a tool that moves no dots names the target colour;
+  // the exact replace then takes the cell of the clicked colour there.
+  W.SetTool(ToolAddSwatch);
+  QPoint Elsewhere(-1, -1);  // a bluish spot of the picture
+  for (int Y = 4; Y < P.height() && Elsewhere.x() < 0; Y += 6)
+    for (int X = 4; X < P.width(); X += 6) {
+      bool R0 = false;
+      const uint32_t C = P.GetColorAt(X, Y, 1, R0);
+      if ((C & 255u) > ((C >> 16) & 255u) + 40 && (C & 255u) > 100) {
+        Elsewhere = QPoint(X, Y);
+        break;
+      }
+    }
+  ASSERT_GE(Elsewhere.x(), 0);
+  Click(P, Elsewhere, Qt::AltModifier);
+  bool Ref = false;
+  const uint32_t Target = P.GetColorAt(Elsewhere.x(), Elsewhere.y(), 1, Ref);
+  EXPECT_NEAR(int(W.BrushColor & 255u), int((Target >> 16) & 255u), 3);
+  EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 1);
+  W.SetABReplaceType(0);
+  EXPECT_LT(W.Tools.Code(), 0);
+  EXPECT_EQ(W.PreviewCursor(), 19);
+  Click(P, At);
+  EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 2);
+  EXPECT_NE(Pr.UndoCaption.find("Color Replace in Exact mode"), std::string::npos) << Pr.UndoCaption;
+  EXPECT_GT(Moved(), 1);
+  W.SetABReplaceType(-1);
+  EXPECT_EQ(W.Tools.Code(), ToolAddSwatch);
+  // Channel mixer page: a sideways drag turns the hue, one step.
+  F->SelectPage(0);
+  W.SetTool(ToolMovePoint);
+  S.UpdateImage(true, true);
+  T3DLut LutBefore, LutAfter;
+  ASSERT_TRUE(S.CopyMainLut(LutBefore));
+  TChannelMixerParams Before;
+  S.Preset->ChannelMixer->GetMatrix(Before);
+  Drag(P, At, At - QPoint(120, 0));
+  EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 3);
+  EXPECT_NE(Pr.UndoCaption.find("Channel Mixer"), std::string::npos) << Pr.UndoCaption;
+  TChannelMixerParams After;
+  S.Preset->ChannelMixer->GetMatrix(After);
+  EXPECT_NE(After.Matrix[1], Before.Matrix[1]);
+  // The LUT turns the disc's colour now.
+  S.UpdateImage(true, true);
+  ASSERT_TRUE(S.CopyMainLut(LutAfter));
+  bool Ref2 = false;
+  const uint32_t Disc = P.GetColorAt(At.x(), At.y(), 1, Ref2);
+  EXPECT_NE(ProcessColorBGRA32(LutAfter, Disc), ProcessColorBGRA32(LutBefore, Disc));
+  EXPECT_TRUE(WaitUntil([&] { return P.Layout.ResultReady; }));
+  P.repaint();
+  testing::SaveScreenshot(*F, "main_window_wiring", "mixer_hue_drag");
 }
 
 TEST_F(MainFormWiring, ZoomToolsAndRectanglesChangeTheViewAndTheAlpha) {

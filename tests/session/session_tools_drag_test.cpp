@@ -133,6 +133,7 @@ TEST_F(DragTools, MixerHueDragTurnsThePickedColourAndKeepsGrey) {
   EXPECT_TRUE(Drag.End());
   EXPECT_EQ(P.CurrentUndoList().Count(), Steps + 1);
   EXPECT_NE(P.UndoCaption.find("Change color hue/saturation with Channel Mixer"), std::string::npos);
+  EXPECT_EQ(S.Preset->ChannelMixer->Enabled->Value, 1);
   TChannelMixerParams M;
   S.Preset->ChannelMixer->GetMatrix(M);
   TBGRAPixel128 C{}, Want{};
