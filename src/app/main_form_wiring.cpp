@@ -291,11 +291,12 @@ void TMainFormWiring::UpdateToolCursor() {
   SetCursorIndex(FForm.Preview(), FPreviewCursor);
 }
 
-uint32_t TMainFormWiring::StageColour(int32_t Stage, uint32_t Colour) {
+uint32_t TMainFormWiring::StageColour(int32_t Stage, uint32_t Colour, bool Wait) {
   TKromelPresetCalculator& Calc = FSession.Pipeline().Calculator;
   // A run holds the stages; the main thread serves its calls meanwhile.
   std::unique_lock<TPresetLock> Lock(Calc.PresetLock, std::defer_lock);
-  for (int32_t Round = 0; Round < 5000 && !Lock.try_lock(); ++Round) {
+  for (int32_t Round = 0; Round < (Wait ? 5000 : 1) && !Lock.try_lock(); ++Round) {
+    if (!Wait) break;
     DrainMainThreadCalls();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
@@ -486,8 +487,8 @@ void TMainFormWiring::UpdatePicker() {
     if (Picker.PointerOverPreview) {
       if (Tools.Page == TToolPage::Curves) {
         TCurvesPickerInput In;
-        In.Stage2Colour = Picker.PickerUnprocessed ? Picker.PickerColor : StageColour(2, Picker.PickerColor);
-        In.Stage3Colour = Picker.PickerUnprocessed ? Picker.PickerColor : StageColour(3, Picker.PickerColor);
+        In.Stage2Colour = Picker.PickerUnprocessed ? Picker.PickerColor : StageColour(2, Picker.PickerColor, false);
+        In.Stage3Colour = Picker.PickerUnprocessed ? Picker.PickerColor : StageColour(3, Picker.PickerColor, false);
         CurvesMarkers = CurvesPickerMarkers(In);
       } else if (Tools.Page == TToolPage::Mask) {
         int32_t Selector = -1;
@@ -495,9 +496,9 @@ void TMainFormWiring::UpdatePicker() {
           if (TMaskAdjustments* M = P.MaskUnit()) Selector = M->MaskType->Value;
           return true;
         });
-        MaskMarkers = MaskPickerMarkers(Selector, Picker.PickerColor, StageColour(7, Picker.PickerColor));
+        MaskMarkers = MaskPickerMarkers(Selector, Picker.PickerColor, StageColour(7, Picker.PickerColor, false));
       }
-      Picker.SetGridPosition(StageColour(Tools.Page == TToolPage::ABGrid ? 1 : 2, Picker.PickerColor));
+      Picker.SetGridPosition(StageColour(Tools.Page == TToolPage::ABGrid ? 1 : 2, Picker.PickerColor, false));
     }
     // The editors draw the markers of the curves they show.
     FSession.EditPreset([&](TKromelPreset& K) {

@@ -112,7 +112,9 @@ private:
                             bool FromReference);
   // Colour through stage Stage (0..5; 6 mask source, 7 mask key) of the
   // calculator; the colour itself while that stage does not exist.
-  uint32_t StageColour(int32_t Stage, uint32_t Colour);
+  // Wait false: a run that holds the stages is not waited for (the
+  // readouts take the colour itself until the next update).
+  uint32_t StageColour(int32_t Stage, uint32_t Colour, bool Wait = true);
   void RefreshMainLut();
 
   TKromelMainForm& FForm;
