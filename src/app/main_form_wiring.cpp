@@ -533,7 +533,8 @@ void TMainFormWiring::UpdatePicker() {
       }
       if (Editor->OnInvalidate) Editor->OnInvalidate();
     }
-    if (FPickerLabel) FPickerLabel->setText(QString::fromStdString(PickerText()));
+    if (FPickerLabel)
+      FPickerLabel->setText(Picker.PointerOverPreview ? QString::fromStdString(PickerText()) : QString());
     if (FAnalyzer && FAnalyzer->isVisible()) FAnalyzer->SetPickerColour(Picker.PickerColorAfter);
   });
 }
