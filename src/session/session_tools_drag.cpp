@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "colour/colour_models.h"
+#include "colour/contrast_clip.h"
+#include "controls/main_controls.h"
+#include "engine/rgb_curves.h"
 #include "engine/ab_grid.h"
 #include "engine/channel_mixer_unit.h"
 #include "engine/kromel_preset.h"
@@ -173,6 +176,85 @@ bool TMixerHueDrag::End() {
   FPresets = nullptr;
   if (!FMoved) return false;
   P->AddUndoStep(_("Change color hue/saturation with Channel Mixer"));
+  P->Session.UpdateImage(true, false);
+  return true;
+}
+
+const char* CurvesTatTypeName(int32_t TatType) {
+  static const char* const Names[] = {"Grey", "Exact", "Color", "Hue", "Saturation", "Luminance"};
+  return TatType >= 0 && TatType < 6 ? Names[TatType] : "None";
+}
+
+bool TCurvesTatDrag::Start(TSessionPresets& Presets, uint32_t Stage2Colour, int32_t TatType,
+                           int32_t PointerY) {
+  End();
+  if (TatType < 3 || TatType > 5) return false;
+  FPick[0] = float((Stage2Colour >> 16) & 255u) / 255.0f;
+  FPick[1] = float((Stage2Colour >> 8) & 255u) / 255.0f;
+  FPick[2] = float(Stage2Colour & 255u) / 255.0f;
+  bool Ok = false;
+  Presets.Session.EditPreset([&](TKromelPreset& P) {
+    TRGBCurvesAdjustments* C = P.RGBCurves;
+    if (C == nullptr) return false;
+    FMode = C->CurveMode->Value;
+    // The colour through the channel curves as they are at the press.
+    const TControlledParameterCurve* Curves[3] = {C->Red, C->Green, C->Blue};
+    for (int32_t I = 0; I < 3; ++I)
+      FThrough[I] = FMode < 3 ? Curves[I]->Curve.GetValueS(FPick[I] * 16384.0f) / 32768.0f : FPick[I];
+    C->RGBEnabled->SetValue(1);
+    if (FMode >= 3 && FMode <= 6) C->MasterEnabled->SetValue(1);
+    return Ok = true;
+  });
+  if (!Ok) return false;
+  if (TRadioGroupControl* Pages = Presets.Session.Controls.FindGroup("PagesRadioGroup"))
+    Pages->SetButtonSwitchState(4, true);
+  FType = TatType;
+  FPressY = PointerY;
+  FMoved = false;
+  FPresets = &Presets;
+  return true;
+}
+
+void TCurvesTatDrag::Move(int32_t PointerY) {
+  if (FPresets == nullptr) return;
+  const float Dy = float(PointerY - FPressY);
+  float Rs, Gs, Bs, Ls;
+  RGBLightnessByMode(FPick[0], FPick[1], FPick[2], uint8_t(FMode), Rs, Gs, Bs, Ls);
+  float H, C, S;
+  RGBtoSXYPolarSingle(FThrough[0], FThrough[1], FThrough[2], H, C, S);
+  switch (FType) {
+    case 5: S = S - Dy * 0.125f; break;
+    case 4: C = (300.0f - Dy) * C / 3.0f / 100.0f; break;
+    default: H = H - Dy * 0.125f / 100.0f; break;
+  }
+  float R, G, B;
+  SXYPolartoRGBSingle(H, C, S, R, G, B);
+  float Rn, Gn, Bn, Ln;
+  RGBLightnessByMode(R, G, B, uint8_t(FMode), Rn, Gn, Bn, Ln);
+  const auto Units = [](float V, float Scale) {
+    const double X = std::nearbyint(double(V) * Scale);
+    return std::isfinite(X) ? int32_t(std::clamp(X, -1e6, 1e6)) : 0;
+  };
+  FPresets->Session.EditPreset([&](TKromelPreset& P) {
+    TRGBCurvesAdjustments* Cu = P.RGBCurves;
+    if (Cu == nullptr) return false;
+    Cu->Red->Curve.AddDot(Units(Rs, 16384), Units(Rn, 32768), 100);
+    Cu->Green->Curve.AddDot(Units(Gs, 16384), Units(Gn, 32768), 100);
+    Cu->Blue->Curve.AddDot(Units(Bs, 16384), Units(Bn, 32768), 100);
+    return true;
+  });
+  FMoved = true;
+  FPresets->Session.InvalidateLutStages(0);
+  FPresets->Session.UpdateImage(true, false);
+}
+
+bool TCurvesTatDrag::End() {
+  if (FPresets == nullptr) return false;
+  TSessionPresets* P = FPresets;
+  FPresets = nullptr;
+  if (!FMoved) return false;
+  // The type's name stays untranslated.
+  P->AddUndoStep(_("Change RGB curves ") + CurvesTatTypeName(FType));
   P->Session.UpdateImage(true, false);
   return true;
 }

@@ -63,4 +63,28 @@ class TMixerHueDrag {
   int32_t FX = 0, FY = 0;
 };
 
+// The curves targeted adjustment with Shift on the Hue (3), Sat (4) or
+// Lum (5) type: the picked colour itself is edited by the vertical drag
+// (Lum: 8 pixels a unit of S; Sat: doubled 300 pixels up, none 300 down;
+// Hue: a turn per 800 pixels) and the red, green and blue curves get a
+// dot each that takes the colour there. The release records "Change RGB
+// curves " and the type's name.
+class TCurvesTatDrag {
+ public:
+  // Stage2Colour: the colour (BGRA) before the curves.
+  bool Start(TSessionPresets& Presets, uint32_t Stage2Colour, int32_t TatType, int32_t PointerY);
+  void Move(int32_t PointerY);
+  bool End();
+  bool Active() const { return FPresets != nullptr; }
+
+ private:
+  TSessionPresets* FPresets = nullptr;
+  int32_t FType = -1, FMode = 0, FPressY = 0;
+  float FPick[3]{}, FThrough[3]{};
+  bool FMoved = false;
+};
+
+// The undo name of a curves targeted-adjustment type ("None" for others).
+const char* CurvesTatTypeName(int32_t TatType);
+
 }  // namespace kromel

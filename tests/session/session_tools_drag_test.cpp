@@ -5,6 +5,7 @@
 #include "colour/colour_models.h"
 #include "engine/ab_grid.h"
 #include "engine/channel_mixer_unit.h"
+#include "engine/rgb_curves.h"
 #include "params/dot_grid.h"
 #include "session/session_test_support.h"
 #include "session/session_tools_drag.h"
@@ -157,6 +158,41 @@ TEST_F(DragTools, MixerHueDragTurnsThePickedColourAndKeepsGrey) {
   float R3 = R, G3 = G, B3 = B;
   ChannelMixerApplyToColor(M2, R3, G3, B3);
   EXPECT_NEAR(R3, Want.R * 1.5f, 1e-3);
+}
+
+TEST_F(DragTools, CurvesTargetedDragEditsThePickedColourInOneStep) {
+  TRGBCurvesAdjustments* C = S.Preset->RGBCurves;
+  C->CurveMode->SetValue(0);
+  const float R = 0xE0 / 255.0f, G = 0x80 / 255.0f, B = 0x20 / 255.0f;
+  auto Out = [&](const TControlledParameterCurve* Curve, float V) {
+    return Curve->Curve.GetValueS(V * 16384.0f) / 32768.0f;
+  };
+  const int32_t Steps = P.CurrentUndoList().Count();
+  TCurvesTatDrag Drag;
+  EXPECT_FALSE(Drag.Start(P, Orange, 1, 100));  // Exact needs the brush colour
+  // Lum: 80 pixels up lightens the colour by 10 units of S.
+  ASSERT_TRUE(Drag.Start(P, Orange, 5, 100));
+  EXPECT_EQ(C->RGBEnabled->Value, 1);
+  Drag.Move(60);
+  Drag.Move(20);
+  EXPECT_TRUE(Drag.End());
+  EXPECT_EQ(P.CurrentUndoList().Count(), Steps + 1);
+  EXPECT_NE(P.UndoCaption.find("Change RGB curves Luminance"), std::string::npos) << P.UndoCaption;
+  float H0, C0, S0, H1, C1, S1;
+  RGBtoSXYPolarSingle(R, G, B, H0, C0, S0);
+  RGBtoSXYPolarSingle(Out(C->Red, R), Out(C->Green, G), Out(C->Blue, B), H1, C1, S1);
+  EXPECT_NEAR(S1 - S0, 10.0f, 0.5f);
+  EXPECT_NEAR(C1, C0, 0.02f * std::max(1.0f, C0));
+  // Sat from there: 150 pixels down halves the chroma at the same lightness.
+  ASSERT_TRUE(Drag.Start(P, Orange, 4, 0));
+  Drag.Move(150);
+  EXPECT_TRUE(Drag.End());
+  float H2, C2, S2;
+  RGBtoSXYPolarSingle(Out(C->Red, R), Out(C->Green, G), Out(C->Blue, B), H2, C2, S2);
+  EXPECT_NEAR(C2, C1 * 0.5f, 0.03f * std::max(1.0f, C1));
+  EXPECT_NEAR(S2, S1, 0.5f);
+  EXPECT_NE(P.UndoCaption.find("Change RGB curves Saturation"), std::string::npos);
+  EXPECT_STREQ(CurvesTatTypeName(-1), "None");
 }
 
 }  // namespace
