@@ -282,9 +282,27 @@ void TMainFormWiring::SetABReplaceType(int32_t Type) {
   UpdateToolCursor();
 }
 
+void TMainFormWiring::SetCurvesTatType(int32_t Type) {
+  SyncToolPage();
+  if (Type >= 0) {
+    Tools.CurvesTatType = Type;
+    if (Tools.ToolItem >= 0) Tools.ToolItem = ParkedIndex(Tools.ToolItem);
+    if (Tools.ABTatType >= 0) Tools.ABTatType = ParkedIndex(Tools.ABTatType);
+    for (auto& [C, A] : FToolActions) {
+      const QSignalBlocker Block(A);
+      A->setChecked(false);
+    }
+    FForm.Preview().SelectionEnabled = false;
+  } else {
+    if (Tools.CurvesTatType >= 0) Tools.CurvesTatType = ParkedIndex(Tools.CurvesTatType);
+    if (Tools.ToolItem < 0) SetTool(ParkedIndex(Tools.ToolItem));
+  }
+  UpdateToolCursor();
+}
+
 void TMainFormWiring::UpdateToolCursor() {
   SyncToolPage();
-  const TToolCursors C = ToolCursors(Tools, IsAltKeyDown(), IsShiftKeyDown(), false);
+  const TToolCursors C = ToolCursors(Tools, IsAltKeyDown(), IsShiftKeyDown(), FCurvesDrag.Active());
   int32_t Image = C.Image;
   if (Tools.MaskPicker) Image = 5;
   FPreviewCursor = IsSpaceKeyDown() ? 14 : Image;
@@ -366,6 +384,11 @@ void TMainFormWiring::ColorSourceMouseDown(uint32_t Colour, TMouseButton Button,
       FMixerDrag.Start(FPresets, R, G, B, ShiftKey, FPressX, FPressY);
       return;
     }
+    if (Tools.Page == TToolPage::Curves && Tools.CurvesTatType >= 3 && ShiftKey) {
+      FCurvesDrag.Start(FPresets, StageColour(2, Colour), Tools.CurvesTatType, FPressY);
+      UpdateToolCursor();
+      return;
+    }
     if (Tools.Page != TToolPage::ABGrid) return;
     const uint32_t C1 = StageColour(1, Colour);
     if (Code == ToolPullIn || Code == ToolPushOut) {
@@ -381,10 +404,11 @@ void TMainFormWiring::ColorSourceMouseDown(uint32_t Colour, TMouseButton Button,
 
 void TMainFormWiring::PreviewMouseMoveEvent(TShiftState, int32_t X, int32_t Y) {
   if (FForm.Preview().Layout.Panning()) return;
-  if (FGridDrag.Active() || FMixerDrag.Active()) {
+  if (FGridDrag.Active() || FMixerDrag.Active() || FCurvesDrag.Active()) {
     Guarded("ColorSourceMouseMove", [&] {
       FGridDrag.Move(X, Y);
       FMixerDrag.Move(X, Y);
+      FCurvesDrag.Move(Y);
     });
     return;
   }
@@ -405,7 +429,7 @@ void TMainFormWiring::PreviewMouseMoveEvent(TShiftState, int32_t X, int32_t Y) {
 void TMainFormWiring::PreviewMouseUpEvent(TMouseButton, TShiftState, int32_t, int32_t) {
   FPreviewMouseDown = false;
   Guarded("ColorSourceMouseUp", [&] {
-    const bool Changed = FGridDrag.End() | FMixerDrag.End();
+    const bool Changed = FGridDrag.End() | FMixerDrag.End() | FCurvesDrag.End();
     if (Changed) FForm.PagesChanged();
   });
 }

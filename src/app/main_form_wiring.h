@@ -49,6 +49,9 @@ public:
   // The A/B page's colour replace type (0 Exact .. 3 Luminance; -1 none):
   // a chosen type parks the tool selector.
   void SetABReplaceType(int32_t Type);
+  // The curves page's targeted-adjustment type (0 Grey .. 5 Lum; -1 none):
+  // Shift with Hue, Sat or Lum drags the picked colour itself.
+  void SetCurvesTatType(int32_t Type);
   // The target of the colour replace (TColor): set by an Alt click or a
   // click on the reference.
   uint32_t BrushColor = 0x808080;
@@ -135,6 +138,7 @@ private:
   std::unique_ptr<T3DLut> FMainLut;
   TABGridDrag FGridDrag;
   TMixerHueDrag FMixerDrag;
+  TCurvesTatDrag FCurvesDrag;
   QComboBox* FReplaceCombo = nullptr;
   std::vector<std::pair<TDotGridEditor*, TPickerAxes>> FPickerGrids;
   bool FPreviewMouseDown = false;

@@ -212,7 +212,7 @@ TEST_F(MainFormWiring, PullInAndMaskPickWithTheMouseChangeThePresetInOneUndoStep
   EXPECT_EQ(W.Tools.Code(), ToolPullIn + 32);  // the selector comes back
 }
 
-TEST_F(MainFormWiring, GridDragColourReplaceAndMixerDragWithTheMouse) {
+TEST_F(MainFormWiring, GridMixerAndCurvesDragsAndColourReplaceWithTheMouse) {
   auto F = Open();
   TMainFormWiring& W = F->Wiring();
   TImageWithZoom& P = F->Preview();
@@ -287,6 +287,19 @@ TEST_F(MainFormWiring, GridDragColourReplaceAndMixerDragWithTheMouse) {
   EXPECT_TRUE(WaitUntil([&] { return P.Layout.ResultReady; }));
   P.repaint();
   testing::SaveScreenshot(*F, "main_window_wiring", "mixer_hue_drag");
+  // Curves page, Lum type with Shift: a drag upwards lightens the picked colour.
+  F->SelectPage(4);
+  W.SetCurvesTatType(5);
+  EXPECT_LT(W.Tools.Code(), 0);
+  SendMouse(P, QEvent::MouseButtonPress, At, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(W.PreviewCursor(), 17);
+  for (int I = 1; I <= 4; ++I)
+    SendMouse(P, QEvent::MouseMove, At - QPoint(0, 20 * I), Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+  SendMouse(P, QEvent::MouseButtonRelease, At - QPoint(0, 80), Qt::LeftButton, Qt::NoButton, Qt::ShiftModifier);
+  EXPECT_EQ(Pr.CurrentUndoList().Count(), Steps + 4);
+  EXPECT_NE(Pr.UndoCaption.find("Change RGB curves Luminance"), std::string::npos) << Pr.UndoCaption;
+  W.SetCurvesTatType(-1);
+  EXPECT_EQ(W.Tools.Code(), ToolMovePoint);
 }
 
 TEST_F(MainFormWiring, ZoomToolsAndRectanglesChangeTheViewAndTheAlpha) {
