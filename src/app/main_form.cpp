@@ -25,6 +25,7 @@
 #include <filesystem>
 
 #include "app/main_form_shell.h"
+#include "app/main_form_wiring.h"
 #include "fileio/file_dialogs.h"
 #include "foundation/debug_log.h"
 #include "platform/main_thread.h"
@@ -93,6 +94,7 @@ TKromelMainForm::TKromelMainForm(std::shared_ptr<TSettingsFile> SettingsFile, QW
   FShell = new TMainFormShell(*this);
   FDisplay->InstallToolsPage(FPages, 6);
   FBuilt = true;
+  FWiring = std::make_unique<TMainFormWiring>(*this);
   setAcceptDrops(true);
   resize(1280, 800);
   UpdateCaption();

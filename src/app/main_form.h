@@ -23,6 +23,7 @@ namespace kromel {
 class TImageWithZoom;
 class TMainFormShell;
 class TMainFormDisplay;
+class TMainFormWiring;
 
 // The view modes of the preview.
 enum class TViewMode { Result, Before, Reference, CompareSideBySide, CompareStacked, CompareSplit };
@@ -61,6 +62,8 @@ public:
   TMainFormShell& Shell() { return *FShell; }
   // Display modes, the separate image window, the signal path.
   TMainFormDisplay& Display() { return *FDisplay; }
+  // Tools on the image, picker, analyzer, view colour and reference.
+  TMainFormWiring& Wiring() { return *FWiring; }
   // The page captions in selector order.
   static const std::array<const char*, 7>& PageCaptions();
   // Renders done since the window was made (tests wait on it).
@@ -112,6 +115,7 @@ private:
   bool FShown = false;
   int64_t FShownRenders = 0;
   std::vector<std::string> FPendingFiles;
+  std::unique_ptr<TMainFormWiring> FWiring;
   std::unique_ptr<TMainFormDisplay> FDisplay;  // last: goes first
 };
 

@@ -965,6 +965,25 @@ void TDotGridEditor::Paint(TCanvas& Canvas) {
     Canvas.LineTo(MarqueeLeft, MarqueeBottom);
     Canvas.LineTo(MarqueeLeft, MarqueeTop);
   }
+  if (PickerVisible) {
+    // The picked colour: a cross and nested squares, dark and white, that
+    // show on light and dark backgrounds alike.
+    const TPoint P = Calibrate(PickerX, PickerY, true);
+    const auto Square = [&](int64_t R, TColor Color) {
+      Canvas.Pen = {Color, 1, psSolid};
+      Canvas.Rectangle(Sat(int64_t(P.X) - R), Sat(int64_t(P.Y) - R), Sat(int64_t(P.X) + R + 1),
+                       Sat(int64_t(P.Y) + R + 1));
+    };
+    Canvas.Brush.Style = bsClear;
+    Canvas.Pen = {0x000000, 1, psSolid};
+    Canvas.MoveTo(Sat(int64_t(P.X) - 11), P.Y);
+    Canvas.LineTo(Sat(int64_t(P.X) + 12), P.Y);
+    Canvas.MoveTo(P.X, Sat(int64_t(P.Y) - 11));
+    Canvas.LineTo(P.X, Sat(int64_t(P.Y) + 12));
+    Square(7, 0x000000);
+    Square(6, 0xFFFFFF);
+    Square(5, 0x000000);
+  }
   Fire(OnPaint);
 }
 

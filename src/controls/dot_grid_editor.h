@@ -49,6 +49,10 @@ public:
   // Visible, enabled and able to take the focus: moves only edit then.
   bool Active = true;
   TRawBitmap Background;
+  // The colour under the picker, in grid units (10 x model units), drawn
+  // as a ring while PickerVisible.
+  bool PickerVisible = false;
+  int32_t PickerX = 0, PickerY = 0;
 
   int32_t Margin() const { return FMargin; }
   void SetMargin(int32_t Value);

@@ -145,6 +145,8 @@ bool TSessionAnalyzer::Calc(const TAnalyzerSources& Sources, bool Partial) {
     {
       // Partial runs keep the other pictures of the last computation.
       std::lock_guard<std::mutex> Guard(FLock);
+      // Without a whole computation to keep, a partial one does it all.
+      if (Partial && FResults.HistR.empty() && FResults.Waveform.empty()) Partial = false;
       if (Partial) Out = FResults;
     }
     Compute(S, *I, Partial, Out);

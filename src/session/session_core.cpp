@@ -103,6 +103,7 @@ TKromelSession::~TKromelSession() {
   Close();
   Image.Dispose();
   ReferenceImage.Dispose();
+  SetAnalyzerReference(nullptr);
   FWorkImage.Dispose();
   FSourceImage.Dispose();
   FreeICCProfileData(ImageProfileData);

@@ -37,6 +37,7 @@
 #include "lut/lut_renderer.h"
 #include "lut/lut_statistics.h"
 #include "session/job_progress.h"
+#include "session/session_analyzer.h"
 #include "session/session_settings.h"
 #include "fileio/freeimage_io.h"
 
@@ -168,6 +169,11 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   const TImage32& WorkImage() const { return FWorkImage; }
   int32_t ViewWidth = 0;  // the visible part's size; 0: the image's own
   int32_t ViewHeight = 0;
+
+  // The analyzer's settings (set on the main thread) and results.
+  TSessionAnalyzer Analyzer;
+  // The reference as the analyzer sees it (main thread; null clears it).
+  void SetAnalyzerReference(const TImage64* Reference);
 
   TRecentFiles RecentImages;
   TRecentFiles RecentPresets;
@@ -330,7 +336,10 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   TImage32& ProcessedImage() override { return FWorkImage; }
   uint8_t DisplayMode() const override { return PreviewDisplayMode.load(); }
   int32_t PreviewBitmapWidth() const override { return FWorkImage.Width; }
-  bool CalcAnalyzer(bool) override { return true; }
+  // The analyzer's pictures (session_analyzer_host.cpp): on the renderer
+  // thread after each render, or on the main thread with the renderer
+  // paused, so the rendered image is never read while it is written.
+  bool CalcAnalyzer(bool Partial) override;
   void SetPreviewImageChanged() override {}
   void ShowProcessedImage() override;
   void UpdateAnalyzerWindow() override;
@@ -367,6 +376,9 @@ class TKromelSession : public TLutCalculationHost, public TRendererHost {
   std::atomic<int32_t> FMaxConcurrent{0};
   std::atomic<int64_t> FCalcRuns{0};
   int32_t FPreviewRefreshDepth = 0;
+  std::mutex FAnalyzerRefLock;  // guards the two below
+  TImage32 FAnalyzerRef;
+  TImage64 FAnalyzerRef16;
 };
 
 }  // namespace kromel

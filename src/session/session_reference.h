@@ -48,10 +48,12 @@ class TSessionReference {
   // The previous or next picture of the reference's folder; a popup
   // notification when there is none.
   bool LoadAdjacent(bool Previous);
+  // The reference pixels are in the work image's profile now (converted
+  // together with the work image): the profile record follows.
+  void TakeImageProfile();
 
  private:
   TKromelSession& FSession;
-  void TakeImageProfile();
 };
 
 }  // namespace kromel

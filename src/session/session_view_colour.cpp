@@ -214,6 +214,23 @@ uint32_t TViewColourManagement::ProofingFlags() const {
   return Flags;
 }
 
+namespace {
+
+// Two profiles with the same bytes (the built-in sRGB for image and monitor,
+// say).
+bool SameProfile(cmsHPROFILE A, cmsHPROFILE B) {
+  if (A == nullptr || B == nullptr) return false;
+  cmsUInt32Number SizeA = 0, SizeB = 0;
+  if (!cmsSaveProfileToMem(A, nullptr, &SizeA) || !cmsSaveProfileToMem(B, nullptr, &SizeB) ||
+      SizeA != SizeB || SizeA == 0)
+    return false;
+  std::vector<uint8_t> BytesA(SizeA), BytesB(SizeB);
+  return cmsSaveProfileToMem(A, BytesA.data(), &SizeA) &&
+         cmsSaveProfileToMem(B, BytesB.data(), &SizeB) && BytesA == BytesB;
+}
+
+}  // namespace
+
 cmsHTRANSFORM TViewColourManagement::ViewTransform() const {
   if (FProofing && (SoftProofing || GamutWarning) && FProofing8) return FProofing8.get();
   return FDisplay.get();
@@ -222,6 +239,7 @@ cmsHTRANSFORM TViewColourManagement::ViewTransform() const {
 void TViewColourManagement::MakeCMSTransforms() {
   FreeDisplayTransforms();
   ++TransformBuilds;
+  FDisplayIdentity = false;
   if (!FMonitor) return;  // colour management disabled: pixels are copied
   TProfilePtr DiscardSource;
   cmsHPROFILE Source = FImage.get();
@@ -231,6 +249,7 @@ void TViewColourManagement::MakeCMSTransforms() {
   }
   const cmsUInt32Number UsedIntent = static_cast<cmsUInt32Number>(std::max(0, Intent));
   cmsHPROFILE Monitor = FMonitor.get();
+  FDisplayIdentity = SameProfile(Source, Monitor);
   FDisplay.reset(cmsCreateTransform(Source, TYPE_BGRA_8, Monitor, TYPE_ARGB_8, UsedIntent, 0));
   FDisplay16.reset(cmsCreateTransform(Source, TYPE_RGBA_16, Monitor, TYPE_ARGB_8, UsedIntent, 0));
   FSwatch.reset(cmsCreateTransform(Source, TYPE_ARGB_8, Monitor, TYPE_ARGB_8, UsedIntent, 0));

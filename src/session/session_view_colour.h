@@ -109,6 +109,9 @@ class TViewColourManagement {
   cmsHTRANSFORM LabToRGBFloatTransform() const { return FLabToRGBFloat.get(); }
   // The proofing transform when proofing is on, else the display one.
   cmsHTRANSFORM ViewTransform() const;
+  // The image and the monitor share one profile: the display transform
+  // would copy the pixels (the window then skips it).
+  bool DisplayIsIdentity() const { return FDisplayIdentity; }
   cmsHPROFILE ImageProfile() const { return FImage.get(); }
   cmsHPROFILE MonitorProfile() const { return FMonitor.get(); }
   // White point of the chart's Lab profile (D50 by default).
@@ -118,6 +121,7 @@ class TViewColourManagement {
 
  private:
   TProfilePtr FImage, FMonitor, FProofing;
+  bool FDisplayIdentity = false;
   std::vector<uint8_t> FSystemMonitorBytes;
   TTransformPtr FDisplay, FDisplay16, FSwatch, FProofing8, FProofing16;
   TTransformPtr FRGB8ToLab, FRGBFloatToLab, FLabToRGB8Picker, FLabToRGB8, FLabToRGB16,

@@ -239,6 +239,7 @@ void TImageWithZoom::SetResult(const TImage32& Rendered) {
     return;
   SizeImage(FAfter, Rendered.Width, Rendered.Height);
   std::copy(Rendered.Pixels, Rendered.Pixels + Rendered.Size, FAfter.Pixels);
+  if (ResultToDisplay) ResultToDisplay(FAfter);
   Layout.ResultReady = true;
   update();
 }

@@ -36,6 +36,8 @@ public:
   // The display copy of a 16-bit picture into an 8-bit one of the same size
   // (the view's colour transform); the high bytes by default.
   std::function<void(const TImage64& Source, TImage32& Target)> ToDisplay;
+  // The same for the rendered 8-bit picture, in place (none: as it is).
+  std::function<void(TImage32& Image)> ResultToDisplay;
 
   // The visible part of the source at viewport size, rebuilt after every
   // view change; OnVisiblePartChanged tells the owner to render it.

@@ -121,10 +121,12 @@ TEST_F(ViewColourTest, MonitorAndProofingProfiles) {
   uint8_t SRGBOut[4] = {}, AdobeOut[4] = {};
   cmsDoTransform(V.DisplayTransform(), Red, SRGBOut, 1);
   EXPECT_EQ(SRGBOut[1], 255);  // ARGB: sRGB on sRGB keeps red
+  EXPECT_TRUE(V.DisplayIsIdentity());  // the window skips the copy
   // The display's own profile (the X atom's bytes) takes over.
   V.SetSystemMonitorProfile(BytesOf(TWorkingProfile::AdobeRGB));
   V.ManageColorProfile(false, false);
   EXPECT_EQ(V.MonitorProfileName, "<none>");
+  EXPECT_FALSE(V.DisplayIsIdentity());
   cmsDoTransform(V.DisplayTransform(), Red, AdobeOut, 1);
   EXPECT_LT(AdobeOut[1], 240);
   // Junk bytes in the atom: the built-in sRGB.

@@ -1,0 +1,70 @@
+// The analyzer window: histograms, waveform, vectorscope and the darkest,
+// average and lightest colours of the analysed image. Its switches are read
+// on the main thread into the session's analyzer settings; the pictures
+// come from the session's last complete computation, which the renderer
+// makes after each render. No widget is touched off the main thread.
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <array>
+
+#include "session/session_core.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+
+namespace kromel {
+
+class TAnalyzerWindow : public QWidget, public TSessionView {
+public:
+  TAnalyzerWindow(TKromelSession& Session, QWidget* Parent = nullptr);
+  ~TAnalyzerWindow() override;
+
+  // The window's switches as the analyzer's settings (main thread).
+  TAnalyzerSettings SettingsOfControls() const;
+  // Publishes the switches, computes on the main thread (the renderer
+  // paused) and redraws.
+  void SettingsChanged();
+  // The picked colour's marks (BGRA after the LUT).
+  void SetPickerColour(uint32_t ColourAfter);
+
+  // ---- switches (tests and the main window's menu)
+  QCheckBox* HistogramCheck = nullptr;
+  QCheckBox* WaveformCheck = nullptr;
+  QCheckBox* VectorscopeCheck = nullptr;
+  QCheckBox* AveragesCheck = nullptr;
+  QCheckBox* ParadeCheck = nullptr;
+  QComboBox* HistogramKindCombo = nullptr;
+  QComboBox* SourceCombo = nullptr;  // "Image", "Ref."
+  QComboBox* MaskCombo = nullptr;    // "Full", "Inside", "Outside"
+  bool ShowBefore = false;           // View > show before
+
+  // The pictures shown (tests).
+  const QImage& HistogramPicture() const { return FHistogram; }
+  const QImage& WaveformPicture() const { return FWaveform; }
+  const QImage& VectorscopePicture() const { return FVectorscope; }
+  std::array<uint32_t, 3> Averages() const { return FAverages; }  // min, average, max TColor
+  int64_t ShownGeneration() const { return FShownGeneration; }
+
+  // ---- TSessionView
+  void UpdateAnalyzerWindow() override;
+
+protected:
+  void showEvent(QShowEvent* Event) override;
+  void hideEvent(QHideEvent* Event) override;
+
+private:
+  TKromelSession& FSession;
+  QLabel* FHistogramLabel = nullptr;
+  QLabel* FWaveformLabel = nullptr;
+  QLabel* FVectorscopeLabel = nullptr;
+  std::array<QLabel*, 3> FAverageLabels{};
+  QImage FHistogram, FWaveform, FVectorscope;
+  std::array<uint32_t, 3> FAverages{};
+  uint32_t FPickerAfter = 0;
+  bool FHasPicker = false;
+  int64_t FShownGeneration = 0;
+};
+
+}  // namespace kromel
