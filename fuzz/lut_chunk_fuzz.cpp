@@ -11,6 +11,7 @@
 #include "fuzz_support.h"
 #include "lut/lut.h"
 #include "lut/lut_chunks.h"
+#include "lut/lut_lookup.h"
 #include "lut_fuzz_support.h"
 
 using namespace kromel;
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(Lut.R == nullptr || AllZero(Lut.A, Lut.Count));
     FUZZ_CHECK(IsValidUtf8(Lut.Name));
     float R = 0.3f, G = 0.6f, B = 0.9f;
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Lut, R, G, B);
     CheckRoundTrip(Lut, Single);
   }
   return 0;

@@ -1,9 +1,11 @@
+#include "lut/lut_chunks.h"
+
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "lut/lut.h"
-#include "lut/lut_chunks.h"
+#include "lut/lut_lookup.h"
 #include "lut_bytes.h"
 #include "lut_test_support.h"
 #include "support/temp_dir.h"
@@ -474,7 +476,7 @@ TEST_F(KrsTest, NonCubicStreamFile) {
   EXPECT_EQ(Back.Size, 0);
   EXPECT_FALSE(Back.IsEmpty());
   float R = 0.5f, G = 0.25f, B = 1;
-  Back.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Back, R, G, B);
   EXPECT_NEAR(R, 0.5f, 1.0f / 255);
 }
 
