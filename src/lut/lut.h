@@ -3,7 +3,8 @@
 // T3DLut holds the planes, level counts, colour space and preset stream;
 // what works on them are free functions beside it: lookups (lut_lookup.h),
 // editing (lut_edit.h), smoothing and the weight plane (lut_smooth.h),
-// masks (lut_mask.h) and measures (lut_measure.h).
+// masks (lut_mask.h) and measures (lut_measure.h); its binary forms have
+// a reader and a writer each (lut_chunks.h).
 //
 // Node (r, g, b) lies at plane index r + NLRH * (g + NLGS * b): red (or hue)
 // fastest, blue (or lightness) slowest. The four planes are all present or
@@ -111,39 +112,14 @@ class T3DLut : public TLut {
   static bool IsEmpty(const T3DLut* Lut);
   bool HasPlanes() const { return R != nullptr && G != nullptr && B != nullptr && A != nullptr; }
 
-  // --- Binary forms (lut_chunks.cpp) ---
-
-  // The "3DLB" chunk (version 3) with the "LPRS" part; false on a write error.
-  bool SaveToStream(TByteStream& Stream, bool IncludePreset) const;
-  // Reads a "3DLB" chunk of any version. Another tag: "Error loading T3DLUT
-  // from stream!", stream back where it was, no planes, false. A damaged or
-  // short chunk: reported, stream back where it was, LUT unchanged, false.
-  // Changed tells whether the planes differ afterwards (OnChange fires then).
-  bool LoadFromStream(TByteStream& Stream, bool& Changed);
-  // The "3DLA" chunk (version 4) with the R plane only.
-  bool SaveToStreamSingleChannel(TByteStream& Stream) const;
-  // Reads a "3DLA" chunk; on any failure the LUT and the stream position
-  // are unchanged and the result is false.
-  bool LoadFromStreamSingleChannel(TByteStream& Stream, bool& Changed);
-  // A "KRBl" stream file of 8- or 16-bit nodes (values clamped to 0..1 in
-  // the file only); the name is cut to 63 bytes.
-  bool SaveToKrs(const std::string& FileName, const std::string& LutName, bool EightBit) const;
-  bool LoadFromKrs(const std::string& FileName);
-  // A "KRBl" stream at its position. False, LUT and position unchanged, on
-  // any failure; a newer version is reported.
-  bool LoadFromKrsStream(TByteStream& Stream);
+  // Takes Other's planes and shape; Other is left empty.
+  void AdoptShape(T3DLut& Other);
 
  private:
   // Planes of the given shape (cubic when all three counts are equal and
   // Cubic is set); the LUT must hold no planes.
   bool AllocShape(int32_t NR, int32_t NG, int32_t NB, bool Cubic);
   void MakeEmpty();
-  // Takes Other's planes and shape; Other is left empty.
-  void AdoptShape(T3DLut& Other);
-  // The chunk and stream-file readers inside their exception guards.
-  bool ReadChunk3D(TByteStream& Stream, bool& Changed);
-  bool ReadChunkSingleChannel(TByteStream& Stream, bool& Changed);
-  bool ReadKrs(TByteStream& Stream);
 };
 
 // The folder a diagnostic file of the DCP export goes to: home + "/DropBox/".
