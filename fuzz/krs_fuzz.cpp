@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   T3DLut Lut;
   Prepare(Lut);
   const std::string Before = Snapshot(Lut);
-  const bool Ok = Lut.LoadFromKrsStream(Stream);
+  const bool Ok = ReadKrsStream(Stream, Lut);
   // Only a newer version is reported.
   const bool Newer = !Ok && Size >= 8 && std::memcmp(Data, KrsMagic, 4) == 0 && I32At(Data + 4) >= 2;
   FUZZ_CHECK(Reports() == (Newer ? 1 : 0));
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   PutFile(File, Data, Size);
   T3DLut FromFile;
   Prepare(FromFile);
-  FUZZ_CHECK(FromFile.LoadFromKrs(File) == Ok);
+  FUZZ_CHECK(ReadKrsFile(File, FromFile) == Ok);
   FUZZ_CHECK(Reports() == (Newer ? 2 : 0));
   FUZZ_CHECK(Snapshot(FromFile) == Snapshot(Lut));
 
@@ -73,13 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   FUZZ_CHECK(Lut.A[0] == 0.0f && Lut.A[Lut.Count - 1] == 0.0f);
 
   const std::string Out = ScratchFolder() + "out.krs";
-  FUZZ_CHECK(Lut.SaveToKrs(Out, Lut.Name, !Sixteen));
+  FUZZ_CHECK(WriteKrsFile(Out, Lut, Lut.Name, !Sixteen));
   const std::string Written = GetFile(Out);
   FUZZ_CHECK(int64_t(Written.size()) == KrsHeaderBytes + NodeBytes);
   FUZZ_CHECK(std::memcmp(Written.data() + KrsHeaderBytes, Data + KrsHeaderBytes,
                          static_cast<std::size_t>(NodeBytes)) == 0);
   T3DLut Back;
-  FUZZ_CHECK(Back.LoadFromKrs(Out));
+  FUZZ_CHECK(ReadKrsFile(Out, Back));
   FUZZ_CHECK(Planes(Back, true) == Planes(Lut, true));
   FUZZ_CHECK(Back.NLRH == Lut.NLRH && Back.NLGS == Lut.NLGS && Back.NLBL == Lut.NLBL &&
              Back.Size == Lut.Size);

@@ -11,6 +11,7 @@
 #include "fuzz_support.h"
 #include "lut/lut.h"
 #include "lut/lut_chunks.h"
+#include "lut/lut_lookup.h"
 #include "lut_fuzz_support.h"
 
 using namespace kromel;
@@ -26,12 +27,12 @@ bool AllZero(const float* P, int32_t Count) {
 
 void CheckRoundTrip(const T3DLut& Lut, bool Single) {
   TMemoryStream Copy;
-  FUZZ_CHECK(Single ? Lut.SaveToStreamSingleChannel(Copy) : Lut.SaveToStream(Copy, true));
+  FUZZ_CHECK(Single ? WriteLutSingleChannelChunk(Copy, Lut) : WriteLut3DChunk(Copy, Lut, true));
   Copy.SetPosition(0);
   T3DLut Back;
   bool Changed = false;
-  FUZZ_CHECK(Single ? Back.LoadFromStreamSingleChannel(Copy, Changed)
-                    : Back.LoadFromStream(Copy, Changed));
+  FUZZ_CHECK(Single ? ReadLutSingleChannelChunk(Copy, Back, Changed)
+                    : ReadLut3DChunk(Copy, Back, Changed));
   FUZZ_CHECK(Copy.Position() == Copy.Size());
   FUZZ_CHECK(Header(Back) == Header(Lut));
   bool ZeroMask = Single && Lut.R != nullptr;
@@ -44,7 +45,7 @@ void CheckRoundTrip(const T3DLut& Lut, bool Single) {
     FUZZ_CHECK(Planes(Back, true) == Planes(Lut, true));
   }
   TMemoryStream Again;
-  FUZZ_CHECK(Single ? Back.SaveToStreamSingleChannel(Again) : Back.SaveToStream(Again, true));
+  FUZZ_CHECK(Single ? WriteLutSingleChannelChunk(Again, Back) : WriteLut3DChunk(Again, Back, true));
   FUZZ_CHECK(Again.Bytes() == Copy.Bytes());
 }
 
@@ -75,15 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     if (!Single) {
       // The single-channel reader refuses any other tag and changes nothing.
       Reports() = 0;
-      FUZZ_CHECK(!Lut.LoadFromStreamSingleChannel(Stream, Changed));
+      FUZZ_CHECK(!ReadLutSingleChannelChunk(Stream, Lut, Changed));
       FUZZ_CHECK(!Changed && Stream.Position() == Start && Snapshot(Lut) == Before);
       FUZZ_CHECK(Reports() == 1);
     }
     Fired = 0;
     Reports() = 0;
     Changed = true;
-    const bool Ok = Single ? Lut.LoadFromStreamSingleChannel(Stream, Changed)
-                           : Lut.LoadFromStream(Stream, Changed);
+    const bool Ok = Single ? ReadLutSingleChannelChunk(Stream, Lut, Changed)
+                           : ReadLut3DChunk(Stream, Lut, Changed);
     if (!Ok) {
       FUZZ_CHECK(!Changed && Fired == 0 && Reports() >= 1);
       FUZZ_CHECK(Stream.Position() == Start);
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     FUZZ_CHECK(Lut.R == nullptr || AllZero(Lut.A, Lut.Count));
     FUZZ_CHECK(IsValidUtf8(Lut.Name));
     float R = 0.3f, G = 0.6f, B = 0.9f;
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Lut, R, G, B);
     CheckRoundTrip(Lut, Single);
   }
   return 0;

@@ -12,6 +12,7 @@
 #include "foundation/byte_stream.h"
 #include "lut/lut.h"
 #include "lut/lut1d.h"
+#include "lut/lut_chunks.h"
 #include "seed_writer.h"
 
 using namespace kromel;
@@ -30,13 +31,13 @@ void Fill(T3DLut& Lut, int32_t NR, int32_t NG, int32_t NB) {
 
 std::string Full(const T3DLut& Lut) {
   TMemoryStream S;
-  Lut.SaveToStream(S, true);
+  WriteLut3DChunk(S, Lut, true);
   return S.Bytes();
 }
 
 std::string Single(const T3DLut& Lut) {
   TMemoryStream S;
-  Lut.SaveToStreamSingleChannel(S);
+  WriteLutSingleChannelChunk(S, Lut);
   return S.Bytes();
 }
 
@@ -71,7 +72,7 @@ void LutChunks() {
 
 std::string Krs(const T3DLut& Lut, const std::string& Name, bool EightBit) {
   const fs::path File = kromel::fuzz::SeedRoot() / "krs.tmp";
-  Lut.SaveToKrs(File.string(), Name, EightBit);
+  WriteKrsFile(File.string(), Lut, Name, EightBit);
   std::ifstream In(File, std::ios::binary);
   std::string Bytes{std::istreambuf_iterator<char>(In), {}};
   fs::remove(File);

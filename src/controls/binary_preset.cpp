@@ -195,7 +195,7 @@ bool TPresetStreamReader::Run() {
   TExternalLUT* Ext = P.ExternalLUT;
   if (V >= 12 && DataLeft()) {
     bool Changed = false;
-    if (!Ext->ExternalLUT->LoadFromStream(S, Changed)) return Fail(true);
+    if (!ReadLut3DChunk(S, *Ext->ExternalLUT, Changed)) return Fail(true);
     LutChanged(Changed);
   } else if (Commit) {
     SetInt(P.MaskDestination, 0);
@@ -210,7 +210,7 @@ bool TPresetStreamReader::Run() {
     T3DLut Discard;
     T3DLut& Target = Commit && Mask->MaskLUTIsolate ? Discard : *Mask->MaskLUT;
     bool Changed = false;
-    if (!Target.LoadFromStreamSingleChannel(S, Changed)) return Fail(false);
+    if (!ReadLutSingleChannelChunk(S, Target, Changed)) return Fail(false);
     if (&Target != &Discard) LutChanged(Changed);
   }
   if (V >= 45 && DataLeft()) {
@@ -448,8 +448,8 @@ bool SavePresetToStream(TKromelPreset& Preset, const TControllersArray& Controll
     if (!Ok) throw EStreamError("Stream write error");
     WriteChunkInt32(Stream, Mask->ReferenceColor->Value);
     WriteChunkInt32(Stream, Preset.LogDecoder->MaxColor->Value);
-    if (!Preset.ExternalLUT->ExternalLUT->SaveToStream(Stream, WithEmbeddedPreset) ||
-        !Mask->MaskLUT->SaveToStreamSingleChannel(Stream) ||
+    if (!WriteLut3DChunk(Stream, *Preset.ExternalLUT->ExternalLUT, WithEmbeddedPreset) ||
+        !WriteLutSingleChannelChunk(Stream, *Mask->MaskLUT) ||
         !Preset.LogDecoder->CustomLog->SaveToStream(Stream))
       throw EStreamError("Stream write error");
     return true;

@@ -7,6 +7,7 @@
 #include "colour/colour_models.h"
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
+#include "lut/lut_lookup.h"
 
 namespace kromel {
 
@@ -101,14 +102,14 @@ void FitGrid(const T3DLut& LUT, T2DEnvelopeDots& Grid, TBand Band, float HueTwis
           float L1, A1, B1;
           RGBtoColorModelContrast(R, G, B, HueTwist, L1, A1, B1);
           if (std::fabs(L1 - Level) + std::fabs(A1 - A0) + std::fabs(B1 - B0) > 2) continue;
-          Weight = LUT.GetAlphaTrilinear(R, G, B);
+          Weight = GetAlphaTrilinear(LUT, R, G, B);
         } else {
           if (Used > 0) break;
           Level = static_cast<float>((Band.Low + Band.High) / 2);
           ColorModeltoRGBContrast(Level, A0, B0, HueTwist, R, G, B);
           Weight = 1;
         }
-        LUT.ProcessColorTetrahedralSingle(R, G, B);
+        ProcessColorTetrahedralSingle(LUT, R, G, B);
         float L2, A2, B2;
         RGBtoColorModelContrast(R, G, B, HueTwist, L2, A2, B2);
         SumX += Weight * 10.0 * A2;

@@ -12,6 +12,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
+#include "lut/lut_edit.h"
 #include "lut/node_workers.h"
 #include "params/envelope_dots.h"
 
@@ -441,7 +442,7 @@ void ProcessLGGRanges(const T3DLut& Src, T3DLut& Dst, const TLGGRanges& Ranges, 
 void ProcessLUTRecovery(const T3DLut& Src, T3DLut& Dst, const TColorModelPreferences& Prefs,
                         float HighlightAmount, float ColorAmount) {
   if (HighlightAmount == 0 && ColorAmount == 0) {
-    if (CopyLutIfOther(Src, Dst)) Dst.Clamp();
+    if (CopyLutIfOther(Src, Dst)) Clamp(Dst);
     return;
   }
   ProcessColorModelConversion(Src, &Dst, lcsLinearRGB, &Prefs);

@@ -6,6 +6,7 @@
 #include "engine/lut_procedures.h"
 #include "foundation/debug_log.h"
 #include "lut/lut_apply.h"
+#include "lut/lut_mask.h"
 
 namespace kromel {
 
@@ -65,27 +66,27 @@ void TMaskAdjustments::Measure(T3DLut& Key, const T3DLut& Source, const T3DLut* 
   switch (MaskType->Value) {
     case mtRed:
     case mtGreen:
-    case mtBlue: Key.ChannelToGray(MaskType->Value); break;
+    case mtBlue: ChannelToGray(Key, MaskType->Value); break;
     case mtCyan:
     case mtMagenta:
     case mtYellow:
-    case mtBlack: Key.CMYKChannelToGray(MaskType->Value - mtCyan); break;
-    case mtWhite: Key.MinimumToGray(); break;
-    case mtHue: Key.HSPHueToGray(); break;
-    case mtSaturation: Key.SaturationToGray(); break;
-    case mtWarmth: Key.RedDominanceToGray(); break;
-    case mtLabABDistance: Key.LabChromaDistanceToGray(RR, RG, RB); break;
-    case mtLabDistance: Key.LabDistanceToGray(RR, RG, RB); break;
-    case mtHSPeABDistance: Key.HSPeDistanceToGray(RR, RG, RB); break;
-    case mtHSPSat: Key.ChromaAxisToGray(RR, RG, RB); break;
-    case mtHSPPhase: Key.ChromaCrossAxisToGray(RR, RG, RB); break;
-    case mtRGBDistance: Key.RGBDistanceToGray(RR, RG, RB); break;
-    case mtDifference: Key.ExtractDifference(Src, Dst); break;
-    case mtColorDifference: Key.ExtractDifferenceSXY(Src, Dst); break;
-    case mtHSP: Key.ConvertToHSP2p(); break;
-    case mtLCH: Key.ConvertToHueChromaLightness(); break;
+    case mtBlack: CMYKChannelToGray(Key, MaskType->Value - mtCyan); break;
+    case mtWhite: MinimumToGray(Key); break;
+    case mtHue: HSPHueToGray(Key); break;
+    case mtSaturation: SaturationToGray(Key); break;
+    case mtWarmth: RedDominanceToGray(Key); break;
+    case mtLabABDistance: LabChromaDistanceToGray(Key, RR, RG, RB); break;
+    case mtLabDistance: LabDistanceToGray(Key, RR, RG, RB); break;
+    case mtHSPeABDistance: HSPeDistanceToGray(Key, RR, RG, RB); break;
+    case mtHSPSat: ChromaAxisToGray(Key, RR, RG, RB); break;
+    case mtHSPPhase: ChromaCrossAxisToGray(Key, RR, RG, RB); break;
+    case mtRGBDistance: RGBDistanceToGray(Key, RR, RG, RB); break;
+    case mtDifference: ExtractDifference(Key, Src, Dst); break;
+    case mtColorDifference: ExtractDifferenceSXY(Key, Src, Dst); break;
+    case mtHSP: ConvertToHSP2p(Key); break;
+    case mtLCH: ConvertToHueChromaLightness(Key); break;
     case mt3DHSL: ProcessLutByHSLMask(Key, Key, *MaskLUT); break;
-    default: Key.BrightnessToGray(); break;
+    default: BrightnessToGray(Key); break;
   }
 }
 
@@ -120,7 +121,7 @@ void TMaskAdjustments::ProcessMask(T3DLut*& MaskSource, T3DLut*& MaskKey, T3DLut
     } else {
       ProcessLUTMaskApplyCurve(*MaskKey, *Mask, &Curve1->Curve);
     }
-    if (Invert->Value > 0) Mask->Invert();
+    if (Invert->Value > 0) kromel::Invert(*Mask);
     Mask->Valid = true;
   } catch (...) {
     DebugShowMessage("Exception in CalcLutMask");

@@ -9,6 +9,7 @@
 #include "colour/rgb_lab_xyz.h"
 #include "foundation/debug_log.h"
 #include "foundation/numeric.h"
+#include "lut/lut_smooth.h"
 #include "lut/node_workers.h"
 
 namespace kromel {
@@ -149,7 +150,7 @@ void TMasterAdjustments::ProcessCombine(T3DLut* Wet, T3DLut* Dry, T3DLut* Dst,
       }
     });
     Dst->ColorSpace = lcsProfileRGB;
-    if (Smooth->Value > 0) Dst->SmoothHueLumHSL(1);
+    if (Smooth->Value > 0) SmoothHueLumHSL(*Dst, 1);
   } catch (...) {
     ErrorMessageProc("Exception in ProcessLUTGrandMaster");
   }

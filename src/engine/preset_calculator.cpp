@@ -9,6 +9,7 @@
 #include "engine/lut_procedures.h"
 #include "engine/mask_unit.h"
 #include "foundation/debug_log.h"
+#include "lut/lut_mask.h"
 #include "params/dot_grid.h"
 
 namespace kromel {
@@ -144,7 +145,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
   auto MaskStage = [&](int32_t Dest, T3DLut* Stage, T3DLut* Base) {
     if (!MaskIsOn || MaskDest != Dest || ALutMask == nullptr) return;
     if (IsDifferenceMask(MaskType)) RunMask(Stage);
-    Stage->BlendByMask(*Stage, *ALutMask, Base, MaskMethod);
+    BlendByMask(*Stage, *Stage, *ALutMask, Base, MaskMethod);
   };
   // Between blocks: a run whose input went stale ends here.
   auto Stale = [&](int32_t Block) {
@@ -320,7 +321,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
     MaskStage(6, ALutStep5, ALutMaskSource);
     if (ExtPos == 3 && ExtOn) P.ExternalLUT->Process(ALutStep5, ALutStep5, Settings);
     if (ExtPos == 4 && ExtOn)
-      ALutStep5->BlendByMask(*ALutStep5, *P.ExternalLUT->ExternalLUT, MaskBase, MaskMethod);
+      BlendByMask(*ALutStep5, *ALutStep5, *P.ExternalLUT->ExternalLUT, MaskBase, MaskMethod);
   } catch (...) {
     Report(6);
   }
@@ -335,7 +336,7 @@ bool TKromelPresetCalculator::CalcLutTransform(
         EndWith(*ALutMask);
         ShowMask = true;
       } else {
-        ALutStep5->BlendByMask(*ALutStep5, *ALutMask, MaskBase, MaskMethod);
+        BlendByMask(*ALutStep5, *ALutStep5, *ALutMask, MaskBase, MaskMethod);
       }
     }
     if (MaskDest == 8 && MaskIsOn && ALutMaskSource != nullptr && ALutMask != nullptr) {

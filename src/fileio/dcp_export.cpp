@@ -19,11 +19,13 @@
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 #include "foundation/paths.h"
+#include "lut/lut_edit.h"
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
+#include "lut/lut_lookup.h"
+#include "params/lut_curves.h"
 #include "platform/folders.h"
 #include "platform/safe_file_writer.h"
-#include "params/lut_curves.h"
 #include "platform/translate.h"
 
 namespace kromel {
@@ -76,7 +78,7 @@ void FillLookTable(TDNGHSVTable& Table, const T3DLut& L, const TDNGCameraProfile
         b = Tone.Evaluate(b);
         LinearToGammaRGBByProfile(r, g, b, ipMelissaRGB, 2.4f);
         ClampNegative(r, g, b);
-        L.ProcessColorTetrahedralSingle(r, g, b);
+        ProcessColorTetrahedralSingle(L, r, g, b);
         GammaToLinearRGBByProfile(r, g, b, ipMelissaRGB, 2.4f);
         ClampNegative(r, g, b);
         r = Tone.EvaluateInverse(r);
@@ -169,13 +171,13 @@ bool Save3DLutDCP(const T3DLut& Lut, const std::string& BaseDCP, const std::stri
     }
     P.ProfileName = ProfileName;
     if (!L.CopyFrom(Lut) || L.IsEmpty()) return false;
-    L.Clamp();
+    Clamp(L);
     if (Source != nullptr) {
       TProfilePtr Melissa(CreateMelissaRGBProfile());
       ConvertLUTProfile(L, Source, Melissa.get());
       if (DebugLogEnabled())
         Save3dLutCube(L, LutDiagnosticFolder() + "DCPExport_MelissaLUT.cube", nullptr, "Kromel", "");
-      L.Clamp();
+      Clamp(L);
     }
   } catch (...) {
     Stage("1.1 ");
@@ -190,7 +192,7 @@ bool Save3DLutDCP(const T3DLut& Lut, const std::string& BaseDCP, const std::stri
       C->MakeMonotonous();
     }
     ProcessLUTRemoveCurveOnOutput(L, L, CR, CG, CB);
-    L.Clamp();
+    Clamp(L);
     C1.ResetDiagonal(2);
     for (TEnvelopeDots* C : {&CR, &CG, &CB}) C->ReduceDots(15);
   } catch (...) {
@@ -202,7 +204,7 @@ bool Save3DLutDCP(const T3DLut& Lut, const std::string& BaseDCP, const std::stri
     for (auto [From, To] : {std::pair{&CR, &PR}, {&CG, &PG}, {&CB, &PB}}) To->CopyFrom(From);
     if (!ExtractCurvesFromLUT(L, CR, CG, CB, false)) return false;
     C0.SetAverageOf(&CR, &CG, &CB);
-    L.Clamp();
+    Clamp(L);
     ProcessLUTRemoveCurveOnOutput(L, L, C0, C0, C0);
     ProcessCurveGammaToLinear(C0, ipMelissaRGB);
   } catch (...) {

@@ -130,12 +130,6 @@ void T3DLut::AdoptShape(T3DLut& Other) {
   Other.NLRH = Other.NLGS = Other.NLBL = 0;
 }
 
-int64_t T3DLut::CubicNodeCount() const {
-  if (NonCubic || Size < MinLutLevels || !HasPlanes()) return 0;
-  const int64_t N = int64_t(Size) * Size * Size;
-  return N <= Count ? N : 0;
-}
-
 bool T3DLut::SetSize(int32_t N) {
   if (!ValidLutLevels(N)) {
     MakeEmpty();
@@ -274,60 +268,6 @@ bool T3DLut::IsEmpty() const {
 }
 
 bool T3DLut::IsEmpty(const T3DLut* Lut) { return Lut == nullptr || Lut->IsEmpty(); }
-
-// --- Node helpers ---
-
-void T3DLut::SetNodeCapped(int32_t b, int32_t g, int32_t r, float Red, float Green, float Blue) {
-  if (CubicNodeCount() == 0 || b < 0 || g < 0 || r < 0 || b >= Size || g >= Size || r >= Size)
-    return;
-  const int64_t I = r + int64_t(Size) * (g + int64_t(Size) * b);
-  R[I] = Red > 1.0f ? 1.0f : Red;
-  G[I] = Green > 1.0f ? 1.0f : Green;
-  B[I] = Blue > 1.0f ? 1.0f : Blue;
-}
-
-void T3DLut::GetGreyPixel(uint32_t Index, TRGBAPixel128& Pixel) const {
-  const float V = (R != nullptr && Index < static_cast<uint32_t>(std::max(Count, 0))) ? R[Index] : 0.0f;
-  Pixel = {V, V, V, 0.0f};
-}
-
-namespace {
-
-// Node (Step*b, Step*g, Step*r) of the old grid to node (b, g, r) of the
-// M-grid, in place (a target index never exceeds its source index).
-void DownsamplePlane(float* P, int32_t Old, int32_t M, int32_t Step) {
-  for (int32_t b = 0; b < M; ++b)
-    for (int32_t g = 0; g < M; ++g)
-      for (int32_t r = 0; r < M; ++r) {
-        const int64_t ob = std::min(Step * b, Old - 1);
-        const int64_t og = std::min(Step * g, Old - 1);
-        const int64_t orr = std::min(Step * r, Old - 1);
-        P[r + int64_t(M) * (g + int64_t(M) * b)] = P[orr + Old * (og + Old * ob)];
-      }
-}
-
-// A cube of Size levels down to M levels, every Step-th node kept; a
-// result of fewer than MinLutLevels levels leaves the LUT as it is.
-void DownsampleCube(T3DLut& Lut, int32_t M, int32_t Step) {
-  if (M < MinLutLevels) return;
-  DownsamplePlane(Lut.R, Lut.Size, M, Step);
-  DownsamplePlane(Lut.G, Lut.Size, M, Step);
-  DownsamplePlane(Lut.B, Lut.Size, M, Step);
-  Lut.Size = Lut.NLRH = Lut.NLGS = Lut.NLBL = M;
-  Lut.Count = M * M * M;
-}
-
-}  // namespace
-
-void T3DLut::DownsampleHalf() {
-  if (CubicNodeCount() == 0) return;
-  DownsampleCube(*this, Size / 2, 2);
-}
-
-void T3DLut::DownsampleThird() {
-  if (CubicNodeCount() == 0) return;
-  DownsampleCube(*this, (Size + 2) / 3, 3);
-}
 
 std::string LutDiagnosticFolder() {
   const char* Home = std::getenv("HOME");

@@ -1,19 +1,19 @@
 // Applying a LUT to colours, images and LUTs.
 #include "lut/lut_apply.h"
 
-#include "lut/lut_tetrahedral.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "foundation/numeric.h"
 #include "colour/colour_model_prefs.h"
 #include "colour/hsv_hsl.h"
 #include "colour/lut_color_space.h"
 #include "foundation/debug_log.h"
+#include "foundation/numeric.h"
+#include "lut/lut_lookup.h"
+#include "lut/lut_tetrahedral.h"
 #include "platform/main_thread.h"
 #include "platform/prompt.h"
 
@@ -51,9 +51,9 @@ void ProcessBytes(const T3DLut& Lut, uint32_t& Red, uint32_t& Green, uint32_t& B
     return static_cast<float>(static_cast<double>(int64_t(N - 1) * C) / 255.0);
   };
   const float PR = Pos(Red), PG = Pos(Green), PB = Pos(Blue);
-  Red = RoundClamp(Lut.TetrahedralInterpolation(Lut.R, PB, PG, PR) * 255.0f, 255.0f);
-  Green = RoundClamp(Lut.TetrahedralInterpolation(Lut.G, PB, PG, PR) * 255.0f, 255.0f);
-  Blue = RoundClamp(Lut.TetrahedralInterpolation(Lut.B, PB, PG, PR) * 255.0f, 255.0f);
+  Red = RoundClamp(TetrahedralInterpolation(Lut, Lut.R, PB, PG, PR) * 255.0f, 255.0f);
+  Green = RoundClamp(TetrahedralInterpolation(Lut, Lut.G, PB, PG, PR) * 255.0f, 255.0f);
+  Blue = RoundClamp(TetrahedralInterpolation(Lut, Lut.B, PB, PG, PR) * 255.0f, 255.0f);
 }
 
 // One BGRA pixel as ProcessImage treats it.
@@ -195,7 +195,7 @@ uint32_t ProcessColorBGRA32Direct(const T3DLut& Lut, uint32_t BGRA) {
 
 void ProcessColorBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, const TBGRAPixel128& In) {
   Out = In;
-  Lut.ProcessColorTetrahedralSingle(Out.R, Out.G, Out.B);
+  ProcessColorTetrahedralSingle(Lut, Out.R, Out.G, Out.B);
 }
 
 void ProcessRGBToBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, float R, float G, float B) {
@@ -203,7 +203,7 @@ void ProcessRGBToBGRA128(const T3DLut& Lut, TBGRAPixel128& Out, float R, float G
   Out.G = G;
   Out.R = R;
   Out.A = 0;
-  Lut.ProcessColorTetrahedralSingle(Out.R, Out.G, Out.B);
+  ProcessColorTetrahedralSingle(Lut, Out.R, Out.G, Out.B);
 }
 
 uint32_t ProcessColorBGRA32InGammaProfile(const T3DLut& Lut, uint32_t BGRA) {
@@ -213,7 +213,7 @@ uint32_t ProcessColorBGRA32InGammaProfile(const T3DLut& Lut, uint32_t BGRA) {
     P.G = ByteUnit((BGRA >> 8) & 0xFF);
     P.B = ByteUnit(BGRA & 0xFF);
     P.A = 0;
-    Lut.ProcessColorTetrahedralSingle(P.R, P.G, P.B);
+    ProcessColorTetrahedralSingle(Lut, P.R, P.G, P.B);
     TBGRAPixel128 D;
     ConvertColorspaceToGamma(Lut.ColorModelPreferences, D, P, Lut.ColorSpace);
     auto Byte = [](float V) {
@@ -231,7 +231,7 @@ void ProcessColorBGRA128InGammaProfile(const T3DLut& Lut, TBGRAPixel128& Out,
                                        const TBGRAPixel128& In) {
   try {
     TBGRAPixel128 P = In;
-    Lut.ProcessColorTetrahedralSingle(P.R, P.G, P.B);
+    ProcessColorTetrahedralSingle(Lut, P.R, P.G, P.B);
     ConvertColorspaceToGamma(Lut.ColorModelPreferences, Out, P, Lut.ColorSpace);
     Out.R = std::min(Out.R, 1.0f);
     Out.G = std::min(Out.G, 1.0f);
@@ -396,7 +396,7 @@ void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Fo
 void ProcessLutByLut(const T3DLut& Source, T3DLut& Dest, const T3DLut& Processor, float Amount) {
   if (!LutByLutStart(Source, Dest, Processor.R != nullptr && Processor.NLRH != 0)) return;
   LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
-    Processor.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Processor, R, G, B);
   });
 }
 
@@ -406,7 +406,7 @@ void ProcessLutByLutCubic(const T3DLut& Source, T3DLut& Dest, const T3DLut& Proc
   if (Processor.ColorSpace != lcsProfileRGB)
     ErrorMessageProc("Error in ProcessLutByLutCubic: Processor colorspace is not ProfileRGB");
   LutByLut(Source, Dest, Amount, [&Processor](float& R, float& G, float& B) {
-    Processor.ProcessColorCubicSingle(R, G, B);
+    ProcessColorCubicSingle(Processor, R, G, B);
   });
 }
 
@@ -417,7 +417,7 @@ void ProcessLutByHSLMask(const T3DLut& Source, T3DLut& Dest, const T3DLut& Mask)
   for (int64_t k = 0; k < Count; ++k) {
     float H, S, L;
     RGBtoHSL(H, S, L, Source.R[k], Source.G[k], Source.B[k]);
-    Mask.ProcessColorTetrahedralSingle(H, S, L);
+    ProcessColorTetrahedralSingle(Mask, H, S, L);
     Dest.R[k] = H;
     Dest.G[k] = H;
     Dest.B[k] = H;

@@ -3,14 +3,15 @@
 
 #include "colour/channel_mixer.h"
 #include "lut/lut.h"
+#include "lut/lut_edit.h"
 
 namespace kromel {
 
-bool T3DLut::FitChannelMixerMatrix(TChannelMixerParams& Params, TImageProfile Profile,
-                                   float Gamma) const {
+bool FitChannelMixerMatrix(const T3DLut& Lut, TChannelMixerParams& Params, TImageProfile Profile,
+                           float Gamma) {
   double Matrix[9];
   std::copy(Params.Matrix, Params.Matrix + 9, Matrix);
-  if (!FitChannelMixerMatrix(Matrix, Profile, Gamma)) return false;
+  if (!FitChannelMixerMatrix(Lut, Matrix, Profile, Gamma)) return false;
   std::copy(Matrix, Matrix + 9, Params.Matrix);
   Params.OffsetR = 0;
   Params.OffsetG = 0;

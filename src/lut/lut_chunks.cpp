@@ -1,4 +1,5 @@
-// The "3DLB" and "3DLA" chunks and the "KRBl" stream files of T3DLut.
+// The "3DLB" and "3DLA" chunks and the "KRBl" stream files of T3DLut: a
+// reader and a writer for each.
 #include "lut/lut_chunks.h"
 
 #include <algorithm>
@@ -184,18 +185,23 @@ bool ReadExpectedTag(TByteStream& Stream, const char Expected[4]) {
   return false;
 }
 
+// Zero planes of the header's shape (cubic when its counts are equal).
+bool AllocLoadedShape(T3DLut& Loaded, const TLutChunkHeader& H) {
+  return H.Cubic ? Loaded.SetSize(H.NR) : Loaded.SetLevels(H.NR, H.NG, H.NB);
+}
+
 }  // namespace
 
 // --- "3DLB" ---
 
-bool T3DLut::SaveToStream(TByteStream& Stream, bool IncludePreset) const {
-  const bool Has = ChunkHasNodes(*this);
-  const int32_t Nodes = Has ? Count : 0;
+bool WriteLut3DChunk(TByteStream& Stream, const T3DLut& Lut, bool IncludePreset) {
+  const bool Has = ChunkHasNodes(Lut);
+  const int32_t Nodes = Has ? Lut.Count : 0;
   try {
-    WriteLutChunkHeader(Stream, *this, Lut3DChunkTag, Lut3DChunkVersion, Has);
+    WriteLutChunkHeader(Stream, Lut, Lut3DChunkTag, Lut3DChunkVersion, Has);
   } catch (...) {
-    ErrorMessageProc("Exception in SaveToStream 0, NumLevelsGS=" + std::to_string(NLGS) +
-                     " NumLevels=" + std::to_string(Size));
+    ErrorMessageProc("Exception in SaveToStream 0, NumLevelsGS=" + std::to_string(Lut.NLGS) +
+                     " NumLevels=" + std::to_string(Lut.Size));
     return false;
   }
   try {
@@ -203,22 +209,22 @@ bool T3DLut::SaveToStream(TByteStream& Stream, bool IncludePreset) const {
     for (int64_t First = 0; First < Nodes; First += NodeBlock) {
       const int64_t N = std::min<int64_t>(NodeBlock, Nodes - First);
       for (int64_t i = 0; i < N; ++i) {
-        Block[3 * i] = R[First + i];
-        Block[3 * i + 1] = G[First + i];
-        Block[3 * i + 2] = B[First + i];
+        Block[3 * i] = Lut.R[First + i];
+        Block[3 * i + 1] = Lut.G[First + i];
+        Block[3 * i + 2] = Lut.B[First + i];
       }
       WriteChunkSingles(Stream, Block.data(), 3 * N);
     }
   } catch (...) {
-    ErrorMessageProc("Exception in 3DLUT.SaveToStream 1, NumLevelsGS=" + std::to_string(NLGS));
+    ErrorMessageProc("Exception in 3DLUT.SaveToStream 1, NumLevelsGS=" + std::to_string(Lut.NLGS));
     return false;
   }
   try {
     WriteChunkTag(Stream, LutPresetTag);
-    const int64_t P = (IncludePreset && Preset) ? Preset->Size() : 0;
+    const int64_t P = (IncludePreset && Lut.Preset) ? Lut.Preset->Size() : 0;
     if (P > INT32_MAX) throw EStreamError("Preset too large");
     WriteChunkInt32(Stream, static_cast<int32_t>(P));
-    if (P > 0) Stream.WriteBuffer(Preset->Memory(), P);
+    if (P > 0) Stream.WriteBuffer(Lut.Preset->Memory(), P);
   } catch (...) {
     ErrorMessageProc("Exception in 3DLUT.SaveToStream 2");
     return false;
@@ -226,17 +232,13 @@ bool T3DLut::SaveToStream(TByteStream& Stream, bool IncludePreset) const {
   return true;
 }
 
-bool T3DLut::LoadFromStream(TByteStream& Stream, bool& Changed) {
-  Changed = false;
-  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStream 2",
-                     [&] { return ReadChunk3D(Stream, Changed); });
-}
+namespace {
 
-bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
+bool ReadChunk3D(TByteStream& Stream, T3DLut& Lut, bool& Changed) {
   const int64_t Start = Stream.Position();
   if (!ReadExpectedTag(Stream, Lut3DChunkTag)) {
-    Preset.reset();
-    FreeData();
+    Lut.Preset.reset();
+    Lut.FreeData();
     return false;
   }
   auto Fail = [&](const char* Text) {
@@ -250,8 +252,7 @@ bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
   T3DLut Loaded;
   if (!H.Empty) {
     if (H.Nodes > Stream.Remaining() / 12) return Fail("Exception in T3DLut.LoadFromStream 2");
-    if (!Loaded.AllocShape(H.NR, H.NG, H.NB, H.Cubic))
-      return Fail("Exception in T3DLut.LoadFromStream 2");
+    if (!AllocLoadedShape(Loaded, H)) return Fail("Exception in T3DLut.LoadFromStream 2");
     std::vector<float> Block(static_cast<std::size_t>(std::min(H.Nodes, NodeBlock) * 3));
     for (int64_t First = 0; First < H.Nodes; First += NodeBlock) {
       const int64_t N = std::min(NodeBlock, H.Nodes - First);
@@ -293,28 +294,38 @@ bool T3DLut::ReadChunk3D(TByteStream& Stream, bool& Changed) {
     }
   }
 
-  const uint64_t OldR = PlaneCRC(R, Count), OldG = PlaneCRC(G, Count), OldB = PlaneCRC(B, Count);
-  const bool ShapeChanged = NLRH != Loaded.NLRH || NLGS != Loaded.NLGS || NLBL != Loaded.NLBL;
-  AdoptShape(Loaded);
-  if (H.NamePresent) Name = H.Name;
-  Preset = std::move(NewPreset);
-  Changed = ShapeChanged || OldR != PlaneCRC(R, Count) || OldG != PlaneCRC(G, Count) ||
-            OldB != PlaneCRC(B, Count);
-  if (Changed && OnChange) OnChange(this);
+  const uint64_t OldR = PlaneCRC(Lut.R, Lut.Count), OldG = PlaneCRC(Lut.G, Lut.Count),
+                 OldB = PlaneCRC(Lut.B, Lut.Count);
+  const bool ShapeChanged =
+      Lut.NLRH != Loaded.NLRH || Lut.NLGS != Loaded.NLGS || Lut.NLBL != Loaded.NLBL;
+  Lut.AdoptShape(Loaded);
+  if (H.NamePresent) Lut.Name = H.Name;
+  Lut.Preset = std::move(NewPreset);
+  Changed = ShapeChanged || OldR != PlaneCRC(Lut.R, Lut.Count) ||
+            OldG != PlaneCRC(Lut.G, Lut.Count) || OldB != PlaneCRC(Lut.B, Lut.Count);
+  if (Changed && Lut.OnChange) Lut.OnChange(&Lut);
   return true;
+}
+
+}  // namespace
+
+bool ReadLut3DChunk(TByteStream& Stream, T3DLut& Lut, bool& Changed) {
+  Changed = false;
+  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStream 2",
+                     [&] { return ReadChunk3D(Stream, Lut, Changed); });
 }
 
 // --- "3DLA" ---
 
-bool T3DLut::SaveToStreamSingleChannel(TByteStream& Stream) const {
-  const bool Has = ChunkHasNodes(*this);
-  const int32_t Nodes = Has ? Count : 0;
+bool WriteLutSingleChannelChunk(TByteStream& Stream, const T3DLut& Lut) {
+  const bool Has = ChunkHasNodes(Lut);
+  const int32_t Nodes = Has ? Lut.Count : 0;
   try {
-    WriteLutChunkHeader(Stream, *this, Lut3DSingleChannelTag, Lut3DSingleChannelVersion, Has);
+    WriteLutChunkHeader(Stream, Lut, Lut3DSingleChannelTag, Lut3DSingleChannelVersion, Has);
     // -0.0 == 0 holds and NaN == 0 does not, as the kind wants.
-    const bool AllZero = std::all_of(R, R + Nodes, [](float V) { return V == 0.0f; });
+    const bool AllZero = std::all_of(Lut.R, Lut.R + Nodes, [](float V) { return V == 0.0f; });
     WriteChunkInt32(Stream, AllZero ? 1 : 0);
-    if (!AllZero) WriteChunkSingles(Stream, R, Nodes);
+    if (!AllZero) WriteChunkSingles(Stream, Lut.R, Nodes);
   } catch (...) {
     ErrorMessageProc("Exception in SaveToStreamSingleChannel");
     return false;
@@ -322,13 +333,9 @@ bool T3DLut::SaveToStreamSingleChannel(TByteStream& Stream) const {
   return true;
 }
 
-bool T3DLut::LoadFromStreamSingleChannel(TByteStream& Stream, bool& Changed) {
-  Changed = false;
-  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStreamSingleChannel 2",
-                     [&] { return ReadChunkSingleChannel(Stream, Changed); });
-}
+namespace {
 
-bool T3DLut::ReadChunkSingleChannel(TByteStream& Stream, bool& Changed) {
+bool ReadChunkSingleChannel(TByteStream& Stream, T3DLut& Lut, bool& Changed) {
   const int64_t Start = Stream.Position();
   if (!ReadExpectedTag(Stream, Lut3DSingleChannelTag)) return false;
   auto Fail = [&](const char* Text) {
@@ -345,33 +352,43 @@ bool T3DLut::ReadChunkSingleChannel(TByteStream& Stream, bool& Changed) {
   if (!H.Empty) {
     if (Kind != 1 && H.Nodes > Stream.Remaining() / 4)
       return Fail("Exception in T3DLut.LoadFromStreamSingleChannel 2");
-    if (!Loaded.AllocShape(H.NR, H.NG, H.NB, H.Cubic))
+    if (!AllocLoadedShape(Loaded, H))
       return Fail("Exception in T3DLut.LoadFromStreamSingleChannel 2");
     if (Kind != 1) ReadChunkSingles(Stream, Loaded.R, H.Nodes);
   }
 
-  const uint64_t OldR = PlaneCRC(R, Count);
-  const bool ShapeChanged = NLRH != Loaded.NLRH || NLGS != Loaded.NLGS || NLBL != Loaded.NLBL;
-  Preset.reset();
-  AdoptShape(Loaded);
-  Name = H.NamePresent ? H.Name : std::string();
-  Changed = ShapeChanged || OldR != PlaneCRC(R, Count);
+  const uint64_t OldR = PlaneCRC(Lut.R, Lut.Count);
+  const bool ShapeChanged =
+      Lut.NLRH != Loaded.NLRH || Lut.NLGS != Loaded.NLGS || Lut.NLBL != Loaded.NLBL;
+  Lut.Preset.reset();
+  Lut.AdoptShape(Loaded);
+  Lut.Name = H.NamePresent ? H.Name : std::string();
+  Changed = ShapeChanged || OldR != PlaneCRC(Lut.R, Lut.Count);
   return true;
+}
+
+}  // namespace
+
+bool ReadLutSingleChannelChunk(TByteStream& Stream, T3DLut& Lut, bool& Changed) {
+  Changed = false;
+  return GuardedRead(Stream, "Exception in T3DLut.LoadFromStreamSingleChannel 2",
+                     [&] { return ReadChunkSingleChannel(Stream, Lut, Changed); });
 }
 
 // --- "KRBl" stream files ---
 
-bool T3DLut::SaveToKrs(const std::string& FileName, const std::string& LutName,
-                       bool EightBit) const {
-  if (!HasPlanes() || Count != int64_t(NLRH) * NLGS * NLBL || Count <= 0) return false;
+bool WriteKrsStream(TByteStream& Out, const T3DLut& Lut, const std::string& LutName,
+                    bool EightBit) {
+  if (!Lut.HasPlanes() || Lut.Count != int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL || Lut.Count <= 0)
+    return false;
+  const int32_t Count = Lut.Count;
   try {
-    TMemoryStream Out;
     WriteChunkTag(Out, KrsMagic);
     WriteChunkInt32(Out, KrsVersion);
     WriteChunkInt32(Out, EightBit ? 0 : 1);
-    WriteChunkInt32(Out, NLRH);
-    WriteChunkInt32(Out, NLGS);
-    WriteChunkInt32(Out, NLBL);
+    WriteChunkInt32(Out, Lut.NLRH);
+    WriteChunkInt32(Out, Lut.NLGS);
+    WriteChunkInt32(Out, Lut.NLBL);
     // The name field: length byte, up to 63 bytes (not cutting a UTF-8
     // sequence), zeros.
     std::size_t L = std::min<std::size_t>(LutName.size(), KrsMaxNameBytes);
@@ -393,19 +410,30 @@ bool T3DLut::SaveToKrs(const std::string& FileName, const std::string& LutName,
     std::vector<uint8_t> Data(static_cast<std::size_t>(Count) * 3 * Width);
     std::size_t k = 0;
     for (int32_t i = 0; i < Count; ++i)
-      for (const float* P : {R, G, B}) {
+      for (const float* P : {Lut.R, Lut.G, Lut.B}) {
         const uint32_t C = Code(P[i]);
         Data[k++] = static_cast<uint8_t>(C);
         if (!EightBit) Data[k++] = static_cast<uint8_t>(C >> 8);
       }
     Out.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size()));
-    return SaveBufferToFile(FileName, Out.Memory(), Out.Size());
+    return true;
   } catch (...) {
     return false;
   }
 }
 
-bool T3DLut::LoadFromKrs(const std::string& FileName) {
+bool WriteKrsFile(const std::string& FileName, const T3DLut& Lut, const std::string& LutName,
+                  bool EightBit) {
+  try {
+    TMemoryStream Out;
+    return WriteKrsStream(Out, Lut, LutName, EightBit) &&
+           SaveBufferToFile(FileName, Out.Memory(), Out.Size());
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ReadKrsFile(const std::string& FileName, T3DLut& Lut) {
   std::FILE* F = std::fopen(FileName.c_str(), "rb");
   if (F == nullptr) return false;
   // A folder opens too, and seeking to its end gives no file length.
@@ -426,14 +454,12 @@ bool T3DLut::LoadFromKrs(const std::string& FileName) {
   std::fclose(F);
   if (!Ok) return false;
   TMemoryStream Stream(Bytes);
-  return LoadFromKrsStream(Stream);
+  return ReadKrsStream(Stream, Lut);
 }
 
-bool T3DLut::LoadFromKrsStream(TByteStream& Stream) {
-  return GuardedRead(Stream, nullptr, [&] { return ReadKrs(Stream); });
-}
+namespace {
 
-bool T3DLut::ReadKrs(TByteStream& Stream) {
+bool ReadKrs(TByteStream& Stream, T3DLut& Lut) {
   const int64_t Start = Stream.Position();
   auto Fail = [&]() {
     Stream.SetPosition(Start);
@@ -462,7 +488,8 @@ bool T3DLut::ReadKrs(TByteStream& Stream) {
   const int64_t DataBytes = Nodes * 3 * (Sixteen ? 2 : 1);
   if (DataBytes > Stream.Remaining()) return Fail();
   T3DLut Loaded;
-  if (!Loaded.AllocShape(NR, NG, NB, NR == NG && NR == NB)) return Fail();
+  const bool Cubic = NR == NG && NR == NB;
+  if (!(Cubic ? Loaded.SetSize(NR) : Loaded.SetLevels(NR, NG, NB))) return Fail();
   std::vector<uint8_t> Data(static_cast<std::size_t>(DataBytes));
   Stream.ReadBuffer(Data.data(), DataBytes);
   float* Planes[3] = {Loaded.R, Loaded.G, Loaded.B};
@@ -477,10 +504,16 @@ bool T3DLut::ReadKrs(TByteStream& Stream) {
         P[i] = static_cast<float>(double(Data[k++]) / 255.0);
       }
     }
-  AdoptShape(Loaded);
+  Lut.AdoptShape(Loaded);
   // Malformed UTF-8 from the file becomes U+FFFD.
-  Name = Utf16ToUtf8(Utf8ToUtf16(RawName));
+  Lut.Name = Utf16ToUtf8(Utf8ToUtf16(RawName));
   return true;
+}
+
+}  // namespace
+
+bool ReadKrsStream(TByteStream& Stream, T3DLut& Lut) {
+  return GuardedRead(Stream, nullptr, [&] { return ReadKrs(Stream, Lut); });
 }
 
 }  // namespace kromel

@@ -1,5 +1,7 @@
 // T3DLut editing: clamping, weight-plane helpers, colour density, the
 // channel-mixer fit, mask upsampling, tricubic reads and the byte list.
+#include "lut/lut_edit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -10,49 +12,51 @@
 #include "foundation/debug_log.h"
 #include "images/image64.h"
 #include "lut/lut.h"
+#include "lut/lut_levels.h"
 #include "lut/lut_lookup.h"
+#include "lut/lut_smooth.h"
 
 namespace kromel {
 
-void T3DLut::Clamp() {
-  if (!HasPlanes()) return;
-  const int64_t Nodes = std::min<int64_t>(int64_t(NLRH) * NLGS * NLBL, Count);
-  for (float* P : {R, G, B})
+void Clamp(T3DLut& Lut) {
+  if (!Lut.HasPlanes()) return;
+  const int64_t Nodes = std::min<int64_t>(int64_t(Lut.NLRH) * Lut.NLGS * Lut.NLBL, Lut.Count);
+  for (float* P : {Lut.R, Lut.G, Lut.B})
     for (int64_t i = 0; i < Nodes; ++i) {
       if (P[i] < 0) P[i] = 0;
       if (P[i] > 1) P[i] = 1;
     }
 }
 
-void T3DLut::SaturationToAlpha() {
-  const int64_t N = CubicNodeCount();
+void SaturationToAlpha(T3DLut& Lut) {
+  const int64_t N = CubicNodes(Lut);
   for (int64_t i = 0; i < N; ++i) {
-    const float Mx = std::max({R[i], G[i], B[i]});
-    const float Mn = std::min({R[i], G[i], B[i]});
-    A[i] = (Mx - Mn) / std::max(Mx, 0.15f);
+    const float Mx = std::max({Lut.R[i], Lut.G[i], Lut.B[i]});
+    const float Mn = std::min({Lut.R[i], Lut.G[i], Lut.B[i]});
+    Lut.A[i] = (Mx - Mn) / std::max(Mx, 0.15f);
   }
 }
 
-void T3DLut::MultiplyByAlpha() {
-  const int64_t N = CubicNodeCount();
+void MultiplyByAlpha(T3DLut& Lut) {
+  const int64_t N = CubicNodes(Lut);
   for (int64_t i = 0; i < N; ++i) {
-    R[i] *= A[i];
-    G[i] *= A[i];
-    B[i] *= A[i];
+    Lut.R[i] *= Lut.A[i];
+    Lut.G[i] *= Lut.A[i];
+    Lut.B[i] *= Lut.A[i];
   }
 }
 
-void T3DLut::ClearAlpha() {
-  const int64_t N = CubicNodeCount();
-  if (N > 0) std::fill_n(A, N, 0.0f);
+void ClearAlpha(T3DLut& Lut) {
+  const int64_t N = CubicNodes(Lut);
+  if (N > 0) std::fill_n(Lut.A, N, 0.0f);
 }
 
-void T3DLut::NormalizeAlpha() { NormalizePlane(A); }
+void NormalizeAlpha(T3DLut& Lut) { NormalizePlane(Lut, Lut.A); }
 
-void T3DLut::AccumulateColorsToAlpha(const TImage64& Image) {
-  if (CubicNodeCount() == 0) return;
-  ClearAlpha();
-  const int32_t N = Size;
+void AccumulateColorsToAlpha(T3DLut& Lut, const TImage64& Image) {
+  if (CubicNodes(Lut) == 0) return;
+  ClearAlpha(Lut);
+  const int32_t N = Lut.Size;
   const float L = static_cast<float>(N - 1);
   const int64_t Pixels = Image.Pixels != nullptr ? std::max(Image.Size, 0) : 0;
   auto Cell = [&](uint16_t V) {
@@ -65,13 +69,13 @@ void T3DLut::AccumulateColorsToAlpha(const TImage64& Image) {
     for (int db = 0; db < 2; ++db)
       for (int dg = 0; dg < 2; ++dg)
         for (int dr = 0; dr < 2; ++dr)
-          A[(ir + dr) + int64_t(N) * ((ig + dg) + int64_t(N) * (ib + db))] += 1;
+          Lut.A[(ir + dr) + int64_t(N) * ((ig + dg) + int64_t(N) * (ib + db))] += 1;
   }
-  NormalizeAlpha();
+  NormalizeAlpha(Lut);
 }
 
-bool T3DLut::FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile,
-                                   float Gamma) const {
+bool FitChannelMixerMatrix(const T3DLut& Lut, double (&Matrix)[9], TImageProfile Profile,
+                           float Gamma) {
   constexpr int Steps = 6;
   constexpr int GridCount = Steps * Steps * Steps;
   constexpr float Eps = 0.01f;
@@ -82,7 +86,7 @@ bool T3DLut::FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile,
     bool Inside;
   };
   std::vector<TSample> Grid;
-  if (HasPlanes()) {
+  if (Lut.HasPlanes()) {
     Grid.reserve(GridCount);
     for (int b = 0; b < Steps; ++b)
       for (int g = 0; g < Steps; ++g)
@@ -91,7 +95,7 @@ bool T3DLut::FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile,
           S.O[0] = S.P[0];
           S.O[1] = S.P[1];
           S.O[2] = S.P[2];
-          ProcessColorTetrahedralSingle(S.O[0], S.O[1], S.O[2]);
+          ProcessColorTetrahedralSingle(Lut, S.O[0], S.O[1], S.O[2]);
           GammaToLinearRGBByProfile(S.P[0], S.P[1], S.P[2], Profile, Gamma);
           GammaToLinearRGBByProfile(S.O[0], S.O[1], S.O[2], Profile, Gamma);
           S.Inside = true;
@@ -141,35 +145,35 @@ bool T3DLut::FitChannelMixerMatrix(double (&Matrix)[9], TImageProfile Profile,
   return false;
 }
 
-bool T3DLut::UpsampleMaskFrom(const T3DLut& Source) {
-  if (&Source == this) {
+bool UpsampleMaskFrom(T3DLut& Lut, const T3DLut& Source) {
+  if (&Source == &Lut) {
     T3DLut Copy;
-    if (!Copy.CopyFrom(*this)) return false;
-    return UpsampleMaskFrom(Copy);
+    if (!Copy.CopyFrom(Lut)) return false;
+    return UpsampleMaskFrom(Lut, Copy);
   }
   const int64_t M = 2 * int64_t(Source.Size) - 1;
-  if (Source.CubicNodeCount() == 0 || !ValidLutLevels(M)) {
+  if (CubicNodes(Source) == 0 || !ValidLutLevels(M)) {
     ErrorMessageProc("Error in T3DLut.UpsampleMaskFrom - Size=" + std::to_string(Source.Size));
     return false;
   }
-  FreeData();
-  if (!SetSize(static_cast<int32_t>(M))) return false;
+  Lut.FreeData();
+  if (!Lut.SetSize(static_cast<int32_t>(M))) return false;
   int64_t I = 0;
-  for (int32_t b = 0; b < Size; ++b)
-    for (int32_t g = 0; g < Size; ++g)
-      for (int32_t r = 0; r < Size; ++r, ++I) {
+  for (int32_t b = 0; b < Lut.Size; ++b)
+    for (int32_t g = 0; g < Lut.Size; ++g)
+      for (int32_t r = 0; r < Lut.Size; ++r, ++I) {
         const float x = b / 2.0f, y = g / 2.0f, z = r / 2.0f;
-        R[I] = std::nearbyint(Source.TetrahedralInterpolation(Source.R, x, y, z));
-        G[I] = std::nearbyint(Source.TetrahedralInterpolation(Source.G, x, y, z));
-        B[I] = std::nearbyint(Source.TetrahedralInterpolation(Source.B, x, y, z));
+        Lut.R[I] = std::nearbyint(TetrahedralInterpolation(Source, Source.R, x, y, z));
+        Lut.G[I] = std::nearbyint(TetrahedralInterpolation(Source, Source.G, x, y, z));
+        Lut.B[I] = std::nearbyint(TetrahedralInterpolation(Source, Source.B, x, y, z));
       }
-  for (int Pass = 0; Pass < 3; ++Pass) Smooth(0);
+  for (int Pass = 0; Pass < 3; ++Pass) Smooth(Lut, 0);
   return true;
 }
 
-float T3DLut::GetValueTricubicClamped(const float* Plane, float pb, float pg, float pr) const {
-  if (Plane == nullptr || CubicNodeCount() == 0 || pb != pb || pg != pg || pr != pr) return 0;
-  const int32_t N = Size;
+float GetValueTricubicClamped(const T3DLut& Lut, const float* Plane, float pb, float pg, float pr) {
+  if (Plane == nullptr || CubicNodes(Lut) == 0 || pb != pb || pg != pg || pr != pr) return 0;
+  const int32_t N = Lut.Size;
   const float Top = static_cast<float>(N - 1);
   if (pb < 0) pb = 0;
   if (pb >= Top) pb = Top - 0.0001f;
@@ -204,22 +208,80 @@ float T3DLut::GetValueTricubicClamped(const float* Plane, float pb, float pg, fl
   return V;
 }
 
-void T3DLut::SaveToByteList(std::string& Text) const {
+void SaveToByteList(const T3DLut& Lut, std::string& Text) {
   Text.clear();
-  if (CubicNodeCount() == 0) return;
-  const int32_t N = Size;
-  Text.reserve(static_cast<std::size_t>(CubicNodeCount()) * 3 * 10);
+  if (CubicNodes(Lut) == 0) return;
+  const int32_t N = Lut.Size;
+  Text.reserve(static_cast<std::size_t>(CubicNodes(Lut)) * 3 * 10);
   for (int32_t r = 0; r < N; ++r)
     for (int32_t g = 0; g < N; ++g)
       for (int32_t b = 0; b < N; ++b) {
         const int64_t I = r + int64_t(N) * (g + int64_t(N) * b);
-        for (const float* P : {R, G, B}) {
+        for (const float* P : {Lut.R, Lut.G, Lut.B}) {
           const float X = P[I] * 65535.0f;
           const float V = X != X ? 0.0f : std::clamp(std::nearbyint(X), 0.0f, 65535.0f);
           const int32_t W = static_cast<int32_t>(V);
           Text += std::to_string(W / 256) + ", " + std::to_string(W % 256) + ", ";
         }
       }
+}
+
+// --- Node helpers ---
+
+void SetNodeCapped(T3DLut& Lut, int32_t b, int32_t g, int32_t r, float Red, float Green,
+                   float Blue) {
+  if (CubicNodes(Lut) == 0 || b < 0 || g < 0 || r < 0 || b >= Lut.Size || g >= Lut.Size ||
+      r >= Lut.Size)
+    return;
+  const int64_t I = r + int64_t(Lut.Size) * (g + int64_t(Lut.Size) * b);
+  Lut.R[I] = Red > 1.0f ? 1.0f : Red;
+  Lut.G[I] = Green > 1.0f ? 1.0f : Green;
+  Lut.B[I] = Blue > 1.0f ? 1.0f : Blue;
+}
+
+void GetGreyPixel(const T3DLut& Lut, uint32_t Index, TRGBAPixel128& Pixel) {
+  const float V = (Lut.R != nullptr && Index < static_cast<uint32_t>(std::max(Lut.Count, 0)))
+                      ? Lut.R[Index]
+                      : 0.0f;
+  Pixel = {V, V, V, 0.0f};
+}
+
+namespace {
+
+// Node (Step*b, Step*g, Step*r) of the old grid to node (b, g, r) of the
+// M-grid, in place (a target index never exceeds its source index).
+void DownsamplePlane(float* P, int32_t Old, int32_t M, int32_t Step) {
+  for (int32_t b = 0; b < M; ++b)
+    for (int32_t g = 0; g < M; ++g)
+      for (int32_t r = 0; r < M; ++r) {
+        const int64_t ob = std::min(Step * b, Old - 1);
+        const int64_t og = std::min(Step * g, Old - 1);
+        const int64_t orr = std::min(Step * r, Old - 1);
+        P[r + int64_t(M) * (g + int64_t(M) * b)] = P[orr + Old * (og + Old * ob)];
+      }
+}
+
+// A cube of Size levels down to M levels, every Step-th node kept; a
+// result of fewer than MinLutLevels levels leaves the LUT as it is.
+void DownsampleCube(T3DLut& Lut, int32_t M, int32_t Step) {
+  if (M < MinLutLevels) return;
+  DownsamplePlane(Lut.R, Lut.Size, M, Step);
+  DownsamplePlane(Lut.G, Lut.Size, M, Step);
+  DownsamplePlane(Lut.B, Lut.Size, M, Step);
+  Lut.Size = Lut.NLRH = Lut.NLGS = Lut.NLBL = M;
+  Lut.Count = M * M * M;
+}
+
+}  // namespace
+
+void DownsampleHalf(T3DLut& Lut) {
+  if (CubicNodes(Lut) == 0) return;
+  DownsampleCube(Lut, Lut.Size / 2, 2);
+}
+
+void DownsampleThird(T3DLut& Lut) {
+  if (CubicNodes(Lut) == 0) return;
+  DownsampleCube(Lut, (Lut.Size + 2) / 3, 3);
 }
 
 }  // namespace kromel

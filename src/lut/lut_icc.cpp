@@ -13,6 +13,8 @@
 #include "foundation/files.h"
 #include "images/image64.h"
 #include "images/owned_image.h"
+#include "lut/lut_edit.h"
+#include "lut/lut_lookup.h"
 #include "platform/folders.h"
 #include "platform/translate.h"
 
@@ -101,7 +103,7 @@ void ConvertLUTProfile(T3DLut& Lut, cmsHPROFILE From, cmsHPROFILE To) {
           cmsDoTransform(T2.get(), C.data(), D.data(), static_cast<cmsUInt32Number>(Nodes));
           for (int64_t i = 0; i < Nodes; ++i) {
             float* P = &D[4 * i];
-            Work.ProcessColorTetrahedralSingle(P[0], P[1], P[2]);
+            ProcessColorTetrahedralSingle(Work, P[0], P[1], P[2]);
             for (int k = 0; k < 3; ++k)
               if (P[k] < 0) P[k] = 0;
           }
@@ -114,7 +116,7 @@ void ConvertLUTProfile(T3DLut& Lut, cmsHPROFILE From, cmsHPROFILE To) {
         }
       }
     }
-    Lut.Clamp();
+    Clamp(Lut);
   } catch (...) {
     ErrorMessageProc("Exception in ConvertLUTProfile");
   }

@@ -10,6 +10,8 @@
 #include "colour/log_curves.h"
 #include "foundation/debug_log.h"
 #include "foundation/paths.h"
+#include "lut/lut_edit.h"
+#include "lut/lut_lookup.h"
 #include "platform/translate.h"
 
 namespace kromel {
@@ -83,7 +85,7 @@ void ExtendedLookup(const T3DLut& Lut, double* V) {
   float In[3];
   for (int c = 0; c < 3; ++c) In[c] = static_cast<float>(std::clamp(V[c], 0.0, 1.0));
   float Out[3] = {In[0], In[1], In[2]};
-  Lut.ProcessColorTetrahedralSingle(Out[0], Out[1], Out[2]);
+  ProcessColorTetrahedralSingle(Lut, Out[0], Out[1], Out[2]);
   for (int c = 0; c < 3; ++c) V[c] = Out[c] + (V[c] - In[c]);
 }
 
@@ -98,7 +100,7 @@ std::vector<double> LookUpCLUT(std::vector<uint8_t>& Tag, const T3DLut& Lut, TIm
     float V[3] = {C[0] / 65535.0f, C[1] / 65535.0f, C[2] / 65535.0f};
     if (UseDecode)
       for (float& X : V) X = GammaToLinearByProfile(Decode, X);
-    Lut.ProcessColorTetrahedralSingle(V[0], V[1], V[2]);
+    ProcessColorTetrahedralSingle(Lut, V[0], V[1], V[2]);
     for (int k = 0; k < 3; ++k) Out[3 * i + k] = Quantize(V[k]) / 65535.0;
   }
   return Out;
@@ -170,7 +172,7 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
   // Stage 1: the tables.
   try {
     if (!Work.CopyFrom(Lut) || !Work.HasPlanes()) return false;
-    Work.Clamp();
+    Clamp(Work);
     const int32_t N = ICCGridPoints(LutSize);
     Profile.reset(HasBase ? LoadProfileFromFile(BaseICC) : cmsCreateProfilePlaceholder(nullptr));
     if (!Profile) {
@@ -217,7 +219,7 @@ bool SaveICC(const T3DLut& Lut, const std::string& FileName, int32_t LutSize, cm
       for (std::size_t i = 0; i < V.size(); i += 3) {
         float X[3];
         for (int k = 0; k < 3; ++k) X[k] = static_cast<float>(std::clamp(V[i + k], 0.0, 1.0));
-        Work.ProcessColorTetrahedralSingle(X[0], X[1], X[2]);
+        ProcessColorTetrahedralSingle(Work, X[0], X[1], X[2]);
         for (int k = 0; k < 3; ++k) C[i + k] = Quantize(X[k]);
       }
       SwapCLUTOrder(B2A0.data());

@@ -5,6 +5,7 @@
 
 #include "foundation/debug_log.h"
 #include "lut/lut_apply.h"
+#include "lut/lut_lookup.h"
 
 namespace kromel {
 
@@ -154,7 +155,7 @@ bool ResampleLut(T3DLut& Lut, int32_t N) {
 
 void ProcessPixel64(const T3DLut& Lut, TPixel64& Dst, const TPixel64& Src) {
   float R = FromWord(Src.R), G = FromWord(Src.G), B = FromWord(Src.B);
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   Dst.R = ToWord(R);
   Dst.G = ToWord(G);
   Dst.B = ToWord(B);
@@ -171,7 +172,7 @@ float GetValueSubdivided(const T3DLut& Lut, const float* Plane, int32_t x, int32
     for (int b = 0; b < 2; ++b)
       for (int c = 0; c < 2; ++c) {
         const float wx = a ? fx : D - fx, wy = b ? fy : D - fy, wz = c ? fz : D - fz;
-        Sum += Lut.GetValueClamped(Plane, i + a, j + b, k + c) * wx * wy * wz;
+        Sum += GetValueClamped(Lut, Plane, i + a, j + b, k + c) * wx * wy * wz;
       }
   return Sum / (D * D * D);
 }

@@ -8,6 +8,7 @@
 
 #include "foundation/debug_log.h"
 #include "lut/lut.h"
+#include "lut/lut_levels.h"
 #include "lut/lut_tetrahedral.h"
 
 namespace kromel {
@@ -89,14 +90,14 @@ float TricubicSampleLut(int32_t ib, int32_t ig, int32_t ir, const float* Plane, 
 
 // --- T3DLut lookups ---
 
-void T3DLut::ProcessColorTetrahedralSingle(float& Red, float& Green, float& Blue) const {
-  if (ProcessColorTetrahedralQuiet(Red, Green, Blue))
+void ProcessColorTetrahedralSingle(const T3DLut& Lut, float& Red, float& Green, float& Blue) {
+  if (ProcessColorTetrahedralQuiet(Lut, Red, Green, Blue))
     ErrorMessageProc("Exception in T3DLut.ProcessColorTetrahedralSingle");
 }
 
-bool T3DLut::ProcessColorTetrahedralQuiet(float& Red, float& Green, float& Blue) const {
+bool ProcessColorTetrahedralQuiet(const T3DLut& Lut, float& Red, float& Green, float& Blue) {
   TPreparedLut Look;
-  if (!Look.Prepare(*this, false)) return false;
+  if (!Look.Prepare(Lut, false)) return false;
   const bool NaNR = ClampUnit(Red), NaNG = ClampUnit(Green), NaNB = ClampUnit(Blue);
   if (NaNR) Red = 0;
   if (NaNG) Green = 0;
@@ -105,19 +106,20 @@ bool T3DLut::ProcessColorTetrahedralQuiet(float& Red, float& Green, float& Blue)
   return NaNR || NaNG || NaNB;
 }
 
-float T3DLut::TetrahedralInterpolation(const float* Plane, float x, float y, float z) const {
-  if (Plane == nullptr || Size < 1) return 0;
+float TetrahedralInterpolation(const T3DLut& Lut, const float* Plane, float x, float y, float z) {
+  if (Plane == nullptr || Lut.Size < 1) return 0;
   int32_t ix, iy, iz;
-  if (!FloorIndex(x, Size, ix) || !FloorIndex(y, Size, iy) || !FloorIndex(z, Size, iz)) {
+  if (!FloorIndex(x, Lut.Size, ix) || !FloorIndex(y, Lut.Size, iy) ||
+      !FloorIndex(z, Lut.Size, iz)) {
     ErrorMessageProc("Exception in T3DLut.TetrahedralInterpolation, IX=0, NumLevels=" +
-                     std::to_string(Size));
+                     std::to_string(Lut.Size));
     return 0;
   }
   const float fx = x - static_cast<float>(ix);
   const float fy = y - static_cast<float>(iy);
   const float fz = z - static_cast<float>(iz);
-  const int32_t Last = Size - 1;
-  const int64_t N = Size;
+  const int32_t Last = Lut.Size - 1;
+  const int64_t N = Lut.Size;
   const int64_t OffB[2] = {std::clamp(ix, 0, Last) * N * N, std::clamp(ix + 1, 0, Last) * N * N};
   const int64_t OffG[2] = {std::clamp(iy, 0, Last) * N, std::clamp(iy + 1, 0, Last) * N};
   const int64_t OffR[2] = {std::clamp(iz, 0, Last), std::clamp(iz + 1, 0, Last)};
@@ -127,14 +129,15 @@ float T3DLut::TetrahedralInterpolation(const float* Plane, float x, float y, flo
   return V;
 }
 
-float T3DLut::GetValueTrilinear(const float* Plane, float x, float y, float z) const {
-  if (Plane == nullptr || Size < 1) return 0;
+float GetValueTrilinear(const T3DLut& Lut, const float* Plane, float x, float y, float z) {
+  if (Plane == nullptr || Lut.Size < 1) return 0;
   int32_t ix, iy, iz;
-  if (!FloorIndex(x, Size, ix) || !FloorIndex(y, Size, iy) || !FloorIndex(z, Size, iz)) return 0;
+  if (!FloorIndex(x, Lut.Size, ix) || !FloorIndex(y, Lut.Size, iy) || !FloorIndex(z, Lut.Size, iz))
+    return 0;
   const float fx = x - static_cast<float>(ix), wx = 1 - fx;
   const float fy = y - static_cast<float>(iy), wy = 1 - fy;
   const float fz = z - static_cast<float>(iz), wz = 1 - fz;
-  auto V = [&](int32_t b, int32_t g, int32_t r) { return GetValueClamped(Plane, b, g, r); };
+  auto V = [&](int32_t b, int32_t g, int32_t r) { return GetValueClamped(Lut, Plane, b, g, r); };
   float S = V(ix, iy, iz) * wx * wy * wz;
   S += V(ix + 1, iy, iz) * fx * wy * wz;
   S += V(ix, iy + 1, iz) * wx * fy * wz;
@@ -146,15 +149,15 @@ float T3DLut::GetValueTrilinear(const float* Plane, float x, float y, float z) c
   return S;
 }
 
-float T3DLut::GetAlphaTrilinear(float Red, float Green, float Blue) const {
-  if (A == nullptr || Size < 1) return 0;
-  const float L = static_cast<float>(Size - 1);
-  return GetValueTrilinear(A, Blue * L, Green * L, Red * L);
+float GetAlphaTrilinear(const T3DLut& Lut, float Red, float Green, float Blue) {
+  if (Lut.A == nullptr || Lut.Size < 1) return 0;
+  const float L = static_cast<float>(Lut.Size - 1);
+  return GetValueTrilinear(Lut, Lut.A, Blue * L, Green * L, Red * L);
 }
 
-void T3DLut::ProcessColorCubicSingle(float& Red, float& Green, float& Blue) const {
-  if (R == nullptr || G == nullptr || B == nullptr) return;
-  if (CubicNodeCount() == 0) return;
+void ProcessColorCubicSingle(const T3DLut& Lut, float& Red, float& Green, float& Blue) {
+  if (Lut.R == nullptr || Lut.G == nullptr || Lut.B == nullptr) return;
+  if (CubicNodes(Lut) == 0) return;
   const bool NaNR = ClampUnit(Red), NaNG = ClampUnit(Green), NaNB = ClampUnit(Blue);
   if (NaNR || NaNG || NaNB) {
     ErrorMessageProc("Exception in T3DLut.ProcessColorCubicSingle");
@@ -162,23 +165,24 @@ void T3DLut::ProcessColorCubicSingle(float& Red, float& Green, float& Blue) cons
     if (NaNG) Green = 0;
     if (NaNB) Blue = 0;
   }
-  const int32_t N = Size;
+  const int32_t N = Lut.Size;
   int32_t ib, ig, ir;
   float fb, fg, fr;
   CellOf(Blue, N, ib, fb);
   CellOf(Green, N, ig, fg);
   CellOf(Red, N, ir, fr);
-  Red = TricubicSampleLut(ib, ig, ir, R, N, fb, fg, fr);
-  Green = TricubicSampleLut(ib, ig, ir, G, N, fb, fg, fr);
-  Blue = TricubicSampleLut(ib, ig, ir, B, N, fb, fg, fr);
+  Red = TricubicSampleLut(ib, ig, ir, Lut.R, N, fb, fg, fr);
+  Green = TricubicSampleLut(ib, ig, ir, Lut.G, N, fb, fg, fr);
+  Blue = TricubicSampleLut(ib, ig, ir, Lut.B, N, fb, fg, fr);
 }
 
-float T3DLut::GetValueClamped(const float* Plane, int32_t b, int32_t g, int32_t r) const {
-  return GetLutNodeClamped(Plane, Size, b, g, r);
+float GetValueClamped(const T3DLut& Lut, const float* Plane, int32_t b, int32_t g, int32_t r) {
+  return GetLutNodeClamped(Plane, Lut.Size, b, g, r);
 }
 
-float T3DLut::GetValExtrapolated(const float* Plane, int32_t XB, int32_t YG, int32_t ZR) const {
-  const int32_t NR = NLRH, NG = NLGS, NB = NLBL;
+float GetValExtrapolated(const T3DLut& Lut, const float* Plane, int32_t XB, int32_t YG,
+                         int32_t ZR) {
+  const int32_t NR = Lut.NLRH, NG = Lut.NLGS, NB = Lut.NLBL;
   if (Plane == nullptr || NR < MinLutLevels || NG < MinLutLevels || NB < MinLutLevels) {
     ErrorMessageProc("Exception in T3DLut.GetValExtrapolated, XB=" + std::to_string(XB) +
                      " YG=" + std::to_string(YG) + " ZR=" + std::to_string(ZR));
@@ -186,7 +190,7 @@ float T3DLut::GetValExtrapolated(const float* Plane, int32_t XB, int32_t YG, int
   }
   int64_t cb = XB, cg = YG, cr = ZR;
   bool Wrapped = false;
-  if (NonCubic && cr >= NR) {
+  if (Lut.NonCubic && cr >= NR) {
     cr = (10 * int64_t(NR) + cr) % NR;
     Wrapped = true;
   }
@@ -205,11 +209,11 @@ float T3DLut::GetValExtrapolated(const float* Plane, int32_t XB, int32_t YG, int
   return V;
 }
 
-void T3DLut::SetPlaneValue(float* Plane, int32_t b, int32_t g, int32_t r, float Value) {
-  if (Plane == nullptr || CubicNodeCount() == 0 || b < 0 || g < 0 || r < 0 || b >= Size ||
-      g >= Size || r >= Size)
+void SetPlaneValue(T3DLut& Lut, float* Plane, int32_t b, int32_t g, int32_t r, float Value) {
+  if (Plane == nullptr || CubicNodes(Lut) == 0 || b < 0 || g < 0 || r < 0 || b >= Lut.Size ||
+      g >= Lut.Size || r >= Lut.Size)
     return;
-  Plane[r + int64_t(Size) * (g + int64_t(Size) * b)] = Value;
+  Plane[r + int64_t(Lut.Size) * (g + int64_t(Lut.Size) * b)] = Value;
 }
 
 }  // namespace kromel

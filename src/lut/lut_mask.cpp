@@ -16,6 +16,7 @@
 #include "images/image64.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"
+#include "lut/lut_lookup.h"
 #include "lut/node_workers.h"
 
 namespace kromel {
@@ -110,7 +111,7 @@ void MaskImageAlpha(const T3DLut& Mask, const TQualifier& Qualifier, const TImag
           Destination.Pixels[i].Value = 0;
           continue;
         }
-        Mask.ProcessColorTetrahedralSingle(R, G, B);
+        ProcessColorTetrahedralSingle(Mask, R, G, B);
         float M = R < 0 ? 0.0f : R;
         if (Inverted) M = 1 - M;
         Destination.Pixels[i] = Source.Pixels[i];
@@ -134,21 +135,21 @@ inline bool MaskLutUsable(const T3DLut& Lut) { return Lut.Size > 0 && LevelNodes
 
 // --- Mask sources ---
 
-void T3DLut::ChannelToGray(int32_t Channel) {
+void ChannelToGray(T3DLut& Lut, int32_t Channel) {
   if (Channel < 0 || Channel > 2) return;
-  WriteGrey(*this, CubicNodeCount(), [Channel](float R, float G, float B) {
+  WriteGrey(Lut, CubicNodes(Lut), [Channel](float R, float G, float B) {
     return Channel == 0 ? R : Channel == 1 ? G : B;
   });
 }
 
-void T3DLut::BrightnessToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) {
+void BrightnessToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) {
     return std::sqrt(0.241f * R * R + 0.691f * G * G + 0.068f * B * B);
   });
 }
 
-void T3DLut::SaturationToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) {
+void SaturationToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) {
     const float Mx = std::max({R, G, B});
     const float Mn = std::min({R, G, B});
     if (Mx == 0 || Mn == 1) return 0.0f;
@@ -158,15 +159,15 @@ void T3DLut::SaturationToGray() {
   });
 }
 
-void T3DLut::RedDominanceToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) {
+void RedDominanceToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) {
     const float Q = std::max(0.7f * G, B);
     return Clamp01((R - Q) / std::max({R, Q, 0.0001f}) + 0.5f);
   });
 }
 
-void T3DLut::OrangeToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) {
+void OrangeToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) {
     const float Mx = std::max({R, G, B});
     float E = (R - B) / (Mx + 0.1f);
     if (E < 0) E = 0;
@@ -174,13 +175,13 @@ void T3DLut::OrangeToGray() {
   });
 }
 
-void T3DLut::MinimumToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) { return std::min({R, G, B}); });
+void MinimumToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) { return std::min({R, G, B}); });
 }
 
-void T3DLut::CMYKChannelToGray(int32_t Channel) {
+void CMYKChannelToGray(T3DLut& Lut, int32_t Channel) {
   if (Channel < 0 || Channel > 3) return;
-  WriteGrey(*this, CubicNodeCount(), [Channel](float R, float G, float B) {
+  WriteGrey(Lut, CubicNodes(Lut), [Channel](float R, float G, float B) {
     float K = 1 - std::max({R, G, B});
     if (K > 1) K = 1;
     float V = K;
@@ -192,18 +193,18 @@ void T3DLut::CMYKChannelToGray(int32_t Channel) {
   });
 }
 
-void T3DLut::HSPHueToGray() {
-  WriteGrey(*this, CubicNodeCount(), [](float R, float G, float B) {
+void HSPHueToGray(T3DLut& Lut) {
+  WriteGrey(Lut, CubicNodes(Lut), [](float R, float G, float B) {
     float H, S, P;
     RGBtoHSP2pSingle(R, G, B, H, S, P);
     return Clamp01(H);
   });
 }
 
-void T3DLut::LabChromaDistanceToGray(float RefR, float RefG, float RefB) {
+void LabChromaDistanceToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
   float L0, A0, B0;
   RGBtoLABSingle(RefR, RefG, RefB, L0, A0, B0);
-  WriteGrey(*this, CubicNodeCount(), [&](float R, float G, float B) {
+  WriteGrey(Lut, CubicNodes(Lut), [&](float R, float G, float B) {
     float L, Av, Bv;
     RGBtoLABSingle(R, G, B, L, Av, Bv);
     const float Da = Av - A0, Db = Bv - B0;
@@ -211,10 +212,10 @@ void T3DLut::LabChromaDistanceToGray(float RefR, float RefG, float RefB) {
   });
 }
 
-void T3DLut::LabDistanceToGray(float RefR, float RefG, float RefB) {
+void LabDistanceToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
   float L0, A0, B0;
   RGBtoLABSingle(RefR, RefG, RefB, L0, A0, B0);
-  WriteGrey(*this, CubicNodeCount(), [&](float R, float G, float B) {
+  WriteGrey(Lut, CubicNodes(Lut), [&](float R, float G, float B) {
     float L, Av, Bv;
     RGBtoLABSingle(R, G, B, L, Av, Bv);
     const float DL = L - L0, Da = Av - A0, Db = Bv - B0;
@@ -222,17 +223,17 @@ void T3DLut::LabDistanceToGray(float RefR, float RefG, float RefB) {
   });
 }
 
-void T3DLut::RGBDistanceToGray(float RefR, float RefG, float RefB) {
-  WriteGrey(*this, CubicNodeCount(), [&](float R, float G, float B) {
+void RGBDistanceToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
+  WriteGrey(Lut, CubicNodes(Lut), [&](float R, float G, float B) {
     const float DR = R - RefR, DG = G - RefG, DB = B - RefB;
     return Clamp01(std::sqrt(DR * DR + DG * DG + DB * DB) / 1.732f);
   });
 }
 
-void T3DLut::HSPeDistanceToGray(float RefR, float RefG, float RefB) {
+void HSPeDistanceToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
   float X0, Y0;
   CompressedHSPeChroma(RefR, RefG, RefB, X0, Y0);
-  WriteGrey(*this, CubicNodeCount(), [&](float R, float G, float B) {
+  WriteGrey(Lut, CubicNodes(Lut), [&](float R, float G, float B) {
     float X, Y;
     CompressedHSPeChroma(R, G, B, X, Y);
     const float DX = X - X0, DY = Y - Y0;
@@ -258,68 +259,68 @@ void ChromaAxis(T3DLut& Lut, int64_t N, float RefR, float RefG, float RefB, bool
 
 }  // namespace
 
-void T3DLut::ChromaAxisToGray(float RefR, float RefG, float RefB) {
-  ChromaAxis(*this, CubicNodeCount(), RefR, RefG, RefB, false);
+void ChromaAxisToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
+  ChromaAxis(Lut, CubicNodes(Lut), RefR, RefG, RefB, false);
 }
 
-void T3DLut::ChromaCrossAxisToGray(float RefR, float RefG, float RefB) {
-  ChromaAxis(*this, CubicNodeCount(), RefR, RefG, RefB, true);
+void ChromaCrossAxisToGray(T3DLut& Lut, float RefR, float RefG, float RefB) {
+  ChromaAxis(Lut, CubicNodes(Lut), RefR, RefG, RefB, true);
 }
 
-void T3DLut::ExtractDifference(const T3DLut* LutA, const T3DLut* LutB) {
-  const int64_t N = CubicNodeCount();
-  if (!DifferenceSourcesUsable(*this, N, LutA, LutB)) return;
+void ExtractDifference(T3DLut& Lut, const T3DLut* LutA, const T3DLut* LutB) {
+  const int64_t N = CubicNodes(Lut);
+  if (!DifferenceSourcesUsable(Lut, N, LutA, LutB)) return;
   ForNodes(N, [&](int32_t i) {
     const float V[6] = {LutA->R[i], LutA->G[i], LutA->B[i], LutB->R[i], LutB->G[i], LutB->B[i]};
     const float Hi = *std::max_element(V, V + 6);
     const float Lo = *std::min_element(V, V + 6);
     const float DR = V[0] - V[3], DG = V[1] - V[4], DB = V[2] - V[5];
     const float D = std::sqrt((DR * DR + DG * DG + DB * DB) / 3) / (std::min(Hi, 1 - Lo) + 0.0001f);
-    R[i] = G[i] = B[i] = D;
+    Lut.R[i] = Lut.G[i] = Lut.B[i] = D;
   });
 }
 
-void T3DLut::ExtractDifferenceSXY(const T3DLut* LutA, const T3DLut* LutB) {
-  const int64_t N = CubicNodeCount();
-  if (!DifferenceSourcesUsable(*this, N, LutA, LutB)) return;
+void ExtractDifferenceSXY(T3DLut& Lut, const T3DLut* LutA, const T3DLut* LutB) {
+  const int64_t N = CubicNodes(Lut);
+  if (!DifferenceSourcesUsable(Lut, N, LutA, LutB)) return;
   ForNodes(N, [&](int32_t i) {
     float S1, X1, Y1, S2, X2, Y2;
     RGBtoSXYSingle(LutA->R[i], LutA->G[i], LutA->B[i], S1, X1, Y1);
     RGBtoSXYSingle(LutB->R[i], LutB->G[i], LutB->B[i], S2, X2, Y2);
     const float DX = X1 - X2, DY = Y1 - Y2;
-    R[i] = G[i] = B[i] = std::sqrt(std::sqrt(DX * DX + DY * DY) / 220);
+    Lut.R[i] = Lut.G[i] = Lut.B[i] = std::sqrt(std::sqrt(DX * DX + DY * DY) / 220);
   });
 }
 
-void T3DLut::ConvertToHSP2p() {
-  const int64_t N = CubicNodeCount();
+void ConvertToHSP2p(T3DLut& Lut) {
+  const int64_t N = CubicNodes(Lut);
   ForNodes(N, [&](int32_t i) {
     float H, S, P;
-    RGBtoHSP2pSingle(R[i], G[i], B[i], H, S, P);
-    R[i] = H;
-    G[i] = S;
-    B[i] = P / 100;
+    RGBtoHSP2pSingle(Lut.R[i], Lut.G[i], Lut.B[i], H, S, P);
+    Lut.R[i] = H;
+    Lut.G[i] = S;
+    Lut.B[i] = P / 100;
   });
 }
 
-void T3DLut::ConvertToHueChromaLightness() {
-  const int64_t N = CubicNodeCount();
+void ConvertToHueChromaLightness(T3DLut& Lut) {
+  const int64_t N = CubicNodes(Lut);
   ForNodes(N, [&](int32_t i) {
     float L, C, H;
-    RGBtoLChSingle(R[i], G[i], B[i], L, C, H);
-    R[i] = H;
-    G[i] = C / 128;
-    B[i] = L / 100;
+    RGBtoLChSingle(Lut.R[i], Lut.G[i], Lut.B[i], L, C, H);
+    Lut.R[i] = H;
+    Lut.G[i] = C / 128;
+    Lut.B[i] = L / 100;
   });
 }
 
 // --- Blending ---
 
-void T3DLut::BlendByMask(const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dry,
-                         int32_t Method) {
+void BlendByMask(T3DLut& Lut, const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dry,
+                 int32_t Method) {
   if (Method < 0 || Method > 2) return;
-  const int64_t N = CubicNodeCount();
-  if (N == 0 || Wet.Size != Size || Wet.CubicNodeCount() != N) {
+  const int64_t N = CubicNodes(Lut);
+  if (N == 0 || Wet.Size != Lut.Size || CubicNodes(Wet) != N) {
     ErrorMessageProc("Error in T3DLut.BlendByMask - Sizes differ");
     return;
   }
@@ -329,20 +330,21 @@ void T3DLut::BlendByMask(const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dr
   }
   // A mask or dry LUT that is this LUT is read from a copy of it.
   T3DLut Before;
-  if (&Mask == this || Dry == this) {
-    if (!Before.CopyFrom(*this)) return;
+  if (&Mask == &Lut || Dry == &Lut) {
+    if (!Before.CopyFrom(Lut)) return;
   }
-  const T3DLut& M = &Mask == this ? Before : Mask;
-  const T3DLut* D0 = Dry == this ? &Before : Dry;
-  const int32_t S = Size;
+  const T3DLut& M = &Mask == &Lut ? Before : Mask;
+  const T3DLut* D0 = Dry == &Lut ? &Before : Dry;
+  const int32_t S = Lut.Size;
   ParallelForNodes(int32_t(N), [&](int32_t Begin, int32_t End) {
     for (int32_t I = Begin; I < End; ++I) {
       const int32_t r = I % S, g = I / S % S, b = I / S / S;
-      const float P[3] = {LevelValue(r, Size), LevelValue(g, Size), LevelValue(b, Size)};
+      const float P[3] = {LevelValue(r, Lut.Size), LevelValue(g, Lut.Size),
+                          LevelValue(b, Lut.Size)};
       float L = P[0], Mg = P[1], Mb = P[2];
-      M.ProcessColorTetrahedralSingle(L, Mg, Mb);
+      ProcessColorTetrahedralSingle(M, L, Mg, Mb);
       float D[3] = {P[0], P[1], P[2]};
-      if (D0 != nullptr) D0->ProcessColorTetrahedralSingle(D[0], D[1], D[2]);
+      if (D0 != nullptr) ProcessColorTetrahedralSingle(*D0, D[0], D[1], D[2]);
       const float W[3] = {Wet.R[I], Wet.G[I], Wet.B[I]};
       float Out[3];
       if (Method == 0) {
@@ -372,18 +374,18 @@ void T3DLut::BlendByMask(const T3DLut& Wet, const T3DLut& Mask, const T3DLut* Dr
           for (int k = 0; k < 3; ++k) Out[k] = W[k] + (D[k] - W[k]) * F;
         }
       }
-      R[I] = Clamp01(Out[0]);
-      G[I] = Clamp01(Out[1]);
-      B[I] = Clamp01(Out[2]);
+      Lut.R[I] = Clamp01(Out[0]);
+      Lut.G[I] = Clamp01(Out[1]);
+      Lut.B[I] = Clamp01(Out[2]);
     }
   });
 }
 
 // --- Image masks ---
 
-void T3DLut::ProcessMaskAlpha(const TImage32& Qualifier, const TImage32& Source,
-                              TImage32& Destination) const {
-  if (!HasPlanes()) return;
+void ProcessMaskAlpha(const T3DLut& Lut, const TImage32& Qualifier, const TImage32& Source,
+                      TImage32& Destination) {
+  if (!Lut.HasPlanes()) return;
   if (Qualifier.Pixels == nullptr) {
     ErrorMessageProc("T3DLut.ProcessMaskAlpha error: QualifierImg.Data=nil");
     return;
@@ -392,26 +394,26 @@ void T3DLut::ProcessMaskAlpha(const TImage32& Qualifier, const TImage32& Source,
     ErrorMessageProc("T3DLut.ProcessMaskAlpha error: Sizes differ");
     return;
   }
-  if (!MaskLutUsable(*this)) return;
-  MaskImageAlpha(*this, Qualifier, Source, Destination, false, "ProcessMaskAlpha");
+  if (!MaskLutUsable(Lut)) return;
+  MaskImageAlpha(Lut, Qualifier, Source, Destination, false, "ProcessMaskAlpha");
 }
 
-void T3DLut::ProcessMaskAlphaInverted(const TImage32& Qualifier, const TImage32& Source,
-                                      TImage32& Destination) const {
+void ProcessMaskAlphaInverted(const T3DLut& Lut, const TImage32& Qualifier, const TImage32& Source,
+                              TImage32& Destination) {
   if (Qualifier.Size != Source.Size) {
     ErrorMessageProc("T3DLut.ProcessMaskAlphaInverted error: Sizes differ");
     return;
   }
-  if (!MaskLutUsable(*this)) {
+  if (!MaskLutUsable(Lut)) {
     ErrorMessageProc("T3DLUT.ProcessMaskAlphaInverted: LUT not initialized! Processing canceled!");
     return;
   }
   if (Qualifier.Pixels == nullptr) return;
-  MaskImageAlpha(*this, Qualifier, Source, Destination, true, "ProcessMaskAlphaInverted");
+  MaskImageAlpha(Lut, Qualifier, Source, Destination, true, "ProcessMaskAlphaInverted");
 }
 
-void T3DLut::ProcessMaskAlpha64(const TImage64& Qualifier, const TImage32& Source,
-                                TImage32& Destination) const {
+void ProcessMaskAlpha64(const T3DLut& Lut, const TImage64& Qualifier, const TImage32& Source,
+                        TImage32& Destination) {
   if (Qualifier.Pixels == nullptr) {
     ErrorMessageProc("T3DLut.ProcessMaskAlpha64 error: QualifierImg.Data=nil");
     return;
@@ -423,26 +425,26 @@ void T3DLut::ProcessMaskAlpha64(const TImage64& Qualifier, const TImage32& Sourc
                      std::to_string(Source.Height));
     return;
   }
-  if (!MaskLutUsable(*this)) {
+  if (!MaskLutUsable(Lut)) {
     ErrorMessageProc("T3DLUT.ProcessMaskAlpha64: LUT not initialized! Processing canceled!");
     return;
   }
-  MaskImageAlpha(*this, Qualifier, Source, Destination, false, "ProcessMaskAlpha64");
+  MaskImageAlpha(Lut, Qualifier, Source, Destination, false, "ProcessMaskAlpha64");
 }
 
-void T3DLut::ProcessMaskAlphaInverted64(const TImage64& Qualifier, const TImage32& Source,
-                                        TImage32& Destination) const {
+void ProcessMaskAlphaInverted64(const T3DLut& Lut, const TImage64& Qualifier,
+                                const TImage32& Source, TImage32& Destination) {
   if (Qualifier.Size != Source.Size) {
     ErrorMessageProc("T3DLut.ProcessMaskAlphaInverted64 error: Sizes differ");
     return;
   }
-  if (!MaskLutUsable(*this)) {
+  if (!MaskLutUsable(Lut)) {
     ErrorMessageProc(
         "T3DLUT.ProcessMaskAlphaInverted64: LUT not initialized! Processing canceled!");
     return;
   }
   if (Qualifier.Pixels == nullptr) return;
-  MaskImageAlpha(*this, Qualifier, Source, Destination, true, "ProcessMaskAlphaInverted64");
+  MaskImageAlpha(Lut, Qualifier, Source, Destination, true, "ProcessMaskAlphaInverted64");
 }
 
 // --- 3D mask editing ---
@@ -502,61 +504,38 @@ bool SpreadMaskRed(T3DLut& Lut, const char* Name, TPick Pick, TCombine Combine) 
 
 }  // namespace
 
-void T3DLut::MaximumR() {
+void MaximumR(T3DLut& Lut) {
   const bool Done = SpreadMaskRed(
-      *this, "MaximumR", [](float E, float V) { return V > E ? V : E; },
+      Lut, "MaximumR", [](float E, float V) { return V > E ? V : E; },
       [](float E, float Own) { return (E + Own) / 2; });
-  if (Done && OnChange) OnChange(this);
+  if (Done && Lut.OnChange) Lut.OnChange(&Lut);
 }
 
-void T3DLut::MinimumR() {
+void MinimumR(T3DLut& Lut) {
   const bool Done = SpreadMaskRed(
-      *this, "MinimumR", [](float E, float V) { return V < E ? V : E; },
+      Lut, "MinimumR", [](float E, float V) { return V < E ? V : E; },
       [](float E, float) { return E; });
-  if (Done && OnChange) OnChange(this);
+  if (Done && Lut.OnChange) Lut.OnChange(&Lut);
 }
 
-void T3DLut::SmoothMaskChannel(float* Plane, float Amount) {
-  const int64_t N = LevelNodes(*this);
-  if (N == 0 || Amount != Amount || Plane == nullptr ||
-      (Plane != R && Plane != G && Plane != B && Plane != A))
-    return;
-  const std::vector<float> Copy(Plane, Plane + N);
-  float Centre = (1 - Amount) * 10;
-  if (Centre < -10) Centre = -10;
-  const float Divisor = 30 + Centre;
-  int64_t I = 0;
-  for (int32_t b = 0; b < NLBL; ++b)
-    for (int32_t g = 0; g < NLGS; ++g)
-      for (int32_t r = 0; r < NLRH; ++r, ++I) {
-        float S = 0;
-        for (int db = -1; db <= 1; ++db)
-          for (int dg = -1; dg <= 1; ++dg)
-            for (int dr = -1; dr <= 1; ++dr)
-              if (db != 0 || dg != 0 || dr != 0)
-                S += GetValExtrapolated(Copy.data(), b + db, g + dg, r + dr);
-        if (S < 16) Plane[I] = (Centre * Copy[I] + S) / Divisor;
-      }
+void FillWhite(T3DLut& Lut) {
+  if (Lut.R == nullptr || Lut.G == nullptr || Lut.B == nullptr) return;
+  const std::size_t N = static_cast<std::size_t>(std::max(Lut.Count, 0));
+  std::fill_n(Lut.R, N, 1.0f);
+  std::fill_n(Lut.G, N, 1.0f);
+  std::fill_n(Lut.B, N, 1.0f);
+  if (Lut.OnChange) Lut.OnChange(&Lut);
 }
 
-void T3DLut::FillWhite() {
-  if (R == nullptr || G == nullptr || B == nullptr) return;
-  const std::size_t N = static_cast<std::size_t>(std::max(Count, 0));
-  std::fill_n(R, N, 1.0f);
-  std::fill_n(G, N, 1.0f);
-  std::fill_n(B, N, 1.0f);
-  if (OnChange) OnChange(this);
-}
-
-void T3DLut::Invert() {
-  const int64_t N = LevelNodes(*this);
-  for (float* P : {R, G, B})
+void Invert(T3DLut& Lut) {
+  const int64_t N = LevelNodes(Lut);
+  for (float* P : {Lut.R, Lut.G, Lut.B})
     for (int64_t i = 0; i < N; ++i) P[i] = 1 - P[i];
 }
 
-void T3DLut::MultiplyAdd(float a, float b) {
-  const int64_t N = LevelNodes(*this);
-  for (float* P : {R, G, B})
+void MultiplyAdd(T3DLut& Lut, float a, float b) {
+  const int64_t N = LevelNodes(Lut);
+  for (float* P : {Lut.R, Lut.G, Lut.B})
     for (int64_t i = 0; i < N; ++i) P[i] = P[i] * a + b;
 }
 

@@ -1,6 +1,8 @@
 // T3DLut seen through colour models: average differences to another LUT,
 // the local variability of hue, saturation and lightness, and painting
 // nodes of a LUT whose axes are hue, saturation and lightness.
+#include "lut/lut_measure.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include "foundation/debug_log.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"
+#include "lut/lut_lookup.h"
 
 namespace kromel {
 
@@ -30,24 +33,24 @@ int32_t AxisLevel(float V, int32_t N, bool Round) {
 
 }  // namespace
 
-float T3DLut::AverageDeltaE94(const T3DLut& Other) const {
-  if (CubicNodeCount() == 0) return 0;
+float AverageDeltaE94(const T3DLut& Lut, const T3DLut& Other) {
+  if (CubicNodes(Lut) == 0) return 0;
   if (LevelNodes(Other) == 0) {
     ErrorMessageProc("Error in T3DLut.AverageDeltaE94 - LUT empty");
     return 0;
   }
-  const int32_t N = Size;
+  const int32_t N = Lut.Size;
   double Sum = 0;
   int64_t Visited = 0;
   for (int32_t b = 0; b < N; ++b)
     for (int32_t g = 0; g < N; ++g)
       for (int32_t r = 0; r < N; ++r) {
         const float C[3] = {LevelValue(r, N), LevelValue(g, N), LevelValue(b, N)};
-        const float W = Other.GetAlphaTrilinear(C[0], C[1], C[2]);
+        const float W = GetAlphaTrilinear(Other, C[0], C[1], C[2]);
         float O[3] = {C[0], C[1], C[2]};
         float S[3] = {C[0], C[1], C[2]};
-        Other.ProcessColorTetrahedralSingle(O[0], O[1], O[2]);
-        ProcessColorTetrahedralSingle(S[0], S[1], S[2]);
+        ProcessColorTetrahedralSingle(Other, O[0], O[1], O[2]);
+        ProcessColorTetrahedralSingle(Lut, S[0], S[1], S[2]);
         const float D = RGBCalcDeltaE94(O[0], O[1], O[2], S[0], S[1], S[2]);
         Sum += static_cast<float>(D * W);
         ++Visited;
@@ -55,31 +58,31 @@ float T3DLut::AverageDeltaE94(const T3DLut& Other) const {
   return static_cast<float>(Sum / double(Visited));
 }
 
-float T3DLut::AverageRGBDifference(const T3DLut& Other) const {
-  if (CubicNodeCount() == 0) return 0;
+float AverageRGBDifference(const T3DLut& Lut, const T3DLut& Other) {
+  if (CubicNodes(Lut) == 0) return 0;
   if (LevelNodes(Other) == 0) {
     ErrorMessageProc("Error in T3DLut.AverageRGBDifference - LUT empty");
     return 0;
   }
-  const int32_t N = Size;
+  const int32_t N = Lut.Size;
   double Sum = 0;
   int64_t K = 0;
   for (int32_t b = 0; b < N; ++b)
     for (int32_t g = 0; g < N; ++g)
       for (int32_t r = 0; r < N; ++r, ++K) {
         float L[3] = {LevelValue(r, N), LevelValue(g, N), LevelValue(b, N)};
-        Other.ProcessColorTetrahedralSingle(L[0], L[1], L[2]);
-        Sum += std::fabs(R[K] - L[0]);
-        Sum += std::fabs(G[K] - L[1]);
-        Sum += std::fabs(B[K] - L[2]);
+        ProcessColorTetrahedralSingle(Other, L[0], L[1], L[2]);
+        Sum += std::fabs(Lut.R[K] - L[0]);
+        Sum += std::fabs(Lut.G[K] - L[1]);
+        Sum += std::fabs(Lut.B[K] - L[2]);
       }
   return static_cast<float>(Sum / double(K));
 }
 
-void T3DLut::GetHSLVariability(float Red, float Green, float Blue, float& dH, float& dS,
-                               float& dL) const {
+void GetHSLVariability(const T3DLut& Lut, float Red, float Green, float Blue, float& dH, float& dS,
+                       float& dL) {
   dH = dS = dL = 0;
-  if (LevelNodes(*this) == 0) {
+  if (LevelNodes(Lut) == 0) {
     ErrorMessageProc("Error in T3DLut.GetHSLVariability - LUT empty");
     return;
   }
@@ -93,10 +96,10 @@ void T3DLut::GetHSLVariability(float Red, float Green, float Blue, float& dH, fl
   if (double(L) > 0.98) L = 0.98f;
   if (double(S) < 0.03) S = 0.03f;
   // HSL of the LUT's output for an HSL colour.
-  auto Probe = [this](float Hp, float Sp, float Lp, float& Ho, float& So, float& Lo) {
+  auto Probe = [&Lut](float Hp, float Sp, float Lp, float& Ho, float& So, float& Lo) {
     float Rp, Gp, Bp;
     HSLtoRGB(Rp, Gp, Bp, Hp, Sp, Lp);
-    ProcessColorTetrahedralSingle(Rp, Gp, Bp);
+    ProcessColorTetrahedralSingle(Lut, Rp, Gp, Bp);
     RGBtoHSL(Ho, So, Lo, Rp, Gp, Bp);
   };
   auto Minus = [](float V) { return static_cast<float>(double(V) - 0.01); };
@@ -115,9 +118,9 @@ void T3DLut::GetHSLVariability(float Red, float Green, float Blue, float& dH, fl
   dL = (L2 - L1) * 50;
 }
 
-void T3DLut::PaintHSLBox(float Red, float Green, float Blue, float PaintR, float PaintG,
-                         float PaintB, int32_t HalfH, int32_t HalfS, int32_t HalfL) {
-  if (LevelNodes(*this) == 0) {
+void PaintHSLBox(T3DLut& Lut, float Red, float Green, float Blue, float PaintR, float PaintG,
+                 float PaintB, int32_t HalfH, int32_t HalfS, int32_t HalfL) {
+  if (LevelNodes(Lut) == 0) {
     ErrorMessageProc("Error in T3DLut.PaintHSLBox - LUT empty");
     return;
   }
@@ -127,10 +130,10 @@ void T3DLut::PaintHSLBox(float Red, float Green, float Blue, float PaintR, float
     ErrorMessageProc("Error in T3DLut.PaintHSLBox - invalid colour");
     return;
   }
-  const int64_t NH = NLRH, NS = NLGS, NL = NLBL;
-  const int64_t Ih = AxisLevel(H, NLRH, false);
-  const int64_t Is = AxisLevel(S, NLGS, false);
-  const int64_t Il = AxisLevel(L, NLBL, false);
+  const int64_t NH = Lut.NLRH, NS = Lut.NLGS, NL = Lut.NLBL;
+  const int64_t Ih = AxisLevel(H, Lut.NLRH, false);
+  const int64_t Is = AxisLevel(S, Lut.NLGS, false);
+  const int64_t Il = AxisLevel(L, Lut.NLBL, false);
   // Ranges in 64 bits so that no half-width overflows; a hue span of the
   // whole ring or more is the ring once.
   int64_t HStart = (((Ih - HalfH) % NH) + NH) % NH;
@@ -150,17 +153,17 @@ void T3DLut::PaintHSLBox(float Red, float Green, float Blue, float PaintR, float
     for (int64_t l = LStart; l <= LEnd; ++l)
       for (int64_t h = H0; h <= H1; ++h) {
         const int64_t I = h % NH + NH * (s + NS * l);
-        R[I] = PaintR;
-        G[I] = PaintG;
-        B[I] = PaintB;
+        Lut.R[I] = PaintR;
+        Lut.G[I] = PaintG;
+        Lut.B[I] = PaintB;
       }
   }
-  if (OnChange) OnChange(this);
+  if (Lut.OnChange) Lut.OnChange(&Lut);
 }
 
-void T3DLut::SetHSLNode(float Red, float Green, float Blue, float PaintR, float PaintG,
-                        float PaintB) {
-  if (LevelNodes(*this) == 0) {
+void SetHSLNode(T3DLut& Lut, float Red, float Green, float Blue, float PaintR, float PaintG,
+                float PaintB) {
+  if (LevelNodes(Lut) == 0) {
     ErrorMessageProc("Error in T3DLut.SetHSLNode - LUT empty");
     return;
   }
@@ -170,14 +173,14 @@ void T3DLut::SetHSLNode(float Red, float Green, float Blue, float PaintR, float 
     ErrorMessageProc("Error in T3DLut.SetHSLNode - invalid colour");
     return;
   }
-  const int64_t Ih = AxisLevel(H, NLRH, true);
-  const int64_t Is = AxisLevel(S, NLGS, true);
-  const int64_t Il = AxisLevel(L, NLBL, true);
-  const int64_t I = Ih + int64_t(NLRH) * (Is + int64_t(NLGS) * Il);
-  R[I] = PaintR;
-  G[I] = PaintG;
-  B[I] = PaintB;
-  if (OnChange) OnChange(this);
+  const int64_t Ih = AxisLevel(H, Lut.NLRH, true);
+  const int64_t Is = AxisLevel(S, Lut.NLGS, true);
+  const int64_t Il = AxisLevel(L, Lut.NLBL, true);
+  const int64_t I = Ih + int64_t(Lut.NLRH) * (Is + int64_t(Lut.NLGS) * Il);
+  Lut.R[I] = PaintR;
+  Lut.G[I] = PaintG;
+  Lut.B[I] = PaintB;
+  if (Lut.OnChange) Lut.OnChange(&Lut);
 }
 
 }  // namespace kromel

@@ -6,6 +6,8 @@
 
 #include "foundation/debug_log.h"
 #include "images/pixel128.h"
+#include "lut/lut_edit.h"
+#include "lut/lut_lookup.h"
 #include "platform/translate.h"
 
 namespace kromel {
@@ -86,11 +88,11 @@ void SmoothChartLUT(T3DLut& LUT, float Amount) {
           C0[K] = P[K] + (P[K] - M) / 3;
           Inside = Inside && C0[K] >= 0 && C0[K] <= 1;
         }
-        LUT.ProcessColorTetrahedralQuiet(A0[0], A0[1], A0[2]);
-        LUT.ProcessColorTetrahedralQuiet(B0[0], B0[1], B0[2]);
+        ProcessColorTetrahedralQuiet(LUT, A0[0], A0[1], A0[2]);
+        ProcessColorTetrahedralQuiet(LUT, B0[0], B0[1], B0[2]);
         const float Node[3] = {LUT.R[I], LUT.G[I], LUT.B[I]};
         if (Inside) {
-          LUT.ProcessColorTetrahedralQuiet(C0[0], C0[1], C0[2]);
+          ProcessColorTetrahedralQuiet(LUT, C0[0], C0[1], C0[2]);
         } else {
           for (int K = 0; K < 3; ++K) C0[K] = 2 * Node[K] - A0[K];
         }
@@ -412,7 +414,7 @@ TProfileLUTResult CreateProfileLUT(T3DLut& LUT, TImage128& Src, TImage128& Dst,
     }
     if (Smooth)
       for (int K = 0; K < 3; ++K) SmoothChartLUT(LUT, 0.3f);
-    LUT.Clamp();
+    Clamp(LUT);
     LUT.Name = "Color chart matching 3DLUT";
   } catch (const std::exception&) {
     ErrorMessageProc("Exception in CreateProfileLUT");

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "foundation/debug_log.h"
+#include "lut/lut_lookup.h"
 
 namespace kromel {
 
@@ -143,7 +144,7 @@ bool ProcessLUTRemoveCurveOnInput(const T3DLut& Lut, T3DLut& Dst, const TEnvelop
           float CR = Through(*IR, static_cast<float>(r) * s);
           float CG = Through(*IG, static_cast<float>(g) * s);
           float CB = Through(*IB, static_cast<float>(b) * s);
-          Source->ProcessColorTetrahedralSingle(CR, CG, CB);
+          ProcessColorTetrahedralSingle(*Source, CR, CG, CB);
           Dst.R[I] = CR;
           Dst.G[I] = CG;
           Dst.B[I] = CB;

@@ -6,6 +6,7 @@
 #include "controls/switch_controls.h"
 #include "fileio/dcp_export.h"
 #include "fileio/lut_files_by_name.h"
+#include "lut/lut_chunks.h"
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
 #include "matching/master_curve.h"
@@ -43,7 +44,7 @@ bool ReadLut(T3DLut& Lut, const std::string& FileName) {
   }
   if (Ext == ".PNG" || Ext == ".TIF" || Ext == ".TIFF" || Ext == ".3DL" || Ext == ".CUBE")
     return LoadFromFile(Lut, FileName, true, nullptr, ipSRGB, true);
-  if (Ext == ".KRS") return Lut.LoadFromKrs(FileName);
+  if (Ext == ".KRS") return ReadKrsFile(FileName, Lut);
   if (Ext == ".CSP") {
     PlatformShowMessage(_("Unsupported LUT type: ") + FileName);
     return false;

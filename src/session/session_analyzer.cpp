@@ -7,6 +7,7 @@
 #include "images/owned_image.h"
 #include "images/sample.h"
 #include "lut/lut.h"
+#include "lut/lut_mask.h"
 #include "matching/image_histograms.h"
 #include "matching/scopes.h"
 
@@ -136,9 +137,9 @@ bool TSessionAnalyzer::Calc(const TAnalyzerSources& Sources, bool Partial) {
     if (S.MaskMode != 0 && Sources.Mask != nullptr && Q != nullptr && I->Size > 1 &&
         Q->Size == I->Size && Masked.Image.Alloc(I->Width, I->Height)) {
       if (S.MaskMode == 1)
-        Sources.Mask->ProcessMaskAlpha64(*Q, *I, Masked.Image);
+        ProcessMaskAlpha64(*Sources.Mask, *Q, *I, Masked.Image);
       else
-        Sources.Mask->ProcessMaskAlphaInverted64(*Q, *I, Masked.Image);
+        ProcessMaskAlphaInverted64(*Sources.Mask, *Q, *I, Masked.Image);
       I = &Masked.Image;
     }
     TAnalyzerResults Out;

@@ -167,9 +167,10 @@ std::string OldStream(TBoundPreset& B, uint32_t Version, size_t Limit = 0) {
   }
   if (Version >= 19) Int(P.LogDecoder->MaxColor);
   if (Version >= 12)
-    Parts.push_back([&](TByteStream& S) { P.ExternalLUT->ExternalLUT->SaveToStream(S, false); });
+    Parts.push_back(
+        [&](TByteStream& S) { WriteLut3DChunk(S, *P.ExternalLUT->ExternalLUT, false); });
   if (Version >= 44)
-    Parts.push_back([&](TByteStream& S) { Mask->MaskLUT->SaveToStreamSingleChannel(S); });
+    Parts.push_back([&](TByteStream& S) { WriteLutSingleChannelChunk(S, *Mask->MaskLUT); });
   if (Version >= 45)
     Parts.push_back([&](TByteStream& S) { P.LogDecoder->CustomLog->SaveToStream(S); });
 

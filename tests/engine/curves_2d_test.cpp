@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/engine_test_support.h"
+#include "lut/lut_edit.h"
 
 namespace kromel {
 namespace {
@@ -41,7 +42,7 @@ TEST_F(Curves2DTest, SwitchesOffGiveTheInputClamped) {
   T3DLut Clamped;
   MakeIdentity(Clamped);
   Clamped.CopyFrom(Src);
-  Clamped.Clamp();
+  Clamp(Clamped);
   for (float Blend : {0.0f, 0.5f}) {
     Unit.Blend->SetValue(Blend);
     Run();

@@ -6,6 +6,7 @@
 
 #include "engine/engine_test_support.h"
 #include "engine/mask_preview.h"
+#include "lut/lut_mask.h"
 
 namespace kromel {
 namespace {
@@ -36,7 +37,7 @@ class MaskUnitTest : public EngineTest {
     Want.CopyFrom(SourceLut);
     Measure(Want);
     ProcessLUTMaskApplyCurve(Want, Want, &Unit.Curve1->Curve);
-    if (Inverted) Want.Invert();
+    if (Inverted) Invert(Want);
     EXPECT_LT(MaxDifference(MaskLut, Want), 1e-6f);
   }
 };
@@ -47,9 +48,9 @@ TEST_F(MaskUnitTest, DefaultsGiveBrightnessThroughTheMaximumCurve) {
   EXPECT_TRUE(MaskLut.Valid);
   T3DLut Brightness;
   Brightness.CopyFrom(SourceLut);
-  Brightness.BrightnessToGray();
+  BrightnessToGray(Brightness);
   EXPECT_LT(MaxDifference(KeyLut, Brightness), 1e-6f);
-  ExpectMaskIs([](T3DLut& L) { L.BrightnessToGray(); });
+  ExpectMaskIs([](T3DLut& L) { BrightnessToGray(L); });
   EXPECT_GT(MaskLut.R[0], 0.99f);  // the maximum curve passes everything
   EXPECT_TRUE(Messages().empty());
 }
@@ -59,13 +60,13 @@ TEST_F(MaskUnitTest, ValidKeyKeepsTheOldMeasureUntilInvalidated) {
   Run();
   Unit.MaskType->SetValue(mtRed);
   Run();
-  ExpectMaskIs([](T3DLut& L) { L.BrightnessToGray(); });
+  ExpectMaskIs([](T3DLut& L) { BrightnessToGray(L); });
   KeyLut.Valid = false;
   Run();
-  ExpectMaskIs([](T3DLut& L) { L.ChannelToGray(0); });
+  ExpectMaskIs([](T3DLut& L) { ChannelToGray(L, 0); });
   Unit.Invert->SetValue(1);
   Run();
-  ExpectMaskIs([](T3DLut& L) { L.ChannelToGray(0); }, true);
+  ExpectMaskIs([](T3DLut& L) { ChannelToGray(L, 0); }, true);
 }
 
 TEST_F(MaskUnitTest, HSPWithoutCurve2IsTheProductOfCurves1And3) {
@@ -77,7 +78,7 @@ TEST_F(MaskUnitTest, HSPWithoutCurve2IsTheProductOfCurves1And3) {
   Run();
   T3DLut Coords;
   Coords.CopyFrom(SourceLut);
-  Coords.ConvertToHSP2p();
+  ConvertToHSP2p(Coords);
   T3DLut Want;
   Want.CopyFrom(Coords);
   ProcessLUTMaskCurves(Coords, Want, &Unit.Curve1->Curve, nullptr, &Unit.Curve3->Curve);
@@ -105,7 +106,7 @@ TEST_F(MaskUnitTest, DifferenceWithoutStagesWaitsForThem) {
   Unit.Curve1->Curve.SetDefault(cdtDiagonal);
   Run(&SourceLut, &Other);
   EXPECT_TRUE(KeyLut.Valid);
-  ExpectMaskIs([&](T3DLut& L) { L.ExtractDifference(&SourceLut, &Other); });
+  ExpectMaskIs([&](T3DLut& L) { ExtractDifference(L, &SourceLut, &Other); });
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -181,7 +182,7 @@ TEST(HSLMaskPreview, DrawsTheMaskOverTheRampAndSurvivesTinyInputs) {
   Draw3DLUTHSLMask(Image, Lut, 0, 1);
   EXPECT_EQ(Image.Pixels[0].Value, 0xFF000000u);
   EXPECT_EQ(Image.Pixels[149 * 200].Value, 0xFF404040u);
-  Lut.FillWhite();
+  FillWhite(Lut);
   Draw3DLUTHSLMask(Image, Lut, -1, 1);
   int32_t Coloured = 0;
   for (int32_t i = 0; i < Image.Size; ++i) {
@@ -192,7 +193,7 @@ TEST(HSLMaskPreview, DrawsTheMaskOverTheRampAndSurvivesTinyInputs) {
   // Mended: size-1 levels and a one-row image divided by zero.
   T3DLut Flat;
   ASSERT_TRUE(Flat.SetLevels(144, 2, 2));
-  Flat.FillWhite();
+  FillWhite(Flat);
   Draw3DLUTHSLMask(Image, Flat, 0, 1);
   TImage32 Row;
   Row.Init();

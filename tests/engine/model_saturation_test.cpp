@@ -7,6 +7,7 @@
 
 #include "colour/colour_models.h"
 #include "engine/engine_test_support.h"
+#include "lut/lut_lookup.h"
 
 namespace kromel {
 namespace {
@@ -82,7 +83,7 @@ TEST_F(ModelSaturationTest, YellowHighlightsKeepTogether) {
   const auto Blue = [&](int32_t r, int32_t g, int32_t b) { return Lut.B[r + 64 * (g + 64 * b)]; };
   EXPECT_LT(std::fabs(Blue(62, 62, 39) - Blue(63, 62, 39)), 0.05f);
   float R = 0.98f, G = 0.98f, B = 0.70f;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_GT(B, 0.64f);
   EXPECT_LT(B, 0.70f);
 }

@@ -17,6 +17,7 @@
 #include "engine/model_saturation.h"
 #include "engine/rgb_contrast.h"
 #include "engine_test_support.h"
+#include "lut/lut_mask.h"
 
 namespace kromel::testing {
 namespace {
@@ -224,7 +225,7 @@ TEST_F(Units, RGBContrastAndExternalLutBlends) {
 
   TExternalLUT External(nullptr);
   MakeIdentity(*External.ExternalLUT);
-  External.ExternalLUT->Invert();
+  Invert(*External.ExternalLUT);
   T3DLut Kept, Inverted;
   MakeIdentity(Kept);
   MakeIdentity(Inverted);

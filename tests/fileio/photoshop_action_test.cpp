@@ -12,6 +12,7 @@
 #include "fileio_test_support.h"
 #include "foundation/files.h"
 #include "foundation/utf16.h"
+#include "lut/lut_edit.h"
 #include "lut/lut_file_3dl.h"
 
 namespace kromel {
@@ -240,7 +241,7 @@ TEST_F(PhotoshopActionTest, ProfileAnd3DLTextHoldTheSameLut) {
 TEST_F(PhotoshopActionTest, EmbeddedProfileOpensAndTransformsInLittleCMS) {
   T3DLut Lut;
   MakeLook(Lut);
-  Lut.Clamp();
+  Clamp(Lut);
   const std::vector<uint8_t> Profile = BuildActionICCProfile(Lut);
   ASSERT_EQ(Profile.size(), 94600u);
   cmsHPROFILE H = OpenProfileFromBytes(Profile.data(), Profile.size());

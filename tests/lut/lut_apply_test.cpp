@@ -1,4 +1,6 @@
 // Applying a LUT to colours, images and LUTs.
+#include "lut/lut_apply.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,7 @@
 #include "images/image128.h"
 #include "images/image32.h"
 #include "images/image64.h"
-#include "lut/lut_apply.h"
+#include "lut/lut_lookup.h"
 #include "lut_test_support.h"
 
 namespace kromel {
@@ -329,7 +331,7 @@ TEST_F(LutApply, ImageLoopsMatchTheLookup) {
       const TPixel64 S = Src.Pixels[i];
       float R = static_cast<float>(S.R / 65535.0), G = static_cast<float>(S.G / 65535.0),
             B = static_cast<float>(S.B / 65535.0);
-      Lut.ProcessColorTetrahedralSingle(R, G, B);
+      ProcessColorTetrahedralSingle(Lut, R, G, B);
       auto Word = [](float V) {
         return static_cast<uint16_t>(std::clamp(std::nearbyint(V * 65535.0f), 0.0f, 65535.0f));
       };

@@ -1,9 +1,11 @@
+#include "lut/lut_chunks.h"
+
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "lut/lut.h"
-#include "lut/lut_chunks.h"
+#include "lut/lut_lookup.h"
 #include "lut_bytes.h"
 #include "lut_test_support.h"
 #include "support/temp_dir.h"
@@ -34,13 +36,13 @@ std::string Snapshot(const T3DLut& Lut) {
 
 std::string SaveChunk(const T3DLut& Lut, bool IncludePreset = true) {
   TMemoryStream S;
-  EXPECT_TRUE(Lut.SaveToStream(S, IncludePreset));
+  EXPECT_TRUE(WriteLut3DChunk(S, Lut, IncludePreset));
   return S.Bytes();
 }
 
 std::string SaveSingleChannel(const T3DLut& Lut) {
   TMemoryStream S;
-  EXPECT_TRUE(Lut.SaveToStreamSingleChannel(S));
+  EXPECT_TRUE(WriteLutSingleChannelChunk(S, Lut));
   return S.Bytes();
 }
 
@@ -70,7 +72,7 @@ TEST_F(LutChunkTest, SeventeenPointChunkLayout) {
   T3DLut Back;
   TMemoryStream In(S);
   bool Changed = false;
-  ASSERT_TRUE(Back.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Back, Changed));
   EXPECT_TRUE(Changed);
   EXPECT_EQ(In.Position(), In.Size());
   EXPECT_EQ(Back.Name, "A");
@@ -94,7 +96,7 @@ TEST_F(LutChunkTest, EmptyLutChunk) {
   MakeIdentity(Lut, 5);
   TMemoryStream In(S);
   bool Changed = false;
-  ASSERT_TRUE(Lut.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Lut, Changed));
   EXPECT_TRUE(Changed);
   EXPECT_TRUE(Lut.IsEmpty());
   EXPECT_EQ(Lut.R, nullptr);
@@ -115,11 +117,11 @@ TEST_F(LutChunkTest, EmbeddedPreset) {
   Back.Preset = std::make_unique<TMemoryStream>("old");
   bool Changed;
   TMemoryStream In(With);
-  ASSERT_TRUE(Back.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Back, Changed));
   ASSERT_TRUE(Back.Preset);
   EXPECT_EQ(Back.Preset->Bytes(), "KRMP and chunks");
   TMemoryStream In2(Without);
-  ASSERT_TRUE(Back.LoadFromStream(In2, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In2, Back, Changed));
   EXPECT_FALSE(Back.Preset);
 }
 
@@ -133,7 +135,7 @@ TEST_F(LutChunkTest, NonCubicRoundTrip) {
   MakeIdentity(Back, 33);
   TMemoryStream In(S);
   bool Changed;
-  ASSERT_TRUE(Back.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Back, Changed));
   EXPECT_TRUE(Back.NonCubic);
   EXPECT_EQ(Back.Size, 0);
   EXPECT_EQ(Snapshot(Back), Snapshot(Mask));
@@ -161,7 +163,7 @@ TEST_F(LutChunkTest, OlderAndNewerVersionsRead) {
     T3DLut Lut;
     TMemoryStream In(B->S);
     bool Changed;
-    ASSERT_TRUE(Lut.LoadFromStream(In, Changed));
+    ASSERT_TRUE(ReadLut3DChunk(In, Lut, Changed));
     EXPECT_EQ(Lut.Size, 2);
     EXPECT_EQ(Lut.R[3], 0.75f);
     EXPECT_EQ(Lut.B[7], 1.0f - 7 * 0.125f);
@@ -169,7 +171,7 @@ TEST_F(LutChunkTest, OlderAndNewerVersionsRead) {
   T3DLut Lut;
   TMemoryStream In(V1.S);
   bool Changed;
-  ASSERT_TRUE(Lut.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Lut, Changed));
   EXPECT_EQ(Lut.Name, "old");
   EXPECT_EQ(In.Position(), In.Size() - 4);  // "NEXT" is left for the caller
   EXPECT_TRUE(Messages().empty());
@@ -181,7 +183,7 @@ TEST_F(LutChunkTest, WrongTagLeavesStreamAndReports) {
   TMemoryStream In("xx3DLA....");
   In.SetPosition(2);
   bool Changed = true;
-  EXPECT_FALSE(Lut.LoadFromStream(In, Changed));
+  EXPECT_FALSE(ReadLut3DChunk(In, Lut, Changed));
   EXPECT_FALSE(Changed);
   EXPECT_EQ(In.Position(), 2);
   EXPECT_TRUE(Reported("Error loading T3DLUT from stream!"));
@@ -199,7 +201,7 @@ TEST_F(LutChunkTest, ChangedAndOnChange) {
   const std::string Same = SaveChunk(Lut);
   bool Changed = true;
   TMemoryStream In(Same);
-  ASSERT_TRUE(Lut.LoadFromStream(In, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In, Lut, Changed));
   EXPECT_FALSE(Changed);
   EXPECT_EQ(Fired, 0);
 
@@ -207,7 +209,7 @@ TEST_F(LutChunkTest, ChangedAndOnChange) {
   MakeIdentity(Other, 4);
   Other.B[10] = 0.3f;  // blue plane only
   TMemoryStream In2(SaveChunk(Other));
-  ASSERT_TRUE(Lut.LoadFromStream(In2, Changed));
+  ASSERT_TRUE(ReadLut3DChunk(In2, Lut, Changed));
   EXPECT_TRUE(Changed);
   EXPECT_EQ(Fired, 1);
   EXPECT_EQ(Lut.B[10], 0.3f);
@@ -246,7 +248,7 @@ TEST_F(LutChunkTest, SingleChannelKinds) {
   Back.OnChange = [&](TLut*) { ++Fired; };
   TMemoryStream In(Data);
   bool Changed = false;
-  ASSERT_TRUE(Back.LoadFromStreamSingleChannel(In, Changed));
+  ASSERT_TRUE(ReadLutSingleChannelChunk(In, Back, Changed));
   EXPECT_TRUE(Changed);
   EXPECT_EQ(Fired, 0);
   EXPECT_EQ(Back.Name, "mask");
@@ -263,7 +265,7 @@ TEST_F(LutChunkTest, SingleChannelOlderVersionHasNoKind) {
   T3DLut Lut;
   TMemoryStream In(V3.S);
   bool Changed;
-  ASSERT_TRUE(Lut.LoadFromStreamSingleChannel(In, Changed));
+  ASSERT_TRUE(ReadLutSingleChannelChunk(In, Lut, Changed));
   EXPECT_EQ(Lut.R[7], 7 / 8.0f);
   EXPECT_EQ(In.Position(), In.Size());
 }
@@ -320,7 +322,7 @@ TEST_F(LutChunkTest, HostileFullChunksFailCleanly) {
     TMemoryStream In("..." + C.Bytes);
     In.SetPosition(3);
     bool Changed = true;
-    EXPECT_FALSE(Lut.LoadFromStream(In, Changed)) << C.What;
+    EXPECT_FALSE(ReadLut3DChunk(In, Lut, Changed)) << C.What;
     EXPECT_FALSE(Changed) << C.What;
     EXPECT_EQ(In.Position(), 3) << C.What;
     EXPECT_EQ(Snapshot(Lut), Before) << C.What;
@@ -354,7 +356,7 @@ TEST_F(LutChunkTest, HostileSingleChannelChunksFailCleanly) {
     const std::string Before = Snapshot(Lut);
     TMemoryStream In(C.Bytes);
     bool Changed = true;
-    EXPECT_FALSE(Lut.LoadFromStreamSingleChannel(In, Changed)) << C.What;
+    EXPECT_FALSE(ReadLutSingleChannelChunk(In, Lut, Changed)) << C.What;
     EXPECT_EQ(In.Position(), 0) << C.What;
     EXPECT_EQ(Snapshot(Lut), Before) << C.What;
     ASSERT_EQ(Messages().size(), 1u) << C.What;
@@ -376,8 +378,8 @@ TEST_F(KrsTest, FileSizesAndBytes) {
   Lut.R[1] = 1.25f;  // clamped in the file only
   Lut.G[2] = 0.5f;   // 127.5 and 32767.5 go to the even neighbour
   const std::string F8 = Dir.File("eight.krs"), F16 = Dir.File("sixteen.krs");
-  ASSERT_TRUE(Lut.SaveToKrs(F8, "Teal", true));
-  ASSERT_TRUE(Lut.SaveToKrs(F16, "Teal", false));
+  ASSERT_TRUE(WriteKrsFile(F8, Lut, "Teal", true));
+  ASSERT_TRUE(WriteKrsFile(F16, Lut, "Teal", false));
   EXPECT_EQ(Lut.R[1], 1.25f);
   const std::string S8 = ReadText(F8), S16 = ReadText(F16);
   ASSERT_EQ(S8.size(), 112u);
@@ -399,13 +401,13 @@ TEST_F(KrsTest, FileSizesAndBytes) {
   EXPECT_EQ(static_cast<uint8_t>(S16[88 + 15]), 0x80);
 
   T3DLut Back;
-  ASSERT_TRUE(Back.LoadFromKrs(F16));
+  ASSERT_TRUE(ReadKrsFile(F16, Back));
   EXPECT_EQ(Back.Name, "Teal");
   EXPECT_EQ(Back.Size, 2);
   EXPECT_FALSE(Back.NonCubic);
   EXPECT_EQ(Back.R[1], 1.0f);
   EXPECT_EQ(Back.G[2], static_cast<float>(32768 / 65535.0));
-  ASSERT_TRUE(Back.LoadFromKrs(F8));
+  ASSERT_TRUE(ReadKrsFile(F8, Back));
   EXPECT_EQ(Back.G[2], static_cast<float>(128 / 255.0));
   EXPECT_NEAR(Back.G[2], 0.50196f, 1e-5f);
 }
@@ -414,17 +416,17 @@ TEST_F(KrsTest, LongNamesAreCut) {
   T3DLut Lut;
   MakeIdentity(Lut, 2);
   const std::string Long(80, 'n');
-  ASSERT_TRUE(Lut.SaveToKrs(Dir.File("a.krs"), Long, true));
+  ASSERT_TRUE(WriteKrsFile(Dir.File("a.krs"), Lut, Long, true));
   std::string S = ReadText(Dir.File("a.krs"));
   EXPECT_EQ(S[24], 63);
   EXPECT_EQ(S.substr(25, 63), Long.substr(0, 63));
   // A cut never splits a UTF-8 sequence.
   const std::string Accents = std::string(62, 'x') + "\xC3\xA9\xC3\xA9";
-  ASSERT_TRUE(Lut.SaveToKrs(Dir.File("b.krs"), Accents, true));
+  ASSERT_TRUE(WriteKrsFile(Dir.File("b.krs"), Lut, Accents, true));
   S = ReadText(Dir.File("b.krs"));
   EXPECT_EQ(S[24], 62);
   T3DLut Back;
-  ASSERT_TRUE(Back.LoadFromKrs(Dir.File("b.krs")));
+  ASSERT_TRUE(ReadKrsFile(Dir.File("b.krs"), Back));
   EXPECT_EQ(Back.Name, std::string(62, 'x'));
 }
 
@@ -437,14 +439,14 @@ TEST_F(KrsTest, VersionsAndMagic) {
   };
   T3DLut Lut;
   TMemoryStream V0(File(0, "KRBl"));
-  EXPECT_TRUE(Lut.LoadFromKrsStream(V0));
+  EXPECT_TRUE(ReadKrsStream(V0, Lut));
   EXPECT_EQ(Lut.R[0], static_cast<float>(128 / 255.0));
   EXPECT_TRUE(Messages().empty());
 
   MakeIdentity(Lut, 3);
   const std::string Before = Snapshot(Lut);
   TMemoryStream V2(File(2, "KRBl"));
-  EXPECT_FALSE(Lut.LoadFromKrsStream(V2));
+  EXPECT_FALSE(ReadKrsStream(V2, Lut));
   EXPECT_TRUE(
       Reported("This file was created with a newer version of the software. Please update."));
   EXPECT_EQ(Snapshot(Lut), Before);
@@ -452,7 +454,7 @@ TEST_F(KrsTest, VersionsAndMagic) {
 
   LutMessages().clear();
   TMemoryStream Other(File(1, "KRBL"));
-  EXPECT_FALSE(Lut.LoadFromKrsStream(Other));
+  EXPECT_FALSE(ReadKrsStream(Other, Lut));
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Snapshot(Lut), Before);
 }
@@ -462,11 +464,11 @@ TEST_F(KrsTest, NonCubicStreamFile) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetLevels(33, 17, 9));
   Lut.SetDefault();
-  ASSERT_TRUE(Lut.SaveToKrs(Dir.File("nc.krs"), "nc", true));
+  ASSERT_TRUE(WriteKrsFile(Dir.File("nc.krs"), Lut, "nc", true));
   EXPECT_EQ(ReadText(Dir.File("nc.krs")).size(), 88u + 3 * 33 * 17 * 9);
   T3DLut Back;
   MakeIdentity(Back, 5);
-  ASSERT_TRUE(Back.LoadFromKrs(Dir.File("nc.krs")));
+  ASSERT_TRUE(ReadKrsFile(Dir.File("nc.krs"), Back));
   EXPECT_EQ(Back.NLRH, 33);
   EXPECT_EQ(Back.NLGS, 17);
   EXPECT_EQ(Back.NLBL, 9);
@@ -474,17 +476,17 @@ TEST_F(KrsTest, NonCubicStreamFile) {
   EXPECT_EQ(Back.Size, 0);
   EXPECT_FALSE(Back.IsEmpty());
   float R = 0.5f, G = 0.25f, B = 1;
-  Back.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Back, R, G, B);
   EXPECT_NEAR(R, 0.5f, 1.0f / 255);
 }
 
 TEST_F(KrsTest, WriterFailures) {
   T3DLut Empty;
-  EXPECT_FALSE(Empty.SaveToKrs(Dir.File("e.krs"), "e", true));
+  EXPECT_FALSE(WriteKrsFile(Dir.File("e.krs"), Empty, "e", true));
   T3DLut Lut;
   MakeIdentity(Lut, 2);
-  EXPECT_FALSE(Lut.SaveToKrs(Dir.File("missing/folder/x.krs"), "x", true));
-  EXPECT_FALSE(Lut.LoadFromKrs(Dir.File("not-there.krs")));
+  EXPECT_FALSE(WriteKrsFile(Dir.File("missing/folder/x.krs"), Lut, "x", true));
+  EXPECT_FALSE(ReadKrsFile(Dir.File("not-there.krs"), Lut));
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -514,7 +516,7 @@ TEST_F(KrsTest, HostileStreamFilesFailCleanly) {
     Lut.Name = "kept";
     const std::string Before = Snapshot(Lut);
     TMemoryStream In(C.Bytes);
-    EXPECT_FALSE(Lut.LoadFromKrsStream(In)) << C.What;
+    EXPECT_FALSE(ReadKrsStream(In, Lut)) << C.What;
     EXPECT_EQ(In.Position(), 0) << C.What;
     EXPECT_EQ(Snapshot(Lut), Before) << C.What;
   }
@@ -530,7 +532,7 @@ TEST_F(KrsTest, NameLengthCapped) {
   B.Raw("KRBl").I32(1).I32(0).I32(2).I32(2).I32(2).Raw(Field).Raw(std::string(24, '\0'));
   T3DLut Lut;
   TMemoryStream In(B.S);
-  ASSERT_TRUE(Lut.LoadFromKrsStream(In));
+  ASSERT_TRUE(ReadKrsStream(In, Lut));
   EXPECT_EQ(Lut.Name, std::string(63, 'q'));
   EXPECT_EQ(In.Position(), 112);
 }

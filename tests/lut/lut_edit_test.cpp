@@ -1,3 +1,5 @@
+#include "lut/lut_edit.h"
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -24,7 +26,7 @@ TEST_F(LutEditTest, ClampCubicAndNonCubic) {
   Lut.R[Lut.Count - 1] = 7;
   Lut.G[5] = NaN;
   Lut.A[0] = 5;
-  Lut.Clamp();
+  Clamp(Lut);
   EXPECT_EQ(Lut.R[0], 0.0f);
   EXPECT_EQ(Lut.G[0], 1.0f);
   EXPECT_EQ(Lut.B[0], 0.5f);
@@ -32,28 +34,28 @@ TEST_F(LutEditTest, ClampCubicAndNonCubic) {
   EXPECT_TRUE(std::isnan(Lut.G[5]));
   EXPECT_EQ(Lut.A[0], 5.0f);
   T3DLut Empty;
-  Empty.Clamp();  // no planes: nothing
+  Clamp(Empty);  // no planes: nothing
 }
 
 TEST_F(LutEditTest, WeightPlaneHelpers) {
   T3DLut Lut;
   MakeIdentity(Lut, 2);
-  // Node 1 is (1, 0, 0), node 3 is (1, 1, 0), node 0 black.
-  Lut.SaturationToAlpha();
+  // Node 1 is (1, 0, 0), node 3 is (1, 1, 0), node 0 is black.
+  SaturationToAlpha(Lut);
   EXPECT_EQ(Lut.A[0], 0.0f);
   EXPECT_EQ(Lut.A[1], 1.0f);
   EXPECT_EQ(Lut.A[7], 0.0f);
   Lut.A[1] = 0.5f;
-  Lut.MultiplyByAlpha();
+  MultiplyByAlpha(Lut);
   EXPECT_EQ(Lut.R[1], 0.5f);
   EXPECT_EQ(Lut.R[3], 1.0f);
   for (int i = 0; i < 8; ++i) Lut.A[i] = 0.25f * (i % 3);
-  Lut.NormalizeAlpha();
+  NormalizeAlpha(Lut);
   EXPECT_EQ(Lut.A[2], 1.0f);
   EXPECT_EQ(Lut.A[1], 0.5f);
-  Lut.ClearAlpha();
+  ClearAlpha(Lut);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(Lut.A[i], 0.0f);
-  Lut.NormalizeAlpha();  // all zero stays zero
+  NormalizeAlpha(Lut);  // all zero stays zero
   EXPECT_EQ(Lut.A[0], 0.0f);
 }
 
@@ -66,7 +68,7 @@ TEST_F(LutEditTest, AccumulateColorsToAlphaSinglePixel) {
   Image.Init();
   ASSERT_TRUE(Image.Alloc(1, 1));
   Image.Pixels[0].Init(65535, 0, 0, 65535);
-  Lut.AccumulateColorsToAlpha(Image);
+  AccumulateColorsToAlpha(Lut, Image);
   int Ones = 0;
   for (int b = 0; b < 17; ++b)
     for (int g = 0; g < 17; ++g)
@@ -81,7 +83,7 @@ TEST_F(LutEditTest, AccumulateColorsToAlphaSinglePixel) {
 
   TImage64 Empty;
   Empty.Init();
-  Lut.AccumulateColorsToAlpha(Empty);
+  AccumulateColorsToAlpha(Lut, Empty);
   for (int i = 0; i < Lut.Count; ++i) ASSERT_EQ(Lut.A[i], 0.0f);
 }
 
@@ -90,7 +92,7 @@ TEST_F(LutEditTest, FitChannelMixerMatrixOfIdentity) {
   MakeIdentity(Lut, 17);
   for (TImageProfile Profile : {ipSRGB, ipLinear, ipRec709, ipCustom}) {
     double M[9] = {};
-    ASSERT_TRUE(Lut.FitChannelMixerMatrix(M, Profile, 2.2f)) << int(Profile);
+    ASSERT_TRUE(FitChannelMixerMatrix(Lut, M, Profile, 2.2f)) << int(Profile);
     for (int i = 0; i < 9; ++i) EXPECT_NEAR(M[i], i % 4 == 0 ? 1.0 : 0.0, 1e-4) << i;
   }
   EXPECT_TRUE(Messages().empty());
@@ -109,7 +111,7 @@ TEST_F(LutEditTest, FitChannelMixerMatrixRecoversMatrix) {
     Lut.B[i] = static_cast<float>(Known[6] * R + Known[7] * G + Known[8] * B);
   }
   double M[9] = {};
-  ASSERT_TRUE(Lut.FitChannelMixerMatrix(M, ipLinear, 1.0f));
+  ASSERT_TRUE(FitChannelMixerMatrix(Lut, M, ipLinear, 1.0f));
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(M[i], Known[i], 1e-4) << i;
 }
 
@@ -121,19 +123,19 @@ TEST_F(LutEditTest, FitChannelMixerMatrixWithoutUsableColours) {
     Lut.G[i] = Lut.B[i] = 0;
   }
   double M[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-  EXPECT_FALSE(Lut.FitChannelMixerMatrix(M, ipSRGB, 0));
+  EXPECT_FALSE(FitChannelMixerMatrix(Lut, M, ipSRGB, 0));
   EXPECT_TRUE(Reported("Matrix optimization error: not enough colors found"));
   EXPECT_EQ(M[0], 1.0);
   EXPECT_EQ(M[8], 9.0);
   T3DLut Empty;
-  EXPECT_FALSE(Empty.FitChannelMixerMatrix(M, ipSRGB, 0));
+  EXPECT_FALSE(FitChannelMixerMatrix(Empty, M, ipSRGB, 0));
 }
 
 TEST_F(LutEditTest, UpsampleMaskFrom) {
   T3DLut Source, Mask;
   MakeIdentity(Source, 17);
   for (int i = 0; i < Source.Count; ++i) Source.R[i] = Source.G[i] = Source.B[i] = 1;
-  ASSERT_TRUE(Mask.UpsampleMaskFrom(Source));
+  ASSERT_TRUE(UpsampleMaskFrom(Mask, Source));
   EXPECT_EQ(Mask.Size, 33);
   for (int i = 0; i < Mask.Count; ++i) {
     ASSERT_NEAR(Mask.R[i], 1.0f, 1e-5f);
@@ -143,37 +145,37 @@ TEST_F(LutEditTest, UpsampleMaskFrom) {
   T3DLut Step;
   MakeIdentity(Step, 5);
   for (int i = 0; i < Step.Count; ++i) Step.R[i] = (i % 5) >= 3 ? 1.0f : 0.0f;
-  ASSERT_TRUE(Mask.UpsampleMaskFrom(Step));
+  ASSERT_TRUE(UpsampleMaskFrom(Mask, Step));
   EXPECT_EQ(Mask.Size, 9);
   const float Low = Mask.R[4 + 9 * (4 + 9 * 4)], High = Mask.R[6 + 9 * (4 + 9 * 4)];
   EXPECT_GT(Low, 0.0f);
   EXPECT_LT(Low, High);
   EXPECT_LT(High, 1.0f);
   // In place, and refused where the result would exceed 256 levels.
-  ASSERT_TRUE(Step.UpsampleMaskFrom(Step));
+  ASSERT_TRUE(UpsampleMaskFrom(Step, Step));
   EXPECT_EQ(Step.Size, 9);
   T3DLut Huge;
   ASSERT_TRUE(Huge.SetSize(129));
-  EXPECT_FALSE(Mask.UpsampleMaskFrom(Huge));
+  EXPECT_FALSE(UpsampleMaskFrom(Mask, Huge));
 }
 
 TEST_F(LutEditTest, GetValueTricubicClamped) {
   T3DLut Lut;
   MakeIdentity(Lut, 9);
-  EXPECT_NEAR(Lut.GetValueTricubicClamped(Lut.G, 3.5f, 4.25f, 2.5f), 4.25f / 8, 1e-6f);
-  EXPECT_NEAR(Lut.GetValueTricubicClamped(Lut.B, 3.5f, 4.25f, 2.5f), 3.5f / 8, 1e-6f);
+  EXPECT_NEAR(GetValueTricubicClamped(Lut, Lut.G, 3.5f, 4.25f, 2.5f), 4.25f / 8, 1e-6f);
+  EXPECT_NEAR(GetValueTricubicClamped(Lut, Lut.B, 3.5f, 4.25f, 2.5f), 3.5f / 8, 1e-6f);
   // Blue at or beyond the top reads just below the last layer.
-  EXPECT_NEAR(Lut.GetValueTricubicClamped(Lut.B, 20, 4, 4), 1.0f, 1e-4f);
+  EXPECT_NEAR(GetValueTricubicClamped(Lut, Lut.B, 20, 4, 4), 1.0f, 1e-4f);
   for (int i = 0; i < Lut.Count; ++i) Lut.R[i] *= 3;
-  EXPECT_EQ(Lut.GetValueTricubicClamped(Lut.R, 4, 4, 8), 1.0f);
-  EXPECT_EQ(Lut.GetValueTricubicClamped(Lut.R, 4, 4, -1e30f), 0.0f);
+  EXPECT_EQ(GetValueTricubicClamped(Lut, Lut.R, 4, 4, 8), 1.0f);
+  EXPECT_EQ(GetValueTricubicClamped(Lut, Lut.R, 4, 4, -1e30f), 0.0f);
 }
 
 TEST_F(LutEditTest, SaveToByteList) {
   T3DLut Lut;
   MakeIdentity(Lut, 2);
   std::string Text = "old";
-  Lut.SaveToByteList(Text);
+  SaveToByteList(Lut, Text);
   EXPECT_EQ(Text.rfind("0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, ", 0), 0u);
   EXPECT_EQ(Text.substr(Text.size() - 2), ", ");
   int Commas = 0;
@@ -181,7 +183,7 @@ TEST_F(LutEditTest, SaveToByteList) {
   EXPECT_EQ(Commas, 8 * 3 * 2);
   Lut.R[0] = 0.5f;  // 32767.5 rounds to the even 32768
   Lut.G[0] = -1;
-  Lut.SaveToByteList(Text);
+  SaveToByteList(Lut, Text);
   EXPECT_EQ(Text.rfind("128, 0, 0, 0, ", 0), 0u);
 }
 

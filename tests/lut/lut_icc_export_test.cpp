@@ -1,3 +1,5 @@
+#include "lut/lut_icc_export.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,9 +13,9 @@
 #include "colour/icc_profiles.h"
 #include "colour/log_curves.h"
 #include "foundation/files.h"
-#include "platform/folders.h"
-#include "lut/lut_icc_export.h"
+#include "lut/lut_lookup.h"
 #include "lut_test_support.h"
+#include "platform/folders.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
 
@@ -226,7 +228,7 @@ TEST_F(LutIccExport, EveryKindReadByIccdump) {
 // The source LUT at a colour: tetrahedral lookup of the clamped copy.
 void LutAt(const T3DLut& Lut, const double In[3], double Out[3]) {
   float V[3] = {float(In[0]), float(In[1]), float(In[2])};
-  Lut.ProcessColorTetrahedralSingle(V[0], V[1], V[2]);
+  ProcessColorTetrahedralSingle(Lut, V[0], V[1], V[2]);
   for (int c = 0; c < 3; ++c) Out[c] = std::clamp(double(V[c]), 0.0, 1.0);
 }
 

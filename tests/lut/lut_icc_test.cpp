@@ -1,3 +1,5 @@
+#include "lut/lut_icc.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,7 @@
 #include "colour/channel_mixer.h"
 #include "colour/icc_profiles.h"
 #include "foundation/files.h"
-#include "lut/lut_icc.h"
+#include "lut/lut_edit.h"
 #include "lut_test_support.h"
 #include "support/temp_dir.h"
 
@@ -173,7 +175,7 @@ TEST_F(LutIcc, ChannelMixerFitIntoRecord) {
   TChannelMixerParams P;
   P.OffsetR = 0.5f;
   P.OffsetB = -1;
-  ASSERT_TRUE(Lut.FitChannelMixerMatrix(P, ipSRGB, 2.2f));
+  ASSERT_TRUE(FitChannelMixerMatrix(Lut, P, ipSRGB, 2.2f));
   for (int i = 0; i < 9; ++i) EXPECT_NEAR(P.Matrix[i], i % 4 == 0 ? 1.0 : 0.0, 1e-5);
   EXPECT_EQ(P.OffsetR, 0.0f);
   EXPECT_EQ(P.OffsetB, 0.0f);
@@ -182,7 +184,7 @@ TEST_F(LutIcc, ChannelMixerFitIntoRecord) {
   TChannelMixerParams Kept;
   Kept.Matrix[0] = 7;
   Kept.OffsetG = 2;
-  EXPECT_FALSE(Empty.FitChannelMixerMatrix(Kept, ipSRGB, 2.2f));
+  EXPECT_FALSE(FitChannelMixerMatrix(Empty, Kept, ipSRGB, 2.2f));
   EXPECT_EQ(Kept.Matrix[0], 7.0);
   EXPECT_EQ(Kept.OffsetG, 2.0f);
 }

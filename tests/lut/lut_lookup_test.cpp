@@ -30,13 +30,13 @@ TEST_F(LutLookupTest, IdentityPassesColoursThrough) {
     for (uint32_t k = 0; k < 500; ++k) {
       float R = Hash01(k * 7), G = Hash01(k * 7 + 1), B = Hash01(k * 7 + 2);
       const float R0 = R, G0 = G, B0 = B;
-      Lut.ProcessColorTetrahedralSingle(R, G, B);
+      ProcessColorTetrahedralSingle(Lut, R, G, B);
       ASSERT_NEAR(R, R0, 2e-6f) << N;
       ASSERT_NEAR(G, G0, 2e-6f) << N;
       ASSERT_NEAR(B, B0, 2e-6f) << N;
     }
     float R = 1, G = 1, B = 1;
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Lut, R, G, B);
     EXPECT_EQ(R, 1.0f);
     EXPECT_EQ(G, 1.0f);
     EXPECT_EQ(B, 1.0f);
@@ -104,7 +104,7 @@ TEST_F(LutLookupTest, SixTetrahedraMatchBarycentricReference) {
     const double ER = BarycentricReference(Lut, Lut.R, fb, fg, fr, ib, ig, ir, C.Corners);
     const double EG = BarycentricReference(Lut, Lut.G, fb, fg, fr, ib, ig, ir, C.Corners);
     const double EB = BarycentricReference(Lut, Lut.B, fb, fg, fr, ib, ig, ir, C.Corners);
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Lut, R, G, B);
     EXPECT_NEAR(R, ER, 2e-6) << C.Order;
     EXPECT_NEAR(G, EG, 2e-6) << C.Order;
     EXPECT_NEAR(B, EB, 2e-6) << C.Order;
@@ -116,7 +116,7 @@ TEST_F(LutLookupTest, EqualFractionsBlendDiagonalCorners) {
   ASSERT_TRUE(Lut.SetSize(3));
   FillRandom(Lut, 5);
   float R = 0.25f, G = 0.25f, B = 0.25f;  // f = 0.5 on every axis of cell 0
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_FLOAT_EQ(R, 0.5f * Lut.R[0] + 0.5f * Lut.R[1 + 3 * (1 + 3 * 1)]);
 }
 
@@ -125,15 +125,15 @@ TEST_F(LutLookupTest, InputsClampedAndWrittenBackOutputsNot) {
   MakeIdentity(Lut, 5);
   for (int i = 0; i < Lut.Count; ++i) Lut.R[i] *= 2;  // nodes above 1
   float R = 1.5f, G = -0.5f, B = 2.0f;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_EQ(R, 2.0f);
   EXPECT_EQ(G, 0.0f);
   EXPECT_EQ(B, 1.0f);
   R = 1, G = 0, B = 0;
-  Lut.ProcessColorCubicSingle(R, G, B);
+  ProcessColorCubicSingle(Lut, R, G, B);
   EXPECT_FLOAT_EQ(R, 2.0f);
   // The one-plane form clamps its result.
-  EXPECT_EQ(Lut.TetrahedralInterpolation(Lut.R, 0, 0, 4), 1.0f);
+  EXPECT_EQ(TetrahedralInterpolation(Lut, Lut.R, 0, 0, 4), 1.0f);
 }
 
 TEST_F(LutLookupTest, NaNInputIsReportedAndReadAsZero) {
@@ -141,17 +141,17 @@ TEST_F(LutLookupTest, NaNInputIsReportedAndReadAsZero) {
   MakeIdentity(Lut, 9);
   const float NaN = std::numeric_limits<float>::quiet_NaN();
   float R = NaN, G = 0.5f, B = 0.25f;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_TRUE(Reported("Exception in T3DLut.ProcessColorTetrahedralSingle"));
   EXPECT_EQ(R, 0.0f);
   EXPECT_FLOAT_EQ(G, 0.5f);
   EXPECT_FLOAT_EQ(B, 0.25f);
   R = 0.5f, G = NaN, B = NaN;
-  Lut.ProcessColorCubicSingle(R, G, B);
+  ProcessColorCubicSingle(Lut, R, G, B);
   EXPECT_FLOAT_EQ(R, 0.5f);
   EXPECT_EQ(G, 0.0f);
-  EXPECT_EQ(Lut.TetrahedralInterpolation(Lut.R, NaN, 1, 1), 0.0f);
-  EXPECT_EQ(Lut.GetValueTrilinear(Lut.R, 1, NaN, 1), 0.0f);
+  EXPECT_EQ(TetrahedralInterpolation(Lut, Lut.R, NaN, 1, 1), 0.0f);
+  EXPECT_EQ(GetValueTrilinear(Lut, Lut.R, 1, NaN, 1), 0.0f);
 }
 
 // Level counts below 2 would index node -1: the lookup leaves the colour.
@@ -160,15 +160,15 @@ TEST_F(LutLookupTest, LevelCountsBelowTwoLeaveTheColour) {
   MakeIdentity(Lut, 2);
   Lut.NLRH = 1;
   float R = 0.3f, G = 0.6f, B = 0.9f;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_EQ(R, 0.3f);
   EXPECT_EQ(G, 0.6f);
   EXPECT_EQ(B, 0.9f);
   T3DLut Empty;
-  Empty.ProcessColorTetrahedralSingle(R, G, B);
-  Empty.ProcessColorCubicSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Empty, R, G, B);
+  ProcessColorCubicSingle(Empty, R, G, B);
   EXPECT_EQ(R, 0.3f);
-  EXPECT_EQ(Empty.TetrahedralInterpolation(Empty.R, 0, 0, 0), 0.0f);
+  EXPECT_EQ(TetrahedralInterpolation(Empty, Empty.R, 0, 0, 0), 0.0f);
 }
 
 TEST_F(LutLookupTest, NonCubicLookupByLevelCountsWithoutHueWrap) {
@@ -176,14 +176,14 @@ TEST_F(LutLookupTest, NonCubicLookupByLevelCountsWithoutHueWrap) {
   ASSERT_TRUE(Lut.SetLevels(12, 3, 5));
   Lut.SetDefault();
   float R = 0.37f, G = 0.81f, B = 0.12f;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_NEAR(R, 0.37f, 2e-6f);
   EXPECT_NEAR(G, 0.81f, 2e-6f);
   EXPECT_NEAR(B, 0.12f, 2e-6f);
   // R = 1 reads the last hue level, not level 0.
   Lut.R[11] = 0.9f;
   R = 1, G = 0, B = 0;
-  Lut.ProcessColorTetrahedralSingle(R, G, B);
+  ProcessColorTetrahedralSingle(Lut, R, G, B);
   EXPECT_EQ(R, 0.9f);
 }
 
@@ -191,13 +191,13 @@ TEST_F(LutLookupTest, OnePlaneTetrahedralTrilinearAndAlpha) {
   T3DLut Lut;
   MakeIdentity(Lut, 5);
   // Identity planes are linear in the node index: every form reproduces it.
-  EXPECT_FLOAT_EQ(Lut.TetrahedralInterpolation(Lut.B, 1.5f, 2.25f, 3.75f), 1.5f / 4);
-  EXPECT_FLOAT_EQ(Lut.TetrahedralInterpolation(Lut.R, 1.5f, 2.25f, 3.75f), 3.75f / 4);
-  EXPECT_FLOAT_EQ(Lut.GetValueTrilinear(Lut.G, 1.5f, 2.25f, 3.75f), 2.25f / 4);
+  EXPECT_FLOAT_EQ(TetrahedralInterpolation(Lut, Lut.B, 1.5f, 2.25f, 3.75f), 1.5f / 4);
+  EXPECT_FLOAT_EQ(TetrahedralInterpolation(Lut, Lut.R, 1.5f, 2.25f, 3.75f), 3.75f / 4);
+  EXPECT_FLOAT_EQ(GetValueTrilinear(Lut, Lut.G, 1.5f, 2.25f, 3.75f), 2.25f / 4);
   // Beyond the grid the edge nodes are read.
-  EXPECT_FLOAT_EQ(Lut.GetValueTrilinear(Lut.R, 0, 0, 6.5f), 1.0f);
+  EXPECT_FLOAT_EQ(GetValueTrilinear(Lut, Lut.R, 0, 0, 6.5f), 1.0f);
   for (int i = 0; i < Lut.Count; ++i) Lut.A[i] = Lut.G[i];
-  EXPECT_FLOAT_EQ(Lut.GetAlphaTrilinear(0.1f, 0.6f, 0.3f), 0.6f);
+  EXPECT_FLOAT_EQ(GetAlphaTrilinear(Lut, 0.1f, 0.6f, 0.3f), 0.6f);
 }
 
 TEST_F(LutLookupTest, CatmullRom) {
@@ -212,7 +212,7 @@ TEST_F(LutLookupTest, TricubicReproducesLinearInterior) {
   MakeIdentity(Lut, 9);
   // Cells away from the border see four linear nodes on every axis.
   float R = 0.40f, G = 0.55f, B = 0.30f;
-  Lut.ProcessColorCubicSingle(R, G, B);
+  ProcessColorCubicSingle(Lut, R, G, B);
   EXPECT_NEAR(R, 0.40f, 1e-6f);
   EXPECT_NEAR(G, 0.55f, 1e-6f);
   EXPECT_NEAR(B, 0.30f, 1e-6f);
@@ -223,32 +223,32 @@ TEST_F(LutLookupTest, ExtrapolatedReads) {
   T3DLut Lut;
   MakeIdentity(Lut, 5);
   // One step beyond either end, whatever the distance; axes add.
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.R, 2, 2, -1), -0.25f);
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.R, 2, 2, -7), -0.25f);
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.R, 2, 2, 5), 1.25f);
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.B, -1, 2, 2), -0.25f);
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.G, 0, 9, 0), 1.25f);
-  EXPECT_FLOAT_EQ(Lut.GetValExtrapolated(Lut.R, 2, 2, 3), 0.75f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.R, 2, 2, -1), -0.25f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.R, 2, 2, -7), -0.25f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.R, 2, 2, 5), 1.25f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.B, -1, 2, 2), -0.25f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.G, 0, 9, 0), 1.25f);
+  EXPECT_FLOAT_EQ(GetValExtrapolated(Lut, Lut.R, 2, 2, 3), 0.75f);
 
   // Non-cubic: the hue axis wraps above, extrapolates below.
   T3DLut Hue;
   ASSERT_TRUE(Hue.SetLevels(6, 3, 3));
   for (int i = 0; i < Hue.Count; ++i) Hue.R[i] = static_cast<float>(i % 6) + 10 * (i / 6);
   const int Row = 6 * (1 + 3 * 2);  // g = 1, b = 2
-  EXPECT_EQ(Hue.GetValExtrapolated(Hue.R, 2, 1, 6), Hue.R[Row + 0]);
-  EXPECT_EQ(Hue.GetValExtrapolated(Hue.R, 2, 1, 8), Hue.R[Row + 2]);
-  EXPECT_EQ(Hue.GetValExtrapolated(Hue.R, 2, 1, -1), 2 * Hue.R[Row] - Hue.R[Row + 1]);
-  EXPECT_EQ(Hue.GetValExtrapolated(Hue.R, 2, 1, 2000000000), Hue.R[Row + 2000000000 % 6]);
+  EXPECT_EQ(GetValExtrapolated(Hue, Hue.R, 2, 1, 6), Hue.R[Row + 0]);
+  EXPECT_EQ(GetValExtrapolated(Hue, Hue.R, 2, 1, 8), Hue.R[Row + 2]);
+  EXPECT_EQ(GetValExtrapolated(Hue, Hue.R, 2, 1, -1), 2 * Hue.R[Row] - Hue.R[Row + 1]);
+  EXPECT_EQ(GetValExtrapolated(Hue, Hue.R, 2, 1, 2000000000), Hue.R[Row + 2000000000 % 6]);
 }
 
 TEST_F(LutLookupTest, ClampedReadsAndPlaneWrites) {
   T3DLut Lut;
   MakeIdentity(Lut, 4);
-  EXPECT_EQ(Lut.GetValueClamped(Lut.B, 9, 0, 0), 1.0f);
-  EXPECT_EQ(Lut.GetValueClamped(Lut.B, -9, 0, 0), 0.0f);
-  Lut.SetPlaneValue(Lut.G, 1, 2, 3, 0.125f);
+  EXPECT_EQ(GetValueClamped(Lut, Lut.B, 9, 0, 0), 1.0f);
+  EXPECT_EQ(GetValueClamped(Lut, Lut.B, -9, 0, 0), 0.0f);
+  SetPlaneValue(Lut, Lut.G, 1, 2, 3, 0.125f);
   EXPECT_EQ(Lut.G[3 + 4 * (2 + 4 * 1)], 0.125f);
-  Lut.SetPlaneValue(Lut.G, 4, 0, 0, 9.0f);  // outside: ignored
+  SetPlaneValue(Lut, Lut.G, 4, 0, 0, 9.0f);  // outside: ignored
   for (int i = 0; i < Lut.Count; ++i) ASSERT_NE(Lut.G[i], 9.0f);
 }
 

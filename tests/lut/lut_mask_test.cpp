@@ -7,6 +7,8 @@
 #include "images/image32.h"
 #include "images/image64.h"
 #include "lut/lut.h"
+#include "lut/lut_edit.h"
+#include "lut/lut_smooth.h"
 #include "lut_test_support.h"
 
 namespace kromel {
@@ -34,12 +36,12 @@ TEST_F(LutMaskTest, GreySourcesOfSingleColours) {
     TSource Source;
     float R, G, B, Grey;
   };
-  const TSource Saturation = [](T3DLut& L) { L.SaturationToGray(); };
-  const TSource RedDominance = [](T3DLut& L) { L.RedDominanceToGray(); };
-  const TSource RGBDistance = [](T3DLut& L) { L.RGBDistanceToGray(0.2f, 0.4f, 0.6f); };
-  const TSource CMYKK = [](T3DLut& L) { L.CMYKChannelToGray(3); };
-  const TSource CMYKC = [](T3DLut& L) { L.CMYKChannelToGray(0); };
-  const TSource CrossAxis = [](T3DLut& L) { L.ChromaCrossAxisToGray(0.8f, 0.3f, 0.2f); };
+  const TSource Saturation = [](T3DLut& L) { SaturationToGray(L); };
+  const TSource RedDominance = [](T3DLut& L) { RedDominanceToGray(L); };
+  const TSource RGBDistance = [](T3DLut& L) { RGBDistanceToGray(L, 0.2f, 0.4f, 0.6f); };
+  const TSource CMYKK = [](T3DLut& L) { CMYKChannelToGray(L, 3); };
+  const TSource CMYKC = [](T3DLut& L) { CMYKChannelToGray(L, 0); };
+  const TSource CrossAxis = [](T3DLut& L) { ChromaCrossAxisToGray(L, 0.8f, 0.3f, 0.2f); };
   const TCase Cases[] = {
       {"saturation black", Saturation, 0, 0, 0, 0},
       {"saturation white", Saturation, 1, 1, 1, 0},
@@ -58,17 +60,17 @@ TEST_F(LutMaskTest, GreySourcesOfSingleColours) {
       {"cmyk C cyan", CMYKC, 0, 1, 1, 1},
       {"cross axis grey", CrossAxis, 0.5f, 0.5f, 0.5f, 0.5f},
       {"cross axis reference", CrossAxis, 0.8f, 0.3f, 0.2f, 0.5f},
-      {"brightness white", [](T3DLut& L) { L.BrightnessToGray(); }, 1, 1, 1, 1},
-      {"minimum", [](T3DLut& L) { L.MinimumToGray(); }, 0.7f, 0.2f, 0.5f, 0.2f},
-      {"channel blue", [](T3DLut& L) { L.ChannelToGray(2); }, 0.7f, 0.2f, 0.5f, 0.5f},
-      {"lab distance itself", [](T3DLut& L) { L.LabDistanceToGray(0.3f, 0.6f, 0.1f); }, 0.3f,
-       0.6f, 0.1f, 0},
-      {"lab chroma grey", [](T3DLut& L) { L.LabChromaDistanceToGray(0.5f, 0.5f, 0.5f); }, 0.9f,
+      {"brightness white", [](T3DLut& L) { BrightnessToGray(L); }, 1, 1, 1, 1},
+      {"minimum", [](T3DLut& L) { MinimumToGray(L); }, 0.7f, 0.2f, 0.5f, 0.2f},
+      {"channel blue", [](T3DLut& L) { ChannelToGray(L, 2); }, 0.7f, 0.2f, 0.5f, 0.5f},
+      {"lab distance itself", [](T3DLut& L) { LabDistanceToGray(L, 0.3f, 0.6f, 0.1f); }, 0.3f, 0.6f,
+       0.1f, 0},
+      {"lab chroma grey", [](T3DLut& L) { LabChromaDistanceToGray(L, 0.5f, 0.5f, 0.5f); }, 0.9f,
        0.9f, 0.9f, 0},
-      {"hspe distance itself", [](T3DLut& L) { L.HSPeDistanceToGray(0.9f, 0.1f, 0.4f); }, 0.9f,
+      {"hspe distance itself", [](T3DLut& L) { HSPeDistanceToGray(L, 0.9f, 0.1f, 0.4f); }, 0.9f,
        0.1f, 0.4f, 0},
-      {"orange of grey", [](T3DLut& L) { L.OrangeToGray(); }, 0.5f, 0.5f, 0.5f, 0},
-      {"orange peak", [](T3DLut& L) { L.OrangeToGray(); }, 1, 0.5f, 0, 1 / 1.1f},
+      {"orange of grey", [](T3DLut& L) { OrangeToGray(L); }, 0.5f, 0.5f, 0.5f, 0},
+      {"orange peak", [](T3DLut& L) { OrangeToGray(L); }, 1, 0.5f, 0, 1 / 1.1f},
   };
   for (const TCase& C : Cases) {
     T3DLut Lut;
@@ -88,10 +90,10 @@ TEST_F(LutMaskTest, ChromaAxisOfTheReference) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetSize(2));
   FillColour(Lut, 0.8f, 0.3f, 0.2f);
-  Lut.ChromaAxisToGray(0.8f, 0.3f, 0.2f);
+  ChromaAxisToGray(Lut, 0.8f, 0.3f, 0.2f);
   EXPECT_GT(Lut.R[0], 0.5f);
   FillColour(Lut, 0.5f, 0.5f, 0.5f);
-  Lut.ChromaAxisToGray(0.8f, 0.3f, 0.2f);
+  ChromaAxisToGray(Lut, 0.8f, 0.3f, 0.2f);
   EXPECT_NEAR(Lut.R[0], 0.5f, 1e-5f);
 }
 
@@ -99,15 +101,15 @@ TEST_F(LutMaskTest, BadChannelsAndEmptyLutsChangeNothing) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetSize(2));
   FillColour(Lut, 0.7f, 0.2f, 0.5f);
-  Lut.ChannelToGray(3);
-  Lut.ChannelToGray(-1);
-  Lut.CMYKChannelToGray(4);
+  ChannelToGray(Lut, 3);
+  ChannelToGray(Lut, -1);
+  CMYKChannelToGray(Lut, 4);
   EXPECT_EQ(Lut.R[0], 0.7f);
   EXPECT_EQ(Lut.G[0], 0.2f);
   T3DLut Empty;
-  Empty.SaturationToGray();
-  Empty.RGBDistanceToGray(0, 0, 0);
-  Empty.ConvertToHSP2p();
+  SaturationToGray(Empty);
+  RGBDistanceToGray(Empty, 0, 0, 0);
+  ConvertToHSP2p(Empty);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -115,11 +117,11 @@ TEST_F(LutMaskTest, ThreeChannelSources) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetSize(2));
   FillColour(Lut, 1, 1, 1);
-  Lut.ConvertToHueChromaLightness();
+  ConvertToHueChromaLightness(Lut);
   EXPECT_NEAR(Lut.B[0], 1.0f, 1e-4f);  // L 100
   EXPECT_NEAR(Lut.G[0], 0.0f, 1e-3f);  // no chroma
   FillColour(Lut, 1, 1, 1);
-  Lut.ConvertToHSP2p();
+  ConvertToHSP2p(Lut);
   EXPECT_NEAR(Lut.B[0], 1.0f, 1e-4f);
   EXPECT_NEAR(Lut.G[0], 0.0f, 1e-4f);
 }
@@ -131,20 +133,20 @@ TEST_F(LutMaskTest, ExtractDifference) {
   ASSERT_TRUE(B.SetSize(3));
   FillColour(A, 0.5f, 0.5f, 0.5f);
   FillColour(B, 0.6f, 0.5f, 0.5f);
-  Key.ExtractDifference(&A, &B);
+  ExtractDifference(Key, &A, &B);
   EXPECT_NEAR(Key.R[4], std::sqrt(0.01f / 3) / (0.5f + 0.0001f), 1e-6f);
   EXPECT_EQ(Key.G[4], Key.R[4]);
-  Key.ExtractDifferenceSXY(&A, &A);
+  ExtractDifferenceSXY(Key, &A, &A);
   EXPECT_EQ(Key.R[4], 0.0f);
   EXPECT_TRUE(Messages().empty());
 
-  Key.ExtractDifference(nullptr, &B);  // absent: nothing
+  ExtractDifference(Key, nullptr, &B);  // absent: nothing
   EXPECT_TRUE(Messages().empty());
   T3DLut Other;
   ASSERT_TRUE(Other.SetSize(4));
   Key.R[4] = 0.25f;
-  Key.ExtractDifference(&A, &Other);
-  Key.ExtractDifferenceSXY(&Other, &B);
+  ExtractDifference(Key, &A, &Other);
+  ExtractDifferenceSXY(Key, &Other, &B);
   EXPECT_EQ(Messages().size(), 2u);
   EXPECT_TRUE(Reported("T3DLut.ExtractDifference error - lut sizes differ"));
   EXPECT_EQ(Key.R[4], 0.25f);
@@ -174,7 +176,7 @@ TEST_F(LutMaskTest, BlendByMaskAtMaskZeroAndOne) {
         T3DLut Mask, Out;
         MakeConstantMask(Mask, M);
         ASSERT_TRUE(Out.SetSize(5));
-        Out.BlendByMask(Wet, Mask, WithDry ? &Dry : nullptr, Method);
+        BlendByMask(Out, Wet, Mask, WithDry ? &Dry : nullptr, Method);
         for (int32_t i = 0; i < Out.Count; ++i) {
           const float DryB = WithDry ? 0.5f : Id.B[i];
           const float WantR = M == 1 ? Wet.R[i] : Id.R[i];
@@ -197,22 +199,22 @@ TEST_F(LutMaskTest, BlendByMaskLimitAndFitInBetween) {
   }
   MakeConstantMask(Mask, 0.5f);
   ASSERT_TRUE(Out.CopyFrom(Wet));
-  Out.BlendByMask(Wet, Mask, nullptr, MaskMethodLimit);
+  BlendByMask(Out, Wet, Mask, nullptr, MaskMethodLimit);
   EXPECT_NEAR(Out.R[0], 0.25f, 1e-6f);  // cut to l^2 = 0.25
   EXPECT_NEAR(Out.G[7], 0.9f, 1e-6f);   // a change of 0.1 from white stays
   // Fit with m = 0.25: a change of 0.1 (< 2m) becomes 0.1^2 / (4m) = 0.01.
   T3DLut Wet2;
   MakeIdentity(Wet2, 2);
   for (float* P : {Wet2.R, Wet2.G, Wet2.B}) P[0] = 0.1f;
-  Out.BlendByMask(Wet2, Mask, nullptr, MaskMethodFit);
+  BlendByMask(Out, Wet2, Mask, nullptr, MaskMethodFit);
   EXPECT_NEAR(Out.R[0], 0.01f, 1e-6f);
   // A change of 0.5 (>= 2m) becomes 0.5 - m = 0.25.
-  Out.BlendByMask(Wet, Mask, nullptr, MaskMethodFit);
+  BlendByMask(Out, Wet, Mask, nullptr, MaskMethodFit);
   EXPECT_NEAR(Out.B[0], 0.25f, 1e-6f);
   // Mask 0.04 (m = 0.9216 > 0.9): the share taken back is pushed towards
   // 1, from 0.86437 to 0.89366.
   MakeConstantMask(Mask, 0.04f);
-  Out.BlendByMask(Wet, Mask, nullptr, MaskMethodFit);
+  BlendByMask(Out, Wet, Mask, nullptr, MaskMethodFit);
   EXPECT_NEAR(Out.B[0], 0.053168f, 2e-6f);
 }
 
@@ -223,19 +225,19 @@ TEST_F(LutMaskTest, BlendByMaskGuards) {
   MakeConstantMask(Mask, 1);
   T3DLut Self;
   ASSERT_TRUE(Self.CopyFrom(Wet));
-  Self.BlendByMask(Self, Mask, nullptr, 3);  // unknown method: nothing
+  BlendByMask(Self, Self, Mask, nullptr, 3);  // unknown method: nothing
   EXPECT_EQ(Self.R[0], 0.3f);
   Self.R[0] = 1.7f;
-  Self.BlendByMask(Self, Mask, nullptr, MaskMethodFade);  // wet is self; clamped
+  BlendByMask(Self, Self, Mask, nullptr, MaskMethodFade);  // wet is self; clamped
   EXPECT_EQ(Self.R[0], 1.0f);
   EXPECT_TRUE(Messages().empty());
 
   T3DLut Small, Empty;
   MakeIdentity(Small, 2);
   Self.R[1] = 0.75f;
-  Self.BlendByMask(Small, Mask, nullptr, MaskMethodFade);
-  Self.BlendByMask(Wet, Empty, nullptr, MaskMethodFade);
-  Self.BlendByMask(Wet, Mask, &Empty, MaskMethodFade);
+  BlendByMask(Self, Small, Mask, nullptr, MaskMethodFade);
+  BlendByMask(Self, Wet, Empty, nullptr, MaskMethodFade);
+  BlendByMask(Self, Wet, Mask, &Empty, MaskMethodFade);
   EXPECT_EQ(Messages().size(), 3u);
   EXPECT_EQ(Self.R[1], 0.75f);
 }
@@ -257,12 +259,12 @@ TEST_F(LutMaskTest, ProcessMaskAlpha) {
   Source.MarginLeft = 7;
   T3DLut Mask;
   MakeConstantMask(Mask, 0.5f);
-  Mask.ProcessMaskAlpha(Qualifier, Source, Dest);
+  ProcessMaskAlpha(Mask, Qualifier, Source, Dest);
   EXPECT_EQ(Dest.Pixels[0].Value, 0x80102030u);  // 127.5 rounds to 128
   EXPECT_EQ(Dest.Pixels[1].BGRA.A, 50);
   EXPECT_EQ(Dest.Pixels[3].Value, 0u);
   EXPECT_EQ(Dest.MarginLeft, 7);
-  Mask.ProcessMaskAlphaInverted(Qualifier, Source, Dest);
+  ProcessMaskAlphaInverted(Mask, Qualifier, Source, Dest);
   EXPECT_EQ(Dest.Pixels[0].BGRA.A, 128);
 
   // A mask above 1 saturates the byte; 16-bit qualifiers.
@@ -272,10 +274,10 @@ TEST_F(LutMaskTest, ProcessMaskAlpha) {
   for (int i = 0; i < 4; ++i) Q64.Pixels[i].Init(1000, 2000, 3000, 65535);
   Q64.Pixels[2].A = 0;
   MakeConstantMask(Mask, 3);
-  Mask.ProcessMaskAlpha64(Q64, Source, Dest);
+  ProcessMaskAlpha64(Mask, Q64, Source, Dest);
   EXPECT_EQ(Dest.Pixels[0].BGRA.A, 255);
   EXPECT_EQ(Dest.Pixels[2].Value, 0u);
-  Mask.ProcessMaskAlphaInverted64(Q64, Source, Dest);
+  ProcessMaskAlphaInverted64(Mask, Q64, Source, Dest);
   EXPECT_EQ(Dest.Pixels[0].BGRA.A, 0);  // 1 - 3 < 0
   EXPECT_EQ(Dest.Pixels[0].BGRA.R, 0x10);
   EXPECT_TRUE(Messages().empty());
@@ -300,10 +302,10 @@ TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
   ASSERT_TRUE(Q64.Alloc(1, 2));
   T3DLut Mask, Empty;
   MakeConstantMask(Mask, 1);
-  Mask.ProcessMaskAlpha(Small, Source, Dest);
-  Mask.ProcessMaskAlphaInverted(Small, Source, Dest);
-  Mask.ProcessMaskAlpha64(Q64, Source, Dest);
-  Mask.ProcessMaskAlphaInverted64(Q64, Source, Dest);
+  ProcessMaskAlpha(Mask, Small, Source, Dest);
+  ProcessMaskAlphaInverted(Mask, Small, Source, Dest);
+  ProcessMaskAlpha64(Mask, Q64, Source, Dest);
+  ProcessMaskAlphaInverted64(Mask, Q64, Source, Dest);
   EXPECT_TRUE(Reported("T3DLut.ProcessMaskAlphaInverted error: Sizes differ"));
   EXPECT_TRUE(Reported("T3DLut.ProcessMaskAlpha64 error: Sizes differ, 1x2 and 2x2"));
   EXPECT_TRUE(Reported("T3DLut.ProcessMaskAlphaInverted64 error: Sizes differ"));
@@ -312,10 +314,10 @@ TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
   Qualifier.Init();
   ASSERT_TRUE(Qualifier.Alloc(2, 2));
   for (int i = 0; i < 4; ++i) Qualifier.Pixels[i].Value = 0xFFFFFFFFu;
-  Empty.ProcessMaskAlphaInverted(Qualifier, Source, Dest);
+  ProcessMaskAlphaInverted(Empty, Qualifier, Source, Dest);
   EXPECT_TRUE(Reported(
       "T3DLUT.ProcessMaskAlphaInverted: LUT not initialized! Processing canceled!"));
-  Mask.ProcessMaskAlpha(Qualifier, Source, Dest);  // destination too large
+  ProcessMaskAlpha(Mask, Qualifier, Source, Dest);  // destination too large
   EXPECT_EQ(Messages().size(), 6u);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(Dest.Pixels[i].Value, 0x12345678u);
   Q64.Dispose();
@@ -332,7 +334,7 @@ TEST_F(LutMaskTest, MaximumAndMinimumRSpread) {
   Lut.OnChange = [&Changes](TLut*) { ++Changes; };
   const int64_t K = Node(Lut, 3, 3, 3);
   Lut.R[K] = 1;
-  Lut.MaximumR();
+  MaximumR(Lut);
   EXPECT_EQ(Changes, 1);
   int Half = 0;
   for (int32_t i = 0; i < Lut.Count; ++i) Half += Lut.R[i] == 0.5f;
@@ -344,7 +346,7 @@ TEST_F(LutMaskTest, MaximumAndMinimumRSpread) {
   // The inverse: the hole's neighbours fall to 0 (no halving).
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.R[i] = 1;
   Lut.R[K] = 0;
-  Lut.MinimumR();
+  MinimumR(Lut);
   int Zero = 0;
   for (int32_t i = 0; i < Lut.Count; ++i) Zero += Lut.R[i] == 0;
   EXPECT_EQ(Zero, 27);
@@ -353,13 +355,13 @@ TEST_F(LutMaskTest, MaximumAndMinimumRSpread) {
   // Green index 0 never changes.
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.R[i] = 0;
   Lut.R[Node(Lut, 3, 1, 3)] = 1;
-  Lut.MaximumR();
+  MaximumR(Lut);
   EXPECT_EQ(Lut.R[Node(Lut, 3, 0, 3)], 0.0f);
   EXPECT_EQ(Lut.R[Node(Lut, 3, 2, 3)], 0.5f);
   // A cubic mask does not wrap along red.
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.R[i] = 0;
   Lut.R[Node(Lut, 3, 3, 6)] = 1;
-  Lut.MaximumR();
+  MaximumR(Lut);
   EXPECT_EQ(Lut.R[Node(Lut, 3, 3, 0)], 0.0f);
 }
 
@@ -367,19 +369,19 @@ TEST_F(LutMaskTest, MaximumRWrapsTheHueAxis) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetLevels(12, 5, 5));
   Lut.R[Node(Lut, 2, 2, 11)] = 1;
-  Lut.MaximumR();
+  MaximumR(Lut);
   EXPECT_EQ(Lut.R[Node(Lut, 2, 2, 0)], 0.5f);
   EXPECT_EQ(Lut.R[Node(Lut, 3, 1, 0)], 0.5f);
   EXPECT_EQ(Lut.R[Node(Lut, 2, 2, 1)], 0.0f);
   EXPECT_EQ(Lut.R[Node(Lut, 2, 2, 10)], 0.5f);
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.R[i] = 1;
   Lut.R[Node(Lut, 2, 2, 0)] = 0;
-  Lut.MinimumR();
+  MinimumR(Lut);
   EXPECT_EQ(Lut.R[Node(Lut, 2, 2, 11)], 0.0f);
   EXPECT_EQ(Lut.R[Node(Lut, 2, 2, 2)], 1.0f);
   T3DLut Empty;
-  Empty.MaximumR();
-  Empty.MinimumR();
+  MaximumR(Empty);
+  MinimumR(Empty);
   EXPECT_TRUE(Messages().empty());
 }
 
@@ -387,12 +389,12 @@ TEST_F(LutMaskTest, SmoothMaskChannel) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetSize(7));
   FillColour(Lut, 1, 1, 1);
-  Lut.SmoothMaskChannel(Lut.R, 0.5f);
+  SmoothMaskChannel(Lut, Lut.R, 0.5f);
   for (int32_t i = 0; i < Lut.Count; ++i) ASSERT_EQ(Lut.R[i], 1.0f);
   FillColour(Lut, 0, 0, 0);
   const int64_t K = Node(Lut, 3, 3, 3);
   Lut.R[K] = 1;
-  Lut.SmoothMaskChannel(Lut.R, 0.5f);
+  SmoothMaskChannel(Lut, Lut.R, 0.5f);
   EXPECT_FLOAT_EQ(Lut.R[K], 5.0f / 35);
   int Neighbours = 0;
   for (int db = -1; db <= 1; ++db)
@@ -412,22 +414,22 @@ TEST_F(LutMaskTest, FillInvertMultiplyAdd) {
   ASSERT_TRUE(Lut.SetLevels(4, 3, 2));
   int Changes = 0;
   Lut.OnChange = [&Changes](TLut*) { ++Changes; };
-  Lut.FillWhite();
+  FillWhite(Lut);
   EXPECT_EQ(Changes, 1);
   EXPECT_EQ(Lut.B[Lut.Count - 1], 1.0f);
   Lut.R[0] = 0.25f;
-  Lut.Invert();
+  Invert(Lut);
   EXPECT_EQ(Lut.R[0], 0.75f);
   EXPECT_EQ(Lut.G[Lut.Count - 1], 0.0f);
-  Lut.MultiplyAdd(2, -0.1f);
-  Lut.Clamp();
+  MultiplyAdd(Lut, 2, -0.1f);
+  Clamp(Lut);
   EXPECT_FLOAT_EQ(Lut.R[0], 1.0f);
   EXPECT_EQ(Lut.G[1], 0.0f);
   EXPECT_EQ(Changes, 1);
   T3DLut Empty;
-  Empty.FillWhite();
-  Empty.Invert();
-  Empty.MultiplyAdd(2, 1);
+  FillWhite(Empty);
+  Invert(Empty);
+  MultiplyAdd(Empty, 2, 1);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "lut/lut_measure.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -24,21 +26,21 @@ TEST_F(LutMeasureTest, AverageDeltaE94) {
   MakeIdentity(Id, 5);
   MakeIdentity(Other, 9);
   SetAlpha(Other, 1);
-  EXPECT_NEAR(Id.AverageDeltaE94(Other), 0.0f, 1e-6f);
-  EXPECT_NEAR(Id.AverageDeltaE94(Id), 0.0f, 1e-6f);
+  EXPECT_NEAR(AverageDeltaE94(Id, Other), 0.0f, 1e-6f);
+  EXPECT_NEAR(AverageDeltaE94(Id, Id), 0.0f, 1e-6f);
   for (int32_t i = 0; i < Other.Count; ++i) Other.R[i] = 0.5f * Other.R[i];
-  const float Full = Id.AverageDeltaE94(Other);
+  const float Full = AverageDeltaE94(Id, Other);
   EXPECT_GT(Full, 1.0f);
   SetAlpha(Other, 0.5f);
-  EXPECT_NEAR(Id.AverageDeltaE94(Other), Full / 2, Full * 1e-5f);
+  EXPECT_NEAR(AverageDeltaE94(Id, Other), Full / 2, Full * 1e-5f);
   SetAlpha(Other, 0);  // weights 0: 0 whatever the colours
-  EXPECT_EQ(Id.AverageDeltaE94(Other), 0.0f);
+  EXPECT_EQ(AverageDeltaE94(Id, Other), 0.0f);
   EXPECT_TRUE(Messages().empty());
 
   T3DLut Empty;
-  EXPECT_EQ(Empty.AverageDeltaE94(Other), 0.0f);  // no nodes: 0
+  EXPECT_EQ(AverageDeltaE94(Empty, Other), 0.0f);  // no nodes: 0
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(Id.AverageDeltaE94(Empty), 0.0f);
+  EXPECT_EQ(AverageDeltaE94(Id, Empty), 0.0f);
   EXPECT_TRUE(Reported("Error in T3DLut.AverageDeltaE94 - LUT empty"));
 }
 
@@ -46,15 +48,15 @@ TEST_F(LutMeasureTest, AverageRGBDifference) {
   T3DLut Id, Other;
   MakeIdentity(Id, 5);
   MakeIdentity(Other, 3);
-  EXPECT_NEAR(Id.AverageRGBDifference(Other), 0.0f, 1e-6f);
+  EXPECT_NEAR(AverageRGBDifference(Id, Other), 0.0f, 1e-6f);
   for (int32_t i = 0; i < Id.Count; ++i) {
     Id.R[i] += 0.1f;
     Id.B[i] -= 0.05f;
   }
-  EXPECT_NEAR(Id.AverageRGBDifference(Other), 0.15f, 1e-6f);
+  EXPECT_NEAR(AverageRGBDifference(Id, Other), 0.15f, 1e-6f);
   T3DLut Empty;
-  EXPECT_EQ(Empty.AverageRGBDifference(Other), 0.0f);
-  EXPECT_EQ(Id.AverageRGBDifference(Empty), 0.0f);
+  EXPECT_EQ(AverageRGBDifference(Empty, Other), 0.0f);
+  EXPECT_EQ(AverageRGBDifference(Id, Empty), 0.0f);
   EXPECT_TRUE(Reported("Error in T3DLut.AverageRGBDifference - LUT empty"));
 }
 
@@ -68,7 +70,7 @@ TEST_F(LutMeasureTest, HSLVariabilityOfAnIdentity) {
   };
   for (const auto& C : Colours) {
     float dH, dS, dL;
-    Id.GetHSLVariability(C[0], C[1], C[2], dH, dS, dL);
+    GetHSLVariability(Id, C[0], C[1], C[2], dH, dS, dL);
     EXPECT_NEAR(dH, 1.0f, 0.02f) << C[0] << " " << C[1] << " " << C[2];
     EXPECT_NEAR(dS, 1.0f, 0.02f) << C[0] << " " << C[1] << " " << C[2];
     EXPECT_NEAR(dL, 1.0f, 0.02f) << C[0] << " " << C[1] << " " << C[2];
@@ -79,11 +81,11 @@ TEST_F(LutMeasureTest, HSLVariabilityOfAnIdentity) {
   for (int32_t i = 0; i < Steep.Count; ++i)
     for (float* P : {Steep.R, Steep.G, Steep.B}) P[i] = 2 * P[i] - 0.5f;
   float dH, dS, dL;
-  Steep.GetHSLVariability(0.5f, 0.45f, 0.45f, dH, dS, dL);
+  GetHSLVariability(Steep, 0.5f, 0.45f, 0.45f, dH, dS, dL);
   EXPECT_NEAR(dL, 2.0f, 0.02f);
   EXPECT_TRUE(Messages().empty());
   T3DLut Empty;
-  Empty.GetHSLVariability(0.5f, 0.5f, 0.5f, dH, dS, dL);
+  GetHSLVariability(Empty, 0.5f, 0.5f, 0.5f, dH, dS, dL);
   EXPECT_EQ(dH, 0.0f);
   EXPECT_EQ(Messages().size(), 1u);
 }
@@ -119,7 +121,7 @@ class HSLPaintTest : public LutMeasureTest {
 // (0.25, 0.75, 0.75) is exactly H = S = L = 0.5.
 TEST_F(HSLPaintTest, BoxAroundTheCentreLevels) {
   const float R = 0.25f, G = 0.75f, B = 0.75f;
-  Mask.PaintHSLBox(R, G, B, 1, 0.5f, 0.25f, 0, 0, 0);
+  PaintHSLBox(Mask, R, G, B, 1, 0.5f, 0.25f, 0, 0, 0);
   EXPECT_EQ(Changes, 1);
   EXPECT_EQ(CountPainted(), 8);
   for (int32_t h : {71, 72})
@@ -127,7 +129,7 @@ TEST_F(HSLPaintTest, BoxAroundTheCentreLevels) {
       for (int32_t l : {7, 8}) EXPECT_TRUE(Painted(h, s, l)) << h << " " << s << " " << l;
 
   Mask.ZeroData();
-  Mask.PaintHSLBox(R, G, B, 1, 0.5f, 0.25f, 2, 1, 3);
+  PaintHSLBox(Mask, R, G, B, 1, 0.5f, 0.25f, 2, 1, 3);
   EXPECT_EQ(CountPainted(), 6 * 4 * 8);
   EXPECT_TRUE(Painted(69, 3, 4));
   EXPECT_TRUE(Painted(74, 6, 11));
@@ -135,7 +137,7 @@ TEST_F(HSLPaintTest, BoxAroundTheCentreLevels) {
 }
 
 TEST_F(HSLPaintTest, GreyPaintsTheWholeRingAtSaturationZero) {
-  Mask.PaintHSLBox(0.5f, 0.5f, 0.5f, 1, 0.5f, 0.25f, 0, 0, 0);
+  PaintHSLBox(Mask, 0.5f, 0.5f, 0.5f, 1, 0.5f, 0.25f, 0, 0, 0);
   // Saturation rows 0 (whole ring) and 1 (hue levels 0 and 1); lightness 7, 8.
   EXPECT_EQ(CountPainted(), 2 * (144 + 2));
   EXPECT_TRUE(Painted(100, 0, 7));
@@ -143,7 +145,7 @@ TEST_F(HSLPaintTest, GreyPaintsTheWholeRingAtSaturationZero) {
   EXPECT_FALSE(Painted(2, 1, 8));
   // A faint cyan (hue level 71, saturation level 0) also takes the ring.
   Mask.ZeroData();
-  Mask.PaintHSLBox(0.49f, 0.51f, 0.51f, 1, 0.5f, 0.25f, 0, 0, 0);
+  PaintHSLBox(Mask, 0.49f, 0.51f, 0.51f, 1, 0.5f, 0.25f, 0, 0, 0);
   EXPECT_EQ(CountPainted(), 2 * (144 + 2));
   EXPECT_TRUE(Painted(0, 0, 7));
   EXPECT_TRUE(Painted(72, 1, 8));
@@ -156,7 +158,7 @@ TEST_F(HSLPaintTest, HueWrapsAndUpperEdgesClamp) {
   float H, S, L;
   RGBtoHSL(H, S, L, 1, 0, 1e-7f);
   ASSERT_EQ(H, 1.0f);
-  Mask.PaintHSLBox(1, 0, 1e-7f, 1, 0.5f, 0.25f, 1, 0, 0);
+  PaintHSLBox(Mask, 1, 0, 1e-7f, 1, 0.5f, 0.25f, 1, 0, 0);
   EXPECT_TRUE(Painted(142, 9, 7));
   EXPECT_TRUE(Painted(143, 9, 8));
   EXPECT_TRUE(Painted(0, 9, 7));
@@ -166,18 +168,18 @@ TEST_F(HSLPaintTest, HueWrapsAndUpperEdgesClamp) {
 }
 
 TEST_F(HSLPaintTest, HugeOrNegativeHalfWidthsStayInside) {
-  Mask.PaintHSLBox(0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, INT32_MAX, INT32_MAX, INT32_MAX);
+  PaintHSLBox(Mask, 0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, INT32_MAX, INT32_MAX, INT32_MAX);
   EXPECT_EQ(CountPainted(), Mask.Count);
   Mask.ZeroData();
-  Mask.PaintHSLBox(0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, -5, 0, 0);
+  PaintHSLBox(Mask, 0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, -5, 0, 0);
   EXPECT_EQ(CountPainted(), 0);
-  Mask.PaintHSLBox(0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, INT32_MIN, INT32_MIN, INT32_MIN);
+  PaintHSLBox(Mask, 0.8f, 0.3f, 0.2f, 1, 0.5f, 0.25f, INT32_MIN, INT32_MIN, INT32_MIN);
   EXPECT_EQ(CountPainted(), 0);
   EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(HSLPaintTest, SetHSLNodeRoundsToTheNearestNode) {
-  Mask.SetHSLNode(0.25f, 0.75f, 0.75f, 1, 0.5f, 0.25f);
+  SetHSLNode(Mask, 0.25f, 0.75f, 0.75f, 1, 0.5f, 0.25f);
   EXPECT_EQ(Changes, 1);
   EXPECT_EQ(CountPainted(), 1);
   EXPECT_TRUE(Painted(72, 4, 8));  // 71.5 and 7.5 round to even, 4.5 to 4
@@ -185,13 +187,13 @@ TEST_F(HSLPaintTest, SetHSLNodeRoundsToTheNearestNode) {
 
 TEST_F(HSLPaintTest, RefusesEmptyLutsAndNaNColours) {
   const float NaN = std::numeric_limits<float>::quiet_NaN();
-  Mask.PaintHSLBox(NaN, 0.5f, 0.5f, 1, 0.5f, 0.25f, 1, 1, 1);
-  Mask.SetHSLNode(0.5f, NaN, 0.5f, 1, 0.5f, 0.25f);
+  PaintHSLBox(Mask, NaN, 0.5f, 0.5f, 1, 0.5f, 0.25f, 1, 1, 1);
+  SetHSLNode(Mask, 0.5f, NaN, 0.5f, 1, 0.5f, 0.25f);
   EXPECT_EQ(CountPainted(), 0);
   EXPECT_EQ(Changes, 0);
   T3DLut Empty;
-  Empty.PaintHSLBox(0.5f, 0.5f, 0.5f, 1, 1, 1, 0, 0, 0);
-  Empty.SetHSLNode(0.5f, 0.5f, 0.5f, 1, 1, 1);
+  PaintHSLBox(Empty, 0.5f, 0.5f, 0.5f, 1, 1, 1, 0, 0, 0);
+  SetHSLNode(Empty, 0.5f, 0.5f, 0.5f, 1, 1, 1);
   EXPECT_EQ(Messages().size(), 4u);
 }
 

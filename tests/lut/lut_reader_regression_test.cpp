@@ -3,6 +3,7 @@
 #include <string>
 
 #include "lut/lut.h"
+#include "lut/lut_chunks.h"
 #include "lut_test_support.h"
 #include "support/temp_dir.h"
 
@@ -25,8 +26,8 @@ TEST_F(LutReaderRegressionTest, StreamFileThatIsAFolder) {
   MakeIdentity(Lut, 3);
   Lut.Name = "kept";
   const float Node = Lut.G[5];
-  EXPECT_FALSE(Lut.LoadFromKrs(Folder));
-  EXPECT_FALSE(Lut.LoadFromKrs(Dir.Path.string()));
+  EXPECT_FALSE(ReadKrsFile(Folder, Lut));
+  EXPECT_FALSE(ReadKrsFile(Dir.Path.string(), Lut));
   EXPECT_EQ(Lut.Size, 3);
   EXPECT_EQ(Lut.Name, "kept");
   EXPECT_EQ(Lut.G[5], Node);

@@ -42,7 +42,7 @@ TEST_F(LutSmoothTest, IdentityStaysIdentity) {
   for (float Amount : {0.0f, 0.5f, 1.0f, 3.0f}) {
     T3DLut Lut;
     MakeIdentity(Lut, 9);
-    Lut.Smooth(Amount);
+    Smooth(Lut, Amount);
     ExpectIdentity(Lut, 1e-5f, "Smooth " + std::to_string(Amount));
   }
   // The methods built on Smooth, at the dialog's amounts for 1 and 4 runs.
@@ -72,7 +72,7 @@ TEST_F(LutSmoothTest, KernelWeightsOfALoneNode) {
     T3DLut Lut;
     ASSERT_TRUE(Lut.SetSize(7));
     Lut.G[Node(Lut, 3, 3, 3)] = 1;
-    Lut.SmoothChannel(Lut.G, C.Amount);
+    SmoothChannel(Lut, Lut.G, C.Amount);
     for (int db = -1; db <= 1; ++db)
       for (int dg = -1; dg <= 1; ++dg)
         for (int dr = -1; dr <= 1; ++dr) {
@@ -93,11 +93,11 @@ TEST_F(LutSmoothTest, KernelIgnoresForeignPlanesAndNaNAmounts) {
   T3DLut Before;
   ASSERT_TRUE(Before.CopyFrom(Lut));
   std::vector<float> Foreign(Lut.Count, 1.0f);
-  Lut.SmoothChannel(Foreign.data(), 1);
-  Lut.SmoothChannel(nullptr, 1);
-  Lut.Smooth(std::numeric_limits<float>::quiet_NaN());
-  Lut.SmoothNeutralToSaturated(std::numeric_limits<float>::quiet_NaN());
-  Lut.SmoothHueLumSXY(std::numeric_limits<float>::quiet_NaN());
+  SmoothChannel(Lut, Foreign.data(), 1);
+  SmoothChannel(Lut, nullptr, 1);
+  Smooth(Lut, std::numeric_limits<float>::quiet_NaN());
+  SmoothNeutralToSaturated(Lut, std::numeric_limits<float>::quiet_NaN());
+  SmoothHueLumSXY(Lut, std::numeric_limits<float>::quiet_NaN());
   for (int32_t i = 0; i < Lut.Count; ++i) {
     ASSERT_EQ(Lut.R[i], Before.R[i]);
     ASSERT_EQ(Lut.G[i], Before.G[i]);
@@ -105,17 +105,17 @@ TEST_F(LutSmoothTest, KernelIgnoresForeignPlanesAndNaNAmounts) {
     ASSERT_EQ(Foreign[i], 1.0f);
   }
   T3DLut Empty;  // no planes: nothing, no crash
-  Empty.Smooth(1);
-  Empty.SmoothNoise(1);
-  Empty.SmoothHueLumHSL(1);
-  Empty.SmoothMasked();
+  Smooth(Empty, 1);
+  SmoothNoise(Empty, 1);
+  SmoothHueLumHSL(Empty, 1);
+  SmoothMasked(Empty);
 }
 
 TEST_F(LutSmoothTest, KernelWorksOnNonCubicLuts) {
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetLevels(6, 4, 5));
   Lut.SetDefault();
-  Lut.Smooth(1);  // a linear plane stays, red wrapping aside
+  Smooth(Lut, 1);  // a linear plane stays, red wrapping aside
   for (int32_t b = 0; b < 5; ++b)
     for (int32_t g = 0; g < 4; ++g)
       for (int32_t r = 0; r < 5; ++r)  // the last red level reads across the wrap
@@ -130,7 +130,7 @@ TEST_F(LutSmoothTest, ScaleDifferencesFollowsThePiecewiseFraction) {
   const float Dist[] = {0, 0.25f, 0.5f, 0.75f, 1, 0, 0, 0};
   for (int i = 0; i < 8; ++i) Other.R[i] = Dist[i];
   const float a = 0.2f, b = 0.6f, c = 1.0f;
-  Self.ScaleDifferences(Other, a, b, c);
+  ScaleDifferences(Self, Other, a, b, c);
   const float WantM[] = {a, (a + b) / 2, b, (b + c) / 2, c};
   for (int i = 0; i < 5; ++i) EXPECT_NEAR(Self.R[i], Dist[i] * WantM[i], 1e-6f) << i;
   EXPECT_TRUE(Messages().empty());
@@ -138,13 +138,13 @@ TEST_F(LutSmoothTest, ScaleDifferencesFollowsThePiecewiseFraction) {
   // Equal LUTs, an empty other and another size change nothing.
   T3DLut Same;
   ASSERT_TRUE(Same.CopyFrom(Self));
-  Self.ScaleDifferences(Same, 1, 1, 1);
+  ScaleDifferences(Self, Same, 1, 1, 1);
   T3DLut Empty;
-  Self.ScaleDifferences(Empty, 1, 1, 1);
+  ScaleDifferences(Self, Empty, 1, 1, 1);
   EXPECT_TRUE(Messages().empty());
   T3DLut Bigger;
   MakeIdentity(Bigger, 3);
-  Self.ScaleDifferences(Bigger, 1, 1, 1);
+  ScaleDifferences(Self, Bigger, 1, 1, 1);
   EXPECT_TRUE(Reported("Error in T3DLut.ScaleDifferences"));
   for (int i = 0; i < 5; ++i) EXPECT_NEAR(Self.R[i], Dist[i] * WantM[i], 1e-6f);
 }
@@ -156,7 +156,7 @@ TEST_F(LutSmoothTest, SmoothTensionsMovesOnlyTheLargestMoves) {
   for (int32_t i = 0; i < Linear.Count; ++i) Linear.R[i] = 0.5f * Linear.R[i] + 0.2f;
   T3DLut Before;
   ASSERT_TRUE(Before.CopyFrom(Linear));
-  Linear.SmoothTensions(0);
+  SmoothTensions(Linear, 0);
   for (int32_t i = 0; i < Linear.Count; ++i) ASSERT_NEAR(Linear.R[i], Before.R[i], 1e-6f);
 
   // One kink: the kinked node takes its full smoothed value; its face
@@ -167,10 +167,10 @@ TEST_F(LutSmoothTest, SmoothTensionsMovesOnlyTheLargestMoves) {
   Kink.G[K] += 0.3f;
   T3DLut Smoothed;
   ASSERT_TRUE(Smoothed.CopyFrom(Kink));
-  Smoothed.Smooth(1);
+  Smooth(Smoothed, 1);
   T3DLut Original;
   ASSERT_TRUE(Original.CopyFrom(Kink));
-  Kink.SmoothTensions(1);
+  SmoothTensions(Kink, 1);
   EXPECT_FLOAT_EQ(Kink.G[K], Smoothed.G[K]);
   const int64_t F = Node(Kink, 3, 3, 4);
   EXPECT_NE(Smoothed.G[F], Original.G[F]);
@@ -180,18 +180,18 @@ TEST_F(LutSmoothTest, SmoothTensionsMovesOnlyTheLargestMoves) {
 TEST_F(LutSmoothTest, CurvatureNormaliseRampAndMaximum) {
   T3DLut Lut;
   MakeIdentity(Lut, 7);
-  Lut.CurvatureToAlpha();
+  CurvatureToAlpha(Lut);
   for (int32_t i = 0; i < Lut.Count; ++i) ASSERT_NEAR(Lut.A[i], 0.0f, 1e-6f);
   const int64_t K = Node(Lut, 3, 3, 3);
   Lut.R[K] += 0.5f;
-  Lut.CurvatureToAlpha();
+  CurvatureToAlpha(Lut);
   EXPECT_FLOAT_EQ(Lut.A[K], 3.0f);                  // |−2·0.5| on three axes
   EXPECT_FLOAT_EQ(Lut.A[Node(Lut, 3, 3, 4)], 0.5f);  // one axis sees the bump
   EXPECT_NEAR(Lut.A[Node(Lut, 3, 4, 4)], 0.0f, 1e-6f);
-  Lut.NormalizePlane(Lut.A);
+  NormalizePlane(Lut, Lut.A);
   EXPECT_FLOAT_EQ(Lut.A[K], 1.0f);
   EXPECT_FLOAT_EQ(Lut.A[Node(Lut, 3, 3, 4)], 0.5f / 3);
-  Lut.MaximumA();
+  MaximumA(Lut);
   EXPECT_FLOAT_EQ(Lut.A[K], 1.0f);
   EXPECT_FLOAT_EQ(Lut.A[Node(Lut, 2, 2, 2)], 0.5f);  // corner: (1 + 0) / 2
   EXPECT_EQ(Lut.A[Node(Lut, 0, 0, 0)], 0.0f);        // border untouched
@@ -200,11 +200,11 @@ TEST_F(LutSmoothTest, CurvatureNormaliseRampAndMaximum) {
   T3DLut Small;
   MakeIdentity(Small, 2);
   for (int i = 0; i < 8; ++i) Small.A[i] = 0.25f * (i % 4);
-  Small.CurvatureToAlpha();
+  CurvatureToAlpha(Small);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(Small.A[i], 0.0f);
   Small.A[3] = 1;
-  Small.MaximumA();
-  Small.MinimumA();
+  MaximumA(Small);
+  MinimumA(Small);
   EXPECT_EQ(Small.A[3], 1.0f);
   EXPECT_EQ(Small.A[2], 0.0f);
 }
@@ -214,11 +214,11 @@ TEST_F(LutSmoothTest, NormalizePlaneKeepsTinyPlanes) {
   ASSERT_TRUE(Lut.SetSize(2));
   for (float Top : {1e-10f, 0.0f, -0.5f}) {
     for (int i = 0; i < 8; ++i) Lut.A[i] = Top * (i + 1) / 8;
-    Lut.NormalizePlane(Lut.A);
+    NormalizePlane(Lut, Lut.A);
     EXPECT_EQ(Lut.A[7], Top);
   }
   for (int i = 0; i < 8; ++i) Lut.G[i] = 0.25f * i;
-  Lut.NormalizePlane(Lut.G);
+  NormalizePlane(Lut, Lut.G);
   EXPECT_FLOAT_EQ(Lut.G[7], 1.0f);
   EXPECT_FLOAT_EQ(Lut.G[1], 1.0f / 7);
 }
@@ -235,17 +235,17 @@ TEST_F(LutSmoothTest, RampAndTrapezoid) {
   ASSERT_TRUE(Lut.SetSize(2));
   for (const TCase& C : Cases) {
     Lut.A[0] = C.In;
-    Lut.RampAlpha(0.3f, 0.7f);
+    RampAlpha(Lut, 0.3f, 0.7f);
     EXPECT_NEAR(Lut.A[0], C.Ramp, 1e-6f) << C.In;
     Lut.A[0] = C.In;
-    Lut.TrapezoidAlpha(0.2f, 0.4f, 0.6f, 0.8f);
+    TrapezoidAlpha(Lut, 0.2f, 0.4f, 0.6f, 0.8f);
     EXPECT_NEAR(Lut.A[0], C.Trapezoid, 1e-6f) << C.In;
   }
   // Equal ramp bounds: a step, never NaN.
   Lut.A[0] = 0.5f;
   Lut.A[1] = 0.2f;
   Lut.A[2] = 0.3f;
-  Lut.RampAlpha(0.3f, 0.3f);
+  RampAlpha(Lut, 0.3f, 0.3f);
   EXPECT_EQ(Lut.A[0], 1.0f);
   EXPECT_EQ(Lut.A[1], 0.0f);
   EXPECT_EQ(Lut.A[2], 0.0f);
@@ -256,13 +256,13 @@ TEST_F(LutSmoothTest, MaximumAndMinimumOfALoneNode) {
   ASSERT_TRUE(Lut.SetSize(7));
   const int64_t K = Node(Lut, 3, 3, 3);
   Lut.A[K] = 1;
-  Lut.MaximumA();
+  MaximumA(Lut);
   EXPECT_EQ(Lut.A[K], 1.0f);
   EXPECT_EQ(Lut.A[Node(Lut, 2, 4, 2)], 0.5f);
   EXPECT_EQ(Lut.A[Node(Lut, 3, 3, 5)], 0.0f);
-  Lut.SetAlphaOne();
+  SetAlphaOne(Lut);
   Lut.A[K] = 0;
-  Lut.MinimumA();
+  MinimumA(Lut);
   EXPECT_EQ(Lut.A[K], 0.0f);
   EXPECT_EQ(Lut.A[Node(Lut, 4, 4, 4)], 0.5f);
   EXPECT_EQ(Lut.A[Node(Lut, 3, 3, 1)], 1.0f);
@@ -279,31 +279,31 @@ TEST_F(LutSmoothTest, ProtectionWeights) {
     Lut.G[i] = Colours[i][1];
     Lut.B[i] = Colours[i][2];
   }
-  Lut.SetAlphaProtectNeutrals();
+  SetAlphaProtectNeutrals(Lut);
   EXPECT_NEAR(Lut.A[1], 0.0000225f * 0.5f, 2e-6f);  // grey: almost 0
   EXPECT_NEAR(Lut.A[2], 0.0000225f, 2e-6f);
   EXPECT_NEAR(Lut.A[3], 2.25f * 0.14713f + 1.6f * 0.615f, 1e-6f);
-  Lut.AddAlpha(-0.08f);
-  Lut.ScaleAlpha(5);
-  Lut.ClampAlpha();
+  AddAlpha(Lut, -0.08f);
+  ScaleAlpha(Lut, 5);
+  ClampAlpha(Lut);
   EXPECT_EQ(Lut.A[1], 0.0f);
   EXPECT_EQ(Lut.A[3], 1.0f);
 
-  Lut.SetAlphaOne();
+  SetAlphaOne(Lut);
   Lut.A[6] = 0.4f;
-  Lut.SetAlphaProtectBlacks();
+  SetAlphaProtectBlacks(Lut);
   EXPECT_EQ(Lut.A[0], 0.0f);  // black
   EXPECT_EQ(Lut.A[2], 1.0f);  // y >= 0.5 keeps A
   EXPECT_EQ(Lut.A[6], 0.4f);  // y = 0.52
   const float Y = (3 * 0.2f + 5 * 0.1f) / 9;
   EXPECT_NEAR(Lut.A[4], 0.5f - 0.5f * std::cos(2 * 3.14159265f * Y), 1e-6f);
 
-  Lut.LumaToAlpha();
+  LumaToAlpha(Lut);
   EXPECT_NEAR(Lut.A[3], 0.3f, 1e-7f);
   EXPECT_NEAR(Lut.A[5], 0.2f, 1e-7f);
-  Lut.InvertAlpha();
+  InvertAlpha(Lut);
   EXPECT_NEAR(Lut.A[3], 0.7f, 1e-7f);
-  Lut.AlphaToRGB();
+  AlphaToRGB(Lut);
   EXPECT_EQ(Lut.R[3], Lut.A[3]);
   EXPECT_EQ(Lut.B[3], Lut.A[3]);
 }
@@ -312,11 +312,11 @@ TEST_F(LutSmoothTest, SmoothMaskedBlendsThroughTheWeights) {
   T3DLut Lut, Smoothed;
   MakeNoisyIdentity(Lut, 5, 0.1f);
   ASSERT_TRUE(Smoothed.CopyFrom(Lut));
-  Smoothed.Smooth(1);
+  Smooth(Smoothed, 1);
   T3DLut Before;
   ASSERT_TRUE(Before.CopyFrom(Lut));
   for (int32_t i = 0; i < Lut.Count; ++i) Lut.A[i] = static_cast<float>(i % 3) / 2;
-  Lut.SmoothMasked();
+  SmoothMasked(Lut);
   for (int32_t i = 0; i < Lut.Count; ++i) {
     const float W = static_cast<float>(i % 3) / 2;
     ASSERT_NEAR(Lut.G[i], W * Smoothed.G[i] + (1 - W) * Before.G[i], 1e-6f) << i;
@@ -337,9 +337,9 @@ TEST_F(LutSmoothTest, SmoothLuminanceKeepsChannelRatios) {
   ASSERT_TRUE(Before.CopyFrom(Lut));
   T3DLut Luma;
   ASSERT_TRUE(Luma.CopyFrom(Lut));
-  Luma.LumaToAlpha();
-  Luma.SmoothChannel(Luma.A, 1);
-  Lut.SmoothLuminance(1);
+  LumaToAlpha(Luma);
+  SmoothChannel(Luma, Luma.A, 1);
+  SmoothLuminance(Lut, 1);
   for (int32_t i = 0; i < Lut.Count; ++i) {
     ASSERT_NEAR(0.3f * Lut.R[i] + 0.5f * Lut.G[i] + 0.2f * Lut.B[i], Luma.A[i], 1e-5f);
     ASSERT_NEAR(Lut.R[i] / Lut.G[i], Before.R[i] / Before.G[i], 1e-4f);
@@ -353,8 +353,8 @@ TEST_F(LutSmoothTest, NoiseAndMidtonesLeaveTheirWeights) {
   Lut.R[K] += 0.4f;  // one noisy node
   T3DLut Smoothed;
   ASSERT_TRUE(Smoothed.CopyFrom(Lut));
-  Smoothed.Smooth(1);
-  Lut.SmoothNoise(1);
+  Smooth(Smoothed, 1);
+  SmoothNoise(Lut, 1);
   EXPECT_EQ(Lut.A[K], 0.0f);  // inverted weight: fully smoothed
   EXPECT_FLOAT_EQ(Lut.R[K], Smoothed.R[K]);
   const int64_t Far = Node(Lut, 5, 5, 1);
@@ -363,7 +363,7 @@ TEST_F(LutSmoothTest, NoiseAndMidtonesLeaveTheirWeights) {
 
   T3DLut Mid;
   MakeNoisyIdentity(Mid, 5, 0.02f);
-  Mid.SmoothMidtones(1);
+  SmoothMidtones(Mid, 1);
   // White and black outputs are far from the midtones: weight 1.
   EXPECT_EQ(Mid.A[0], 1.0f);
   EXPECT_EQ(Mid.A[Mid.Count - 1], 1.0f);
@@ -375,8 +375,8 @@ TEST_F(LutSmoothTest, NeutralToSaturatedCapsAndClamps) {
   MakeNoisyIdentity(A0, 5, 0.2f);
   ASSERT_TRUE(B0.CopyFrom(A0));
   ASSERT_TRUE(Before.CopyFrom(A0));
-  A0.SmoothNeutralToSaturated(0.9f);
-  B0.SmoothNeutralToSaturated(0.3f);
+  SmoothNeutralToSaturated(A0, 0.9f);
+  SmoothNeutralToSaturated(B0, 0.3f);
   bool Moved = false;
   for (int32_t i = 0; i < A0.Count; ++i) {
     ASSERT_EQ(A0.R[i], B0.R[i]);
@@ -388,7 +388,7 @@ TEST_F(LutSmoothTest, NeutralToSaturatedCapsAndClamps) {
   T3DLut Id;
   MakeIdentity(Id, 5);
   // Neutral nodes of an identity lie on the line through grey: unchanged.
-  Id.SmoothNeutralToSaturated(0.3f);
+  SmoothNeutralToSaturated(Id, 0.3f);
   for (int32_t k = 0; k < 5; ++k) EXPECT_NEAR(Id.G[Node(Id, k, k, k)], k / 4.0f, 1e-6f);
 }
 
@@ -404,9 +404,9 @@ TEST_F(LutSmoothTest, HueLumMethodsKeepAConstantLut) {
         Lut.A[i] = 0.25f;
       }
       if (HSL)
-        Lut.SmoothHueLumHSL(Amount);
+        SmoothHueLumHSL(Lut, Amount);
       else
-        Lut.SmoothHueLumSXY(Amount);
+        SmoothHueLumSXY(Lut, Amount);
       for (int32_t i = 0; i < Lut.Count; ++i) {
         ASSERT_NEAR(Lut.R[i], 0.6f, 1e-4f) << HSL << " " << Amount;
         ASSERT_NEAR(Lut.G[i], 0.4f, 1e-4f);
@@ -417,7 +417,7 @@ TEST_F(LutSmoothTest, HueLumMethodsKeepAConstantLut) {
   // Along the lightness axis an identity's grey ramp stays a grey ramp.
   T3DLut Id;
   MakeIdentity(Id, 5);
-  Id.SmoothHueLumSXY(1);
+  SmoothHueLumSXY(Id, 1);
   for (int32_t k = 0; k < 5; ++k) {
     const int64_t I = Node(Id, k, k, k);
     EXPECT_NEAR(Id.R[I], Id.G[I], 1e-4f);
@@ -453,7 +453,7 @@ TEST_F(LutSmoothTest, ProtectedRunRespectsTheWeights) {
   }
   T3DLut Smoothed;
   ASSERT_TRUE(Smoothed.CopyFrom(Original));
-  Smoothed.Smooth(0);
+  Smooth(Smoothed, 0);
   T3DLut Work;
   ASSERT_TRUE(RunProtectedSmoothing(Work, Original, 0, 1, true, false));
   int Kept = 0, Full = 0;
@@ -475,8 +475,8 @@ TEST_F(LutSmoothTest, ProtectedRunRespectsTheWeights) {
   ASSERT_TRUE(RunProtectedSmoothing(Work, Original, 0, 2, false, false));
   T3DLut Twice;
   ASSERT_TRUE(Twice.CopyFrom(Original));
-  Twice.Smooth(0.1f);
-  Twice.Smooth(0.1f);
+  Smooth(Twice, 0.1f);
+  Smooth(Twice, 0.1f);
   for (int32_t i = 0; i < Work.Count; ++i) {
     ASSERT_EQ(Work.A[i], 1.0f);
     ASSERT_NEAR(Work.B[i], Twice.B[i], 1e-6f);

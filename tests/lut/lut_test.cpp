@@ -1,6 +1,8 @@
+#include "lut/lut.h"
+
 #include <climits>
 
-#include "lut/lut.h"
+#include "lut/lut_edit.h"
 #include "lut_test_support.h"
 
 namespace kromel {
@@ -275,14 +277,14 @@ TEST_F(LutObjectTest, ZeroDataAndSetNil) {
 TEST_F(LutObjectTest, NodeHelpers) {
   T3DLut Lut;
   MakeIdentity(Lut, 3);
-  Lut.SetNodeCapped(2, 1, 0, 1.5f, 0.25f, -0.5f);
+  SetNodeCapped(Lut, 2, 1, 0, 1.5f, 0.25f, -0.5f);
   const int I = 0 + 3 * (1 + 3 * 2);
   EXPECT_EQ(Lut.R[I], 1.0f);
   EXPECT_EQ(Lut.G[I], 0.25f);
   EXPECT_EQ(Lut.B[I], -0.5f);
-  Lut.SetNodeCapped(3, 0, 0, 0, 0, 0);  // outside: ignored
+  SetNodeCapped(Lut, 3, 0, 0, 0, 0, 0);  // outside: ignored
   TRGBAPixel128 P;
-  Lut.GetGreyPixel(1, P);
+  GetGreyPixel(Lut, 1, P);
   EXPECT_EQ(P.R, 0.5f);
   EXPECT_EQ(P.G, 0.5f);
   EXPECT_EQ(P.B, 0.5f);
@@ -292,7 +294,7 @@ TEST_F(LutObjectTest, NodeHelpers) {
 TEST_F(LutObjectTest, Downsampling) {
   T3DLut Half;
   MakeIdentity(Half, 33);
-  Half.DownsampleHalf();
+  DownsampleHalf(Half);
   EXPECT_EQ(Half.Size, 16);
   EXPECT_EQ(Half.NLBL, 16);
   EXPECT_EQ(Half.Count, 4096);
@@ -304,14 +306,14 @@ TEST_F(LutObjectTest, Downsampling) {
 
   T3DLut Third;
   MakeIdentity(Third, 17);
-  Third.DownsampleThird();
+  DownsampleThird(Third);
   EXPECT_EQ(Third.Size, 6);
   EXPECT_EQ(Third.R[5], 15.0f / 16);
 
   // Too small to halve: unchanged.
   T3DLut Small;
   MakeIdentity(Small, 3);
-  Small.DownsampleHalf();
+  DownsampleHalf(Small);
   EXPECT_EQ(Small.Size, 3);
 }
 

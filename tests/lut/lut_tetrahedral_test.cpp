@@ -1,12 +1,14 @@
 // The prepared lookup: its eight-pixel form gives the bits of the plain one,
 // and the colour and image paths give one result.
+#include "lut/lut_tetrahedral.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "lut/lut_apply.h"
-#include "lut/lut_tetrahedral.h"
+#include "lut/lut_lookup.h"
 #include "lut_test_support.h"
 
 namespace kromel {
@@ -141,7 +143,7 @@ TEST_P(PreparedLut, ImageLoopAgreesWithColourLookup) {
   Look.Apply64To32(Src.data(), Dst.data(), Count, true);
   for (int32_t i = 0; i < Count; ++i) {
     float R = Src[i].R / 65535.0f, G = Src[i].G / 65535.0f, B = Src[i].B / 65535.0f;
-    Lut.ProcessColorTetrahedralSingle(R, G, B);
+    ProcessColorTetrahedralSingle(Lut, R, G, B);
     EXPECT_EQ(Dst[i].BGRA.R, RoundClamp(R * 255.0f, 255.0f)) << i;
     EXPECT_EQ(Dst[i].BGRA.G, RoundClamp(G * 255.0f, 255.0f)) << i;
     EXPECT_EQ(Dst[i].BGRA.B, RoundClamp(B * 255.0f, 255.0f)) << i;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "colour/rgb_lab_xyz.h"
+#include "lut/lut_lookup.h"
 #include "support/test_support.h"
 
 using namespace kromel;
@@ -77,7 +78,7 @@ TRGB Node(const T3DLut& LUT, int64_t I) { return {LUT.R[I], LUT.G[I], LUT.B[I]};
 
 TRGB Apply(const T3DLut& LUT, const TRGB& C) {
   TRGB O = C;
-  LUT.ProcessColorTetrahedralQuiet(O[0], O[1], O[2]);
+  ProcessColorTetrahedralQuiet(LUT, O[0], O[1], O[2]);
   return O;
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "colour/rgb_lab_xyz.h"
+#include "lut/lut_lookup.h"
 #include "matching/chart_matching.h"
 #include "matching/tetrahedralization_dumps.h"
 #include "support/temp_dir.h"
@@ -305,7 +306,7 @@ TEST(ChartMatchingLUT, SyntheticChartMatchesBackThroughAMatrix) {
     for (float G = 0.05f; G < 0.95f; G += 0.13f)
       for (float B = 0.09f; B < 0.95f; B += 0.12f) {
         float Ro = R, Go = G, Bo = B;
-        LUT.ProcessColorTetrahedralQuiet(Ro, Go, Bo);
+        ProcessColorTetrahedralQuiet(LUT, Ro, Go, Bo);
         const TRGB E = Matrix({R, G, B});
         const double DE = RGBCalcDeltaE2000CMS(nullptr, Ro, Go, Bo, E[0], E[1], E[2]);
         Sum += DE;
