@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "colour/rgb_lab_xyz.h"
+#include "lut/lut_smooth.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"
 #include "session/session_core.h"
@@ -123,7 +124,7 @@ bool CalcLutHarmony(const THarmonySettings& S, int32_t Index, T3DLut& Lut) {
   if (Index < 0) {
     static constexpr int32_t Rounds[] = {0, 1, 5, 10, 25};
     const int32_t Times = S.SmoothItem >= 0 && S.SmoothItem < 5 ? Rounds[S.SmoothItem] : 0;
-    for (int32_t I = 0; I < Times; ++I) Lut.Smooth(1);
+    for (int32_t I = 0; I < Times; ++I) Smooth(Lut, 1);
   }
   return true;
 }
