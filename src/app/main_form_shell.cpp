@@ -18,6 +18,7 @@
 
 #include "app/main_form.h"
 #include "app/main_form_display.h"
+#include "app/menu_bar.h"
 #include "app/preferences_form.h"
 #include "engine/variable_blur.h"
 #include "fileio/file_dialogs.h"
@@ -96,8 +97,6 @@ TKeyModifiers ShiftOf(Qt::KeyboardModifiers M) {
   return S;
 }
 
-QString Plain(QString Text) { return Text.remove('&'); }
-
 }  // namespace
 
 TMainFormShell::TMainFormShell(TKromelMainForm& AForm) : QObject(&AForm), Form(AForm) {
@@ -126,13 +125,7 @@ TMainFormShell::~TMainFormShell() {
 
 void TMainFormShell::AddMenus() {
   QMenuBar* Bar = Form.menuBar();
-  auto FindMenu = [&](const char* Title) -> QMenu* {
-    for (QAction* A : Bar->actions())
-      if (A->menu() && (Plain(A->text()) == Plain(QString::fromUtf8(Title)) ||
-                        Plain(A->text()) == Plain(QString::fromStdString(_(Title)))))
-        return A->menu();
-    return Bar->addMenu(QString::fromStdString(_(Title)));
-  };
+  auto FindMenu = [Bar](const char* Title) { return FindOrAddMenu(Bar, Title); };
   auto Add = [this](QMenu* Menu, const char* Text, const QKeySequence& Key, auto Fn) {
     QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
     A->setProperty(SourceTextProperty, QString::fromUtf8(Text));

@@ -1,4 +1,5 @@
 #include "app/main_form_wiring.h"
+#include "app/menu_bar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -92,8 +93,8 @@ std::string ByteText(uint32_t C) {
 }  // namespace
 
 TMainFormWiring::TMainFormWiring(TKromelMainForm& Form)
-    : QObject(&Form), FForm(Form), FSession(Form.Session()), FPresets(Form.Presets()),
-      Reference(Form.Session()) {
+    : QObject(&Form), Reference(Form.Session()), FForm(Form), FSession(Form.Session()),
+      FPresets(Form.Presets()) {
   TImageWithZoom& P = FForm.Preview();
   P.OnMouseDown = [this](QWidget*, TMouseButton B, TShiftState S, int32_t X, int32_t Y) {
     PreviewMouseDownEvent(B, S, X, Y);
@@ -715,12 +716,7 @@ void TMainFormWiring::LutCalculated(bool Succeeded) {
 
 void TMainFormWiring::BuildMenus() {
   QMenuBar* Bar = FForm.menuBar();
-  auto MenuOf = [Bar](const char* Title) -> QMenu* {
-    const QString T = QString::fromStdString(_(Title));
-    for (QAction* A : Bar->actions())
-      if (A->menu() && A->text() == T) return A->menu();
-    return Bar->addMenu(T);
-  };
+  auto MenuOf = [Bar](const char* Title) { return FindOrAddMenu(Bar, Title); };
   auto Add = [this](QMenu* Menu, const char* Text, const char* Key, auto Fn) {
     QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
     if (Key && *Key) A->setShortcut(QKeySequence(QString::fromLatin1(Key)));
