@@ -1,6 +1,5 @@
-// TImage64: the 16-bit image buffer over TPixel64 (red, green, blue, alpha).
-// A plain value type like TImage32: Init, Alloc, Dispose; views never
-// dispose. 8-bit values widen by x257 from a TImage32 and by << 8 from a
+// TImage64: the 16-bit image over TPixel64 (red, green, blue, alpha). It
+// owns its pixels like TImage32 (TImageBuffer); bands are TImageView64. 8-bit values widen by x257 from a TImage32 and by << 8 from a
 // bitmap; 16-bit values narrow to their high byte.
 #pragma once
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "images/image32.h"
+#include "images/image_buffer.h"
 #include "images/image_header.h"
 #include "images/sample.h"
 #include "platform/raw_bitmap.h"
@@ -16,14 +16,13 @@ namespace kromel {
 
 class TCanvas;
 
-struct TImage64 : TImageHeader<TPixel64> {
-  void Init();
-  // Takes Width x Height pixels (contents not set); True when pixels exist.
-  // Pixels held before are released. A side of 0 or below gives no pixels
-  // and False without a report.
-  bool Alloc(int32_t NewWidth, int32_t NewHeight);
-  void SetSize(int32_t NewWidth, int32_t NewHeight);
-  void Dispose();
+template <>
+inline constexpr const char* ImageTypeName<TPixel64> = "TImage64";
+using TImageView64 = TImageView<TPixel64>;
+
+struct TImage64 : TImageBuffer<TImageHeader<TPixel64>> {
+  // Alloc under the name the callers use.
+  void SetSize(int32_t NewWidth, int32_t NewHeight) { Alloc(NewWidth, NewHeight); }
   void Clear();
   void Fill(const TPixel64& Color);
   // Pixels and margins of Source; re-allocates when the pixel counts differ.
@@ -210,8 +209,6 @@ struct TImage64 : TImageHeader<TPixel64> {
   void DilateGray();
   void RemoveSmallPoints(int32_t Distance);
   void AddRampFrom(const TImage64& Src, int32_t ZeroLevel, int32_t FullLevel, int32_t Amount);
-
-  TPixel64* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
 // Dst.c = round((B.c x WeightB + A.c) x Scale) + Offset, clamped, for R, G,

@@ -1,5 +1,7 @@
 #include "widgets/vel_image.h"
 
+#include <utility>
+
 #include <QDialog>
 #include <QLabel>
 #include <QPixmap>
@@ -171,8 +173,7 @@ bool GlyphBitmapFromText(const std::string& Pattern, TImage32& Glyph) {
   Work.CopyToImage32(Out);
   Work.Dispose();
   Out.SetAlpha(255);
-  Glyph.Dispose();
-  Glyph = Out;
+  Glyph = std::move(Out);
   return true;
 }
 

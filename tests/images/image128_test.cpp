@@ -62,12 +62,9 @@ std::FILE* OpenWith(const std::string& Name, const std::vector<uint8_t>& Bytes) 
   return F;
 }
 
-TEST_F(Image128Test, InitZeroesEverySizeField) {
+TEST_F(Image128Test, InitEmptiesTheImage) {
   TImage128 I;
-  I.Width = 3;
-  I.Height = 4;
-  I.Size = 12;
-  I.Data = reinterpret_cast<TBGRAPixel128*>(&I);  // garbage to be forgotten
+  ASSERT_TRUE(I.Alloc(3, 4));
   I.Init();
   EXPECT_EQ(I.Data, nullptr);
   EXPECT_EQ(I.Width, 0);
@@ -100,7 +97,7 @@ TEST_F(Image128Test, AllocSetSizeAndDispose) {
   EXPECT_EQ(I.Width, 0);
   EXPECT_EQ(I.Size, 0);
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "Exception in TImage128.Alloc");
+  EXPECT_EQ(Messages()[0].rfind("Exception in TImage128.Alloc, size=4294967296", 0), 0u);
 }
 
 TEST_F(Image128Test, ResizeKeepsLeadingPixelsInMemoryOrder) {
@@ -450,14 +447,14 @@ TEST_F(Image128Test, PixelBlendAndComposite) {
 class TGuardedImage {
 public:
   TGuardedImage(int32_t W, int32_t H) : Buffer(size_t(W) * H + 2 * Pad, Guard) {
-    Image.Init();
     Image.Width = W;
     Image.Height = H;
     Image.Size = W * H;
     Image.Data = Buffer.data() + Pad;
     Image.Fill({0, 0, 0, 0});
   }
-  ~TGuardedImage() { Image.Init(); }
+  // The buffer is not the image's own: forgotten before the image goes.
+  ~TGuardedImage() { Image.Data = nullptr; }
   bool GuardsIntact() const {
     for (size_t K = 0; K < Pad; ++K)
       if (!Same(Buffer[K], Guard) || !Same(Buffer[Buffer.size() - 1 - K], Guard)) return false;

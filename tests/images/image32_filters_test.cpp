@@ -218,7 +218,7 @@ TEST_F(Image32FiltersTest, ColouringOfGreysAndCounters) {
 TEST_F(Image32FiltersTest, TwoImageOperationsWorkOverTheCommonArea) {
   TImage32 Self = Make32(3, 2, Bgra(100, 200, 50, 255));
   TImage32 Other = Make32(2, 3, Bgra(60, 100, 250, 128));
-  TImage32 S = Self;  // one pixel outside the common area stays as it was
+  TImage32& S = Self;  // one pixel outside the common area stays as it was
   auto Reset = [&]() {
     for (int32_t K = 0; K < S.Size; ++K) S.Pixels[K].Value = Bgra(100, 200, 50, 255);
   };

@@ -160,8 +160,6 @@ TEST_F(Image96DrawTest, ShapesLinesAndGradients) {
   EXPECT_EQ(I.Row(0)[5].R, 65535);  // C2 on the edge
   EXPECT_EQ(I.Row(2)[5].R, 65535 * 75 / 256);  // d = 1/2: weight round(sqrt(d) x 256) = 181
   I.Dispose();
-  TImage96 B = Before;
-  B.Dispose();
 }
 
 TEST_F(Image96DrawTest, GlyphsAndOutline) {

@@ -34,17 +34,16 @@ std::vector<uint32_t> Extras(const TImage96& I) {
 TEST_F(Image96Test, AllocReportsEmptySizesAndClearZeroesExtra) {
   TImage96 I;
   I.Init();
-  EXPECT_FALSE(I.Alloc(0, 5));
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "TImage96.Alloc error: size=0");
+  EXPECT_FALSE(I.Alloc(0, 5));  // an empty image, no message box
+  EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(I.Width, 0);
-  EXPECT_EQ(I.Height, 5);
+  EXPECT_EQ(I.Height, 0);
   EXPECT_TRUE(I.IsEmpty());
-  Sink.Clear();
   EXPECT_FALSE(I.Alloc(65536, 65536));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0],
-            "Exception in TImage96.Alloc, size=4294967296 width=65536 height=65536");
+  EXPECT_EQ(Messages()[0].rfind(
+                "Exception in TImage96.Alloc, size=4294967296 width=65536 height=65536", 0),
+            0u);
   EXPECT_EQ(I.Width, 0);
 
   ASSERT_TRUE(I.Alloc(3, 2));
@@ -302,7 +301,7 @@ TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
   TImage96 Thin = Numbered96(1, 3);
   Thin.DownSample2x();
   EXPECT_TRUE(Thin.IsEmpty());
-  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages().empty());  // halving to nothing is not an error
 
   TImage96 Keys;
   Keys.Init();
