@@ -63,7 +63,6 @@ TEST_F(VariableBlurTest, SplitDetailLayerOfAFlatImage) {
     ASSERT_EQ(Detail.Pixels[K].R, 32768);
     ASSERT_EQ(Im.I.Pixels[K].G, 20000);
   }
-  Detail.Dispose();
 }
 
 // Left half flat grey, right half a checkerboard of 12-pixel blocks: the

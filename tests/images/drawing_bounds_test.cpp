@@ -141,14 +141,12 @@ TEST_F(DrawingBounds, SixteenBitRoutinesAtExtremeCoordinates) {
   Calls64.push_back({"FillTriangleDepth", [=](TImage64& I, const TArgs& a) { I.FillTriangleDepth(a.A, a.B, a.C, a.D, a.R, a.A, P, Q, P); }});
   Calls64.push_back({"DrawGradientBorder", [=](TImage64& I, const TArgs& a) { I.DrawGradientBorder(a.A, a.B, a.C, a.D, a.R, P, Q); }});
   RunAll<TImage64>(Calls64, Blank64);
-  Src64.Dispose();
 
   const TPixel96 P96 = Px(65535, 0, 0, 40000, 7), Q96 = Px(0, 0, 65535, 20000, 9);
   TImage96 Src96 = Make96(6, 5, Px(30000, 20000, 10000, 50000));
   auto Calls96 = Calls16<TImage96>(P96, Q96, &Src96);
   Calls96.push_back({"DrawGradientBorder", [=](TImage96& I, const TArgs& a) { I.DrawGradientBorder(a.R, P96, Q96); }});
   RunAll<TImage96>(Calls96, Blank96);
-  Src96.Dispose();
 }
 
 TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
@@ -173,7 +171,6 @@ TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
       {"MaxImage", [&](TImage128& I, const TArgs& a) { I.MaxImage(a.C, a.D, Src); }},
   };
   RunAll<TImage128>(Calls128, Blank128);
-  Src.Dispose();
 
   TImage32 Src32 = Blank32(4);
   const std::vector<TNamed<TImage32>> Calls32 = {
@@ -190,7 +187,6 @@ TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
       {"DrawVerticalGradientRange", [](TImage32& I, const TArgs& a) { I.DrawVerticalGradientRange(a.A, a.C, 255); }},
   };
   RunAll<TImage32>(Calls32, Blank32);
-  Src32.Dispose();
 }
 
 // A line from far right to far left crosses the image where the same line
@@ -207,7 +203,6 @@ TEST_F(DrawingBounds, FarLineCrossesTheImageOnItsOwnPoints) {
     for (int32_t Row = 0; Row < 17; ++Row)
       EXPECT_EQ(I.Row(Row)[X] == P, Row == Y) << X << "," << Row;
   }
-  I.Dispose();
 }
 
 // Shapes reaching far beyond a 17 x 17 image give there the pixels they give
@@ -236,8 +231,6 @@ TEST_F(DrawingBounds, PartlyVisibleShapesKeepTheirPixels) {
     Draw(Big, M, M);
     for (int32_t Y = 0; Y < W; ++Y)
       for (int32_t X = 0; X < W; ++X) ASSERT_EQ(Small.Row(Y)[X], Big.Row(Y + M)[X + M]) << X << "," << Y;
-    Small.Dispose();
-    Big.Dispose();
   }
 }
 
@@ -260,7 +253,6 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
     }
     for (int32_t K = 0; K < A.Size; ++K) ASSERT_EQ(A.Pixels[K], E.Pixels[K]) << K;
     A.Dispose();
-    E.Dispose();
 
     const TPixel96 O96 = Px(65535, 0, 0, 65535, 1), I96 = Px(0, 0, 65535, 30000, 2);
     TImage96 A96 = Blank96(17), E96 = Blank96(17);
@@ -269,8 +261,6 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
       E96.DrawRectangleRounded(int32_t(B.A + K), int32_t(B.B + K), int32_t(B.C - K), int32_t(B.D - K), B.R,
                                BlendPixel96(O96, I96, int32_t(std::nearbyint(std::pow(double(K) / double(Steps), 0.1) * 256))));
     for (int32_t K = 0; K < A96.Size; ++K) ASSERT_EQ(A96.Pixels[K], E96.Pixels[K]) << K;
-    A96.Dispose();
-    E96.Dispose();
 
     TBGRAPixel128 C1, C2;
     C1.Init(1, 0, 0, 1);
@@ -287,7 +277,5 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
       ASSERT_EQ(A128.Data[K].B, E128.Data[K].B) << K;
       ASSERT_EQ(A128.Data[K].A, E128.Data[K].A) << K;
     }
-    A128.Dispose();
-    E128.Dispose();
   }
 }

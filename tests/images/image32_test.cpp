@@ -66,7 +66,6 @@ TEST_F(Image32Test, AllocOnHeldPixelsReusesSameSizeAndReleasesOtherSize) {
   EXPECT_FALSE(I.Alloc(0, 4));
   EXPECT_EQ(I.Pixels, nullptr);
   EXPECT_EQ(I.Size, 0);
-  I.Dispose();
 }
 
 // Records on which thread each message box was shown.
@@ -102,7 +101,6 @@ TEST_F(Image32Test, AllocOnAWorkerThreadShowsItsReportOnTheMainThread) {
   for (bool Main : Recorder.OnMain) EXPECT_TRUE(Main);
   EXPECT_NE(Recorder.Texts.back().find("Exception in TImage32.Alloc, size=4294967296"),
             std::string::npos);
-  I.Dispose();
 }
 
 TEST_F(Image32Test, SetSizeKeepsSameSizeAndDisposesForEmptySize) {
@@ -116,7 +114,6 @@ TEST_F(Image32Test, SetSizeKeepsSameSizeAndDisposesForEmptySize) {
   EXPECT_EQ(I.Pixels, nullptr);
   EXPECT_EQ(I.Size, 0);
   EXPECT_TRUE(Silent());
-  I.Dispose();
 }
 
 TEST_F(Image32Test, InitDisposeClearKeepTheirFields) {
@@ -154,7 +151,6 @@ TEST_F(Image32Test, FillSwapsRedAndBlueAndTakesTopByteAsAlpha) {
     ASSERT_TRUE(I.Alloc(2, 1));
     I.Fill(C.Color);
     EXPECT_EQ(std::memcmp(&I.Pixels[1], C.Bytes, 4), 0) << std::hex << C.Color;
-    I.Dispose();
   }
 }
 
@@ -177,9 +173,6 @@ TEST_F(Image32Test, CopyNeedsEqualPixelCountsAndKeepsShape) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "TImage32.Copy - Size mismatch");
   EXPECT_EQ(C.Pixels[0].Value, 1u);
-  A.Dispose();
-  B.Dispose();
-  C.Dispose();
 }
 
 TEST_F(Image32Test, GetPixelClampsCoordinates) {
@@ -261,7 +254,6 @@ TEST_F(Image32Test, CopyToBitmapRowLayouts) {
   I.CopyTo(B8);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "TImage32.CopyTo - wrong PixelFormat");
-  I.Dispose();
 }
 
 TEST_F(Image32Test, CopyFromBitmapRowLayouts) {
@@ -308,7 +300,6 @@ TEST_F(Image32Test, CopyFromBitmapRowLayouts) {
   I.CopyFrom(B16);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "TImage32.CopyFrom - Unsupported bit depth");
-  I.Dispose();
 }
 
 TEST_F(Image32Test, BmpFileIsBottomUp32BitAndReadableByAnotherProgram) {
@@ -341,7 +332,6 @@ TEST_F(Image32Test, BmpFileIsBottomUp32BitAndReadableByAnotherProgram) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path),
                           std::filesystem::directory_iterator()),
             1);  // no temporary file left behind
-  I.Dispose();
 
   if (!ProgramAvailable("identify")) GTEST_SKIP() << "ImageMagick identify not installed";
   const std::string Out = Dir.File("identify.txt");

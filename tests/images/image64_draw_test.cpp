@@ -71,7 +71,6 @@ TEST_F(Image64DrawTest, ClampedShapesStayInside) {
     I.DrawGradientRadial(O.X, O.Y, 0, -3, Red, Blue);
     I.DrawGradientBorder(0, 0, 0, 0, 0, Red, Blue);
     I.DrawOnBitmap(Mask, 0, O.Y);
-    I.Dispose();
   }
 }
 
@@ -122,7 +121,6 @@ TEST_F(Image64DrawTest, ShapeAndCompositeEdgeCases) {
   I.DrawGradientLine(1, 1, 1, 1, Red, Blue);
   EXPECT_EQ(Messages(), (std::vector<std::string>{"Exception in TImage64.DrawGradient",
                                                   "Exception in TImage64.DrawGradientLine"}));
-  for (TImage64* P : {&I, &Src, &Row, &Down, &M}) P->Dispose();
 }
 
 TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
@@ -134,7 +132,6 @@ TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
   I.Fill({65530, 100, 200, 7});
   I.DrawLineAdd(1, 0, 1, 0, {10, 20, 30, 0});
   EXPECT_EQ(I.Pixels[1], (TPixel64{65535, 120, 230, 7}));
-  I.Dispose();
 
   TImage64 G = Make64(16, 1, {300, 300, 300, 9});
   G.DrawHexGlyph(8, 0, 16, "#C0000000", {3000, 6000, 9000, 0}, true);
@@ -148,7 +145,6 @@ TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
   EXPECT_EQ(G.Pixels[1], Red);
   EXPECT_EQ(G.Pixels[8], Red);
   EXPECT_EQ(G.Pixels[2].A, 0);
-  G.Dispose();
 
   TImage64 O = Make64(3, 3, {0, 0, 0, 0});
   O.Row(1)[1] = {65535, 65535, 65535, 65535};
@@ -156,7 +152,6 @@ TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
   EXPECT_EQ(O.Row(0)[1], Blue);
   EXPECT_EQ(O.Row(1)[0], Blue);
   EXPECT_EQ(O.Row(0)[0], (TPixel64{0, 0, 0, 0}));
-  O.Dispose();
 
   TRawBitmap Strip(2, 3, pf24bit);
   TImage64 S = Make64(2, 1, {0x1100, 0x2200, 0x3300, 0});
@@ -164,7 +159,6 @@ TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
   EXPECT_EQ(std::vector<uint8_t>(Strip.ScanLine(2), Strip.ScanLine(2) + 6),
             (std::vector<uint8_t>{0x33, 0x22, 0x11, 0x33, 0x22, 0x11}));
   S.DrawOnBitmap(Strip, 0, 3);  // below the bitmap: nothing
-  S.Dispose();
 }
 
 // The mask steps of the variable blur, chained as the blur runs them.
@@ -230,7 +224,6 @@ TEST_F(Image64DrawTest, MaskChainOfTheVariableBlur) {
   EXPECT_EQ(Ch.Pixels[0], (TPixel64{65534, 65534, 65534, 65535}));
   Ch.CopyAlphaFrom(Other);
   EXPECT_EQ(Messages().back(), "Error in TImage64.CopyAlphaFrom: sizes differ");
-  for (TImage64* P : {&Source, &Blurred, &Diff, &Ramp, &Levels, &Other, &Points, &Dil, &Ch}) P->Dispose();
 }
 
 }  // namespace

@@ -48,7 +48,6 @@ TEST_F(Image64Test, SetSizeKeepsMemoryOfTheSameSize) {
   I.SetSize(0, 3);
   EXPECT_EQ(I.Pixels, nullptr);
   EXPECT_TRUE(Silent());
-  I.Dispose();
 }
 
 TEST_F(Image64Test, CopyCases) {
@@ -80,8 +79,6 @@ TEST_F(Image64Test, CopyCases) {
   EXPECT_EQ(Small.Pixels, nullptr);
   EXPECT_EQ(Small.MarginTop, 7);
   EXPECT_TRUE(Silent());
-  Src.Dispose();
-  Other.Dispose();
 }
 
 TEST_F(Image64Test, DepthRules) {
@@ -133,9 +130,6 @@ TEST_F(Image64Test, DepthRules) {
   I64.CopyToImage32(T);  // an empty target is sized
   EXPECT_EQ(T.Width, 2);
   EXPECT_EQ(T.Pixels[1].Value, Bgra(255, 128, 0, 255));
-  T.Dispose();
-  I64.Dispose();
-  I32.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -165,16 +159,12 @@ TEST_F(Image64Test, NormalizeStretchesTheUsedRange) {
     EXPECT_EQ(T.Pixels[0].Value, C.WantA);
     EXPECT_EQ(T.Pixels[1].Value, C.WantB);
     EXPECT_EQ(T.Pixels[2].Value, 3u);
-    I.Dispose();
-    T.Dispose();
   }
   TImage64 I = Make64(2, 2, {1, 1, 1, 1});
   TImage32 T = Numbered32(3, 1);
   I.NormalizeTo32(T);
   EXPECT_EQ(Values(T), (std::vector<uint32_t>{1, 2, 3}));
   EXPECT_EQ(Errors().size(), 1u);
-  I.Dispose();
-  T.Dispose();
 }
 
 TEST_F(Image64Test, BitmapWriting) {
@@ -199,7 +189,6 @@ TEST_F(Image64Test, BitmapWriting) {
   ASSERT_EQ(Messages().size(), 2u);
   EXPECT_EQ(Messages()[0], "TImage64.CopyTo error: Wrong pixel format");
   EXPECT_EQ(Messages()[1], "TImage64.CopyFrom - unsupported PixelFormat: 3");
-  I.Dispose();
 }
 
 TEST(Pixel64Text, DecimalChannels) {

@@ -56,8 +56,6 @@ TEST_F(ImageVBPPTest, CopyFromImage64NeedsTheSixteenBitImage) {
   Out.Init();
   V.CopyToImage32(Out);  // narrows and sizes the target
   EXPECT_EQ(Out.Size, 4);
-  Out.Dispose();
-  Src.Dispose();
 }
 
 TEST_F(ImageVBPPTest, ConvertTo64WidensAndKeepsAnExistingSixteenBitPicture) {
@@ -91,7 +89,6 @@ TEST_F(ImageVBPPTest, ForwardsToTheEightBitImageWhenAlone) {
   ASSERT_TRUE(Out.Alloc(1, 2));
   V.CopyToImage32(Out);  // a copy into the target's own shape
   EXPECT_EQ(Out.Pixels[1].Value, Bgra(5, 6, 7, 8));
-  Out.Dispose();
   TRawBitmap B(1, 1, pf24bit);
   V.CopyTo(B);
   EXPECT_EQ(B.Width(), 2);

@@ -101,8 +101,6 @@ TEST_F(LutApplyThreads, RowBandsOnWorkerThreadsMatchOneThread) {
       Differ += D.R != R.R || D.G != R.G || D.B != R.B;
     }
     EXPECT_EQ(Differ, 0);
-    for (TImage32* I : {&Ref32, &Dst32, &Ref8, &Dst8}) I->Dispose();
-    for (TImage64* I : {&Ref64, &Dst64}) I->Dispose();
   }
 }
 
@@ -135,7 +133,6 @@ TEST_F(LutApplyThreads, DitherInPlaceOnWorkerThreads) {
   }
   EXPECT_EQ(Wrong, 0);
   EXPECT_GT(Raised, 0);
-  Image.Dispose();
 }
 
 // A LUT that is not in profile RGB cautions from each worker through the

@@ -129,7 +129,6 @@ TEST(HueHistogramFromPlot, MatchingAddsLightnessAndFillsSaturationGaps) {
   EXPECT_NEAR(Sat.Data[10], S4 + (S0 - S4) * 6 / 11, 1e-3);
   EXPECT_NEAR(Sat.Data[15], S0, 1e-3);
   for (TSample32* B : {&Hue, &Sat, &Light}) B->Dispose();
-  Plane.Dispose();
 }
 
 namespace {
@@ -162,7 +161,6 @@ TEST(DrawHuesScale, RowsFollowTheRunningSumOfTheHistogram) {
   DrawHuesScaleFixedLightness(Scale, Hue, Sat);
   EXPECT_EQ(Scale.GetPixel(1, 0), ModelColour(40, 0, 40));
   for (TSample32* S : {&Hue, &Sat, &Light}) S->Dispose();
-  Scale.Dispose();
 }
 
 class DrawHuesScaleInput : public TCaptureTest {};
@@ -184,5 +182,4 @@ TEST_F(DrawHuesScaleInput, MissingImageOrHistogramIsReportedAndNothingDrawn) {
                                                   "Error in DrawHuesScale - HueValues is nil"}));
   Hue.Dispose();
   Sat.Dispose();
-  Scale.Dispose();
 }
