@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "images/image64.h"
+#include "images/image64_draw.h"
 #include "widgets/draw_helpers.h"
 
 namespace kromel {
@@ -167,7 +168,7 @@ bool GlyphBitmapFromText(const std::string& Pattern, TImage32& Glyph) {
   Work.Init();
   if (!Work.Alloc(Width, Height)) return false;
   Work.Fill(TPixel64{65535, 65535, 65535, 65535});
-  Work.DrawHexGlyph(Width / 2, 0, Width, Text, TPixel64{0, 0, 0, 65535}, false);
+  DrawHexGlyph(Work, Width / 2, 0, Width, Text, TPixel64{0, 0, 0, 65535}, false);
   TImage32 Out;
   Out.Init();
   Work.CopyToImage32(Out);
