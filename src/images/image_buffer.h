@@ -75,12 +75,6 @@ public:
   }
   // The same as Dispose (kept for the callers that empty an image first).
   void Init() { Dispose(); }
-  // Exchanges pixels and header with Other.
-  void Swap(TImageBuffer& Other) noexcept {
-    THeader Temp = static_cast<const THeader&>(*this);
-    static_cast<THeader&>(*this) = static_cast<const THeader&>(Other);
-    static_cast<THeader&>(Other) = Temp;
-  }
 
 private:
   void Forget() {
@@ -92,8 +86,9 @@ private:
 };
 
 // A view of pixels that belong to another image: copyable, never frees.
-// Functions that only read or write pixels take a view (or the header
-// every owner derives from), so bands and foreign rows pass through them.
+// Routines that only read or write pixels take the header (TImageHeader32,
+// TImageHeader64), which owners and views both are, so bands and foreign
+// rows pass through them.
 template <class TPixel>
 struct TImageView : TImageHeader<TPixel> {
   TImageView() = default;
