@@ -15,7 +15,6 @@ struct TImage {
     EXPECT_TRUE(I.Alloc(W, H));
     I.Fill({Grey, Grey, Grey, 65535});
   }
-  ~TImage() { I.Dispose(); }
   TPixel64& At(int32_t X, int32_t Y) { return I.Row(Y)[X]; }
 };
 

@@ -26,7 +26,6 @@ struct TRow32 {
     Image.Alloc(static_cast<int32_t>(Values.size()), 1);
     for (std::size_t i = 0; i < Values.size(); ++i) Image.Pixels[i].Value = Values[i];
   }
-  ~TRow32() { Image.Dispose(); }
   uint32_t operator[](int i) const { return Image.Pixels[i].Value; }
   TImage32 Image;
 };

@@ -30,7 +30,6 @@ struct TStrip {
     for (size_t I = 0; I < Colours.size(); ++I)
       Image.Data[I].Init(Colours[I][0], Colours[I][1], Colours[I][2], 1);
   }
-  ~TStrip() { Image.Dispose(); }
   TImage128 Image;
 };
 

@@ -32,7 +32,6 @@ struct TPlane64 {
     Image.Alloc(128, 128);
     Image.Fill(TPixel64{});
   }
-  ~TPlane64() { Image.Dispose(); }
   void Set(int32_t Dx, int32_t Dy, uint16_t A) { Image.Pixels[(64 + Dy) * 128 + 64 + Dx].A = A; }
   TImage64 Image;
 };
