@@ -69,9 +69,8 @@ void ApplyInBands(benchmark::State& State, const char* RawVariable, TFill Fill,
   std::fill_n(reinterpret_cast<char*>(Dst.Pixels), sizeof(*Dst.Pixels) * std::size_t(Dst.Size), 0);
   for (auto _ : State)
     InBands([&](int32_t First, int32_t Rows) {
-      TImage S, D;
-      kromel::AssignRowBandOf(S, Src, First, Rows);
-      kromel::AssignRowBandOf(D, Dst, First, Rows);
+      auto S = kromel::RowBand<typename TImage::TPixel>(Src, First, Rows);
+      auto D = kromel::RowBand<typename TImage::TPixel>(Dst, First, Rows);
       Process(S, D);
     });
   State.SetItemsProcessed(State.iterations() * int64_t(Width) * Height);
@@ -87,7 +86,7 @@ void BM_ApplyLut33_8bit(benchmark::State& State) {
       [](kromel::TVPixel32& P, int64_t i) {
         P.Value = static_cast<uint32_t>(i * 2654435761u) | 0xFF000000u;
       },
-      [&Lut](const kromel::TImage32& S, kromel::TImage32& D) {
+      [&Lut](const auto& S, auto& D) {
         kromel::ProcessImage(Lut, S, D, false);
       });
 }
@@ -102,7 +101,7 @@ void BM_ApplyLut33_16bit(benchmark::State& State) {
         P.Init(static_cast<uint16_t>(H), static_cast<uint16_t>(H >> 16),
                static_cast<uint16_t>(H >> 32), 65535);
       },
-      [&Lut](const kromel::TImage64& S, kromel::TImage64& D) {
+      [&Lut](const auto& S, auto& D) {
         kromel::ProcessImage64(Lut, S, D, false);
       });
 }
@@ -119,7 +118,7 @@ void BM_ApplyLut33_16bitPrepared(benchmark::State& State) {
         P.Init(static_cast<uint16_t>(H), static_cast<uint16_t>(H >> 16),
                static_cast<uint16_t>(H >> 32), 65535);
       },
-      [&Prepared](const kromel::TImage64& S, kromel::TImage64& D) {
+      [&Prepared](const auto& S, auto& D) {
         kromel::ProcessImage64(Prepared, S, D, false);
       });
 }

@@ -139,7 +139,8 @@ void GenerateMaskScale(TRawBitmap& Bitmap, int32_t ScaleType, int32_t RefColor) 
   Image.Dispose();
 }
 
-void Draw3DLUTHSLMask(TImage32 Image, const T3DLut& MaskLUT, float Rotation, float Tilt) {
+void Draw3DLUTHSLMask(TImage32& Image, const T3DLut& MaskLUT, float Rotation,
+                     float Tilt) {
   int64_t LastY = 0;
   try {
     const int32_t W = Image.Width;

@@ -18,6 +18,7 @@ void GenerateMaskScale(TRawBitmap& Bitmap, int32_t ScaleType, int32_t RefColor);
 // levels) into Image's pixels, turned by Rotation (radians) and tilted by
 // Tilt (0..2 of the image height in fortieths). Only the grey background is
 // drawn when the LUT has no planes.
-void Draw3DLUTHSLMask(TImage32 Image, const T3DLut& MaskLUT, float Rotation, float Tilt);
+void Draw3DLUTHSLMask(TImage32& Image, const T3DLut& MaskLUT, float Rotation,
+                     float Tilt);
 
 }  // namespace kromel

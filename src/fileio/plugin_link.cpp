@@ -113,8 +113,7 @@ TPluginFrameResult DecodePluginFrame(const uint8_t* Map, int64_t Length,
     return TPluginFrameResult::NoMemory;
   }
   Fresh.FlipVertical();
-  Image.Dispose();
-  Image = Fresh;
+  Image = std::move(Fresh);
   return TPluginFrameResult::Ok;
 }
 

@@ -1,5 +1,7 @@
 #include "fileio/swatches_aco.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <vector>
 
@@ -67,8 +69,7 @@ bool LoadSwatchesFromACO(const std::string& FileName, TImage32& Image) {
       ErrorMessageProc("Color " + Number + " has unknown format! Ignoring.");
     }
   }
-  Image.Dispose();
-  Image = Read;
+  Image = std::move(Read);
   return true;
 }
 

@@ -185,46 +185,6 @@ int32_t CountPixelsWhere(const TImage128& Image, TTest Test) {
 
 }  // namespace
 
-void TImage128::Init() {
-  Data = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
-}
-
-bool TImage128::Alloc(int32_t NewWidth, int32_t NewHeight) {
-  if (Data != nullptr) {
-    DebugShowMessage("TImage128.Alloc on not nil object, w=" + std::to_string(NewWidth) +
-                     " h=" + std::to_string(NewHeight));
-    std::free(Data);
-  }
-  Init();
-  if (NewWidth <= 0 || NewHeight <= 0) return false;
-  const int64_t Count = int64_t(NewWidth) * NewHeight;
-  if (Count <= INT32_MAX)
-    Data = static_cast<TBGRAPixel128*>(std::malloc(size_t(Count) * sizeof(TBGRAPixel128)));
-  if (Data == nullptr) {
-    DebugShowMessage("Exception in TImage128.Alloc");
-    return false;
-  }
-  Width = NewWidth;
-  Height = NewHeight;
-  Size = int32_t(Count);
-  return true;
-}
-
-void TImage128::Dispose() {
-  if (Data == nullptr) return;
-  std::free(Data);
-  Init();
-}
-
-bool TImage128::SetSize(int32_t NewWidth, int32_t NewHeight) {
-  if (Data != nullptr && Width == NewWidth && Height == NewHeight) return true;
-  Dispose();
-  return Alloc(NewWidth, NewHeight);
-}
-
 bool TImage128::Resize(int32_t NewWidth, int32_t NewHeight) {
   if (Data != nullptr && Width == NewWidth && Height == NewHeight &&
       int64_t(Size) == int64_t(NewWidth) * NewHeight)
@@ -238,8 +198,7 @@ bool TImage128::Resize(int32_t NewWidth, int32_t NewHeight) {
   if (!New.Alloc(NewWidth, NewHeight)) return false;
   if (Data != nullptr && Size > 0)
     std::memcpy(New.Data, Data, size_t(std::min(Size, New.Size)) * sizeof(TBGRAPixel128));
-  Dispose();
-  *this = New;
+  *this = std::move(New);
   return true;
 }
 
@@ -329,8 +288,7 @@ bool TImage128::ReadFromFile(std::FILE* F) {
     ErrorMessageProc(Where + ImageChunkStatusText(TImageChunkStatus::TooShort));
     return false;
   }
-  Dispose();
-  *this = Temp;
+  *this = std::move(Temp);
   return true;
 }
 
@@ -405,8 +363,7 @@ void TImage128::UpSample2x() {
     for (int32_t X = 0; X < Width; ++X)
       D0[2 * X] = D0[2 * X + 1] = D1[2 * X] = D1[2 * X + 1] = S[X];
   }
-  Dispose();
-  *this = New;
+  *this = std::move(New);
 }
 
 void TImage128::DownSample2x() {
@@ -430,8 +387,7 @@ void TImage128::DownSample2x() {
       BlendPixel128(D[X], Top, Bottom, 0.5f);
     }
   }
-  Dispose();
-  *this = New;
+  *this = std::move(New);
 }
 
 void TImage128::ReversePixels() {

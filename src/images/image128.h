@@ -1,8 +1,7 @@
 // TImage128: the float image, pixels of four Singles in memory order blue,
-// green, red, alpha (TBGRAPixel128), row after row from the top. A plain
-// value type like the other images: Init before first use, Alloc (or
-// SetSize, Resize, a conversion) for pixels, Dispose to free them; whoever
-// declares it owns it. Data null means the image holds no data.
+// green, red, alpha (TBGRAPixel128), row after row from the top. It owns
+// its pixels like the other images (TImageBuffer: move-only, one Alloc
+// contract). Data null means the image holds no data.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -10,12 +9,14 @@
 
 #include "images/image32.h"
 #include "images/image64.h"
+#include "images/image_buffer.h"
 #include "images/pixel128.h"
 #include "platform/raw_bitmap.h"
 
 namespace kromel {
 
-struct TImage128 {
+// The float image's header: no margins, the pixels under the name Data.
+struct TImage128Header {
   using TPixel = TBGRAPixel128;
   int32_t Width = 0;
   int32_t Height = 0;
@@ -24,16 +25,15 @@ struct TImage128 {
 
   bool HoldsData() const { return Data != nullptr; }
   TBGRAPixel128* Row(int32_t Y) const { return Data + static_cast<int64_t>(Y) * Width; }
+  TBGRAPixel128*& PixelPointer() { return Data; }
+};
 
-  // Forgets the pixels without freeing them; all sizes 0.
-  void Init();
-  // Width x Height pixels, not cleared; pixels held before are freed. A
-  // side of 0 or below gives no data and False without a report; memory
-  // that can't be had is reported and leaves the image empty.
-  bool Alloc(int32_t NewWidth, int32_t NewHeight);
-  void Dispose();
-  // Keeps the pixels when the size already matches, else re-allocates.
-  bool SetSize(int32_t NewWidth, int32_t NewHeight);
+template <>
+inline constexpr const char* ImageTypeName<TBGRAPixel128> = "TImage128";
+
+struct TImage128 : TImageBuffer<TImage128Header> {
+  // Alloc under the name the callers use.
+  bool SetSize(int32_t NewWidth, int32_t NewHeight) { return Alloc(NewWidth, NewHeight); }
   // New size keeping the first pixels in memory order (rows re-wrap when
   // the width changes; the rest is not cleared). Without memory the image
   // stays as it was.

@@ -4,9 +4,11 @@
 // further field of the pixel keeps its value.
 #pragma once
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -38,31 +40,20 @@ inline uint16_t SaturateWord(float V) {
   return uint16_t(std::nearbyint(V));
 }
 
-// Releases pixels taken aside from an image.
-template <class TImage>
-void FreePixels(typename TImage::TPixel* P) {
-  TImage Old;
-  Old.Init();
-  Old.Pixels = P;
-  Old.Dispose();
-}
-
 // Turns Image a quarter: the source pixel (X, Y) goes to Target(X, Y) of the
 // re-allocated image. A failed allocation keeps the image.
 template <class TImage, class TTarget>
 void TurnQuarter(TImage& Image, TTarget Target) {
   if (!HasArea(Image)) return;
-  const TImage Old = Image;
-  Image.Pixels = nullptr;
+  TImage Old = std::move(Image);
   if (!Image.Alloc(Old.Height, Old.Width)) {
-    static_cast<TImageHeader<typename TImage::TPixel>&>(Image) = Old;
+    Image = std::move(Old);
     return;
   }
   for (int32_t Y = 0; Y < Old.Height; ++Y) {
     const auto* Src = Old.Row(Y);
     for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
   }
-  FreePixels<TImage>(Old.Pixels);
 }
 
 template <class TImage>
@@ -116,8 +107,7 @@ void CropTo(const TImage& I, TImage& Dst, TPoint TopLeft, TPoint BottomRight) {
       std::memcpy(New.Row(Y - R.Top), I.Row(Y) + R.Left,
                   size_t(New.Width) * sizeof(typename TImage::TPixel));
   }
-  Dst.Dispose();
-  Dst = New;
+  Dst = std::move(New);
 }
 
 template <class TImage, class TImage32>
@@ -420,10 +410,10 @@ void GaussianBlur(TImage& I, float Radius, const char* Name, TReport Report) {
 template <class TImage>
 void UpSample2x(TImage& I) {
   if (!HasArea(I)) return;
-  const TImage Old = I;
-  I.Pixels = nullptr;
+  if (int64_t(I.Width) * 2 > INT32_MAX || int64_t(I.Height) * 2 > INT32_MAX) return;
+  TImage Old = std::move(I);
   if (!I.Alloc(Old.Width * 2, Old.Height * 2)) {
-    static_cast<TImageHeader<typename TImage::TPixel>&>(I) = Old;
+    I = std::move(Old);
     return;
   }
   for (int32_t Y = 0; Y < Old.Height; ++Y)
@@ -432,7 +422,6 @@ void UpSample2x(TImage& I) {
       I.Row(2 * Y)[2 * X] = I.Row(2 * Y)[2 * X + 1] = P;
       I.Row(2 * Y + 1)[2 * X] = I.Row(2 * Y + 1)[2 * X + 1] = P;
     }
-  FreePixels<TImage>(Old.Pixels);
 }
 
 // Each new pixel = Mean(top-left, top-right, bottom-left, bottom-right) of
@@ -441,8 +430,7 @@ void UpSample2x(TImage& I) {
 template <class TImage, class TMean>
 void DownSample2x(TImage& I, TMean Mean) {
   if (!HasArea(I)) return;
-  const TImage Old = I;
-  I.Pixels = nullptr;
+  TImage Old = std::move(I);
   if (I.Alloc(Old.Width / 2, Old.Height / 2))
     for (int32_t Y = 0; Y < I.Height; ++Y)
       for (int32_t X = 0; X < I.Width; ++X) {
@@ -450,7 +438,6 @@ void DownSample2x(TImage& I, TMean Mean) {
         const auto* B = Old.Row(2 * Y + 1) + 2 * X;
         I.Row(Y)[X] = Mean(T[0], T[1], B[0], B[1]);
       }
-  FreePixels<TImage>(Old.Pixels);
 }
 
 // ---- alpha and colour words ------------------------------------------------

@@ -14,59 +14,6 @@
 
 namespace kromel {
 
-namespace {
-
-}  // namespace
-
-void TImage32::Init() {
-  Pixels = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
-}
-
-bool TImage32::Alloc(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr) {
-    DebugShowMessage("TImage32.Alloc on not nil object, w=" + std::to_string(NewWidth) +
-                     " h=" + std::to_string(NewHeight));
-    if (Width == NewWidth && Height == NewHeight && Size > 0) {
-      DebugShowMessage("Reusing TImage32!");
-      return true;
-    }
-    std::free(Pixels);
-    Pixels = nullptr;
-  }
-  Width = NewWidth;
-  Height = NewHeight;
-  Size = 0;
-  if (NewWidth <= 0 || NewHeight <= 0) return false;
-  const int64_t Count = int64_t(NewWidth) * NewHeight;
-  if (Count <= INT32_MAX) Pixels = static_cast<TVPixel32*>(std::malloc(size_t(Count) * 4));
-  if (Pixels == nullptr) {
-    DebugShowMessage("Exception in TImage32.Alloc, size=" + std::to_string(Count) +
-                     " width=" + std::to_string(NewWidth) + " height=" +
-                     std::to_string(NewHeight) + "\nMemory usage: " +
-                     std::to_string(GetMemoryUsed() / 1048576) + " Mb ");
-    Width = 0;
-    Height = 0;
-    return false;
-  }
-  Size = static_cast<int32_t>(Count);
-  return true;
-}
-
-void TImage32::SetSize(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr && Width == NewWidth && Height == NewHeight) return;
-  if (Pixels != nullptr) Dispose();
-  if (NewWidth > 0 && NewHeight > 0) Alloc(NewWidth, NewHeight);
-}
-
-void TImage32::Dispose() {
-  if (Pixels == nullptr) return;
-  std::free(Pixels);
-  Init();
-}
-
 void TImage32::Clear() {
   if (Pixels != nullptr && Size > 0) std::memset(Pixels, 0, size_t(Size) * 4);
   CopyMarginsFrom(0, 0, 0, 0);
@@ -92,10 +39,6 @@ uint32_t TImage32::GetPixel(int32_t X, int32_t Y) const {
   X = std::clamp(X, 0, Width - 1);
   Y = std::clamp(Y, 0, Height - 1);
   return Row(Y)[X].Value;
-}
-
-void TImage32::AssignRowBand(const TImage32& Source, int32_t FirstRow, int32_t Count) {
-  AssignRowBandOf(*this, Source, FirstRow, Count);
 }
 
 bool TImage32::WriteToFile(std::FILE* F) {

@@ -1,11 +1,12 @@
-// TImage32: the 8-bit image buffer, pixels in memory order blue, green, red,
-// alpha. A plain value type: Init before the first Alloc, Dispose when done;
-// the image that allocated the pixels owns them, views never dispose.
+// TImage32: the 8-bit image, pixels in memory order blue, green, red,
+// alpha. It owns its pixels (TImageBuffer: move-only, Alloc as described
+// there); bands of it are TImageView32.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "images/image_buffer.h"
 #include "images/image_header.h"
 #include "platform/raw_bitmap.h"
 
@@ -13,20 +14,18 @@ namespace kromel {
 
 class TCanvas;
 
-struct TImage32 : TImageHeader<TVPixel32> {
-  // Forgets the pixels without releasing them; margins untouched.
-  void Init();
-  // Takes Width x Height pixels (contents not set); True when pixels exist.
-  // A side of 0 or below gives no pixels and False without a report.
-  bool Alloc(int32_t NewWidth, int32_t NewHeight);
-  void SetSize(int32_t NewWidth, int32_t NewHeight);
-  void Dispose();
+template <>
+inline constexpr const char* ImageTypeName<TVPixel32> = "TImage32";
+using TImageView32 = TImageView<TVPixel32>;
+
+struct TImage32 : TImageBuffer<TImageHeader<TVPixel32>> {
+  // Alloc under the name the callers use.
+  void SetSize(int32_t NewWidth, int32_t NewHeight) { Alloc(NewWidth, NewHeight); }
   void Clear();
   void Fill(TColor Color);
   void Copy(const TImage32& Source);
   // BGRA value at (X, Y), both clamped into the image; 0 when empty.
   uint32_t GetPixel(int32_t X, int32_t Y) const;
-  void AssignRowBand(const TImage32& Source, int32_t FirstRow, int32_t Count);
 
   bool WriteToFile(std::FILE* F);
   bool ReadFromFile(std::FILE* F);
@@ -108,8 +107,6 @@ struct TImage32 : TImageHeader<TVPixel32> {
   // Mean BGRA value of the pixels with alpha above 128 in the square; 0 when
   // there is none.
   uint32_t GetAverageColor(int32_t X, int32_t Y, int32_t Radius) const;
-
-  TVPixel32* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
 // TColor (red lowest) and BGRA value (blue lowest) of one colour: the lowest

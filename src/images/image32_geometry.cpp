@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "foundation/debug_log.h"
@@ -17,20 +18,8 @@ namespace {
 
 // Replaces Image's pixels and size by Work's; Image's margins stay.
 void TakeOver(TImage32& Image, TImage32& Work) {
-  Image.Dispose();
-  Image.Width = Work.Width;
-  Image.Height = Work.Height;
-  Image.Size = Work.Size;
-  Image.Pixels = Work.Pixels;
-  Work.Init();
-}
-
-// Puts back the header saved before a failed re-allocation.
-void Restore(TImage32& Image, const TImage32& Old) {
-  Image.Width = Old.Width;
-  Image.Height = Old.Height;
-  Image.Size = Old.Size;
-  Image.Pixels = Old.Pixels;
+  Work.CopyMarginsFrom(Image);
+  Image = std::move(Work);
 }
 
 int32_t ToInt32(int64_t V) {
@@ -42,17 +31,15 @@ int32_t ToInt32(int64_t V) {
 template <class TTarget>
 void TurnQuarter(TImage32& Image, TTarget Target) {
   if (!HasArea(Image)) return;
-  const TImage32 Old = Image;
-  Image.Pixels = nullptr;
+  TImage32 Old = std::move(Image);
   if (!Image.Alloc(Old.Height, Old.Width)) {
-    Restore(Image, Old);
+    Image = std::move(Old);
     return;
   }
   for (int32_t Y = 0; Y < Old.Height; ++Y) {
     const TVPixel32* Src = Old.Row(Y);
     for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
   }
-  std::free(Old.Pixels);
 }
 
 // Per byte: the rounded-up half of A plus the rounded-down half of B.
@@ -173,15 +160,12 @@ void TImage32::FlipHorizontal() {
 
 void TImage32::DownSample2x() {
   if (!HasArea(*this)) return;
-  const TImage32 Old = *this;
+  TImage32 Old = std::move(*this);
   const int32_t NewWidth = Old.Width / 2;
   const int32_t NewHeight = Old.Height / 2;
-  Pixels = nullptr;
   if (!Alloc(NewWidth, NewHeight)) {
-    if (NewWidth > 0 && NewHeight > 0)
-      Restore(*this, Old);  // out of memory: keep the old picture
-    else
-      std::free(Old.Pixels);  // a side of 1 halves to nothing
+    // Out of memory: keep the old picture; a side of 1 halves to nothing.
+    if (NewWidth > 0 && NewHeight > 0) *this = std::move(Old);
     return;
   }
   for (int32_t Y = 0; Y < NewHeight; ++Y) {
@@ -197,18 +181,16 @@ void TImage32::DownSample2x() {
       for (int C = 0; C < 4; ++C) D[C] = uint8_t((P[0][C] + P[1][C] + P[2][C] + P[3][C]) >> 2);
     }
   }
-  std::free(Old.Pixels);
 }
 
 void TImage32::UpSample2x() {
   if (!HasArea(*this)) return;
-  const TImage32 Old = *this;
+  if (2 * int64_t(Width) - 1 > INT32_MAX || 2 * int64_t(Height) - 1 > INT32_MAX) return;
+  TImage32 Old = std::move(*this);
   const int32_t W = Old.Width;
   const int32_t H = Old.Height;
-  if (2 * int64_t(W) - 1 > INT32_MAX || 2 * int64_t(H) - 1 > INT32_MAX) return;
-  Pixels = nullptr;
   if (!Alloc(2 * W - 1, 2 * H - 1)) {
-    Restore(*this, Old);
+    *this = std::move(Old);
     return;
   }
   for (int32_t Y = 0; Y < H; ++Y) {
@@ -226,7 +208,6 @@ void TImage32::UpSample2x() {
       }
     }
   }
-  std::free(Old.Pixels);
 }
 
 // Only the part of the rectangle inside the image is written.

@@ -16,57 +16,6 @@ namespace kromel {
 // The chunk stores the words little-endian, as they lie in memory here.
 static_assert(std::endian::native == std::endian::little);
 
-void TImage64::Init() {
-  Pixels = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
-}
-
-bool TImage64::Alloc(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr) {
-    DebugShowMessage("TImage64.Alloc on not nil object, w=" + std::to_string(NewWidth) +
-                     " h=" + std::to_string(NewHeight));
-    std::free(Pixels);
-    Pixels = nullptr;
-  }
-  Width = NewWidth;
-  Height = NewHeight;
-  Size = 0;
-  if (NewWidth <= 0 || NewHeight <= 0) return false;
-  const int64_t Count = int64_t(NewWidth) * NewHeight;
-  if (Count > INT32_MAX) {
-    DebugShowMessage("Exception in TImage64.Alloc, pixels=" + std::to_string(Count) +
-                     " size=" + std::to_string(Count * 8 / 1024) + "kb width=" +
-                     std::to_string(NewWidth) + " height=" + std::to_string(NewHeight) +
-                     "\nMemory usage: " + std::to_string(GetMemoryUsed() / 1048576) + " Mb ");
-    Width = 0;
-    Height = 0;
-    return false;
-  }
-  Pixels = static_cast<TPixel64*>(std::malloc(size_t(Count) * sizeof(TPixel64)));
-  if (Pixels == nullptr) {
-    DebugShowMessage("Error in TImage64.Alloc: not enough memory. Size=" + std::to_string(Count));
-    Width = 0;
-    Height = 0;
-    return false;
-  }
-  Size = static_cast<int32_t>(Count);
-  return true;
-}
-
-void TImage64::SetSize(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr && Width == NewWidth && Height == NewHeight) return;
-  Dispose();
-  Alloc(NewWidth, NewHeight);
-}
-
-void TImage64::Dispose() {
-  if (Pixels == nullptr) return;
-  std::free(Pixels);
-  Init();
-}
-
 void TImage64::Clear() {
   if (Pixels != nullptr && Size > 0) std::memset(Pixels, 0, size_t(Size) * sizeof(TPixel64));
   CopyMarginsFrom(0, 0, 0, 0);

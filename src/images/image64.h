@@ -1,13 +1,14 @@
-// TImage64: the 16-bit image buffer over TPixel64 (red, green, blue, alpha).
-// A plain value type like TImage32: Init, Alloc, Dispose; views never
-// dispose. 8-bit values widen by x257 from a TImage32 and by << 8 from a
-// bitmap; 16-bit values narrow to their high byte.
+// TImage64: the 16-bit image over TPixel64 (red, green, blue, alpha). It
+// owns its pixels like TImage32 (TImageBuffer); bands are TImageView64.
+// 8-bit values widen by x257 from a TImage32 and by << 8 from a bitmap;
+// 16-bit values narrow to their high byte. Drawing is in image64_draw.h.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "images/image32.h"
+#include "images/image_buffer.h"
 #include "images/image_header.h"
 #include "images/sample.h"
 #include "platform/raw_bitmap.h"
@@ -16,14 +17,13 @@ namespace kromel {
 
 class TCanvas;
 
-struct TImage64 : TImageHeader<TPixel64> {
-  void Init();
-  // Takes Width x Height pixels (contents not set); True when pixels exist.
-  // Pixels held before are released. A side of 0 or below gives no pixels
-  // and False without a report.
-  bool Alloc(int32_t NewWidth, int32_t NewHeight);
-  void SetSize(int32_t NewWidth, int32_t NewHeight);
-  void Dispose();
+template <>
+inline constexpr const char* ImageTypeName<TPixel64> = "TImage64";
+using TImageView64 = TImageView<TPixel64>;
+
+struct TImage64 : TImageBuffer<TImageHeader<TPixel64>> {
+  // Alloc under the name the callers use.
+  void SetSize(int32_t NewWidth, int32_t NewHeight) { Alloc(NewWidth, NewHeight); }
   void Clear();
   void Fill(const TPixel64& Color);
   // Pixels and margins of Source; re-allocates when the pixel counts differ.
@@ -109,69 +109,10 @@ struct TImage64 : TImageHeader<TPixel64> {
   int32_t CountDistinctLevels() const;
   std::string GetCentralPixelText() const;
 
-  // Drawing (image64_draw.cpp). Every shape, line, glyph and placed image is
-  // clipped to the image whatever its coordinates.
-  void FillRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom, const TPixel64& Color);
-  void FillCircle(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color);
-  void FillShadedDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
-                      const TPixel64& Centre);
-  void FillRadialDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
-                      const TPixel64& Centre);
-  // The radius is lowered to half the height and width, the corners
-  // clamped into the image.
-  void DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                            const TPixel64& Color);
-  void FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                    const TPixel64& Top, const TPixel64& Bottom);
-  void BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                     const TPixel64& Top, const TPixel64& Bottom);
-  void DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                    const TPixel64& Outer, const TPixel64& Inner, int32_t Steps);
-  void FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                    const TPixel64& Rim, const TPixel64& Face);
-  void BlendRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                     const TPixel64& Rim, const TPixel64& Face);
-  void DrawBitmap(int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel64& Dark,
-                  const TPixel64& Light);
-  // Color with alpha 65535 - m^2, m the rendered grey (0 for full ink).
-  void DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t TextHeight, uint32_t Style,
-                const TPixel64& Color, int32_t Alignment);
-  // Equal points are reported and leave the image unchanged.
-  void DrawGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
-                    const TPixel64& C2);
-  // Equal ends are reported and draw nothing.
-  void DrawGradientLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
-                        const TPixel64& C2);
-  void DrawImageBlended(int32_t X, int32_t Y, const TImage64& Source);
-  void DrawImageMultiplied(int32_t X, int32_t Y, const TImage64& Source);
-  void DrawImageMax(int32_t X, int32_t Y, const TImage64& Source);
-  void DrawImageMin(int32_t X, int32_t Y, const TImage64& Source);
-  void DrawImageAdd(int32_t X, int32_t Y, const TImage64& Source);
-  void DrawImageAddAlpha(int32_t X, int32_t Y, const TImage64& Source);
+  // Filters and resampling (image64_draw.cpp).
   void Smooth121();
   void UpSample2x();
   void DownSample2x();
-
-  void DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
-  void DrawLineAdd(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
-  void DrawBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color);
-  void DrawOutline(const TPixel64& Color);
-  void DrawGradientRadial(int32_t X, int32_t Y, int32_t RX, int32_t RY, const TPixel64& Color1,
-                          const TPixel64& Color2);
-  // The rectangle is not used: the border runs along the image's edges.
-  void DrawGradientBorder(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t Border,
-                          const TPixel64& Color1, const TPixel64& Color2);
-  void DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std::string& Text,
-                    const TPixel64& Color, bool Opaque);
-  void DrawHexBitmap(int32_t X, int32_t Y, int32_t BytesPerRow, const std::string& Text,
-                     const TPixel64& Color);
-  // Src's R, G, B added (saturating) where its alpha is not 0, Src's corner
-  // at (X, Y).
-  void DrawImageBlendedAdd(int32_t X, int32_t Y, const TImage64& Src);
-  void AddColor(const TPixel64& Color);
-  // Writes B, G, R high bytes into rows Y.. of the bitmap (24- or 32-bit,
-  // the alpha byte kept), clipped to it; X is not used.
-  void DrawOnBitmap(TRawBitmap& Bitmap, int32_t X, int32_t Y) const;
 
   // Depth-buffered shapes (image64_depth.cpp): alpha is the depth, 0
   // nearest; a pixel is written only where the shape is strictly nearer.
@@ -210,8 +151,6 @@ struct TImage64 : TImageHeader<TPixel64> {
   void DilateGray();
   void RemoveSmallPoints(int32_t Distance);
   void AddRampFrom(const TImage64& Src, int32_t ZeroLevel, int32_t FullLevel, int32_t Amount);
-
-  TPixel64* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
 // Dst.c = round((B.c x WeightB + A.c) x Scale) + Offset, clamped, for R, G,

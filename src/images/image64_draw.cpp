@@ -1,8 +1,9 @@
 // TImage64 shapes, text, lines, gradients, glyphs and compositing over the
 // shared 16-bit drawing.
+#include "images/image64_draw.h"
+
 #include "foundation/debug_log.h"
 #include "images/image16_draw.h"
-#include "images/image64.h"
 #include "images/text_raster.h"
 #include "platform/message_sink.h"
 
@@ -22,23 +23,23 @@ void MultiplyPixel64(TPixel64& Result, const TPixel64& Dst, const TPixel64& Src)
   Result = d::Multiply(Dst, Src);
 }
 
-void TImage64::FillRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
-                        const TPixel64& Color) {
-  d::FillRect(*this, Left, Top, Right, Bottom, Color);
+void FillRect(TImage64& Image, int32_t Left, int32_t Top, int32_t Right, int32_t Bottom,
+              const TPixel64& Color) {
+  d::FillRect(Image, Left, Top, Right, Bottom, Color);
 }
 
-void TImage64::FillCircle(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color) {
-  d::FillCircle(*this, X, Y, Radius, Color);
+void FillCircle(TImage64& Image, int32_t X, int32_t Y, int32_t Radius, const TPixel64& Color) {
+  d::FillCircle(Image, X, Y, Radius, Color);
 }
 
-void TImage64::FillShadedDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
-                              const TPixel64& Centre) {
-  d::FillShadedDisc(*this, X, Y, Radius, Rim, Centre);
+void FillShadedDisc(TImage64& Image, int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                    const TPixel64& Centre) {
+  d::FillShadedDisc(Image, X, Y, Radius, Rim, Centre);
 }
 
-void TImage64::FillRadialDisc(int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
-                              const TPixel64& Centre) {
-  d::FillRadialDisc(*this, X, Y, Radius, Rim, Centre);
+void FillRadialDisc(TImage64& Image, int32_t X, int32_t Y, int32_t Radius, const TPixel64& Rim,
+                    const TPixel64& Centre) {
+  d::FillRadialDisc(Image, X, Y, Radius, Rim, Centre);
 }
 
 namespace {
@@ -57,60 +58,58 @@ TRoundBox DrawnBox(const TImage64& I, int32_t X1, int32_t Y1, int32_t X2, int32_
 
 }  // namespace
 
-void TImage64::DrawRectangleRounded(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t R,
-                                    const TPixel64& Color) {
-  if (!d::HasArea(*this)) return;
-  const TRoundBox B = DrawnBox(*this, X1, Y1, X2, Y2, R);
-  d::RoundedFlat(*this, B.X1, B.Y1, B.X2, B.Y2, B.R, Color);
+void DrawRectangleRounded(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                          int32_t R, const TPixel64& Color) {
+  if (!d::HasArea(Image)) return;
+  const TRoundBox B = DrawnBox(Image, X1, Y1, X2, Y2, R);
+  d::RoundedFlat(Image, B.X1, B.Y1, B.X2, B.Y2, B.R, Color);
 }
 
-void TImage64::FillRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                            int32_t R, const TPixel64& Top,
-                                            const TPixel64& Bottom) {
-  d::RoundedGradient(*this, X1, Y1, X2, Y2, R, Top, Bottom, false);
+void FillRectangleRoundedGradient(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                  int32_t R, const TPixel64& Top, const TPixel64& Bottom) {
+  d::RoundedGradient(Image, X1, Y1, X2, Y2, R, Top, Bottom, false);
 }
 
-void TImage64::BlendRectangleRoundedGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                             int32_t R, const TPixel64& Top,
-                                             const TPixel64& Bottom) {
-  d::RoundedGradient(*this, X1, Y1, X2, Y2, R, Top, Bottom, true);
+void BlendRectangleRoundedGradient(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                   int32_t R, const TPixel64& Top, const TPixel64& Bottom) {
+  d::RoundedGradient(Image, X1, Y1, X2, Y2, R, Top, Bottom, true);
 }
 
-void TImage64::DrawRectangleRoundedSoftEdge(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                            int32_t R, const TPixel64& Outer,
-                                            const TPixel64& Inner, int32_t Steps) {
+void DrawRectangleRoundedSoftEdge(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                  int32_t R, const TPixel64& Outer, const TPixel64& Inner,
+                                  int32_t Steps) {
   d::RoundedSoftEdge(
-      *this, X1, Y1, X2, Y2, R, Outer, Inner, Steps,
-      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad, const TPixel64& Colour) {
-        DrawRectangleRounded(int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad), Colour);
+      Image, X1, Y1, X2, Y2, R, Outer, Inner, Steps,
+      [&Image](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad, const TPixel64& Colour) {
+        DrawRectangleRounded(Image, int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad),
+                             Colour);
       },
-      [this](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad) {
+      [&Image](int64_t A, int64_t B, int64_t C, int64_t D, int64_t Rad) {
         const TRoundBox Box =
-            DrawnBox(*this, int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad));
-        return d::RoundedRowsShown(*this, Box.X1, Box.Y1, Box.X2, Box.Y2, Box.R,
+            DrawnBox(Image, int32_t(A), int32_t(B), int32_t(C), int32_t(D), int32_t(Rad));
+        return d::RoundedRowsShown(Image, Box.X1, Box.Y1, Box.X2, Box.Y2, Box.R,
                                    int64_t(Box.Y1) + Box.R, int64_t(Box.Y2) - Box.R);
       });
 }
 
-void TImage64::FillRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                            int32_t R, const TPixel64& Rim, const TPixel64& Face) {
-  d::RoundedEmbossed(*this, X1, Y1, X2, Y2, R, Rim, Face, false);
+void FillRectangleRoundedEmbossed(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                  int32_t R, const TPixel64& Rim, const TPixel64& Face) {
+  d::RoundedEmbossed(Image, X1, Y1, X2, Y2, R, Rim, Face, false);
 }
 
-void TImage64::BlendRectangleRoundedEmbossed(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                             int32_t R, const TPixel64& Rim,
-                                             const TPixel64& Face) {
-  d::RoundedEmbossed(*this, X1, Y1, X2, Y2, R, Rim, Face, true);
+void BlendRectangleRoundedEmbossed(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                                   int32_t R, const TPixel64& Rim, const TPixel64& Face) {
+  d::RoundedEmbossed(Image, X1, Y1, X2, Y2, R, Rim, Face, true);
 }
 
-void TImage64::DrawBitmap(int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel64& Dark,
-                          const TPixel64& Light) {
-  d::DrawMaskBitmap(*this, X, Y, Mask, Dark, Light);
+void DrawBitmap(TImage64& Image, int32_t X, int32_t Y, TRawBitmap& Mask, const TPixel64& Dark,
+                const TPixel64& Light) {
+  d::DrawMaskBitmap(Image, X, Y, Mask, Dark, Light);
 }
 
-void TImage64::DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t TextHeight,
-                        uint32_t Style, const TPixel64& Color, int32_t Alignment) {
-  DrawTextCoverage(*this, X, Y, Text, TextHeight, Style, Alignment,
+void DrawText(TImage64& Image, int32_t X, int32_t Y, const std::string& Text, int32_t TextHeight,
+              uint32_t Style, const TPixel64& Color, int32_t Alignment) {
+  DrawTextCoverage(Image, X, Y, Text, TextHeight, Style, Alignment,
                    [&Color](TPixel64& P, uint8_t Coverage) {
                      const int32_t M = 255 - Coverage;
                      P = Color;
@@ -118,40 +117,40 @@ void TImage64::DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t T
                    });
 }
 
-void TImage64::DrawGradient(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C1,
-                            const TPixel64& C2) {
-  if (!d::DrawGradient(*this, X1, Y1, X2, Y2, C1, C2))
+void DrawGradient(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                  const TPixel64& C1, const TPixel64& C2) {
+  if (!d::DrawGradient(Image, X1, Y1, X2, Y2, C1, C2))
     PlatformShowMessage("Exception in TImage64.DrawGradient");
 }
 
-void TImage64::DrawGradientLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
-                                const TPixel64& C1, const TPixel64& C2) {
-  if (!d::DrawGradientLine(*this, X1, Y1, X2, Y2, C1, C2))
+void DrawGradientLine(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                      const TPixel64& C1, const TPixel64& C2) {
+  if (!d::DrawGradientLine(Image, X1, Y1, X2, Y2, C1, C2))
     PlatformShowMessage("Exception in TImage64.DrawGradientLine");
 }
 
-void TImage64::DrawImageBlended(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageBlended(*this, X, Y, Source);
+void DrawImageBlended(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageBlended(Image, X, Y, Source);
 }
 
-void TImage64::DrawImageMultiplied(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageMultiplied(*this, X, Y, Source);
+void DrawImageMultiplied(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMultiplied(Image, X, Y, Source);
 }
 
-void TImage64::DrawImageMax(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageMax(*this, X, Y, Source);
+void DrawImageMax(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMax(Image, X, Y, Source);
 }
 
-void TImage64::DrawImageMin(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageMin(*this, X, Y, Source);
+void DrawImageMin(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageMin(Image, X, Y, Source);
 }
 
-void TImage64::DrawImageAdd(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageAdd(*this, X, Y, Source);
+void DrawImageAdd(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageAdd(Image, X, Y, Source);
 }
 
-void TImage64::DrawImageAddAlpha(int32_t X, int32_t Y, const TImage64& Source) {
-  d::DrawImageAddAlpha(*this, X, Y, Source);
+void DrawImageAddAlpha(TImage64& Image, int32_t X, int32_t Y, const TImage64& Source) {
+  d::DrawImageAddAlpha(Image, X, Y, Source);
 }
 
 void TImage64::Smooth121() { d::Smooth121(*this); }
@@ -167,35 +166,38 @@ void TImage64::DownSample2x() {
   });
 }
 
-void TImage64::DrawLine(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
-  d::DrawLine(*this, X1, Y1, X2, Y2, Color);
+void DrawLine(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+              const TPixel64& Color) {
+  d::DrawLine(Image, X1, Y1, X2, Y2, Color);
 }
 
-void TImage64::DrawLineAdd(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
-  d::DrawLineAdd(*this, X1, Y1, X2, Y2, Color);
+void DrawLineAdd(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                 const TPixel64& Color) {
+  d::DrawLineAdd(Image, X1, Y1, X2, Y2, Color);
 }
 
-void TImage64::DrawBevel(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& Color) {
-  if (!d::HasArea(*this)) return;
-  d::DrawBevel(*this, std::clamp(X1, 0, Width - 1), std::clamp(Y1, 0, Height - 1),
-               std::clamp(X2, 0, Width - 1), std::clamp(Y2, 0, Height - 1), Color);
+void DrawBevel(TImage64& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+               const TPixel64& Color) {
+  if (!d::HasArea(Image)) return;
+  d::DrawBevel(Image, std::clamp(X1, 0, Image.Width - 1), std::clamp(Y1, 0, Image.Height - 1),
+               std::clamp(X2, 0, Image.Width - 1), std::clamp(Y2, 0, Image.Height - 1), Color);
 }
 
-void TImage64::DrawOutline(const TPixel64& Color) { d::DrawOutline(*this, Color); }
+void DrawOutline(TImage64& Image, const TPixel64& Color) { d::DrawOutline(Image, Color); }
 
-void TImage64::DrawGradientRadial(int32_t X, int32_t Y, int32_t RX, int32_t RY,
-                                  const TPixel64& Color1, const TPixel64& Color2) {
-  d::DrawGradientRadial(*this, X, Y, RX, RY, Color1, Color2);
+void DrawGradientRadial(TImage64& Image, int32_t X, int32_t Y, int32_t RX, int32_t RY,
+                        const TPixel64& Color1, const TPixel64& Color2) {
+  d::DrawGradientRadial(Image, X, Y, RX, RY, Color1, Color2);
 }
 
-void TImage64::DrawGradientBorder(int32_t, int32_t, int32_t, int32_t, int32_t Border,
-                                  const TPixel64& Color1, const TPixel64& Color2) {
-  d::DrawGradientBorder(*this, Border, Color1, Color2);
+void DrawGradientBorder(TImage64& Image, int32_t, int32_t, int32_t, int32_t, int32_t Border,
+                        const TPixel64& Color1, const TPixel64& Color2) {
+  d::DrawGradientBorder(Image, Border, Color1, Color2);
 }
 
-void TImage64::DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std::string& Text,
-                            const TPixel64& Color, bool Opaque) {
-  d::DrawHexGlyph(*this, X, Y, GlyphWidth, Text, [&](TPixel64& P, uint32_t K) {
+void DrawHexGlyph(TImage64& Image, int32_t X, int32_t Y, int32_t GlyphWidth,
+                  const std::string& Text, const TPixel64& Color, bool Opaque) {
+  d::DrawHexGlyph(Image, X, Y, GlyphWidth, Text, [&](TPixel64& P, uint32_t K) {
     if (Opaque) {
       P = Color;
       P.A = uint16_t(K * 65535 / 3);
@@ -207,19 +209,19 @@ void TImage64::DrawHexGlyph(int32_t X, int32_t Y, int32_t GlyphWidth, const std:
   });
 }
 
-void TImage64::DrawHexBitmap(int32_t X, int32_t Y, int32_t BytesPerRow, const std::string& Text,
-                             const TPixel64& Color) {
-  d::DrawHexBitmap(*this, X, Y, BytesPerRow, Text, Color);
+void DrawHexBitmap(TImage64& Image, int32_t X, int32_t Y, int32_t BytesPerRow,
+                   const std::string& Text, const TPixel64& Color) {
+  d::DrawHexBitmap(Image, X, Y, BytesPerRow, Text, Color);
 }
 
-void TImage64::DrawImageBlendedAdd(int32_t X, int32_t Y, const TImage64& Src) {
-  d::DrawImageBlendedAdd(*this, X, Y, Src);
+void DrawImageBlendedAdd(TImage64& Image, int32_t X, int32_t Y, const TImage64& Src) {
+  d::DrawImageBlendedAdd(Image, X, Y, Src);
 }
 
-void TImage64::AddColor(const TPixel64& Color) { d::AddColor(*this, Color); }
+void AddColor(TImage64& Image, const TPixel64& Color) { d::AddColor(Image, Color); }
 
-void TImage64::DrawOnBitmap(TRawBitmap& Bitmap, int32_t, int32_t Y) const {
-  d::WriteBitmapRows(*this, Bitmap, Y, true);
+void DrawOnBitmap(const TImage64& Image, TRawBitmap& Bitmap, int32_t, int32_t Y) {
+  d::WriteBitmapRows(Image, Bitmap, Y, true);
 }
 
 }  // namespace kromel

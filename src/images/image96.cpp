@@ -15,51 +15,6 @@ namespace kromel {
 // The chunk stores the words little-endian, as they lie in memory here.
 static_assert(std::endian::native == std::endian::little);
 
-void TImage96::Init() {
-  Pixels = nullptr;
-  Width = 0;
-  Height = 0;
-  Size = 0;
-}
-
-bool TImage96::Alloc(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr) {
-    std::free(Pixels);
-    Pixels = nullptr;
-  }
-  Width = NewWidth;
-  Height = NewHeight;
-  Size = 0;
-  const int64_t Count = int64_t(NewWidth) * NewHeight;
-  if (NewWidth <= 0 || NewHeight <= 0) {
-    PlatformShowMessage("TImage96.Alloc error: size=" + std::to_string(Count));
-    return false;
-  }
-  if (Count <= INT32_MAX)
-    Pixels = static_cast<TPixel96*>(std::malloc(size_t(Count) * sizeof(TPixel96)));
-  if (Pixels == nullptr) {
-    PlatformShowMessage("Exception in TImage96.Alloc, size=" + std::to_string(Count) +
-                        " width=" + std::to_string(NewWidth) +
-                        " height=" + std::to_string(NewHeight));
-    Init();
-    return false;
-  }
-  Size = static_cast<int32_t>(Count);
-  return true;
-}
-
-void TImage96::SetSize(int32_t NewWidth, int32_t NewHeight) {
-  if (Pixels != nullptr && Width == NewWidth && Height == NewHeight) return;
-  Dispose();
-  Alloc(NewWidth, NewHeight);
-}
-
-void TImage96::Dispose() {
-  if (Pixels == nullptr) return;
-  std::free(Pixels);
-  Init();
-}
-
 void TImage96::Clear() {
   if (Pixels != nullptr && Size > 0) std::memset(static_cast<void*>(Pixels), 0, size_t(Size) * sizeof(TPixel96));
   CopyMarginsFrom(0, 0, 0, 0);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "images/image32.h"
+#include "images/image_buffer.h"
 #include "images/image_header.h"
 #include "images/sample.h"
 #include "platform/raw_bitmap.h"
@@ -22,13 +23,14 @@ struct TPixel96 {
 };
 static_assert(sizeof(TPixel96) == 12);
 
-struct TImage96 : TImageHeader<TPixel96> {
-  void Init();
-  // Takes Width x Height pixels (contents not set); True when pixels exist.
-  // Pixels held before are released.
-  bool Alloc(int32_t NewWidth, int32_t NewHeight);
-  void SetSize(int32_t NewWidth, int32_t NewHeight);
-  void Dispose();
+template <>
+inline constexpr const char* ImageTypeName<TPixel96> = "TImage96";
+using TImageView96 = TImageView<TPixel96>;
+
+// Owns its pixels like TImage32 (TImageBuffer).
+struct TImage96 : TImageBuffer<TImageHeader<TPixel96>> {
+  // Alloc under the name the callers use.
+  void SetSize(int32_t NewWidth, int32_t NewHeight) { Alloc(NewWidth, NewHeight); }
   void Clear();
   void Fill(const TPixel96& Color);
   bool IsEmpty() const { return Pixels == nullptr || Size <= 0; }
@@ -139,8 +141,6 @@ struct TImage96 : TImageHeader<TPixel96> {
   void DrawImageMultiplied(int32_t X, int32_t Y, const TImage96& Src);
   void DrawImageBlendedAdd(const TImage96& Src);
   void DrawOutline(const TPixel96& Color);
-
-  TPixel96* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
 };
 
 // Dst.c = round((B.c x Weight + A.c) x Scale) + Offset, clamped, for R, G,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "foundation/debug_log.h"
 
@@ -65,9 +66,6 @@ bool ReadImageFromChunk(std::FILE* F, TImage& Image, const char* Routine) {
   if (Status == TImageChunkStatus::NoTag) return false;
   if (Status == TImageChunkStatus::Empty) {
     Image.Dispose();
-    Image.Width = 0;
-    Image.Height = 0;
-    Image.Size = 0;
     return true;
   }
   const std::string Where = std::string("Exception in ") + Routine + ", Width=" +
@@ -89,11 +87,8 @@ bool ReadImageFromChunk(std::FILE* F, TImage& Image, const char* Routine) {
     ErrorMessageProc(Where + ImageChunkStatusText(TImageChunkStatus::TooShort));
     return false;
   }
-  Image.Dispose();
-  Image.Width = Temp.Width;
-  Image.Height = Temp.Height;
-  Image.Size = Temp.Size;
-  Image.Pixels = Temp.Pixels;
+  Temp.CopyMarginsFrom(Image);
+  Image = std::move(Temp);
   return true;
 }
 

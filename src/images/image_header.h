@@ -21,8 +21,9 @@ struct TRect {
 };
 
 // Width, Height, Size (pixels), the margins of fitted content and the pixel
-// pointer. Copying the header copies only the pointer: that is how views
-// share pixels. Emptiness is judged by the pointer (or Size).
+// pointer. The header does not own the pixels: the owners derive from it
+// through TImageBuffer, the views through TImageView (image_buffer.h).
+// Emptiness is judged by the pointer (or Size).
 template <class TPixelT>
 struct TImageHeader {
   using TPixel = TPixelT;
@@ -36,6 +37,8 @@ struct TImageHeader {
   TPixelT* Pixels = nullptr;
 
   bool HoldsPixels() const { return Pixels != nullptr; }
+  TPixelT* Row(int32_t Y) const { return Pixels + static_cast<int64_t>(Y) * Width; }
+  TPixelT*& PixelPointer() { return Pixels; }
   void CopyMarginsFrom(int32_t Left, int32_t Right, int32_t Top, int32_t Bottom) {
     MarginLeft = Left;
     MarginRight = Right;
@@ -56,25 +59,6 @@ inline bool HasPixelArea(const void* Pixels, int64_t Width, int64_t Height, int6
 template <class TPixelT>
 bool HasArea(const TImageHeader<TPixelT>& I) {
   return HasPixelArea(I.Pixels, I.Width, I.Height, I.Size);
-}
-
-// Makes View a view of Count rows of Source from FirstRow, sharing Source's
-// pixels. Rows outside Source are cut off; an empty Source gives a view
-// without pixels (Size 0, Width and Height untouched). Margins are not set.
-template <class TPixelT>
-void AssignRowBandOf(TImageHeader<TPixelT>& View, const TImageHeader<TPixelT>& Source,
-                     int32_t FirstRow, int32_t Count) {
-  if (Source.Pixels == nullptr || Source.Width <= 0 || Source.Height <= 0) {
-    View.Pixels = nullptr;
-    View.Size = 0;
-    return;
-  }
-  const int32_t First = std::clamp(FirstRow, 0, Source.Height);
-  const int32_t Rows = std::clamp(Count, 0, Source.Height - First);
-  View.Pixels = Source.Pixels + static_cast<int64_t>(First) * Source.Width;
-  View.Width = Source.Width;
-  View.Height = Rows;
-  View.Size = Source.Width * Rows;
 }
 
 // The renderer's eight bands: band k covers rows Height*k / 8 up to
@@ -117,6 +101,11 @@ struct TPixel64 {
   bool operator==(const TPixel64&) const = default;
 };
 static_assert(sizeof(TPixel64) == 8);
+
+// The pixels of an 8-bit or 16-bit image, owned or viewed: what routines
+// that only read or write pixels take.
+using TImageHeader32 = TImageHeader<TVPixel32>;
+using TImageHeader64 = TImageHeader<TPixel64>;
 
 // The header over plain bytes; it has no operations.
 struct TImage24 : TImageHeader<uint8_t> {};

@@ -1,5 +1,7 @@
 #include "images/image_vbpp.h"
 
+#include <utility>
+
 #include <algorithm>
 
 #include "platform/message_sink.h"
@@ -84,15 +86,7 @@ void TImageVBPP::CopyFromImage64(const TImage64& Source) {
   Image64.Copy(Source);
 }
 
-void TImageVBPP::DetachView() {
-  if (!FIsView) return;
-  Image32.Init();
-  Image64.Init();
-  FIsView = false;
-}
-
 void TImageVBPP::Dispose() {
-  DetachView();
   Image32.Dispose();
   Image64.Dispose();
 }
@@ -102,7 +96,6 @@ void TImageVBPP::Dispose(TImageVBPP* Image) {
 }
 
 void TImageVBPP::Realloc(int32_t Width, int32_t Height, bool Use16Bit) {
-  DetachView();
   if (Use16Bit)
     Image64.SetSize(Width, Height);
   else
@@ -118,17 +111,11 @@ void TImageVBPP::ConvertTo64() {
   Wide.Init();
   Wide.CopyFromImage32(Image32);
   if (Wide.Pixels == nullptr) return;
-  if (FIsView) {
-    DetachView();
-  } else {
-    Image32.Dispose();
-    Image64.Dispose();
-  }
-  Image64 = Wide;
+  Image32.Dispose();
+  Image64 = std::move(Wide);
 }
 
 void TImageVBPP::RotateLeft() {
-  if (FIsView) return;
   if (Image64.Pixels != nullptr)
     Image64.RotateLeft();
   else
@@ -136,7 +123,6 @@ void TImageVBPP::RotateLeft() {
 }
 
 void TImageVBPP::RotateRight() {
-  if (FIsView) return;
   if (Image64.Pixels != nullptr)
     Image64.RotateRight();
   else
@@ -189,15 +175,37 @@ void TImageVBPP::GetCentralPixelText(std::string& S) const {
     S = "GetCentralPixel Img32bit";
 }
 
-void TImageVBPP::AssignRowBand(const TImageVBPP& Source, int32_t FirstRow, int32_t Count) {
-  if (&Source == this) return;
-  if (!FIsView) {
-    Image32.Dispose();
-    Image64.Dispose();
-  }
-  AssignRowBandOf(Image32, Source.Image32, FirstRow, Count);
-  AssignRowBandOf(Image64, Source.Image64, FirstRow, Count);
-  FIsView = true;
+TImageVBPPBand::TImageVBPPBand(const TImageVBPP& Source)
+    : Image32(Source.Image32), Image64(Source.Image64) {}
+
+int32_t TImageVBPPBand::GetWidth() const {
+  if (Image64.Pixels != nullptr) return Image64.Width;
+  if (Image32.Pixels != nullptr) return Image32.Width;
+  return 0;
+}
+
+int32_t TImageVBPPBand::GetHeight() const {
+  if (Image64.Pixels != nullptr) return Image64.Height;
+  if (Image32.Pixels != nullptr) return Image32.Height;
+  return 0;
+}
+
+int32_t TImageVBPPBand::GetSize() const {
+  if (Image64.Pixels != nullptr) return Image64.Size;
+  if (Image32.Pixels != nullptr) return Image32.Size;
+  return 0;
+}
+
+bool TImageVBPPBand::IsEmpty() const {
+  return !((Image32.Pixels != nullptr && Image32.Size != 0) ||
+           (Image64.Pixels != nullptr && Image64.Size != 0));
+}
+
+TImageVBPPBand RowBand(const TImageVBPPBand& Source, int32_t FirstRow, int32_t Count) {
+  TImageVBPPBand Band;
+  Band.Image32 = RowBand<TVPixel32>(Source.Image32, FirstRow, Count);
+  Band.Image64 = RowBand<TPixel64>(Source.Image64, FirstRow, Count);
+  return Band;
 }
 
 }  // namespace kromel

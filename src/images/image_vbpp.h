@@ -1,6 +1,6 @@
 // TImageVBPP: the source image held at 8 or 16 bits. Every operation works
-// on the 16-bit image when that holds pixels, else on the 8-bit one. A view
-// (AssignRowBand) shares another object's pixels and never releases them.
+// on the 16-bit image when that holds pixels, else on the 8-bit one. It owns
+// both images; TImageVBPPBand is the non-owning view of its rows.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -27,7 +27,6 @@ public:
   void CopyToImage32(TImage32& Target) const;
   void CopyFromImage64(const TImage64& Source);
 
-  // Releases both images (only forgets them when this is a view).
   void Dispose();
   // Dispose through a possibly null pointer.
   static void Dispose(TImageVBPP* Image);
@@ -35,8 +34,7 @@ public:
   // Widens the 8-bit picture into the 16-bit image (x257) and releases the
   // 8-bit one; nothing when there is no 8-bit picture.
   void ConvertTo64();
-  // Geometry on the image that holds pixels. A view is not turned (its
-  // pixels belong to another object); flips work in place on views too.
+  // Geometry on the image that holds pixels.
   void RotateLeft();
   void RotateRight();
   void FlipVertical();
@@ -52,17 +50,25 @@ public:
   uint32_t GetAverageColor32(int32_t X, int32_t Y, int32_t Radius) const;
   void GetCentralPixelText(std::string& S) const;
 
-  // Makes this object a view of Count rows of Source from FirstRow.
-  void AssignRowBand(const TImageVBPP& Source, int32_t FirstRow, int32_t Count);
-  bool IsView() const { return FIsView; }
-
   TImage32 Image32;
   TImage64 Image64;
-
-private:
-  // Forgets shared pixels before this object owns any again.
-  void DetachView();
-  bool FIsView = false;
 };
+
+// Rows of a TImageVBPP's pixels (or all of them) without owning them: the
+// bands the renderer's workers process. Copyable; the source must outlive it.
+struct TImageVBPPBand {
+  TImageVBPPBand() = default;
+  TImageVBPPBand(const TImageVBPP& Source);
+  int32_t GetWidth() const;
+  int32_t GetHeight() const;
+  int32_t GetSize() const;
+  bool IsEmpty() const;
+
+  TImageView32 Image32;
+  TImageView64 Image64;
+};
+
+// Count rows of Source from FirstRow, cut to its rows.
+TImageVBPPBand RowBand(const TImageVBPPBand& Source, int32_t FirstRow, int32_t Count);
 
 }  // namespace kromel

@@ -243,13 +243,13 @@ void ProcessColorBGRA128InGammaProfile(const T3DLut& Lut, TBGRAPixel128& Out,
 
 // --- Images ---
 
-void ProcessImage(const T3DLut& Lut, const TImage32& Src, TImage32& Dst, bool Dither) {
+void ProcessImage(const T3DLut& Lut, const TImageHeader32& Src, TImageHeader32& Dst, bool Dither) {
   if ((Lut.Size < 1 && Lut.NLRH < 1) || Dst.Pixels == nullptr) return;
   const TLookup Look(Lut, Spanned(Dst));
   ProcessImage(Look.Prepared, Src, Dst, Dither);
 }
 
-void ProcessImage(const TPreparedLut& Look, const TImage32& Src, TImage32& Dst, bool Dither) {
+void ProcessImage(const TPreparedLut& Look, const TImageHeader32& Src, TImageHeader32& Dst, bool Dither) {
   if (Dst.Pixels == nullptr) return;
   const int64_t Count = Spanned(Dst);
   if (Src.Pixels == nullptr || Spanned(Src) < Count) {
@@ -276,7 +276,7 @@ void ProcessImage24(const T3DLut& Lut, const TImage24& Src, TImage24& Dst, bool 
   Dst.CopyMarginsFrom(Src);
 }
 
-void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool UseAlpha) {
+void ProcessImage64(const T3DLut& Lut, const TImageHeader64& Src, TImageHeader64& Dst, bool UseAlpha) {
   if (!Checks64(Lut, Src.Size, Dst.Size)) return;
   if (Src.Pixels == nullptr || Dst.Pixels == nullptr) return;
   const int64_t Count = std::min(Spanned(Src), Spanned(Dst));
@@ -284,7 +284,7 @@ void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool 
   Look.Prepared.Apply64(Src.Pixels, Dst.Pixels, Count, UseAlpha);
 }
 
-void ProcessImage64(const TPreparedLut& Look, const TImage64& Src, TImage64& Dst, bool UseAlpha) {
+void ProcessImage64(const TPreparedLut& Look, const TImageHeader64& Src, TImageHeader64& Dst, bool UseAlpha) {
   if (Src.Size != Dst.Size) {
     ErrorMessageProc("Error T3DLut.ProcessImage64 - different image sizes!");
     return;
@@ -293,13 +293,13 @@ void ProcessImage64(const TPreparedLut& Look, const TImage64& Src, TImage64& Dst
   Look.Apply64(Src.Pixels, Dst.Pixels, std::min(Spanned(Src), Spanned(Dst)), UseAlpha);
 }
 
-void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha) {
+void ProcessImage64To32(const T3DLut& Lut, const TImageHeader64& Src, TImageHeader32& Dst, bool UseAlpha) {
   if (!Checks64(Lut, Src.Size, Dst.Size)) return;
   const TLookup Look(Lut, std::min(Spanned(Src), Spanned(Dst)));
   ProcessImage64To32(Look.Prepared, Src, Dst, UseAlpha);
 }
 
-void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32& Dst,
+void ProcessImage64To32(const TPreparedLut& Look, const TImageHeader64& Src, TImageHeader32& Dst,
                         bool UseAlpha) {
   if (Src.Size != Dst.Size) {
     ErrorMessageProc("Error T3DLut.ProcessImage64 - different image sizes!");
@@ -314,7 +314,7 @@ namespace {
 // The 8-bit image of Src when it has pixels, else its 16-bit one; failures
 // stay inside (the renderer's workers rely on it).
 template <class TLook>
-void ImageVBPPThrough(const TLook& Look, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+void ImageVBPPThrough(const TLook& Look, const TImageVBPPBand& Src, TImageHeader32& Dst, bool Dither,
                       bool UseAlpha) {
   try {
     if (Src.Image32.Pixels != nullptr)
@@ -327,12 +327,12 @@ void ImageVBPPThrough(const TLook& Look, const TImageVBPP& Src, TImage32& Dst, b
 
 }  // namespace
 
-void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPPBand& Src, TImageHeader32& Dst, bool Dither,
                       bool UseAlpha) {
   ImageVBPPThrough(Lut, Src, Dst, Dither, UseAlpha);
 }
 
-void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
+void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPPBand& Src, TImageHeader32& Dst,
                       bool Dither, bool UseAlpha) {
   ImageVBPPThrough(Look, Src, Dst, Dither, UseAlpha);
 }
@@ -379,12 +379,12 @@ void ProcessRawRow(const T3DLut& Lut, void* Row, int32_t Width, TLutRowFormat Fo
       break;
     }
     case TLutRowFormat::BGRA32: {
-      TImage32 Line = RowImage<TImage32>(Row, Width);
+      TImageView32 Line(static_cast<TVPixel32*>(Row), Width, 1);
       ProcessImage(Lut, Line, Line, false);
       break;
     }
     case TLutRowFormat::RGBA64: {
-      TImage64 Line = RowImage<TImage64>(Row, Width);
+      TImageView64 Line(static_cast<TPixel64*>(Row), Width, 1);
       ProcessImage64(Lut, Line, Line, false);
       break;
     }

@@ -45,26 +45,26 @@ void ProcessColorBGRA128InGammaProfile(const T3DLut& Lut, TBGRAPixel128& Out,
 // and the LUT's output; alpha-0 pixels copied as they are; Dst's margins
 // become Src's. Src must hold at least Dst's pixels (else reported,
 // nothing done). Src may be Dst.
-void ProcessImage(const T3DLut& Lut, const TImage32& Src, TImage32& Dst, bool Dither);
+void ProcessImage(const T3DLut& Lut, const TImageHeader32& Src, TImageHeader32& Dst, bool Dither);
 // 24-bit BGR, no alpha; cubic LUTs only.
 void ProcessImage24(const T3DLut& Lut, const TImage24& Src, TImage24& Dst, bool Dither);
 // 16-bit RGBA; Dst's alpha is not written. Sizes must match.
-void ProcessImage64(const T3DLut& Lut, const TImage64& Src, TImage64& Dst, bool UseAlpha);
+void ProcessImage64(const T3DLut& Lut, const TImageHeader64& Src, TImageHeader64& Dst, bool UseAlpha);
 // 16-bit in, 8-bit out; Dst's alpha = the high byte of Src's.
-void ProcessImage64To32(const T3DLut& Lut, const TImage64& Src, TImage32& Dst, bool UseAlpha);
+void ProcessImage64To32(const T3DLut& Lut, const TImageHeader64& Src, TImageHeader32& Dst, bool UseAlpha);
 // The 8-bit image of Src when it has pixels, else its 16-bit one.
-void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPP& Src, TImage32& Dst, bool Dither,
+void ProcessImageVBPP(const T3DLut& Lut, const TImageVBPPBand& Src, TImageHeader32& Dst, bool Dither,
                       bool UseAlpha);
 // The same three through a lookup prepared once from a LUT that stays
 // unchanged meanwhile (the renderer's workers share one); a lookup that is
 // not ready passes the colours unchanged.
-void ProcessImage(const TPreparedLut& Look, const TImage32& Src, TImage32& Dst, bool Dither);
-void ProcessImage64To32(const TPreparedLut& Look, const TImage64& Src, TImage32& Dst,
+void ProcessImage(const TPreparedLut& Look, const TImageHeader32& Src, TImageHeader32& Dst, bool Dither);
+void ProcessImage64To32(const TPreparedLut& Look, const TImageHeader64& Src, TImageHeader32& Dst,
                         bool UseAlpha);
 // 16-bit through a lookup prepared once per picture (bands on several
 // threads share it); sizes must match.
-void ProcessImage64(const TPreparedLut& Look, const TImage64& Src, TImage64& Dst, bool UseAlpha);
-void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPP& Src, TImage32& Dst,
+void ProcessImage64(const TPreparedLut& Look, const TImageHeader64& Src, TImageHeader64& Dst, bool UseAlpha);
+void ProcessImageVBPP(const TPreparedLut& Look, const TImageVBPPBand& Src, TImageHeader32& Dst,
                       bool Dither, bool UseAlpha);
 // Float: Dst = Src * (1 - Amount) + LUT(Src) * Amount, alpha copied.
 void ProcessImage128(const T3DLut& Lut, const TImage128& Src, TImage128& Dst, float Amount);

@@ -26,17 +26,14 @@ void LogLine(const std::string& Text) {
 }
 
 // Source's band through Look into Dest, in chunks of rows, until Abort.
-void ProcessBand(const TPreparedLut& Look, const TImageVBPP& Source, TImage32& Dest,
+void ProcessBand(const TPreparedLut& Look, const TImageVBPPBand& Source, TImageView32& Dest,
                  const std::atomic<bool>& Abort) {
   const int32_t Rows = Source.GetHeight();
   if (Rows <= 0 || Source.IsEmpty()) return;
   for (int32_t Row = 0; Row < Rows && !Abort.load(); Row += ChunkRows) {
     const int32_t Count = std::min(ChunkRows, Rows - Row);
-    TImageVBPP S;
-    S.AssignRowBand(Source, Row, Count);
-    TImage32 D = Dest;
-    D.AssignRowBand(Dest, Row, Count);
-    ProcessImageVBPP(Look, S, D, false, true);
+    TImageView32 D = RowBand<TVPixel32>(Dest, Row, Count);
+    ProcessImageVBPP(Look, RowBand(Source, Row, Count), D, false, true);
   }
 }
 
@@ -44,9 +41,7 @@ void ProcessBand(const TPreparedLut& Look, const TImageVBPP& Source, TImage32& D
 
 // --- Workers ---
 
-TImageLutProcessorWorker::TImageLutProcessorWorker() : TKromelThread(DefaultStackSize) {
-  Dest.Init();
-}
+TImageLutProcessorWorker::TImageLutProcessorWorker() : TKromelThread(DefaultStackSize) {}
 
 TImageLutProcessorWorker::~TImageLutProcessorWorker() {
   {
@@ -212,8 +207,8 @@ void TLutRenderer::RenderOnCPU() {
   const int32_t H = Work.GetHeight(), P = Out.Height;
   for (int32_t i = 0; i < WorkerCount; ++i) {
     TImageLutProcessorWorker& W = *FWorkers[i];
-    W.Source.AssignRowBand(Work, RowBandStart(H, i), RowBandRows(H, i));
-    W.Dest.AssignRowBand(Out, RowBandStart(P, i), RowBandRows(P, i));
+    W.Source = RowBand(Work, RowBandStart(H, i), RowBandRows(H, i));
+    W.Dest = RowBand<TVPixel32>(Out, RowBandStart(P, i), RowBandRows(P, i));
   }
   // The first band runs on this thread, which would only wait otherwise.
   for (int32_t i = 1; i < WorkerCount; ++i) FWorkers[i]->Start(FLook, FStopRequested);

@@ -83,8 +83,8 @@ class TImageLutProcessorWorker : public TKromelThread {
   void WaitDone();
   bool Done() const;
 
-  TImageVBPP Source;  // view of the working image's band
-  TImage32 Dest;      // view of the processed image's band
+  TImageVBPPBand Source;  // the working image's band
+  TImageView32 Dest;      // the processed image's band
 
  protected:
   void Execute() override;

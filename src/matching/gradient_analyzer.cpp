@@ -164,8 +164,8 @@ bool TGradientAnalyzer::SaveCurvesToWav(const std::string& FileName) const {
   return Ok;
 }
 
-void DrawGradientAnalyzer(const TGradientAnalyzer& Analyzer, TImage32 Image, float& HueMin,
-                          float& HueMax, float& SatMin, float& SatMax) {
+void DrawGradientAnalyzer(const TGradientAnalyzer& Analyzer, TImage32& Image,
+                          float& HueMin, float& HueMax, float& SatMin, float& SatMax) {
   if (!HasArea(Image)) return;
   THSLPixel128 Lower{};
   try {

@@ -43,8 +43,8 @@ public:
 // Hue band in the upper half, second-component band in the lower half
 // (drawn upwards from the bottom), black line between. A hue range
 // narrower than 0.05 is widened about its centre and written back.
-void DrawGradientAnalyzer(const TGradientAnalyzer& Analyzer, TImage32 Image, float& HueMin,
-                          float& HueMax, float& SatMin, float& SatMax);
+void DrawGradientAnalyzer(const TGradientAnalyzer& Analyzer, TImage32& Image,
+                          float& HueMin, float& HueMax, float& SatMin, float& SatMax);
 
 // Two gradients drawn on one scale.
 class TDoubleGradientAnalyzer {

@@ -2,21 +2,20 @@
 #pragma once
 #include "images/image32.h"
 
+#include <utility>
+
 namespace kromel {
 
 class TGlyphPicture {
 public:
-  TGlyphPicture() { Image.Init(); }
-  ~TGlyphPicture() { Image.Dispose(); }
+  TGlyphPicture() = default;
   TGlyphPicture(const TGlyphPicture&) = delete;
   TGlyphPicture& operator=(const TGlyphPicture&) = delete;
 
   bool Empty() const { return !HasArea(Image); }
   // Takes Source's pixels (Source is left empty).
   void Take(TImage32& Source) {
-    Image.Dispose();
-    Image = Source;
-    Source.Init();
+    Image = std::move(Source);
   }
   void Clear() { Image.Dispose(); }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "images/image64_draw.h"
 #include "foundation/text_tokens.h"
 #include "platform/message_sink.h"
 #include "platform/ui_state.h"
@@ -82,10 +83,10 @@ void ToImage32(const TImage64& Source, TImage32& Target) {
 }
 
 void FrameLines(TImage64& I, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const TPixel64& C) {
-  I.DrawLine(X1, Y1, X2, Y1, C);
-  I.DrawLine(X1, Y2, X2, Y2, C);
-  I.DrawLine(X1, Y1, X1, Y2, C);
-  I.DrawLine(X2, Y1, X2, Y2, C);
+  DrawLine(I, X1, Y1, X2, Y1, C);
+  DrawLine(I, X1, Y2, X2, Y2, C);
+  DrawLine(I, X1, Y1, X1, Y2, C);
+  DrawLine(I, X2, Y1, X2, Y2, C);
 }
 
 }  // namespace
@@ -255,18 +256,18 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
     if (Kind == skTumblerWithoutButton) {
       B.Fill(SkinPixel(S.Color(), true));
     } else if (Kind == skTumbler || Kind == skSelector) {
-      B.DrawGradientRadial(W / 2, H / 2, 2 * W, 2 * H, SkinPixel(P.FaceColor, true),
-                           SkinPixel(P.FaceShadeColor, true));
+      DrawGradientRadial(B, W / 2, H / 2, 2 * W, 2 * H, SkinPixel(P.FaceColor, true),
+                         SkinPixel(P.FaceShadeColor, true));
       TImage64 E;
       E.Init();
       if (E.Alloc(W, H)) {
         if (Active) {
-          E.DrawGradientBorder(0, 0, W, H, 10, SkinPixel(0x101010, true), SkinPixel(0, true));
-          B.DrawImageBlendedAdd(0, 0, E);
+          DrawGradientBorder(E, 0, 0, W, H, 10, SkinPixel(0x101010, true), SkinPixel(0, true));
+          DrawImageBlendedAdd(B, 0, 0, E);
         }
         if (Pressed) {
-          E.DrawGradientBorder(0, 0, W, H, 7, SkinPixel(0xFFFFFF, true), SkinPixel(0xA0A0A0, true));
-          B.DrawImageMultiplied(0, 0, E);
+          DrawGradientBorder(E, 0, 0, W, H, 7, SkinPixel(0xFFFFFF, true), SkinPixel(0xA0A0A0, true));
+          DrawImageMultiplied(B, 0, 0, E);
         }
       }
       E.Dispose();
@@ -274,7 +275,7 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
       TColor Top = P.FaceColor, Bottom = P.FaceShadeColor;
       if (State == 4 || State == 5) Top = P.ButtonHoverColor;
       if (Pressed) std::swap(Top, Bottom);
-      B.DrawGradient(0, 0, 0, H, SkinPixel(Top, true), SkinPixel(Bottom, true));
+      DrawGradient(B, 0, 0, 0, H, SkinPixel(Top, true), SkinPixel(Bottom, true));
     }
   });
 
@@ -295,20 +296,20 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
       std::string Rest = T;
       if (Rest.size() >= 4 && Rest[0] == '>') {
         const TPixel64 Mark = SkinPixel(0x909090, true);
-        C.DrawLine(W - 8, H - 4, W - 5, H - 4, Mark);
-        C.DrawLine(W - 5, H - 7, W - 5, H - 4, Mark);
-        C.DrawLine(W - 5, H - 7, W - 8, H - 4, Mark);
+        DrawLine(C, W - 8, H - 4, W - 5, H - 4, Mark);
+        DrawLine(C, W - 5, H - 7, W - 5, H - 4, Mark);
+        DrawLine(C, W - 5, H - 7, W - 8, H - 4, Mark);
         Rest.erase(0, 1);
       }
       if (Rest == "X") {
-        C.DrawLine(3, 3, W - 4, H - 4, Colour);
-        C.DrawLine(3, H - 4, W - 4, 3, Colour);
+        DrawLine(C, 3, 3, W - 4, H - 4, Colour);
+        DrawLine(C, 3, H - 4, W - 4, 3, Colour);
       } else if (!Rest.empty() && Rest[0] == '#') {
         const int32_t GW = Rest.rfind("###", 0) == 0 ? 48 : Rest.rfind("##", 0) == 0 ? 32 : 16;
         const int32_t Rows = int32_t(Rest.size()) / (GW / 2);
-        C.DrawHexGlyph(CapX, (H - Rows - 1) / 2, GW, Rest, Colour, true);
+        DrawHexGlyph(C, CapX, (H - Rows - 1) / 2, GW, Rest, Colour, true);
       } else {
-        C.DrawText(CapX, H / 2, Rest, FontSize, FontStyle, Colour, Align);
+        DrawText(C, CapX, H / 2, Rest, FontSize, FontStyle, Colour, Align);
       }
     });
   };
@@ -318,12 +319,12 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
       C.Fill(SkinPixel(P.GlowColor & 0xFFFFFF, false));
       const TPixel64 Glow = SkinPixel(P.GlowColor, false);
       if (HasIcon)
-        C.DrawBitmap(0, 0, Mask, Clear, Glow);
+        DrawBitmap(C, 0, 0, Mask, Clear, Glow);
       else
         DrawCaption(Text, Glow);
       C.GaussianBlur(4.0f);
       C.ScaleAlpha(4.0f);
-      B.DrawImageBlended(0, 0, C);
+      DrawImageBlended(B, 0, 0, C);
     }
     C.Fill(Clear);
   });
@@ -335,22 +336,22 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
 
   Guard("Exception in TStyleGui.DrawGlyphSwitch 2", [&] {
     if (HasIcon)
-      C.DrawBitmap(W / 2, H / 2, Mask, Cap, Clear);
+      DrawBitmap(C, W / 2, H / 2, Mask, Cap, Clear);
     else if (!Text.empty())
       DrawCaption(Text, Cap);
     else if (On)
-      C.FillRect(1, 0, W - 1, H / 2, Cap);
+      FillRect(C, 1, 0, W - 1, H / 2, Cap);
     else
-      C.FillRect(1, H / 2, W - 1, H / 2 + 5, Cap);
+      FillRect(C, 1, H / 2, W - 1, H / 2 + 5, Cap);
     if (WithArrows)
       for (int32_t K = 0; K <= 4; ++K) {
-        C.DrawLine(W - K - 10, H / 2 - 6 + K, W + K - 10, H / 2 - 6 + K, Cap);
-        C.DrawLine(W - K - 10, H / 2 + 6 - K, W + K - 10, H / 2 + 6 - K, Cap);
+        DrawLine(C, W - K - 10, H / 2 - 6 + K, W + K - 10, H / 2 - 6 + K, Cap);
+        DrawLine(C, W - K - 10, H / 2 + 6 - K, W + K - 10, H / 2 + 6 - K, Cap);
       }
   });
 
   Guard("Exception in TStyleGui.DrawGlyphSwitch 3", [&] {
-    B.DrawImageBlended(0, 0, C);
+    DrawImageBlended(B, 0, 0, C);
     if (Kind != skTumblerWithoutButton) {
       FrameLines(B, 0, 0, W - 1, H - 1, SkinPixel(P.FrameOuterColor, false));
       FrameLines(B, 1, 1, W - 2, H - 2, SkinPixel(P.FrameInnerColor, false));
@@ -419,23 +420,23 @@ void TStyleGui::DrawGlyphScrollBar(TGlyphScrollBar& SB, bool) {
     const TPixel64 Inner = SkinPixel(P.FrameInnerColor, false), Outer = SkinPixel(P.FrameOuterColor, false);
     if (SB.Kind == sbVertical) {
       const int32_t X0 = W / 2 - 3;
-      R.DrawRectangleRounded(X0, 2, W - 7, H - 2, T / 4, Inner);
-      R.DrawRectangleRounded(X0 + 1, 3, W - 8, H - 3, T / 4, Outer);
-      R.DrawLineAdd(X0 + 2, 4, X0 + 2, H - 4, SkinPixel(0x303030, false));
-      R.DrawLineAdd(W - 6, 4, W - 6, H - 4, SkinPixel(0x505050, false));
+      DrawRectangleRounded(R, X0, 2, W - 7, H - 2, T / 4, Inner);
+      DrawRectangleRounded(R, X0 + 1, 3, W - 8, H - 3, T / 4, Outer);
+      DrawLineAdd(R, X0 + 2, 4, X0 + 2, H - 4, SkinPixel(0x303030, false));
+      DrawLineAdd(R, W - 6, 4, W - 6, H - 4, SkinPixel(0x505050, false));
     } else {
       const int32_t Y0 = H / 2 - 3;
-      R.DrawRectangleRounded(2, Y0, W - 2, H - 7, H / 8, Inner);
-      R.DrawRectangleRounded(3, Y0 + 1, W - 3, H - 8, H / 8, Outer);
-      R.DrawLineAdd(4, Y0 + 2, W - 4, Y0 + 2, SkinPixel(0x303030, false));
-      R.DrawLineAdd(4, H - 6, W - 4, H - 6, SkinPixel(0x505050, false));
+      DrawRectangleRounded(R, 2, Y0, W - 2, H - 7, H / 8, Inner);
+      DrawRectangleRounded(R, 3, Y0 + 1, W - 3, H - 8, H / 8, Outer);
+      DrawLineAdd(R, 4, Y0 + 2, W - 4, Y0 + 2, SkinPixel(0x303030, false));
+      DrawLineAdd(R, 4, H - 6, W - 4, H - 6, SkinPixel(0x505050, false));
       if (SB.GradientColor1 != clNone)
-        R.DrawGradientLine(4, H / 2, W - 4, H / 2, SkinPixel(SB.GradientColor1, true),
-                           SkinPixel(SB.GradientColor2, true));
+        DrawGradientLine(R, 4, H / 2, W - 4, H / 2, SkinPixel(SB.GradientColor1, true),
+                         SkinPixel(SB.GradientColor2, true));
       const TPixel64 Tick = SkinPixel(P.TickColor, false);
       for (int32_t I = 0; I <= 10; ++I) {
         const int32_t X = (W - T) * I / 10 + T / 2;
-        R.DrawLine(X, I % 5 == 0 ? 0 : 1, X, 2, Tick);
+        DrawLine(R, X, I % 5 == 0 ? 0 : 1, X, 2, Tick);
       }
     }
     R.SetAlpha(65535);
@@ -450,21 +451,21 @@ void TStyleGui::DrawGlyphScrollBar(TGlyphScrollBar& SB, bool) {
   Guard("Exception in TStyleGui.DrawGlyphScrollBar 2, name=" + Name, [&] {
     if (!Th.Alloc(TW, TH)) return;
     Th.Fill(TPixel64{});
-    Th.FillCircle(TW / 2, TH / 2, 5 * T / 12, SkinPixel(0xFFFFFF, true));
+    FillCircle(Th, TW / 2, TH / 2, 5 * T / 12, SkinPixel(0xFFFFFF, true));
     TImage64 G;
     G.Init();
     if (G.Alloc(TW, TH)) {
       if (TH > 1)
-        G.DrawGradient(0, 0, 0, TH - 1, SkinPixel(0xFFFFFF, true), SkinPixel(0xC0C0C0, true));
+        DrawGradient(G, 0, 0, 0, TH - 1, SkinPixel(0xFFFFFF, true), SkinPixel(0xC0C0C0, true));
       else
         G.Fill(SkinPixel(0xFFFFFF, true));
-      Th.DrawImageMultiplied(0, 0, G);
+      DrawImageMultiplied(Th, 0, 0, G);
     }
     G.Dispose();
   });
   Guard("Exception in TStyleGui.DrawGlyphScrollBar 3, name=" + Name, [&] {
     if (Th.Pixels == nullptr) return;
-    Th.DrawOutline(SkinPixel(P.ThumbOutlineColor, false));
+    DrawOutline(Th, SkinPixel(P.ThumbOutlineColor, false));
     TImage32 Thumb;
     ToImage32(Th, Thumb);
     SB.PicThumb.Take(Thumb);

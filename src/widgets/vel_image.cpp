@@ -1,11 +1,14 @@
 #include "widgets/vel_image.h"
 
+#include <utility>
+
 #include <QDialog>
 #include <QLabel>
 #include <QPixmap>
 #include <algorithm>
 
 #include "images/image64.h"
+#include "images/image64_draw.h"
 #include "widgets/draw_helpers.h"
 
 namespace kromel {
@@ -165,14 +168,13 @@ bool GlyphBitmapFromText(const std::string& Pattern, TImage32& Glyph) {
   Work.Init();
   if (!Work.Alloc(Width, Height)) return false;
   Work.Fill(TPixel64{65535, 65535, 65535, 65535});
-  Work.DrawHexGlyph(Width / 2, 0, Width, Text, TPixel64{0, 0, 0, 65535}, false);
+  DrawHexGlyph(Work, Width / 2, 0, Width, Text, TPixel64{0, 0, 0, 65535}, false);
   TImage32 Out;
   Out.Init();
   Work.CopyToImage32(Out);
   Work.Dispose();
   Out.SetAlpha(255);
-  Glyph.Dispose();
-  Glyph = Out;
+  Glyph = std::move(Out);
   return true;
 }
 

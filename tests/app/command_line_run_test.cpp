@@ -43,7 +43,6 @@ protected:
         P.A = 65535;
       }
     ASSERT_TRUE(SaveImage64ToFile8bit(Img, Photo, EmptyICCProfile()));
-    Img.Dispose();
     TKromelPreset Preset;
     Preset.Basic->Exposure->SetValue(0.7f);
     Preset.Basic->Temperature->SetValue(20.0f);
@@ -69,7 +68,6 @@ protected:
     if (LoadImage64FromFile(Img, FileName, false, 1.0f))
       for (int64_t I = 0; I < int64_t(Img.Width) * Img.Height; I++)
         V.insert(V.end(), {Img.Pixels[I].R, Img.Pixels[I].G, Img.Pixels[I].B});
-    Img.Dispose();
     return V;
   }
 };

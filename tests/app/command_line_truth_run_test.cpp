@@ -46,7 +46,6 @@ protected:
       }
     TImageSaveOptions Keep;
     ASSERT_TRUE(SaveImage64ToFileAs(Img, Photo, EmptyICCProfile(), Keep));
-    Img.Dispose();
     // A LUT as other programs write it: no preset inside.
     std::string Text = "LUT_3D_SIZE 5\n";
     char Line[64];
@@ -211,7 +210,6 @@ TEST_F(CommandLineTruth, SavedImageKeepsAlphaAndJpegQuality) {
     ASSERT_EQ(Img.Width, 40) << F;
     EXPECT_EQ(Img.Pixels[5 * 40 + 3].A, 15000) << F;
     EXPECT_EQ(Img.Pixels[5 * 40 + 30].A, 65535) << F;
-    Img.Dispose();
   }
   StoreSetting("JPEGQuality", TRegDataType::Integer, "1");  // "Good (75)"
   StoreSetting("SaveAlphaChannel", TRegDataType::Boolean, "false");
@@ -219,7 +217,6 @@ TEST_F(CommandLineTruth, SavedImageKeepsAlphaAndJpegQuality) {
       << Output();
   TImage64 Img = Load(Dir.File("b.png"));
   EXPECT_EQ(Img.Pixels[5 * 40 + 3].A, 65535);
-  Img.Dispose();
   if (ProgramAvailable("ffprobe")) {
     for (const auto& [F, Format] : {std::pair{"a.png", "rgba64be"}, std::pair{"b.png", "rgb48be"}}) {
       ASSERT_EQ(RunProgram({"ffprobe", "-v", "error", "-show_entries", "stream=pix_fmt", "-of",
@@ -334,7 +331,6 @@ TEST_F(CommandLineTruth, ExportDispatchesEveryFormat) {
     }
     EXPECT_LE(Worst, 257 * 2) << F;
   }
-  Ours.Dispose();
 }
 
 // The README's example line runs as it stands, and every export extension
@@ -346,7 +342,6 @@ TEST_F(CommandLineTruth, ReadmeCommandLineSectionHolds) {
   ASSERT_NE(Readme.find("    " + Example + "\n"), std::string::npos);
   TImage64 Img = Load(Photo);
   ASSERT_TRUE(SaveImage64ToFile8bit(Img, Dir.File("photo.jpg"), EmptyICCProfile()));
-  Img.Dispose();
   TKromelPreset Preset;
   Preset.Basic->Exposure->SetValue(0.6f);
   ASSERT_TRUE(SavePresetToFile(Preset, Dir.File("look.lux")));

@@ -60,7 +60,6 @@ protected:
                                    uint16_t(Disc ? 12000 : 36000), 65535);
       }
     ASSERT_TRUE(SaveImage64ToFile8bit(I, Photo, EmptyICCProfile()));
-    I.Dispose();
     DefaultHeadlessPrompt().Clear();
   }
 

@@ -308,14 +308,11 @@ TEST(ChannelMixer, CreateRGBtoXYZFromPrimaries) {
 }
 
 TEST(ChannelMixer, ApplyToImageAddsOffsetsFirst) {
-  TBGRAPixel128 Pixels[2];
+  TImage128 Image;
+  ASSERT_TRUE(Image.Alloc(2, 1));
+  TBGRAPixel128* Pixels = Image.Data;
   Pixels[0].Init(0.1f, 0.2f, 0.3f, 0.25f);
   Pixels[1].Init(1.5f, -0.5f, 0.0f, 0.75f);
-  TImage128 Image;
-  Image.Width = 2;
-  Image.Height = 1;
-  Image.Size = 2;
-  Image.Data = Pixels;
   TChannelMixerParams P = MakeMatrix({0, 1, 0, 0, 0, 1, 2, 0, 0});
   P.OffsetR = 0.5f;
   P.OffsetG = 0.25f;

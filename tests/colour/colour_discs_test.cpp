@@ -30,7 +30,6 @@ TEST(ColourDiscs, HueDiscShowsTrueHues) {
   EXPECT_LT(Above.R, 20);
   EXPECT_GT(Above.G, 235);
   EXPECT_GT(Above.B, 235);
-  I.Dispose();
 }
 
 TEST(ColourDiscs, HueSaturationDiscAndTinyImages) {
@@ -42,11 +41,9 @@ TEST(ColourDiscs, HueSaturationDiscAndTinyImages) {
   const TBGRAPixel32 Below = I.Row(32 + 25)[32].BGRA;  // hue 0: red
   EXPECT_GT(Below.R, Below.G);
   EXPECT_GT(Below.R, Below.B);
-  I.Dispose();
   TImage32 One = Square(1);
   DrawHueDisc(One);
   DrawHueSaturationDisc(One, 255);
-  One.Dispose();
   // Lightness outside a byte is taken as its nearest end, not overflowed.
   TImage32 Far = Square(8), Near = Square(8);
   DrawHueSaturationDisc(Far, INT32_MAX);
@@ -55,8 +52,6 @@ TEST(ColourDiscs, HueSaturationDiscAndTinyImages) {
   DrawHueSaturationDisc(Far, INT32_MIN);
   DrawHueSaturationDisc(Near, 0);
   EXPECT_EQ(std::memcmp(Far.Pixels, Near.Pixels, 64 * 4), 0);
-  Far.Dispose();
-  Near.Dispose();
   TImage32 Empty;
   Empty.Init();
   DrawHueDisc(Empty);

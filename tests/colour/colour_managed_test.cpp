@@ -170,7 +170,6 @@ TEST_F(ColourManaged, FitIntoABox) {
   ImageCMSCopyToBitmapRectFit(Tall, TallBitmap, 100, 100, nullptr);
   EXPECT_EQ(TallBitmap.Width(), 37 + 25);  // left margin (100 - 25) / 2
   EXPECT_EQ(TallBitmap.Height(), 100);
-  Tall.Dispose();
 
   TRawBitmap Untouched(3, 3, pf32bit);
   ImageCMSCopyToBitmapRectFit(Image, Untouched, 0, 100, nullptr);
@@ -219,7 +218,6 @@ TEST_F(ColourManaged, Image64ProfileConversionCarriesAlpha) {
   for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(Dst.Pixels[i].A, i * 9000 + 17) << i;
   cmsCloseProfile(SRGB);
   cmsCloseProfile(ProPhoto);
-  Dst.Dispose();
 }
 
 TEST_F(ColourManaged, Image64ProfileConversions) {
@@ -295,7 +293,6 @@ TEST_F(ColourManaged, Image64ProfileConversions) {
   Recorded.clear();
   EXPECT_FALSE(Image64ConvertToProfile(Image64, Small, SRGB, ProPhoto));
   EXPECT_EQ(Recorded, std::vector<std::string>{"Image64ConvertToProfile Error: Images sizes differ!"});
-  Small.Dispose();
 
   Recorded.clear();
   cmsHPROFILE Lab = cmsCreateLab4Profile(nullptr);
@@ -314,7 +311,6 @@ TEST_F(ColourManaged, Image64ProfileConversions) {
   cmsCloseProfile(Lab);
   cmsCloseProfile(SRGB);
   cmsCloseProfile(ProPhoto);
-  Dst.Dispose();
 }
 
 }  // namespace

@@ -128,7 +128,6 @@ TEST(ColourWheels, RingPicture) {
   DrawColorWheelRing(Empty);
   EXPECT_FALSE(DrawColorWheelRing(Image, 0, 5));
   ASSERT_TRUE(DrawColorWheelRing(Image, 1, 1));
-  Image.Dispose();
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ class Image64Transfer : public ::testing::Test {
         {0, 65535, 10, 1234}, {32768, 100, 65535, 7}, {65535, 65535, 65535, 65535}, {1, 2, 3, 0}};
     std::memcpy(Image.Pixels, Pixels, sizeof Pixels);
   }
-  void TearDown() override { Image.Dispose(); }
   TImage64 Image;
 };
 

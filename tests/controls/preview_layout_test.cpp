@@ -257,7 +257,6 @@ TEST(PreviewLayout, ReadoutPacksHighBytes) {
   EXPECT_EQ(L.GetColorAt(4, 3, 0, IsReference), 0xFF12569Au);
   EXPECT_FALSE(IsReference);
   EXPECT_EQ(L.GetColorAt(400, 3, 0, IsReference), 0u);
-  Img.Dispose();
 }
 
 }  // namespace

@@ -280,9 +280,6 @@ TEST_F(LutProcedures, FloatImagesThroughTheLutInGammaRGB) {
   LUTProcessImage128InGammaProfile(Lut, Src, Other, 1);
   EXPECT_EQ(Messages(), std::vector<std::string>{
                             "Error LUTProcessImage128InGammaProfile - different image sizes!"});
-  Src.Dispose();
-  Dst.Dispose();
-  Other.Dispose();
 }
 
 }  // namespace

@@ -201,8 +201,6 @@ TEST(HSLMaskPreview, DrawsTheMaskOverTheRampAndSurvivesTinyInputs) {
   Draw3DLUTHSLMask(Row, Lut, 0, 0);
   T3DLut Empty;
   Draw3DLUTHSLMask(Image, Empty, 0, 3);
-  Row.Dispose();
-  Image.Dispose();
 }
 
 }  // namespace

@@ -15,7 +15,6 @@ struct TImage {
     EXPECT_TRUE(I.Alloc(W, H));
     I.Fill({Grey, Grey, Grey, 65535});
   }
-  ~TImage() { I.Dispose(); }
   TPixel64& At(int32_t X, int32_t Y) { return I.Row(Y)[X]; }
 };
 
@@ -63,7 +62,6 @@ TEST_F(VariableBlurTest, SplitDetailLayerOfAFlatImage) {
     ASSERT_EQ(Detail.Pixels[K].R, 32768);
     ASSERT_EQ(Im.I.Pixels[K].G, 20000);
   }
-  Detail.Dispose();
 }
 
 // Left half flat grey, right half a checkerboard of 12-pixel blocks: the

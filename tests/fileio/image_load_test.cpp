@@ -123,7 +123,6 @@ TEST_F(ImageLoadTest, EveryFormatAndDepthLoadsInto16BitsWithItsValuesAndAlpha) {
     EXPECT_EQ(Image.Height, H);
     // Row 0 is the top row: the samples come back in file order.
     EXPECT_EQ(Pixels64(Image), Expected64(F));
-    Image.Dispose();
   }
   EXPECT_TRUE(Errors().empty());
 }
@@ -145,7 +144,6 @@ TEST_F(ImageLoadTest, EveryFormatLoadsInto8BitsAsBGRA) {
       EXPECT_EQ(P.B, Want[I][2] >> 8);
       EXPECT_EQ(P.A, F.Channels == 4 && F.Depth == 8 ? Want[I][3] >> 8 : 255);
     }
-    Image.Dispose();
   }
 }
 
@@ -177,8 +175,6 @@ TEST_F(ImageLoadTest, JpegWidensByteValuesAndDitherAddsUnder255) {
     }
   }
   EXPECT_TRUE(SomeNoise);
-  Plain.Dispose();
-  Dithered.Dispose();
 }
 
 TEST_F(ImageLoadTest, UnsupportedDepthsFailAndKeepTheImage) {
@@ -197,7 +193,6 @@ TEST_F(ImageLoadTest, UnsupportedDepthsFailAndKeepTheImage) {
     EXPECT_EQ(Image.Width, 3);
     ASSERT_EQ(Errors().size(), 1u);
     EXPECT_THAT(Errors()[0], HasSubstr("Convert FreeBitmaptoImage64: " + Text));
-    Image.Dispose();
   }
 }
 
@@ -212,8 +207,6 @@ TEST_F(ImageLoadTest, OnePixelWideImageIsAFailedLoad) {
   EXPECT_EQ(Image32.Width, 3);
   ASSERT_EQ(Errors().size(), 2u);
   EXPECT_EQ(Errors()[0], "Failed to load image: " + Fixture("thin.png"));
-  Image64.Dispose();
-  Image32.Dispose();
 }
 
 TEST_F(ImageLoadTest, StreamsLoadTheirWholeContent) {
@@ -230,8 +223,6 @@ TEST_F(ImageLoadTest, StreamsLoadTheirWholeContent) {
   ASSERT_TRUE(LoadImage64FromStream(Stream, Image64, "rgba8.png", false, 1.0f));
   EXPECT_EQ(Pixels64(Image64), Expected64(MagickFixtures()[1]));
   EXPECT_TRUE(Errors().empty());
-  Image32.Dispose();
-  Image64.Dispose();
 }
 
 TEST_F(ImageLoadTest, ShortAndUnreadableStreams) {
@@ -247,7 +238,6 @@ TEST_F(ImageLoadTest, ShortAndUnreadableStreams) {
   EXPECT_FALSE(LoadImage32FromStream(Image, Garbage, true));
   EXPECT_EQ(Errors(), std::vector<std::string>{"Failed to load image from stream"});
   EXPECT_EQ(Image.Pixels[4].Value, 5u);
-  Image.Dispose();
 }
 
 // ---- float pictures written by FreeImage itself -----------------------------
@@ -305,7 +295,6 @@ TEST_F(FloatLoadTest, FloatScaleAppliesToRGBAAndRGBPictures) {
         {0, 4096, 512, uint16_t(Alpha ? 0 : 65535)},
         {0, 0, 65535, 65535}};
     EXPECT_EQ(Pixels64(Image), Want);
-    Image.Dispose();
   }
   EXPECT_TRUE(Errors().empty());
 }
@@ -319,7 +308,6 @@ TEST_F(FloatLoadTest, ConversionLeavesTheCallersBitmapAlone) {
   EXPECT_EQ(Image.Pixels[0].R, 65535);  // 2.0 x 0.5, once
   EXPECT_EQ(Image.Pixels[1].G, 49151);  // 1.5 x 0.5 x 65535 = 49151.25
   FreeImage_Unload(B);
-  Image.Dispose();
 }
 
 TEST_F(FloatLoadTest, ScaleFloatFreeBitmapScalesColourNotAlpha) {
@@ -357,8 +345,6 @@ TEST_F(FloatLoadTest, TypesWithoutAConversionFailIn16And8Bits) {
   EXPECT_EQ(Errors().back(), "LoadImage32FromFile Unsupported Image Bit Depth - 64");
   EXPECT_EQ(Image64.Pixels[0].R, 1);
   EXPECT_EQ(Image32.Pixels[0].Value, 1u);
-  Image64.Dispose();
-  Image32.Dispose();
 }
 
 TEST(ImageFileNames, FreeImageExtensions) {

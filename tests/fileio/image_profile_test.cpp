@@ -110,7 +110,6 @@ TEST_F(ConvertToProfileTest, EmptyTargetReceivesTheEmbeddedProfile) {
   EXPECT_EQ(Image.Pixels[2].R, Picture.Pixels[2].R);
   EXPECT_EQ(Image.Pixels[2].A, 65535);
   FreeICCProfileData(Target);
-  Image.Dispose();
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -141,7 +140,6 @@ TEST_F(ConvertToProfileTest, TaggedPictureIsConvertedIntoTheTarget) {
   cmsDeleteTransform(T);
   cmsCloseProfile(In);
   cmsCloseProfile(Out);
-  Image.Dispose();
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -168,7 +166,6 @@ TEST_F(ConvertToProfileTest, UntaggedOrSameProfilePicturesAreTakenAsTheyAre) {
       Want.A = 65535;
       EXPECT_EQ(Words(Image.Pixels[K]), Words(Want));
     }
-    Image.Dispose();
     EXPECT_TRUE(Errors().empty());
   }
 }
@@ -192,7 +189,6 @@ TEST_F(ConvertToProfileTest, CorruptEmbeddedProfileCountsAsNone) {
   EXPECT_EQ(Empty.size, 0);
   EXPECT_EQ(Image.Pixels[2].G, Picture.Pixels[2].G);
   EXPECT_TRUE(Errors().empty());
-  Image.Dispose();
 }
 
 }  // namespace

@@ -78,8 +78,6 @@ TEST_F(ImageSaveTest, Tiff48WithProfileReadsBackWordForWordAndOpaque) {
     Want.A = 65535;
     EXPECT_EQ(Words(Back.Pixels[K]), Words(Want));
   }
-  Image.Dispose();
-  Back.Dispose();
 }
 
 TEST_F(ImageSaveTest, RowsComeOutUpright) {
@@ -103,9 +101,7 @@ TEST_F(ImageSaveTest, RowsComeOutUpright) {
                            File("pixel.out")),
                 "srgb(255,0,0)");
     }
-    Back.Dispose();
   }
-  Image.Dispose();
 }
 
 TEST_F(ImageSaveTest, FormatsWithout48BitsAreReportedAndWriteNothing) {
@@ -125,7 +121,6 @@ TEST_F(ImageSaveTest, FormatsWithout48BitsAreReportedAndWriteNothing) {
   EXPECT_EQ(ReadBytes(Jpeg), (std::vector<uint8_t>{'o', 'l', 'd'}));
   EXPECT_FALSE(FileThere(File("new.jpg")));
   EXPECT_FALSE(FileThere(File("new.bmp")));
-  Image.Dispose();
 }
 
 TEST_F(ImageSaveTest, EightBitSavesMakeJpegsAndKeepAlphaInPng) {
@@ -155,9 +150,6 @@ TEST_F(ImageSaveTest, EightBitSavesMakeJpegsAndKeepAlphaInPng) {
   EXPECT_FALSE(SaveImage32ToFile(Empty, File("empty.png")));
   EXPECT_FALSE(SaveImage32ToFile(Image32, File("thirtytwo.exr")));
   EXPECT_FALSE(FileThere(File("empty.png")));
-  Image.Dispose();
-  Image32.Dispose();
-  Back.Dispose();
 }
 
 TEST_F(ImageSaveTest, VBPPSavesTheDeeperImage) {
@@ -196,8 +188,6 @@ TEST_F(ImageSaveTest, FloatImagesSaveAsRoundedWords) {
                                                   {65535, 8192, 0, 65535},
                                                   {0, 0, 0, 65535},
                                                   {0, 0, 0, 65535}}));
-  Float.Dispose();
-  Back.Dispose();
   TImage128 Empty;
   Empty.Init();
   EXPECT_FALSE(SaveImage128ToFile(Empty, File("empty.tif"), None));
@@ -220,7 +210,6 @@ TEST_F(ImageSaveTest, CreateFreeBitmapFromImage64) {
   EXPECT_EQ(Top[1].red, Image.Pixels[1].R);
   EXPECT_EQ(Top[1].alpha, Image.Pixels[1].A);
   FreeImage_Unload(B);
-  Image.Dispose();
 }
 
 TEST_F(ImageSaveTest, ProfileBytesToFile) {

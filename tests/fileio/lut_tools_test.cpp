@@ -90,7 +90,6 @@ class LutTools : public FileIOTest {
         Worst = std::max({Worst, std::abs(A.R - B.R), std::abs(A.G - B.G), std::abs(A.B - B.B)});
       }
     }
-    Theirs.Dispose();
     return Worst;
   }
   // The nodes of a cube baked by ociobakelut from our file, red fastest.
@@ -163,11 +162,6 @@ TEST_F(LutTools, FfmpegAppliesOurCubeAnd3DLAsWeDo) {
     Worst = std::max({Worst, std::abs(A.R - B.R), std::abs(A.G - B.G), std::abs(A.B - B.B)});
   }
   EXPECT_LE(Worst, 1);
-  Theirs.Dispose();
-  Small.Dispose();
-  Mine.Dispose();
-  Picture.Dispose();
-  Ours.Dispose();
 }
 
 TEST_F(LutTools, FfmpegHaldClutMatches) {
@@ -189,8 +183,6 @@ TEST_F(LutTools, FfmpegHaldClutMatches) {
                      File("hald.png")));
   ProcessImage64(Back, Picture, Ours, false);
   EXPECT_LE(MaxDifference(File("out.png"), Ours), 66);
-  Picture.Dispose();
-  Ours.Dispose();
 }
 
 TEST_F(LutTools, OpenColorIOReadsOurCubeAnd3DL) {
@@ -238,7 +230,6 @@ TEST_F(LutTools, PictureFilesChooseTheirLayoutByName) {
   ASSERT_TRUE(Wrong.Alloc(10, 10));
   for (int32_t i = 0; i < Wrong.Size; ++i) Wrong.Pixels[i].Init(1, 2, 3, 65535);
   ASSERT_TRUE(SaveImage64ToFileNoProfile(Wrong, File("wrong.png")));
-  Wrong.Dispose();
   EXPECT_FALSE(LoadLutFromImageFile(Back, File("wrong.png"), true));
   EXPECT_EQ(Back.Size, 16);
   EXPECT_FALSE(LoadLutFromImageFile(Back, File("missing.png"), false));

@@ -292,7 +292,6 @@ TEST_F(RawFilesTest, SwapFileIsUniqueAndLeavesNothingBehind) {
   ASSERT_TRUE(B.Write(Words.data(), 4));
   ASSERT_TRUE(B.ReadInto(Image, 2, 1, 1));
   EXPECT_EQ(Pixels64(Image), (std::vector<TWords>{{1, 1, 1, 65535}, {2, 2, 2, 65535}}));
-  Image.Dispose();
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -328,7 +327,6 @@ TEST_F(RawFilesTest, FailedSwapReadDisposesTheImage) {
       EXPECT_EQ(Image.Pixels, nullptr);
       EXPECT_EQ(Errors(), std::vector<std::string>{C.Message});
     }
-    Image.Dispose();
   }
   // Reading after a failed create or twice fails the same way.
   TRawSwapFile Closed;

@@ -84,7 +84,6 @@ TEST_F(ACOSwatchesTest, WritesTenBytesPerColourAndReadsThemBack) {
             Words({1, 3, 0, 3 * 257, 2 * 257, 1 * 257, 4 * 257}));
   ASSERT_TRUE(LoadSwatchesFromACO(File("out.aco"), Image));
   EXPECT_EQ(PixelValues(Image), PixelValues(Row));
-  Row.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -142,12 +141,10 @@ TEST_F(ACOSwatchesTest, WriterKeepsToWhatTheReaderTakes) {
       Back.Init();
       ASSERT_TRUE(LoadSwatchesFromACO(Name, Back));
       EXPECT_EQ(PixelValues(Back), PixelValues(Many));
-      Back.Dispose();
     } else {
       EXPECT_EQ(Errors(), std::vector<std::string>{"Too many colors to save: " + std::to_string(N)});
       EXPECT_FALSE(fileio_test::FileThere(Name));
     }
-    Many.Dispose();
   }
 }
 

@@ -8,12 +8,15 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "image_test_support.h"
 #include "images/image128.h"
 #include "images/image32.h"
 #include "images/image64.h"
+#include "images/image64_draw.h"
+#include "images/image64_draw.h"
 #include "images/image96.h"
 
 using namespace kromel;
@@ -44,32 +47,44 @@ struct TNamed {
   TCall<TImage> Call;
 };
 
+// One table for both 16-bit images: TImage64 draws through free functions,
+// TImage96 through its members.
+#define CALL16(Name, ...)                                  \
+  [=](TImage& I, const TArgs& a) {                         \
+    if constexpr (std::is_same_v<TImage, TImage64>)        \
+      Name(I, __VA_ARGS__);                                \
+    else                                                   \
+      I.Name(__VA_ARGS__);                                 \
+  }
+
 template <class TImage, class TPixel>
 std::vector<TNamed<TImage>> Calls16(TPixel P, TPixel Q, const TImage* Src) {
   return {
-      {"FillRect", [=](TImage& I, const TArgs& a) { I.FillRect(a.A, a.B, a.C, a.D, P); }},
-      {"FillCircle", [=](TImage& I, const TArgs& a) { I.FillCircle(a.A, a.B, a.R, P); }},
-      {"FillShadedDisc", [=](TImage& I, const TArgs& a) { I.FillShadedDisc(a.A, a.B, a.R, P, Q); }},
-      {"FillRadialDisc", [=](TImage& I, const TArgs& a) { I.FillRadialDisc(a.C, a.D, a.R, P, Q); }},
-      {"DrawRectangleRounded", [=](TImage& I, const TArgs& a) { I.DrawRectangleRounded(a.A, a.B, a.C, a.D, a.R, P); }},
-      {"FillRectangleRoundedGradient", [=](TImage& I, const TArgs& a) { I.FillRectangleRoundedGradient(a.A, a.B, a.C, a.D, a.R, P, Q); }},
-      {"BlendRectangleRoundedGradient", [=](TImage& I, const TArgs& a) { I.BlendRectangleRoundedGradient(a.A, a.B, a.C, a.D, a.R, P, Q); }},
-      {"DrawRectangleRoundedSoftEdge", [=](TImage& I, const TArgs& a) { I.DrawRectangleRoundedSoftEdge(a.A, a.B, a.C, a.D, a.R, P, Q, a.R); }},
-      {"SoftEdgeManySteps", [=](TImage& I, const TArgs& a) { I.DrawRectangleRoundedSoftEdge(a.A, a.B, a.C, a.D, 4, P, Q, INT32_MAX); }},
-      {"FillRectangleRoundedEmbossed", [=](TImage& I, const TArgs& a) { I.FillRectangleRoundedEmbossed(a.A, a.B, a.C, a.D, a.R, P, Q); }},
-      {"BlendRectangleRoundedEmbossed", [=](TImage& I, const TArgs& a) { I.BlendRectangleRoundedEmbossed(a.A, a.B, a.C, a.D, a.R, P, Q); }},
-      {"DrawLine", [=](TImage& I, const TArgs& a) { I.DrawLine(a.A, a.B, a.C, a.D, P); }},
-      {"DrawLineAdd", [=](TImage& I, const TArgs& a) { I.DrawLineAdd(a.C, a.B, a.A, a.D, P); }},
-      {"DrawGradientLine", [=](TImage& I, const TArgs& a) { I.DrawGradientLine(a.A, a.B, a.C, a.D, P, Q); }},
-      {"DrawGradient", [=](TImage& I, const TArgs& a) { I.DrawGradient(a.A, a.B, a.C, a.D, P, Q); }},
-      {"DrawGradientRadial", [=](TImage& I, const TArgs& a) { I.DrawGradientRadial(a.A, a.B, a.C, a.R, P, Q); }},
-      {"DrawBevel", [=](TImage& I, const TArgs& a) { I.DrawBevel(a.A, a.B, a.C, a.D, P); }},
-      {"DrawHexBitmap", [=](TImage& I, const TArgs& a) { I.DrawHexBitmap(a.A, a.B, 1, "#81FF42", P); }},
-      {"DrawImageBlended", [=](TImage& I, const TArgs& a) { I.DrawImageBlended(a.A, a.B, *Src); }},
-      {"DrawImageMax", [=](TImage& I, const TArgs& a) { I.DrawImageMax(a.C, a.D, *Src); }},
+      {"FillRect", CALL16(FillRect, a.A, a.B, a.C, a.D, P)},
+      {"FillCircle", CALL16(FillCircle, a.A, a.B, a.R, P)},
+      {"FillShadedDisc", CALL16(FillShadedDisc, a.A, a.B, a.R, P, Q)},
+      {"FillRadialDisc", CALL16(FillRadialDisc, a.C, a.D, a.R, P, Q)},
+      {"DrawRectangleRounded", CALL16(DrawRectangleRounded, a.A, a.B, a.C, a.D, a.R, P)},
+      {"FillRectangleRoundedGradient", CALL16(FillRectangleRoundedGradient, a.A, a.B, a.C, a.D, a.R, P, Q)},
+      {"BlendRectangleRoundedGradient", CALL16(BlendRectangleRoundedGradient, a.A, a.B, a.C, a.D, a.R, P, Q)},
+      {"DrawRectangleRoundedSoftEdge", CALL16(DrawRectangleRoundedSoftEdge, a.A, a.B, a.C, a.D, a.R, P, Q, a.R)},
+      {"SoftEdgeManySteps", CALL16(DrawRectangleRoundedSoftEdge, a.A, a.B, a.C, a.D, 4, P, Q, INT32_MAX)},
+      {"FillRectangleRoundedEmbossed", CALL16(FillRectangleRoundedEmbossed, a.A, a.B, a.C, a.D, a.R, P, Q)},
+      {"BlendRectangleRoundedEmbossed", CALL16(BlendRectangleRoundedEmbossed, a.A, a.B, a.C, a.D, a.R, P, Q)},
+      {"DrawLine", CALL16(DrawLine, a.A, a.B, a.C, a.D, P)},
+      {"DrawLineAdd", CALL16(DrawLineAdd, a.C, a.B, a.A, a.D, P)},
+      {"DrawGradientLine", CALL16(DrawGradientLine, a.A, a.B, a.C, a.D, P, Q)},
+      {"DrawGradient", CALL16(DrawGradient, a.A, a.B, a.C, a.D, P, Q)},
+      {"DrawGradientRadial", CALL16(DrawGradientRadial, a.A, a.B, a.C, a.R, P, Q)},
+      {"DrawBevel", CALL16(DrawBevel, a.A, a.B, a.C, a.D, P)},
+      {"DrawHexBitmap", CALL16(DrawHexBitmap, a.A, a.B, 1, "#81FF42", P)},
+      {"DrawImageBlended", CALL16(DrawImageBlended, a.A, a.B, *Src)},
+      {"DrawImageMax", CALL16(DrawImageMax, a.C, a.D, *Src)},
       {"FillAlphaRect", [=](TImage& I, const TArgs& a) { I.FillAlphaRect(a.A, a.B, a.C, a.D, 7); }},
   };
 }
+
+#undef CALL16
 
 // Each call on a 17 x 17 and on an image without pixels.
 template <class TImage>
@@ -139,16 +154,14 @@ TEST_F(DrawingBounds, SixteenBitRoutinesAtExtremeCoordinates) {
   Calls64.push_back({"FillCircleDepth", [=](TImage64& I, const TArgs& a) { I.FillCircleDepth(a.A, a.B, a.R, P); }});
   Calls64.push_back({"DrawSphereDepth", [=](TImage64& I, const TArgs& a) { I.DrawSphereDepth(a.A, a.B, a.R, a.C, a.D, P); }});
   Calls64.push_back({"FillTriangleDepth", [=](TImage64& I, const TArgs& a) { I.FillTriangleDepth(a.A, a.B, a.C, a.D, a.R, a.A, P, Q, P); }});
-  Calls64.push_back({"DrawGradientBorder", [=](TImage64& I, const TArgs& a) { I.DrawGradientBorder(a.A, a.B, a.C, a.D, a.R, P, Q); }});
+  Calls64.push_back({"DrawGradientBorder", [=](TImage64& I, const TArgs& a) { DrawGradientBorder(I, a.A, a.B, a.C, a.D, a.R, P, Q); }});
   RunAll<TImage64>(Calls64, Blank64);
-  Src64.Dispose();
 
   const TPixel96 P96 = Px(65535, 0, 0, 40000, 7), Q96 = Px(0, 0, 65535, 20000, 9);
   TImage96 Src96 = Make96(6, 5, Px(30000, 20000, 10000, 50000));
   auto Calls96 = Calls16<TImage96>(P96, Q96, &Src96);
   Calls96.push_back({"DrawGradientBorder", [=](TImage96& I, const TArgs& a) { I.DrawGradientBorder(a.R, P96, Q96); }});
   RunAll<TImage96>(Calls96, Blank96);
-  Src96.Dispose();
 }
 
 TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
@@ -173,7 +186,6 @@ TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
       {"MaxImage", [&](TImage128& I, const TArgs& a) { I.MaxImage(a.C, a.D, Src); }},
   };
   RunAll<TImage128>(Calls128, Blank128);
-  Src.Dispose();
 
   TImage32 Src32 = Blank32(4);
   const std::vector<TNamed<TImage32>> Calls32 = {
@@ -190,7 +202,6 @@ TEST_F(DrawingBounds, FloatAndEightBitRoutinesAtExtremeCoordinates) {
       {"DrawVerticalGradientRange", [](TImage32& I, const TArgs& a) { I.DrawVerticalGradientRange(a.A, a.C, 255); }},
   };
   RunAll<TImage32>(Calls32, Blank32);
-  Src32.Dispose();
 }
 
 // A line from far right to far left crosses the image where the same line
@@ -207,7 +218,6 @@ TEST_F(DrawingBounds, FarLineCrossesTheImageOnItsOwnPoints) {
     for (int32_t Row = 0; Row < 17; ++Row)
       EXPECT_EQ(I.Row(Row)[X] == P, Row == Y) << X << "," << Row;
   }
-  I.Dispose();
 }
 
 // Shapes reaching far beyond a 17 x 17 image give there the pixels they give
@@ -236,8 +246,6 @@ TEST_F(DrawingBounds, PartlyVisibleShapesKeepTheirPixels) {
     Draw(Big, M, M);
     for (int32_t Y = 0; Y < W; ++Y)
       for (int32_t X = 0; X < W; ++X) ASSERT_EQ(Small.Row(Y)[X], Big.Row(Y + M)[X + M]) << X << "," << Y;
-    Small.Dispose();
-    Big.Dispose();
   }
 }
 
@@ -252,15 +260,14 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
     const int64_t Steps = 1000;
     const int64_t Last = std::min<int64_t>(Steps, std::min(B.C - B.A, B.D - B.B) / 2);
     TImage64 A = Blank64(17), E = Blank64(17);
-    A.DrawRectangleRoundedSoftEdge(B.A, B.B, B.C, B.D, B.R, Outer, Inner, int32_t(Steps));
+    DrawRectangleRoundedSoftEdge(A, B.A, B.B, B.C, B.D, B.R, Outer, Inner, int32_t(Steps));
     for (int64_t K = 0; K <= Last; ++K) {
       TPixel64 C;
       BlendPixel64(C, Outer, Inner, int32_t(std::nearbyint(std::pow(double(K) / double(Steps), 0.1) * 256)));
-      E.DrawRectangleRounded(int32_t(B.A + K), int32_t(B.B + K), int32_t(B.C - K), int32_t(B.D - K), B.R, C);
+      DrawRectangleRounded(E, int32_t(B.A + K), int32_t(B.B + K), int32_t(B.C - K), int32_t(B.D - K), B.R, C);
     }
     for (int32_t K = 0; K < A.Size; ++K) ASSERT_EQ(A.Pixels[K], E.Pixels[K]) << K;
     A.Dispose();
-    E.Dispose();
 
     const TPixel96 O96 = Px(65535, 0, 0, 65535, 1), I96 = Px(0, 0, 65535, 30000, 2);
     TImage96 A96 = Blank96(17), E96 = Blank96(17);
@@ -269,8 +276,6 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
       E96.DrawRectangleRounded(int32_t(B.A + K), int32_t(B.B + K), int32_t(B.C - K), int32_t(B.D - K), B.R,
                                BlendPixel96(O96, I96, int32_t(std::nearbyint(std::pow(double(K) / double(Steps), 0.1) * 256))));
     for (int32_t K = 0; K < A96.Size; ++K) ASSERT_EQ(A96.Pixels[K], E96.Pixels[K]) << K;
-    A96.Dispose();
-    E96.Dispose();
 
     TBGRAPixel128 C1, C2;
     C1.Init(1, 0, 0, 1);
@@ -287,7 +292,5 @@ TEST_F(DrawingBounds, ManyRingsPaintLikeEveryRing) {
       ASSERT_EQ(A128.Data[K].B, E128.Data[K].B) << K;
       ASSERT_EQ(A128.Data[K].A, E128.Data[K].A) << K;
     }
-    A128.Dispose();
-    E128.Dispose();
   }
 }

@@ -62,12 +62,9 @@ std::FILE* OpenWith(const std::string& Name, const std::vector<uint8_t>& Bytes) 
   return F;
 }
 
-TEST_F(Image128Test, InitZeroesEverySizeField) {
+TEST_F(Image128Test, InitEmptiesTheImage) {
   TImage128 I;
-  I.Width = 3;
-  I.Height = 4;
-  I.Size = 12;
-  I.Data = reinterpret_cast<TBGRAPixel128*>(&I);  // garbage to be forgotten
+  ASSERT_TRUE(I.Alloc(3, 4));
   I.Init();
   EXPECT_EQ(I.Data, nullptr);
   EXPECT_EQ(I.Width, 0);
@@ -100,7 +97,7 @@ TEST_F(Image128Test, AllocSetSizeAndDispose) {
   EXPECT_EQ(I.Width, 0);
   EXPECT_EQ(I.Size, 0);
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "Exception in TImage128.Alloc");
+  EXPECT_EQ(Messages()[0].rfind("Exception in TImage128.Alloc, size=4294967296", 0), 0u);
 }
 
 TEST_F(Image128Test, ResizeKeepsLeadingPixelsInMemoryOrder) {
@@ -113,13 +110,11 @@ TEST_F(Image128Test, ResizeKeepsLeadingPixelsInMemoryOrder) {
     EXPECT_EQ(I.Width, C.W);
     EXPECT_EQ(I.Size, C.W * C.H);
     for (int32_t K = 0; K < C.Kept; ++K) EXPECT_EQ(I.Data[K].B, float(K)) << C.W << "x" << C.H;
-    I.Dispose();
   }
   TImage128 Empty;
   Empty.Init();
   ASSERT_TRUE(Empty.Resize(2, 2));
   EXPECT_EQ(Empty.Size, 4);
-  Empty.Dispose();
 }
 
 TEST_F(Image128Test, FillClearSetAlphaAndClampRGB) {
@@ -130,7 +125,6 @@ TEST_F(Image128Test, FillClearSetAlphaAndClampRGB) {
   EXPECT_EQ(I.Data[0].A, 0.25f);
   I.Clear();
   EXPECT_TRUE(Same(I.Data[2], Rgba(0, 0, 0, 0)));
-  I.Dispose();
 }
 
 TEST_F(Image128Test, CopyChecksBothImages) {
@@ -150,7 +144,6 @@ TEST_F(Image128Test, CopyChecksBothImages) {
   Big.Copy(Src);  // Src holds too few: reported and skipped
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_TRUE(Same(Big.Data[15], Rgba(9, 9, 9, 9)));
-  for (TImage128* I : {&Src, &Dst, &Big}) I->Dispose();
 }
 
 TEST_F(Image128Test, Image32RoundTripKeepsEveryByte) {
@@ -170,9 +163,6 @@ TEST_F(Image128Test, Image32RoundTripKeepsEveryByte) {
   ASSERT_TRUE(Out.Alloc(16, 16));
   F.CopyToImage32(Out);
   EXPECT_EQ(Values(Out), Values(In));
-  In.Dispose();
-  Out.Dispose();
-  F.Dispose();
 }
 
 TEST_F(Image128Test, CopyToImage32RoundsAndClamps) {
@@ -200,9 +190,6 @@ TEST_F(Image128Test, CopyToImage32RoundsAndClamps) {
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Small.Pixels[0].Value, Small.Pixels[2].Value);
   EXPECT_EQ(Small.Pixels[0].Value, RGBAToBGRA32(0x123456));
-  F.Dispose();
-  Out.Dispose();
-  Small.Dispose();
 }
 
 TEST_F(Image128Test, Image64Conversions) {
@@ -245,10 +232,6 @@ TEST_F(Image128Test, Image64Conversions) {
   F.CopyToImage64(Small);
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_EQ(Small.Pixels[1].R, 7);
-  F.Dispose();
-  Back.Dispose();
-  W.Dispose();
-  Small.Dispose();
 }
 
 TEST_F(Image128Test, ExpandRGBFloatToPixel128InPlace) {
@@ -294,7 +277,6 @@ TEST_F(Image128Test, ChunkRoundTripAndLayout) {
   EXPECT_EQ(R.Size, 0);
   std::fclose(F);
   EXPECT_TRUE(Silent());
-  I.Dispose();
 }
 
 TEST_F(Image128Test, ChunkReadRefusesBadInputAndChangesNothing) {
@@ -329,7 +311,6 @@ TEST_F(Image128Test, ChunkReadRefusesBadInputAndChangesNothing) {
     EXPECT_TRUE(Same(I.Data[0], Rgba(0.1f, 0.2f, 0.3f, 0.4f))) << C.Name;
     EXPECT_EQ(Errors().size(), C.Reported ? 1u : 0u) << C.Name;
     std::fclose(F);
-    I.Dispose();
   }
 }
 
@@ -340,7 +321,6 @@ TEST_F(Image128Test, UpAndDownSampling) {
   ASSERT_EQ(I.Height, 2);
   const float Want[8] = {0, 0, 1, 1, 0, 0, 1, 1};
   for (int K = 0; K < 8; ++K) EXPECT_EQ(I.Data[K].B, Want[K]);
-  I.Dispose();
 
   TImage128 D = Numbered128(3, 3);  // 0 1 2 / 3 4 5 / 6 7 8
   D.DownSample2x();
@@ -354,7 +334,6 @@ TEST_F(Image128Test, UpAndDownSampling) {
   TImage128 R = Numbered128(3, 2);
   R.ReversePixels();
   for (int K = 0; K < 6; ++K) EXPECT_EQ(R.Data[K].B, float(5 - K));
-  R.Dispose();
 }
 
 TEST_F(Image128Test, SmoothRecursive) {
@@ -369,7 +348,6 @@ TEST_F(Image128Test, SmoothRecursive) {
   TImage128 Big = Make128(2, 2, Rgba(1e6f, 1e6f, 1e6f, 1e6f));
   Big.SmoothRecursive(0.5f);
   EXPECT_EQ(Big.Data[0].R, 65535.0f);
-  for (TImage128* P : {&I, &Copy, &Flat, &Big}) P->Dispose();
 }
 
 TEST_F(Image128Test, GaussianBlurKeepsFlatAreasAndSpreadsSymmetrically) {
@@ -403,7 +381,6 @@ TEST_F(Image128Test, GaussianBlurKeepsFlatAreasAndSpreadsSymmetrically) {
   TImage128 Kept = Numbered128(3, 3);
   Kept.GaussianBlur(0);  // no kernel: the image stays as it was
   for (int32_t K = 0; K < 9; ++K) EXPECT_EQ(Kept.Data[K].B, float(K));
-  for (TImage128* P : {&Flat, &Dot, &Kept}) P->Dispose();
 }
 
 TEST_F(Image128Test, SearchesAndCounts) {
@@ -433,7 +410,6 @@ TEST_F(Image128Test, SearchesAndCounts) {
   I.Fill(Rgba(1e-6f, 0, 0, 1e-5f));
   EXPECT_TRUE(I.IsAllBlack());
   EXPECT_EQ(I.CountVisiblePixels(), 0);
-  I.Dispose();
 }
 
 TEST_F(Image128Test, PixelBlendAndComposite) {
@@ -450,14 +426,14 @@ TEST_F(Image128Test, PixelBlendAndComposite) {
 class TGuardedImage {
 public:
   TGuardedImage(int32_t W, int32_t H) : Buffer(size_t(W) * H + 2 * Pad, Guard) {
-    Image.Init();
     Image.Width = W;
     Image.Height = H;
     Image.Size = W * H;
     Image.Data = Buffer.data() + Pad;
     Image.Fill({0, 0, 0, 0});
   }
-  ~TGuardedImage() { Image.Init(); }
+  // The buffer is not the image's own: forgotten before the image goes.
+  ~TGuardedImage() { Image.Data = nullptr; }
   bool GuardsIntact() const {
     for (size_t K = 0; K < Pad; ++K)
       if (!Same(Buffer[K], Guard) || !Same(Buffer[Buffer.size() - 1 - K], Guard)) return false;
@@ -491,7 +467,6 @@ TEST_F(Image128Test, EveryFillIsClippedToTheImage) {
     I.MaxImage(X - 3, Y - 3, Src);
     I.MinImage(X - 3, Y - 3, Src);
     I.DrawImageOver(X - 3, Y - 3, Src);
-    Src.Dispose();
     EXPECT_TRUE(G.GuardsIntact()) << X << "," << Y;
   }
 }
@@ -581,7 +556,6 @@ TEST_F(Image128Test, LinearGradient) {
   }
   I.FillLinearGradient(3, 1, 3, 1, Rgba(0.5f, 0, 0, 1), Rgba(1, 1, 1, 1));  // one point
   EXPECT_TRUE(Same(I.Row(1)[200], Rgba(0.5f, 0, 0, 1)));
-  I.Dispose();
 }
 
 TEST_F(Image128Test, ImageOverlays) {
@@ -594,8 +568,6 @@ TEST_F(Image128Test, ImageOverlays) {
   EXPECT_TRUE(Same(I.Row(2)[2], Rgba(0.5f, 0, 0.25f, 0.5f)));
   I.DrawImageOver(1, 0, S);
   EXPECT_TRUE(Same(I.Row(0)[1], Rgba(0.75f, 0.25f, 0.375f, 0.5f)));
-  I.Dispose();
-  S.Dispose();
 }
 
 TEST_F(Image128Test, CopyFromBitmapSizesAndReports) {
@@ -607,7 +579,6 @@ TEST_F(Image128Test, CopyFromBitmapSizesAndReports) {
   EXPECT_EQ(I.Height, 3);
   EXPECT_TRUE(Same(I.Data[11], Rgba(0, 0, 0, 0)));
   EXPECT_EQ(Messages().size(), 1u);
-  I.Dispose();
 }
 
 }  // namespace

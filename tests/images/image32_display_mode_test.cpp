@@ -23,7 +23,6 @@ uint32_t ThroughMode(uint8_t Mode, TRgb In, uint8_t A = 255) {
   I.Pixels[0].Value = Bgra(In.B, In.G, In.R, A);
   ProcessImage32DisplayMode(I, Mode);
   const uint32_t V = I.Pixels[0].Value;
-  I.Dispose();
   return V;
 }
 
@@ -94,7 +93,6 @@ TEST(DisplayMode, FalseColorZonesAndMargins) {
       const bool Inner = x >= 1 && y <= 1;
       EXPECT_EQ(I.Row(y)[x].Value, Inner ? Bgra(48, 20, 50, 255) : 0x01020304u) << x << "," << y;
     }
-  I.Dispose();
 }
 
 TEST(DisplayMode, EveryModeLeavesTheMarginsAlone) {
@@ -128,8 +126,6 @@ TEST(DisplayMode, ClipWarningRefusesDifferentSizes) {
   ASSERT_EQ(kromel::testing::CapturedErrors().size(), 1u);
   EXPECT_EQ(kromel::testing::CapturedErrors()[0],
             "ProcessImage32ClipWarning error - sizes are different");
-  A.Dispose();
-  B.Dispose();
 }
 
 }  // namespace

@@ -52,14 +52,12 @@ TEST_F(Image32DrawTest, LinesAndOutlinesAtAndBeyondTheEdges) {
     else
       I.DrawLineDashed(C.X1, C.Y1, C.X2, C.Y2, 0xFF0000FF);
     EXPECT_EQ(SetIndices(I, 0x11111111), C.Want) << C.X1 << "," << C.Y1 << " " << C.X2 << "," << C.Y2;
-    I.Dispose();
   }
   TImage32 I = Filled(2, 1, 0xFF000000);
   I.DrawLineHalf(0, 0, 0, 0, 0xFFFFFFFF);
   I.DrawLineQuarter(1, 0, 1, 0, 0xFFFFFFFF);
   EXPECT_EQ(I.Pixels[0].Value, 0x007F7F7Fu);
   EXPECT_EQ(I.Pixels[1].Value, 0x003F3F3Fu);
-  I.Dispose();
 
   TImage32 R = Filled(10, 10, 0);
   R.DrawRectangle(2, -1, 5, 4, 1);
@@ -67,16 +65,13 @@ TEST_F(Image32DrawTest, LinesAndOutlinesAtAndBeyondTheEdges) {
   R.Fill(0);
   R.DrawRectangle(-100, -100, 100, 100, 1);  // every edge outside
   EXPECT_TRUE(SetIndices(R, 0).empty());
-  R.Dispose();
 
   TImage32 X = Filled(20, 20, 0xFFFFFFFF);
   X.DrawCross(0, 0);
   EXPECT_EQ(SetIndices(X, 0xFFFFFFFF).size(), 13u);
   EXPECT_EQ(X.Row(3)[3].Value, 0u);
-  X.Dispose();
   TImage32 Tiny = Filled(4, 3, 5);  // smaller than the cross: cut, not overrun
   Tiny.DrawCross(1, 1);
-  Tiny.Dispose();
 }
 
 TEST_F(Image32DrawTest, RampsPlaneAndAverage) {
@@ -107,7 +102,6 @@ TEST_F(Image32DrawTest, RampsPlaneAndAverage) {
   EXPECT_EQ(A.GetAverageColor(1, 1, 5), Bgra(20, 30, 40, 164));
   EXPECT_EQ(A.GetAverageColor(2, 2, -4), 0u);
   EXPECT_EQ(A.GetAverageColor(-100, -100, 2), 0u);
-  for (TImage32* I : {&H, &One, &P, &A}) I->Dispose();
 }
 
 TEST_F(Image32DrawTest, TextLinesOnACanvasAndInAnImage) {
@@ -144,7 +138,6 @@ TEST_F(Image32DrawTest, TextLinesOnACanvasAndInAnImage) {
   EXPECT_EQ(I.Row(0)[0].Value, 0x22333333u);
   I.DrawText(-500, -500, "Off the image", 14, 0, tvaTopJustify);
   I.DrawText(95, 35, "Partly outside", 30, 0, tvaTopJustify);
-  I.Dispose();
 
   TRawBitmap Ramp(4, 3, pf24bit);
   TCanvas RampCanvas(Ramp);

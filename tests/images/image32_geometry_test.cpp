@@ -77,7 +77,6 @@ TEST_F(Image32GeometryTest, ShapeOperationsOnNumberedImages) {
     EXPECT_EQ(I.Size, C.WantW * C.WantH);
     EXPECT_EQ(Values(I), C.Want);
     EXPECT_EQ(I.MarginLeft, 5);
-    I.Dispose();
   }
   EXPECT_TRUE(Silent());
 }
@@ -92,7 +91,6 @@ TEST_F(Image32GeometryTest, UpSampleMeanRoundsTowardTheFirstPixel) {
   ASSERT_EQ(I.Width, 3);
   EXPECT_EQ(I.Pixels[1].Value, Bgra(128, 127, 5, 255));
   EXPECT_EQ(I.Pixels[2].Value, Bgra(255, 0, 10, 255));
-  I.Dispose();
 }
 
 TEST_F(Image32GeometryTest, ResampleAndScale) {
@@ -111,8 +109,6 @@ TEST_F(Image32GeometryTest, ResampleAndScale) {
   Src.Pixels[0].Value = Bgra(7, 8, 9, 90);
   Dst.ResizeFrom(Src, 1, 1);
   EXPECT_EQ(Dst.Pixels[0].Value, Bgra(7, 8, 9, 40));
-  Dst.Dispose();
-  Src.Dispose();
 
   TImage32 Big;
   Big.Init();
@@ -123,7 +119,6 @@ TEST_F(Image32GeometryTest, ResampleAndScale) {
   Big.ScaleProportionalHeight(50);
   EXPECT_EQ(Big.Width, 100);
   EXPECT_EQ(Big.Height, 50);
-  Big.Dispose();
 }
 
 TEST_F(Image32GeometryTest, CopyRectClampsToTheSource) {
@@ -135,7 +130,6 @@ TEST_F(Image32GeometryTest, CopyRectClampsToTheSource) {
   EXPECT_EQ(Values(Dst), (std::vector<uint32_t>{5, 6}));
   Dst.CopyRect(Src, {4, 0}, {5, 2});
   EXPECT_EQ(Dst.Pixels, nullptr);
-  Src.Dispose();
 }
 
 TEST_F(Image32GeometryTest, AutoCropByAlphaAndOpaqueColumns) {
@@ -167,7 +161,6 @@ TEST_F(Image32GeometryTest, AutoCropByAlphaAndOpaqueColumns) {
   I.AutoCropByAlpha(128);
   EXPECT_EQ(I.Width, 4);
   EXPECT_EQ(I.Height, 3);
-  I.Dispose();
 }
 
 TEST_F(Image32GeometryTest, ResizeCanvasCentresOnTransparentWhite) {
@@ -180,7 +173,6 @@ TEST_F(Image32GeometryTest, ResizeCanvasCentresOnTransparentWhite) {
   EXPECT_EQ(I.GetPixel(149, 74), Bgra(0, 0, 255, 255));
   EXPECT_EQ(I.GetPixel(49, 25), Bgra(255, 255, 255, 0));
   EXPECT_EQ(I.GetPixel(150, 74), Bgra(255, 255, 255, 0));
-  I.Dispose();
 }
 
 // Every write stays inside the image and every read inside the source.
@@ -223,8 +215,6 @@ TEST_F(Image32GeometryTest, DrawAndStretchClipToBothImages) {
   Dst.StretchDrawRounded(Src, 0, 0, 5, 1);
   EXPECT_EQ(Values(Dst), (std::vector<uint32_t>{1, 1, 2, 2, 2}));
   Dst.StretchDrawRounded(Src, -5, -3, 10, 4);
-  Dst.Dispose();
-  Src.Dispose();
 }
 
 TEST_F(Image32GeometryTest, HaldIdentityLevelTwo) {
@@ -244,7 +234,6 @@ TEST_F(Image32GeometryTest, HaldIdentityLevelTwo) {
   for (int32_t K = 0; K < I.Size; ++K) EXPECT_EQ(I.Pixels[K].BGRA.A, 255);
   // index r + 4g + 16b holds (r, g, b) in steps of 85
   EXPECT_EQ(I.Pixels[1 + 4 * 2 + 16 * 3].Value, Bgra(255, 170, 85, 255));
-  I.Dispose();
   EXPECT_TRUE(Silent());
 
   for (int32_t Level : {1, 0, -3, 36}) {
@@ -253,7 +242,6 @@ TEST_F(Image32GeometryTest, HaldIdentityLevelTwo) {
     EXPECT_FALSE(R.MakeHaldIdentity(Level)) << Level;
     EXPECT_EQ(Values(R), (std::vector<uint32_t>{1, 2}));
     EXPECT_EQ(Errors().size(), 1u);
-    R.Dispose();
   }
 }
 
@@ -266,7 +254,6 @@ TEST_F(Image32GeometryTest, HaldIdentityLevelEightIsAnIdentityForFfmpeg) {
   ASSERT_TRUE(Hald.MakeHaldIdentity(8));
   ASSERT_EQ(Hald.Width, 512);
   ASSERT_TRUE(Hald.SaveToBMPFile(Dir.File("hald.bmp")));
-  Hald.Dispose();
 
   // A picture of spread colours, the corners of the cube included.
   TImage32 Pic;
@@ -303,7 +290,6 @@ TEST_F(Image32GeometryTest, HaldIdentityLevelEightIsAnIdentityForFfmpeg) {
                       std::abs(Out[3 * K + 2] - P.B)});
   }
   EXPECT_LE(Worst, 1);
-  Pic.Dispose();
 }
 
 TEST(RotatePointTest, QuarterTurnAndRounding) {

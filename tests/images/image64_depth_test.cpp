@@ -30,7 +30,6 @@ TEST(Image64Depth, DiscSpansAndEqualDepths) {
   EXPECT_EQ(I.Row(2)[2].R, 9);
   I.FillCircleDepth(2, 2, 2, {5, 5, 5, 200});  // equal depth: not written
   EXPECT_EQ(I.Row(1)[1].R, 7);
-  I.Dispose();
 }
 
 // Nearer shapes win whatever order they are drawn in.
@@ -46,7 +45,6 @@ TEST(Image64Depth, OverlappingShapesAreOrderedByDepth) {
     EXPECT_EQ(I.Row(5)[10], Near) << NearFirst;  // the overlap of the discs
     EXPECT_EQ(I.Row(5)[14], (TPixel64{0, 0, 65535, 1500})) << NearFirst;
     EXPECT_EQ(I.Row(5)[6], Near);
-    I.Dispose();
   }
 }
 
@@ -63,7 +61,6 @@ TEST(Image64Depth, TriangleIgnoresCornerOrderAndStaysInside) {
     I.FillTriangleDepth(X[O[0]], Y[O[0]], X[O[1]], Y[O[1]], X[O[2]], Y[O[2]], Cs[O[0]], Cs[O[1]],
                         Cs[O[2]]);
     EXPECT_EQ(Written(I), Written(First));
-    I.Dispose();
   }
   const TPixel64 Centre = First.Row(7)[7];
   EXPECT_GT(Centre.R, 0);
@@ -81,7 +78,6 @@ TEST(Image64Depth, TriangleIgnoresCornerOrderAndStaysInside) {
   TImage64 Row = Make64(8, 1, Far);
   Row.FillTriangleDepth(1, 0, 4, 0, 7, 0, A, A, A);
   EXPECT_EQ(Written(Row), (std::vector<int32_t>{1, 2, 3, 4}));
-  for (TImage64* P : {&First, &Small, &Row}) P->Dispose();
 }
 
 TEST(Image64Depth, SphereDepthsAndShading) {
@@ -96,7 +92,6 @@ TEST(Image64Depth, SphereDepthsAndShading) {
   EXPECT_LT(I.Row(26)[26].R, 30000);  // darker on the far side
   const TPixel64 Rim = I.Row(20)[29];
   EXPECT_GT(Rim.A, 500 + 3000);  // the rim's depth plus DepthScale
-  I.Dispose();
 }
 
 TEST(Image128Text, InkOnlyWhereFullyCoveredAndClipped) {
@@ -110,7 +105,6 @@ TEST(Image128Text, InkOnlyWhereFullyCoveredAndClipped) {
   EXPECT_GT(Inked, 20);
   I.DrawText(-1000, 5, "Hi", 16, {0, 0, 1, 1});
   I.DrawText(59, 25, "Hello there", 40, {0, 0, 1, 1});
-  I.Dispose();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "image_test_support.h"
 #include "images/image64.h"
+#include "images/image64_draw.h"
 
 using namespace kromel;
 using namespace kromel::test;
@@ -29,28 +30,28 @@ std::vector<TDrawCase> DrawCases() {
     return S;
   }();
   return {
-      {"FillRect", [](TImage64& I, int32_t X, int32_t Y) { I.FillRect(X - 3, Y - 2, X + 4, Y + 6, Red); }},
-      {"FillCircle", [](TImage64& I, int32_t X, int32_t Y) { I.FillCircle(X, Y, 5, Red); }},
-      {"ShadedDisc", [](TImage64& I, int32_t X, int32_t Y) { I.FillShadedDisc(X, Y, 6, Red, Blue); }},
-      {"RadialDisc", [](TImage64& I, int32_t X, int32_t Y) { I.FillRadialDisc(X, Y, 6, Red, Blue); }},
-      {"RoundedGradient", [](TImage64& I, int32_t X, int32_t Y) { I.FillRectangleRoundedGradient(X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
-      {"RoundedGradientBlend", [](TImage64& I, int32_t X, int32_t Y) { I.BlendRectangleRoundedGradient(X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
-      {"Embossed", [](TImage64& I, int32_t X, int32_t Y) { I.FillRectangleRoundedEmbossed(X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
-      {"EmbossedBlend", [](TImage64& I, int32_t X, int32_t Y) { I.BlendRectangleRoundedEmbossed(X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
-      {"GradientLine", [](TImage64& I, int32_t X, int32_t Y) { I.DrawGradientLine(X - 9, Y + 4, X + 7, Y - 8, Red, Blue); }},
-      {"DrawLine", [](TImage64& I, int32_t X, int32_t Y) { I.DrawLine(X - 9, Y - 4, X + 7, Y + 8, Red); }},
-      {"DrawLineAdd", [](TImage64& I, int32_t X, int32_t Y) { I.DrawLineAdd(X + 9, Y - 4, X - 7, Y + 8, Blue); }},
-      {"HexGlyph", [](TImage64& I, int32_t X, int32_t Y) { I.DrawHexGlyph(X, Y - 1, 8, "#C3FF 55AA 0F0F", Red, true); }},
-      {"HexGlyphBlend", [](TImage64& I, int32_t X, int32_t Y) { I.DrawHexGlyph(X, Y - 1, 8, "#C3FF 55AA 0F0F", Red, false); }},
-      {"HexBitmap", [](TImage64& I, int32_t X, int32_t Y) { I.DrawHexBitmap(X - 4, Y - 1, 1, "#81FF42", Red); }},
-      {"ImageBlended", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageBlended(X - 3, Y - 2, Src); }},
-      {"ImageMultiplied", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageMultiplied(X - 3, Y - 2, Src); }},
-      {"ImageMax", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageMax(X - 3, Y - 2, Src); }},
-      {"ImageMin", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageMin(X - 3, Y - 2, Src); }},
-      {"ImageAdd", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageAdd(X - 3, Y - 2, Src); }},
-      {"ImageAddAlpha", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageAddAlpha(X - 3, Y - 2, Src); }},
-      {"ImageBlendedAdd", [](TImage64& I, int32_t X, int32_t Y) { I.DrawImageBlendedAdd(X - 3, Y - 2, Src); }},
-      {"Text", [](TImage64& I, int32_t X, int32_t Y) { I.DrawText(X - 5, Y, "Ag", 9, 0, Red, 0); }},
+      {"FillRect", [](TImage64& I, int32_t X, int32_t Y) { FillRect(I, X - 3, Y - 2, X + 4, Y + 6, Red); }},
+      {"FillCircle", [](TImage64& I, int32_t X, int32_t Y) { FillCircle(I, X, Y, 5, Red); }},
+      {"ShadedDisc", [](TImage64& I, int32_t X, int32_t Y) { FillShadedDisc(I, X, Y, 6, Red, Blue); }},
+      {"RadialDisc", [](TImage64& I, int32_t X, int32_t Y) { FillRadialDisc(I, X, Y, 6, Red, Blue); }},
+      {"RoundedGradient", [](TImage64& I, int32_t X, int32_t Y) { FillRectangleRoundedGradient(I, X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
+      {"RoundedGradientBlend", [](TImage64& I, int32_t X, int32_t Y) { BlendRectangleRoundedGradient(I, X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
+      {"Embossed", [](TImage64& I, int32_t X, int32_t Y) { FillRectangleRoundedEmbossed(I, X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
+      {"EmbossedBlend", [](TImage64& I, int32_t X, int32_t Y) { BlendRectangleRoundedEmbossed(I, X - 6, Y - 5, X + 6, Y + 5, 3, Red, Blue); }},
+      {"GradientLine", [](TImage64& I, int32_t X, int32_t Y) { DrawGradientLine(I, X - 9, Y + 4, X + 7, Y - 8, Red, Blue); }},
+      {"DrawLine", [](TImage64& I, int32_t X, int32_t Y) { DrawLine(I, X - 9, Y - 4, X + 7, Y + 8, Red); }},
+      {"DrawLineAdd", [](TImage64& I, int32_t X, int32_t Y) { DrawLineAdd(I, X + 9, Y - 4, X - 7, Y + 8, Blue); }},
+      {"HexGlyph", [](TImage64& I, int32_t X, int32_t Y) { DrawHexGlyph(I, X, Y - 1, 8, "#C3FF 55AA 0F0F", Red, true); }},
+      {"HexGlyphBlend", [](TImage64& I, int32_t X, int32_t Y) { DrawHexGlyph(I, X, Y - 1, 8, "#C3FF 55AA 0F0F", Red, false); }},
+      {"HexBitmap", [](TImage64& I, int32_t X, int32_t Y) { DrawHexBitmap(I, X - 4, Y - 1, 1, "#81FF42", Red); }},
+      {"ImageBlended", [](TImage64& I, int32_t X, int32_t Y) { DrawImageBlended(I, X - 3, Y - 2, Src); }},
+      {"ImageMultiplied", [](TImage64& I, int32_t X, int32_t Y) { DrawImageMultiplied(I, X - 3, Y - 2, Src); }},
+      {"ImageMax", [](TImage64& I, int32_t X, int32_t Y) { DrawImageMax(I, X - 3, Y - 2, Src); }},
+      {"ImageMin", [](TImage64& I, int32_t X, int32_t Y) { DrawImageMin(I, X - 3, Y - 2, Src); }},
+      {"ImageAdd", [](TImage64& I, int32_t X, int32_t Y) { DrawImageAdd(I, X - 3, Y - 2, Src); }},
+      {"ImageAddAlpha", [](TImage64& I, int32_t X, int32_t Y) { DrawImageAddAlpha(I, X - 3, Y - 2, Src); }},
+      {"ImageBlendedAdd", [](TImage64& I, int32_t X, int32_t Y) { DrawImageBlendedAdd(I, X - 3, Y - 2, Src); }},
+      {"Text", [](TImage64& I, int32_t X, int32_t Y) { DrawText(I, X - 5, Y, "Ag", 9, 0, Red, 0); }},
   };
 }
 
@@ -64,27 +65,26 @@ TEST_F(Image64DrawTest, ClampedShapesStayInside) {
   TRawBitmap Mask(9, 7, pf24bit);
   for (const TPoint O : {TPoint{-50, -50}, TPoint{3, 2}, TPoint{100, 100}, TPoint{6, -3}}) {
     TImage64 I = Make64(7, 5, {0, 0, 0, 0});
-    I.DrawRectangleRounded(O.X - 6, O.Y - 5, O.X + 6, O.Y + 15, 40, Red);
-    I.DrawRectangleRoundedSoftEdge(O.X - 6, O.Y - 5, O.X + 6, O.Y + 5, 3, Red, Blue, 0);
-    I.DrawBitmap(O.X, O.Y, Mask, Red, Blue);
-    I.DrawBevel(O.X - 10, O.Y, O.X + 100, O.Y + 1, Red);
-    I.DrawGradientRadial(O.X, O.Y, 0, -3, Red, Blue);
-    I.DrawGradientBorder(0, 0, 0, 0, 0, Red, Blue);
-    I.DrawOnBitmap(Mask, 0, O.Y);
-    I.Dispose();
+    DrawRectangleRounded(I, O.X - 6, O.Y - 5, O.X + 6, O.Y + 15, 40, Red);
+    DrawRectangleRoundedSoftEdge(I, O.X - 6, O.Y - 5, O.X + 6, O.Y + 5, 3, Red, Blue, 0);
+    DrawBitmap(I, O.X, O.Y, Mask, Red, Blue);
+    DrawBevel(I, O.X - 10, O.Y, O.X + 100, O.Y + 1, Red);
+    DrawGradientRadial(I, O.X, O.Y, 0, -3, Red, Blue);
+    DrawGradientBorder(I, 0, 0, 0, 0, 0, Red, Blue);
+    DrawOnBitmap(I, Mask, 0, O.Y);
   }
 }
 
 TEST_F(Image64DrawTest, ShapeAndCompositeEdgeCases) {
   TImage64 I = Make64(4, 3, {0, 0, 0, 0});
-  I.DrawBevel(-10, -10, 100, 100, Red);
+  DrawBevel(I, -10, -10, 100, 100, Red);
   std::vector<TPixel64> Want(12, Red);
   Want[5] = Want[6] = TPixel64{0, 0, 0, 0};
   EXPECT_EQ(Pixels(I), Want);
 
   I.Fill({0, 0, 0, 0});
-  I.FillRect(3, 0, 1, 2, Red);  // Left > Right: nothing
-  I.DrawRectangleRounded(0, 0, 3, 2, 10, Red);  // radius lowered to 1
+  FillRect(I, 3, 0, 1, 2, Red);  // Left > Right: nothing
+  DrawRectangleRounded(I, 0, 0, 3, 2, 10, Red);  // radius lowered to 1
   EXPECT_EQ(I.Row(1)[0], Red);
   EXPECT_EQ(I.Row(0)[0], (TPixel64{0, 0, 0, 0}));
 
@@ -92,7 +92,7 @@ TEST_F(Image64DrawTest, ShapeAndCompositeEdgeCases) {
   TImage64 Src = Make64(4, 5, {0, 0, 0, 0});
   Src.Row(3)[2] = {65535, 65535, 65535, 65535};
   I.Fill({0, 0, 0, 0});
-  I.DrawImageBlended(-2, -3, Src);
+  DrawImageBlended(I, -2, -3, Src);
   EXPECT_EQ(I.Row(0)[0], (TPixel64{65534, 65534, 65534, 65534}));
   EXPECT_EQ(I.Row(0)[1], (TPixel64{0, 0, 0, 0}));
 
@@ -114,57 +114,52 @@ TEST_F(Image64DrawTest, ShapeAndCompositeEdgeCases) {
   TRawBitmap Mask(3, 1, pf24bit);
   Mask.ScanLine(0)[3] = Mask.ScanLine(0)[4] = Mask.ScanLine(0)[5] = 255;  // middle white
   TImage64 M = Make64(3, 1, {7, 7, 7, 7});
-  M.DrawBitmap(1, 0, Mask, {1, 1, 1, 0}, Blue);  // Dark of alpha 0 paints nothing
+  DrawBitmap(M, 1, 0, Mask, {1, 1, 1, 0}, Blue);  // Dark of alpha 0 paints nothing
   EXPECT_EQ(Pixels(M), (std::vector<TPixel64>{{7, 7, 7, 7}, Blue, {7, 7, 7, 7}}));
 
   // Equal ends are reported instead of dividing by zero.
-  I.DrawGradient(1, 1, 1, 1, Red, Blue);
-  I.DrawGradientLine(1, 1, 1, 1, Red, Blue);
+  DrawGradient(I, 1, 1, 1, 1, Red, Blue);
+  DrawGradientLine(I, 1, 1, 1, 1, Red, Blue);
   EXPECT_EQ(Messages(), (std::vector<std::string>{"Exception in TImage64.DrawGradient",
                                                   "Exception in TImage64.DrawGradientLine"}));
-  for (TImage64* P : {&I, &Src, &Row, &Down, &M}) P->Dispose();
 }
 
 TEST_F(Image64DrawTest, LinesGlyphsAndOutline) {
   TImage64 I = Make64(3, 1, {0, 0, 0, 0});
-  I.DrawLine(-5, 0, 5, 0, Red);
+  DrawLine(I, -5, 0, 5, 0, Red);
   EXPECT_EQ(Pixels(I), std::vector<TPixel64>(3, Red));
-  I.DrawLine(-1, -1, -1, -1, Blue);
+  DrawLine(I, -1, -1, -1, -1, Blue);
   EXPECT_EQ(Pixels(I), std::vector<TPixel64>(3, Red));
   I.Fill({65530, 100, 200, 7});
-  I.DrawLineAdd(1, 0, 1, 0, {10, 20, 30, 0});
+  DrawLineAdd(I, 1, 0, 1, 0, {10, 20, 30, 0});
   EXPECT_EQ(I.Pixels[1], (TPixel64{65535, 120, 230, 7}));
-  I.Dispose();
 
   TImage64 G = Make64(16, 1, {300, 300, 300, 9});
-  G.DrawHexGlyph(8, 0, 16, "#C0000000", {3000, 6000, 9000, 0}, true);
+  DrawHexGlyph(G, 8, 0, 16, "#C0000000", {3000, 6000, 9000, 0}, true);
   EXPECT_EQ(G.Pixels[0], (TPixel64{3000, 6000, 9000, 65535}));
   EXPECT_EQ(G.Pixels[1], (TPixel64{300, 300, 300, 9}));
   G.Fill({300, 300, 300, 9});
-  G.DrawHexGlyph(8, 0, 16, "#40000000", {3000, 6000, 9000, 0}, false);  // k = 1
+  DrawHexGlyph(G, 8, 0, 16, "#40000000", {3000, 6000, 9000, 0}, false);  // k = 1
   EXPECT_EQ(G.Pixels[0], (TPixel64{(3000 + 600) / 3, (6000 + 600) / 3, (9000 + 600) / 3, 9}));
   G.Fill({0, 0, 0, 0});
-  G.DrawHexBitmap(0, 0, 1, "81", Red);
+  DrawHexBitmap(G, 0, 0, 1, "81", Red);
   EXPECT_EQ(G.Pixels[1], Red);
   EXPECT_EQ(G.Pixels[8], Red);
   EXPECT_EQ(G.Pixels[2].A, 0);
-  G.Dispose();
 
   TImage64 O = Make64(3, 3, {0, 0, 0, 0});
   O.Row(1)[1] = {65535, 65535, 65535, 65535};
-  O.DrawOutline(Blue);
+  DrawOutline(O, Blue);
   EXPECT_EQ(O.Row(0)[1], Blue);
   EXPECT_EQ(O.Row(1)[0], Blue);
   EXPECT_EQ(O.Row(0)[0], (TPixel64{0, 0, 0, 0}));
-  O.Dispose();
 
   TRawBitmap Strip(2, 3, pf24bit);
   TImage64 S = Make64(2, 1, {0x1100, 0x2200, 0x3300, 0});
-  S.DrawOnBitmap(Strip, 0, 2);
+  DrawOnBitmap(S, Strip, 0, 2);
   EXPECT_EQ(std::vector<uint8_t>(Strip.ScanLine(2), Strip.ScanLine(2) + 6),
             (std::vector<uint8_t>{0x33, 0x22, 0x11, 0x33, 0x22, 0x11}));
-  S.DrawOnBitmap(Strip, 0, 3);  // below the bitmap: nothing
-  S.Dispose();
+  DrawOnBitmap(S, Strip, 0, 3);  // below the bitmap: nothing
 }
 
 // The mask steps of the variable blur, chained as the blur runs them.
@@ -230,7 +225,6 @@ TEST_F(Image64DrawTest, MaskChainOfTheVariableBlur) {
   EXPECT_EQ(Ch.Pixels[0], (TPixel64{65534, 65534, 65534, 65535}));
   Ch.CopyAlphaFrom(Other);
   EXPECT_EQ(Messages().back(), "Error in TImage64.CopyAlphaFrom: sizes differ");
-  for (TImage64* P : {&Source, &Blurred, &Diff, &Ramp, &Levels, &Other, &Points, &Dil, &Ch}) P->Dispose();
 }
 
 }  // namespace

@@ -93,10 +93,7 @@ TEST_F(Image64FitTest, FitPlacesThePictureAndSetsMargins) {
       if (C.Top > 0) {
         EXPECT_EQ(T32.Pixels[0].Value, Bgra(0x33, 0x22, 0x11, 0));
       }
-      T32.Dispose();
     }
-    T64.Dispose();
-    Src.Dispose();
   }
   EXPECT_TRUE(Silent());
 }
@@ -114,8 +111,6 @@ TEST_F(Image64FitTest, TooSmallSourceOrTargetClearsTheTarget) {
     EXPECT_EQ(T.Height, 2);
     for (int32_t K = 0; K < T.Size; ++K) EXPECT_TRUE(Same(T.Pixels[K], {0, 0, 0, 0}));
     EXPECT_EQ(T.MarginTop, 0);
-    T.Dispose();
-    Src.Dispose();
   }
   TImage64 Empty;
   Empty.Init();
@@ -136,8 +131,6 @@ TEST_F(Image64FitTest, NearestSampleTakesHighBytes) {
   EXPECT_EQ(T.Pixels[1].Value, Bgra(0xAB, 0x12, 2, 0x7F));
   EXPECT_EQ(T.Pixels[2].Value, Bgra(0xAB, 0x12, 8, 0x7F));
   EXPECT_EQ(T.Pixels[3].Value, Bgra(0xAB, 0x12, 10, 0x7F));
-  T.Dispose();
-  Src.Dispose();
 }
 
 TEST_F(Image64FitTest, AveragedFitAveragesBlocks) {
@@ -152,14 +145,11 @@ TEST_F(Image64FitTest, AveragedFitAveragesBlocks) {
   EXPECT_EQ(T.Pixels[1].Value, Bgra(0, 0, 0, 255));
   EXPECT_EQ(T.Pixels[3].Value, Bgra(0, 0, 0, 0x40));
   T.Dispose();
-  Src.Dispose();
 
   // Blocks of 40000 white pixels: their sums pass 2^31 and stay white.
   TImage64 Big = Make64(400, 400, {65535, 65535, 65535, 65535});
   Big.DrawFittedToImage32Averaged(T, 2, 2, 0, 0);
   for (int32_t K = 0; K < 4; ++K) EXPECT_EQ(T.Pixels[K].Value, Bgra(255, 255, 255, 255));
-  T.Dispose();
-  Big.Dispose();
 }
 
 TEST_F(Image64FitTest, FitToBitmap) {
@@ -184,7 +174,6 @@ TEST_F(Image64FitTest, FitToBitmap) {
   EXPECT_EQ(C.ScanLine(1)[5], 0);
   EXPECT_EQ(C.ScanLine(0)[6], 0x77);
   EXPECT_EQ(C.ScanLine(2)[0], 0x77);
-  Src.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -209,10 +198,6 @@ TEST_F(Image64FitTest, SmoothRecursive) {
   // Factors outside 0..1 stay within the word range.
   S.SmoothRecursive(3.0f);
   S.SmoothRecursive(std::nanf(""));
-  I.Dispose();
-  Copy.Dispose();
-  U.Dispose();
-  S.Dispose();
 }
 
 TEST_F(Image64FitTest, GaussianKernel) {
@@ -260,7 +245,6 @@ TEST_F(Image64FitTest, BlurKeepsFlatImagesAndSaturates) {
       I.GaussianBlur(Radius);
       for (int32_t K = 0; K < I.Size; ++K)
         ASSERT_TRUE(Same(I.Pixels[K], {V, V, V, 65535})) << V << " r=" << Radius;
-      I.Dispose();
     }
   }
   // Taps summing to more than 1: white stays white instead of wrapping.
@@ -270,7 +254,6 @@ TEST_F(Image64FitTest, BlurKeepsFlatImagesAndSaturates) {
   W.ConvoluteVerticalNormalized(K);
   for (int32_t P = 0; P < W.Size; ++P) EXPECT_TRUE(Same(W.Pixels[P], {65535, 65535, 51200, 0}));
   K.Dispose();
-  W.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -312,8 +295,6 @@ TEST_F(Image64FitTest, ConvolutionMatchesThePlainSum) {
         }
       }
       K.Dispose();
-      I.Dispose();
-      Before.Dispose();
     }
   }
   Gauss.Dispose();
@@ -339,7 +320,6 @@ TEST_F(Image64FitTest, EvenKernelWarnsAndStillConvolves) {
   Empty.Init();
   I.ConvoluteHorizontalNormalized(Empty);  // no kernel: nothing happens
   EXPECT_EQ(I.Pixels[2].R, 500);
-  I.Dispose();
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST_F(Image64GeometryTest, QuarterTurns) {
   EXPECT_EQ(Reds(I), (std::vector<int>{0, 1, 2, 3, 4, 5}));
   I.RotateLeft();
   EXPECT_EQ(Reds(I), (std::vector<int>{2, 5, 1, 4, 0, 3}));
-  I.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -70,7 +69,6 @@ TEST_F(Image64GeometryTest, FailedTurnKeepsTheImage) {
   }
   EXPECT_TRUE(Messages().empty());
   I.Width = I.Height = 1;
-  I.Dispose();
 }
 
 TEST_F(Image64GeometryTest, FlipsAndMirror) {
@@ -90,7 +88,6 @@ TEST_F(Image64GeometryTest, FlipsAndMirror) {
     TImage64 I = Numbered64(C.W, C.H);
     (I.*C.Op)();
     EXPECT_EQ(Reds(I), C.Want);
-    I.Dispose();
   }
   TImage64 Empty;
   Empty.Init();
@@ -129,15 +126,11 @@ TEST_F(Image64GeometryTest, Crops) {
     if (D32.Size > 0) {
       EXPECT_EQ(D32.Pixels[0].Value, Bgra(0, 0, 0, 255));
     }
-    D32.Dispose();
-    D.Dispose();
-    I.Dispose();
   }
   // Onto itself.
   TImage64 I = Numbered64(4, 3);
   I.CropTo(I, {1, 1}, {3, 3});
   EXPECT_EQ(Reds(I), (std::vector<int>{5, 6, 9, 10}));
-  I.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -161,7 +154,6 @@ TEST_F(Image64GeometryTest, ContentRect) {
   EXPECT_EQ(R.Top, 1);
   EXPECT_EQ(R.Right, 4);
   EXPECT_EQ(R.Bottom, 6);
-  I.Dispose();
 }
 
 TEST_F(Image64GeometryTest, StretchDrawAveragedCoversTheWholeSource) {
@@ -201,23 +193,18 @@ TEST_F(Image64GeometryTest, StretchDrawAveragedCoversTheWholeSource) {
   EXPECT_EQ(Big.MarginRight, 2);
   EXPECT_EQ(Big.MarginTop, 1);
   EXPECT_EQ(Big.MarginBottom, 3);
-  Big.Dispose();
 
   // A block of 40000 white pixels stays white (sums beyond 32 bits).
   TImage64 White = Make64(200, 200, {65535, 65535, 65535, 65535});
   TImage64 One = Make64(1, 1, {0, 0, 0, 0});
   One.StretchDrawAveraged({0, 0}, {1, 1}, White, Bg);
   EXPECT_TRUE(Same(One.Pixels[0], {65535, 65535, 65535, 65535}));
-  One.Dispose();
-  White.Dispose();
 
   TImage64 None;
   None.Init();
   T.MarginLeft = 9;
   T.StretchDrawAveraged({0, 0}, {2, 2}, None, Bg);  // no source: nothing at all
   EXPECT_EQ(T.MarginLeft, 9);
-  T.Dispose();
-  Src.Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -371,7 +358,6 @@ TEST_F(Image64GeometryTest, SinglePixelConversions) {
   TImage64 I = Make64(2, 1, {1, 2, 3, 4});
   I.SwapRedBlue();
   EXPECT_TRUE(Same(I.Pixels[1], {3, 2, 1, 4}));
-  I.Dispose();
 }
 
 TEST_F(Image64GeometryTest, AverageColorAndSpread) {
@@ -397,8 +383,6 @@ TEST_F(Image64GeometryTest, AverageColorAndSpread) {
   EXPECT_EQ(Spread, -1);
   Faint.GetAverageColor(3, 3, 0, Avg, Spread);  // X = Width is accepted: empty window
   EXPECT_TRUE(Same(Avg, {0, 0, 0, 0}));
-  Faint.Dispose();
-  I.Dispose();
 }
 
 TEST_F(Image64GeometryTest, DarkestAndBrightestAverages) {
@@ -423,7 +407,6 @@ TEST_F(Image64GeometryTest, DarkestAndBrightestAverages) {
   for (int K = 0; K < 5; ++K) I.Pixels[K].A = 0;
   I.GetDarkestAverage(Avg, 2);
   EXPECT_TRUE(Same(Avg, {0, 0, 0, 4321}));
-  I.Dispose();
 }
 
 TEST_F(Image64GeometryTest, DistinctLevelsAndCentralPixel) {
@@ -435,13 +418,15 @@ TEST_F(Image64GeometryTest, DistinctLevelsAndCentralPixel) {
   TImage64 N = Numbered64(3, 3);
   EXPECT_EQ(N.CountDistinctLevels(), 9);
   EXPECT_EQ(N.GetCentralPixelText(), "R:4 G:4 B:4");
-  N.Dispose();
   TImage64 E;
   E.Init();
   E.Alloc(0, 5);
   EXPECT_EQ(E.GetCentralPixelText(), "Image64.GCPAS W=0");
   E.Alloc(5, 0);
+  EXPECT_EQ(E.GetCentralPixelText(), "Image64.GCPAS W=0");  // an empty image has no sides
+  E.Width = 5;
   EXPECT_EQ(E.GetCentralPixelText(), "Image64.GCPAS H=0");
+  E.Width = 0;
   EXPECT_TRUE(E.IsEmpty());
 }
 
@@ -469,16 +454,6 @@ TEST_F(ImageVBPPOpsTest, TurnsAndFlipsForwardToTheHeldDepth) {
   W.FlipVertical();
   EXPECT_EQ(Values(W.Image32), (std::vector<uint32_t>{5, 2, 4, 1, 3, 0}));
 
-  // A band view is not turned: its pixels belong to the source.
-  TImageVBPP Band;
-  Band.AssignRowBand(V, 0, 1);
-  Band.RotateRight();
-  EXPECT_EQ(Band.GetWidth(), 3);
-  EXPECT_EQ(Band.Image64.Pixels, V.Image64.Pixels);
-  Band.FlipHorizontal();  // in place on the shared row
-  EXPECT_EQ(V.Image64.Pixels[0].R, 3);
-  Band.Image32.Init();
-  Band.Image64.Init();
   EXPECT_TRUE(Silent());
 }
 
@@ -542,8 +517,6 @@ TEST_F(Image64GeometryTest, LargeAveragedStretchIsTheExactMeanInEveryBand) {
       if (!(Dst.Pixels[Y * 1200 + X] == Want)) ++Wrong;
     }
   EXPECT_EQ(Wrong, 0);
-  Src.Dispose();
-  Dst.Dispose();
 }
 
 }  // namespace

@@ -73,7 +73,6 @@ TEST_F(Image96DrawTest, ClampedAndWholeImageOperationsStayInside) {
     I.DrawGradientBorder(0, Red, Blue);
     I.DrawImageBlendedAdd(I);
     I.DrawOutline(Blue);
-    I.Dispose();
   }
   TImage96 Empty;
   Empty.Init();
@@ -113,12 +112,9 @@ TEST_F(Image96DrawTest, BlendFormulasAtTheirEdgeValues) {
   TImage96 Zeros = Make96(1, 1, Px(0, 0, 0, 0));
   I.DrawImageMax(0, 0, Zeros);
   EXPECT_EQ(I.Pixels[0], Px(65535, 65535, 65535, 30000, 7));
-  Zeros.Dispose();
   I.Fill(Px(65000, 100, 0, 7, 1));
   I.DrawLineAdd(0, 0, 0, 0, Px(1000, 1000, 1000, 1000));
   EXPECT_EQ(I.Pixels[0], Px(65535, 1100, 1000, 7, 1));
-  I.Dispose();
-  S.Dispose();
 }
 
 TEST_F(Image96DrawTest, ShapesLinesAndGradients) {
@@ -159,9 +155,6 @@ TEST_F(Image96DrawTest, ShapesLinesAndGradients) {
   I.DrawGradientBorder(2, C1, C2);
   EXPECT_EQ(I.Row(0)[5].R, 65535);  // C2 on the edge
   EXPECT_EQ(I.Row(2)[5].R, 65535 * 75 / 256);  // d = 1/2: weight round(sqrt(d) x 256) = 181
-  I.Dispose();
-  TImage96 B = Before;
-  B.Dispose();
 }
 
 TEST_F(Image96DrawTest, GlyphsAndOutline) {
@@ -196,7 +189,6 @@ TEST_F(Image96DrawTest, GlyphsAndOutline) {
     if (I.Pixels[K] == C) Set.push_back(K);
   EXPECT_EQ(Set, (std::vector<int32_t>{5, 12 + 4, 12 + 6, 24 + 5}));
   EXPECT_EQ(I.Row(1)[5].R, 1);
-  I.Dispose();
 }
 
 }  // namespace

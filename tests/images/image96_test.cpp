@@ -34,17 +34,16 @@ std::vector<uint32_t> Extras(const TImage96& I) {
 TEST_F(Image96Test, AllocReportsEmptySizesAndClearZeroesExtra) {
   TImage96 I;
   I.Init();
-  EXPECT_FALSE(I.Alloc(0, 5));
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], "TImage96.Alloc error: size=0");
+  EXPECT_FALSE(I.Alloc(0, 5));  // an empty image, no message box
+  EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(I.Width, 0);
-  EXPECT_EQ(I.Height, 5);
+  EXPECT_EQ(I.Height, 0);
   EXPECT_TRUE(I.IsEmpty());
-  Sink.Clear();
   EXPECT_FALSE(I.Alloc(65536, 65536));
   ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0],
-            "Exception in TImage96.Alloc, size=4294967296 width=65536 height=65536");
+  EXPECT_EQ(Messages()[0].rfind(
+                "Exception in TImage96.Alloc, size=4294967296 width=65536 height=65536", 0),
+            0u);
   EXPECT_EQ(I.Width, 0);
 
   ASSERT_TRUE(I.Alloc(3, 2));
@@ -104,7 +103,6 @@ TEST_F(Image96Test, ExtraTravelsWithWholePixelMoves) {
   EXPECT_EQ(Extras(S), (std::vector<uint32_t>{1000, 2000, 3000, 4000}));
   S.GaussianBlur(2);
   EXPECT_EQ(Extras(S), (std::vector<uint32_t>{1000, 2000, 3000, 4000}));
-  for (TImage96* P : {&I, &C, &Up, &Crop, &M, &S}) P->Dispose();
   EXPECT_TRUE(Silent());
 }
 
@@ -140,8 +138,6 @@ TEST_F(Image96Test, ChunkStoresTwelveBytePixelsWithExtra) {
   EXPECT_FALSE(Back.ReadFromFile(F));
   EXPECT_EQ(std::ftell(F), 4);
   std::fclose(F);
-  I.Dispose();
-  Back.Dispose();
 }
 
 TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
@@ -184,7 +180,6 @@ TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
   EXPECT_EQ(Dst.Pixels[0].A, 65535);  // from (-1, -1) only Src(1, 1) lands, at (0, 0)
   EXPECT_EQ(Dst.Pixels[1].A, 30000);
   EXPECT_EQ(Dst.Pixels[3].A, 30000);
-  for (TImage96* P : {&I, &Dst, &Src}) P->Dispose();
 }
 
 TEST_F(Image96Test, ColourWordsAndImageArithmeticAtTheirEdges) {
@@ -234,7 +229,6 @@ TEST_F(Image96Test, ColourWordsAndImageArithmeticAtTheirEdges) {
   EXPECT_EQ(R, 0);
   EXPECT_EQ(G, 65535);
   EXPECT_EQ(B, 0);
-  for (TImage96* P : {&I, &Add, &E, &D}) P->Dispose();
 }
 
 TEST_F(Image96Test, ConversionsAndNormalize) {
@@ -281,9 +275,6 @@ TEST_F(Image96Test, ConversionsAndNormalize) {
   EXPECT_EQ(Pixel96ToText(MakePixel96(65535, 0, 0, 65535)), "R: 65535; G: 0; B: 0; A: 65535");
   EXPECT_EQ(ColorToPixel96(0xFFFFFFFF), Px(65280, 65280, 65280, 65280));
   EXPECT_EQ(Pixel96ToColor(Px(65535, 0, 256, 0)), 0x0100FFu);
-  for (TImage32* P : {&Src, &Back, &Tiny}) P->Dispose();
-  I.Dispose();
-  One.Dispose();
 }
 
 TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
@@ -302,7 +293,7 @@ TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
   TImage96 Thin = Numbered96(1, 3);
   Thin.DownSample2x();
   EXPECT_TRUE(Thin.IsEmpty());
-  EXPECT_EQ(Messages().size(), 1u);
+  EXPECT_TRUE(Messages().empty());  // halving to nothing is not an error
 
   TImage96 Keys;
   Keys.Init();
@@ -321,7 +312,6 @@ TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
   const TRect R = Keys.GetContentRect();
   EXPECT_EQ(R.Left, 3);
   EXPECT_EQ(R.Right, 4);
-  for (TImage96* P : {&Row, &Down, &Thin, &Keys}) P->Dispose();
 }
 
 }  // namespace

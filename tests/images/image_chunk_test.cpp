@@ -171,7 +171,6 @@ TEST(ImageChunk, SixteenBitWordsAreLittleEndian) {
   const uint8_t Want[20] = {'S', 'A', 'M', 'P', 1, 0, 0, 0, 1, 0, 0, 0,
                             0x02, 0x01, 0x04, 0x03, 0x06, 0x05, 0xFE, 0xFF};
   EXPECT_EQ(std::memcmp(B, Want, 20), 0);
-  I.Dispose();
   std::fclose(F);
 }
 

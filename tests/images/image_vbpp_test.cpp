@@ -56,8 +56,6 @@ TEST_F(ImageVBPPTest, CopyFromImage64NeedsTheSixteenBitImage) {
   Out.Init();
   V.CopyToImage32(Out);  // narrows and sizes the target
   EXPECT_EQ(Out.Size, 4);
-  Out.Dispose();
-  Src.Dispose();
 }
 
 TEST_F(ImageVBPPTest, ConvertTo64WidensAndKeepsAnExistingSixteenBitPicture) {
@@ -91,7 +89,6 @@ TEST_F(ImageVBPPTest, ForwardsToTheEightBitImageWhenAlone) {
   ASSERT_TRUE(Out.Alloc(1, 2));
   V.CopyToImage32(Out);  // a copy into the target's own shape
   EXPECT_EQ(Out.Pixels[1].Value, Bgra(5, 6, 7, 8));
-  Out.Dispose();
   TRawBitmap B(1, 1, pf24bit);
   V.CopyTo(B);
   EXPECT_EQ(B.Width(), 2);
@@ -101,7 +98,7 @@ TEST_F(ImageVBPPTest, ForwardsToTheEightBitImageWhenAlone) {
   EXPECT_TRUE(Silent());
 }
 
-// Eight worker views over a 16-bit source: disjoint bands covering every
+// Eight worker bands over a 16-bit source: disjoint bands covering every
 // row, a nil 8-bit pointer, and no release of the shared pixels.
 TEST_F(ImageVBPPTest, BandViewsForTheWorkers) {
   TImageVBPP Src;
@@ -110,37 +107,33 @@ TEST_F(ImageVBPPTest, BandViewsForTheWorkers) {
   std::vector<int> Seen(30, 0);
   const int32_t H = Src.GetHeight();
   for (int32_t Band = 0; Band < RowBandCount; ++Band) {
-    auto View = std::make_unique<TImageVBPP>();
-    View->AssignRowBand(Src, RowBandStart(H, Band), RowBandRows(H, Band));
+    auto View = std::make_unique<TImageVBPPBand>(
+        RowBand(Src, RowBandStart(H, Band), RowBandRows(H, Band)));
     EXPECT_EQ(View->Image32.Pixels, nullptr);
     EXPECT_EQ(View->GetWidth(), 3);
     EXPECT_EQ(View->GetHeight(), RowBandRows(H, Band));
     EXPECT_EQ(View->GetSize(), 3 * RowBandRows(H, Band));
     EXPECT_EQ(View->Image64.Pixels[0].R, 3 * RowBandStart(H, Band));
     for (int32_t K = 0; K < View->GetSize(); ++K) ++Seen[View->Image64.Pixels[K].R];
-    // Re-pointing and destroying a view leaves the source's pixels alone.
-    View->AssignRowBand(Src, 0, 1);
+    // Re-pointing and destroying a band leaves the source's pixels alone.
+    *View = RowBand(Src, 0, 1);
   }
   EXPECT_EQ(Seen, std::vector<int>(30, 1));
-
-  // A view that later allocates owns only its new pixels.
-  TImageVBPP View;
-  View.AssignRowBand(Src, 2, 3);
-  View.Realloc(2, 2, false);
-  EXPECT_EQ(View.Image64.Pixels, nullptr);
-  EXPECT_EQ(View.GetSize(), 4);
   EXPECT_EQ(Src.Image64.Pixels[29].R, 29);
+  // A band of a band stays inside it.
+  const TImageVBPPBand Inner = RowBand(RowBand(Src, 2, 3), 1, 5);
+  EXPECT_EQ(Inner.GetHeight(), 2);
+  EXPECT_EQ(Inner.Image64.Pixels, Src.Image64.Pixels + 9);
   EXPECT_TRUE(Silent());
 }
 
 TEST_F(ImageVBPPTest, BandViewOfAnEightBitSource) {
   TImageVBPP Src;
   Src.Realloc(2, 7, false);
-  TImageVBPP View;
-  View.AssignRowBand(Src, RowBandStart(7, 0), RowBandRows(7, 0));
+  TImageVBPPBand View = RowBand(Src, RowBandStart(7, 0), RowBandRows(7, 0));
   EXPECT_EQ(View.GetSize(), 0);
   EXPECT_TRUE(View.IsEmpty());
-  View.AssignRowBand(Src, RowBandStart(7, 7), RowBandRows(7, 7));
+  View = RowBand(Src, RowBandStart(7, 7), RowBandRows(7, 7));
   EXPECT_EQ(View.Image32.Pixels, Src.Image32.Pixels + 12);
   EXPECT_EQ(View.GetHeight(), 1);
   EXPECT_EQ(View.Image64.Pixels, nullptr);

@@ -47,7 +47,6 @@ TEST_F(TextRasterTest, CaptionRendersWithinItsMeasuredBox) {
         }
       EXPECT_GT(Covered, W * H / 20);
       EXPECT_GT(Full, 0);
-      I.Dispose();
     }
   // Centred alignment puts the box's middle on X; a serif face is its own.
   int32_t WSans = 0, WSerif = 0, H = 0;
@@ -96,9 +95,6 @@ TEST_F(TextRasterTest, CaptionPictureForALook) {
         Right = std::max(Right, C);
       }
   EXPECT_NEAR((Left + Right) / 2.0, I.Width / 2.0, 3);
-  I.Dispose();
-  Text.Dispose();
-  Out.Dispose();
 }
 
 // Captions drawn from several threads at once come out the same.
@@ -131,7 +127,6 @@ TEST_F(TextRasterTest, MissingFontDrawsNothingAndReportsOnce) {
     for (int32_t K = 0; K < I.Size; ++K) ASSERT_EQ(I.Pixels[K].A, 0);
     ASSERT_EQ(Errors().size(), 1u);
     EXPECT_EQ(Errors()[0].rfind("Font not found: Liberation Sans", 0), 0u);
-    I.Dispose();
     return;
   }
   if (!ProgramAvailable("env")) GTEST_SKIP() << "env not available";

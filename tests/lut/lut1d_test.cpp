@@ -137,7 +137,6 @@ TEST_F(Lut1DImageTest, SmallerSourceIsRefused) {
   Lut.ProcessImage(Small, Dst, false);
   EXPECT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Dst.Pixels[3].Value, Px(1, 2, 3, 4).Value);
-  Small.Dispose();
 }
 
 // --- "1DLB" ---

@@ -28,7 +28,6 @@ struct TRow32 {
     Image.Alloc(static_cast<int32_t>(Values.size()), 1);
     for (std::size_t i = 0; i < Values.size(); ++i) Image.Pixels[i].Value = Values[i];
   }
-  ~TRow32() { Image.Dispose(); }
   uint32_t operator[](int i) const { return Image.Pixels[i].Value; }
   TImage32 Image;
 };
@@ -129,7 +128,6 @@ TEST_F(LutApply, NonCubicLutOnlyThroughTheLevelForms) {
   ProcessImage64(Lut, I64, I64, false);
   EXPECT_EQ(I64.Pixels[0].R, 0);
   EXPECT_TRUE(Reported("T3DLUT.ProcessImage64: LUT not initialized! Processing canceled!"));
-  I64.Dispose();
 }
 
 TEST_F(LutApply, SixteenBitForms) {
@@ -166,10 +164,6 @@ TEST_F(LutApply, SixteenBitForms) {
   ASSERT_TRUE(Other.Alloc(2, 1));
   ProcessImage64(Lut, Src, Other, false);
   EXPECT_TRUE(Reported("Error T3DLut.ProcessImage64 - different image sizes!"));
-  Other.Dispose();
-  D32.Dispose();
-  Src.Dispose();
-  Dst.Dispose();
 }
 
 TEST_F(LutApply, FloatImageMixesByAmount) {
@@ -186,8 +180,6 @@ TEST_F(LutApply, FloatImageMixesByAmount) {
   EXPECT_FLOAT_EQ(Dst.Data[0].G, 0.75f);
   EXPECT_FLOAT_EQ(Dst.Data[0].R, 0.75f);
   EXPECT_FLOAT_EQ(Dst.Data[0].A, 0.3f);
-  Src.Dispose();
-  Dst.Dispose();
 }
 
 // NaN components read as 0 inside the lookup; a picture full of them
@@ -211,8 +203,6 @@ TEST_F(LutApply, FloatImageNaNReportedOncePerCall) {
   EXPECT_FLOAT_EQ(Dst.Data[Src.Size - 1].R, 0.5f);
   ProcessImage128(Lut, Src, Dst, 1.0f);
   EXPECT_EQ(Messages().size(), 2u);
-  Src.Dispose();
-  Dst.Dispose();
 }
 
 TEST_F(LutApply, ColourForms) {
@@ -339,8 +329,6 @@ TEST_F(LutApply, ImageLoopsMatchTheLookup) {
       ASSERT_EQ(Dst.Pixels[i].G, Word(G)) << i;
       ASSERT_EQ(Dst.Pixels[i].B, Word(B)) << i;
     }
-    Src.Dispose();
-    Dst.Dispose();
   }
 }
 

@@ -83,14 +83,10 @@ TEST_F(LutApplyThreads, RowBandsOnWorkerThreadsMatchOneThread) {
 
     OnBandThreads([&](int32_t Band) {
       const int32_t First = RowBandStart(Height, Band), Rows = RowBandRows(Height, Band);
-      TImageVBPP In16, In8;
-      In16.AssignRowBand(Src16, First, Rows);
-      In8.AssignRowBand(Src8, First, Rows);
-      TImage32 Out32, Out8;
-      Out32.AssignRowBand(Dst32, First, Rows);
-      Out8.AssignRowBand(Dst8, First, Rows);
-      TImage64 Out64;
-      AssignRowBandOf(Out64, Dst64, First, Rows);
+      const TImageVBPPBand In16 = RowBand(Src16, First, Rows), In8 = RowBand(Src8, First, Rows);
+      TImageView32 Out32 = RowBand<TVPixel32>(Dst32, First, Rows);
+      TImageView32 Out8 = RowBand<TVPixel32>(Dst8, First, Rows);
+      TImageView64 Out64 = RowBand<TPixel64>(Dst64, First, Rows);
       ProcessImageVBPP(Lut, In16, Out32, false, true);
       ProcessImage(Lut, In8.Image32, Out8, false);
       ProcessImage64(Lut, In16.Image64, Out64, true);
@@ -105,8 +101,6 @@ TEST_F(LutApplyThreads, RowBandsOnWorkerThreadsMatchOneThread) {
       Differ += D.R != R.R || D.G != R.G || D.B != R.B;
     }
     EXPECT_EQ(Differ, 0);
-    for (TImage32* I : {&Ref32, &Dst32, &Ref8, &Dst8}) I->Dispose();
-    for (TImage64* I : {&Ref64, &Dst64}) I->Dispose();
   }
 }
 
@@ -123,8 +117,8 @@ TEST_F(LutApplyThreads, DitherInPlaceOnWorkerThreads) {
   for (int32_t i = 0; i < Width * Height; ++i)
     Image.Pixels[i].Value = static_cast<uint32_t>(i & 255) * 0x010101u | 0xFF000000u;
   OnBandThreads([&](int32_t Band) {
-    TImage32 View;
-    View.AssignRowBand(Image, RowBandStart(Height, Band), RowBandRows(Height, Band));
+    TImageView32 View =
+        RowBand<TVPixel32>(Image, RowBandStart(Height, Band), RowBandRows(Height, Band));
     ProcessImage(Identity, View, View, true);
   });
   int Wrong = 0, Raised = 0;
@@ -139,7 +133,6 @@ TEST_F(LutApplyThreads, DitherInPlaceOnWorkerThreads) {
   }
   EXPECT_EQ(Wrong, 0);
   EXPECT_GT(Raised, 0);
-  Image.Dispose();
 }
 
 // A LUT that is not in profile RGB cautions from each worker through the

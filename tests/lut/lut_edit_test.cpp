@@ -79,7 +79,6 @@ TEST_F(LutEditTest, AccumulateColorsToAlphaSinglePixel) {
         Ones += Corner;
       }
   EXPECT_EQ(Ones, 8);
-  Image.Dispose();
 
   TImage64 Empty;
   Empty.Init();

@@ -15,8 +15,6 @@ using test::MakeIdentity;
 using test::MakeRamp;
 
 struct TOwned64 {
-  TOwned64() { Image.Init(); }
-  ~TOwned64() { Image.Dispose(); }
   TImage64 Image;
 };
 

@@ -281,10 +281,6 @@ TEST_F(LutMaskTest, ProcessMaskAlpha) {
   EXPECT_EQ(Dest.Pixels[0].BGRA.A, 0);  // 1 - 3 < 0
   EXPECT_EQ(Dest.Pixels[0].BGRA.R, 0x10);
   EXPECT_TRUE(Messages().empty());
-  Q64.Dispose();
-  Qualifier.Dispose();
-  Source.Dispose();
-  Dest.Dispose();
 }
 
 TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
@@ -320,11 +316,6 @@ TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
   ProcessMaskAlpha(Mask, Qualifier, Source, Dest);  // destination too large
   EXPECT_EQ(Messages().size(), 6u);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(Dest.Pixels[i].Value, 0x12345678u);
-  Q64.Dispose();
-  Qualifier.Dispose();
-  Small.Dispose();
-  Source.Dispose();
-  Dest.Dispose();
 }
 
 TEST_F(LutMaskTest, MaximumAndMinimumRSpread) {

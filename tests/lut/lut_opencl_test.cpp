@@ -98,7 +98,6 @@ TEST_F(OpenCLMessages, RefusesWhatItCannotDo) {
   Small.Init();
   Small.Alloc(3, 3);
   EXPECT_FALSE(Device().ProcessImage64To32WithLUT(I.Src, Small, Good));
-  Small.Dispose();
   EXPECT_EQ(I.Gpu.Pixels[0].Value, 0x12345678u);
   EXPECT_TRUE(Device().Usable());
   EXPECT_EQ(Messages(), std::vector<std::string>{

@@ -123,7 +123,6 @@ std::vector<uint32_t> Reference(TTestHost& Host) {
   Ref.Alloc(Host.Out.Width, Host.Out.Height);
   ProcessImageVBPP(Lut, Host.Work, Ref, false, true);
   std::vector<uint32_t> V = Pixels(Ref);
-  Ref.Dispose();
   return V;
 }
 
@@ -168,7 +167,6 @@ TEST(LutRendererThread, DisplayModeAppliedAfterRender) {
   for (int32_t k = 0; k < Ref.Size; ++k) Ref.Pixels[k].Value = Want[k];
   ProcessImage32DisplayMode(Ref, dmLuminance);
   Want = Pixels(Ref);
-  Ref.Dispose();
   Host.Mode = dmLuminance;
   TLutRenderer Renderer(Host, false);
   Renderer.RequestRender();

@@ -126,9 +126,7 @@ TEST_P(PreparedLut, Random16BitPictureFastEqualsPlain) {
       Want.A = Src.Pixels[i].A;
       ASSERT_TRUE(Copy.Pixels[i] == Want) << "in place, pixel " << i;
     }
-    Copy.Dispose();
   }
-  for (TImage64* I : {&Src, &Plain, &Fast}) I->Dispose();
 }
 
 // The colour form and the image loop run one kernel: an opaque pixel's

@@ -112,7 +112,6 @@ TEST(CompensateDeviations, ChartsWithoutAFrameOrOfWrongSizeAreLeftAlone) {
     CompensateDeviations(F.Table, Small, MaxB, MaxW, IB, IW);
     ASSERT_EQ(CapturedErrors().size(), 1u);
     EXPECT_EQ(CapturedErrors()[0], "Error in CompensateDeviations: Sizes mismatch, SrcSize = 3");
-    Small.Dispose();
   }
 }
 
@@ -165,8 +164,6 @@ TEST(ColorCheckerMakeLinearizeCurves, NeutralPairsBecomeDots) {
   Mask.assign(6, false);
   ColorCheckerMakeLinearizeCurves(S, T, Mask, R, G, B, false, true);
   EXPECT_EQ(CountTrueValues(Mask), 6);
-  S.Dispose();
-  T.Dispose();
 }
 
 TEST(ColourPairs, SortCheckAndCount) {
@@ -196,7 +193,4 @@ TEST(ColourPairs, SortCheckAndCount) {
   FillBooleanArray(Flags, true);
   EXPECT_EQ(CountTrueValues(Flags), 4);
   EXPECT_EQ(CountTrueValues({}), 0);
-  A.Dispose();
-  B.Dispose();
-  One.Dispose();
 }

@@ -345,7 +345,6 @@ TEST(ChartCompensationImage, EveryChannelSpanIsChecked) {
       EXPECT_EQ(Px.G, 30000);
       EXPECT_EQ(Px.B, 30000);
     }
-    Image.Dispose();
     Chart.Dispose();
   }
 }

@@ -121,7 +121,6 @@ TEST(ColorChartTable, SetCountAndGridOperationsStayInsideTheArray) {
   Dest.Init();
   Dest.Alloc(24, 1);
   T.GetBlackCompensation(Dest);  // no compensation images: nothing read
-  Dest.Dispose();
 }
 
 TEST(ColorChartFile, WriterText) {

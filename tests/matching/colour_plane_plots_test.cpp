@@ -57,8 +57,6 @@ TEST(ColorPlaneBackground, FrameAndFrameOnlyInterior) {
                              uint32_t(std::nearbyint(G * 255)) << 8 | uint32_t(std::nearbyint(B * 255))) &
                             0xFEFEFE;
   EXPECT_EQ(Big.GetPixel(2, 2), Expected);
-  Small.Dispose();
-  Big.Dispose();
 }
 
 TEST(ColorPlaneBackground, IttenRowsIgnoreTheGivenLightness) {
@@ -80,8 +78,6 @@ TEST(ColorPlaneBackground, IttenRowsIgnoreTheGivenLightness) {
   FillColorPlaneBackgroundImage64(B, 90, false);
   EXPECT_NE(A.Pixels[10 * 20 + 10], B.Pixels[10 * 20 + 10]);
   EXPECT_EQ(A.Pixels[10 * 20 + 10].A, 77);
-  A.Dispose();
-  B.Dispose();
 }
 
 TEST(CenterCross, LightensEveryOtherPixelAndKeepsAlphaAndExtra) {
@@ -100,7 +96,6 @@ TEST(CenterCross, LightensEveryOtherPixelAndKeepsAlphaAndExtra) {
       EXPECT_EQ(P.A, 5);
       EXPECT_EQ(P.Extra, 99u);
     }
-  I.Dispose();
 }
 
 TEST(ABLDistribution, DifferentSizesAreReportedAndLeftAlone) {
@@ -128,7 +123,6 @@ TEST(ABLDistribution, DifferentSizesAreReportedAndLeftAlone) {
   }
   SetMessageSink(nullptr);
   ResetMessageState();
-  for (TImage32* I : {&AL, &BL, &BW, &Twin}) I->Dispose();
 }
 
 TEST(ColorDistributionPlots, GreyCountsOnlyInThePlainPlotAndDensitiesSaturate) {
@@ -171,8 +165,6 @@ TEST(ColorDistributionPlots, GreyCountsOnlyInThePlainPlotAndDensitiesSaturate) {
   }
   EXPECT_EQ(HiTotal, 32);
   EXPECT_EQ(P64Total, 32);
-  for (TImage32* I : {&Source, &Plane, &Hi, &Lo, &Edges, &Empty, &Red, &Blue}) I->Dispose();
-  P64.Dispose();
 }
 
 TEST(ColorDistributionPlots, LutPlotKeepsTheMeanLightnessOfEachCell) {
@@ -205,8 +197,6 @@ TEST(ColorDistributionPlots, LutPlotKeepsTheMeanLightnessOfEachCell) {
   int Total = 0;
   for (int32_t K = 0; K < 49; ++K) Total += Plane.Pixels[K].A;
   EXPECT_EQ(Total, 1);
-  Source.Dispose();
-  Plane.Dispose();
 }
 
 TEST(DensityStretch, AlphaTablesForEachRoutine) {
@@ -237,8 +227,6 @@ TEST(DensityStretch, AlphaTablesForEachRoutine) {
       EXPECT_EQ(I96.Pixels[K].A, C.Out[K]) << C.Low << " " << K;
       EXPECT_EQ(I96.Pixels[K].Extra, 4u);
     }
-    I64.Dispose();
-    I96.Dispose();
   }
   TImage32 I = MakeImage32(3, 1, 0);
   I.Pixels[1].BGRA.A = 51;
@@ -246,7 +234,6 @@ TEST(DensityStretch, AlphaTablesForEachRoutine) {
   NormalizeImage32Alpha(I);
   EXPECT_EQ(AlphaAt(I, 1, 0), 127);
   EXPECT_EQ(AlphaAt(I, 2, 0), 255);
-  I.Dispose();
 }
 
 TEST(ShadeByAlpha, DenseCellsBrightenAndEmptyOnesKeepTheirColour) {
@@ -266,7 +253,6 @@ TEST(ShadeByAlpha, DenseCellsBrightenAndEmptyOnesKeepTheirColour) {
   ShadeImage32ByAlpha(Copy, 0, 256, 20);
   EXPECT_EQ(Bare.Pixels[3].Value, 0x00123456u);
   EXPECT_EQ(Copy.Pixels[1].BGRA.A, 10);
-  for (TImage32* P : {&I, &Copy, &Bare}) P->Dispose();
 }
 
 TEST(Curves2DDistribution, OnePixelLandsOnTheDiamondOfEachPlane) {
@@ -300,5 +286,4 @@ TEST(Curves2DDistribution, OnePixelLandsOnTheDiamondOfEachPlane) {
   EXPECT_EQ(Top[1], 95);
   EXPECT_EQ(Top[2], 95);
   EXPECT_EQ(Top[3], 95);
-  Image.Dispose();
 }

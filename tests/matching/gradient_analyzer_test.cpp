@@ -30,7 +30,6 @@ struct TStrip {
     for (size_t I = 0; I < Colours.size(); ++I)
       Image.Data[I].Init(Colours[I][0], Colours[I][1], Colours[I][2], 1);
   }
-  ~TStrip() { Image.Dispose(); }
   TImage128 Image;
 };
 
@@ -116,7 +115,6 @@ TEST(GradientAnalyzer, DrawWidensANarrowHueRangeAndSplitsTheImage) {
   for (int I = 0; I <= 10; ++I) Strip.Data[I].Init(0.2f + 0.06f * I, 0.2f + 0.06f * I, 0.2f + 0.06f * I, 1);
   TGradientAnalyzer A;
   A.CalculateGradientBounds(Strip);
-  Strip.Dispose();
   EXPECT_EQ(A.HueMin, 0.0f);
   EXPECT_EQ(A.HueMax, 0.0f);
   TImage32 Image;
@@ -139,7 +137,6 @@ TEST(GradientAnalyzer, DrawWidensANarrowHueRangeAndSplitsTheImage) {
   EXPECT_EQ(Image.GetPixel(128, 59), Untouched);
   EXPECT_EQ(Image.GetPixel(40, 16), Untouched);
   for (int X = 0; X < 256; X += 51) EXPECT_EQ(Image.GetPixel(X, 32) & 0xFFFFFF, 0u) << X;
-  Image.Dispose();
 }
 
 TEST(DoubleGradientAnalyzer, UnifiesHueCentresAcrossRedAndMapsPositions) {

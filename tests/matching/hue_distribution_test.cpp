@@ -32,7 +32,6 @@ struct TPlane64 {
     Image.Alloc(128, 128);
     Image.Fill(TPixel64{});
   }
-  ~TPlane64() { Image.Dispose(); }
   void Set(int32_t Dx, int32_t Dy, uint16_t A) { Image.Pixels[(64 + Dy) * 128 + 64 + Dx].A = A; }
   TImage64 Image;
 };
@@ -129,7 +128,6 @@ TEST(HueHistogramFromPlot, MatchingAddsLightnessAndFillsSaturationGaps) {
   EXPECT_NEAR(Sat.Data[10], S4 + (S0 - S4) * 6 / 11, 1e-3);
   EXPECT_NEAR(Sat.Data[15], S0, 1e-3);
   for (TSample32* B : {&Hue, &Sat, &Light}) B->Dispose();
-  Plane.Dispose();
 }
 
 namespace {
@@ -162,7 +160,6 @@ TEST(DrawHuesScale, RowsFollowTheRunningSumOfTheHistogram) {
   DrawHuesScaleFixedLightness(Scale, Hue, Sat);
   EXPECT_EQ(Scale.GetPixel(1, 0), ModelColour(40, 0, 40));
   for (TSample32* S : {&Hue, &Sat, &Light}) S->Dispose();
-  Scale.Dispose();
 }
 
 class DrawHuesScaleInput : public TCaptureTest {};
@@ -184,5 +181,4 @@ TEST_F(DrawHuesScaleInput, MissingImageOrHistogramIsReportedAndNothingDrawn) {
                                                   "Error in DrawHuesScale - HueValues is nil"}));
   Hue.Dispose();
   Sat.Dispose();
-  Scale.Dispose();
 }

@@ -178,6 +178,4 @@ TEST(TetrahedralMesh, BuildStorageIsLinearInThePairs) {
     EXPECT_NEAR(Out.B, Dst.Data[I].B, 2e-5f);
   }
   T.Done();
-  Src.Dispose();
-  Dst.Dispose();
 }

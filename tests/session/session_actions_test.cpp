@@ -175,7 +175,6 @@ TEST_F(SessionActions, ProcessingTheImageBakesTheLutAndResetsThePreset) {
     EXPECT_EQ(S.Image.Pixels[I].R, Expected.Pixels[I].R) << I;
     EXPECT_EQ(S.Image.Pixels[I].B, Expected.Pixels[I].B) << I;
   }
-  Expected.Dispose();
   EXPECT_EQ(MaxLutDifference(*Compiled(), *Default), 0.0f);
   EXPECT_EQ(P.CurrentUndoList().GetUndoCaption(), "Start new preset");
 }

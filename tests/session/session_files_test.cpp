@@ -41,7 +41,6 @@ class SessionFilesTest : public SessionTest {
     }
     const std::string Path = File(Name);
     EXPECT_TRUE(SaveImage32ToFile(Img, Path));
-    Img.Dispose();
     return Path;
   }
   std::string WriteProfile(const std::string& Name, TWorkingProfile Which) {
@@ -128,7 +127,6 @@ TEST_F(SessionFilesTest, AssignKeepsPixelsConvertChangesThemFailuresChangeNothin
   EXPECT_FALSE(SamePixels(S.Image, Before));
   EXPECT_TRUE(SamePixels(S.Image, S.ReferenceImage));
   EXPECT_EQ(S.ImageGamma, 2.4f);
-  Before.Dispose();
 }
 
 TEST_F(SessionFilesTest, DispatcherRunsEachLoaderOrSaysItCannot) {
@@ -225,7 +223,6 @@ TEST_F(SessionFilesTest, FileInformationAndCropCentre) {
   EXPECT_EQ(S.ReferenceImage.Width, 50);
   EXPECT_EQ(S.Image.Row(0)[0].R, Before.Row(15)[25].R);
   EXPECT_EQ(S.Image.Row(0)[0].G, Before.Row(15)[25].G);
-  Before.Dispose();
 }
 
 TEST_F(SessionFilesTest, RawLoadSetsLogDecodingMixerAndProfile) {
@@ -288,7 +285,6 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   auto Default = Fresh.CompileLut(17, false);
   ASSERT_TRUE(Default);
   EXPECT_LT(session_test::MaxLutDifference(*After, *Default), 1e-6f);
-  Expected.Dispose();
 }
 
 }  // namespace

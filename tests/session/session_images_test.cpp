@@ -72,7 +72,6 @@ class SessionImagesTest : public SessionTest {
     TImage32 Img = MakePhotoLike(W, H);
     const std::string Path = File(Name);
     EXPECT_TRUE(SaveImage32ToFile(Img, Path));
-    Img.Dispose();
     return Path;
   }
 };
@@ -221,8 +220,6 @@ TEST_F(SessionImagesTest, FfmpegWithTheExportedCubeMatchesTheSavedImage) {
                     << P.B << " vs " << Q.R << " " << Q.G << " " << Q.B;
     }
   }
-  Ours.Dispose();
-  Back.Dispose();
 }
 
 TEST_F(SessionImagesTest, SplitAtOddWidthAndFillTransparentWithWhite) {
@@ -239,7 +236,6 @@ TEST_F(SessionImagesTest, SplitAtOddWidthAndFillTransparentWithWhite) {
     const TPixel64 &A = S.ReferenceImage.Row(Y)[0], &B = Before.Row(Y)[50];
     EXPECT_TRUE(A.R == B.R && A.G == B.G && A.B == B.B);
   }
-  Before.Dispose();
   // Alpha around the threshold: only pixels below 32768 turn white.
   const uint16_t Alphas[] = {0, 1, 32767, 32768, 40000, 65535};
   for (int64_t I = 0; I < S.Image.Size; ++I) {

@@ -67,7 +67,6 @@ protected:
     EXPECT_TRUE(Pic.Alloc(6, 4));
     for (int64_t I = 0; I < Pic.Size; ++I) Pic.Pixels[I].Value = 0xFF000000u | (I * 2654435761u);
     EXPECT_TRUE(SaveImage32ToFile(Pic, Name));
-    Pic.Dispose();
     return Name;
   }
 };

@@ -39,7 +39,6 @@ TEST_F(SessionTest, ConcurrentEditsCalculationsRendersAndResizes) {
   ASSERT_TRUE(Pic.Alloc(20, 40));
   for (int64_t I = 0; I < Pic.Size; ++I) Pic.Pixels[I].Value = 0xFF000000u | (I * 40503u);
   ASSERT_TRUE(SaveImage32ToFile(Pic, B));
-  Pic.Dispose();
 
   TCountingView View;
   TKromelSession S(&View, nullptr, 9);

@@ -272,8 +272,6 @@ TEST_F(ControlBase, Frame3DAndTiling) {
   for (auto [X, Y, C] : {std::tuple{0, 0, 0x112233u}, {1, 0, 0x445566u}, {2, 0, 0x112233u},
                          {3, 0, 0x445566u}, {0, 1, 0x112233u}, {3, 1, 0x445566u}, {4, 0, 0u}, {0, 2, 0u}})
     EXPECT_EQ(TC.Pixel(X, Y), C) << X << "," << Y;
-  Tile.Dispose();
-  Image.Dispose();
 }
 
 TEST_F(ControlBase, TheBlitSharesTheBufferAndShowsWhatPaintDrew) {

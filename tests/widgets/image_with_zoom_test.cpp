@@ -61,8 +61,6 @@ TEST_F(Preview, SideBySideCompareDrawsTheDividerBetweenItsPanes) {
   EXPECT_NE(PixelAt(Shot, 301, 200), 0x808080u);
   // Both panes show the same part of the picture (After left of Before).
   EXPECT_EQ(PixelAt(Shot, 320, 200), PixelAt(Shot, 19, 200));
-  Result.Dispose();
-  Picture.Dispose();
 }
 
 // A renderer over the preview's visible part, as the main window runs it.
@@ -140,7 +138,6 @@ TEST_F(Preview, ARenderedPictureAppearsInThePreview) {
   const TBGRAPixel32 Disc = Host.Out.Pixels[160 * 480 + 160].BGRA;
   EXPECT_GT(Disc.B, 200);
   EXPECT_LT(Disc.R, 60);
-  Picture.Dispose();
 }
 
 TEST_F(Preview, WheelZoomKeepsThePixelUnderTheCursor) {
@@ -164,7 +161,6 @@ TEST_F(Preview, WheelZoomKeepsThePixelUnderTheCursor) {
   EXPECT_NEAR(Y1, Y0, 2);
   EXPECT_GE(Changes, 1);
   testing::SaveScreenshot(W, "preview", "wheel_zoomed_in");
-  Picture.Dispose();
 }
 
 TEST_F(Preview, SpaceDragPansAndTheReleaseRefitsWithTwoChanges) {
@@ -197,7 +193,6 @@ TEST_F(Preview, SpaceDragPansAndTheReleaseRefitsWithTwoChanges) {
   QTest::mousePress(&W, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
   EXPECT_EQ(Forwarded, 1);
   QTest::mouseRelease(&W, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-  Picture.Dispose();
 }
 
 TEST_F(Preview, MissingReferenceShowsTheBackgroundAndEmptyPreviewIsPlain) {

@@ -221,7 +221,6 @@ TEST_F(SmallControls, SignalPathBoxesAndLinksFallOnTheGrid) {
   Picture.CopyFrom(Bitmap);
   Picture.SetAlpha(255);
   testing::SaveScreenshotImage(QImageOver(Picture).copy(), Suite, "signal_path");
-  Picture.Dispose();
 }
 
 TEST_F(SmallControls, GraphBoxPlotsSamples) {
@@ -270,7 +269,6 @@ TEST_F(SmallControls, GraphBoxPlotsSamples) {
   Back.Alloc(120, 100);
   Back.Fill(0x400000);
   G.SetBackground(Back);
-  Back.Dispose();
   G.LevelLine = 30;
   EXPECT_EQ(PixelAt(G, 0, 0), 0x400000u);
   EXPECT_EQ(PixelAt(G, 10, 50), 0x400000u);

@@ -368,7 +368,6 @@ TEST_F(Switches, ToolGroupsCountTheirVariant) {
   TImage32 Glyph;
   Glyph.Init();
   EXPECT_EQ(!A[0]->icon().isNull(), GlyphBitmapFromText("#0FF0", Glyph)) << "a glyph pattern gives a picture";
-  Glyph.Dispose();
   Tool->SubtoolMenu().hide();
   int Changes = 0;
   G->OnChange = [&](QWidget*) { ++Changes; };
@@ -457,7 +456,6 @@ TEST_F(Switches, PanelDrawsTwoRingsAndItsColour) {
   Picture.Alloc(4, 4);
   Picture.Fill(0x0000FF);
   P.SetBackground(Picture);
-  Picture.Dispose();
   EXPECT_EQ(PixelAt(P, 10, 6), 0x282828u) << "the background is held, not painted";
 
   TVelPanel Small;

@@ -26,7 +26,6 @@ TEST_F(ImageControls, PictureFillAndFrameCoverTheirAreas) {
   Picture.Alloc(100, 50);
   Picture.Fill(0xFF0000);  // blue as a TColor
   V.SetBackground(Picture);
-  Picture.Dispose();
   int Painted = 0;
   V.OnPaint = [&](TVelImage*, TImage32&) { ++Painted; };
   V.PaintToBuffer();
@@ -138,7 +137,6 @@ TEST_F(ImageControls, GlyphBitmapsFromTextPatterns) {
   EXPECT_EQ(G.Height, 2);
   // Coverage one third: a grey two thirds of the way to white.
   EXPECT_EQ(BGRAToColor(G.GetPixel(0, 0)) & 0xFF, 0xAAu);
-  G.Dispose();
 }
 
 TEST_F(ImageControls, CursorsLoadWithTheirSizesAndHotSpots) {
