@@ -29,11 +29,13 @@ void ReadChunks(const uint8_t* Data, size_t Size) {
   std::memset(Image.Pixels, 0x5A, sizeof(typename TImage::TPixel));
   for (;;) {
     const off_t Before = ftello(F);
-    const TImage Old = Image;
+    const auto* OldPixels = Image.Pixels;
+    const int32_t OldWidth = Image.Width, OldHeight = Image.Height;
+    const int32_t OldSize = Image.Size;
     if (!Image.ReadFromFile(F)) {
       FUZZ_CHECK(ftello(F) == Before);
-      FUZZ_CHECK(Image.Pixels == Old.Pixels && Image.Width == Old.Width &&
-                 Image.Height == Old.Height && Image.Size == Old.Size);
+      FUZZ_CHECK(Image.Pixels == OldPixels && Image.Width == OldWidth &&
+                 Image.Height == OldHeight && Image.Size == OldSize);
       break;
     }
     const off_t After = ftello(F);

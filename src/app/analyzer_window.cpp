@@ -194,12 +194,8 @@ void TAnalyzerWindow::UpdateAnalyzerWindow() {
           case THistogramKind::Luminance:
           case THistogramKind::SaturationLum:
           case THistogramKind::Hue: {
-            TImage64 Row;
-            Row.Init();
-            Row.Width = 256;
-            Row.Height = 1;
-            Row.Size = 256;
-            Row.Pixels = reinterpret_cast<TPixel64*>(Res.HistogramColorRows.data());
+            // The session's colour row, borrowed.
+            const TImageView64 Row(reinterpret_cast<TPixel64*>(Res.HistogramColorRows.data()), 256, 1);
             int32_t Mark = -1;
             if (FHasPicker)
               Mark = S.HistogramKind == THistogramKind::Hue ? RGBtoHueByte(R, G, B)

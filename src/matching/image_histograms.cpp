@@ -43,7 +43,7 @@ int64_t BinOf(double V, int64_t Count) {
   return std::clamp<int64_t>(RoundToInt64Saturated(V), 0, Count - 1);
 }
 
-bool ColorRowReady(const TImage64& Row) { return HasArea(Row) && Row.Size >= ByteKeys; }
+bool ColorRowReady(const TImageHeader64& Row) { return HasArea(Row) && Row.Size >= ByteKeys; }
 
 void AddToColorRow(TImage64& Row, int64_t Bin, const TBGRAPixel32& P) {
   TPixel64& C = Row.Pixels[Bin];
@@ -466,7 +466,7 @@ void DrawLHistogram(const TSample32& Histogram, TImage32& Image, bool Grid, int3
   DrawMarker(Image, Marker, (Image.Height - 1) / 2, 0xFFFFFF, 0xFFFFFFFF);
 }
 
-void DrawLHistogram64(const TSample32& Histogram, TImage32& Image, const TImage64& ColorRow,
+void DrawLHistogram64(const TSample32& Histogram, TImage32& Image, const TImageHeader64& ColorRow,
                       bool Grid, int32_t Marker) {
   if (Histogram.Data == nullptr || Histogram.Count <= 0 || !PictureReady(Image) ||
       !ColorRowReady(ColorRow))

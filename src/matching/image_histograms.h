@@ -66,7 +66,7 @@ void DrawRGBHistogram(const TSample32& R, const TSample32& G, const TSample32& B
                       bool Grid, int32_t MarkerR, int32_t MarkerG, int32_t MarkerB);
 void DrawLHistogram(const TSample32& Histogram, TImage32& Image, bool Grid, int32_t Marker);
 // Solid bars in each bin's mean colour from the colour row; seven grid lines.
-void DrawLHistogram64(const TSample32& Histogram, TImage32& Image, const TImage64& ColorRow,
+void DrawLHistogram64(const TSample32& Histogram, TImage32& Image, const TImageHeader64& ColorRow,
                       bool Grid, int32_t Marker);
 
 // Mean colour (TColor, red lowest) of the pixels whose 2 x 2 block is opaque
