@@ -24,7 +24,7 @@
 #include <filesystem>
 
 #include "fileio/file_dialogs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "platform/prompt.h"

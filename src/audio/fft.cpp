@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -8,7 +8,7 @@
 #include "colour/colour_models.h"
 #include "colour/contrast_clip.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
 #include "lut/node_workers.h"

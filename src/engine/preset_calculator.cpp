@@ -8,7 +8,7 @@
 #include "engine/kromel_preset.h"
 #include "engine/lut_procedures.h"
 #include "engine/mask_unit.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 
 namespace kromel {

@@ -8,7 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "images/image32.h"
 
 namespace kromel {

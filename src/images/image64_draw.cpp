@@ -1,6 +1,5 @@
 // TImage64 shapes, text, lines, gradients, glyphs and compositing over the
 // shared 16-bit drawing.
-#include "foundation/debug_log.h"
 #include "images/image16_draw.h"
 #include "images/image64.h"
 #include "images/text_raster.h"

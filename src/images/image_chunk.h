@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

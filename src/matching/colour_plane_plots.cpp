@@ -7,7 +7,7 @@
 #include "colour/colour_models.h"
 #include "colour/contrast_clip.h"
 #include "colour/hsp_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"

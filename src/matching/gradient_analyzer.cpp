@@ -8,7 +8,7 @@
 #include "audio/sample_files.h"
 #include "audio/stereo_sample.h"
 #include "colour/colour_model_prefs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "images/pixel128.h"
 #include "matching/analysis_rounding.h"

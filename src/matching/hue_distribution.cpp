@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "colour/colour_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "matching/analysis_rounding.h"
 

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "audio/fft.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

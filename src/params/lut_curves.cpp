@@ -4,7 +4,7 @@
 #include <exception>
 #include <memory>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 
