@@ -2,13 +2,13 @@
 
 #include <lcms2.h>
 
+#include "analysis/master_curve.h"
 #include "colour/cms_handles.h"
 #include "controls/switch_controls.h"
 #include "fileio/dcp_export.h"
 #include "fileio/lut_files_by_name.h"
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
-#include "matching/master_curve.h"
 #include "params/lut_curves.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <utility>
 
+#include "analysis/image_histograms.h"
+#include "analysis/scopes.h"
 #include "images/owned_image.h"
 #include "images/sample.h"
 #include "lut/lut.h"
-#include "matching/image_histograms.h"
-#include "matching/scopes.h"
 
 namespace kromel {
 
