@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "audio/fft.h"
 #include "foundation/error_sink.h"
+#include "images/fft.h"
 
 namespace kromel {
 

@@ -1,4 +1,4 @@
-#include "audio/fft.h"
+#include "images/fft.h"
 
 #include <algorithm>
 #include <cmath>
