@@ -8,10 +8,11 @@ function(kromel_library name)
   target_link_libraries(kromel_${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# kromel_test(<name> SOURCES ... DEPENDS ...)
+# kromel_test(<name> SOURCES ... DEPENDS ... [APART <file name> ...])
 # One test executable per folder, discovered by CTest.
+option(KROMEL_UNITY_TESTS "Compile each test program's sources in batches" ON)
 function(kromel_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;APART" ${ARGN})
   add_executable(test_${name} ${ARG_SOURCES})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -38,6 +39,16 @@ function(kromel_test name)
       <functional> <map> <memory> <string> <vector>)
   endif()
   target_precompile_headers(test_${name} REUSE_FROM ${holder})
+  # Most of what is left of a test's compile is our own headers: the sources
+  # compile in batches of eight. The APART sources keep their own unit (their
+  # file-local helpers share names with another test's).
+  if(KROMEL_UNITY_TESTS)
+    set_target_properties(test_${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+    foreach(src ${ARG_APART})
+      set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/${src}
+        PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+    endforeach()
+  endif()
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

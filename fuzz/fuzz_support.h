@@ -15,7 +15,8 @@
 #include <system_error>
 #include <utility>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "foundation/utf16.h"
 #include "platform/message_sink.h"
 

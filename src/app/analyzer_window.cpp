@@ -13,7 +13,7 @@
 #include "colour/contrast_clip.h"
 #include "foundation/debug_log.h"
 #include "images/owned_image.h"
-#include "matching/image_histograms.h"
+#include "analysis/image_histograms.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
 

@@ -27,7 +27,7 @@
 #include "app/main_form_shell.h"
 #include "app/main_form_wiring.h"
 #include "fileio/file_dialogs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "platform/prompt.h"

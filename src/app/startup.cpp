@@ -4,6 +4,7 @@
 #include "colour/icc_profiles.h"
 #include "colour/log_gamma.h"
 #include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "platform/command_line.h"
 
 namespace kromel {

@@ -10,7 +10,7 @@
 #include "audio/sample_codec.h"
 #include "audio/surround_sample.h"
 #include "audio/wave_record.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/paths.h"
 #include "platform/message_sink.h"
 

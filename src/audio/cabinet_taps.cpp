@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

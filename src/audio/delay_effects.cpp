@@ -8,7 +8,7 @@
 
 #include "audio/fpu_helpers.h"
 #include "audio/sample_effects.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

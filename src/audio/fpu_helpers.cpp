@@ -2,7 +2,7 @@
 
 #include <cfenv>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

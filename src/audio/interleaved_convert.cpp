@@ -6,7 +6,7 @@
 #include "audio/fpu_helpers.h"
 #include "audio/sample_codec.h"
 #include "audio/work_sample.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/message_sink.h"
 
 namespace kromel {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/marker_processing.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "platform/message_sink.h"
 

@@ -5,7 +5,7 @@
 
 #include "audio/iir_filter.h"
 #include "audio/work_sample.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/message_sink.h"
 
 namespace kromel {

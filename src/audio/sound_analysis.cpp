@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/fft.h"
 #include "audio/iir_filter.h"
 #include "audio/sample_envelopes.h"
 #include "audio/sample_filters.h"
 #include "audio/stereo_sample.h"
+#include "images/fft.h"
 #include "platform/message_sink.h"
 
 namespace kromel {

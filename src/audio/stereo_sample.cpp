@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/sample_ops.h"
 #include "platform/message_sink.h"
 

@@ -6,7 +6,7 @@
 
 #include "audio/file_stream.h"
 #include "audio/riff_chunks.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "platform/message_sink.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "foundation/endian_bytes.h"
-#include "audio/fft.h"
+#include "images/fft.h"
 #include "audio/sample_rate.h"
 #include "audio/wav_files.h"
 #include "foundation/paths.h"

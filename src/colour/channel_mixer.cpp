@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 #include "foundation/text_scan.h"

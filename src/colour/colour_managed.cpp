@@ -5,7 +5,7 @@
 #include <string>
 
 #include "colour/icc_profiles.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

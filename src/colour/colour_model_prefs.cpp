@@ -4,7 +4,8 @@
 #include <numbers>
 
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 
 namespace kromel {

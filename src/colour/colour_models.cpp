@@ -13,7 +13,8 @@
 #include "colour/log_gamma.h"
 #include "colour/model_maths.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 
 namespace kromel {

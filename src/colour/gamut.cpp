@@ -7,7 +7,7 @@
 #include <memory>
 #include <numbers>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 

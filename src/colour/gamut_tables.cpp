@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 #define KROMEL_GAMUT_SYMBOLS(Name)                        \
   extern "C" const uint8_t kromel_gamut_##Name##_begin[]; \

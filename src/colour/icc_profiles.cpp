@@ -6,7 +6,7 @@
 #include "colour/cms_hook.h"
 #include "colour/log_gamma.h"
 #include "foundation/date_time.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "platform/folders.h"
 

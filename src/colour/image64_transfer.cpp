@@ -6,7 +6,7 @@
 
 #include "colour/log_curves.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

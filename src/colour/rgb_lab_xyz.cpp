@@ -7,7 +7,7 @@
 
 #include "colour/gamut_tables.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -4,8 +4,8 @@
 #include <exception>
 #include <utility>
 
+#include "analysis/colour_readouts.h"
 #include "colour/icc_profiles.h"
-#include "matching/colour_readouts.h"
 #include "platform/message_sink.h"
 
 namespace kromel {

@@ -1,7 +1,7 @@
 #include "controls/main_controls.h"
 
 #include "engine/kromel_preset.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -4,7 +4,7 @@
 #include "colour/colour_models.h"
 #include "engine/ab_grid_maths.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 
 namespace kromel {

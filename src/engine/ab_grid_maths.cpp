@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "colour/colour_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "lut/lut_lookup.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
 #include "foundation/files.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 #include "params/volume_mixer_mapping.h"
 

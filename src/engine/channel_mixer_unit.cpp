@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 #include "params/volume_mixer_mapping.h"
 

@@ -6,7 +6,7 @@
 
 #include "colour/colour_models.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 
 namespace kromel {

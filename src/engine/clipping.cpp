@@ -1,7 +1,6 @@
 #include "engine/clipping.h"
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
 
 namespace kromel {
 

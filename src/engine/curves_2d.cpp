@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 #include "lut/node_workers.h"

@@ -3,7 +3,7 @@
 #include "engine/basic_adjustments.h"
 #include "engine/log_decoder.h"
 #include "engine/log_encoder.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

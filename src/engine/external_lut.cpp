@@ -1,7 +1,6 @@
 #include "engine/external_lut.h"
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
 #include "lut/lut_apply.h"
 
 namespace kromel {

@@ -4,7 +4,8 @@
 
 #include "colour/acr3_tone_curve.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 
 namespace kromel {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 #include "params/envelope_dots.h"
 

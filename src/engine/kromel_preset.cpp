@@ -1,7 +1,7 @@
 #include "engine/kromel_preset.h"
 
 #include "engine/mask_slot.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"

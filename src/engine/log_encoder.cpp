@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

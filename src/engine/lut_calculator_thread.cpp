@@ -2,6 +2,8 @@
 
 #include "engine/lut_pipeline.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "platform/main_thread.h"
 
 namespace kromel {

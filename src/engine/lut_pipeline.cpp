@@ -9,6 +9,7 @@
 #include "engine/kromel_preset.h"
 #include "engine/preset_snapshot.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -9,7 +9,7 @@
 #include "colour/contrast_clip.h"
 #include "colour/log_gamma.h"
 #include "engine/curve_memo.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 #include "lut/lut_apply.h"
 #include "lut/lut_edit.h"

@@ -8,7 +8,7 @@
 #include "colour/hsp_models.h"
 #include "colour/hsv_hsl.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/lut_apply.h"
 #include "lut/lut_mask.h"
 

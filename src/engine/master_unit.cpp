@@ -7,7 +7,7 @@
 #include "colour/hsp_models.h"
 #include "colour/hsv_hsl.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "lut/lut_smooth.h"
 #include "lut/node_workers.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 
 namespace kromel {

@@ -8,7 +8,7 @@
 #include "colour/hsp_models.h"
 #include "colour/log_gamma.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "lut/node_workers.h"
 
 namespace kromel {

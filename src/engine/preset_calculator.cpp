@@ -8,8 +8,8 @@
 #include "engine/kromel_preset.h"
 #include "engine/lut_procedures.h"
 #include "engine/mask_unit.h"
-#include "foundation/debug_log.h"
 #include "lut/lut_mask.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 
 namespace kromel {

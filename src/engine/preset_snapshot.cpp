@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/kromel_preset.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

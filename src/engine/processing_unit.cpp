@@ -1,6 +1,6 @@
 #include "engine/processing_unit.h"
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

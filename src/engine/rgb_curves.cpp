@@ -8,7 +8,7 @@
 #include "colour/channel_mixer.h"
 #include "colour/colour_wheels.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 #include "lut/node_workers.h"

@@ -7,7 +7,7 @@
 
 #include "engine/curve_memo.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/number_format.h"
 #include "images/image32_filters.h"
 #include "lut/node_workers.h"

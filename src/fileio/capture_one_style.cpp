@@ -1,7 +1,7 @@
 #include "fileio/capture_one_style.h"
 
 #include "fileio/curve_file_support.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

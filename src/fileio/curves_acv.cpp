@@ -4,7 +4,7 @@
 #include <array>
 
 #include "fileio/curve_file_support.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

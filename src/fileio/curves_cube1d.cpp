@@ -1,6 +1,6 @@
 #include "fileio/curves_cube1d.h"
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 

@@ -6,7 +6,7 @@
 
 #include "colour/log_gamma.h"
 #include "fileio/curve_file_support.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "foundation/text_scan.h"

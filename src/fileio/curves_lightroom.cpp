@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "foundation/paths.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "fileio/curve_file_support.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "foundation/text_tokens.h"

@@ -1,7 +1,7 @@
 #include "fileio/curves_xmp.h"
 
 #include "fileio/curve_file_support.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 

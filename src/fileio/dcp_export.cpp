@@ -15,6 +15,7 @@
 #include "fileio/curves_lightroom.h"
 #include "fileio/curves_xmp.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "platform/folders.h"
 

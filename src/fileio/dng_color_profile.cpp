@@ -3,7 +3,7 @@
 #include <unordered_map>
 
 #include "fileio/dng_camera_profile.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 

@@ -7,7 +7,7 @@
 #include "colour/acr3_tone_curve.h"
 #include "colour/hsv_hsl.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/numeric.h"
 

@@ -9,6 +9,7 @@
 
 #include "fileio/image_file_checks.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

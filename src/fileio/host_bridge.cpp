@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/platform_helpers.h"
 #include "platform/folders.h"
 #include "platform/message_sink.h"

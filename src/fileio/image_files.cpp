@@ -14,7 +14,7 @@
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
 #include "images/owned_image.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 
 namespace kromel {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 
 namespace kromel {

@@ -6,7 +6,7 @@
 #include "fileio/file_extension.h"
 #include "fileio/freeimage_io.h"
 #include "images/owned_image.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

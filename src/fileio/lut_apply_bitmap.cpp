@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "lut/lut_apply.h"
 
 namespace kromel {

@@ -6,7 +6,7 @@
 #include "fileio/image_files.h"
 #include "fileio/lut_image_files.h"
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/image64.h"
 #include "lut/lut_file_3dl.h"
 #include "lut/lut_file_cube.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/utf16.h"
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/folders.h"
 #include "platform/message_sink.h"
 

@@ -18,7 +18,7 @@
 #include "fileio/file_extension.h"
 #include "images/owned_image.h"
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "platform/folders.h"
 

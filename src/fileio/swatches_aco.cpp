@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

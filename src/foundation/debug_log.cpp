@@ -17,15 +17,7 @@
 
 namespace kromel {
 
-TErrorMessageCallback ErrorMessageProc = &ConsoleWriteLn;
-
 namespace {
-
-// Pending text and shown count are changed from several threads.
-std::mutex GMessageLock;
-std::string GPendingMessages;
-int GShownMessageCount = 0;
-constexpr int MaxShownMessages = 10;
 
 std::atomic<bool> GDebugLogEnabled{false};
 
@@ -47,57 +39,6 @@ std::string ProgramNameLocked() {
 }
 
 }  // namespace
-
-void ConsoleWriteLn(const std::string& Text) {
-  std::fwrite(Text.data(), 1, Text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
-
-void InstallErrorMessageProc() { ErrorMessageProc = &DebugShowMessage; }
-
-void DebugShowMessage(const std::string& Text) {
-  const bool OnMain = IsMainThread();
-  {
-    std::lock_guard<std::mutex> Guard(GMessageLock);
-    if (GShownMessageCount >= MaxShownMessages) return;
-    ++GShownMessageCount;
-    if (!OnMain) GPendingMessages += "\n" + Text;
-  }
-  if (GDebugLogEnabled.load()) DebugLogAdd("ShowMessage: " + Text, 0);
-  if (OnMain)
-    PlatformShowMessage(Text);
-  else
-    RunOnMainThreadBlocking(&TDummyClass::ShowPendingMessages);
-}
-
-void AppendAndShowMessages(const std::string& Text) {
-  std::string All;
-  {
-    std::lock_guard<std::mutex> Guard(GMessageLock);
-    GPendingMessages += "\n" + Text;
-    All = GPendingMessages;
-  }
-  PlatformShowMessage(All);
-}
-
-void DisplayPendingMessages() { PlatformShowMessage(PendingMessages()); }
-
-std::string PendingMessages() {
-  std::lock_guard<std::mutex> Guard(GMessageLock);
-  return GPendingMessages;
-}
-
-int ShownMessageCount() {
-  std::lock_guard<std::mutex> Guard(GMessageLock);
-  return GShownMessageCount;
-}
-
-void ResetMessageState() {
-  std::lock_guard<std::mutex> Guard(GMessageLock);
-  GPendingMessages.clear();
-  GShownMessageCount = 0;
-}
 
 bool DebugSwitchInArguments(const std::vector<std::string>& Args) {
   for (std::size_t I = 1; I <= 3 && I < Args.size(); ++I) {

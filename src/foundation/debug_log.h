@@ -1,39 +1,14 @@
-// Error sink, message routines and the debug log.
+// The debug log and the small log-file helpers.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "foundation/date_time.h"
+// Most callers of the log also report errors and show messages.
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 
 namespace kromel {
-
-using TErrorMessageCallback = void (*)(const std::string& Text);
-
-// The process-wide error sink: ConsoleWriteLn until start-up points it at
-// DebugShowMessage (InstallErrorMessageProc).
-extern TErrorMessageCallback ErrorMessageProc;
-
-void ConsoleWriteLn(const std::string& Text);
-void InstallErrorMessageProc();
-
-// Copies Text to the debug log (when on) and shows it from any thread, at
-// most 10 times per run. From a worker thread the text joins the pending
-// text, which the main thread shows while the worker waits.
-void DebugShowMessage(const std::string& Text);
-// Main thread only: appends Text to the pending text and shows all of it.
-void AppendAndShowMessages(const std::string& Text);
-// Shows the whole pending text (main thread only).
-void DisplayPendingMessages();
-
-struct TDummyClass {
-  static void ShowPendingMessages() { DisplayPendingMessages(); }
-};
-
-std::string PendingMessages();
-int ShownMessageCount();
-// Empties the pending text and the shown-message count, as at the start of
-// a run.
-void ResetMessageState();
 
 // Debug switch: on when one of arguments 1..3, reduced to its file-name part
 // and upper-cased, is "DEBUG" or "DEBUG.TXT". Never switched off.

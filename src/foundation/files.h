@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "foundation/date_time.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/safe_file_writer.h"
 
 namespace kromel {

@@ -1,6 +1,6 @@
 #include "foundation/recent_files.h"
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/folders.h"
 #include "platform/settings_store.h"
 

@@ -6,6 +6,7 @@
 
 #include "foundation/ascii_case.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/message_hook.h"
 #include "foundation/number_format.h"
 #include "foundation/text_tokens.h"

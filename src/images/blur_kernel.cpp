@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

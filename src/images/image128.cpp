@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "images/blur_kernel.h"
 #include "images/draw_clip.h"
 #include "images/image_chunk.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/blur_kernel.h"
 #include "images/image32.h"
 #include "images/image_header.h"

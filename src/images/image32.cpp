@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "foundation/endian_bytes.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "images/image_chunk.h"
 #include "platform/message_sink.h"

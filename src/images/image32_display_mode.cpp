@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/debug_log.h"
 #include "foundation/text_tokens.h"
 #include "foundation/wide_string_list.h"
 #include "images/draw_clip.h"

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "images/image32.h"
 #include "images/image32_filters.h"

@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "images/image32.h"
 
 namespace kromel {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "images/image16_ops.h"
 #include "images/image_chunk.h"

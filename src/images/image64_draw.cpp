@@ -2,7 +2,6 @@
 // shared 16-bit drawing.
 #include "images/image64_draw.h"
 
-#include "foundation/debug_log.h"
 #include "images/image16_draw.h"
 #include "images/text_raster.h"
 #include "platform/message_sink.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "images/blur_kernel.h"
 #include "images/image16_ops.h"
 #include "images/image64.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/image16_ops.h"
 #include "images/image64.h"
 

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/debug_log.h"
 #include "images/image16_ops.h"
 #include "images/image_chunk.h"
 #include "platform/message_sink.h"

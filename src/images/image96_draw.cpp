@@ -1,5 +1,5 @@
 // TImage96 drawing and compositing over the shared 16-bit drawing.
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/image16_draw.h"
 #include "images/image96.h"
 #include "images/text_raster.h"

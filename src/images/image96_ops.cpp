@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/debug_log.h"
 #include "images/image16_ops.h"
 #include "images/image64.h"
 #include "images/image96.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

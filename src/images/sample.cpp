@@ -11,7 +11,7 @@
 #include <new>
 
 #include "foundation/byte_stream.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

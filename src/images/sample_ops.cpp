@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "foundation/numeric.h"
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <mutex>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/utf16.h"
 
 namespace kromel {

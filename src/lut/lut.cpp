@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

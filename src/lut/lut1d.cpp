@@ -8,7 +8,7 @@
 
 #include "foundation/numeric.h"
 #include "foundation/byte_codecs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/text_tokens.h"
 #include "images/image32.h"

@@ -10,10 +10,11 @@
 #include "colour/colour_model_prefs.h"
 #include "colour/hsv_hsl.h"
 #include "colour/lut_color_space.h"
-#include "foundation/debug_log.h"
 #include "foundation/numeric.h"
 #include "lut/lut_lookup.h"
 #include "lut/lut_tetrahedral.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "platform/main_thread.h"
 #include "platform/prompt.h"
 

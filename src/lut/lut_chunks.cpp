@@ -13,7 +13,7 @@
 #include <sys/types.h>
 
 #include "foundation/byte_codecs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/text_tokens.h"
 #include "foundation/utf16.h"

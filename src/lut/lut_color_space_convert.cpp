@@ -4,7 +4,7 @@
 
 #include "colour/colour_models.h"
 #include "colour/hsv_hsl.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -9,7 +9,7 @@
 
 #include "colour/channel_mixer.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/image64.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"

@@ -6,7 +6,7 @@
 #include <exception>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 
 namespace kromel {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "platform/folders.h"

@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "lut/lut_text_lines.h"
 

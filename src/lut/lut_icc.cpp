@@ -9,7 +9,7 @@
 #include "colour/cms_handles.h"
 #include "colour/icc_profiles.h"
 #include "colour/image64_transfer.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "images/image64.h"
 #include "images/owned_image.h"

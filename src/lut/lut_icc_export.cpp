@@ -9,6 +9,7 @@
 #include "colour/icc_profiles.h"
 #include "colour/log_curves.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/paths.h"
 #include "lut/lut_edit.h"
 #include "lut/lut_lookup.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "lut/lut_apply.h"
 #include "lut/lut_lookup.h"
 

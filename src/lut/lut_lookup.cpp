@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"
 #include "lut/lut_tetrahedral.h"

@@ -10,7 +10,7 @@
 #include "colour/colour_models.h"
 #include "colour/hsp_models.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "images/image32.h"
 #include "images/image64.h"

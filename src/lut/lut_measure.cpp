@@ -10,7 +10,7 @@
 
 #include "colour/hsv_hsl.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "lut/lut.h"
 #include "lut/lut_levels.h"
 #include "lut/lut_lookup.h"

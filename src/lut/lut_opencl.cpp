@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "foundation/messages.h"
 
 namespace kromel {
 

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "images/image32_display_mode.h"
 #include "lut/lut_apply.h"
 #include "platform/main_thread.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "colour/colour_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "lut/lut.h"
 #include "lut/lut_color_space_convert.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "colour/hsv_hsl.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "foundation/text_scan.h"
 #include "platform/translate.h"

@@ -9,7 +9,7 @@
 #include "colour/colour_models.h"
 #include "engine/ab_grid_maths.h"
 #include "engine/lut_procedures.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/pixel128.h"
 #include "platform/translate.h"
 

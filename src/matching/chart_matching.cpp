@@ -4,7 +4,8 @@
 #include <cmath>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "images/pixel128.h"
 #include "lut/lut_edit.h"
 #include "lut/lut_lookup.h"

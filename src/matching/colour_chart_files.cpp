@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "foundation/text_tokens.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "images/pixel128.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 #include "images/image128.h"
 

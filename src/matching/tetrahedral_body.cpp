@@ -3,7 +3,7 @@
 #include <cmath>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/pixel128.h"
 #include "matching/tetrahedral_mesh.h"
 #include "matching/tetrahedralization.h"

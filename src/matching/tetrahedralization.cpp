@@ -4,7 +4,7 @@
 #include <cmath>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "images/pixel128.h"
 
 namespace kromel {

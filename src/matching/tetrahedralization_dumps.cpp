@@ -1,6 +1,6 @@
 #include "matching/tetrahedralization_dumps.h"
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "images/pixel128.h"

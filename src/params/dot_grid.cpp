@@ -10,7 +10,7 @@
 #include <string>
 
 #include "foundation/byte_stream.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/utf16.h"
 #include "params/envelope_math.h"
 #include "platform/canvas.h"

@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 #include "params/envelope_math.h"
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 #include "params/envelope_math.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "params/envelope_math.h"
 
 namespace kromel {

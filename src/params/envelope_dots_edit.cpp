@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "params/envelope_dots.h"
 #include "params/envelope_math.h"

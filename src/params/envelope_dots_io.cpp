@@ -5,7 +5,7 @@
 
 #include "foundation/endian_bytes.h"
 #include "foundation/byte_stream.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "params/envelope_dots.h"
 #include "params/envelope_math.h"
 #include "platform/canvas.h"

@@ -4,8 +4,8 @@
 #include <exception>
 #include <memory>
 
-#include "foundation/debug_log.h"
 #include "lut/lut_lookup.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/number_format.h"
 #include "foundation/text_scan.h"
 

@@ -2,6 +2,7 @@
 
 #include <lcms2.h>
 
+#include "analysis/master_curve.h"
 #include "colour/cms_handles.h"
 #include "controls/switch_controls.h"
 #include "fileio/dcp_export.h"
@@ -9,7 +10,6 @@
 #include "lut/lut_chunks.h"
 #include "lut/lut_file_cube.h"
 #include "lut/lut_icc.h"
-#include "matching/master_curve.h"
 #include "params/lut_curves.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <utility>
 
+#include "analysis/image_histograms.h"
+#include "analysis/scopes.h"
 #include "images/owned_image.h"
 #include "images/sample.h"
 #include "lut/lut.h"
 #include "lut/lut_mask.h"
-#include "matching/image_histograms.h"
-#include "matching/scopes.h"
 
 namespace kromel {
 

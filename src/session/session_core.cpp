@@ -9,6 +9,7 @@
 #include "colour/colour_models.h"
 #include "fileio/image_files.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "platform/folders.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"

@@ -12,7 +12,6 @@
 #include "fileio/image_save.h"
 #include "fileio/raw_files.h"
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
 #include "foundation/file_name_list.h"
 #include "foundation/paths.h"
 #include "platform/folders.h"

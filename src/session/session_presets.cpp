@@ -9,6 +9,7 @@
 #include "fileio/file_extension.h"
 #include "foundation/byte_codecs.h"
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/paths.h"
 #include "lut/lut_file_3dl.h"

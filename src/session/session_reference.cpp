@@ -6,7 +6,7 @@
 #include "colour/colour_managed.h"
 #include "fileio/image_files.h"
 #include "foundation/ascii_case.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/file_search.h"
 #include "images/owned_image.h"
 #include "lut/lut_apply.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "colour/icc_profiles.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "foundation/number_format.h"
 #include "platform/message_sink.h"

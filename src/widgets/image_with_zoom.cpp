@@ -4,7 +4,7 @@
 #include <QPaintEvent>
 #include <algorithm>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/platform_helpers.h"
 #include "images/image32_display_mode.h"
 

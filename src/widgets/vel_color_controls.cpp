@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 
-#include "matching/colour_readouts.h"
+#include "analysis/colour_readouts.h"
 #include "widgets/draw_helpers.h"
 #include "widgets/qt_dialogs.h"
 #include "widgets/stroke_draw.h"

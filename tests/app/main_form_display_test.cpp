@@ -26,17 +26,7 @@
 namespace kromel {
 namespace {
 
-template <class TFn>
-bool WaitFor(TFn Done) {
-  const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > End) return false;
-    QCoreApplication::processEvents();
-    DrainMainThreadCalls();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 // Counts the pixels of a pane that Test accepts.
 template <class TFn>
@@ -78,7 +68,7 @@ protected:
     Form->resize(1200, 760);
     Form->OpenFiles({Photo});
     Form->show();
-    EXPECT_TRUE(WaitFor([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
+    EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
     return Form;
   }
 
@@ -86,7 +76,7 @@ protected:
   // current display mode has arrived).
   template <class TFn>
   bool AfterPaneShows(TKromelMainForm& F, TFn Test) {
-    return WaitFor([&] {
+    return WaitUntil([&] {
       const TImage32& A = F.Preview().AfterPane();
       return A.Size > 0 && CountPixels(A, Test) == A.Size;
     });
@@ -107,7 +97,7 @@ TEST_F(MainFormDisplay, DisplayModesComeFromTheViewMenuAndShowInBothPanes) {
     EXPECT_EQ(A->shortcut(), QKeySequence(Items[I].Shortcut));
     const int64_t Renders = F->ShownRenders();
     A->trigger();
-    EXPECT_TRUE(WaitFor([&] { return F->ShownRenders() > Renders; })) << Items[I].Name;
+    EXPECT_TRUE(WaitUntil([&] { return F->ShownRenders() > Renders; })) << Items[I].Name;
     // The tick follows the item; the preview and the renderer get the mode.
     for (size_t J = 0; J < Items.size(); ++J) EXPECT_EQ(ActionNamed(*F, Items[J].Name)->isChecked(), I == J);
     EXPECT_EQ(D.DisplayMode(), Items[I].Mode);
@@ -125,7 +115,7 @@ TEST_F(MainFormDisplay, DisplayModesComeFromTheViewMenuAndShowInBothPanes) {
   // The Before pane shows the unprocessed picture in the same mode.
   ActionNamed(*F, "SingleChannelGrayscale")->trigger();
   F->SetViewMode(TViewMode::Before);
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     F->Preview().repaint();
     return F->Preview().Layout.BeforeZoom.Rendered;
   }));
@@ -149,7 +139,7 @@ TEST_F(MainFormDisplay, DisplayModesComeFromTheViewMenuAndShowInBothPanes) {
   EXPECT_EQ(Clip->shortcut(), QKeySequence("J"));
   const int64_t Renders = F->ShownRenders();
   Clip->trigger();
-  EXPECT_TRUE(WaitFor([&] { return F->ShownRenders() > Renders; }));
+  EXPECT_TRUE(WaitUntil([&] { return F->ShownRenders() > Renders; }));
   EXPECT_TRUE(Clip->isChecked());
   EXPECT_EQ(D.DisplayMode(), 1);
   EXPECT_NE(F->windowTitle().toStdString().find(" (Clip warnings)"), std::string::npos);
@@ -182,10 +172,10 @@ TEST_F(MainFormDisplay, TheSeparateImageWindowTakesThePreviewAndGivesItBack) {
   EXPECT_TRUE(F->Session().SessionSettings().Main.SeparateImageWindow);
   // The preview fills the image window and still renders there.
   W->resize(700, 500);
-  EXPECT_TRUE(WaitFor([&] { return F->Preview().width() == 700 && F->Preview().AfterPane().Width > 600; }));
+  EXPECT_TRUE(WaitUntil([&] { return F->Preview().width() == 700 && F->Preview().AfterPane().Width > 600; }));
   const int64_t Renders = F->ShownRenders();
   F->Session().UpdateImage(true, false);
-  EXPECT_TRUE(WaitFor([&] { return F->ShownRenders() > Renders; }));
+  EXPECT_TRUE(WaitUntil([&] { return F->ShownRenders() > Renders; }));
   // The main window's shortcuts reach the image window.
   EXPECT_TRUE(W->actions().contains(Item));
   testing::SaveScreenshotImage(testing::GrabWidget(*W), "main_window", "separate_image_window");
@@ -260,9 +250,9 @@ TEST_F(MainFormDisplay, TheToolsPageDrawsTheSignalPathAndTheExternalLut) {
   }();
   const int64_t Renders = F->ShownRenders();
   ASSERT_TRUE(F->LoadAnyFile(Cube));
-  EXPECT_TRUE(WaitFor([&] { return F->ShownRenders() > Renders; }));
+  EXPECT_TRUE(WaitUntil([&] { return F->ShownRenders() > Renders; }));
   // The graded preview goes through the inverting LUT: the warm disc turns cold.
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     const TImage32& A = F->Preview().AfterPane();
     return CountPixels(A, [](TBGRAPixel32 P) { return P.B > 150 && P.R < 90; }) > A.Size / 50;
   }));
@@ -279,7 +269,7 @@ TEST_F(MainFormDisplay, TheToolsPageDrawsTheSignalPathAndTheExternalLut) {
   ASSERT_GE(Picture.Width, D.Diagram()->Layout().Width());
   // Background, frame and box fill are there.
   EXPECT_EQ(Picture.GetPixel(Picture.Width / 2, 4) & 0xFFFFFF, 0x303030u);
-  WaitFor([] { return DrainMainThreadCalls() == 0; });
+  WaitUntil([] { return DrainMainThreadCalls() == 0; });
   testing::SaveScreenshotImage(testing::GrabWidget(*F), "main_window", "tools_page_external_lut");
   const QImage Diagram = testing::GrabWidget(*D.Diagram());
   testing::SaveScreenshotImage(Diagram.scaled(Diagram.size() * 2), "main_window", "signal_path_diagram_x2");
@@ -294,7 +284,7 @@ TEST_F(MainFormDisplay, TheHarmonyMaskPreviewLeavesTheMainLut) {
     return true;
   }));
   F->Session().UpdateImage(true, true);
-  WaitFor([] { return DrainMainThreadCalls() == 0; });
+  WaitUntil([] { return DrainMainThreadCalls() == 0; });
   T3DLut Before, After;
   ASSERT_TRUE(F->Session().CopyMainLut(Before));
   THarmonySettings& H = F->Display().Harmony;

@@ -44,17 +44,7 @@
 namespace kromel {
 namespace {
 
-template <class TFn>
-bool WaitFor(TFn Done) {
-  const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > End) return false;
-    QCoreApplication::processEvents();
-    DrainMainThreadCalls();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 std::string CatalogueOf(const char* Language) {
   return std::string(KROMEL_LOCALE_DIR) + "/" + Language + "/LC_MESSAGES/kromel.mo";
@@ -84,7 +74,7 @@ protected:
     Form->resize(900, 600);
     Form->OpenFiles({Photo});
     Form->show();
-    EXPECT_TRUE(WaitFor([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
+    EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
     return Form;
   }
 
@@ -423,7 +413,7 @@ TEST_F(MainFormShell, PlacementIsClampedToTheScreen) {
 
   auto F = std::make_unique<TKromelMainForm>(Settings);
   F->show();
-  WaitFor([&] { return F->Session().Ready.load(); });
+  WaitUntil([&] { return F->Session().Ready.load(); });
   EXPECT_EQ(F->width(), std::min(3000, W));
   EXPECT_EQ(F->geometry().x(), std::min(1900, W - 100));
   EXPECT_EQ(F->geometry().y(), 15);

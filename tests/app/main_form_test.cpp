@@ -20,19 +20,7 @@
 namespace kromel {
 namespace {
 
-// Serves the event loop and the queue of calls onto the main thread until
-// Done holds; false after 20 seconds.
-template <class TFn>
-bool WaitUntil(TFn Done) {
-  const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > End) return false;
-    QCoreApplication::processEvents();
-    DrainMainThreadCalls();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 float MaxDifference(const T3DLut& A, const T3DLut& B) {
   if (A.Count != B.Count) return 1e9f;

@@ -27,8 +27,8 @@
 #include "images/owned_image.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"
-#include "matching/image_histograms.h"
-#include "matching/scopes.h"
+#include "analysis/image_histograms.h"
+#include "analysis/scopes.h"
 #include "params/dot_grid.h"
 #include "platform/main_thread.h"
 #include "platform/prompt.h"
@@ -44,17 +44,7 @@
 namespace kromel {
 namespace {
 
-template <class TFn>
-bool WaitUntil(TFn Done) {
-  const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > End) return false;
-    QCoreApplication::processEvents();
-    DrainMainThreadCalls();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testing::WaitUntil;
 
 void WriteTestPhoto(const std::string& File, bool Cool) {
   TImage64 I;

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <sstream>
 
-#include "audio/fft.h"
 #include "audio/multi_wave.h"
 #include "audio/sample_rate.h"
 #include "filter_test_support.h"
+#include "images/fft.h"
 #include "images/sample_ops.h"
 #include "support/test_support.h"
 

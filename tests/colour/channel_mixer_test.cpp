@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "colour/channel_mixer.h"
-#include "foundation/debug_log.h"
 #include "images/image128.h"
 
 namespace kromel {

@@ -6,7 +6,7 @@
 
 #include "colour/colour_managed.h"
 #include "colour/icc_profiles.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 namespace {

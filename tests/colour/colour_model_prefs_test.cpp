@@ -6,7 +6,8 @@
 
 #include "colour/colour_model_prefs.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "platform/message_sink.h"
 
 namespace kromel {

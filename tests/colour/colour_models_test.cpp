@@ -15,7 +15,7 @@
 #include "colour/hsv_hsl.h"
 #include "colour/log_gamma.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 namespace {

@@ -17,7 +17,7 @@
 #include "colour/gamut.h"
 #include "colour/gamut_tables.h"
 #include "colour/rgb_lab_xyz.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "colour/icc_profiles.h"
 #include "colour/log_gamma.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/files.h"
 #include "platform/process_runner.h"
 #include "support/temp_dir.h"

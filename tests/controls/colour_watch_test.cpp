@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/colour_readouts.h"
 #include "controls/multi_value_controls.h"
-#include "matching/colour_readouts.h"
 #include "params/parameters.h"
 
 namespace kromel {

@@ -17,7 +17,6 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "images/image32.h"
 #include "images/image64.h"
 #include "platform/message_sink.h"

@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"

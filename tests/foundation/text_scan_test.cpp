@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/message_hook.h"
 #include "foundation/text_scan.h"
 

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "images/image32.h"
 #include "images/image64.h"
 #include "images/image96.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "images/image128.h"
 #include "images/image32.h"
 #include "images/image_header.h"

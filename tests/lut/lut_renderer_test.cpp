@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/debug_log.h"
 #include "images/image32_display_mode.h"
 #include "lut/lut_apply.h"
 #include "lut/lut_renderer.h"

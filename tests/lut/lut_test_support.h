@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "lut/lut.h"
 
 namespace kromel::test {

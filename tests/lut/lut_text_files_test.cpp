@@ -18,6 +18,7 @@
 #include "lut/lut_file_cube.h"
 #include "lut/lut_file_text.h"
 #include "lut_test_support.h"
+#include "support/scoped_debug_log.h"
 #include "support/temp_dir.h"
 #include "support/test_support.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "foundation/byte_stream.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "params/dot_grid.h"
 #include "platform/message_sink.h"
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "foundation/byte_stream.h"
-#include "foundation/debug_log.h"
 #include "params/envelope_dots.h"
 #include "support/test_support.h"
 

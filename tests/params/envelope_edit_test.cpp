@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "support/test_support.h"
 #include "params/envelope_dots.h"
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "support/test_support.h"
 
 namespace kromel {

@@ -7,8 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "analysis/master_curve.h"
 #include "lut/lut_file_cube.h"
-#include "matching/master_curve.h"
 #include "platform/message_sink.h"
 #include "session/terminal_progress.h"
 #include "session_test_support.h"

@@ -8,8 +8,8 @@
 
 #include "fileio/image_save.h"
 #include "images/owned_image.h"
-#include "matching/image_histograms.h"
-#include "matching/scopes.h"
+#include "analysis/image_histograms.h"
+#include "analysis/scopes.h"
 #include "platform/main_thread.h"
 #include "session/session_analyzer.h"
 #include "session/session_test_support.h"

@@ -1,10 +1,25 @@
 #include "support/qt_test_support.h"
 
+#include "platform/main_thread.h"
+
 #include <QApplication>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 
 namespace kromel::testing {
+
+bool WaitUntil(const std::function<bool()>& Done) {
+  const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > End) return false;
+    QCoreApplication::processEvents();
+    DrainMainThreadCalls();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 
 void EnsureQtApplication() {
   if (QApplication::instance() != nullptr) return;

@@ -4,12 +4,17 @@
 #pragma once
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 namespace kromel::testing {
 
 // The program's QApplication, created on first use on the calling thread.
 void EnsureQtApplication();
+
+// Serves the event loop and the queue of calls onto the main thread until
+// Done holds; false after 20 seconds.
+bool WaitUntil(const std::function<bool()>& Done);
 
 // The widget rendered offscreen (its paint path, children included).
 QImage GrabWidget(QWidget& Widget);

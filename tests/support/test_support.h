@@ -21,7 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "foundation/messages.h"
 #include "platform/message_sink.h"
 #include "support/temp_dir.h"
 
@@ -193,28 +194,6 @@ public:
 private:
   std::string FName, FOld;
   bool FHad = false;
-};
-
-// The debug log switched on, written into Folder (through TMPDIR) under the
-// program name "KromelTest", for the object's lifetime.
-class TScopedDebugLog {
-public:
-  explicit TScopedDebugLog(const std::string& Folder) : FTmp("TMPDIR", Folder) {
-    std::filesystem::create_directories(Folder);
-    SetProgramName("KromelTest");
-    SetDebugLogEnabled(true);
-  }
-  ~TScopedDebugLog() {
-    SetDebugLogEnabled(false);
-    SetProgramName("");
-  }
-  TScopedDebugLog(const TScopedDebugLog&) = delete;
-  TScopedDebugLog& operator=(const TScopedDebugLog&) = delete;
-  // The whole log so far ("" before its first line).
-  std::string Text() const { return ReadText(DebugLogFileName()); }
-
-private:
-  TScopedEnv FTmp;
 };
 
 }  // namespace kromel::testing

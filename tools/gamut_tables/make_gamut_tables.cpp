@@ -19,7 +19,7 @@
 #include "colour/gamut.h"
 #include "colour/gamut_model_pairs.h"
 #include "colour/gamut_tables.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 using namespace kromel;
 

@@ -1,4 +1,4 @@
-#include "matching/image_histograms.h"
+#include "analysis/image_histograms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "matching/scopes.h"
+#include "analysis/scopes.h"
 
 #include <gtest/gtest.h>
 

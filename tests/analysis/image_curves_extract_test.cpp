@@ -1,5 +1,5 @@
-#include "matching/image_curves_extract.h"
-#include "matching/master_curve.h"
+#include "analysis/image_curves_extract.h"
+#include "analysis/master_curve.h"
 
 #include <gtest/gtest.h>
 

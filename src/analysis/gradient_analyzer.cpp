@@ -1,17 +1,17 @@
-#include "matching/gradient_analyzer.h"
+#include "analysis/gradient_analyzer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 #include <vector>
 
+#include "analysis/analysis_rounding.h"
 #include "audio/sample_files.h"
 #include "audio/stereo_sample.h"
 #include "colour/colour_model_prefs.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 #include "foundation/numeric.h"
 #include "images/pixel128.h"
-#include "matching/analysis_rounding.h"
 
 namespace kromel {
 

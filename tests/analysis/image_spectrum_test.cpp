@@ -1,4 +1,4 @@
-#include "matching/image_spectrum.h"
+#include "analysis/image_spectrum.h"
 
 #include <gtest/gtest.h>
 

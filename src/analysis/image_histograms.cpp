@@ -1,4 +1,4 @@
-#include "matching/image_histograms.h"
+#include "analysis/image_histograms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "colour/colour_models.h"
 #include "colour/rgb_lab_xyz.h"
 #include "engine/filters.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "platform/canvas.h"
 #include "platform/message_sink.h"

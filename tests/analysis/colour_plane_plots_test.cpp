@@ -1,4 +1,4 @@
-#include "matching/colour_plane_plots.h"
+#include "analysis/colour_plane_plots.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "matching/master_curve.h"
+#include "analysis/master_curve.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "matching/hue_distribution.h"
+#include "analysis/hue_distribution.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
+#include "analysis/analysis_rounding.h"
 #include "colour/colour_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
-#include "matching/analysis_rounding.h"
 
 namespace kromel {
 

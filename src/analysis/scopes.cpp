@@ -1,4 +1,4 @@
-#include "matching/scopes.h"
+#include "analysis/scopes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "images/image32_filters.h"
 #include "platform/canvas.h"

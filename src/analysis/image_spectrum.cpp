@@ -1,10 +1,10 @@
-#include "matching/image_spectrum.h"
+#include "analysis/image_spectrum.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "audio/fft.h"
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
+#include "images/fft.h"
 
 namespace kromel {
 

@@ -1,4 +1,4 @@
-#include "matching/hue_distribution.h"
+#include "analysis/hue_distribution.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "audio/fft.h"
+#include "images/fft.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <numbers>
 #include <vector>
 
-#include "audio/spectrum_edits.h"
-#include "audio_test_support.h"
+#include "image_test_support.h"
 #include "support/test_support.h"
 
 using namespace kromel;
 using namespace kromel::testing;
+using kromel::test::MakeSample32;
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(FFTTables, InitSizesAndBitReversal) {
 TEST(FFTTables, WithoutAllocNothingHappens) {
   TFFT F;
   F.Init(8);
-  TSample32 S = MakeSample({1, 2, 3});
+  TSample32 S = MakeSample32({1, 2, 3}, 44100);
   F.Perform_FFT_Buf(S, FFTWindowHann);
   F.Perform_IFFT();
   EXPECT_EQ(F.MagnitudeAt(0), 0.0f);
@@ -98,7 +98,7 @@ TEST_F(FFT, WindowFactorsForEightMatchTheTextbook) {
 
 TEST_F(FFT, ImpulseIsFlatAndConstantIsAllInBinZero) {
   F.Init(64);
-  TSample32 S = MakeSample({1});
+  TSample32 S = MakeSample32({1}, 44100);
   F.Perform_FFT_Buf(S, FFTWindowNone);
   for (int K = 0; K < 64; ++K) {
     EXPECT_NEAR(F.OutRe.Data[K], 1.0f, 1e-6) << K;
@@ -160,7 +160,7 @@ TEST_F(FFT, ForwardThenInverseReturnsTheInput) {
   F.Perform_IFFT();
   for (int I = 0; I < 16; ++I) EXPECT_NEAR(F.OutRe.Data[I] / 16, S.Data[I], 1e-6);
   // A destination too small is refused.
-  TSample32 Small = MakeSample({0, 0});
+  TSample32 Small = MakeSample32({0, 0}, 44100);
   F.InverseToBuffer(Small);
   EXPECT_EQ(Small.Count, 2);
   EXPECT_EQ(Errors().size(), 1u);
@@ -173,7 +173,7 @@ TEST_F(FFT, ForwardThenInverseReturnsTheInput) {
 TEST_F(FFT, ShortInputIsZeroPadded) {
   F.Init(256);
   TSample32 Long = Sine(256, 9);
-  TSample32 Short = MakeSample({1});
+  TSample32 Short = MakeSample32({1}, 44100);
   F.Perform_FFT_Buf(Long, FFTWindowHann);
   F.Perform_FFT_Buf(Short, FFTWindowNone);
   for (int K = 0; K < 256; ++K) EXPECT_NEAR(F.MagnitudeAt(K), 1.0f / 512, 1e-7) << K;
@@ -204,10 +204,10 @@ TEST_F(FFT, SpectrumReadersStayInsideTheTransform) {
   TSample32 S = Sine(1024, 100);  // 100 cycles: 4306.6 Hz at 44100
   F.Perform_FFT_Buf(S, FFTWindowNone);
   // Linear axis: one point writes nothing; points beyond the rate read 0.
-  TSample32 One = MakeSample({7});
+  TSample32 One = MakeSample32({7}, 44100);
   F.GetLinearSpectrum(One, 0, 1000, 44100, FFTWeightNone);
   EXPECT_EQ(One.Data[0], 7.0f);
-  TSample32 Lin = MakeSample({9, 9, 9});
+  TSample32 Lin = MakeSample32({9, 9, 9}, 44100);
   F.GetLinearSpectrum(Lin, 0, 200000, 44100, FFTWeightNone);
   EXPECT_NEAR(Lin.Data[0], 0.0f, 1e-6);
   EXPECT_EQ(Lin.Data[1], 0.0f);
@@ -236,25 +236,4 @@ TEST_F(FFT, SpectrumReadersStayInsideTheTransform) {
   F.GetLogSpectrum(Log, 20, 22050, 0, FFTWeightNone);
   EXPECT_EQ(Log.Max(), -1.0f);
   for (TSample32* B : {&S, &One, &Lin, &Log, &W}) B->Dispose();
-}
-
-TEST(SpectrumEdits, TiltsAndLogResampling) {
-  TSample32 S = MakeSample({5, 1, 1, 1, 1});
-  SpectrumTiltLinear(S);
-  EXPECT_FLOAT_EQ(S.Data[0], 5.0f);
-  EXPECT_FLOAT_EQ(S.Data[4], 0.04f);
-  S.Fill(1.0f);
-  SpectrumTiltSqrt(S);
-  EXPECT_FLOAT_EQ(S.Data[4], 0.2f);
-  // 0..500 Hz over 10 points at rate 1000: point k is k 50 Hz.
-  TSample32 Src = MakeSample({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 1000);
-  TSample32 Dest = MakeSample({0, 0, 0});
-  ResampleSpectrumLog(Src, Dest, 100, 400);
-  EXPECT_EQ(Dest.Data[0], 2.0f);
-  EXPECT_EQ(Dest.Data[1], 4.0f);
-  EXPECT_EQ(Dest.Data[2], 8.0f);
-  // Past the source's end reads 0 instead of outside the buffer.
-  ResampleSpectrumLog(Src, Dest, 100, 2000);
-  EXPECT_EQ(Dest.Data[2], 0.0f);
-  for (TSample32* B : {&S, &Src, &Dest}) B->Dispose();
 }

@@ -1,8 +1,8 @@
-#include "matching/master_curve.h"
+#include "analysis/master_curve.h"
 
 #include <cmath>
 
-#include "foundation/debug_log.h"
+#include "foundation/error_sink.h"
 
 namespace kromel {
 

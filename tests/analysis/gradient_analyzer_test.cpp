@@ -1,4 +1,4 @@
-#include "matching/gradient_analyzer.h"
+#include "analysis/gradient_analyzer.h"
 
 #include <gtest/gtest.h>
 

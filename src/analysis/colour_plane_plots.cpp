@@ -1,17 +1,17 @@
-#include "matching/colour_plane_plots.h"
+#include "analysis/colour_plane_plots.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "analysis/analysis_rounding.h"
 #include "colour/colour_models.h"
 #include "colour/contrast_clip.h"
 #include "colour/hsp_models.h"
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"
-#include "matching/analysis_rounding.h"
 
 namespace kromel {
 

@@ -1,4 +1,4 @@
-#include "matching/image_curves_extract.h"
+#include "analysis/image_curves_extract.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "matching/colour_readouts.h"
+#include "analysis/colour_readouts.h"
 
 #include <gtest/gtest.h>
 
