@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/guarded.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -49,18 +50,6 @@ const char* const LutFilter =
     "ICC profile|*.icc;*.icm|DNG camera profile|*.dcp";
 const char* const SaveImageFilter = "TIFF 16-bit|*.tif|PNG|*.png|JPEG|*.jpg";
 
-// Runs a handler so that a failure inside it is reported and never leaves
-// the window half-updated.
-template <class TFn>
-void Guarded(const char* Name, TFn Fn) {
-  try {
-    Fn();
-  } catch (const std::exception& E) {
-    ErrorMessageProc(std::string("Exception in ") + Name + ": " + E.what());
-  } catch (...) {
-    ErrorMessageProc(std::string("Exception in ") + Name);
-  }
-}
 
 // A wait cursor for the scope of a long command.
 class TBusyCursor {

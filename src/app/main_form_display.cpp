@@ -1,4 +1,5 @@
 #include "app/main_form_display.h"
+#include "app/guarded.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -30,16 +31,6 @@ namespace {
 
 constexpr size_t ImageWindowPlacement = 2;  // "Image" in the stored placements
 
-template <class TFn>
-void Guarded(const char* Name, TFn Fn) {
-  try {
-    Fn();
-  } catch (const std::exception& E) {
-    ErrorMessageProc(std::string("Exception in ") + Name + ": " + E.what());
-  } catch (...) {
-    ErrorMessageProc(std::string("Exception in ") + Name);
-  }
-}
 
 QString Tr(const char* Text) { return QString::fromStdString(_(Text)); }
 

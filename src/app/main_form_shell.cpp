@@ -1,4 +1,5 @@
 #include "app/main_form_shell.h"
+#include "app/guarded.h"
 
 #include <FreeImage.h>
 #include <QAbstractButton>
@@ -45,16 +46,6 @@ namespace {
 
 constexpr const char* SourceTextProperty = "KromelSourceText";
 
-template <class TFn>
-void Guarded(const char* Name, TFn Fn) {
-  try {
-    Fn();
-  } catch (const std::exception& E) {
-    ErrorMessageProc(std::string(ProductName) + ": Exception in " + Name + ": " + E.what());
-  } catch (...) {
-    ErrorMessageProc(std::string(ProductName) + ": Exception in " + Name);
-  }
-}
 
 // The catalogues beside an installed program, else those of the build.
 void InitCatalogueFolder() {

@@ -1,4 +1,5 @@
 #include "app/main_form_wiring.h"
+#include "app/guarded.h"
 #include "app/menu_bar.h"
 
 #include <QAction>
@@ -49,14 +50,6 @@ const char* const ReferenceFilter =
     "*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.bmp;*.exr|*.jpg;*.jpeg;*.tif;*.tiff;*.png;*.bmp;*.exr|*.*|*.*";
 const char* const ProfileFilter = "*.icc;*.icm|*.icc;*.icm";
 
-template <class TFn>
-void Guarded(const char* Name, TFn Fn) {
-  try {
-    Fn();
-  } catch (...) {
-    ErrorMessageProc(std::string("Exception in ") + Name);
-  }
-}
 
 // The page selector's index as the tools see it.
 TToolPage ToolPageOf(int32_t Page) {

@@ -13,6 +13,7 @@
 #include "fileio/image_save.h"
 #include "platform/main_thread.h"
 #include "platform/prompt.h"
+#include "app/test_photo.h"
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
 #include "widgets/image_with_zoom.h"
@@ -34,20 +35,7 @@ class MainForm : public ::testing::Test {
 protected:
   void SetUp() override {
     testing::EnsureQtApplication();
-    // A photograph-like picture: gradients, a warm disc and fine bars.
-    TImage64 I;
-    I.Init();
-    ASSERT_TRUE(I.Alloc(900, 600));
-    for (int32_t Y = 0; Y < 600; ++Y)
-      for (int32_t X = 0; X < 900; ++X) {
-        const int32_t Dx = X - 300, Dy = Y - 300;
-        const bool Disc = Dx * Dx + Dy * Dy < 150 * 150;
-        const bool Bar = X > 700 && (X / 6) % 2 == 0;
-        I.Pixels[Y * 900 + X].Init(uint16_t(Disc ? 56000 : 20000 + X * 40),
-                                   uint16_t(Bar ? 52000 : 10000 + Y * 60),
-                                   uint16_t(Disc ? 12000 : 36000), 65535);
-      }
-    ASSERT_TRUE(SaveImage64ToFile8bit(I, Photo, EmptyICCProfile()));
+    testing::WriteTestPhoto(Photo);
     DefaultHeadlessPrompt().Clear();
   }
 

@@ -34,6 +34,7 @@
 #include "platform/prompt.h"
 #include "session/session_presets.h"
 #include "session/session_profiles.h"
+#include "app/test_photo.h"
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
 #include "engine/rgb_curves.h"
@@ -45,24 +46,6 @@ namespace kromel {
 namespace {
 
 using testing::WaitUntil;
-
-void WriteTestPhoto(const std::string& File, bool Cool) {
-  TImage64 I;
-  I.Init();
-  ASSERT_TRUE(I.Alloc(900, 600));
-  for (int32_t Y = 0; Y < 600; ++Y)
-    for (int32_t X = 0; X < 900; ++X) {
-      const int32_t Dx = X - 300, Dy = Y - 300;
-      const bool Disc = Dx * Dx + Dy * Dy < 150 * 150;
-      const bool Bar = X > 700 && (X / 6) % 2 == 0;
-      const uint16_t R = uint16_t(Disc ? 56000 : 20000 + X * 40);
-      const uint16_t G = uint16_t(Bar ? 52000 : 10000 + Y * 60);
-      const uint16_t B = uint16_t(Disc ? 12000 : 36000);
-      I.Pixels[Y * 900 + X].Init(Cool ? B : R, G, Cool ? R : B, 65535);
-    }
-  ASSERT_TRUE(SaveImage64ToFile8bit(I, File, EmptyICCProfile()));
-  I.Dispose();
-}
 
 uint8_t Byte(const TVPixel32& P, int32_t Ch) { return Ch == 0 ? P.BGRA.B : Ch == 1 ? P.BGRA.G : P.BGRA.R; }
 
@@ -104,8 +87,8 @@ class MainFormWiring : public ::testing::Test {
 protected:
   void SetUp() override {
     testing::EnsureQtApplication();
-    WriteTestPhoto(Photo, false);
-    WriteTestPhoto(Second, true);
+    testing::WriteTestPhoto(Photo);
+    testing::WriteTestPhoto(Second, {.Cool = true});
     DefaultHeadlessPrompt().Clear();
   }
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include "engine/engine_test_support.h"
 #include "engine/kromel_preset.h"
 #include "engine/lut_pipeline.h"
+#include "support/all_units_preset.h"
 
 namespace kromel {
 namespace {
@@ -20,23 +21,7 @@ struct TStoredNode {
 };
 
 // Every unit on at its defaults, the mask blending into stage 4.
-void AllUnitsOn(TKromelPreset& P) {
-  P.LogDecoder->MaxColor->SetValue(MaxColorWhite);
-  P.Basic->Exposure->SetValue(0.55f);
-  P.ChannelMixer->Enabled->SetValue(1);
-  P.Volume->Enabled->SetValue(1);
-  P.ABGrid->Enabled->SetValue(1);
-  P.CLGrid->Enabled->SetValue(1);
-  P.CurvesEnabled->SetValue(1);
-  P.RGBCurves->MasterEnabled->SetValue(1);
-  P.RGBCurves->RGBEnabled->SetValue(1);
-  P.ModelCurves->Enabled->SetValue(1);
-  P.Curves2D->Enabled->SetValue(1);
-  P.FilmCurve->FilmCurve->SetValue(2);
-  P.MaskUnit()->Enabled->SetValue(1);
-  P.MaskDestination->SetValue(4);
-  P.Master->MasterSwitch->SetValue(1);
-}
+void AllUnitsOn(TKromelPreset& P) { testing::SwitchEverythingOn(P); }
 
 // The same with grids, curves and the master saturation moved.
 void AllUnitsMoved(TKromelPreset& P) {
