@@ -36,6 +36,7 @@
 #include "platform/main_thread.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
+#include "app/test_photo.h"
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
 #include "widgets/image_with_zoom.h"
@@ -70,12 +71,7 @@ protected:
   }
 
   std::unique_ptr<TKromelMainForm> Open() {
-    auto Form = std::make_unique<TKromelMainForm>(Settings);
-    Form->resize(900, 600);
-    Form->OpenFiles({Photo});
-    Form->show();
-    EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
-    return Form;
+    return testing::OpenWindowOn(Photo, Settings, 900, 600);
   }
 
   testing::TTestTempDir Dir{"kromel_main_form_shell"};

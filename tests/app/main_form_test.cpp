@@ -41,12 +41,7 @@ protected:
 
   // A window on its own settings file, shown and showing Photo.
   std::unique_ptr<TKromelMainForm> Open() {
-    auto Form = std::make_unique<TKromelMainForm>(std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
-    Form->resize(1200, 760);
-    Form->OpenFiles({Photo});
-    Form->show();
-    EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
-    return Form;
+    return testing::OpenWindowOn(Photo, std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
   }
 
   std::unique_ptr<T3DLut> MainLut(TKromelMainForm& F) {

@@ -96,12 +96,7 @@ protected:
   }
 
   std::unique_ptr<TKromelMainForm> Open() {
-    auto Form = std::make_unique<TKromelMainForm>(std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
-    Form->resize(1200, 760);
-    Form->OpenFiles({Photo});
-    Form->show();
-    EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
-    return Form;
+    return testing::OpenWindowOn(Photo, std::make_shared<TSettingsFile>(Dir.File("settings.xml")));
   }
 
   // A client point of the preview over the warm disc.

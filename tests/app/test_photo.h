@@ -1,12 +1,16 @@
-// The photograph-like picture the window tests open: gradients, a warm
-// disc and fine bars, 900 x 600.
+// The photograph-like picture the window tests open (gradients, a warm
+// disc and fine bars, 900 x 600) and the window opened on it.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "app/main_form.h"
 #include "fileio/image_save.h"
 #include "images/image64.h"
+#include "support/qt_test_support.h"
+#include "widgets/image_with_zoom.h"
 
 namespace kromel::testing {
 
@@ -30,6 +34,18 @@ inline void WriteTestPhoto(const std::string& File, TTestPhoto Kind = {}) {
       I.Pixels[Y * 900 + X].Init(Kind.Cool ? B : R, G, Kind.Cool ? R : B, 65535);
     }
   ASSERT_TRUE(SaveImage64ToFile8bit(I, File, EmptyICCProfile()));
+}
+
+// A main window on Settings, W x H, shown and showing File's first frame.
+inline std::unique_ptr<TKromelMainForm> OpenWindowOn(const std::string& File,
+                                                     std::shared_ptr<TSettingsFile> Settings,
+                                                     int W = 1200, int H = 760) {
+  auto Form = std::make_unique<TKromelMainForm>(std::move(Settings));
+  Form->resize(W, H);
+  Form->OpenFiles({File});
+  Form->show();
+  EXPECT_TRUE(WaitUntil([&] { return Form->ShownRenders() > 0 && Form->Preview().Layout.ResultReady; }));
+  return Form;
 }
 
 }  // namespace kromel::testing
