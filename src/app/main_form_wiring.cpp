@@ -1,6 +1,7 @@
 #include "app/main_form_wiring.h"
 #include "app/guarded.h"
 #include "app/menu_bar.h"
+#include "app/x11_monitor_profile.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -137,6 +138,9 @@ TMainFormWiring::TMainFormWiring(TKromelMainForm& Form)
     Colour.DiscardImageProfiles = FSession.SessionSettings().Main.DiscardImageProfile;
     Colour.ProofingProfileFileName = FSession.SessionSettings().Main.ProofingProfileFileName;
     Colour.MakeLABTransforms();
+    // The display's own profile when X publishes one, else the built-in sRGB.
+    Colour.SetSystemMonitorProfile(X11MonitorProfileBytes());
+    Colour.ManageColorProfile(false, true);
     Colour.LoadInputProfile(FSession.ImageProfileData, FSession.ImageProfileSourceFile);
   });
   FAnalyzer = new TAnalyzerWindow(FSession, &FForm);
