@@ -41,6 +41,15 @@ namespace kromel {
 
 namespace {
 
+// A page button: never narrower than its caption and a margin on each side,
+// in any language (the hint follows every setText).
+class TPageButton : public QToolButton {
+public:
+  using QToolButton::QToolButton;
+  QSize sizeHint() const override { return QToolButton::sizeHint() + QSize(12, 0); }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
 const char* const ImageFilter =
     "Images|*.jpg;*.jpeg;*.png;*.tif;*.tiff;*.bmp;*.exr;*.dng;*.cr2;*.cr3;*.nef;*.arw;*.raf;*.orf;"
     "*.rw2|All files|*";
@@ -99,6 +108,13 @@ TKromelMainForm::~TKromelMainForm() {
   });
 }
 
+void TKromelMainForm::ApplyPreviewBackground() {
+  uint32_t Color = 0;
+  bool BlackText = false;
+  if (PreviewBackground(FSession->Preferences().BackgroundColor, Color, BlackText))
+    FPreview->SetBackgroundColor(Color);
+}
+
 void TKromelMainForm::BuildForm() {
   auto* Splitter = new QSplitter(this);
   auto* Tools = new QWidget(Splitter);
@@ -116,10 +132,9 @@ void TKromelMainForm::BuildForm() {
     auto* CellLayout = new QVBoxLayout(Cell);
     CellLayout->setContentsMargins(0, 0, 0, 0);
     CellLayout->setSpacing(0);
-    auto* Button = new QToolButton(Cell);
+    auto* Button = new TPageButton(Cell);
     Button->setText(QString::fromStdString(_(PageCaptions()[size_t(I)])));
     Button->setCheckable(true);
-    // Never narrower than its caption, in any language.
     Button->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Fixed);
     FPageButtons->addButton(Button, I);
     auto* Switch = new QCheckBox(Cell);
@@ -142,7 +157,7 @@ void TKromelMainForm::BuildForm() {
   ToolsLayout->addWidget(Selector);
   ToolsLayout->addWidget(FPages, 1);
   FPreview = new TImageWithZoom(Splitter);
-  FPreview->SetBackgroundColor(0x202020);
+  ApplyPreviewBackground();
   FPreview->OnVisiblePartChanged = [this] {
     if (FSession->Ready) FSession->SetViewSource(FPreview->VisiblePart());
   };

@@ -53,6 +53,8 @@ public:
   void SetPageSwitch(int32_t Index, bool On);
   bool PageSwitch(int32_t Index) const;
   void SetViewMode(TViewMode Mode);
+  // The preview's background from the preferences.
+  void ApplyPreviewBackground();
   TViewMode ViewMode() const { return FViewMode; }
 
   TKromelSession& Session() { return *FSession; }

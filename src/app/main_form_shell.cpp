@@ -174,10 +174,7 @@ bool TMainFormShell::ShowPreferences() {
   const TPreferences Before = P;
   Dialog.ToPreferences(P);
   if (P.LUTSize != Before.LUTSize) Form.Session().SetLUTSize(P.WorkingLutSize());
-  uint32_t Color = 0;
-  bool BlackText = false;
-  if (P.BackgroundColor != Before.BackgroundColor && PreviewBackground(P.BackgroundColor, Color, BlackText))
-    Form.Preview().SetBackgroundColor(Color);
+  if (P.BackgroundColor != Before.BackgroundColor) Form.ApplyPreviewBackground();
   if (LanguageCodeOfItem(P.Language) != LanguageCodeOfItem(Before.Language)) SwitchLanguage();
   return true;
 }

@@ -282,6 +282,21 @@ TEST_F(MainFormShell, PreferencesEditTheSessionValues) {
   EXPECT_FALSE(P.ConfirmExit);
 }
 
+// The stored preview background is the one the window opens with (the
+// window used a fixed dark grey that hid clip warnings of pure white).
+TEST_F(MainFormShell, PreviewOpensOnTheStoredBackground) {
+  {
+    auto F = Open();
+    EXPECT_EQ(F->Preview().BackgroundColor(), 0x000000u);  // "Black" by default
+  }
+  TSessionSettings S;
+  LoadSessionSettings(S, false, Settings);
+  S.Preferences.BackgroundColor = 5;
+  SaveSessionSettings(S, Settings);
+  auto F = Open();
+  EXPECT_EQ(F->Preview().BackgroundColor(), 0xCCCCCCu);
+}
+
 // What the dialog stores through the generic persistence is what the
 // session reads back as its preferences.
 TEST_F(MainFormShell, PreferencesControlsPersistUnderTheSessionsNames) {
