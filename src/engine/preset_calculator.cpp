@@ -271,9 +271,9 @@ bool TKromelPresetCalculator::CalcLutTransform(
     AB.ApplyBrightness = InputLog == 0;
     AB.PreviewMode = PreviewMode;
     AB.EditedGrid = EditedGrid;
-    // Stage 2 in RGB is read by nothing: the grids' result goes on in the
-    // model (ALutStep3) only.
-    AB.Process1i(ALutStep1, nullptr, ALutStep3, Settings);
+    // Stage 2 (the grids' result in RGB) is what the picker and the tools
+    // on the image read; the chain goes on in the model (ALutStep3).
+    AB.Process1i(ALutStep1, ALutStep2, ALutStep3, Settings);
     TCLGridAdjustments& CL = *P.CLGrid;
     CL.PreviewMode = PreviewMode;
     CL.EditedGrid = EditedGrid;

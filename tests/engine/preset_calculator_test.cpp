@@ -51,6 +51,9 @@ TEST_F(PresetCalculatorTest, DefaultPresetGivesTheIdentityThroughTheWorkingModel
     ProcessColorModelConversion(RoundTrip, &RoundTrip, lcsProfileRGB, &Pipeline.Settings);
     EXPECT_LT(MaxDifference(Pipeline.MainLut, RoundTrip), 1e-3f) << N;
     EXPECT_LT(FromIdentity(Pipeline.MainLut), 0.006f) << N;
+    // Stage 2, the grids' result in RGB, is what the picker and the tools
+    // on the image read.
+    EXPECT_LT(FromIdentity(Stage(2)), 0.006f) << N;
     std::printf("identity error at %d: %g\n", N, FromIdentity(Pipeline.MainLut));
   }
   EXPECT_TRUE(Silent()) << ::testing::PrintToString(Messages());
