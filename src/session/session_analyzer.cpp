@@ -142,12 +142,13 @@ bool TSessionAnalyzer::Calc(const TAnalyzerSources& Sources, bool Partial) {
         ProcessMaskAlphaInverted64(*Sources.Mask, *Q, *I, Masked.Image);
       I = &Masked.Image;
     }
+    if (Sources.MaskDone) Sources.MaskDone();
     TAnalyzerResults Out;
     {
       // Partial runs keep the other pictures of the last computation.
       std::lock_guard<std::mutex> Guard(FLock);
       // Without a whole computation to keep, a partial one does it all.
-      if (Partial && FResults.HistR.empty() && FResults.Waveform.empty()) Partial = false;
+      if (Partial && FResults.Generation == 0) Partial = false;
       if (Partial) Out = FResults;
     }
     Compute(S, *I, Partial, Out);

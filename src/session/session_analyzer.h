@@ -58,10 +58,12 @@ struct TAnalyzerSources {
   const TImage64* Source16 = nullptr;   // the renderer's 16-bit input
   const TImage32* Reference = nullptr;  // the reference at display size
   const TImage64* Reference16 = nullptr;
-  // The mask LUT (stage 8) the caller keeps unchanged during the call;
-  // with MaskMode 1 or 2 each pixel's alpha is scaled by the mask (or its
+  // The mask LUT (stage 8) the caller keeps unchanged until MaskDone is
+  // called (once the masked copy is made, or at once without one); with
+  // MaskMode 1 or 2 each pixel's alpha is scaled by the mask (or its
   // inverse) at the 16-bit companion's colour.
   const T3DLut* Mask = nullptr;
+  std::function<void()> MaskDone;
 };
 
 // The average watch's second plate: the grey (g, g, g) of a TColor with

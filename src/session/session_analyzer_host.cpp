@@ -58,10 +58,14 @@ bool TKromelSession::CalcAnalyzer(bool Partial) {
   Sources.Reference = FAnalyzerRef.Pixels ? &FAnalyzerRef : nullptr;
   Sources.Reference16 = FAnalyzerRef16.Pixels ? &FAnalyzerRef16 : nullptr;
   // The mask stage belongs to whichever run holds the stages; without it
-  // the pictures are of the whole image.
+  // the pictures are of the whole image. It is held only while the masked
+  // copy is made, so the next calculation does not wait for the scopes.
   TKromelPresetCalculator& Calc = FPipeline->Calculator;
-  std::unique_lock<TPresetLock> Stages(Calc.PresetLock, std::try_to_lock);
-  if (Stages.owns_lock() && Calc.LutMask) Sources.Mask = Calc.LutMask.get();
+  std::unique_lock<TPresetLock> Stages(Calc.PresetLock, std::defer_lock);
+  if (Analyzer.Settings().MaskMode != 0 && Stages.try_lock() && Calc.LutMask) {
+    Sources.Mask = Calc.LutMask.get();
+    Sources.MaskDone = [&Stages] { Stages.unlock(); };
+  }
   // Nothing to look at yet is no failure.
   const TImage32* Looked = Analyzer.Settings().AnalyzeReference ? Sources.Reference : Sources.Work;
   if (Looked == nullptr || Looked->Pixels == nullptr) return true;
