@@ -50,9 +50,14 @@ TImageWithZoom::TImageWithZoom(QWidget* Parent) : TVelWidget(Parent) {
     Layout.BeforeZoom.OnRender = [this](TViewZoom& Z) {
       if (OnRenderBefore) {
         OnRenderBefore(FBefore);
-      } else {
+      } else if (DisplayMode == 0) {
         Display(FVisiblePart, FBefore);
+      } else {
+        // As the After pane is made: the mode on the picture's own values,
+        // then the view's colour.
+        Display(FVisiblePart, FBefore, false);
         ProcessImage32DisplayMode(FBefore, DisplayMode);
+        if (ResultToDisplay) ResultToDisplay(FBefore);
       }
       Z.Rendered = true;
     };
@@ -73,11 +78,11 @@ TImageWithZoom::~TImageWithZoom() {
   FFullBefore.Dispose();
 }
 
-void TImageWithZoom::Display(const TImage64& Source, TImage32& Target) {
+void TImageWithZoom::Display(const TImage64& Source, TImage32& Target, bool ViewColour) {
   SizeImage(Target, std::max(Source.Width, 1), std::max(Source.Height, 1));
   if (!HasArea(Source)) return;
   Target.CopyMarginsFrom(Source);
-  if (ToDisplay)
+  if (ToDisplay && ViewColour)
     ToDisplay(Source, Target);
   else
     Source.CopyToImage32(Target);

@@ -98,7 +98,9 @@ private:
   void MakeFullBefore();
   void MakeVisiblePartBitmaps();
   void MakeReferenceBitmaps();
-  void Display(const TImage64& Source, TImage32& Target);
+  // Source at 8 bits into Target, through ToDisplay unless ViewColour is
+  // false.
+  void Display(const TImage64& Source, TImage32& Target, bool ViewColour = true);
   const TImage32* PaneOf(const TViewZoom* Zoom);
 
   const TImage64* FSource = nullptr;
