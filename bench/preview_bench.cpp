@@ -24,7 +24,6 @@ constexpr int32_t ViewWidth = 2560, ViewHeight = 1440;
 const TImage64& Source() {
   static TImage64 S = [] {
     TImage64 I;
-    I.Init();
     I.Alloc(SourceWidth, SourceHeight);
     // A smooth picture with some noise, like a photograph's gradients.
     for (int32_t Y = 0; Y < SourceHeight; ++Y)
@@ -118,7 +117,6 @@ BENCHMARK(BM_PreviewStepPublishAndRender)->Unit(benchmark::kMillisecond)->UseRea
 // What a zoom or the end of a pan costs before the next render.
 void BM_PreviewViewChangeBoxAverage(benchmark::State& State) {
   TImage64 Dest;
-  Dest.Init();
   Dest.Alloc(ViewWidth, ViewHeight);
   Source();
   for (auto _ : State) MakeVisiblePart(Dest, true);

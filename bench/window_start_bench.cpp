@@ -25,7 +25,6 @@ const std::string& Photo() {
     const std::string F = (std::filesystem::temp_directory_path() / "kromel_bench_24mp.jpg").string();
     if (!std::filesystem::exists(F)) {
       TImage64 I;
-      I.Init();
       I.Alloc(6000, 4000);
       for (int32_t Y = 0; Y < 4000; ++Y)
         for (int32_t X = 0; X < 6000; ++X) {
@@ -81,7 +80,6 @@ void BM_StartShareDecode(benchmark::State& State) {
   Photo();
   for (auto _ : State) {
     TImage64 I;
-    I.Init();
     benchmark::DoNotOptimize(LoadImage64FromFile(I, Photo(), false, 1.0f));
     I.Dispose();
   }

@@ -21,7 +21,6 @@ std::string PixelBytes(const TImage32& I) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string File = PutInput("in.aco", Data, Size);
   TImage32 Image;
-  Image.Init();
   FUZZ_CHECK(Image.Alloc(3, 2));
   std::memset(Image.Pixels, 0x5A, 4 * size_t(Image.Size));
   const std::string Before = PixelBytes(Image);
@@ -35,7 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const std::string Out = ScratchFolder() + "out.aco";
   FUZZ_CHECK(SaveSwatchesToACO(Out, Image));
   TImage32 Back;
-  Back.Init();
   FUZZ_CHECK(LoadSwatchesFromACO(Out, Back));
   FUZZ_CHECK(PixelBytes(Back) == PixelBytes(Image));
   Back.Dispose();

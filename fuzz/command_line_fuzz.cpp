@@ -50,7 +50,6 @@ public:
 
 void WriteFixtures() {
   TImage64 Img;
-  Img.Init();
   FUZZ_CHECK(Img.Alloc(4, 3));
   for (int32_t I = 0; I < 12; ++I)
     Img.Pixels[I] = {uint16_t(5000 * I), uint16_t(60000 - 4000 * I), uint16_t(20000), 65535};

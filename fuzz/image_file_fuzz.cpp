@@ -102,7 +102,6 @@ void CheckProfileLoad(const uint8_t* Data, size_t Size) {
   // Without a working profile the file's own is handed back.
   FIICCPROFILE Own = EmptyICCProfile();
   TImage64 Plain;
-  Plain.Init();
   if (LoadImage64FromFileConvertToProfile(Plain, File, Own, 1.0f)) CheckLoaded(Plain);
   FreeICCProfileData(Own);
   Plain.Dispose();

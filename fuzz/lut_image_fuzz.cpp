@@ -72,7 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const bool Short = (HeightWord & 0x8000) != 0;
   if (int64_t(Width) * Height > MaxPixels) return 0;
   TImage64 Image;
-  Image.Init();
   FUZZ_CHECK(Image.Alloc(Width, Height));
   const uint8_t* Words = Data + 4;
   const size_t WordCount = (Size - 4) / 2;

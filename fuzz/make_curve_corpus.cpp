@@ -76,7 +76,6 @@ void Curves() {
 
 void Swatches() {
   TImage32 Row;
-  Row.Init();
   if (!Row.Alloc(3, 1)) return;
   Row.Pixels[0].BGRA = {10, 20, 30, 255};
   Row.Pixels[1].BGRA = {200, 100, 0, 128};

@@ -16,7 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   // The map is page-aligned; so is a fresh heap block of its bytes.
   std::vector<uint8_t> Map(Data, Data + Size);
   TImage64 Image;
-  Image.Init();
   FUZZ_CHECK(Image.Alloc(1, 1));
   Image.Pixels[0] = TPixel64{1, 2, 3, 4};
   TPluginFrameHeader H;

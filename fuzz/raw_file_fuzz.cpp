@@ -48,7 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   RawMemoryImagePixelLimit = O.Swap ? 16 : 64000000;
 
   TImage64 Image;
-  Image.Init();
   FUZZ_CHECK(Image.Alloc(3, 2));
   std::memset(Image.Pixels, 0x5A, sizeof(TPixel64) * 6);
   const TPixel64* Before = Image.Pixels;

@@ -192,7 +192,6 @@ void Vectorscope(const TImage& Source, TImage32& T, int32_t Mode, bool EqualWeig
   if (!HasArea(T)) return;
   const int32_t W = T.Width, H = T.Height;
   TImage64 Acc;
-  Acc.Init();
   if (!Acc.Alloc(std::max(16, W), std::max(16, H))) return;
   Acc.Clear();
   if (HasArea(Source)) {

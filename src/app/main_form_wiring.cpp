@@ -105,9 +105,8 @@ TMainFormWiring::TMainFormWiring(TKromelMainForm& Form)
   // The view's colour management: the image profile to the monitor's,
   // through the proofing profile while proofing is on.
   P.ToDisplay = [this](const TImage64& Source, TImage32& Target) {
-    const bool Proof = (Colour.SoftProofing || Colour.GamutWarning) && Colour.HasProofingProfile();
-    cmsHTRANSFORM T = Proof ? Colour.ProofingTransform16() : Colour.DisplayTransform16();
-    if (T == nullptr || Colour.NoColorManagement || (!Proof && Colour.DisplayIsIdentity())) {
+    cmsHTRANSFORM T = Colour.ViewTransform16();
+    if (T == nullptr) {
       Source.CopyToImage32(Target);
       return;
     }
@@ -118,12 +117,9 @@ TMainFormWiring::TMainFormWiring(TKromelMainForm& Form)
     }
   };
   P.ResultToDisplay = [this](TImage32& Image) {
-    const bool Proof = (Colour.SoftProofing || Colour.GamutWarning) && Colour.HasProofingProfile();
-    cmsHTRANSFORM T = Proof ? Colour.ProofingTransform() : Colour.DisplayTransform();
-    // The same profile on both sides copies: nothing to do on every frame.
-    if (T == nullptr || Colour.NoColorManagement || Image.Pixels == nullptr ||
-        (!Proof && Colour.DisplayIsIdentity()))
-      return;
+    // Null when the pixels are shown as they are: nothing to do per frame.
+    cmsHTRANSFORM T = Colour.ViewTransform();
+    if (T == nullptr || Image.Pixels == nullptr) return;
     std::vector<uint8_t> Out(size_t(Image.Width) * 4);
     for (int32_t Y = 0; Y < Image.Height; ++Y) {
       TVPixel32* Row = Image.Pixels + size_t(Y) * size_t(Image.Width);

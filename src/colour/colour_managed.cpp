@@ -160,7 +160,6 @@ void ImageCMSCopyToBitmapResized(const TImage32& Image, TRawBitmap& Bitmap, int3
                                  int32_t NewHeight, cmsHTRANSFORM Transform) {
   if (!HasPixels(Image)) return;
   TImage32 Temp;
-  Temp.Init();
   if (!Temp.Alloc(NewWidth, NewHeight)) return;
   for (int32_t y = 0; y < NewHeight; ++y)
     for (int32_t x = 0; x < NewWidth; ++x)
@@ -174,7 +173,6 @@ void ImageCMSCopyToBitmapPlaced(const TImage32& Image, TRawBitmap& Bitmap, int32
                                 cmsHTRANSFORM Transform) {
   if (!HasPixels(Image) || Left < 0 || Top < 0 || Width < 0 || Height < 0) return;
   TImage32 Temp;
-  Temp.Init();
   if (!Temp.Alloc(Width + Left, Height + Top)) return;
   Temp.Clear();
   for (int32_t y = 0; y < Height; ++y)

@@ -122,7 +122,6 @@ bool DrawColorWheelRing(TImage32& Image, int32_t Width, int32_t Height) {
 
 void DrawColorWheelRing(TRawBitmap& Picture) {
   TImage32 Image;
-  Image.Init();
   if (DrawColorWheelRing(Image, Picture.Width(), Picture.Height())) Image.CopyTo(Picture);
   Image.Dispose();
 }

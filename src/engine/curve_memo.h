@@ -31,7 +31,7 @@ class TCurveMemo {
  private:
   static constexpr int SlotBits = 8;
   static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;
-  const F& FCurve;
+  F FCurve;  // a copy: a temporary curve cannot dangle
   std::array<uint32_t, size_t(1) << SlotBits> FKeys;
   std::array<float, size_t(1) << SlotBits> FValues;
 };

@@ -375,11 +375,6 @@ void CalcWhiteBalanceGains(float A, float B, float& GainR, float& GainG, float& 
 
 // --- Tonal operations ---
 
-float DotBrightnessCurve(float v, float Z) {
-  if (Z <= 0) return PowerOf(v, std::exp2(-Z / 100));
-  return static_cast<float>(std::atan(4.0 * Z * v / 100) / std::atan(4.0 * Z / 100));
-}
-
 TDotBrightnessCurve::TDotBrightnessCurve(float Z)
     : FZ(Z), FExponent(Z <= 0 ? std::exp2(-Z / 100) : 1), FScale(std::atan(4.0 * Z / 100)) {}
 

@@ -98,10 +98,8 @@ void CalcWhiteBalanceGains(float A, float B, float& GainR, float& GainG, float& 
 constexpr bool MixerGridGeometry = true;
 
 // A dot brightness Z as a curve on v (0..1): Z <= 0 gives v^(2^(-Z/100)),
-// Z > 0 gives atan(4 Z v / 100) / atan(4 Z / 100).
-float DotBrightnessCurve(float v, float Z);
-
-// DotBrightnessCurve for one Z, its constants taken once (same values).
+// Z > 0 gives atan(4 Z v / 100) / atan(4 Z / 100); the constants of Z are
+// taken once.
 class TDotBrightnessCurve {
  public:
   explicit TDotBrightnessCurve(float Z);

@@ -103,7 +103,6 @@ void DrawLine(TImage32& Image, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, u
 
 void GenerateMaskScale(TRawBitmap& Bitmap, int32_t ScaleType, int32_t RefColor) {
   TImage32 Image;
-  Image.Init();
   try {
     const int32_t W = Bitmap.Width();
     const int32_t H = Bitmap.Height();

@@ -23,7 +23,6 @@ namespace {
 // A picture file read as a GPU or Hald LUT; the image is freed on every path.
 bool LoadFromImageFile(T3DLut& Lut, const std::string& FileName) {
   TImage64 Image;
-  Image.Init();
   bool Ok = false;
   try {
     if (!LoadImage64FromFile(Image, FileName, false, 1.0f)) {

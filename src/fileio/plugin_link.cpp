@@ -98,7 +98,6 @@ TPluginFrameResult DecodePluginFrame(const uint8_t* Map, int64_t Length,
   const uint8_t* Data = Map + PluginImageHeaderSize;
   const bool Alpha = Bpp == 4 || Bpp == 8 || Bpp == 16;
   TImage64 Fresh;
-  Fresh.Init();
   bool Ok = false;
   if (Bpp <= 4) {
     Ok = Fresh.CopyFromRawBytes(Data, Header.Width, Header.Height, Alpha);
@@ -196,7 +195,6 @@ bool TKromelPluginLink::KromelSMImageLoad() {
   // The frame is checked and decoded before the current picture is touched.
   TPluginFrameHeader H;
   TImage64 Image;
-  Image.Init();
   const TPluginFrameResult R = DecodePluginFrame(FImageMap, PluginImageMapLength, H, Image);
   const std::string Sizes =
       " Image Width: " + std::to_string(H.Width) + " Image Height: " + std::to_string(H.Height);

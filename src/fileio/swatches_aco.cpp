@@ -47,7 +47,6 @@ bool LoadSwatchesFromACO(const std::string& FileName, TImage32& Image) {
     return false;
   }
   TImage32 Read;
-  Read.Init();
   if (!Read.Alloc(int32_t(N), 1)) return false;
   for (uint32_t I = 0; I < N; ++I) {
     const size_t P = 4 + 10 * size_t(I);

@@ -195,7 +195,6 @@ bool TImage128::Resize(int32_t NewWidth, int32_t NewHeight) {
     return false;
   }
   TImage128 New;
-  New.Init();
   if (!New.Alloc(NewWidth, NewHeight)) return false;
   if (Data != nullptr && Size > 0)
     std::memcpy(New.Data, Data, size_t(std::min(Size, New.Size)) * sizeof(TBGRAPixel128));
@@ -278,7 +277,6 @@ bool TImage128::ReadFromFile(std::FILE* F) {
     return false;
   }
   TImage128 Temp;
-  Temp.Init();
   if (!Temp.Alloc(Header.Width, Header.Height)) {
     RestoreImageChunkPosition(F, Header);
     ErrorMessageProc(Where + "not enough memory");
@@ -351,7 +349,6 @@ void TImage128::UpSample2x() {
   if (!HasArea(*this)) return;
   const int64_t W2 = int64_t(Width) * 2, H2 = int64_t(Height) * 2;
   TImage128 New;
-  New.Init();
   if (W2 > INT32_MAX || H2 > INT32_MAX) {
     DebugShowMessage("Exception in TImage128.Alloc");
     return;
@@ -375,7 +372,6 @@ void TImage128::DownSample2x() {
     return;
   }
   TImage128 New;
-  New.Init();
   if (!New.Alloc(W2, H2)) return;
   for (int32_t Y = 0; Y < H2; ++Y) {
     const TBGRAPixel128* S0 = Row(2 * Y);
@@ -413,7 +409,6 @@ void TImage128::GaussianBlur(float Radius) {
   TSample32 Kernel;
   Kernel.Init();
   TImage128 Temp;
-  Temp.Init();
   try {
     Init1DGaussianBlurKernel(Kernel, Radius);
     if (Kernel.Data != nullptr && Kernel.Count > 0) {

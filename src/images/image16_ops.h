@@ -676,7 +676,6 @@ template <class TImage>
 void ShowResized(const TImage& Image, TCanvas* Canvas, int32_t W, int32_t H) {
   if (!HasArea(Image)) return;
   TImage32 Temp;
-  Temp.Init();
   if (!Temp.Alloc(W, H)) return;
   for (int32_t Y = 0; Y < H; ++Y) {
     const auto* Src = Image.Row(int32_t(int64_t(Image.Height) * Y / H));

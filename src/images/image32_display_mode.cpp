@@ -129,18 +129,10 @@ void ProcessImage32MaxChannel(const TImage32& Src, TImage32& Dst) {
 }
 
 void ProcessImage32FalseColor(const TImage32& Src, TImage32& Dst) {
-  if (Src.Pixels == nullptr || Dst.Pixels == nullptr || Src.Width != Dst.Width ||
-      Src.Height != Dst.Height || int64_t(Src.Width) * Src.Height > Src.Size ||
-      int64_t(Dst.Width) * Dst.Height > Dst.Size)
-    return;
-  const int32_t X0 = std::max(0, Src.MarginLeft), X1 = Src.Width - 1 - std::max(0, Src.MarginRight);
-  const int32_t Y0 = std::max(0, Src.MarginTop), Y1 = Src.Height - 1 - std::max(0, Src.MarginBottom);
-  for (int32_t y = Y0; y <= Y1; ++y)
-    for (int32_t x = X0; x <= X1; ++x) {
-      const TBGRAPixel32 P = Src.Row(y)[x].BGRA;
-      const TFalseColor C = FalseColorOf(static_cast<uint8_t>((76 * P.R + 150 * P.G + 30 * P.B) >> 8));
-      Dst.Row(y)[x].BGRA = {C.B, C.G, C.R, 255};
-    }
+  EachPixel(Src, Dst, [](TBGRAPixel32& P) {
+    const TFalseColor C = FalseColorOf(static_cast<uint8_t>((76 * P.R + 150 * P.G + 30 * P.B) >> 8));
+    P = {C.B, C.G, C.R, 255};
+  });
 }
 
 void ProcessImage32DisplayMode(TImage32& Image, uint8_t Mode) {

@@ -214,7 +214,6 @@ void TImage32::DrawText(int32_t X, int32_t Y, const std::string& Text, int32_t F
   Canvas.FillRect(0, 0, Bitmap.Width(), Bitmap.Height());
   DrawTextLines(Canvas, Text, 0, 0, Bitmap.Width(), Bitmap.Height(), HAlign);
   TImage32 Work;
-  Work.Init();
   Work.CopyFrom(Bitmap);
   Work.SetAlpha(255);
   if (HAlign == 2) X -= W / 2;

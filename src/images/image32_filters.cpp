@@ -104,7 +104,6 @@ void TImage32::AdjustContrast(int32_t Factor, int32_t Pivot) {
 void TImage32::MaxFilter4() {
   if (!HasArea(*this)) return;
   TImage32 Work;
-  Work.Init();
   if (!Work.Alloc(Width, Height)) return;
   std::memcpy(Work.Pixels, Pixels, size_t(Width) * Height * 4);
   const int64_t W = Width, H = Height;
@@ -175,7 +174,6 @@ void TImage32::ConeBlurTo(TImage32& Dest, int32_t Radius) const {
   }
   // Dest may share this image's pixels: then read from a copy.
   TImage32 Copy;
-  Copy.Init();
   const TImage32* Src = this;
   if (Dest.Pixels == Pixels) {
     if (!Copy.Alloc(Width, Height)) return;
@@ -223,7 +221,6 @@ void TImage32::HighPassTo(TImage32& Dest, float Decay) const {
   if (!HasArea(*this)) return;
   // When Dest shares this image's pixels, blur into a work image first.
   TImage32 Work;
-  Work.Init();
   TImage32* Blur = &Dest;
   if (Dest.Pixels == Pixels) {
     if (!Work.Alloc(Width, Height)) return;

@@ -11,6 +11,7 @@
 
 #include "foundation/error_sink.h"
 #include "foundation/messages.h"
+#include "images/image16_ops.h"
 #include "images/image32.h"
 
 namespace kromel {
@@ -25,22 +26,6 @@ void TakeOver(TImage32& Image, TImage32& Work) {
 
 int32_t ToInt32(int64_t V) {
   return static_cast<int32_t>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX));
-}
-
-// Turns Image a quarter: the source pixel (X, Y) goes to Target(X, Y) of the
-// re-allocated image. A failed allocation keeps the image.
-template <class TTarget>
-void TurnQuarter(TImage32& Image, TTarget Target) {
-  if (!HasArea(Image)) return;
-  TImage32 Old = std::move(Image);
-  if (!Image.Alloc(Old.Height, Old.Width)) {
-    Image = std::move(Old);
-    return;
-  }
-  for (int32_t Y = 0; Y < Old.Height; ++Y) {
-    const TVPixel32* Src = Old.Row(Y);
-    for (int32_t X = 0; X < Old.Width; ++X) Target(X, Y) = Src[X];
-  }
 }
 
 // Per byte: the rounded-up half of A plus the rounded-down half of B.
@@ -64,7 +49,6 @@ void TImage32::ResampleNearestFrom(const TImage32& Source) {
 
 void TImage32::ShowResized(TCanvas* Canvas, int32_t W, int32_t H) const {
   TImage32 Temp;
-  Temp.Init();
   Temp.Alloc(W, H);
   Temp.ResampleNearestFrom(*this);
   Temp.Show(Canvas);
@@ -73,7 +57,6 @@ void TImage32::ShowResized(TCanvas* Canvas, int32_t W, int32_t H) const {
 
 void TImage32::CopyToResized(TRawBitmap& Bitmap, int32_t W, int32_t H) const {
   TImage32 Temp;
-  Temp.Init();
   if (Temp.Alloc(W, H)) {
     Temp.ResampleNearestFrom(*this);
     Temp.CopyTo(Bitmap);
@@ -106,7 +89,6 @@ void TImage32::ResizeFrom(const TImage32& Source, int32_t NewWidth, int32_t NewH
 // A size that gives no pixels leaves the image as it was.
 void TImage32::Resize(int32_t NewWidth, int32_t NewHeight) {
   TImage32 Work;
-  Work.Init();
   Work.ResizeFrom(*this, NewWidth, NewHeight);
   if (Work.Pixels == nullptr) return;
   TakeOver(*this, Work);
@@ -132,13 +114,9 @@ void TImage32::ScaleProportionalWidth(int32_t NewWidth) {
   Resize(NewWidth, int32_t(H));
 }
 
-void TImage32::RotateRight() {
-  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TVPixel32& { return Row(X)[Width - 1 - Y]; });
-}
+void TImage32::RotateRight() { image16::RotateRight(*this); }
 
-void TImage32::RotateLeft() {
-  TurnQuarter(*this, [this](int32_t X, int32_t Y) -> TVPixel32& { return Row(Height - 1 - X)[Y]; });
-}
+void TImage32::RotateLeft() { image16::RotateLeft(*this); }
 
 void RotateBitmap(TRawBitmap& Bitmap, float Angle, bool Flag, int32_t Value) {
   (void)Bitmap;
@@ -262,7 +240,6 @@ void TImage32::CopyRect(const TImage32& Source, TPoint TopLeft, TPoint BottomRig
     return;
   }
   TImage32 Work;
-  Work.Init();
   if (!Work.Alloc(R - L, B - T)) return;
   for (int32_t Y = T; Y < B; ++Y)
     std::memcpy(Work.Row(Y - T), Source.Row(Y) + L, size_t(R - L) * 4);
@@ -322,7 +299,6 @@ void TImage32::GetOpaqueColumns(int32_t& First, int32_t& Last) const {
 // When the new canvas cannot be allocated the image stays as it was.
 bool TImage32::ResizeCanvas(int32_t NewWidth, int32_t NewHeight, int32_t PosX, int32_t PosY) {
   TImage32 Work;
-  Work.Init();
   if (!Work.Alloc(NewWidth, NewHeight)) return false;
   Work.Fill(0x00FFFFFF);
   const int64_t X = int64_t(PosX) * (int64_t(NewWidth) - Width) / 100;

@@ -67,7 +67,6 @@ void TImage64::DrawFittedToBitmap(TRawBitmap& Bitmap, int32_t W, int32_t H, int3
                                   uint8_t Grey) const {
   if (Pixels != nullptr && Size > 0 && W > 1 && H > 1 && Width > 1 && Height > 1) {
     TImage64 Temp;
-    Temp.Init();
     DrawFittedToImage64(Temp, W, H, 0, Grey);
     if (Temp.Pixels != nullptr) Temp.CopyTo(Bitmap);
     Temp.Dispose();

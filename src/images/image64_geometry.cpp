@@ -104,7 +104,6 @@ bool TImage64::MakeHaldIdentity(int32_t Level) {
 
 void TImage64::Show(TCanvas* Canvas) const {
   TImage32 Temp;
-  Temp.Init();
   CopyToImage32(Temp);
   Temp.Show(Canvas);
   Temp.Dispose();

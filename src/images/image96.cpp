@@ -73,7 +73,6 @@ void TImage96::CropToImage32(TImage32& Target, TPoint TopLeft, TPoint BottomRigh
 
 void TImage96::Show(TCanvas* Canvas) const {
   TImage32 Temp;
-  Temp.Init();
   CopyToImage32(Temp);
   Temp.Show(Canvas);
   Temp.Dispose();
@@ -95,7 +94,6 @@ void TImage96::DrawFittedToBitmap(TRawBitmap& Bitmap, int32_t W, int32_t H, uint
     return;
   }
   TImage96 Temp;
-  Temp.Init();
   DrawFittedToImage96(Temp, W, H, Level);
   if (Temp.Pixels != nullptr) Temp.CopyTo(Bitmap);
   Temp.Dispose();

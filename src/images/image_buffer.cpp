@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "foundation/debug_log.h"
+#include "foundation/messages.h"
 #include "foundation/numeric.h"
 
 namespace kromel {

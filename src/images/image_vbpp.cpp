@@ -41,28 +41,11 @@ TImageVBPP::TImageVBPP() {
 
 TImageVBPP::~TImageVBPP() { Dispose(); }
 
-int32_t TImageVBPP::GetWidth() const {
-  if (Image64.Pixels != nullptr) return Image64.Width;
-  if (Image32.Pixels != nullptr) return Image32.Width;
-  return 0;
-}
-
-int32_t TImageVBPP::GetHeight() const {
-  if (Image64.Pixels != nullptr) return Image64.Height;
-  if (Image32.Pixels != nullptr) return Image32.Height;
-  return 0;
-}
-
-int32_t TImageVBPP::GetSize() const {
-  if (Image64.Pixels != nullptr) return Image64.Size;
-  if (Image32.Pixels != nullptr) return Image32.Size;
-  return 0;
-}
-
-bool TImageVBPP::IsEmpty() const {
-  return !((Image32.Pixels != nullptr && Image32.Size != 0) ||
-           (Image64.Pixels != nullptr && Image64.Size != 0));
-}
+// The band's answers, over the whole of both images.
+int32_t TImageVBPP::GetWidth() const { return TImageVBPPBand(*this).GetWidth(); }
+int32_t TImageVBPP::GetHeight() const { return TImageVBPPBand(*this).GetHeight(); }
+int32_t TImageVBPP::GetSize() const { return TImageVBPPBand(*this).GetSize(); }
+bool TImageVBPP::IsEmpty() const { return TImageVBPPBand(*this).IsEmpty(); }
 
 void TImageVBPP::CopyTo(TRawBitmap& Bitmap) const {
   if (Image64.Pixels != nullptr)
@@ -108,7 +91,6 @@ void TImageVBPP::Realloc(int32_t Width, int32_t Height, bool Use16Bit) {
 void TImageVBPP::ConvertTo64() {
   if (Image32.Pixels == nullptr) return;
   TImage64 Wide;
-  Wide.Init();
   Wide.CopyFromImage32(Image32);
   if (Wide.Pixels == nullptr) return;
   Image32.Dispose();
@@ -178,6 +160,7 @@ void TImageVBPP::GetCentralPixelText(std::string& S) const {
 TImageVBPPBand::TImageVBPPBand(const TImageVBPP& Source)
     : Image32(Source.Image32), Image64(Source.Image64) {}
 
+// Of the 64-bit image when it has pixels, else of the 32-bit one.
 int32_t TImageVBPPBand::GetWidth() const {
   if (Image64.Pixels != nullptr) return Image64.Width;
   if (Image32.Pixels != nullptr) return Image32.Width;

@@ -93,7 +93,6 @@ bool OptimizeColorMatrix(const TImage128& Source, const TImage128& Target,
                          const TProgressCallback& Progress) {
   if (Target.Data == nullptr || Source.Data == nullptr) return false;
   TImage128 Work;
-  Work.Init();
   if (!Work.Alloc(Target.Width, Target.Height)) return false;
   Work.Copy(Target);
   float Threshold = 0.12f;

@@ -193,7 +193,6 @@ void DrawVolumePlaneBackground(TRawBitmap& Bitmap, bool Circular) {
   const int32_t H = Bitmap.Height();
   if (W < 1 || H < 1) return;
   TImage32 Image;
-  Image.Init();
   if (!Image.Alloc(W, H)) return;
   const float Span = Circular ? 3.732f : 4.0f;
   for (int32_t Y = 0; Y < H; ++Y)

@@ -103,11 +103,12 @@ bool CalcLutHarmony(const THarmonySettings& S, int32_t Index, T3DLut& Lut) {
             const float WL = HarmonyWeight(float(C.L - A.S.L) / float(A.LumRange));
             const float Wk = WC * WL;
             if (Wk <= 0) continue;
+            W += Wk;
+            if (Index >= 0) continue;  // a preview shows the weight only
             const TRgb T = Transfer(k, C);
             Sum.R += Wk * T.R;
             Sum.G += Wk * T.G;
             Sum.B += Wk * T.B;
-            W += Wk;
           }
           if (Index >= 0)
             Out = {W * Identity.R, W * Identity.G, W * Identity.B};

@@ -36,7 +36,7 @@ float HarmonyWeight(float X);
 
 // Fills Lut's nodes (its size is kept) with the harmony of Settings.
 // Index >= 0: the preview of that pair only (Total: other pairs' nodes
-// black; Selective: the pair's weight as a grey mask); no smoothing then.
+// black; Selective: each node's own colour scaled by the pair's weight); no smoothing then.
 // False when Lut holds no planes.
 bool CalcLutHarmony(const THarmonySettings& Settings, int32_t Index, T3DLut& Lut);
 

@@ -118,18 +118,6 @@ std::vector<TKeyAction> MapKeyUp(uint16_t Key) {
   return {{TKeyCommand::SpaceUp}, {TKeyCommand::UpdateColorChartGrid}, {TKeyCommand::UpdateToolCursor}};
 }
 
-uint16_t MainKeyboardKey(uint16_t Key) {
-  switch (Key) {
-    case 107: return 187;
-    case 109: return 189;
-    case 99: return 51;
-    case 98: return 50;
-    case 97: return 49;
-    case 96: return 48;
-    default: return Key;
-  }
-}
-
 std::string ChartMeasurementsFileName() { return ConfigFolder() + "/CheckerMeasurements.txt"; }
 
 int32_t CountChartMeasurementLines(const std::string& FileName) {

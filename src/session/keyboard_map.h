@@ -74,9 +74,6 @@ TKeyDown MapKeyDown(TKeyboardState& State, uint16_t Key, const TKeyModifiers& Sh
 // The commands of a key release.
 std::vector<TKeyAction> MapKeyUp(uint16_t Key);
 
-// Keypad +, -, 0, 1, 2 and 3 as their main-keyboard keys; others unchanged.
-uint16_t MainKeyboardKey(uint16_t Key);
-
 // The chart measurement dump: "CheckerMeasurements.txt" in the
 // configuration folder.
 std::string ChartMeasurementsFileName();

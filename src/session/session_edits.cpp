@@ -39,7 +39,6 @@ void TKromelSession::FlipImage(bool Vertical) {
 void TKromelSession::HalveImage() {
   if (Image.Width < 4 || Image.Height < 4) return;
   TImage64 Half;
-  Half.Init();
   if (!Half.Alloc(Image.Width / 2, Image.Height / 2)) return;
   Half.StretchDrawAveraged({0, 0}, {Image.Width / 2, Image.Height / 2}, Image, {0, 0, 0, 0});
   {
@@ -99,7 +98,6 @@ bool TKromelSession::ProcessImageWithCurrentLut() {
   const std::unique_ptr<T3DLUTWithStatistics> Lut = CompileLut(64, true);
   if (!Lut || Image.IsEmpty()) return false;
   TImage64 Out;
-  Out.Init();
   Out.Copy(Image);
   if (Out.IsEmpty()) return false;
   ProcessImage64(*Lut, Image, Out, Prefs.SaveAlphaChannel);

@@ -80,7 +80,6 @@ bool TKromelSession::ProcessFullImage(TImage64& Out) {
 
 bool TKromelSession::SaveImage(const std::string& FileName) {
   TImage64 Out;
-  Out.Init();
   bool Saved = false;
   const std::string Ext = UpperFileExtension(FileName);
   if (Ext != ".TIF" && Ext != ".TIFF" && Ext != ".PNG" && Ext != ".JPG" && Ext != ".JPEG") {

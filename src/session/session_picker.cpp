@@ -8,6 +8,7 @@
 #include "colour/rgb_lab_xyz.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"
+#include "session/session_tools.h"
 
 namespace kromel {
 
@@ -16,18 +17,6 @@ namespace {
 int32_t RoundMarker(double V) {
   if (!std::isfinite(V)) return -1;
   return static_cast<int32_t>(std::nearbyint(V));
-}
-
-void Channels(uint32_t BGRA, float& R, float& G, float& B) {
-  R = static_cast<float>((BGRA >> 16) & 255) / 255.0f;
-  G = static_cast<float>((BGRA >> 8) & 255) / 255.0f;
-  B = static_cast<float>(BGRA & 255) / 255.0f;
-}
-
-void ModelOf(uint32_t BGRA, float& L, float& A, float& B) {
-  float R, G, Bl;
-  Channels(BGRA, R, G, Bl);
-  CurrentColorModel().Forward(R, G, Bl, L, A, B);
 }
 
 }  // namespace
@@ -50,19 +39,19 @@ void TPickerState::UpdateAfter(const T3DLut& MainLut) {
 
 void TPickerState::SetGridPosition(uint32_t StageColour) {
   const uint32_t C = PickerUnprocessed ? PickerColor : StageColour;
-  ModelOf(C, GridL, GridA, GridB);
+  ModelOfBGRA(C, GridL, GridA, GridB);
 }
 
 TCurvesPickerMarkers CurvesPickerMarkers(const TCurvesPickerInput& In) {
   TCurvesPickerMarkers M;
   if (!In.PointerOverPreview) return M;
   float L, A, B;
-  ModelOf(In.Stage2Colour, L, A, B);
+  ModelOfBGRA(In.Stage2Colour, L, A, B);
   for (int32_t K = 0; K < 4; ++K)
     if (In.SatLumIndex == K && !In.ImageDragActive)
       M.SatLum[size_t(K)] = K < 2 ? LightnessMarker(L) : ChromaMarker(A, B);
   float R, G, Bl, Rm, Gm, Bm, Lm;
-  Channels(In.Stage3Colour, R, G, Bl);
+  ChannelsOfBGRA(In.Stage3Colour, R, G, Bl);
   RGBLightnessByMode(R, G, Bl, In.CurveMode, Rm, Gm, Bm, Lm);
   M.MRGB[0] = (In.TatActive || In.MRGBIndex > 0) ? -1 : RoundMarker(double(Lm) * 16384.0);
   M.MRGB[1] = RoundMarker(double(Rm) * 16384.0);
@@ -74,7 +63,7 @@ TCurvesPickerMarkers CurvesPickerMarkers(const TCurvesPickerInput& In) {
 std::array<int32_t, 3> MaskPickerMarkers(int32_t Selector, uint32_t PickerColor,
                                          uint32_t MaskKeyColour) {
   float R, G, B;
-  Channels(PickerColor, R, G, B);
+  ChannelsOfBGRA(PickerColor, R, G, B);
   if (Selector == 20) {
     float H, S, P;
     RGBtoHSP2pSingle(R, G, B, H, S, P);

@@ -48,7 +48,6 @@ int32_t RawLogMaximumColor(const std::array<uint16_t, 3>& Clip, const TImage64& 
   std::array<uint8_t, 3> Max{LogCByte(Clip[0]), LogCByte(Clip[1]), LogCByte(Clip[2])};
   if (LogImage.Width >= 2 && LogImage.Height >= 2) {
     TImage32 Small;
-    Small.Init();
     LogImage.CopyToImage32(Small);
     Small.FilterMin();
     // The brightest 2 x 2 block by 29 R + 58 G + 11 B.

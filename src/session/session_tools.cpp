@@ -17,20 +17,22 @@
 
 namespace kromel {
 
-namespace {
-
-void Channels(uint32_t BGRA, float& R, float& G, float& B) {
+void ChannelsOfBGRA(uint32_t BGRA, float& R, float& G, float& B) {
   R = static_cast<float>((BGRA >> 16) & 255) / 255.0f;
   G = static_cast<float>((BGRA >> 8) & 255) / 255.0f;
   B = static_cast<float>(BGRA & 255) / 255.0f;
 }
 
-int32_t GridUnits(float V) {
-  const double G = std::nearbyint(double(V) * 10.0);
-  return std::isfinite(G) ? static_cast<int32_t>(std::clamp(G, -1e6, 1e6)) : 0;
+void ModelOfBGRA(uint32_t BGRA, float& L, float& A, float& B) {
+  float R, G, Bl;
+  ChannelsOfBGRA(BGRA, R, G, Bl);
+  CurrentColorModel().Forward(R, G, Bl, L, A, B);
 }
 
-}  // namespace
+int32_t RoundUnits(float V, float Scale) {
+  const double G = std::nearbyint(double(V) * Scale);
+  return std::isfinite(G) ? static_cast<int32_t>(std::clamp(G, -1e6, 1e6)) : 0;
+}
 
 float ZoomFactorOfPress(int32_t Code, bool Alt) {
   if ((Code == ToolZoomIn && !Alt) || (Code == ToolZoomOut && Alt)) return 1.33333f;
@@ -162,14 +164,14 @@ bool PullInPushOutGrid(T2DEnvelopeDots& Grid, int32_t X, int32_t Y, bool Push, b
 
 bool ABGridPullPushClick(TSessionPresets& Presets, uint32_t Stage1Colour, bool Push, bool Shift) {
   float R, G, B, L, A, Bm;
-  Channels(Stage1Colour, R, G, B);
+  ChannelsOfBGRA(Stage1Colour, R, G, B);
   CurrentColorModel().Forward(R, G, B, L, A, Bm);
   // The A/B grid is recalculated by every run: nothing to invalidate.
   return Presets.ApplyEdit(Push ? _("Push Out tool") : _("Pull In tool"),
                            TSessionPresets::NoInvalidation, [&](TKromelPreset& P) {
                              if (P.ABGrid == nullptr) return false;
                              T2DEnvelopeDots& Grid = P.ABGrid->Highlights->Grid;
-                             if (!PullInPushOutGrid(Grid, GridUnits(A), GridUnits(Bm), Push,
+                             if (!PullInPushOutGrid(Grid, RoundUnits(A, 10), RoundUnits(Bm, 10), Push,
                                                     Shift, false, false, false))
                                return false;
                              P.ABGrid->Enabled->SetValue(1);
@@ -181,7 +183,7 @@ bool MaskPickClick(TSessionPresets& Presets, int32_t Selector, uint32_t Stage6Co
                    bool Alt) {
   if (Selector != 20 && Selector != 21) return false;
   float R, G, B;
-  Channels(Stage6Colour, R, G, B);
+  ChannelsOfBGRA(Stage6Colour, R, G, B);
   const int32_t Flags = Alt ? PickRemove : (Shift ? PickAdd : 0);
   const bool Changed = Presets.Session.EditPreset([&](TKromelPreset& P) {
     TMaskAdjustments* Mask = P.MaskUnit();

@@ -35,6 +35,12 @@ constexpr int32_t ParkedIndex(int32_t Index) { return -Index - 1; }
 
 // The zoom factors of a press with the zoom tools (Alt swaps them); 0 for
 // other codes.
+// The 0..1 channels of a BGRA value (blue lowest).
+void ChannelsOfBGRA(uint32_t BGRA, float& R, float& G, float& B);
+// The working colour model's coordinates of a BGRA value.
+void ModelOfBGRA(uint32_t BGRA, float& L, float& A, float& B);
+// V x Scale rounded half to even, limited to +-10^6 (0 when not finite).
+int32_t RoundUnits(float V, float Scale);
 float ZoomFactorOfPress(int32_t Code, bool Alt);
 
 struct TToolState {

@@ -19,20 +19,6 @@
 
 namespace kromel {
 
-namespace {
-
-void ModelOfBGRA(uint32_t BGRA, float& L, float& A, float& B) {
-  const float R = float((BGRA >> 16) & 255u) / 255.0f, G = float((BGRA >> 8) & 255u) / 255.0f,
-              Bl = float(BGRA & 255u) / 255.0f;
-  CurrentColorModel().Forward(R, G, Bl, L, A, B);
-}
-
-int32_t RoundUnits(float V, float Scale) {
-  const double G = std::nearbyint(double(V) * Scale);
-  return std::isfinite(G) ? static_cast<int32_t>(std::clamp(G, -1e6, 1e6)) : 0;
-}
-
-}  // namespace
 
 bool ABColourReplaceClick(TSessionPresets& Presets, uint32_t Stage1Colour, uint32_t TargetColor,
                           int32_t TatType) {
@@ -43,9 +29,7 @@ bool ABColourReplaceClick(TSessionPresets& Presets, uint32_t Stage1Colour, uint3
   }
   float L, A, B, Lt, At, Bt;
   ModelOfBGRA(Stage1Colour, L, A, B);
-  // A TColor has red lowest.
-  const uint32_t Target = ((TargetColor & 255u) << 16) | (TargetColor & 0xFF00u) | ((TargetColor >> 16) & 255u);
-  ModelOfBGRA(Target, Lt, At, Bt);
+  ModelOfBGRA(ColorToBGRA(TargetColor), Lt, At, Bt);
   return Presets.ApplyEdit(_(Mode.StepName), TSessionPresets::NoInvalidation, [&](TKromelPreset& P) {
     if (P.ABGrid == nullptr) return false;
     TDotGridEditor Box;
@@ -158,16 +142,12 @@ void TMixerHueDrag::Move(int32_t X, int32_t Y) {
   Result.OffsetR = FPressMatrix.OffsetR;
   Result.OffsetG = FPressMatrix.OffsetG;
   Result.OffsetB = FPressMatrix.OffsetB;
-  FPresets->Session.EditPreset([&](TKromelPreset& P) {
-    if (P.ChannelMixer) {
-      P.ChannelMixer->SetMatrix(Result);
-      P.ChannelMixer->Enabled->SetValue(1);
-    }
+  FMoved |= FPresets->ApplyEdit({}, 0, [&](TKromelPreset& P) {
+    if (P.ChannelMixer == nullptr) return false;
+    P.ChannelMixer->SetMatrix(Result);
+    P.ChannelMixer->Enabled->SetValue(1);
     return true;
   });
-  FMoved = true;
-  FPresets->Session.InvalidateLutStages(0);
-  FPresets->Session.UpdateImage(true, false);
 }
 
 bool TMixerHueDrag::End() {
@@ -189,9 +169,7 @@ bool TCurvesTatDrag::Start(TSessionPresets& Presets, uint32_t Stage2Colour, int3
                            int32_t PointerY) {
   End();
   if (TatType < 3 || TatType > 5) return false;
-  FPick[0] = float((Stage2Colour >> 16) & 255u) / 255.0f;
-  FPick[1] = float((Stage2Colour >> 8) & 255u) / 255.0f;
-  FPick[2] = float(Stage2Colour & 255u) / 255.0f;
+  ChannelsOfBGRA(Stage2Colour, FPick[0], FPick[1], FPick[2]);
   bool Ok = false;
   Presets.Session.EditPreset([&](TKromelPreset& P) {
     TRGBCurvesAdjustments* C = P.RGBCurves;
@@ -231,21 +209,14 @@ void TCurvesTatDrag::Move(int32_t PointerY) {
   SXYPolartoRGBSingle(H, C, S, R, G, B);
   float Rn, Gn, Bn, Ln;
   RGBLightnessByMode(R, G, B, uint8_t(FMode), Rn, Gn, Bn, Ln);
-  const auto Units = [](float V, float Scale) {
-    const double X = std::nearbyint(double(V) * Scale);
-    return std::isfinite(X) ? int32_t(std::clamp(X, -1e6, 1e6)) : 0;
-  };
-  FPresets->Session.EditPreset([&](TKromelPreset& P) {
+  FMoved |= FPresets->ApplyEdit({}, 0, [&](TKromelPreset& P) {
     TRGBCurvesAdjustments* Cu = P.RGBCurves;
     if (Cu == nullptr) return false;
-    Cu->Red->Curve.AddDot(Units(Rs, 16384), Units(Rn, 32768), 100);
-    Cu->Green->Curve.AddDot(Units(Gs, 16384), Units(Gn, 32768), 100);
-    Cu->Blue->Curve.AddDot(Units(Bs, 16384), Units(Bn, 32768), 100);
+    Cu->Red->Curve.AddDot(RoundUnits(Rs, 16384), RoundUnits(Rn, 32768), 100);
+    Cu->Green->Curve.AddDot(RoundUnits(Gs, 16384), RoundUnits(Gn, 32768), 100);
+    Cu->Blue->Curve.AddDot(RoundUnits(Bs, 16384), RoundUnits(Bn, 32768), 100);
     return true;
   });
-  FMoved = true;
-  FPresets->Session.InvalidateLutStages(0);
-  FPresets->Session.UpdateImage(true, false);
 }
 
 bool TCurvesTatDrag::End() {

@@ -232,8 +232,15 @@ bool SameProfile(cmsHPROFILE A, cmsHPROFILE B) {
 }  // namespace
 
 cmsHTRANSFORM TViewColourManagement::ViewTransform() const {
+  if (NoColorManagement) return nullptr;
   if (FProofing && (SoftProofing || GamutWarning) && FProofing8) return FProofing8.get();
-  return FDisplay.get();
+  return FDisplayIdentity ? nullptr : FDisplay.get();
+}
+
+cmsHTRANSFORM TViewColourManagement::ViewTransform16() const {
+  if (NoColorManagement) return nullptr;
+  if (FProofing && (SoftProofing || GamutWarning) && FProofing16) return FProofing16.get();
+  return FDisplayIdentity ? nullptr : FDisplay16.get();
 }
 
 void TViewColourManagement::MakeCMSTransforms() {

@@ -107,11 +107,12 @@ class TViewColourManagement {
   cmsHTRANSFORM LabToRGB8Transform() const { return FLabToRGB8.get(); }
   cmsHTRANSFORM LabToRGB16Transform() const { return FLabToRGB16.get(); }
   cmsHTRANSFORM LabToRGBFloatTransform() const { return FLabToRGBFloat.get(); }
-  // The proofing transform when proofing is on, else the display one.
+  // What the view's pixels go through (8-bit BGRA or 16-bit RGBA in, ARGB
+  // out): the proofing transform when proofing is on, else the display one;
+  // null when they are to be copied (colour management off, or image and
+  // monitor sharing one profile).
   cmsHTRANSFORM ViewTransform() const;
-  // The image and the monitor share one profile: the display transform
-  // would copy the pixels (the window then skips it).
-  bool DisplayIsIdentity() const { return FDisplayIdentity; }
+  cmsHTRANSFORM ViewTransform16() const;
   cmsHPROFILE ImageProfile() const { return FImage.get(); }
   cmsHPROFILE MonitorProfile() const { return FMonitor.get(); }
   // White point of the chart's Lab profile (D50 by default).

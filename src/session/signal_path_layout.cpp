@@ -1,10 +1,11 @@
 #include "session/signal_path_layout.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 #include "controls/main_controls.h"
 #include "foundation/platform_helpers.h"
+#include "foundation/text_tokens.h"
 #include "lut/lut.h"
 #include "lut/lut_apply.h"
 #include "platform/translate.h"
@@ -197,11 +198,8 @@ TExternalLutLabel ExternalLutLabel(const T3DLut* Lut,
   L.HasPreset = Lut->Preset != nullptr && Lut->Preset->Size() > 0;
   std::string Suffix;
   if (L.HasPreset) {
-    char Buffer[32];
-    std::snprintf(Buffer, sizeof Buffer, "%llu", static_cast<unsigned long long>(Lut->Preset->Size() / 1024));
     Suffix = _(" [Preset %u kb]");
-    const size_t At = Suffix.find("%u");
-    if (At != std::string::npos) Suffix.replace(At, 2, Buffer);
+    ReplaceFirst(Suffix, "%u", std::to_string(Lut->Preset->Size() / 1024));
   } else {
     Suffix = _(" [No preset]");
   }

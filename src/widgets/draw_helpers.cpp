@@ -66,7 +66,6 @@ void DrawTextBox(TImage32& Image, const std::string& Text, const TFont& Font, TC
   Canvas.FillRect(0, 0, Width, Height);
   DrawTextLines(Canvas, Text, 0, 0, Width, Height, Alignment);
   TImage32 Box;
-  Box.Init();
   Box.CopyFrom(Bitmap);
   Box.SetAlpha(255);
   Image.DrawImage(Box, X, Y);

@@ -18,7 +18,6 @@ TGraphBox::TGraphBox(QWidget* Parent) : TVelWidget(Parent) { SetColor(0xFFFFFF);
 
 void TGraphBox::SetBackground(const TImage32& Picture) {
   TImage32 Copy;
-  Copy.Init();
   if (HasArea(Picture) && Copy.Alloc(Picture.Width, Picture.Height)) Copy.DrawImage(Picture, 0, 0);
   Background.Take(Copy);
   update();

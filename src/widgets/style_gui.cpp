@@ -259,7 +259,6 @@ void TStyleGui::DrawSwitchFrame(TGlyphSwitch& S, int32_t State, int32_t Frame, b
       DrawGradientRadial(B, W / 2, H / 2, 2 * W, 2 * H, SkinPixel(P.FaceColor, true),
                          SkinPixel(P.FaceShadeColor, true));
       TImage64 E;
-      E.Init();
       if (E.Alloc(W, H)) {
         if (Active) {
           DrawGradientBorder(E, 0, 0, W, H, 10, SkinPixel(0x101010, true), SkinPixel(0, true));
@@ -376,7 +375,6 @@ void TStyleGui::DrawGlyphSwitch(TGlyphSwitch& S, bool KeepExisting, bool WithArr
           }
           for (int32_t State = 0; State < 6; ++State) {
             TImage32 Picture;
-            Picture.Init();
             if (!Picture.Alloc(W, H * N)) break;
             for (int32_t J = 0; J < N; ++J) {
               B.Fill(TPixel64{});
@@ -414,7 +412,6 @@ void TStyleGui::DrawGlyphScrollBar(TGlyphScrollBar& SB, bool) {
   const TStylePalette& P = FPalette;
   Guard("Exception in TStyleGui.DrawGlyphScrollBar 1, name=" + Name, [&] {
     TImage64 R;
-    R.Init();
     if (!R.Alloc(W, H)) return;
     R.Fill(SkinPixel(Ground, true));
     const TPixel64 Inner = SkinPixel(P.FrameInnerColor, false), Outer = SkinPixel(P.FrameOuterColor, false);
@@ -446,14 +443,12 @@ void TStyleGui::DrawGlyphScrollBar(TGlyphScrollBar& SB, bool) {
     R.Dispose();
   });
   TImage64 Th;
-  Th.Init();
   const int32_t TW = SB.Kind == sbVertical ? W : T, TH = SB.Kind == sbVertical ? T : H;
   Guard("Exception in TStyleGui.DrawGlyphScrollBar 2, name=" + Name, [&] {
     if (!Th.Alloc(TW, TH)) return;
     Th.Fill(TPixel64{});
     FillCircle(Th, TW / 2, TH / 2, 5 * T / 12, SkinPixel(0xFFFFFF, true));
     TImage64 G;
-    G.Init();
     if (G.Alloc(TW, TH)) {
       if (TH > 1)
         DrawGradient(G, 0, 0, 0, TH - 1, SkinPixel(0xFFFFFF, true), SkinPixel(0xC0C0C0, true));

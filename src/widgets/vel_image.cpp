@@ -17,7 +17,6 @@ TVelImage::TVelImage(QWidget* Parent) : TVelWidget(Parent) { setFocusPolicy(Qt::
 
 void TVelImage::SetBackground(const TImage32& Picture) {
   TImage32 Copy;
-  Copy.Init();
   if (HasArea(Picture) && Copy.Alloc(Picture.Width, Picture.Height)) Copy.Copy(Picture);
   FBackground.Take(Copy);
   update();
@@ -165,12 +164,10 @@ bool GlyphBitmapFromText(const std::string& Pattern, TImage32& Glyph) {
   const int32_t Height = int32_t(Text.size()) / (Width / 2) - 1;
   if (Height <= 0) return false;
   TImage64 Work;
-  Work.Init();
   if (!Work.Alloc(Width, Height)) return false;
   Work.Fill(TPixel64{65535, 65535, 65535, 65535});
   DrawHexGlyph(Work, Width / 2, 0, Width, Text, TPixel64{0, 0, 0, 65535}, false);
   TImage32 Out;
-  Out.Init();
   Work.CopyToImage32(Out);
   Work.Dispose();
   Out.SetAlpha(255);

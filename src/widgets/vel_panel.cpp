@@ -21,7 +21,6 @@ void TVelPanel::SetBevelColors(TColor Outer, TColor Inner) {
 
 void TVelPanel::SetBackground(const TImage32& Picture) {
   TImage32 Copy;
-  Copy.Init();
   if (HasArea(Picture) && Copy.Alloc(Picture.Width, Picture.Height)) Copy.DrawImage(Picture, 0, 0);
   Background.Take(Copy);
 }

@@ -288,7 +288,6 @@ void TVelRadioGroup::ShowSubtoolMenu() {
       if (!E.Blank) A->setToolTip(QString::fromStdString(E.Hint));
       if (!E.Picture.empty()) {
         TImage32 G;
-        G.Init();
         if (GlyphBitmapFromText(E.Picture, G))
           A->setIcon(QIcon(QPixmap::fromImage(QImageOver(G, true).copy())));
         G.Dispose();

@@ -16,7 +16,6 @@ namespace {
 
 TImage32 MakeImage32(int32_t W, int32_t H, uint32_t Value) {
   TImage32 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K) I.Pixels[K].Value = Value;
   return I;
@@ -82,7 +81,6 @@ TEST(ColorPlaneBackground, IttenRowsIgnoreTheGivenLightness) {
 
 TEST(CenterCross, LightensEveryOtherPixelAndKeepsAlphaAndExtra) {
   TImage96 I;
-  I.Init();
   I.Alloc(8, 8);
   I.Fill({0, 0, 0, 5, 99});
   DrawCenterCross64(I);
@@ -133,7 +131,6 @@ TEST(ColorDistributionPlots, GreyCountsOnlyInThePlainPlotAndDensitiesSaturate) {
   TImage32 Hi = MakeImage32(9, 9, 0), Lo = MakeImage32(9, 9, 0);
   PlotColorDistributionPair(Source, Hi, Lo, 4, 4, 1, 1, 50);
   TImage64 P64;
-  P64.Init();
   P64.Alloc(9, 9);
   P64.Fill({});
   PlotHueDistribution(Source, P64, 0, 100, 4, 4, 1, 1);
@@ -173,7 +170,6 @@ TEST(ColorDistributionPlots, LutPlotKeepsTheMeanLightnessOfEachCell) {
   Source.Pixels[1].Value = 0xFF00C000;
   Source.Pixels[2].Value = 0xFF808080;  // neutral: skipped
   TImage96 Plane;
-  Plane.Init();
   Plane.Alloc(7, 7);
   Plane.Fill({});
   PlotColorDistributionLUT(Source, Plane, nullptr, 0, 100, 3, 3, 0, 0);

@@ -110,7 +110,6 @@ TEST(GradientAnalyzer, OnePixelAndNegativeLightnessStayInsideTheTables) {
 TEST(GradientAnalyzer, DrawWidensANarrowHueRangeAndSplitsTheImage) {
   // Grey 51..204 through the default HSL pair.
   TImage128 Strip;
-  Strip.Init();
   Strip.Alloc(11, 1);
   for (int I = 0; I <= 10; ++I) Strip.Data[I].Init(0.2f + 0.06f * I, 0.2f + 0.06f * I, 0.2f + 0.06f * I, 1);
   TGradientAnalyzer A;
@@ -118,7 +117,6 @@ TEST(GradientAnalyzer, DrawWidensANarrowHueRangeAndSplitsTheImage) {
   EXPECT_EQ(A.HueMin, 0.0f);
   EXPECT_EQ(A.HueMax, 0.0f);
   TImage32 Image;
-  Image.Init();
   Image.Alloc(256, 64);
   Image.Fill(0x00FF00FF);
   float HMin = A.HueMin, HMax = A.HueMax, SMin = A.SatMin, SMax = A.SatMax;

@@ -105,7 +105,6 @@ TEST(HueHistogramFromPlot, CellsFallIntoTheBinOfTheirAngle) {
 
 TEST(HueHistogramFromPlot, MatchingAddsLightnessAndFillsSaturationGaps) {
   TImage96 Plane;
-  Plane.Init();
   Plane.Alloc(128, 128);
   Plane.Fill(TPixel96{});
   // Bins 4 (right) and 0 (up) of 16, lightness 30 and 70.
@@ -143,7 +142,6 @@ uint32_t ModelColour(float L, float A, float B) {
 
 TEST(DrawHuesScale, RowsFollowTheRunningSumOfTheHistogram) {
   TImage32 Scale;
-  Scale.Init();
   Scale.Alloc(3, 40);
   TSample32 Hue = Buffer({0, 0, 6, 0, 0, 0, 0, 0});
   TSample32 Sat = Buffer({20, 20, 20, 20, 20, 20, 20, 20});
@@ -167,10 +165,8 @@ class DrawHuesScaleInput : public TCaptureTest {};
 TEST_F(DrawHuesScaleInput, MissingImageOrHistogramIsReportedAndNothingDrawn) {
   TSample32 Hue = Buffer({1, 2}), Sat = Buffer({1, 1});
   TImage32 None;
-  None.Init();
   DrawHuesScale(None, Hue, Sat, Sat);
   TImage32 Scale;
-  Scale.Init();
   Scale.Alloc(2, 2);
   Scale.Fill(0xFF00FF);
   TSample32 Empty;

@@ -13,7 +13,6 @@ namespace {
 // (AlongX) or y; the other channels are noise the spectrum must ignore.
 TImage64 SineImage(int32_t W, int32_t H, double Period, bool AlongX) {
   TImage64 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t Y = 0; Y < H; ++Y)
     for (int32_t X = 0; X < W; ++X) {

@@ -32,7 +32,6 @@ protected:
 
   void SetUp() override {
     TImage64 Img;
-    Img.Init();
     ASSERT_TRUE(Img.Alloc(48, 32));
     for (int32_t Y = 0; Y < 32; Y++)
       for (int32_t X = 0; X < 48; X++) {
@@ -63,7 +62,6 @@ protected:
   // The image as 16-bit RGB triples.
   static std::vector<uint16_t> Rgb16(const std::string& FileName) {
     TImage64 Img;
-    Img.Init();
     std::vector<uint16_t> V;
     if (LoadImage64FromFile(Img, FileName, false, 1.0f))
       for (int64_t I = 0; I < int64_t(Img.Width) * Img.Height; I++)

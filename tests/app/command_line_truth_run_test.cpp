@@ -34,7 +34,6 @@ protected:
 
   void SetUp() override {
     TImage64 Img;
-    Img.Init();
     ASSERT_TRUE(Img.Alloc(40, 24));
     for (int32_t Y = 0; Y < 24; Y++)
       for (int32_t X = 0; X < 40; X++) {
@@ -81,7 +80,6 @@ protected:
 
   static TImage64 Load(const std::string& FileName) {
     TImage64 Img;
-    Img.Init();
     LoadImage64FromFile(Img, FileName, false, 1.0f);
     return Img;
   }

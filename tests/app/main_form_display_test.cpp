@@ -225,7 +225,6 @@ TEST_F(MainFormDisplay, TheToolsPageDrawsTheSignalPathAndTheExternalLut) {
   }
   const TImage32 Plain = [&] {
     TImage32 C;
-    C.Init();
     C.SetSize(75, 75);
     C.Copy(D.ExternalLutThumbnailImage());
     return C;

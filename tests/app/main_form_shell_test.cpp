@@ -56,7 +56,6 @@ protected:
   void SetUp() override {
     testing::EnsureQtApplication();
     TImage64 I;
-    I.Init();
     ASSERT_TRUE(I.Alloc(240, 160));
     for (int32_t Y = 0; Y < 160; ++Y)
       for (int32_t X = 0; X < 240; ++X)
@@ -111,6 +110,13 @@ TEST_F(MainFormShell, KeysSelectPagesSwitchesAndHiddenModes) {
   F->setFocus();
   F->Shell().FormKeyDown('6', {});
   EXPECT_EQ(F->CurrentPage(), 5);
+  // Ctrl with the keypad's 1 reaches "Zoom 100%" as the main key does.
+  F->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(F.get()));
+  F->Preview().ZoomFit();
+  ASSERT_NE(F->Preview().Layout.MainZoom.Zoom, 1.0f);
+  QTest::keyClick(F.get(), Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(F->Preview().Layout.MainZoom.Zoom, 1.0f);
 }
 
 TEST_F(MainFormShell, UpdateCheckRepliesStoreTheTimeOnlyForAVersion) {

@@ -8,7 +8,6 @@ namespace {
 
 TImage32 Square(int32_t Side) {
   TImage32 I;
-  I.Init();
   I.Alloc(Side, Side);
   I.Fill(0);
   return I;
@@ -53,7 +52,6 @@ TEST(ColourDiscs, HueSaturationDiscAndTinyImages) {
   DrawHueSaturationDisc(Near, 0);
   EXPECT_EQ(std::memcmp(Far.Pixels, Near.Pixels, 64 * 4), 0);
   TImage32 Empty;
-  Empty.Init();
   DrawHueDisc(Empty);
 }
 

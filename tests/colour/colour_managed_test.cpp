@@ -163,7 +163,6 @@ TEST_F(ColourManaged, FitIntoABox) {
 
   // Tall image: the width is fitted instead, centred by the left margin.
   TImage32 Tall;
-  Tall.Init();
   ASSERT_TRUE(Tall.Alloc(10, 40));
   Tall.Clear();
   TRawBitmap TallBitmap;
@@ -209,7 +208,6 @@ TEST_F(ColourManaged, Image64ProfileConversionCarriesAlpha) {
   for (int32_t i = 0; i < 8; ++i)
     Image64.Pixels[i].Init(uint16_t(i * 8000), 30000, 20000, uint16_t(i * 9000 + 17));
   TImage64 Dst;
-  Dst.Init();
   ASSERT_TRUE(Dst.Alloc(4, 2));
   for (int32_t i = 0; i < 8; ++i) Dst.Pixels[i].Init(1, 2, 3, 4);
   cmsHPROFILE SRGB = cmsCreate_sRGBProfile();
@@ -224,7 +222,6 @@ TEST_F(ColourManaged, Image64ProfileConversions) {
   ASSERT_TRUE(Image64.Alloc(4, 2));
   for (int32_t i = 0; i < 8; ++i) Image64.Pixels[i].Init(uint16_t(i * 8000), 30000, uint16_t(65535 - i * 8000), 65535);
   TImage64 Dst;
-  Dst.Init();
   ASSERT_TRUE(Dst.Alloc(4, 2));
   EXPECT_TRUE(Image64ConvertToProfileFromMem(Image64, Dst, TProfileBytes{}, TProfileBytes{}));
   for (int32_t i = 0; i < 8; ++i) {
@@ -288,7 +285,6 @@ TEST_F(ColourManaged, Image64ProfileConversions) {
     Unchanged();
   }
   TImage64 Small;
-  Small.Init();
   ASSERT_TRUE(Small.Alloc(2, 2));
   Recorded.clear();
   EXPECT_FALSE(Image64ConvertToProfile(Image64, Small, SRGB, ProPhoto));
@@ -306,7 +302,6 @@ TEST_F(ColourManaged, Image64ProfileConversions) {
   EXPECT_FALSE(Image64ConvertToProfile(Image64, Dst, nullptr, SRGB));
   EXPECT_EQ(Recorded, std::vector<std::string>{"Image64ConvertToProfile: Error loading source profile"});
   TImage64 NoPixels;
-  NoPixels.Init();
   EXPECT_FALSE(Image64ConvertToProfile(NoPixels, Dst, SRGB, SRGB));
   cmsCloseProfile(Lab);
   cmsCloseProfile(SRGB);

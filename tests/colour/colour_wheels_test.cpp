@@ -95,7 +95,6 @@ TEST(ColourWheels, RangeWeights) {
 
 TEST(ColourWheels, RingPicture) {
   TImage32 Image;
-  Image.Init();
   ASSERT_TRUE(DrawColorWheelRing(Image, 100, 60));
   int Ring = 0;
   uint32_t TopRed = 0;

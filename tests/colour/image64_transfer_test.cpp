@@ -60,7 +60,6 @@ TEST_F(Image64Transfer, SRGBAndProfiles) {
   EXPECT_NEAR(Image.Pixels[1].R, 32768, 1);
   EXPECT_EQ(Image.Pixels[1].A, 7);
   TImage64 Empty;
-  Empty.Init();
   Image64ConvertLinearToLogC(Empty, 8.0f);  // nothing to do, nothing touched
   Image64LinearToGammaByProfile(Empty, ipSRGB);
   EXPECT_EQ(Empty.Pixels, nullptr);

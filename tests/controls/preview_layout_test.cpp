@@ -248,7 +248,6 @@ TEST(PreviewLayout, ReadoutPacksHighBytes) {
   TPreviewLayout& L = F.L;
   L.ArrangeViewports(20, 20);
   TImage64 Img;
-  Img.Init();
   ASSERT_TRUE(Img.Alloc(20, 20));
   for (int32_t I = 0; I < Img.Size; ++I) Img.Pixels[I] = {0, 0, 0, 0};
   Img.Pixels[3 * 20 + 4] = {0x1234, 0x5678, 0x9ABC, 0xFFFF};

@@ -275,7 +275,6 @@ TEST_F(LutProcedures, FloatImagesThroughTheLutInGammaRGB) {
   EXPECT_EQ(Lut.ColorSpace, lcsLinearRGB);  // converted on a copy
 
   TImage128 Other;
-  Other.Init();
   Other.Alloc(3, 3);
   LUTProcessImage128InGammaProfile(Lut, Src, Other, 1);
   EXPECT_EQ(Messages(), std::vector<std::string>{

@@ -175,7 +175,6 @@ TEST(MaskScale, GreyScaleIsDimmedAndOnePixelIsSafe) {
 
 TEST(HSLMaskPreview, DrawsTheMaskOverTheRampAndSurvivesTinyInputs) {
   TImage32 Image;
-  Image.Init();
   ASSERT_TRUE(Image.Alloc(200, 150));
   T3DLut Lut;
   ASSERT_TRUE(Lut.SetLevels(144, 10, 16));
@@ -196,7 +195,6 @@ TEST(HSLMaskPreview, DrawsTheMaskOverTheRampAndSurvivesTinyInputs) {
   FillWhite(Flat);
   Draw3DLUTHSLMask(Image, Flat, 0, 1);
   TImage32 Row;
-  Row.Init();
   ASSERT_TRUE(Row.Alloc(1, 1));
   Draw3DLUTHSLMask(Row, Lut, 0, 0);
   T3DLut Empty;

@@ -109,7 +109,6 @@ TEST_F(CorruptFilesTest, IntactFixturesLoad) {
     SCOPED_TRACE(Name);
     if (!FileThere(Suite->File(Name))) GTEST_SKIP() << "ImageMagick's convert is not installed";
     TImage64 Image;
-    Image.Init();
     EXPECT_TRUE(LoadImage64FromFile(Image, Suite->File(Name), false, 1.0f));
     EXPECT_GE(Image.Width, 30);
   }
@@ -237,7 +236,6 @@ TEST_F(CorruptFilesTest, SmallFilesNamingHugePicturesAreRefused) {
     const std::vector<uint8_t> Bytes = BmpHeader(W, H, 165);
     TMemoryStream Stream(std::string(Bytes.begin(), Bytes.end()));
     TImage64 Image;
-    Image.Init();
     EXPECT_FALSE(LoadImage64FromStream(Stream, Image, "huge.bmp", false, 1.0f)) << W;
     EXPECT_EQ(Image.Pixels, nullptr);
   }
@@ -247,14 +245,12 @@ TEST_F(CorruptFilesTest, SmallFilesNamingHugePicturesAreRefused) {
     const std::vector<uint8_t> Bytes = EmptyRleBmp(Side, Side);
     TMemoryStream Stream(std::string(Bytes.begin(), Bytes.end()));
     TImage64 Image;
-    Image.Init();
     EXPECT_EQ(LoadImage64FromStream(Stream, Image, "rle.bmp", false, 1.0f), Loads) << Side;
   }
   // A whole small BMP still loads.
   std::vector<uint8_t> Small = BmpHeader(4, 2, 24);
   TMemoryStream Stream(std::string(Small.begin(), Small.end()));
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(LoadImage64FromStream(Stream, Image, "small.bmp", false, 1.0f));
   EXPECT_EQ(Image.Width, 4);
 }
@@ -274,7 +270,6 @@ TEST_F(CorruptFilesTest, LargeFlatPicturesStillLoad) {
     FreeImage_CloseMemory(Memory);
     FreeImage_Unload(Flat);
     TImage64 Image;
-    Image.Init();
     EXPECT_TRUE(LoadImage64FromStream(Stream, Image, Path, false, 1.0f)) << Path << " " << Size;
     EXPECT_EQ(Image.Width, 3000);
   }
@@ -412,7 +407,6 @@ TEST(GifChecks, FrameMustFitTheFile) {
   const std::vector<uint8_t> Huge = GifHeader(9435, 55826);
   TMemoryStream Stream(std::string(Huge.begin(), Huge.end()));
   TImage64 Image;
-  Image.Init();
   EXPECT_FALSE(LoadImage64FromStream(Stream, Image, "huge.gif", false, 1.0f));
 }
 

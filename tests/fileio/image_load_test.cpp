@@ -117,7 +117,6 @@ TEST_F(ImageLoadTest, EveryFormatAndDepthLoadsInto16BitsWithItsValuesAndAlpha) {
     SCOPED_TRACE(F.Name);
     ASSERT_TRUE(FileThere(Fixture(F.Name)));
     TImage64 Image;
-    Image.Init();
     ASSERT_TRUE(LoadImage64FromFile(Image, Fixture(F.Name), false, 1.0f));
     EXPECT_EQ(Image.Width, W);
     EXPECT_EQ(Image.Height, H);
@@ -131,7 +130,6 @@ TEST_F(ImageLoadTest, EveryFormatLoadsInto8BitsAsBGRA) {
   for (const TMagickFixture& F : MagickFixtures()) {
     SCOPED_TRACE(F.Name);
     TImage32 Image;
-    Image.Init();
     ASSERT_TRUE(LoadImage32FromFile(Image, Fixture(F.Name)));
     ASSERT_EQ(Image.Size, W * H);
     const std::vector<TWords> Want = Expected64(F);
@@ -214,12 +212,10 @@ TEST_F(ImageLoadTest, StreamsLoadTheirWholeContent) {
   TMemoryStream Stream(std::string_view(reinterpret_cast<const char*>(Png.data()), Png.size()));
   Stream.SetPosition(Stream.Size());
   TImage32 Image32;
-  Image32.Init();
   ASSERT_TRUE(LoadImage32FromStream(Image32, Stream, true));
   EXPECT_EQ(Image32.Pixels[5].BGRA.R, Sample8(5, 0));
   EXPECT_EQ(Image32.Pixels[5].BGRA.A, Sample8(5, 3));
   TImage64 Image64;
-  Image64.Init();
   ASSERT_TRUE(LoadImage64FromStream(Stream, Image64, "rgba8.png", false, 1.0f));
   EXPECT_EQ(Pixels64(Image64), Expected64(MagickFixtures()[1]));
   EXPECT_TRUE(Errors().empty());
@@ -283,7 +279,6 @@ TEST_F(FloatLoadTest, FloatScaleAppliesToRGBAAndRGBPictures) {
     SCOPED_TRACE(C.Name);
     const std::string Path = Write(C.Type, C.Format, C.Name);
     TImage64 Image;
-    Image.Init();
     ASSERT_TRUE(LoadImage64FromFile(Image, Path, false, 1.0f / 16));
     ASSERT_EQ(Image.Size, 4);
     const bool Alpha = C.Type == FIT_RGBAF;
@@ -302,7 +297,6 @@ TEST_F(FloatLoadTest, FloatScaleAppliesToRGBAAndRGBPictures) {
 TEST_F(FloatLoadTest, ConversionLeavesTheCallersBitmapAlone) {
   FIBITMAP* B = MakeBitmap(FIT_RGBAF);
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(ConvertFreeBitmapToImage64(B, Image, false, 0.5f));
   ASSERT_TRUE(ConvertFreeBitmapToImage64(B, Image, false, 0.5f));
   EXPECT_EQ(Image.Pixels[0].R, 65535);  // 2.0 x 0.5, once

@@ -100,7 +100,6 @@ TEST_F(ConvertToProfileTest, EmptyTargetReceivesTheEmbeddedProfile) {
   const std::string Path = Saved("wide.tif", Wide);
   FIICCPROFILE Target = EmptyICCProfile();
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(LoadImage64FromFileConvertToProfile(Image, Path, Target, 1.0f));
   ASSERT_NE(Target.data, nullptr);
   EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(Target.data),
@@ -117,7 +116,6 @@ TEST_F(ConvertToProfileTest, TaggedPictureIsConvertedIntoTheTarget) {
   const std::string Path = Saved("wide.tif", Wide);
   FIICCPROFILE Target = RecordOf(SRGB);
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(LoadImage64FromFileConvertToProfile(Image, Path, Target, 1.0f));
   EXPECT_EQ(Target.data, SRGB.data());
   EXPECT_EQ(Target.size, SRGB.size());
@@ -157,7 +155,6 @@ TEST_F(ConvertToProfileTest, UntaggedOrSameProfilePicturesAreTakenAsTheyAre) {
     const std::string Path = Saved(C.Name, C.Embedded);
     FIICCPROFILE Target = RecordOf(SRGB);
     TImage64 Image;
-    Image.Init();
     ASSERT_TRUE(LoadImage64FromFileConvertToProfile(Image, Path, Target, 1.0f));
     EXPECT_EQ(Target.data, SRGB.data());
     ASSERT_EQ(Image.Size, Picture.Size);

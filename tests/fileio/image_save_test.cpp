@@ -69,7 +69,6 @@ TEST_F(ImageSaveTest, Tiff48WithProfileReadsBackWordForWordAndOpaque) {
 
   // Our own loader: the same colour words, alpha 65535 where it was 0.
   TImage64 Back;
-  Back.Init();
   ASSERT_TRUE(LoadImage64FromFile(Back, Path, false, 1.0f));
   ASSERT_EQ(Back.Size, Image.Size);
   EXPECT_EQ(Image.Pixels[0].A, 0);
@@ -82,7 +81,6 @@ TEST_F(ImageSaveTest, Tiff48WithProfileReadsBackWordForWordAndOpaque) {
 
 TEST_F(ImageSaveTest, RowsComeOutUpright) {
   TImage64 Image;
-  Image.Init();
   Image.Alloc(3, 2);
   for (int32_t X = 0; X < 3; ++X) {
     Image.Row(0)[X] = {65535, 0, 0, 65535};
@@ -92,7 +90,6 @@ TEST_F(ImageSaveTest, RowsComeOutUpright) {
     SCOPED_TRACE(Name);
     ASSERT_TRUE(SaveImage64ToFileNoProfile(Image, File(Name)));
     TImage64 Back;
-    Back.Init();
     ASSERT_TRUE(LoadImage64FromFile(Back, File(Name), false, 1.0f));
     EXPECT_EQ(Words(Back.Row(0)[0]), (TWords{65535, 0, 0, 65535}));
     EXPECT_EQ(Words(Back.Row(1)[2]), (TWords{0, 0, 65535, 65535}));
@@ -132,7 +129,6 @@ TEST_F(ImageSaveTest, EightBitSavesMakeJpegsAndKeepAlphaInPng) {
   EXPECT_EQ(Identify("%m %z %[channels]", File("eight.jpg")), "JPEG 8 srgb");
 
   TImage32 Image32;
-  Image32.Init();
   Image32.Alloc(4, 3);
   for (int32_t K = 0; K < Image32.Size; ++K)
     Image32.Pixels[K].BGRA = {uint8_t(K * 20), uint8_t(K * 7), uint8_t(255 - K), uint8_t(K * 21)};
@@ -140,13 +136,11 @@ TEST_F(ImageSaveTest, EightBitSavesMakeJpegsAndKeepAlphaInPng) {
   EXPECT_EQ(Identify("%m %z %[channels]", File("thirtytwo.jpg")), "JPEG 8 srgb");
   ASSERT_TRUE(SaveImage32ToFile(Image32, File("thirtytwo.png")));
   TImage32 Back;
-  Back.Init();
   ASSERT_TRUE(LoadImage32FromFile(Back, File("thirtytwo.png")));
   ASSERT_EQ(Back.Size, Image32.Size);
   for (int32_t K = 0; K < Back.Size; ++K) EXPECT_EQ(Back.Pixels[K].Value, Image32.Pixels[K].Value);
   // An empty image and a format without 32 bits give False.
   TImage32 Empty;
-  Empty.Init();
   EXPECT_FALSE(SaveImage32ToFile(Empty, File("empty.png")));
   EXPECT_FALSE(SaveImage32ToFile(Image32, File("thirtytwo.exr")));
   EXPECT_FALSE(FileThere(File("empty.png")));
@@ -174,7 +168,6 @@ TEST_F(ImageSaveTest, VBPPSavesTheDeeperImage) {
 
 TEST_F(ImageSaveTest, FloatImagesSaveAsRoundedWords) {
   TImage128 Float;
-  Float.Init();
   Float.Alloc(2, 2);
   Float.Data[0] = {0.25f, 0.5f, 2.0f, 1.0f};  // blue, green, red, alpha
   Float.Data[1] = {-1.0f, 0.125f, 1.0f, 0.0f};
@@ -182,21 +175,18 @@ TEST_F(ImageSaveTest, FloatImagesSaveAsRoundedWords) {
   FIICCPROFILE None = EmptyICCProfile();
   ASSERT_TRUE(SaveImage128ToFile(Float, File("float.tif"), None));
   TImage64 Back;
-  Back.Init();
   ASSERT_TRUE(LoadImage64FromFile(Back, File("float.tif"), false, 1.0f));
   EXPECT_EQ(Pixels64(Back), (std::vector<TWords>{{65535, 32768, 16384, 65535},
                                                   {65535, 8192, 0, 65535},
                                                   {0, 0, 0, 65535},
                                                   {0, 0, 0, 65535}}));
   TImage128 Empty;
-  Empty.Init();
   EXPECT_FALSE(SaveImage128ToFile(Empty, File("empty.tif"), None));
   EXPECT_FALSE(FileThere(File("empty.tif")));
 }
 
 TEST_F(ImageSaveTest, CreateFreeBitmapFromImage64) {
   TImage64 Empty;
-  Empty.Init();
   EXPECT_EQ(CreateFreeBitmapFromImage64(Empty), nullptr);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Error in CreateFreeBitmapFromImage64: Zero size"});
   TImage64 Image;

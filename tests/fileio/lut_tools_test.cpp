@@ -80,7 +80,6 @@ class LutTools : public FileIOTest {
   // Largest channel difference between ffmpeg's picture and ours.
   int32_t MaxDifference(const std::string& FfmpegFile, const TImage64& Ours) {
     TImage64 Theirs;
-    Theirs.Init();
     EXPECT_TRUE(LoadImage64FromFile(Theirs, FfmpegFile, false, 1.0f));
     int32_t Worst = 65535;
     if (Theirs.Width == Ours.Width && Theirs.Height == Ours.Height) {
@@ -153,7 +152,6 @@ TEST_F(LutTools, FfmpegAppliesOurCubeAnd3DLAsWeDo) {
                              "-frames:v", "1", "-pix_fmt", "rgb24", File("out8.png")}));
   ProcessImage(Lut, Small, Mine, false);
   TImage32 Theirs;
-  Theirs.Init();
   ASSERT_TRUE(LoadImage32FromFile(Theirs, File("out8.png")));
   ASSERT_EQ(Theirs.Size, Mine.Size);
   int Worst = 0;
@@ -226,7 +224,6 @@ TEST_F(LutTools, PictureFilesChooseTheirLayoutByName) {
   EXPECT_FALSE(fileio_test::FileThere(File("odd.png")));
   // A picture of the wrong size is refused and the LUT stays.
   TImage64 Wrong;
-  Wrong.Init();
   ASSERT_TRUE(Wrong.Alloc(10, 10));
   for (int32_t i = 0; i < Wrong.Size; ++i) Wrong.Pixels[i].Init(1, 2, 3, 65535);
   ASSERT_TRUE(SaveImage64ToFileNoProfile(Wrong, File("wrong.png")));

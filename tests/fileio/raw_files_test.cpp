@@ -285,7 +285,6 @@ TEST_F(RawFilesTest, SwapFileIsUniqueAndLeavesNothingBehind) {
   const std::vector<uint16_t> Words = {1, 2, 3, 4, 5, 6};
   ASSERT_TRUE(A.Write(Words.data(), 12));
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(A.ReadInto(Image, 2, 1, 3));
   EXPECT_EQ(Pixels64(Image), (std::vector<TWords>{{1, 2, 3, 65535}, {4, 5, 6, 65535}}));
   EXPECT_FALSE(A.IsOpen());

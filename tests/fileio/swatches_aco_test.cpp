@@ -72,7 +72,6 @@ TEST_F(ACOSwatchesTest, ReadsRGBHighBytesAndGreyLevels) {
 
 TEST_F(ACOSwatchesTest, WritesTenBytesPerColourAndReadsThemBack) {
   TImage32 Row;
-  Row.Init();
   ASSERT_TRUE(Row.Alloc(3, 1));
   Row.Pixels[0].BGRA = {1, 2, 3, 4};
   Row.Pixels[1].BGRA = {255, 0, 128, 255};
@@ -128,7 +127,6 @@ TEST_F(ACOSwatchesTest, WriterKeepsToWhatTheReaderTakes) {
   for (const int32_t N : {ACOMaxColors, ACOMaxColors + 1, 65535}) {
     SCOPED_TRACE(N);
     TImage32 Many;
-    Many.Init();
     ASSERT_TRUE(Many.Alloc(N, 1));
     for (int32_t K = 0; K < N; ++K) Many.Pixels[K].Value = 0xFF000000u | uint32_t(K * 2654435761u >> 8);
     const std::string Name = File("many.aco");
@@ -138,7 +136,6 @@ TEST_F(ACOSwatchesTest, WriterKeepsToWhatTheReaderTakes) {
     EXPECT_EQ(Saved, N <= ACOMaxColors);
     if (Saved) {
       TImage32 Back;
-      Back.Init();
       ASSERT_TRUE(LoadSwatchesFromACO(Name, Back));
       EXPECT_EQ(PixelValues(Back), PixelValues(Many));
     } else {
@@ -150,7 +147,6 @@ TEST_F(ACOSwatchesTest, WriterKeepsToWhatTheReaderTakes) {
 
 TEST_F(ACOSwatchesTest, SavingNothingIsRefused) {
   TImage32 None;
-  None.Init();
   EXPECT_FALSE(SaveSwatchesToACO(File("none.aco"), None));
   EXPECT_EQ(Errors(), std::vector<std::string>{"No colors to save!"});
   EXPECT_FALSE(fileio_test::FileThere(File("none.aco")));

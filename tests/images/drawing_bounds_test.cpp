@@ -103,7 +103,6 @@ void RunAll(const std::vector<TNamed<TImage>>& Calls, const std::function<TImage
 
 TImage64 Blank64(int32_t Side) {
   TImage64 I;
-  I.Init();
   if (Side > 0) {
     I.Alloc(Side, Side);
     I.Fill({1000, 2000, 3000, 60000});
@@ -113,7 +112,6 @@ TImage64 Blank64(int32_t Side) {
 
 TImage96 Blank96(int32_t Side) {
   TImage96 I;
-  I.Init();
   if (Side > 0) {
     I.Alloc(Side, Side);
     I.Fill(Px(1000, 2000, 3000, 60000));
@@ -123,7 +121,6 @@ TImage96 Blank96(int32_t Side) {
 
 TImage128 Blank128(int32_t Side) {
   TImage128 I;
-  I.Init();
   if (Side > 0) {
     I.Alloc(Side, Side);
     TBGRAPixel128 P;
@@ -135,7 +132,6 @@ TImage128 Blank128(int32_t Side) {
 
 TImage32 Blank32(int32_t Side) {
   TImage32 I;
-  I.Init();
   if (Side > 0) {
     I.Alloc(Side, Side);
     I.Fill(0x80402010u);

@@ -29,7 +29,6 @@ bool Same(const TBGRAPixel128& A, const TBGRAPixel128& B) {
 
 TImage128 Make128(int32_t W, int32_t H, TBGRAPixel128 P = {0, 0, 0, 0}) {
   TImage128 I;
-  I.Init();
   I.Alloc(W, H);
   I.Fill(P);
   return I;
@@ -38,7 +37,6 @@ TImage128 Make128(int32_t W, int32_t H, TBGRAPixel128 P = {0, 0, 0, 0}) {
 // Pixel K holds (K, 2K, 3K, 4K) in blue, green, red, alpha.
 TImage128 Numbered128(int32_t W, int32_t H) {
   TImage128 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K) I.Data[K] = {float(K), 2.0f * K, 3.0f * K, 4.0f * K};
   return I;
@@ -74,7 +72,6 @@ TEST_F(Image128Test, InitEmptiesTheImage) {
 
 TEST_F(Image128Test, AllocSetSizeAndDispose) {
   TImage128 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(5, 3));
   EXPECT_EQ(I.Size, 15);
   TBGRAPixel128* Before = I.Data;
@@ -112,7 +109,6 @@ TEST_F(Image128Test, ResizeKeepsLeadingPixelsInMemoryOrder) {
     for (int32_t K = 0; K < C.Kept; ++K) EXPECT_EQ(I.Data[K].B, float(K)) << C.W << "x" << C.H;
   }
   TImage128 Empty;
-  Empty.Init();
   ASSERT_TRUE(Empty.Resize(2, 2));
   EXPECT_EQ(Empty.Size, 4);
 }
@@ -130,7 +126,6 @@ TEST_F(Image128Test, FillClearSetAlphaAndClampRGB) {
 TEST_F(Image128Test, CopyChecksBothImages) {
   TImage128 Src = Numbered128(3, 2);
   TImage128 Dst;
-  Dst.Init();
   Dst.Copy(Src);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], "TImage128.Copy - Destination image is not allocated");
@@ -148,18 +143,15 @@ TEST_F(Image128Test, CopyChecksBothImages) {
 
 TEST_F(Image128Test, Image32RoundTripKeepsEveryByte) {
   TImage32 In;
-  In.Init();
   ASSERT_TRUE(In.Alloc(16, 16));
   for (int32_t K = 0; K < In.Size; ++K)
     In.Pixels[K].BGRA = {uint8_t(K), uint8_t(255 - K), uint8_t(K * 7), uint8_t(K * 13)};
   TImage128 F;
-  F.Init();
   F.CopyFromImage32(In);
   ASSERT_EQ(F.Size, 256);
   EXPECT_EQ(F.Data[255].B, float(255 / 255.0));
   EXPECT_EQ(F.Data[1].G, float(254 / 255.0));
   TImage32 Out;
-  Out.Init();
   ASSERT_TRUE(Out.Alloc(16, 16));
   F.CopyToImage32(Out);
   EXPECT_EQ(Values(Out), Values(In));
@@ -173,7 +165,6 @@ TEST_F(Image128Test, CopyToImage32RoundsAndClamps) {
   F.Data[2] = {std::numeric_limits<float>::infinity(), 1e30f, -1e30f, 0.4f / 255.0f};
   F.Data[3] = {0.25f, 0.75f, 1.0f / 255.0f, 0};  // 63.75, 191.25, 1
   TImage32 Out;
-  Out.Init();
   ASSERT_TRUE(Out.Alloc(4, 1));
   F.CopyToImage32(Out);
   EXPECT_EQ(Out.Pixels[0].Value, Bgra(254, 255, 0, 0));
@@ -183,7 +174,6 @@ TEST_F(Image128Test, CopyToImage32RoundsAndClamps) {
   EXPECT_TRUE(Silent());
 
   TImage32 Small;
-  Small.Init();
   ASSERT_TRUE(Small.Alloc(3, 1));
   Small.Fill(0x123456);
   F.CopyToImage32(Small);
@@ -198,7 +188,6 @@ TEST_F(Image128Test, Image64Conversions) {
   F.Data[1] = Rgba(-0.1f, 2.0f, 1.0f / 65535.0f, 0.25f);
   F.Data[2] = Rgba(std::numeric_limits<float>::quiet_NaN(), 0, 0, 0);
   TImage64 W;
-  W.Init();
   ASSERT_TRUE(W.Alloc(3, 1));
   F.CopyToImage64(W);
   EXPECT_EQ(W.Pixels[0].R, 32768);  // 32767.5 to even
@@ -212,7 +201,6 @@ TEST_F(Image128Test, Image64Conversions) {
   EXPECT_EQ(W.Pixels[2].R, 0);
 
   TImage128 Back;
-  Back.Init();
   Back.CopyFromImage64(W);
   ASSERT_EQ(Back.Size, 3);
   EXPECT_EQ(Back.Data[0].R, float(32768 / 65535.0));
@@ -220,13 +208,11 @@ TEST_F(Image128Test, Image64Conversions) {
   EXPECT_EQ(Back.Data[1].B, float(1 / 65535.0));
 
   TImage64 None;
-  None.Init();
   Back.CopyFromImage64(None);  // an empty source empties the image
   EXPECT_EQ(Back.Data, nullptr);
   EXPECT_EQ(Back.Size, 0);
 
   TImage64 Small;
-  Small.Init();
   ASSERT_TRUE(Small.Alloc(2, 1));
   Small.Fill({7, 7, 7, 7});
   F.CopyToImage64(Small);
@@ -252,7 +238,6 @@ TEST_F(Image128Test, ChunkRoundTripAndLayout) {
   ASSERT_NE(F, nullptr);
   ASSERT_TRUE(I.WriteToFile(F));
   TImage128 Empty;
-  Empty.Init();
   ASSERT_TRUE(Empty.WriteToFile(F));
   std::fclose(F);
 
@@ -267,7 +252,6 @@ TEST_F(Image128Test, ChunkRoundTripAndLayout) {
   F = std::fopen(Name.c_str(), "rb");
   ASSERT_NE(F, nullptr);
   TImage128 R;
-  R.Init();
   ASSERT_TRUE(R.ReadFromFile(F));
   EXPECT_EQ(R.Width, 3);
   EXPECT_EQ(R.Height, 2);
@@ -573,7 +557,6 @@ TEST_F(Image128Test, ImageOverlays) {
 TEST_F(Image128Test, CopyFromBitmapSizesAndReports) {
   TRawBitmap Bitmap(4, 3, pf32bit);
   TImage128 I;
-  I.Init();
   I.CopyFrom(Bitmap);
   EXPECT_EQ(I.Width, 4);
   EXPECT_EQ(I.Height, 3);

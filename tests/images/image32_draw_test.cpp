@@ -15,7 +15,6 @@ class Image32DrawTest : public MessageCapture {};
 
 TImage32 Filled(int32_t W, int32_t H, uint32_t V) {
   TImage32 I;
-  I.Init();
   I.Alloc(W, H);
   I.Fill(V);
   return I;

@@ -16,7 +16,6 @@ class Image32FiltersTest : public MessageCapture {};
 
 TImage32 Make32(int32_t W, int32_t H, uint32_t V) {
   TImage32 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K) I.Pixels[K].Value = V;
   return I;

@@ -83,7 +83,6 @@ TEST_F(Image32GeometryTest, ShapeOperationsOnNumberedImages) {
 
 TEST_F(Image32GeometryTest, UpSampleMeanRoundsTowardTheFirstPixel) {
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(2, 1));
   I.Pixels[0].Value = Bgra(0, 255, 0, 255);
   I.Pixels[1].Value = Bgra(255, 0, 10, 255);
@@ -111,7 +110,6 @@ TEST_F(Image32GeometryTest, ResampleAndScale) {
   EXPECT_EQ(Dst.Pixels[0].Value, Bgra(7, 8, 9, 40));
 
   TImage32 Big;
-  Big.Init();
   ASSERT_TRUE(Big.Alloc(200, 100));
   Big.ScaleProportionalWidth(50);
   EXPECT_EQ(Big.Width, 50);
@@ -134,7 +132,6 @@ TEST_F(Image32GeometryTest, CopyRectClampsToTheSource) {
 
 TEST_F(Image32GeometryTest, AutoCropByAlphaAndOpaqueColumns) {
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(8, 10));
   I.Fill(0x00000000);
   int32_t First = 0, Last = 0;
@@ -165,7 +162,6 @@ TEST_F(Image32GeometryTest, AutoCropByAlphaAndOpaqueColumns) {
 
 TEST_F(Image32GeometryTest, ResizeCanvasCentresOnTransparentWhite) {
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(100, 50));
   I.Fill(0xFF0000FF);
   ASSERT_TRUE(I.ResizeCanvas(200, 100, 50, 50));
@@ -219,7 +215,6 @@ TEST_F(Image32GeometryTest, DrawAndStretchClipToBothImages) {
 
 TEST_F(Image32GeometryTest, HaldIdentityLevelTwo) {
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.MakeHaldIdentity(2));
   ASSERT_EQ(I.Width, 8);
   ASSERT_EQ(I.Height, 8);
@@ -250,14 +245,12 @@ TEST_F(Image32GeometryTest, HaldIdentityLevelEightIsAnIdentityForFfmpeg) {
   if (!ProgramAvailable("convert")) GTEST_SKIP() << "ImageMagick convert not installed";
   TempDir Dir;
   TImage32 Hald;
-  Hald.Init();
   ASSERT_TRUE(Hald.MakeHaldIdentity(8));
   ASSERT_EQ(Hald.Width, 512);
   ASSERT_TRUE(Hald.SaveToBMPFile(Dir.File("hald.bmp")));
 
   // A picture of spread colours, the corners of the cube included.
   TImage32 Pic;
-  Pic.Init();
   ASSERT_TRUE(Pic.Alloc(16, 16));
   uint32_t Seed = 12345;
   for (int32_t K = 0; K < Pic.Size; ++K) {

@@ -36,7 +36,6 @@ TEST_F(Image32Test, AllocRefusesEmptyAndOversizedSizes) {
     Sink.Clear();
     ResetMessageState();
     TImage32 I;
-    I.Init();
     EXPECT_FALSE(I.Alloc(C.W, C.H));
     EXPECT_EQ(I.Pixels, nullptr);
     EXPECT_EQ(I.Size, 0);
@@ -118,7 +117,6 @@ TEST_F(Image32Test, SetSizeKeepsSameSizeAndDisposesForEmptySize) {
 
 TEST_F(Image32Test, InitDisposeClearKeepTheirFields) {
   TImage32 I;
-  I.Init();
   I.MarginLeft = 7;
   I.Dispose();  // empty: nothing at all
   EXPECT_EQ(I.MarginLeft, 7);
@@ -147,7 +145,6 @@ TEST_F(Image32Test, FillSwapsRedAndBlueAndTakesTopByteAsAlpha) {
   };
   for (const auto& C : Cases) {
     TImage32 I;
-    I.Init();
     ASSERT_TRUE(I.Alloc(2, 1));
     I.Fill(C.Color);
     EXPECT_EQ(std::memcmp(&I.Pixels[1], C.Bytes, 4), 0) << std::hex << C.Color;
@@ -234,7 +231,6 @@ TEST(RowBands, ViewsShareTheRowsOfTheSource) {
 
 TEST_F(Image32Test, CopyToBitmapRowLayouts) {
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(2, 1));
   I.Pixels[0].Value = Bgra(1, 2, 3, 4);
   I.Pixels[1].Value = Bgra(5, 6, 7, 0);
@@ -258,7 +254,6 @@ TEST_F(Image32Test, CopyToBitmapRowLayouts) {
 
 TEST_F(Image32Test, CopyFromBitmapRowLayouts) {
   TImage32 I;
-  I.Init();
 
   TRawBitmap B32(2, 1, pf32bit);
   const uint8_t Row32[8] = {10, 3, 2, 1, 0, 7, 6, 5};  // A,R,G,B
@@ -305,7 +300,6 @@ TEST_F(Image32Test, CopyFromBitmapRowLayouts) {
 TEST_F(Image32Test, BmpFileIsBottomUp32BitAndReadableByAnotherProgram) {
   TempDir Dir;
   TImage32 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(3, 2));
   for (int32_t K = 0; K < 6; ++K) I.Pixels[K].Value = Bgra(uint8_t(10 * K), 1, 2, 255);
   const std::string Name = Dir.File("out.bmp");
@@ -354,7 +348,6 @@ TEST_F(Image32Test, BmpOfEmptyImageFailsAndLeavesOldFile) {
     Old << "old";
   }
   TImage32 I;
-  I.Init();
   EXPECT_FALSE(I.SaveToBMPFile(Name));
   EXPECT_EQ(ReadText(Name), "old");
   EXPECT_EQ(Errors().size(), 1u);

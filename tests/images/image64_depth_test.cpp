@@ -96,7 +96,6 @@ TEST(Image64Depth, SphereDepthsAndShading) {
 
 TEST(Image128Text, InkOnlyWhereFullyCoveredAndClipped) {
   TImage128 I;
-  I.Init();
   I.Alloc(60, 30);
   I.Fill({0, 0, 0, 0});
   I.DrawText(30, 5, "Hi", 16, {0, 0, 1, 1});

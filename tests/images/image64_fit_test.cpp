@@ -18,7 +18,6 @@ class Image64FitTest : public MessageCapture {};
 // Pixel K holds (K, 2K, 3K, 65535) (words wrap).
 TImage64 Numbered64(int32_t W, int32_t H) {
   TImage64 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K)
     I.Pixels[K] = {uint16_t(K), uint16_t(2 * K), uint16_t(3 * K), 65535};
@@ -62,7 +61,6 @@ TEST_F(Image64FitTest, FitPlacesThePictureAndSetsMargins) {
     SCOPED_TRACE(std::to_string(C.SrcW) + "x" + std::to_string(C.SrcH));
     TImage64 Src = Make64(C.SrcW, C.SrcH, {1000, 2000, 3000, 65535});
     TImage64 T64;
-    T64.Init();
     Src.DrawFittedToImage64(T64, C.W, C.H, 0, 10);
     ASSERT_EQ(T64.Width, C.W);
     ASSERT_EQ(T64.Height, C.H);
@@ -81,7 +79,6 @@ TEST_F(Image64FitTest, FitPlacesThePictureAndSetsMargins) {
 
     for (bool Averaged : {false, true}) {
       TImage32 T32;
-      T32.Init();
       if (Averaged)
         Src.DrawFittedToImage32Averaged(T32, C.W, C.H, 0, 0x00332211);
       else
@@ -113,9 +110,7 @@ TEST_F(Image64FitTest, TooSmallSourceOrTargetClearsTheTarget) {
     EXPECT_EQ(T.MarginTop, 0);
   }
   TImage64 Empty;
-  Empty.Init();
   TImage32 T32;
-  T32.Init();
   Empty.DrawFittedToImage32Averaged(T32, 10, 10, 0, 0);  // nothing to clear
   EXPECT_EQ(T32.Pixels, nullptr);
 }
@@ -124,7 +119,6 @@ TEST_F(Image64FitTest, NearestSampleTakesHighBytes) {
   TImage64 Src = Numbered64(4, 4);
   for (int32_t K = 0; K < 16; ++K) Src.Pixels[K] = {uint16_t(K << 8), 0x1200, 0xAB00, 0x7F00};
   TImage32 T;
-  T.Init();
   Src.DrawFittedToImage32(T, 2, 2, 0, 0);
   // Target (x, y) takes source (2x, 2y).
   EXPECT_EQ(T.Pixels[0].Value, Bgra(0xAB, 0x12, 0, 0x7F));
@@ -139,7 +133,6 @@ TEST_F(Image64FitTest, AveragedFitAveragesBlocks) {
     for (int32_t X = 0; X < 2; ++X) Src.Row(Y)[X] = {65535, 65535, 65535, 65535};
   Src.Row(3)[3] = {0, 0, 0, 0x4000};  // the last pixel summed gives the alpha
   TImage32 T;
-  T.Init();
   Src.DrawFittedToImage32Averaged(T, 2, 2, 0, 0);
   EXPECT_EQ(T.Pixels[0].Value, Bgra(255, 255, 255, 255));
   EXPECT_EQ(T.Pixels[1].Value, Bgra(0, 0, 0, 255));
@@ -166,7 +159,6 @@ TEST_F(Image64FitTest, FitToBitmap) {
   EXPECT_EQ(B.ScanLine(0)[0], 0);  // transparent margin
 
   TImage64 Empty;
-  Empty.Init();
   TRawBitmap C(3, 3, pf24bit);
   std::memset(C.ScanLine(0), 0x77, size_t(C.BytesPerLine() * 3));
   Empty.DrawFittedToBitmap(C, 2, 2, 0, 0);  // black rectangle (0,0)-(2,2)
@@ -180,7 +172,6 @@ TEST_F(Image64FitTest, FitToBitmap) {
 TEST_F(Image64FitTest, SmoothRecursive) {
   TImage64 I = Numbered64(5, 4);
   TImage64 Copy;
-  Copy.Init();
   Copy.Copy(I);
   I.SmoothRecursive(0);
   for (int32_t K = 0; K < I.Size; ++K) EXPECT_TRUE(Same(I.Pixels[K], Copy.Pixels[K]));
@@ -268,12 +259,10 @@ TEST_F(Image64FitTest, ConvolutionMatchesThePlainSum) {
   for (const auto& Taps : {G, Box9, std::vector<float>{1.0f}}) {
     for (bool Vertical : {true, false}) {
       TImage64 I;
-      I.Init();
       I.Alloc(Vertical ? 3 : 40, Vertical ? 40 : 3);
       for (int32_t P = 0; P < I.Size; ++P)
         I.Pixels[P] = {uint16_t((P * 7919) % 65536), uint16_t(P * 100), 0, 65535};
       TImage64 Before;
-      Before.Init();
       Before.Copy(I);
       TSample32 K = Kernel(Taps);
       if (Vertical)

@@ -18,7 +18,6 @@ class Image64GeometryTest : public MessageCapture {};
 // Pixel K holds (K, K, K, 65535).
 TImage64 Numbered64(int32_t W, int32_t H) {
   TImage64 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K)
     I.Pixels[K] = {uint16_t(K), uint16_t(K), uint16_t(K), 65535};
@@ -90,7 +89,6 @@ TEST_F(Image64GeometryTest, FlipsAndMirror) {
     EXPECT_EQ(Reds(I), C.Want);
   }
   TImage64 Empty;
-  Empty.Init();
   Empty.FlipVertical();
   Empty.MirrorLeftToRight();
   Empty.RotateRight();
@@ -201,7 +199,6 @@ TEST_F(Image64GeometryTest, StretchDrawAveragedCoversTheWholeSource) {
   EXPECT_TRUE(Same(One.Pixels[0], {65535, 65535, 65535, 65535}));
 
   TImage64 None;
-  None.Init();
   T.MarginLeft = 9;
   T.StretchDrawAveraged({0, 0}, {2, 2}, None, Bg);  // no source: nothing at all
   EXPECT_EQ(T.MarginLeft, 9);
@@ -210,7 +207,6 @@ TEST_F(Image64GeometryTest, StretchDrawAveragedCoversTheWholeSource) {
 
 TEST_F(Image64GeometryTest, HaldIdentity) {
   TImage64 H;
-  H.Init();
   ASSERT_TRUE(H.MakeHaldIdentity(2));
   ASSERT_EQ(H.Width, 8);
   ASSERT_EQ(H.Height, 8);
@@ -240,7 +236,6 @@ TEST_F(Image64GeometryTest, RawImportWithPaddingAndSaturation) {
   // Two pixels per row, one padding element after each pixel.
   const uint8_t Bytes[] = {255, 128, 1, 77, 0, 2, 3, 99, 10, 20, 30, 40, 50, 60, 70, 80};
   TImage64 I;
-  I.Init();
   ASSERT_TRUE(I.CopyFromRawBytes(Bytes, 2, 2, true));
   EXPECT_TRUE(Same(I.Pixels[0], {65535, 32896, 257, 65535}));
   EXPECT_TRUE(Same(I.Pixels[3], {50 * 257, 60 * 257, 70 * 257, 65535}));
@@ -387,7 +382,6 @@ TEST_F(Image64GeometryTest, AverageColorAndSpread) {
 
 TEST_F(Image64GeometryTest, DarkestAndBrightestAverages) {
   TImage64 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(5, 1));
   const uint16_t Keys[] = {9, 3, 7, 3, 1};
   for (int K = 0; K < 5; ++K) I.Pixels[K] = {Keys[K], 0, 0, 65535};
@@ -419,7 +413,6 @@ TEST_F(Image64GeometryTest, DistinctLevelsAndCentralPixel) {
   EXPECT_EQ(N.CountDistinctLevels(), 9);
   EXPECT_EQ(N.GetCentralPixelText(), "R:4 G:4 B:4");
   TImage64 E;
-  E.Init();
   E.Alloc(0, 5);
   EXPECT_EQ(E.GetCentralPixelText(), "Image64.GCPAS W=0");
   E.Alloc(5, 0);

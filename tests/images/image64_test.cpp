@@ -73,7 +73,6 @@ TEST_F(Image64Test, CopyCases) {
   EXPECT_TRUE(Small.Pixels[23] == (TPixel64{1, 2, 3, 4}));
 
   TImage64 Empty;
-  Empty.Init();
   Empty.MarginTop = 7;
   Small.Copy(Empty);
   EXPECT_EQ(Small.Pixels, nullptr);
@@ -83,13 +82,11 @@ TEST_F(Image64Test, CopyCases) {
 
 TEST_F(Image64Test, DepthRules) {
   TImage32 I32;
-  I32.Init();
   ASSERT_TRUE(I32.Alloc(2, 1));
   I32.Pixels[0].Value = Bgra(255, 128, 1, 0);
   I32.Pixels[1].Value = Bgra(0, 0, 0, 255);
   I32.CopyMarginsFrom(1, 2, 3, 4);
   TImage64 I64;
-  I64.Init();
   I64.CopyFromImage32(I32);  // x257
   ASSERT_EQ(I64.Size, 2);
   EXPECT_TRUE(I64.Pixels[0] == (TPixel64{257, 32896, 65535, 0}));
@@ -119,7 +116,6 @@ TEST_F(Image64Test, DepthRules) {
   I64.Pixels[1].Init(0, 32768, 65535, 65535);
   I64.CopyMarginsFrom(5, 6, 7, 8);
   TImage32 T;
-  T.Init();
   ASSERT_TRUE(T.Alloc(1, 2));
   I64.CopyToImage32(T);
   EXPECT_EQ(T.Width, 1);
@@ -150,7 +146,6 @@ TEST_F(Image64Test, NormalizeStretchesTheUsedRange) {
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
     TImage64 I;
-    I.Init();
     ASSERT_TRUE(I.Alloc(2, 1));
     I.Pixels[0] = C.A;
     I.Pixels[1] = C.B;
@@ -169,7 +164,6 @@ TEST_F(Image64Test, NormalizeStretchesTheUsedRange) {
 
 TEST_F(Image64Test, BitmapWriting) {
   TImage64 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(1, 1));
   I.Pixels[0].Init(65535, 32768, 256, 0);
   TRawBitmap B32(3, 3, pf32bit);

@@ -75,7 +75,6 @@ TEST_F(Image96DrawTest, ClampedAndWholeImageOperationsStayInside) {
     I.DrawOutline(Blue);
   }
   TImage96 Empty;
-  Empty.Init();
   for (const TDrawCase& Case : DrawCases()) Case.Draw(Empty, 0, 0);
 }
 

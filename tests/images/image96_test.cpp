@@ -16,7 +16,6 @@ class Image96Test : public MessageCapture {};
 // A W x H image whose pixel K has every word and Extra K + 1.
 TImage96 Numbered96(int32_t W, int32_t H) {
   TImage96 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K) {
     const uint16_t V = uint16_t(K + 1);
@@ -33,7 +32,6 @@ std::vector<uint32_t> Extras(const TImage96& I) {
 
 TEST_F(Image96Test, AllocReportsEmptySizesAndClearZeroesExtra) {
   TImage96 I;
-  I.Init();
   EXPECT_FALSE(I.Alloc(0, 5));  // an empty image, no message box
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(I.Width, 0);
@@ -64,7 +62,6 @@ TEST_F(Image96Test, AllocReportsEmptySizesAndClearZeroesExtra) {
 TEST_F(Image96Test, ExtraTravelsWithWholePixelMoves) {
   TImage96 I = Numbered96(3, 2);  // Extra 1000..6000
   TImage96 C;
-  C.Init();
   C.Copy(I);
   EXPECT_EQ(Extras(C), Extras(I));
 
@@ -87,7 +84,6 @@ TEST_F(Image96Test, ExtraTravelsWithWholePixelMoves) {
   for (int32_t K = 0; K < 4; ++K) EXPECT_EQ(Up.Pixels[K], Px(1, 1, 1, 1, 1000));
 
   TImage96 Crop;
-  Crop.Init();
   I.CropTo(Crop, {-5, -5}, {10000, 10000});
   EXPECT_EQ(Extras(Crop), Extras(I));
   I.CropTo(I, {1, 1}, {3, 2});
@@ -110,7 +106,6 @@ TEST_F(Image96Test, ChunkStoresTwelveBytePixelsWithExtra) {
   TempDir Dir;
   const std::string Name = (Dir.Path / "img.samp").string();
   TImage96 I;
-  I.Init();
   I.Alloc(1, 1);
   I.Pixels[0] = Px(0x0102, 0x0304, 0x0506, 0x0708, 0x0A0B0C0D);
   std::FILE* F = std::fopen(Name.c_str(), "wb");
@@ -125,7 +120,6 @@ TEST_F(Image96Test, ChunkStoresTwelveBytePixelsWithExtra) {
             (std::vector<uint8_t>{2, 1, 4, 3, 6, 5, 8, 7, 0x0D, 0x0C, 0x0B, 0x0A}));
 
   TImage96 Back;
-  Back.Init();
   F = std::fopen(Name.c_str(), "rb");
   EXPECT_TRUE(Back.ReadFromFile(F));
   std::fclose(F);
@@ -142,7 +136,6 @@ TEST_F(Image96Test, ChunkStoresTwelveBytePixelsWithExtra) {
 
 TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
   TImage96 I;
-  I.Init();
   I.Alloc(3, 1);
   I.Pixels[0] = Px(0, 0, 0, 0);
   I.Pixels[1] = Px(0, 0, 0, 1);
@@ -162,12 +155,10 @@ TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
 
   // Saturating alpha sums; a source partly or wholly outside is clipped.
   TImage96 Dst;
-  Dst.Init();
   Dst.Alloc(3, 3);
   Dst.Fill(Px(0, 0, 0, 30000));
   Dst.Pixels[4].A = 65534;
   TImage96 Src;
-  Src.Init();
   Src.Alloc(2, 2);
   Src.Fill(Px(0, 0, 0, 40000));
   Src.Pixels[0].A = 1;
@@ -184,7 +175,6 @@ TEST_F(Image96Test, AlphaOperationsOnHitCounts) {
 
 TEST_F(Image96Test, ColourWordsAndImageArithmeticAtTheirEdges) {
   TImage96 I;
-  I.Init();
   I.Alloc(2, 1);
   I.Pixels[0] = Px(65000, 100, 0, 5, 3);
   I.Pixels[1] = Px(40000, 1000, 0, 50000, 3);
@@ -201,11 +191,9 @@ TEST_F(Image96Test, ColourWordsAndImageArithmeticAtTheirEdges) {
   EXPECT_EQ(Add.Pixels[1], I.Pixels[1]);
 
   TImage96 E;
-  E.Init();
   E.Alloc(1, 1);
   E.Pixels[0] = Px(1000, 0, 65535, 0, 5);
   TImage96 D;
-  D.Init();
   D.Copy(E);
   Image96Divide(E, E, D, 1);
   EXPECT_EQ(D.Pixels[0], Px(65403, 0, 65533, 0, 5));
@@ -217,7 +205,6 @@ TEST_F(Image96Test, ColourWordsAndImageArithmeticAtTheirEdges) {
   EXPECT_EQ(D.Pixels[0], Px(0, 0, 61070, 0, 5));
   // A destination smaller than A is not overrun.
   TImage96 Small;
-  Small.Init();
   Image96AddScaled(I, I, Small, 0, 1, 1);
   Image96Divide(I, I, Small, 1);
 
@@ -235,11 +222,9 @@ TEST_F(Image96Test, ConversionsAndNormalize) {
   TImage32 Src = Numbered32(2, 1);
   Src.Pixels[0].Value = Bgra(255, 0, 128, 255);
   TImage96 I;
-  I.Init();
   I.CopyFromImage32(Src);
   EXPECT_EQ(I.Pixels[0], Px(128 * 257, 0, 65535, 65535, 0));
   TImage32 Back;
-  Back.Init();
   I.CopyToImage32(Back);
   EXPECT_EQ(Back.Pixels[0].Value, Bgra(255, 0, 128, 255));
 
@@ -254,14 +239,12 @@ TEST_F(Image96Test, ConversionsAndNormalize) {
   EXPECT_EQ(Back.Pixels[0].Value, Bgra(127, 255, 0, 255));
   // A target too small is reported, not overrun.
   TImage32 Tiny;
-  Tiny.Init();
   Tiny.Alloc(1, 1);
   I.NormalizeTo32(Tiny);
   EXPECT_EQ(Errors().size(), 1u);
 
   TRawBitmap Bitmap(1, 1, pf32bit);
   TImage96 One;
-  One.Init();
   One.Alloc(1, 1);
   One.Pixels[0] = Px(65535, 32768, 256, 0);
   One.CopyTo(Bitmap);
@@ -296,7 +279,6 @@ TEST_F(Image96Test, FiltersResamplingAndAnalysis) {
   EXPECT_TRUE(Messages().empty());  // halving to nothing is not an error
 
   TImage96 Keys;
-  Keys.Init();
   Keys.Alloc(5, 1);
   const uint16_t K[5] = {3, 1, 7, 1, 0};  // keys 9, 3, 21, 3, 0
   for (int I = 0; I < 5; ++I) Keys.Pixels[I] = Px(K[I], K[I], K[I], 65535);

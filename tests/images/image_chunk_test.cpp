@@ -161,7 +161,6 @@ TEST(ImageChunk, SixteenBitWordsAreLittleEndian) {
   std::FILE* F = std::tmpfile();
   ASSERT_NE(F, nullptr);
   TImage64 I;
-  I.Init();
   ASSERT_TRUE(I.Alloc(1, 1));
   I.Pixels[0].Init(0x0102, 0x0304, 0x0506, 0xFFFE);
   ASSERT_TRUE(I.WriteToFile(F));

@@ -44,7 +44,6 @@ public:
 // A W x H image whose pixel values are 1, 2, 3, ... in index order.
 inline TImage32 Numbered32(int32_t W, int32_t H) {
   TImage32 I;
-  I.Init();
   I.Alloc(W, H);
   for (int32_t K = 0; K < I.Size; ++K) I.Pixels[K].Value = uint32_t(K + 1);
   return I;
@@ -67,7 +66,6 @@ inline bool Same(const TPixel64& A, const TPixel64& B) {
 // A W x H image filled with P.
 inline TImage64 Make64(int32_t W, int32_t H, TPixel64 P) {
   TImage64 I;
-  I.Init();
   I.Alloc(W, H);
   I.Fill(P);
   return I;
@@ -86,7 +84,6 @@ inline TPixel96 Px(uint16_t R, uint16_t G, uint16_t B, uint16_t A, uint32_t Extr
 // A W x H 96-bit image filled with P.
 inline TImage96 Make96(int32_t W, int32_t H, TPixel96 P) {
   TImage96 I;
-  I.Init();
   I.Alloc(W, H);
   I.Fill(P);
   return I;

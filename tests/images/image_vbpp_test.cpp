@@ -40,7 +40,6 @@ TEST_F(ImageVBPPTest, SizeFollowsTheSixteenBitImageFirst) {
 
 TEST_F(ImageVBPPTest, CopyFromImage64NeedsTheSixteenBitImage) {
   TImage64 Src;
-  Src.Init();
   ASSERT_TRUE(Src.Alloc(2, 2));
   Src.Fill({1, 2, 3, 4});
   TImageVBPP V;
@@ -53,7 +52,6 @@ TEST_F(ImageVBPPTest, CopyFromImage64NeedsTheSixteenBitImage) {
   V.CopyFromImage64(Src);
   EXPECT_EQ(V.Image64.Pixels[3].B, 3);
   TImage32 Out;
-  Out.Init();
   V.CopyToImage32(Out);  // narrows and sizes the target
   EXPECT_EQ(Out.Size, 4);
 }
@@ -85,7 +83,6 @@ TEST_F(ImageVBPPTest, ForwardsToTheEightBitImageWhenAlone) {
   V.Image32.Pixels[0].Value = Bgra(1, 2, 3, 4);
   V.Image32.Pixels[1].Value = Bgra(5, 6, 7, 8);
   TImage32 Out;
-  Out.Init();
   ASSERT_TRUE(Out.Alloc(1, 2));
   V.CopyToImage32(Out);  // a copy into the target's own shape
   EXPECT_EQ(Out.Pixels[1].Value, Bgra(5, 6, 7, 8));

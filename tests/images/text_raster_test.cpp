@@ -26,7 +26,6 @@ TEST_F(TextRasterTest, CaptionRendersWithinItsMeasuredBox) {
       ASSERT_GT(W, Size * 5);
       ASSERT_GE(H, Size);
       TImage96 I;
-      I.Init();
       I.Alloc(W + 40, H + 40);
       I.Fill(Px(0, 0, 0, 0, 1));
       const int32_t X = 20, Y = 20 + H / 2;
@@ -65,18 +64,15 @@ TEST_F(TextRasterTest, CaptionPictureForALook) {
   const std::string Caption = "Kromel caption: Exposure +0.50 EV";
   MeasureTextLine(Caption, "default", 16, 0, W, H);
   TImage96 I;
-  I.Init();
   I.Alloc(W + 20, H + 20);
   I.Fill(Px(60000, 60000, 60000, 65535));
   I.DrawBevel(10 - 1, 10 - 1, 10 + W, 10 + H, Px(65535, 0, 0, 65535));  // the measured box
   TImage96 Text;
-  Text.Init();
   Text.Alloc(I.Width, I.Height);
   Text.Fill(Px(0, 0, 0, 0));
   Text.DrawText(I.Width / 2, 10 + H / 2, Caption, 16, 0, Px(0, 0, 20000, 0), 2);
   I.DrawImageBlended(0, 0, Text);
   TImage32 Out;
-  Out.Init();
   I.CopyToImage32(Out);
   const char* Dir = std::getenv("KROMEL_CAPTION_PNG_DIR");
   if (Dir != nullptr) {
@@ -119,7 +115,6 @@ TEST_F(TextRasterTest, ConcurrentCaptionsMatch) {
 TEST_F(TextRasterTest, MissingFontDrawsNothingAndReportsOnce) {
   if (std::getenv("KROMEL_TEST_NO_FONTS") != nullptr) {
     TImage96 I;
-    I.Init();
     I.Alloc(40, 20);
     I.Fill(Px(0, 0, 0, 0));
     I.DrawText(2, 10, "Hello", 12, 0, Px(1, 1, 1, 1), 0);

@@ -131,7 +131,6 @@ TEST_F(Lut1DImageTest, DitherSkipsFullChannelsAndInPlaceWorks) {
 
 TEST_F(Lut1DImageTest, SmallerSourceIsRefused) {
   TImage32 Small;
-  Small.Init();
   ASSERT_TRUE(Small.Alloc(2, 1));
   for (int i = 0; i < 4; ++i) Dst.Pixels[i] = Px(1, 2, 3, 4);
   Lut.ProcessImage(Small, Dst, false);

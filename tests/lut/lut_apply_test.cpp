@@ -122,7 +122,6 @@ TEST_F(LutApply, NonCubicLutOnlyThroughTheLevelForms) {
   ProcessImage24(Lut, I24, I24, false);
   EXPECT_EQ(Px[0], 0);
   TImage64 I64;
-  I64.Init();
   I64.Alloc(1, 1);
   I64.Pixels[0].Init(0, 0, 0, 0);
   ProcessImage64(Lut, I64, I64, false);
@@ -153,14 +152,12 @@ TEST_F(LutApply, SixteenBitForms) {
   ProcessImage64(Lut, Src, Dst, false);
   EXPECT_EQ(Dst.Pixels[0].R, 64535);
   TImage32 D32;
-  D32.Init();
   ASSERT_TRUE(D32.Alloc(3, 1));
   ProcessImage64To32(Lut, Src, D32, false);
   EXPECT_EQ(D32.Pixels[2].Value, BGRA(0, 0, 0, 128));
   EXPECT_EQ(D32.Pixels[1].BGRA.R, 251);  // round(255 * 64535 / 65535)
   EXPECT_EQ(D32.Pixels[1].BGRA.A, 255);
   TImage64 Other;
-  Other.Init();
   ASSERT_TRUE(Other.Alloc(2, 1));
   ProcessImage64(Lut, Src, Other, false);
   EXPECT_TRUE(Reported("Error T3DLut.ProcessImage64 - different image sizes!"));

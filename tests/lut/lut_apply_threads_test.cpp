@@ -112,7 +112,6 @@ TEST_F(LutApplyThreads, DitherInPlaceOnWorkerThreads) {
   MakeIdentity(Identity, 17);
   const int32_t Width = 64, Height = 256;
   TImage32 Image;
-  Image.Init();
   ASSERT_TRUE(Image.Alloc(Width, Height));
   for (int32_t i = 0; i < Width * Height; ++i)
     Image.Pixels[i].Value = static_cast<uint32_t>(i & 255) * 0x010101u | 0xFF000000u;

@@ -65,7 +65,6 @@ TEST_F(LutEditTest, AccumulateColorsToAlphaSinglePixel) {
   T3DLut Lut;
   MakeIdentity(Lut, 17);
   TImage64 Image;
-  Image.Init();
   ASSERT_TRUE(Image.Alloc(1, 1));
   Image.Pixels[0].Init(65535, 0, 0, 65535);
   AccumulateColorsToAlpha(Lut, Image);
@@ -81,7 +80,6 @@ TEST_F(LutEditTest, AccumulateColorsToAlphaSinglePixel) {
   EXPECT_EQ(Ones, 8);
 
   TImage64 Empty;
-  Empty.Init();
   AccumulateColorsToAlpha(Lut, Empty);
   for (int i = 0; i < Lut.Count; ++i) ASSERT_EQ(Lut.A[i], 0.0f);
 }

@@ -269,7 +269,6 @@ TEST_F(LutMaskTest, ProcessMaskAlpha) {
 
   // A mask above 1 saturates the byte; 16-bit qualifiers.
   TImage64 Q64;
-  Q64.Init();
   ASSERT_TRUE(Q64.Alloc(2, 2));
   for (int i = 0; i < 4; ++i) Q64.Pixels[i].Init(1000, 2000, 3000, 65535);
   Q64.Pixels[2].A = 0;
@@ -294,7 +293,6 @@ TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
   for (int i = 0; i < 4; ++i) Source.Pixels[i].Value = 0xFFFFFFFFu;
   for (int i = 0; i < 6; ++i) Dest.Pixels[i].Value = 0x12345678u;
   TImage64 Q64;
-  Q64.Init();
   ASSERT_TRUE(Q64.Alloc(1, 2));
   T3DLut Mask, Empty;
   MakeConstantMask(Mask, 1);
@@ -307,7 +305,6 @@ TEST_F(LutMaskTest, ProcessMaskAlphaRefusals) {
   EXPECT_TRUE(Reported("T3DLut.ProcessMaskAlphaInverted64 error: Sizes differ"));
   EXPECT_EQ(Messages().size(), 4u);
   TImage32 Qualifier;
-  Qualifier.Init();
   ASSERT_TRUE(Qualifier.Alloc(2, 2));
   for (int i = 0; i < 4; ++i) Qualifier.Pixels[i].Value = 0xFFFFFFFFu;
   ProcessMaskAlphaInverted(Empty, Qualifier, Source, Dest);

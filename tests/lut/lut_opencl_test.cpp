@@ -91,11 +91,9 @@ TEST_F(OpenCLMessages, RefusesWhatItCannotDo) {
   T3DLut Empty;
   TImages I(4, 3);
   TImage64 None;
-  None.Init();
   EXPECT_FALSE(Device().ProcessImage64To32WithLUT(None, I.Gpu, Good));  // 8-bit sources go to the CPU
   EXPECT_FALSE(Device().ProcessImage64To32WithLUT(I.Src, I.Gpu, Empty));
   TImage32 Small;
-  Small.Init();
   Small.Alloc(3, 3);
   EXPECT_FALSE(Device().ProcessImage64To32WithLUT(I.Src, Small, Good));
   EXPECT_EQ(I.Gpu.Pixels[0].Value, 0x12345678u);

@@ -120,7 +120,6 @@ std::vector<uint32_t> Reference(TTestHost& Host) {
   T3DLut Lut;
   Host.Main.CopyTo(Lut);
   TImage32 Ref;
-  Ref.Init();
   Ref.Alloc(Host.Out.Width, Host.Out.Height);
   ProcessImageVBPP(Lut, Host.Work, Ref, false, true);
   std::vector<uint32_t> V = Pixels(Ref);
@@ -163,7 +162,6 @@ TEST(LutRendererThread, DisplayModeAppliedAfterRender) {
   Host.MakeLut(9);
   std::vector<uint32_t> Want = Reference(Host);
   TImage32 Ref;
-  Ref.Init();
   Ref.Alloc(16, 9);
   for (int32_t k = 0; k < Ref.Size; ++k) Ref.Pixels[k].Value = Want[k];
   ProcessImage32DisplayMode(Ref, dmLuminance);

@@ -117,7 +117,6 @@ TEST_P(PreparedLut, Random16BitPictureFastEqualsPlain) {
     for (int32_t i = 0; i < Src.Size; ++i)
       ASSERT_TRUE(Plain.Pixels[i] == Fast.Pixels[i]) << "pixel " << i << " alpha " << UseAlpha;
     TImage64 Copy;
-    Copy.Init();
     ASSERT_TRUE(Copy.Alloc(W, H));
     std::copy_n(Src.Pixels, Src.Size, Copy.Pixels);
     ProcessImage64(Look, Copy, Copy, UseAlpha);

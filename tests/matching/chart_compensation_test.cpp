@@ -104,7 +104,6 @@ TEST(CompensateDeviations, ChartsWithoutAFrameOrOfWrongSizeAreLeftAlone) {
   {
     TFramedChart F;
     TImage128 Small;
-    Small.Init();
     Small.Alloc(3, 1);
     float MaxB = 0, MaxW = 0;
     int32_t IB = 0, IW = 0;
@@ -183,7 +182,6 @@ TEST(ColourPairs, SortCheckAndCount) {
   EXPECT_EQ(A.Data[2].R, 2);
   EXPECT_FALSE(CheckColorPairsMonotonous(A, B));
   TImage128 One;
-  One.Init();
   One.Alloc(1, 1);
   TErrorCapture Errors;
   EXPECT_FALSE(SortImage128PairsByMinimum(A, One));

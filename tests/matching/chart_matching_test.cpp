@@ -326,14 +326,12 @@ TEST(ChartCompensationImage, EveryChannelSpanIsChecked) {
     T2DEnvelopeDots Grid;
     Grid.SetSize(1, 1);
     TImage64 Image;
-    Image.Init();
     ASSERT_TRUE(Image.Alloc(2, 2));
     for (int32_t I = 0; I < 4; ++I) {
       Image.Pixels[I].R = Image.Pixels[I].G = Image.Pixels[I].B = 30000;
       Image.Pixels[I].A = 65535;
     }
     TImage128 Spare;
-    Spare.Init();
     ColorChartApplyCompensationToImage(Image, Spare, Chart, Grid);
     const TPixel64 Px = Image.Pixels[3];
     if (C.Changes) {

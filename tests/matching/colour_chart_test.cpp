@@ -118,7 +118,6 @@ TEST(ColorChartTable, SetCountAndGridOperationsStayInsideTheArray) {
   T.FlipHorizontal();
   EXPECT_EQ(T.Columns, 6);
   TImage128 Dest;
-  Dest.Init();
   Dest.Alloc(24, 1);
   T.GetBlackCompensation(Dest);  // no compensation images: nothing read
 }

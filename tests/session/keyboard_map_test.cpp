@@ -121,10 +121,9 @@ TEST(KeyboardMap, HiddenChordsActOnlyAfterAnotherCountedChord) {
   EXPECT_FALSE(Has(R, C::SelectTool));
 }
 
-TEST(KeyboardMap, KeypadKeysAndRelease) {
-  const std::pair<uint16_t, uint16_t> Cases[] = {{107, 187}, {109, 189}, {99, 51}, {98, 50},
-                                                 {97, 49},   {96, 48},   {100, 100}, {65, 65}};
-  for (const auto& [In, Out] : Cases) EXPECT_EQ(MainKeyboardKey(In), Out) << In;
+// Keypad keys reach the menu shortcuts through Qt's own shortcut matching
+// (tested with the window).
+TEST(KeyboardMap, KeyRelease) {
   EXPECT_EQ(MapKeyUp(vk::Space).front().Command, C::SpaceUp);
   EXPECT_TRUE(MapKeyUp('A').empty());
 }

@@ -168,7 +168,6 @@ TEST_F(SessionActions, ProcessingTheImageBakesTheLutAndResetsThePreset) {
     S.Image.Pixels[I] = {uint16_t(I * 500), uint16_t(30000), uint16_t(65535 - I * 400), 65535};
   MakeNonTrivial(S);
   TImage64 Expected;
-  Expected.Init();
   ASSERT_TRUE(S.ProcessFullImage(Expected));
   ASSERT_TRUE(P.ProcessImageWithLutAndReset());
   for (int64_t I = 0; I < 16 * 8; ++I) {

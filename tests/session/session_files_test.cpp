@@ -30,7 +30,6 @@ class SessionFilesTest : public SessionTest {
   // A picture with a gradient, so a profile conversion changes its values.
   std::string WritePicture(const std::string& Name, int32_t W = 40, int32_t H = 30) {
     TImage32 Img;
-    Img.Init();
     Img.Alloc(W, H);
     for (int64_t I = 0; I < Img.Size; ++I) {
       auto& P = Img.Pixels[I].BGRA;
@@ -102,7 +101,6 @@ TEST_F(SessionFilesTest, AssignKeepsPixelsConvertChangesThemFailuresChangeNothin
   ASSERT_TRUE(S.LoadPicture(WritePicture("p.png"), false, true, true));
   EXPECT_EQ(S.ImageProfileDescription, "sRGB");
   TImage64 Before;
-  Before.Init();
   Before.Copy(S.Image);
   ASSERT_TRUE(S.AssignProfileFromFile(WriteProfile("pro.icc", TWorkingProfile::ProPhotoRGB), true));
   EXPECT_TRUE(SamePixels(S.Image, Before));
@@ -214,7 +212,6 @@ TEST_F(SessionFilesTest, FileInformationAndCropCentre) {
       << Info;
   EXPECT_NE(Info.find("--- EXIF ("), std::string::npos);
   TImage64 Before;
-  Before.Init();
   Before.Copy(S.Image);
   S.ReferenceImage.Copy(S.Image);
   S.CropCenterPart();
@@ -271,7 +268,6 @@ TEST_F(SessionFilesTest, BakingTheLutResetsThePresetAndKeepsTheLook) {
   auto Lut = S.CompileLut(64, false);
   ASSERT_TRUE(Lut);
   TImage64 Expected;
-  Expected.Init();
   Expected.Copy(S.Image);
   ProcessImage64(*Lut, S.Image, Expected, S.Preferences().SaveAlphaChannel);
   const int32_t Steps = Presets.CurrentUndoList().Count();

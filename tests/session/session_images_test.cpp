@@ -46,7 +46,6 @@ TEST(SessionFileActions, LogCSidecarName) {
 // A photograph-like picture: smooth light and colour with fine texture.
 TImage32 MakePhotoLike(int32_t W, int32_t H) {
   TImage32 Img;
-  Img.Init();
   Img.Alloc(W, H);
   uint32_t Seed = 12345;
   for (int32_t Y = 0; Y < H; ++Y)
@@ -189,7 +188,6 @@ TEST_F(SessionImagesTest, FfmpegWithTheExportedCubeMatchesTheSavedImage) {
   const std::string Cube = File("look.cube");
   ASSERT_TRUE(S.SaveLut(Cube));
   TImage64 Ours;
-  Ours.Init();
   ASSERT_TRUE(S.ProcessFullImage(Ours));
   const std::string Theirs = File("theirs.png");
   // At 16 bits, so ffmpeg's truncation to whole codes stays below 1/257.
@@ -199,7 +197,6 @@ TEST_F(SessionImagesTest, FfmpegWithTheExportedCubeMatchesTheSavedImage) {
                                         "/dev/null", false),
             0);
   TImage64 Back;
-  Back.Init();
   ASSERT_TRUE(LoadImage64FromFile(Back, Theirs, false, 1.0f));
   ASSERT_EQ(Back.Width, Ours.Width);
   ASSERT_EQ(Back.Height, Ours.Height);
@@ -227,7 +224,6 @@ TEST_F(SessionImagesTest, SplitAtOddWidthAndFillTransparentWithWhite) {
   S.Show();
   ASSERT_TRUE(S.LoadPicture(WritePicture("p.png", 101, 20), false, true, true));
   TImage64 Before;
-  Before.Init();
   Before.Copy(S.Image);
   S.SplitImage(true);
   EXPECT_EQ(S.Image.Width, 50);

@@ -63,7 +63,6 @@ protected:
   std::string Picture() {
     const std::string Name = File("picture.png");
     TImage32 Pic;
-    Pic.Init();
     EXPECT_TRUE(Pic.Alloc(6, 4));
     for (int64_t I = 0; I < Pic.Size; ++I) Pic.Pixels[I].Value = 0xFF000000u | (I * 2654435761u);
     EXPECT_TRUE(SaveImage32ToFile(Pic, Name));

@@ -31,7 +31,6 @@ class TCountingView : public TSessionView {
 
 TEST_F(SessionTest, ConcurrentEditsCalculationsRendersAndResizes) {
   TImage32 Pic;
-  Pic.Init();
   ASSERT_TRUE(Pic.Alloc(48, 32));
   for (int64_t I = 0; I < Pic.Size; ++I) Pic.Pixels[I].Value = 0xFF000000u | (I * 2654435761u);
   const std::string A = File("a.png"), B = File("b.png");

@@ -121,12 +121,14 @@ TEST_F(ViewColourTest, MonitorAndProofingProfiles) {
   uint8_t SRGBOut[4] = {}, AdobeOut[4] = {};
   cmsDoTransform(V.DisplayTransform(), Red, SRGBOut, 1);
   EXPECT_EQ(SRGBOut[1], 255);  // ARGB: sRGB on sRGB keeps red
-  EXPECT_TRUE(V.DisplayIsIdentity());  // the window skips the copy
+  EXPECT_EQ(V.ViewTransform(), nullptr);  // one profile: the view copies
+  EXPECT_EQ(V.ViewTransform16(), nullptr);
   // The display's own profile (the X atom's bytes) takes over.
   V.SetSystemMonitorProfile(BytesOf(TWorkingProfile::AdobeRGB));
   V.ManageColorProfile(false, false);
   EXPECT_EQ(V.MonitorProfileName, "<none>");
-  EXPECT_FALSE(V.DisplayIsIdentity());
+  EXPECT_EQ(V.ViewTransform(), V.DisplayTransform());
+  EXPECT_NE(V.ViewTransform(), nullptr);
   cmsDoTransform(V.DisplayTransform(), Red, AdobeOut, 1);
   EXPECT_LT(AdobeOut[1], 240);
   // Junk bytes in the atom: the built-in sRGB.
@@ -319,7 +321,6 @@ TEST_F(ReferenceTest, SnapshotSwapAndPaste) {
 
   // Paste: bytes shifted by 8, opaque; an empty clipboard changes nothing.
   TImage32 Empty;
-  Empty.Init();
   ClearMessages();
   EXPECT_FALSE(R.Paste(Empty));
   EXPECT_EQ(Messages(), std::vector<std::string>{"No image in clipboard"});

@@ -332,7 +332,6 @@ TEST_F(SessionTest, HarmonyMaskPreviewRendersItsOwnLutAndLeavesTheMainLut) {
   for (THarmonyPair& P : H.Pairs) P.TargetVisible = false;
   H.Pairs[0] = {0x003FFF, 0xC04020, true, 0, 0, 20};
   TImage32 Out;
-  Out.Init();
   ASSERT_TRUE(HarmonyMaskPreview(S, H, 0, Out));
   ASSERT_TRUE(S.CopyMainLut(After));
   EXPECT_EQ(MaxLutDifference(Before, After), 0.0f);

@@ -250,7 +250,6 @@ TEST_F(ControlBase, Frame3DAndTiling) {
   DrawFrame3D(Canvas, TRect{1, 1, 5, 4}, 0x0000AA, 0xBB0000);
   const char* Expected[5] = {"......", ".AAAA.", ".A..B.", ".ABBB.", "......"};
   TImage32 Image;
-  Image.Init();
   Image.Alloc(6, 5);
   Image.Fill(0xFFFFFF);
   DrawFrame3D(Image, TRect{1, 1, 5, 4}, 0x0000AA, 0xBB0000);
@@ -262,7 +261,6 @@ TEST_F(ControlBase, Frame3DAndTiling) {
     }
   // Tiling a 2 x 1 image gives it four times.
   TImage32 Tile;
-  Tile.Init();
   Tile.Alloc(2, 1);
   Tile.Row(0)[0].Value = ColorToBGRA(0x112233);
   Tile.Row(0)[1].Value = ColorToBGRA(0x445566);

@@ -49,7 +49,6 @@ TEST_F(Preview, SideBySideCompareDrawsTheDividerBetweenItsPanes) {
   W.SetCompare(true, false, false);
   W.Layout.MainZoom.Refit();
   TImage32 Result;
-  Result.Init();
   W.VisiblePart().CopyToImage32(Result);
   W.SetResult(Result);
   const QImage Shot = testing::GrabWidget(W);

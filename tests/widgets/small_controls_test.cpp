@@ -217,7 +217,6 @@ TEST_F(SmallControls, SignalPathBoxesAndLinksFallOnTheGrid) {
   EXPECT_EQ(C.Pixel(215, 32 + 15), Ground);
   DrawSignalPathLink(C, 2, 1, 4, 1, 0, 0x808080);
   TImage32 Picture;
-  Picture.Init();
   Picture.CopyFrom(Bitmap);
   Picture.SetAlpha(255);
   testing::SaveScreenshotImage(QImageOver(Picture).copy(), Suite, "signal_path");
@@ -265,7 +264,6 @@ TEST_F(SmallControls, GraphBoxPlotsSamples) {
 
   // A background replaces the frame, fill, grid and zero line, not the level line.
   TImage32 Back;
-  Back.Init();
   Back.Alloc(120, 100);
   Back.Fill(0x400000);
   G.SetBackground(Back);

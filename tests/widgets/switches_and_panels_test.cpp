@@ -366,7 +366,6 @@ TEST_F(Switches, ToolGroupsCountTheirVariant) {
   EXPECT_EQ(A[2]->text(), "Erase");
   EXPECT_TRUE(A[0]->isChecked());
   TImage32 Glyph;
-  Glyph.Init();
   EXPECT_EQ(!A[0]->icon().isNull(), GlyphBitmapFromText("#0FF0", Glyph)) << "a glyph pattern gives a picture";
   Tool->SubtoolMenu().hide();
   int Changes = 0;
@@ -452,7 +451,6 @@ TEST_F(Switches, PanelDrawsTwoRingsAndItsColour) {
   testing::SaveScreenshot(P, Suite, "panel");
 
   TImage32 Picture;
-  Picture.Init();
   Picture.Alloc(4, 4);
   Picture.Fill(0x0000FF);
   P.SetBackground(Picture);

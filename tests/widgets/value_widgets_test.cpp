@@ -178,7 +178,6 @@ TEST_F(ValueWidgets, KnobDragWritesItsParameterOnceAStep) {
   K->SetColor(0x303030);
   // A round knob picture.
   TImage32 Pic;
-  Pic.Init();
   ASSERT_TRUE(Pic.Alloc(44, 44));
   for (int32_t Y = 0; Y < 44; ++Y)
     for (int32_t X = 0; X < 44; ++X) {

@@ -22,7 +22,6 @@ TEST_F(ImageControls, PictureFillAndFrameCoverTheirAreas) {
   V.SetBevel(1);
   V.SetBevelColor(0x0000FF);
   TImage32 Picture;
-  Picture.Init();
   Picture.Alloc(100, 50);
   Picture.Fill(0xFF0000);  // blue as a TColor
   V.SetBackground(Picture);
@@ -117,7 +116,6 @@ TEST_F(ImageControls, ADragImageMovesItsOwnerOnTheGrid) {
 
 TEST_F(ImageControls, GlyphBitmapsFromTextPatterns) {
   TImage32 G;
-  G.Init();
   EXPECT_FALSE(GlyphBitmapFromText("abc", G));
   EXPECT_FALSE(GlyphBitmapFromText("abcdef", G));
   // "##" and 256 hex digits: 32 wide, 16 rows of which the last is not shown.
