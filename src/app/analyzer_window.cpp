@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "analysis/image_histograms.h"
 #include "platform/message_sink.h"
 #include "platform/translate.h"
+#include "widgets/vel_widget.h"
 
 namespace kromel {
 
@@ -24,14 +26,6 @@ namespace {
 constexpr int32_t HistogramWidth = 256, HistogramHeight = 100;
 constexpr int32_t WaveformWidth = 256, WaveformHeight = 201;
 constexpr int32_t VectorscopeShown = 256;
-
-// A TImage32 (B, G, R, A in memory) as an opaque Qt picture (copied).
-QImage PictureOf(const TImage32& I) {
-  if (I.Pixels == nullptr || I.Width <= 0 || I.Height <= 0) return {};
-  return QImage(reinterpret_cast<const uchar*>(I.Pixels), I.Width, I.Height, I.Width * 4,
-                QImage::Format_RGB32)
-      .copy();
-}
 
 QImage PictureOf(const std::vector<uint32_t>& Pixels, int32_t W, int32_t H) {
   if (W <= 0 || H <= 0 || Pixels.size() < size_t(W) * size_t(H)) return {};
@@ -55,10 +49,8 @@ std::string ChannelsText(uint32_t Color) {
 
 void PaintSwatch(QLabel* Label, const char* Name, uint32_t Color, uint32_t Second) {
   QImage Plate(64, 24, QImage::Format_RGB32);
-  const QRgb A = qRgb(int(Color & 255u), int((Color >> 8) & 255u), int((Color >> 16) & 255u));
-  const QRgb B = qRgb(int(Second & 255u), int((Second >> 8) & 255u), int((Second >> 16) & 255u));
-  for (int Y = 0; Y < 24; ++Y)
-    for (int X = 0; X < 64; ++X) Plate.setPixel(X, Y, X < 32 ? A : B);
+  Plate.fill(QColorOf(Second));
+  QPainter(&Plate).fillRect(0, 0, 32, 24, QColorOf(Color));
   Label->setPixmap(QPixmap::fromImage(Plate));
   Label->setToolTip(QString::fromStdString(_(Name) + std::string(": ") + ChannelsText(Color)));
 }
@@ -157,7 +149,8 @@ void TAnalyzerWindow::SettingsChanged() {
 void TAnalyzerWindow::SetPickerColour(uint32_t ColourAfter) {
   FPickerAfter = ColourAfter;
   FHasPicker = true;
-  if (isVisible()) UpdateAnalyzerWindow();
+  // Only the histogram's marker follows the pointer.
+  if (isVisible()) DrawHistogram(FSession.Analyzer.Settings());
 }
 
 void TAnalyzerWindow::showEvent(QShowEvent* Event) {
@@ -170,21 +163,17 @@ void TAnalyzerWindow::hideEvent(QHideEvent* Event) {
   FSession.Analyzer.SetSettings(SettingsOfControls());
 }
 
-void TAnalyzerWindow::UpdateAnalyzerWindow() {
-  if (!isVisible() || !FSession.Ready.load() || FSession.UpdateLockCount >= 1 || FSession.CloseRequested)
-    return;
-  TAnalyzerResults Res = FSession.Analyzer.Results();
-  const TAnalyzerSettings S = FSession.Analyzer.Settings();
+void TAnalyzerWindow::DrawHistogram(const TAnalyzerSettings& S) {
   const int32_t R = FHasPicker ? int32_t((FPickerAfter >> 16) & 255u) : -1;
   const int32_t G = FHasPicker ? int32_t((FPickerAfter >> 8) & 255u) : -1;
   const int32_t B = FHasPicker ? int32_t(FPickerAfter & 255u) : -1;
   try {
     FHistogramLabel->setVisible(S.Histogram);
-    if (S.Histogram && Res.HistR.size() == 256 && Res.HistG.size() == 256 && Res.HistB.size() == 256) {
+    if (S.Histogram && FShown.HistR.size() == 256 && FShown.HistG.size() == 256 && FShown.HistB.size() == 256) {
       TOwnedImage<TImage32> H;
       if (H.Image.Alloc(HistogramWidth, HistogramHeight)) {
         H.Image.Clear();
-        TSample32 HR = SampleView(Res.HistR), HG = SampleView(Res.HistG), HB = SampleView(Res.HistB);
+        TSample32 HR = SampleView(FShown.HistR), HG = SampleView(FShown.HistG), HB = SampleView(FShown.HistB);
         switch (S.HistogramKind) {
           case THistogramKind::RGB: DrawRGBHistogram(HR, HG, HB, H.Image, true, R, G, B); break;
           case THistogramKind::Saturation:
@@ -195,30 +184,39 @@ void TAnalyzerWindow::UpdateAnalyzerWindow() {
           case THistogramKind::SaturationLum:
           case THistogramKind::Hue: {
             // The session's colour row, borrowed.
-            const TImageView64 Row(reinterpret_cast<TPixel64*>(Res.HistogramColorRows.data()), 256, 1);
+            const TImageView64 Row(reinterpret_cast<TPixel64*>(FShown.HistogramColorRows.data()), 256, 1);
             int32_t Mark = -1;
             if (FHasPicker)
               Mark = S.HistogramKind == THistogramKind::Hue ? RGBtoHueByte(R, G, B)
                                                            : (10 * G + 4 * R + 2 * B) >> 4;
-            if (Res.HistogramColorRows.size() >= 256 * 4) DrawLHistogram64(HR, H.Image, Row, true, Mark);
+            if (FShown.HistogramColorRows.size() >= 256 * 4) DrawLHistogram64(HR, H.Image, Row, true, Mark);
             break;
           }
         }
-        FHistogram = PictureOf(H.Image);
+        FHistogram = QImageOver(H.Image).copy();
         FHistogramLabel->setPixmap(QPixmap::fromImage(FHistogram));
       }
     }
   } catch (...) {
     ErrorMessageProc("Exception in UpdateAnalyzerWindow 1");
   }
+}
+
+void TAnalyzerWindow::UpdateAnalyzerWindow() {
+  if (!isVisible() || !FSession.Ready.load() || FSession.UpdateLockCount >= 1 || FSession.CloseRequested)
+    return;
+  TAnalyzerResults Res = FSession.Analyzer.Results();
+  const TAnalyzerSettings S = FSession.Analyzer.Settings();
+  // A computation already shown is not drawn again.
+  const bool Fresh = Res.Generation != FShown.Generation;
   try {
     FWaveformLabel->setVisible(S.Waveform);
-    if (S.Waveform && Res.WaveformWidth > 0) {
+    if (Fresh && S.Waveform && Res.WaveformWidth > 0) {
       FWaveform = PictureOf(Res.Waveform, Res.WaveformWidth, Res.WaveformHeight);
       FWaveformLabel->setPixmap(QPixmap::fromImage(FWaveform));
     }
     FVectorscopeLabel->setVisible(S.Vectorscope);
-    if (S.Vectorscope && Res.Vectorscope.size() == 512u * 512u) {
+    if (Fresh && S.Vectorscope && Res.Vectorscope.size() == 512u * 512u) {
       FVectorscope = PictureOf(Res.Vectorscope, 512, 512);
       QImage Shown = FVectorscope.scaled(VectorscopeShown, VectorscopeShown, Qt::IgnoreAspectRatio,
                                          Qt::SmoothTransformation);
@@ -229,8 +227,7 @@ void TAnalyzerWindow::UpdateAnalyzerWindow() {
   }
   try {
     for (QLabel* L : FAverageLabels) L->setVisible(S.Averages);
-    if (S.Averages) {
-      FAverages = {Res.MinColor, Res.AverageColor, Res.MaxColor};
+    if (Fresh && S.Averages) {
       PaintSwatch(FAverageLabels[0], "Darkest", Res.MinColor, 0);
       PaintSwatch(FAverageLabels[1], "Average", Res.AverageColor, AverageGrey(Res.AverageColor));
       PaintSwatch(FAverageLabels[2], "Lightest", Res.MaxColor, 0xFFFFFF);
@@ -238,7 +235,8 @@ void TAnalyzerWindow::UpdateAnalyzerWindow() {
   } catch (...) {
     ErrorMessageProc("Exception in UpdateAnalyzerWindow 3");
   }
-  FShownGeneration = Res.Generation;
+  if (Fresh) FShown = std::move(Res);
+  DrawHistogram(S);
 }
 
 }  // namespace kromel

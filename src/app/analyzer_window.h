@@ -44,8 +44,9 @@ public:
   const QImage& HistogramPicture() const { return FHistogram; }
   const QImage& WaveformPicture() const { return FWaveform; }
   const QImage& VectorscopePicture() const { return FVectorscope; }
-  std::array<uint32_t, 3> Averages() const { return FAverages; }  // min, average, max TColor
-  int64_t ShownGeneration() const { return FShownGeneration; }
+  // min, average, max TColor
+  std::array<uint32_t, 3> Averages() const { return {FShown.MinColor, FShown.AverageColor, FShown.MaxColor}; }
+  int64_t ShownGeneration() const { return FShown.Generation; }
 
   // ---- TSessionView
   void UpdateAnalyzerWindow() override;
@@ -61,10 +62,13 @@ private:
   QLabel* FVectorscopeLabel = nullptr;
   std::array<QLabel*, 3> FAverageLabels{};
   QImage FHistogram, FWaveform, FVectorscope;
-  std::array<uint32_t, 3> FAverages{};
+  // The computation shown; the histogram is drawn again from it when the
+  // picked colour moves its marker.
+  TAnalyzerResults FShown;
   uint32_t FPickerAfter = 0;
   bool FHasPicker = false;
-  int64_t FShownGeneration = 0;
+
+  void DrawHistogram(const TAnalyzerSettings& S);
 };
 
 }  // namespace kromel

@@ -168,14 +168,40 @@ void LoadControlsFromRegistry(QWidget* Container, const std::string& AppName, st
   }
 }
 
-void SaveWindowPlacement(TRegistry& Registry, QWidget& Form, const std::string& Prefix) {
+TWindowPlacement PlacementOf(const QWidget& Form) {
   const QRect G = Form.geometry();
-  Registry.WriteBool(Prefix + "WindowMaximized", Form.isMaximized());
-  Registry.WriteBool(Prefix + "WindowVisible", Form.isVisible());
-  Registry.WriteInteger(Prefix + "WindowLeft", std::max(0, G.x()));
-  Registry.WriteInteger(Prefix + "WindowTop", G.y());
-  Registry.WriteInteger(Prefix + "WindowWidth", G.width());
-  Registry.WriteInteger(Prefix + "WindowHeight", G.height());
+  TWindowPlacement P;
+  P.Maximized = Form.isMaximized();
+  P.Visible = Form.isVisible();
+  P.Left = std::max(0, G.x());
+  P.Top = G.y();
+  P.Width = G.width();
+  P.Height = G.height();
+  return P;
+}
+
+void ApplyPlacement(QWidget& Form, const TWindowPlacement& Stored) {
+  TStoredPlacement S;
+  if (Stored.Width > 0 && Stored.Height > 0) {
+    S.Left = Stored.Left;
+    S.Top = Stored.Top;
+    S.Width = Stored.Width;
+    S.Height = Stored.Height;
+  }
+  const QScreen* Screen = Form.screen() ? Form.screen() : QGuiApplication::primaryScreen();
+  const QRect Area = Screen ? Screen->availableGeometry() : QRect();
+  const TWindowPlacement P = RestorePlacement(S, PlacementOf(Form), Area.width(), Area.height());
+  Form.setGeometry(P.Left, P.Top, P.Width, P.Height);
+}
+
+void SaveWindowPlacement(TRegistry& Registry, QWidget& Form, const std::string& Prefix) {
+  const TWindowPlacement P = PlacementOf(Form);
+  Registry.WriteBool(Prefix + "WindowMaximized", P.Maximized);
+  Registry.WriteBool(Prefix + "WindowVisible", P.Visible);
+  Registry.WriteInteger(Prefix + "WindowLeft", P.Left);
+  Registry.WriteInteger(Prefix + "WindowTop", P.Top);
+  Registry.WriteInteger(Prefix + "WindowWidth", P.Width);
+  Registry.WriteInteger(Prefix + "WindowHeight", P.Height);
 }
 
 bool LoadWindowPlacement(TRegistry& Registry, QWidget& Form, const std::string& Prefix) {
@@ -192,11 +218,7 @@ bool LoadWindowPlacement(TRegistry& Registry, QWidget& Form, const std::string& 
   Read("WindowTop", S.Top);
   Read("WindowWidth", S.Width);
   Read("WindowHeight", S.Height);
-  TWindowPlacement Now;
-  Now.Left = Form.geometry().x();
-  Now.Top = Form.geometry().y();
-  Now.Width = Form.width();
-  Now.Height = Form.height();
+  const TWindowPlacement Now = PlacementOf(Form);
   // Centred only when no placement was ever stored (the main window's width).
   TStoredPlacement ForCentre = S;
   bool Ever = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/settings_store.h"
+#include "session/session_settings.h"
 
 class QWidget;
 
@@ -24,6 +25,12 @@ void SaveControlsToRegistry(QWidget* Container, const std::string& AppName,
 // beyond the list select the last item.
 void LoadControlsFromRegistry(QWidget* Container, const std::string& AppName,
                               std::shared_ptr<TSettingsFile> File = nullptr);
+
+// The window's placement to store (Left at least 0).
+TWindowPlacement PlacementOf(const QWidget& Form);
+// Stored, when it has a size, clamped to the window's screen; without one the
+// window is left where it is.
+void ApplyPlacement(QWidget& Form, const TWindowPlacement& Stored);
 
 // Prefix + "WindowMaximized", "WindowVisible", "WindowLeft" (at least 0),
 // "WindowTop", "WindowWidth", "WindowHeight" into the open key.

@@ -1,5 +1,7 @@
 #include "app/main_form.h"
+#include "app/control_persistence.h"
 #include "app/guarded.h"
+#include "app/menu_bar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -172,12 +174,8 @@ void TKromelMainForm::BuildForm() {
 }
 
 void TKromelMainForm::BuildMenus() {
-  auto Add = [this](QMenu* Menu, const char* Text, QKeySequence Key, auto Fn) {
-    QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
-    A->setProperty("KromelSourceText", QString::fromUtf8(Text));
-    if (!Key.isEmpty()) A->setShortcut(Key);
-    QObject::connect(A, &QAction::triggered, this, [this, Text, Fn] { Guarded(Text, [&] { Fn(); }); });
-    return A;
+  auto Add = [this](QMenu* Menu, const char* Text, const QKeySequence& Key, auto Fn) {
+    return AddMenuAction(Menu, Text, Key, this, Fn);
   };
   QMenu* File = menuBar()->addMenu(QString::fromStdString(_("&File")));
   Add(File, "Open image...", QKeySequence::Open, [this] {
@@ -272,25 +270,7 @@ void TKromelMainForm::showEvent(QShowEvent* Event) {
   QMainWindow::showEvent(Event);
   if (FShown) return;
   FShown = true;
-  Guarded("LoadWindowPlacement", [&] {
-    const TWindowPlacement& Stored = FSession->SessionSettings().Placements[0];
-    TStoredPlacement S;
-    if (Stored.Width > 0 && Stored.Height > 0) {
-      S.Left = Stored.Left;
-      S.Top = Stored.Top;
-      S.Width = Stored.Width;
-      S.Height = Stored.Height;
-    }
-    TWindowPlacement Now;
-    Now.Left = geometry().x();
-    Now.Top = geometry().y();
-    Now.Width = width();
-    Now.Height = height();
-    const QScreen* Screen = screen();
-    const QRect Area = Screen ? Screen->availableGeometry() : QRect();
-    const TWindowPlacement P = RestorePlacement(S, Now, Area.width(), Area.height());
-    setGeometry(P.Left, P.Top, P.Width, P.Height);
-  });
+  Guarded("LoadWindowPlacement", [&] { ApplyPlacement(*this, FSession->SessionSettings().Placements[0]); });
   Guarded("FormShow", [&] {
     FSession->Show();
     FShell->SwitchLanguage();
@@ -484,13 +464,7 @@ void TKromelMainForm::closeEvent(QCloseEvent* Event) {
     return;
   }
   Guarded("FormClose", [&] {
-    TWindowPlacement& P = FSession->SessionSettings().Placements[0];
-    P.Maximized = isMaximized();
-    P.Visible = isVisible();
-    P.Left = std::max(0, geometry().x());
-    P.Top = geometry().y();
-    P.Width = width();
-    P.Height = height();
+    FSession->SessionSettings().Placements[0] = PlacementOf(*this);
     FRoot.Close();
     FRoot.SaveSettings();
   });

@@ -1,5 +1,7 @@
 #include "app/main_form_display.h"
+#include "app/control_persistence.h"
 #include "app/guarded.h"
+#include "app/menu_bar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -90,7 +92,8 @@ TMainFormDisplay::~TMainFormDisplay() {
 
 void TMainFormDisplay::BuildViewMenu(QMenu* View) {
   View->addSeparator();
-  FClipWarnings = View->addAction(Tr("Show clip warnings"));
+  FClipWarnings = View->addAction(QString());
+  SetTranslatedText(FClipWarnings, "Show clip warnings");
   FClipWarnings->setObjectName("Showclipwarnings1");
   FClipWarnings->setCheckable(true);
   FClipWarnings->setShortcut(QKeySequence("J"));
@@ -99,10 +102,12 @@ void TMainFormDisplay::BuildViewMenu(QMenu* View) {
   QMenu* Channels = View->addMenu(Tr("Show separate channels"));
   FChannelsMenu = Channels;
   Channels->menuAction()->setObjectName("Showseparatechannels1");
+  Channels->menuAction()->setProperty(SourceTextProperty, "Show separate channels");
   auto* Group = new QActionGroup(this);
   for (size_t I = 0; I < FChannelItems.size(); ++I) {
     const TSeparateChannelItem& Item = SeparateChannelItems()[I];
-    QAction* A = Channels->addAction(Tr(Item.Caption));
+    QAction* A = Channels->addAction(QString());
+    SetTranslatedText(A, Item.Caption);
     A->setObjectName(Item.Name);
     A->setShortcut(QKeySequence(Item.Shortcut));
     A->setCheckable(true);
@@ -117,7 +122,8 @@ void TMainFormDisplay::BuildViewMenu(QMenu* View) {
 
 void TMainFormDisplay::BuildWindowMenu(QMenu* Window) {
   Window->addSeparator();
-  FSeparateWindow = Window->addAction(Tr("Separate image window"));
+  FSeparateWindow = Window->addAction(QString());
+  SetTranslatedText(FSeparateWindow, "Separate image window");
   FSeparateWindow->setObjectName("MenuViewSeparateimageWindow");
   FSeparateWindow->setCheckable(true);
   FSeparateWindow->setShortcut(QKeySequence(Qt::Key_F4));
@@ -127,11 +133,8 @@ void TMainFormDisplay::BuildWindowMenu(QMenu* Window) {
 }
 
 void TMainFormDisplay::Retranslate() {
-  if (FClipWarnings != nullptr) FClipWarnings->setText(Tr("Show clip warnings"));
-  if (FChannelsMenu != nullptr) FChannelsMenu->setTitle(Tr("Show separate channels"));
-  for (size_t I = 0; I < FChannelItems.size(); ++I)
-    if (FChannelItems[I] != nullptr) FChannelItems[I]->setText(Tr(SeparateChannelItems()[I].Caption));
-  if (FSeparateWindow != nullptr) FSeparateWindow->setText(Tr("Separate image window"));
+  // The menu items are translated with every other (their English is kept);
+  // the diagram's captions are drawn.
   DrawSignalPath();
 }
 
@@ -225,15 +228,7 @@ void TMainFormDisplay::MenuViewSeparateimageWindowClick() {
     FImageWindow->layout()->addWidget(&Preview);
     Preview.show();
     if (Stored.Width > 0 && Stored.Height > 0) {
-      TStoredPlacement S;
-      S.Left = Stored.Left;
-      S.Top = Stored.Top;
-      S.Width = Stored.Width;
-      S.Height = Stored.Height;
-      const QScreen* Screen = FForm.screen();
-      const QRect Area = Screen ? Screen->availableGeometry() : QRect();
-      const TWindowPlacement P = RestorePlacement(S, Stored, Area.width(), Area.height());
-      FImageWindow->setGeometry(P.Left, P.Top, P.Width, P.Height);
+      ApplyPlacement(*FImageWindow, Stored);
     } else {
       FImageWindow->resize(std::max(400, Preview.width()), std::max(300, Preview.height()));
     }
@@ -246,13 +241,7 @@ void TMainFormDisplay::MenuViewSeparateimageWindowClick() {
 
 void TMainFormDisplay::StoreImageWindowPlacement() {
   if (FImageWindow == nullptr || !FImageWindow->isVisible()) return;
-  TWindowPlacement& Stored = FForm.Session().SessionSettings().Placements[ImageWindowPlacement];
-  const QRect G = FImageWindow->geometry();
-  Stored.Visible = true;
-  Stored.Left = G.x();
-  Stored.Top = G.y();
-  Stored.Width = G.width();
-  Stored.Height = G.height();
+  FForm.Session().SessionSettings().Placements[ImageWindowPlacement] = PlacementOf(*FImageWindow);
 }
 
 bool TMainFormDisplay::eventFilter(QObject* Watched, QEvent* Event) {

@@ -44,8 +44,6 @@ namespace kromel {
 
 namespace {
 
-constexpr const char* SourceTextProperty = "KromelSourceText";
-
 
 // The catalogues beside an installed program, else those of the build.
 void InitCatalogueFolder() {
@@ -118,11 +116,7 @@ void TMainFormShell::AddMenus() {
   QMenuBar* Bar = Form.menuBar();
   auto FindMenu = [Bar](const char* Title) { return FindOrAddMenu(Bar, Title); };
   auto Add = [this](QMenu* Menu, const char* Text, const QKeySequence& Key, auto Fn) {
-    QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
-    A->setProperty(SourceTextProperty, QString::fromUtf8(Text));
-    if (!Key.isEmpty()) A->setShortcut(Key);
-    QObject::connect(A, &QAction::triggered, this, [Text, Fn] { Guarded(Text, Fn); });
-    return A;
+    return AddMenuAction(Menu, Text, Key, this, Fn);
   };
   QMenu* Edit = FindMenu("&Edit");
   Edit->addSeparator();

@@ -578,8 +578,9 @@ void TMainFormWiring::ShowAnalyzer(bool Visible) {
     const QSignalBlocker Block(FAnalyzerAction);
     FAnalyzerAction->setChecked(Visible);
   }
+  // Showing computes the pictures (the window's show event); hiding stores
+  // the switches.
   FAnalyzer->setVisible(Visible);
-  FAnalyzer->SettingsChanged();
 }
 
 // ---- colour management
@@ -711,10 +712,7 @@ void TMainFormWiring::BuildMenus() {
   QMenuBar* Bar = FForm.menuBar();
   auto MenuOf = [Bar](const char* Title) { return FindOrAddMenu(Bar, Title); };
   auto Add = [this](QMenu* Menu, const char* Text, const char* Key, auto Fn) {
-    QAction* A = Menu->addAction(QString::fromStdString(_(Text)));
-    if (Key && *Key) A->setShortcut(QKeySequence(QString::fromLatin1(Key)));
-    QObject::connect(A, &QAction::triggered, this, [Text, Fn](bool Checked) { Guarded(Text, [&] { Fn(Checked); }); });
-    return A;
+    return AddMenuAction(Menu, Text, QKeySequence(QString::fromLatin1(Key ? Key : "")), this, Fn);
   };
   QMenu* File = MenuOf("&File");
   QMenu* Edit = MenuOf("&Edit");
@@ -737,13 +735,9 @@ void TMainFormWiring::BuildMenus() {
   });
 
   Add(Edit, "Paste image as reference", "Ctrl+Shift+V", [this](bool) {
-    const QImage Q = QApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
-    TOwnedImage<TImage32> C;
-    if (!Q.isNull() && C.Image.Alloc(Q.width(), Q.height()))
-      for (int Y = 0; Y < Q.height(); ++Y)
-        std::copy_n(reinterpret_cast<const TVPixel32*>(Q.constScanLine(Y)), Q.width(),
-                    C.Image.Pixels + size_t(Y) * size_t(Q.width()));
-    PasteReference(C.Image);
+    TImage32 C;
+    Image32FromQImage(QApplication::clipboard()->image(), C);
+    PasteReference(C);
   });
 
   View->addSeparator();

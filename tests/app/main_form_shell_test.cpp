@@ -55,13 +55,7 @@ class MainFormShell : public ::testing::Test {
 protected:
   void SetUp() override {
     testing::EnsureQtApplication();
-    TImage64 I;
-    ASSERT_TRUE(I.Alloc(240, 160));
-    for (int32_t Y = 0; Y < 160; ++Y)
-      for (int32_t X = 0; X < 240; ++X)
-        I.Pixels[Y * 240 + X].Init(uint16_t(X * 270), uint16_t(Y * 400), 30000, 65535);
-    ASSERT_TRUE(SaveImage64ToFile8bit(I, Photo, EmptyICCProfile()));
-    I.Dispose();
+    testing::WriteTestPhoto(Photo);
     DefaultHeadlessSink().Clear();
   }
   void TearDown() override {
